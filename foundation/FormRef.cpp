@@ -1,0 +1,28 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "foundation/FormRef.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+
+#include <map>
+
+namespace {
+std::map<void*, std::function<void()>>& unloaders()
+{
+    static std::map<void*, std::function<void()>> m;
+    return m;
+}
+}  // namespace
+
+namespace forms {
+
+void registerUnloader(void* key, std::function<void()> unload) { unloaders()[key] = std::move(unload); }
+
+void unloadAll()
+{
+    for (auto& [key, unload] : unloaders())
+        unload();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+}  // namespace forms

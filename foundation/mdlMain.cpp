@@ -1,0 +1,88 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "foundation/mdlMain.h"
+
+#include "foundation/FrmSplash.h"
+#include "foundation/NumberedError.h"
+#include "foundation/RegistryRoutines.h"
+#include "foundation/mdlModes.h"
+#include "platform/Desktop.h"
+#include "platform/MessageBox.h"
+
+#include <QCoreApplication>
+
+#include <exception>
+#include <sys/resource.h>
+
+QString CommandLineText(const QStringList& arguments) { return arguments.join(QLatin1Char(' ')); }
+
+bool IsTrayStart(const QString& commandLine) { return commandLine == QLatin1String("-st"); }
+
+void SetSplashStatus(const QString& text)
+{
+    if (!g_bSplashShown || !g_frmSplash.isLoaded())
+        return;
+    g_frmSplash->lblStat->setText(text);
+    g_frmSplash->lblStat->repaint();
+}
+
+void SuppressErrorDialogs()
+{
+    const rlimit none{0, 0};
+    setrlimit(RLIMIT_CORE, &none);
+}
+
+bool Main(StartupWindows& windows, const QStringList& arguments)
+{
+    InitProductConfig();
+
+    RegistryRoutines reg;
+    reg.hkey(platform::HKEY_LOCAL_MACHINE);
+    reg.KeyRoot(SettingsKeyRoot());
+    reg.Subkey(QStringLiteral("General"));
+    if (!reg.KeyExists()) {
+        platform::MsgBox(QStringLiteral("This program cannot run, please reinstall the software or connect to the sofrware aurhor.")
+                             + QStringLiteral("\r\n\r\n") + QStringLiteral("The main reistry key doesn't existed."),
+                         platform::vbInformation | platform::vbOKOnly, g_sAppName);
+        return false;
+    }
+
+    // The toolkit needs no separate initialisation of its controls.
+    try {
+        g_bSplashShown = true;
+        FrmSplash* splash = g_frmSplash.get();
+        splash->setWindowTitle(g_sAppName + QLatin1Char(' ') + g_sAppVersion);
+        splash->show();
+        splash->repaint();
+        splash->FadeIn();
+
+        SetSplashStatus(QStringLiteral("Loading options..."));
+        windows.LoadOptions();
+        SetSplashStatus(QStringLiteral("Loading audio properties..."));
+        windows.LoadAudioProp();
+        SetSplashStatus(QStringLiteral("Loading GUI..."));
+        windows.LoadMain();
+
+        if (g_bSplashShown && g_frmSplash.isLoaded()) {
+            g_frmSplash->hide();
+            g_frmSplash.unload();
+        }
+
+        if (IsTrayStart(CommandLineText(arguments))) {
+            if (platform::desktop().isSystemTrayAvailable())
+                windows.ShowMainInTray();
+            else
+                windows.ShowMainMinimised();
+        } else {
+            windows.ShowMain();
+        }
+    } catch (const std::exception& e) {
+        // A window that failed to load ends the program with its error's number and text.
+        g_frmSplash.unload();
+        const auto* numbered = dynamic_cast<const NumberedError*>(&e);
+        const long number = numbered ? numbered->number() : 51;  // 51: internal error
+        platform::MsgBox(QString::fromUtf8(e.what()) + QStringLiteral(" (") + QString::number(number) + QLatin1Char(')'),
+                         platform::vbCritical);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,28 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "mainwindow/MainStartupWindows.h"
+
+#include "mainwindow/FrmMain.h"
+#include "settings/FrmAudioProp.h"
+#include "settings/FrmOptions.h"
+
+#include <QAction>
+
+void MainStartupWindows::LoadOptions() { frmOptions.get(); }
+void MainStartupWindows::LoadAudioProp() { g_frmAudioProp.get(); }
+void MainStartupWindows::LoadMain() { frmMain.get(); }
+void MainStartupWindows::ShowMain() { frmMain->show(); }
+
+void MainStartupWindows::ShowMainInTray()
+{
+    frmMain->TrayOpenItem()->setText(QStringLiteral("Show"));
+    frmMain->show();
+    frmMain->setWindowState(frmMain->windowState() | Qt::WindowMinimized);
+    frmMain->hide();
+    frmMain->m_bInTray = true;
+}
+
+void MainStartupWindows::ShowMainMinimised()
+{
+    frmMain->show();
+    frmMain->setWindowState(frmMain->windowState() | Qt::WindowMinimized);
+}

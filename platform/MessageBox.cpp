@@ -1,0 +1,73 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "platform/MessageBox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace platform {
+
+namespace {
+
+class QtMessageBox final : public MessageBoxService {
+public:
+    int show(const MessageBoxRequest& r, QWidget* parent) override
+    {
+        QMessageBox box(parent ? parent : QApplication::activeWindow());
+        box.setWindowTitle(r.title);
+        box.setText(r.prompt);
+        switch (r.style & 0x70) {
+        case vbCritical: box.setIcon(QMessageBox::Critical); break;
+        case vbQuestion: box.setIcon(QMessageBox::Question); break;
+        case vbExclamation: box.setIcon(QMessageBox::Warning); break;
+        case vbInformation: box.setIcon(QMessageBox::Information); break;
+        default: break;
+        }
+        struct Button { QMessageBox::StandardButton qt; int answer; };
+        QList<Button> buttons;
+        switch (r.style & 0x7) {
+        case vbOKCancel: buttons = {{QMessageBox::Ok, vbOK}, {QMessageBox::Cancel, vbCancel}}; break;
+        case vbAbortRetryIgnore:
+            buttons = {{QMessageBox::Abort, vbAbort}, {QMessageBox::Retry, vbRetry}, {QMessageBox::Ignore, vbIgnore}};
+            break;
+        case vbYesNoCancel:
+            buttons = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}, {QMessageBox::Cancel, vbCancel}};
+            break;
+        case vbYesNo: buttons = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}}; break;
+        case vbRetryCancel: buttons = {{QMessageBox::Retry, vbRetry}, {QMessageBox::Cancel, vbCancel}}; break;
+        default: buttons = {{QMessageBox::Ok, vbOK}}; break;
+        }
+        QMessageBox::StandardButtons all;
+        for (const auto& b : buttons)
+            all |= b.qt;
+        box.setStandardButtons(all);
+        const int defaultIndex = (r.style & vbDefaultButton3) ? 2 : (r.style & vbDefaultButton2) ? 1 : 0;
+        if (defaultIndex < buttons.size())
+            box.setDefaultButton(buttons[defaultIndex].qt);
+        const int clicked = box.exec();
+        for (const auto& b : buttons)
+            if (b.qt == clicked)
+                return b.answer;
+        // Closed with the window's close box: the answer of the escape button.
+        const int kind = r.style & 0x7;
+        return (kind == vbYesNo) ? vbNo : (kind == vbOKOnly) ? vbOK : vbCancel;
+    }
+};
+
+QtMessageBox g_real;
+MessageBoxService* g_current = nullptr;
+QString g_appTitle;
+
+}  // namespace
+
+MessageBoxService& messageBoxService() { return g_current ? *g_current : g_real; }
+void setMessageBoxService(MessageBoxService* service) { g_current = service; }
+void setAppTitle(const QString& title) { g_appTitle = title; }
+QString appTitle() { return g_appTitle; }
+
+int MsgBox(const QString& prompt, int style, const QString& title, QWidget* parent)
+{
+    return messageBoxService().show({prompt, style, title.isEmpty() ? g_appTitle : title}, parent);
+}
+
+}  // namespace platform
