@@ -118,7 +118,14 @@ QVariant RegistryRoutines::Convert(const RegData& d, const QVariant& DefaultValu
         return static_cast<int>(static_cast<int32_t>(v));
     }
     case REG_MULTI_SZ: {
-        const QString text = textOf(d.bytes.left(std::max<qsizetype>(0, size - 2)));
+        // Drop the terminator the writer added, and the list's own closing NUL when the caller
+        // supplied one, so that what was written reads back whole either way.
+        QByteArray bytes = d.bytes;
+        if (bytes.endsWith('\0'))
+            bytes.chop(1);
+        if (bytes.endsWith('\0'))
+            bytes.chop(1);
+        const QString text = textOf(bytes);
         if (text.section(QChar(0), 0, 0).isEmpty())
             return DefaultValue;
         return text;

@@ -1,0 +1,205 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "platform/RegistryHive.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+namespace {
+
+RegData sz(const QByteArray& text) { return {REG_SZ, text + '\0'}; }
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+const QString kRoot = QStringLiteral("HKEY_LOCAL_MACHINE");
+
+}  // namespace
+
+TEST(HiveData, KeysIgnoreCaseButKeepTheirSpelling)
+{
+    HiveData d;
+    d.createKey(QStringLiteral("SOFTWARE\\Brindlecote\\Quillmere\\General"));
+    EXPECT_TRUE(d.keyExists(QStringLiteral("software\\BRINDLECOTE\\quillmere\\general")));
+    EXPECT_TRUE(d.keyExists(QStringLiteral("SOFTWARE\\Brindlecote")));  // parents exist too
+    EXPECT_FALSE(d.keyExists(QStringLiteral("SOFTWARE\\Brindlecote\\Quillmere\\Events")));
+    EXPECT_TRUE(d.setValue(QStringLiteral("software\\brindlecote\\quillmere\\general"), QStringLiteral("chkClear"), sz("1")));
+    EXPECT_TRUE(d.setValue(QStringLiteral("SOFTWARE\\Brindlecote\\Quillmere\\General"), QStringLiteral("CHKCLEAR"), sz("0")));
+    const auto values = d.values(QStringLiteral("SOFTWARE\\Brindlecote\\Quillmere\\General"));
+    ASSERT_EQ(values.size(), 1);
+    EXPECT_EQ(values[0].first, QStringLiteral("chkClear"));
+    EXPECT_EQ(values[0].second, sz("0"));
+    EXPECT_EQ(d.subkeys(QStringLiteral("software\\brindlecote")), QStringList{QStringLiteral("Quillmere")});
+}
+
+TEST(HiveData, ValuesNeedAnExistingKeyAndKeysWithSubkeysStay)
+{
+    HiveData d;
+    EXPECT_FALSE(d.setValue(QStringLiteral("A\\B"), QStringLiteral("x"), sz("1")));
+    EXPECT_FALSE(d.keyExists(QStringLiteral("A\\B")));
+    d.createKey(QStringLiteral("A\\B"));
+    EXPECT_FALSE(d.deleteKey(QStringLiteral("A")));
+    EXPECT_TRUE(d.deleteKey(QStringLiteral("A\\B")));
+    EXPECT_EQ(d.deleteValue(QStringLiteral("A"), QStringLiteral("nothing")), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(d.deleteValue(QStringLiteral("missing"), QStringLiteral("x")), ERROR_FILE_NOT_FOUND);
+}
+
+TEST(HiveData, TextRoundTripKeepsEveryKindByteForByte)
+{
+    HiveData d;
+    const QString key = QStringLiteral("SOFTWARE\\Brindlecote\\Quillmere\\Formats\\WAV");
+    d.createKey(key);
+    d.createKey(QStringLiteral("SOFTWARE\\Empty"));
+    const QList<QPair<QString, RegData>> cases = {
+        {QStringLiteral("plain"), sz("44100")},
+        {QStringLiteral("quotes \"and\" \\slashes\\"), sz("C:\\Music\\\"odd\" name")},
+        {QStringLiteral("unicode"), sz("Gr\xc3\xbc\xc3\x9f G\xc3\xb6tter \xe2\x99\xab")},
+        {QStringLiteral("empty text"), sz("")},
+        {QStringLiteral("no terminator"), {REG_SZ, QByteArray("abc")}},
+        {QStringLiteral("line breaks"), sz("one\r\ntwo")},
+        {QStringLiteral("expand"), {REG_EXPAND_SZ, QByteArray("%HOME%/x\0", 9)}},
+        {QStringLiteral("multi"), {REG_MULTI_SZ, QByteArray("a\0b\0\0", 5)}},
+        {QStringLiteral("binary"), {REG_BINARY, QByteArray("\x00\xff\x10", 3)}},
+        {QStringLiteral("empty binary"), {REG_BINARY, QByteArray()}},
+        {QStringLiteral("dword"), {REG_DWORD, QByteArray("\xfe\xff\xff\xff", 4)}},
+        {QStringLiteral("short dword"), {REG_DWORD, QByteArray("\x01", 1)}},
+        {QString(), sz("default value")},
+    };
+    for (const auto& [name, data] : cases)
+        ASSERT_TRUE(d.setValue(key, name, data)) << name.toStdString();
+
+    int damaged = -1;
+    const QByteArray text = d.toText(kRoot);
+    const HiveData back = HiveData::fromText(text, kRoot, &damaged);
+    EXPECT_EQ(damaged, 0) << text.toStdString();
+    EXPECT_TRUE(back.keyExists(QStringLiteral("SOFTWARE\\Empty")));
+    for (const auto& [name, data] : cases) {
+        const auto v = back.value(key, name);
+        ASSERT_TRUE(v.has_value()) << name.toStdString();
+        EXPECT_EQ(*v, data) << name.toStdString();
+    }
+    EXPECT_TRUE(text.startsWith("Windows Registry Editor Version 5.00\n"));
+    EXPECT_TRUE(text.contains("\"plain\"=\"44100\"\n"));
+    EXPECT_TRUE(text.contains("\"dword\"=dword:fffffffe\n"));
+}
+
+TEST(HiveData, DamagedTextKeepsWhatCanStillBeRead)
+{
+    const QByteArray good =
+        "Windows Registry Editor Version 5.00\n\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Q\\General]\n"
+        "\"txtToPath\"=\"/home/u/Main/\"\n"
+        "\"lWidth\"=\"9000\"\n";
+    struct Case {
+        const char* what;
+        QByteArray text;
+        QStringList survivors;
+    };
+    const QList<Case> cases = {
+        {"cut inside a value", good + "\"lHeight\"=\"70", {QStringLiteral("txtToPath"), QStringLiteral("lWidth")}},
+        {"binary junk after", good + QByteArray("\x00\x01\xfe\xff[\x80\n\"x\"=hex:zz\n", 18),
+         {QStringLiteral("txtToPath"), QStringLiteral("lWidth")}},
+        {"junk before the header", QByteArray("\xff\xfe garbage\n") + good, {QStringLiteral("txtToPath"), QStringLiteral("lWidth")}},
+        {"values of another root", good + "[HKEY_CURRENT_USER\\X]\n\"y\"=\"1\"\n", {QStringLiteral("txtToPath"), QStringLiteral("lWidth")}},
+    };
+    for (const Case& c : cases) {
+        int damaged = 0;
+        const HiveData d = HiveData::fromText(c.text, kRoot, &damaged);
+        EXPECT_GT(damaged, 0) << c.what;
+        for (const QString& name : c.survivors)
+            EXPECT_TRUE(d.value(QStringLiteral("SOFTWARE\\Q\\General"), name).has_value()) << c.what;
+        EXPECT_FALSE(d.keyExists(QStringLiteral("X"))) << c.what;
+    }
+    int damaged = 0;
+    EXPECT_TRUE(HiveData::fromText(QByteArray(4096, '\xA5'), kRoot, &damaged).isEmpty());
+    EXPECT_GT(damaged, 0);
+}
+
+class FileHiveTest : public testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString path() const { return dir.filePath(QStringLiteral("HKEY_LOCAL_MACHINE.reg")); }
+};
+
+TEST_F(FileHiveTest, MissingFileReadsEmptyAndWritesPersist)
+{
+    FileHive a(path(), kRoot);
+    EXPECT_FALSE(a.keyExists(QStringLiteral("SOFTWARE")));
+    EXPECT_FALSE(a.setValue(QStringLiteral("SOFTWARE"), QStringLiteral("x"), sz("1")));
+    EXPECT_FALSE(QFile::exists(path()));  // a refused write makes no file
+    ASSERT_TRUE(a.createKey(QStringLiteral("SOFTWARE\\Q")));
+    ASSERT_TRUE(a.setValue(QStringLiteral("SOFTWARE\\Q"), QStringLiteral("x"), sz("1")));
+
+    FileHive b(path(), kRoot);  // another program reading the same file
+    EXPECT_EQ(b.value(QStringLiteral("software\\q"), QStringLiteral("X")), sz("1"));
+    EXPECT_FALSE(QFile::exists(path() + QStringLiteral(".lock")));
+}
+
+TEST_F(FileHiveTest, TwoWritersDoNotLoseEachOthersValues)
+{
+    FileHive a(path(), kRoot);
+    FileHive b(path(), kRoot);
+    ASSERT_TRUE(a.createKey(QStringLiteral("K")));
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_TRUE(a.setValue(QStringLiteral("K"), QStringLiteral("a%1").arg(i), sz("a")));
+        ASSERT_TRUE(b.setValue(QStringLiteral("K"), QStringLiteral("b%1").arg(i), sz("b")));
+    }
+    EXPECT_EQ(FileHive(path(), kRoot).values(QStringLiteral("K")).size(), 40);
+    EXPECT_EQ(a.values(QStringLiteral("K")).size(), 40);  // a sees b's writes too
+}
+
+TEST_F(FileHiveTest, DamagedFileIsKeptAsideAndItsValuesSurviveTheNextWrite)
+{
+    const QByteArray damaged =
+        "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\S]\n\"keep\"=\"mine\"\n\"cut\"=\"unfinis";
+    writeAll(path(), damaged);
+    FileHive hive(path(), kRoot);
+    EXPECT_EQ(hive.value(QStringLiteral("S"), QStringLiteral("keep")), sz("mine"));
+    ASSERT_TRUE(hive.setValue(QStringLiteral("S"), QStringLiteral("new"), sz("1")));
+
+    FileHive again(path(), kRoot);
+    EXPECT_EQ(again.value(QStringLiteral("S"), QStringLiteral("keep")), sz("mine"));
+    EXPECT_EQ(again.value(QStringLiteral("S"), QStringLiteral("new")), sz("1"));
+    const QStringList aside = QDir(dir.path()).entryList({QStringLiteral("*.damaged-*")});
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_EQ(readAll(dir.filePath(aside[0])), damaged);
+}
+
+TEST_F(FileHiveTest, UnreadableFileIsNeverReplaced)
+{
+    ASSERT_TRUE(QDir().mkpath(path()));  // a folder where the file should be: cannot be read as one
+    FileHive hive(path(), kRoot);
+    EXPECT_FALSE(hive.keyExists(QStringLiteral("S")));
+    EXPECT_FALSE(hive.createKey(QStringLiteral("S")));
+    EXPECT_TRUE(QFileInfo(path()).isDir());
+}
+
+TEST(RegistryRoots, FilesLiveInTheSettingsFolderAndOnlyTwoRootsExist)
+{
+    testenv::wipeUserFolders();
+    resetRegistryHives();
+    RegistryHive* lm = registryHive(HKEY_LOCAL_MACHINE);
+    ASSERT_NE(lm, nullptr);
+    EXPECT_EQ(registryHive(HKEY_LOCAL_MACHINE), lm);
+    EXPECT_NE(registryHive(HKEY_CURRENT_USER), nullptr);
+    EXPECT_EQ(registryHive(HKEY_USERS), nullptr);
+    EXPECT_EQ(registryHive(0), nullptr);
+    ASSERT_TRUE(lm->createKey(QStringLiteral("SOFTWARE")));
+    EXPECT_TRUE(QFile::exists(settingsFolder() + QStringLiteral("/HKEY_LOCAL_MACHINE.reg")));
+    EXPECT_TRUE(settingsFolder().startsWith(testenv::root()));
+}
