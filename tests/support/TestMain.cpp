@@ -2,8 +2,11 @@
 #include "foundation/FormRef.h"
 #include "platform/Clock.h"
 #include "platform/Desktop.h"
+#include "platform/FileDialogs.h"
 #include "platform/MessageBox.h"
+#include "platform/PowerOff.h"
 #include "platform/RegistryHive.h"
+#include "platform/Shell.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QApplication>
@@ -21,6 +24,9 @@ class ResetBetweenTests : public testing::EmptyTestEventListener {
         platform::setMessageBoxService(nullptr);
         platform::setClockService(nullptr);
         platform::setDesktopService(nullptr);
+        platform::setFileDialogService(nullptr);
+        platform::setPowerService(nullptr);
+        platform::setShellService(nullptr);
     }
 };
 

@@ -1,0 +1,42 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "foundation/mdlFileSystem.h"
+
+#include "foundation/VbNumbers.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cmath>
+
+bool TryDeleteFile(const QString& sFile)
+{
+    const QFileInfo info(sFile);
+    if (sFile.isEmpty() || info.isDir() || (!info.exists() && !info.isSymLink()))
+        return false;
+    return QFile::remove(sFile);
+}
+
+bool FileExists(const QString& sFile)
+{
+    return !sFile.isEmpty() && QFileInfo(sFile).isFile();
+}
+
+QString FormatSizeNumber(double dValue)
+{
+    if (dValue >= 100.0)
+        return QString::number(RoundHalfEven(dValue), 'f', 0);
+    if (dValue >= 10.0)
+        return FormatFixed(dValue, 1);
+    return FormatFixed(dValue, 2);
+}
+
+QString FormatFileSize(double dBytes)
+{
+    if (dBytes <= 999.0)
+        return FormatFixed(dBytes, 0) + QStringLiteral(" bytes");
+    static const char* const units[] = {"", " KB", " MB", " GB", " TB", " PB", " EB", " ZB", " YB"};
+    int k = 1;
+    while (k < 8 && dBytes > 999.0 * std::pow(1024.0, k))
+        ++k;
+    return FormatSizeNumber(dBytes / std::pow(1024.0, k)) + QLatin1String(units[k]);
+}

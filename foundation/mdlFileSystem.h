@@ -1,0 +1,13 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#pragma once
+
+#include <QString>
+
+// True when the file was deleted (false for a missing file, a folder, or no permission).
+bool TryDeleteFile(const QString& sFile);
+// True for an existing regular file (links followed); false for a folder or anything else.
+bool FileExists(const QString& sFile);
+// File and item sizes: " bytes" up to 999, then " KB" .. " YB" at the thresholds 999 x 1024^k.
+QString FormatFileSize(double dBytes);
+// 100 and more: a whole number (halves to even); 10 and more: one decimal; else two.
+QString FormatSizeNumber(double dValue);

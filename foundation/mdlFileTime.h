@@ -1,0 +1,24 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#pragma once
+
+#include "foundation/DateValue.h"
+
+#include <QString>
+
+#include <cstdint>
+
+// A file time: 100-nanosecond units since 1 January 1601, 00:00, in two unsigned halves.
+struct FILETIME {
+    uint32_t dwLowDateTime = 0;
+    uint32_t dwHighDateTime = 0;
+};
+
+DateValue FileTimeToDate(const FILETIME& ft);
+// The file time of a moment (UTC).
+FILETIME FileTimeFromDateTime(const QDateTime& utc);
+// Created (birth time where the file system keeps one, else last written), last accessed and
+// last written. Returns true when it FAILED; the out values are then left alone.
+bool GetFileTimes(const QString& sFile, DateValue& dtCreated, DateValue& dtAccessed, DateValue& dtWritten,
+                  bool bLocalTime);
+// Local creation time, or date value 0 when it cannot be read.
+DateValue GetFileCreated(const QString& sFile);

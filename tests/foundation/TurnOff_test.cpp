@@ -1,0 +1,171 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "foundation/FrmTurnOff.h"
+#include "foundation/WindowLinks.h"
+#include "foundation/mdlModes.h"
+#include "foundation/mdlShutDown.h"
+#include "tests/support/FakeMessageBox.h"
+#include "tests/support/FakePower.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class TurnOffTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        InitProductConfig();
+        ClearShutDownError();
+        g_unloadMainLink = [this] { ++mainUnloads; };
+    }
+    void TearDown() override { g_unloadMainLink = nullptr; }
+
+    FakePower power;
+    FakeMessageBox boxes;
+    int mainUnloads = 0;
+};
+
+TEST_F(TurnOffTest, CountsThirtyOneLabelsAndPowersOffOnceAtZero)
+{
+    FrmTurnOff* form = g_frmTurnOff.get();
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Turn Off Computer"));
+    EXPECT_EQ(form->lblApplInfo->text(), QStringLiteral("Quillmere 1.2"));
+    form->StartShutDown(30);
+    QStringList labels{form->lblSecToShutDown->text()};
+    EXPECT_TRUE(form->Timer1->isActive());
+    EXPECT_EQ(form->Timer1->interval(), 1000);
+    while (g_frmTurnOff.loaded() == form && labels.size() < 40) {
+        EXPECT_EQ(power.powerOffCalls, 0);
+        form->Timer1_Timer();
+        labels << form->lblSecToShutDown->text();
+    }
+    QStringList expected;
+    for (int s = 30; s >= 0; --s)
+        expected << QString::number(s);
+    EXPECT_EQ(labels, expected);
+    EXPECT_EQ(power.canCalls, 1);
+    EXPECT_EQ(power.powerOffCalls, 1);
+    EXPECT_EQ(mainUnloads, 1);
+    EXPECT_FALSE(g_frmTurnOff.isLoaded());
+    EXPECT_TRUE(boxes.shown.isEmpty());
+}
+
+TEST_F(TurnOffTest, TheTimerDrivesTheCountDown)
+{
+    FrmTurnOff* form = g_frmTurnOff.get();
+    form->StartShutDown(1);
+    EXPECT_EQ(form->lblSecToShutDown->text(), QStringLiteral("1"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return power.powerOffCalls > 0; }, 3000));
+    QTest::qWait(50);
+    EXPECT_EQ(power.powerOffCalls, 1);
+    EXPECT_FALSE(g_frmTurnOff.isLoaded());
+}
+
+TEST_F(TurnOffTest, ZeroShutsDownAtOnceAndShowTurnOffDialogDoesNotBlock)
+{
+    ShowTurnOffDialog(0);
+    EXPECT_EQ(power.powerOffCalls, 1);
+    EXPECT_EQ(mainUnloads, 1);
+    EXPECT_FALSE(g_frmTurnOff.isLoaded());
+}
+
+TEST_F(TurnOffTest, CancelStopsEverything)
+{
+    QTimer::singleShot(0, [] {
+        FrmTurnOff* form = g_frmTurnOff.loaded();
+        ASSERT_NE(form, nullptr);
+        EXPECT_TRUE(form->isVisible());
+        form->Timer1_Timer();
+        form->cmdCancel->click();
+    });
+    ShowTurnOffDialog(30);
+    QTest::qWait(20);
+    EXPECT_FALSE(g_frmTurnOff.isLoaded());
+    EXPECT_EQ(power.canCalls, 0);
+    EXPECT_EQ(power.powerOffCalls, 0);
+    EXPECT_EQ(mainUnloads, 0);
+}
+
+TEST_F(TurnOffTest, ClosingTheWindowCancels)
+{
+    FrmTurnOff* form = g_frmTurnOff.get();
+    form->StartShutDown(30);
+    form->show();
+    form->close();
+    QTest::qWait(20);
+    EXPECT_FALSE(g_frmTurnOff.isLoaded());
+    EXPECT_EQ(power.powerOffCalls, 0);
+}
+
+TEST_F(TurnOffTest, ShutdownNowSkipsTheRest)
+{
+    FrmTurnOff* form = g_frmTurnOff.get();
+    form->StartShutDown(30);
+    form->cmdTurnOffNow->click();
+    EXPECT_EQ(power.powerOffCalls, 1);
+    EXPECT_EQ(mainUnloads, 1);
+}
+
+TEST_F(TurnOffTest, ARefusalIsReportedAndTheProgramKeepsRunning)
+{
+    power.canAnswer = {platform::PowerAnswer::Denied, QStringLiteral("no")};
+    FrmTurnOff* form = g_frmTurnOff.get();
+    form->StartShutDown(0);
+    EXPECT_EQ(power.powerOffCalls, 0);  // no attempt without the privilege
+    EXPECT_EQ(mainUnloads, 0);
+    EXPECT_FALSE(g_frmTurnOff.isLoaded());
+    ASSERT_EQ(boxes.shown.size(), 1);
+    EXPECT_EQ(boxes.shown[0].prompt,
+              QStringLiteral("Can't enable shutdown: You do not have the privileges to shutdown this system. [no] (-2147219922)"));
+
+    power.canAnswer = {platform::PowerAnswer::Ok, QStringLiteral("yes")};
+    power.actAnswer = {platform::PowerAnswer::Denied, QStringLiteral("Interactive authentication required.")};
+    g_frmTurnOff->cmdTurnOffNow->click();
+    EXPECT_EQ(power.powerOffCalls, 1);
+    EXPECT_EQ(mainUnloads, 0);
+    ASSERT_EQ(boxes.shown.size(), 2);
+    EXPECT_EQ(boxes.shown[1].prompt,
+              QStringLiteral("ShutdownSystem failed: Interactive authentication required. (-2147219925)"));
+}
+
+TEST_F(TurnOffTest, ShutdownSystemRecordsNumberedErrors)
+{
+    for (long flags : {32L, -1L}) {
+        ClearShutDownError();
+        EXPECT_FALSE(ShutdownSystem(flags));
+        ASSERT_TRUE(ShutDownError().has_value());
+        EXPECT_EQ(ShutDownError()->number(), -2147219921);
+        EXPECT_EQ(ShutDownError()->description(), QStringLiteral("Invalid parameter to ShutdownSystem: ") + QString::number(flags));
+        EXPECT_TRUE(ShutDownError()->source().endsWith(QStringLiteral(".mShutDown")));
+    }
+    EXPECT_EQ(power.canCalls, 0);
+
+    ClearShutDownError();
+    power.canAnswer = {platform::PowerAnswer::Unavailable, QStringLiteral("no bus")};
+    EXPECT_FALSE(ShutdownSystem(EWX_SHUTDOWN));
+    EXPECT_EQ(ShutDownError()->number(), -2147219924);
+    EXPECT_EQ(power.powerOffCalls, 0);
+
+    ClearShutDownError();
+    power.canAnswer = {platform::PowerAnswer::Ok, QStringLiteral("challenge")};
+    EXPECT_TRUE(ShutdownSystem(EWX_SHUTDOWN));
+    EXPECT_FALSE(ShutDownError().has_value());
+    EXPECT_TRUE(ShutdownSystem(EWX_REBOOT));
+    EXPECT_EQ(power.powerOffCalls, 1);
+    EXPECT_EQ(power.rebootCalls, 1);
+}
+
+TEST(ShutDownGuard, TheRealBackendRefusesUnderTheTestGuard)
+{
+    ASSERT_TRUE(qEnvironmentVariableIsSet("QUILLMERE_FORBID_POWEROFF"));
+    ClearShutDownError();
+    EXPECT_FALSE(ShutdownSystem(EWX_SHUTDOWN));
+    ASSERT_TRUE(ShutDownError().has_value());
+    EXPECT_EQ(ShutDownError()->number(), -2147219922);
+}
+
+}  // namespace
