@@ -1,0 +1,295 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+//
+// engine-driver: runs the converter and join components from the command line, through their
+// public members and events only, for benchmarks and end-to-end checks.
+//
+//   engine-driver probe FILE...
+//   engine-driver convert IN OUT FORMAT [START LENGTH]
+//   engine-driver join OUT FORMAT ITEM...          ITEM = path | path@START+LENGTH
+//
+// FORMAT: wav:RATE:CHANNELS:BITS | acm:TAG:FORMAT | mp3:KBPS | wma:CODEC:FORMAT |
+//         ogg:q:QUALITY | ogg:b:KBPS | ape:LEVEL
+// START and LENGTH are whole seconds. ACM tag and format are names or positions in the lists;
+// WMA codec and format are positions. Exit status 0 on Done; otherwise the Error text goes to
+// standard error and the status is 1 (2 for a usage error, 3 when aborted).
+
+#include "components/cAudioConverter.h"
+#include "components/cAudioJoin.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+#include <QTextStream>
+
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+QTextStream& out()
+{
+    static QTextStream s(stdout);
+    return s;
+}
+QTextStream& err()
+{
+    static QTextStream s(stderr);
+    return s;
+}
+
+int usage(const QString& why = {})
+{
+    if (!why.isEmpty())
+        err() << "engine-driver: " << why << "\n";
+    err() << "usage: engine-driver probe FILE...\n"
+             "       engine-driver convert IN OUT FORMAT [START LENGTH]\n"
+             "       engine-driver join OUT FORMAT ITEM...   (ITEM: path or path@START+LENGTH)\n"
+             "FORMAT: wav:RATE:CHANNELS:BITS, acm:TAG:FORMAT, mp3:KBPS, wma:CODEC:FORMAT, ogg:q:QUALITY, ogg:b:KBPS, ape:LEVEL\n";
+    err().flush();
+    return 2;
+}
+
+std::optional<long> number(const QString& text)
+{
+    bool ok = false;
+    const long v = text.toLong(&ok);
+    return ok ? std::optional<long>(v) : std::nullopt;
+}
+
+// The output format as a task window hands it over: a code and that code's one settings call.
+struct Format {
+    long code = 1;
+    engine::WavFormatRecord wav;
+    QString acmTag, acmFormat;
+    engine::Mp3FormatRecord mp3;
+    engine::WmaFormatRecord wma;
+    engine::OggFormatRecord ogg;
+    long apeLevel = 0;
+
+    template <class Component>
+    void handTo(Component& c) const
+    {
+        switch (code) {
+        case 1: c.SetWavFormat(wav); break;
+        case 2: c.SetAcmFormat(acmTag, acmFormat); break;
+        case 3: c.SetMp3Format(mp3); break;
+        case 4: c.SetWmaFormat(wma); break;
+        case 5: c.SetOggFormat(ogg); break;
+        case 6: c.SetApeLevel(apeLevel); break;
+        }
+    }
+};
+
+// ACM names may be given by position in the component's own listings.
+QString acmName(cAudioConverter& lister, const QString& given, const QString& tagForFormats)
+{
+    const auto index = number(given);
+    if (!index)
+        return given;
+    QStringList names;
+    QObject context;
+    if (tagForFormats.isEmpty()) {
+        QObject::connect(&lister, &cAudioConverter::TagFound, &context, [&](const QString& n) { names << n; });
+        lister.EnumAcmTags(1, 44100, 2, 16, 0);
+    } else {
+        QObject::connect(&lister, &cAudioConverter::FormatFound, &context, [&](const QString& n) { names << n; });
+        lister.EnumAcmFormats(tagForFormats);
+    }
+    return names.value(int(*index), given);
+}
+
+std::optional<Format> parseFormat(const QString& text, QString* why)
+{
+    const QStringList p = text.split(QLatin1Char(':'));
+    const QString kind = p.value(0).toLower();
+    Format f;
+    auto bad = [&] {
+        *why = QStringLiteral("bad format '") + text + QLatin1Char('\'');
+        return std::nullopt;
+    };
+    if (kind == QLatin1String("wav") && p.size() == 4) {
+        const auto rate = number(p[1]), channels = number(p[2]), bits = number(p[3]);
+        if (!rate || !channels || !bits)
+            return bad();
+        f.code = 1;
+        f.wav = {int32_t(*rate), int16_t(*channels), int16_t(*bits)};
+    } else if (kind == QLatin1String("acm") && p.size() == 3) {
+        f.code = 2;
+        auto lister = CreateAudioConverter();
+        f.acmTag = acmName(*lister, p[1], {});
+        f.acmFormat = acmName(*lister, p[2], f.acmTag);
+    } else if (kind == QLatin1String("mp3") && p.size() == 2) {
+        const auto kbps = number(p[1]);
+        if (!kbps)
+            return bad();
+        // Constant bitrate at the settings the lame command line uses by default.
+        f.code = 3;
+        f.mp3.Bitrate = int32_t(*kbps);
+        f.mp3.ABRBitrate = int32_t(*kbps);
+        f.mp3.SampleRate = 44100;
+        f.mp3.Mode = engine::mp3JointStereo;
+        f.mp3.Quality = 3;
+        f.mp3.Original = -1;
+        f.mp3.VBRMethod = engine::mp3Cbr;
+        f.mp3.VBRMinBitrate = 9;
+        f.mp3.VBRMaxBitrate = 11;
+        f.mp3.VBRQuality = 4;
+        f.mp3.WriteVBRTag = -1;
+    } else if (kind == QLatin1String("wma") && p.size() == 3) {
+        const auto codec = number(p[1]), format = number(p[2]);
+        if (!codec || !format)
+            return bad();
+        f.code = 4;
+        f.wma = {int32_t(*codec), int32_t(*format)};
+    } else if (kind == QLatin1String("ogg") && p.size() == 3) {
+        const auto v = number(p[2]);
+        if (!v)
+            return bad();
+        f.code = 5;
+        if (p[1] == QLatin1String("q"))
+            f.ogg = {0, 0, int32_t(*v)};
+        else if (p[1] == QLatin1String("b"))
+            f.ogg = {2, int32_t(*v), 0};
+        else
+            return bad();
+    } else if (kind == QLatin1String("ape") && p.size() == 2) {
+        const auto level = number(p[1]);
+        if (!level)
+            return bad();
+        f.code = 6;
+        f.apeLevel = *level;
+    } else {
+        return bad();
+    }
+    return f;
+}
+
+// Waits on the event loop for the terminal event and turns it into the exit status.
+template <class Component>
+int await(Component& c)
+{
+    int status = -1;
+    QObject::connect(&c, &Component::Done, [&] {
+        status = 0;
+        QCoreApplication::exit(0);
+    });
+    QObject::connect(&c, &Component::Aborted, [&] {
+        err() << "Aborted.\n";
+        status = 3;
+        QCoreApplication::exit(0);
+    });
+    QObject::connect(&c, &Component::Error, [&](long code, const QString& text) {
+        err() << text << " (" << code << ")\n";
+        status = 1;
+        QCoreApplication::exit(0);
+    });
+    QCoreApplication::exec();
+    err().flush();
+    return status;
+}
+
+int probe(const QStringList& files)
+{
+    auto converter = CreateAudioConverter();
+    int status = 0;
+    for (const QString& file : files) {
+        if (files.size() > 1)
+            out() << "file=" << file << "\n";
+        if (converter->OpenSource(file) != 0) {
+            out().flush();
+            err() << "Cannot open '" << file << "' as audio.\n";
+            err().flush();
+            status = 1;
+            continue;
+        }
+        out() << "duration_ms=" << converter->SourceDuration() << "\n"
+              << "rate=" << converter->SourceSampleRate() << "\n"
+              << "channels=" << converter->SourceChannels() << "\n"
+              << "bits=" << converter->SourceBits() << "\n";
+        converter->CloseSource();
+        converter->ReadSourceTags(file);
+        out() << "title=" << converter->TagTitle() << "\n"
+              << "artist=" << converter->TagArtist() << "\n"
+              << "album=" << converter->TagAlbum() << "\n"
+              << "year=" << converter->TagYear() << "\n"
+              << "comment=" << converter->TagComment() << "\n"
+              << "genre=" << converter->TagGenre() << "\n"
+              << "track=" << converter->TagTrack() << "\n";
+    }
+    out().flush();
+    converter->Release();
+    return status;
+}
+
+int convert(const QStringList& a)
+{
+    if (a.size() != 3 && a.size() != 5)
+        return usage(QStringLiteral("convert takes IN OUT FORMAT [START LENGTH]"));
+    QString why;
+    const auto format = parseFormat(a[2], &why);
+    if (!format)
+        return usage(why);
+    auto converter = CreateAudioConverter();
+    converter->OutputFormat(format->code);
+    format->handTo(*converter);
+    converter->InputFile(a[0]);
+    if (a.size() == 5) {
+        const auto start = number(a[3]), length = number(a[4]);
+        if (!start || !length)
+            return usage(QStringLiteral("START and LENGTH are whole seconds"));
+        converter->RangeStart(*start);
+        converter->RangeLength(*length);
+    }
+    converter->OutputFile(a[1]);
+    converter->Start();
+    return await(*converter);
+}
+
+int join(const QStringList& a)
+{
+    if (a.size() < 3)
+        return usage(QStringLiteral("join takes OUT FORMAT ITEM..."));
+    QString why;
+    const auto format = parseFormat(a[1], &why);
+    if (!format)
+        return usage(why);
+    auto joiner = CreateAudioJoin();
+    joiner->DestinationFormat(format->code);
+    format->handTo(*joiner);
+    for (int i = 2; i < a.size(); ++i) {
+        QString path = a[i];
+        long start = -1, length = -1;
+        // path@START+LENGTH; a path that merely contains "@" is taken whole.
+        const int at = path.lastIndexOf(QLatin1Char('@'));
+        if (at > 0) {
+            const QStringList range = path.mid(at + 1).split(QLatin1Char('+'));
+            if (range.size() == 2 && number(range[0]) && number(range[1])) {
+                start = *number(range[0]);
+                length = *number(range[1]);
+                path.truncate(at);
+            }
+        }
+        joiner->AddFile(path, start, length);
+    }
+    joiner->OutputFile(a[0]);
+    joiner->Join();
+    return await(*joiner);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = QCoreApplication::arguments();
+    args.removeFirst();
+    if (args.isEmpty())
+        return usage();
+    const QString command = args.takeFirst();
+    if (command == QLatin1String("probe"))
+        return args.isEmpty() ? usage(QStringLiteral("probe takes FILE")) : probe(args);
+    if (command == QLatin1String("convert"))
+        return convert(args);
+    if (command == QLatin1String("join"))
+        return join(args);
+    return usage(QStringLiteral("unknown command '") + command + QLatin1Char('\''));
+}

@@ -1,0 +1,328 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "components/AudioJob.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace components {
+
+engine::OutputSpec OutputSettings::spec() const
+{
+    engine::OutputSpec s;
+    s.destinationFormat = int(destinationFormat);
+    switch (destinationFormat) {
+    case engine::dfWAV: s.record = wav.toBytes(); break;
+    case engine::dfACM:
+        s.acmTagName = acmTagName;
+        s.acmFormatName = acmFormatName;
+        break;
+    case engine::dfMP3: s.record = mp3.toBytes(); break;
+    case engine::dfWMA: s.record = wma.toBytes(); break;
+    case engine::dfOGG: s.record = ogg.toBytes(); break;
+    case engine::dfAPE: s.apeLevel = int(apeLevel); break;
+    default: break;
+    }
+    return s;
+}
+
+engine::Mp3FormatRecord OutputSettings::defaultMp3()
+{
+    engine::Mp3FormatRecord r;
+    r.ABRBitrate = 96;
+    r.Bitrate = 128;
+    r.Copyright = -1;
+    r.Original = -1;
+    r.Mode = engine::mp3JointStereo;
+    r.SampleRate = 44100;
+    r.Quality = 5;
+    r.VBRMethod = engine::mp3Cbr;
+    r.VBRMinBitrate = 9;
+    r.VBRMaxBitrate = 11;
+    r.VBRQuality = 5;
+    return r;
+}
+
+bool SameFile(const QString& a, const QString& b)
+{
+    struct stat sa {}, sb {};
+    const QByteArray pa = QFile::encodeName(a), pb = QFile::encodeName(b);
+    if (::stat(pa.constData(), &sa) == 0 && ::stat(pb.constData(), &sb) == 0)
+        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    return QDir::cleanPath(QFileInfo(a).absoluteFilePath()) == QDir::cleanPath(QFileInfo(b).absoluteFilePath());
+}
+
+namespace {
+
+constexpr int64_t kChunkBytes = 1 << 20;
+
+QString quoted(const QString& path)
+{
+    return QLatin1Char('\'') + path + QLatin1Char('\'');
+}
+
+// A hidden name beside the target that keeps the target's extension.
+QString temporaryPathFor(const QString& output)
+{
+    const QFileInfo info(output);
+    const QString suffix = info.suffix();
+    QString name = QLatin1Char('.') + info.completeBaseName() + QStringLiteral(".part-") +
+                   QString::number(QRandomGenerator::global()->generate64(), 16);
+    if (!suffix.isEmpty())
+        name += QLatin1Char('.') + suffix;
+    return QDir(info.absolutePath()).filePath(name);
+}
+
+// The reader's own text names the file; make sure a bare library message does too.
+QString readError(const QString& path, const QString& detail)
+{
+    if (detail.contains(path))
+        return detail;
+    QString text = QStringLiteral("Cannot read the file ") + quoted(path);
+    if (!detail.isEmpty())
+        text += QStringLiteral(": ") + detail;
+    return text;
+}
+
+QString writeError(const QString& output, const QString& detail)
+{
+    if (detail.contains(output))
+        return detail;
+    QString text = QStringLiteral("Cannot write the file ") + quoted(output);
+    if (!detail.isEmpty())
+        text += QStringLiteral(": ") + detail;
+    return text;
+}
+
+// One work buffer per job, grown on demand and never cleared: filling a fresh megabyte with
+// zeros for every short input costs more than copying its samples.
+class Buffer {
+public:
+    uint8_t* get(int64_t bytes)
+    {
+        if (bytes > m_size) {
+            m_data.reset(new uint8_t[size_t(bytes)]);
+            m_size = bytes;
+        }
+        return m_data.get();
+    }
+
+private:
+    std::unique_ptr<uint8_t[]> m_data;
+    int64_t m_size = 0;
+};
+
+struct Span {
+    int64_t first = 0;
+    int64_t count = -1;  // -1: to the end
+};
+
+// The frames of a range at the given rate; the end is clamped later to what the source holds.
+Span spanOf(const JobInput& input, int sampleRate)
+{
+    Span s;
+    if (input.start > 0)
+        s.first = int64_t(input.start) * sampleRate;
+    if (input.length >= 0)
+        s.count = int64_t(input.length) * sampleRate;
+    return s;
+}
+
+int percentOf(int64_t done, int64_t total)
+{
+    if (total <= 0)
+        return 0;
+    return int(std::clamp<int64_t>(done * 100 / total, 0, 100));
+}
+
+// Copies sample bytes of a PCM WAV whose format is the output's, cut at exact frame positions.
+WorkerResult copyPcm(const JobInput& input, const engine::SourceInfo& info, engine::AudioWriter& writer, int stage,
+                     Buffer& work, WorkerContext& context)
+{
+    const int bytesPerFrame = info.format.bytesPerFrame();
+    const int64_t available = info.pcmDataBytes / bytesPerFrame;
+    Span span = spanOf(input, info.format.sampleRate);
+    span.first = std::min(span.first, available);
+    const int64_t frames = span.count < 0 ? available - span.first : std::min(span.count, available - span.first);
+
+    QFile file(input.path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return WorkerResult::failed(errCannotRead, readError(input.path, file.errorString()));
+    if (!file.seek(info.pcmDataOffset + span.first * bytesPerFrame))
+        return WorkerResult::failed(errCannotRead, readError(input.path, file.errorString()));
+
+    const int64_t framesPerChunk = std::clamp<int64_t>(kChunkBytes / bytesPerFrame, 1, std::max<int64_t>(frames, 1));
+    uint8_t* buffer = work.get(framesPerChunk * bytesPerFrame);
+    QString error;
+    for (int64_t copied = 0; copied < frames;) {
+        if (context.stopRequested())
+            return WorkerResult::aborted();
+        const int64_t want = std::min(framesPerChunk, frames - copied);
+        const int64_t bytes = want * bytesPerFrame;
+        int64_t got = 0;
+        while (got < bytes) {
+            const qint64 n = file.read(reinterpret_cast<char*>(buffer) + got, bytes - got);
+            if (n <= 0)
+                break;
+            got += n;
+        }
+        if (got < bytes)
+            return WorkerResult::failed(errCannotRead,
+                                        QStringLiteral("The file ") + quoted(input.path) +
+                                            QStringLiteral(" is truncated: its sample data ends early."));
+        if (!writer.write(buffer, want, &error))
+            return WorkerResult::failed(errCannotWrite, error);
+        copied += want;
+        context.progress(stage, percentOf(copied, frames));
+    }
+    return WorkerResult::done();
+}
+
+// Decodes any source into the writer's PCM format, cut at exact frames of that format.
+WorkerResult decodeInto(const JobInput& input, engine::AudioReader& reader, engine::AudioWriter& writer, int stage,
+                        Buffer& work, WorkerContext& context)
+{
+    const engine::PcmFormat target = writer.inputFormat();
+    QString error;
+    if (!reader.setOutputFormat(target, &error))
+        return WorkerResult::failed(errCannotRead, readError(input.path, error));
+    const Span span = spanOf(input, target.sampleRate);
+    if (span.first > 0 && !reader.seekToFrame(span.first, &error))
+        return WorkerResult::failed(errCannotRead, readError(input.path, error));
+
+    const engine::SourceInfo& info = reader.info();
+    int64_t expected = span.count;
+    if (expected < 0 && info.totalFrames > 0 && info.format.sampleRate > 0)
+        expected = std::max<int64_t>(0, info.totalFrames * target.sampleRate / info.format.sampleRate - span.first);
+
+    const int bytesPerFrame = target.bytesPerFrame();
+    const int64_t framesPerChunk = std::max<int64_t>(1, (kChunkBytes / 4) / bytesPerFrame);
+    uint8_t* buffer = work.get(framesPerChunk * bytesPerFrame);
+    int64_t written = 0;
+    while (span.count < 0 || written < span.count) {
+        if (context.stopRequested())
+            return WorkerResult::aborted();
+        const int64_t want = span.count < 0 ? framesPerChunk : std::min(framesPerChunk, span.count - written);
+        const int64_t got = reader.read(buffer, want, &error);
+        if (got < 0)
+            return WorkerResult::failed(errCannotRead, readError(input.path, error));
+        if (got == 0)
+            break;
+        if (!writer.write(buffer, got, &error))
+            return WorkerResult::failed(errCannotWrite, error);
+        written += got;
+        context.progress(stage, percentOf(written, expected));
+    }
+    return WorkerResult::done();
+}
+
+// A PCM WAV whose data chunk claims more bytes than the file holds lost its end.
+bool isTruncatedWav(const QString& path, const engine::SourceInfo& info)
+{
+    if (!info.isPlainPcmWav)
+        return false;
+    return info.pcmDataOffset + info.pcmDataBytes > QFileInfo(path).size();
+}
+
+WorkerResult writeInputs(const AudioJob& job, engine::AudioWriter& writer, WorkerContext& context)
+{
+    Buffer work;
+    for (int i = 0; i < job.inputs.size(); ++i) {
+        if (context.stopRequested())
+            return WorkerResult::aborted();
+        const JobInput& input = job.inputs.at(i);
+        const int stage = i + 1;
+        context.progress(stage, 0);
+        QString error;
+        std::unique_ptr<engine::AudioReader> reader = engine::AudioReader::open(input.path, &error);
+        if (!reader)
+            return WorkerResult::failed(errCannotRead, readError(input.path, error));
+        const engine::SourceInfo& info = reader->info();
+        if (isTruncatedWav(input.path, info))
+            return WorkerResult::failed(errCannotRead, QStringLiteral("The file ") + quoted(input.path) +
+                                                           QStringLiteral(" is truncated: its sample data ends early."));
+        const bool copyable = job.settings.destinationFormat == engine::dfWAV && info.isPlainPcmWav &&
+                              info.format == writer.inputFormat() && info.format.bytesPerFrame() > 0;
+        WorkerResult result;
+        if (copyable) {
+            reader.reset();  // the copy opens the file itself; keep one handle at a time
+            result = copyPcm(input, info, writer, stage, work, context);
+        } else {
+            result = decodeInto(input, *reader, writer, stage, work, context);
+        }
+        if (result.outcome != WorkerResult::Done)
+            return result;
+        context.progress(stage, 100);
+    }
+    return WorkerResult::done();
+}
+
+}  // namespace
+
+WorkerResult RunAudioJob(const AudioJob& job, WorkerContext& context)
+{
+    if (job.inputs.isEmpty())
+        return WorkerResult::failed(errNoInput, QStringLiteral("There is no input file."));
+    for (const JobInput& input : job.inputs)
+        if (input.path.isEmpty())
+            return WorkerResult::failed(errNoInput, QStringLiteral("An input file has no name."));
+    if (job.output.isEmpty())
+        return WorkerResult::failed(errCannotWrite, QStringLiteral("There is no output file."));
+    for (const JobInput& input : job.inputs)
+        if (SameFile(input.path, job.output))
+            return WorkerResult::failed(errOutputIsInput, QStringLiteral("The output file ") + quoted(job.output) +
+                                                              QStringLiteral(" is one of the input files."));
+    const long code = job.settings.destinationFormat;
+    if (code == engine::dfAPE)
+        return WorkerResult::failed(errUnsupportedFormat,
+                                    QStringLiteral("APE output is not available: there is no APE encoder here."));
+    if (code < engine::dfWAV || code > engine::dfAPE)
+        return WorkerResult::failed(errUnsupportedFormat,
+                                    QStringLiteral("Unknown output format ") + QString::number(code) + QLatin1Char('.'));
+    if (QFileInfo(job.output).isDir())
+        return WorkerResult::failed(errCannotWrite, writeError(job.output, QStringLiteral("it is a folder")));
+
+    const QString temporary = temporaryPathFor(job.output);
+    // The user knows the file by its own name, not by the temporary one.
+    auto outputError = [&](QString detail) { return writeError(job.output, detail.replace(temporary, job.output)); };
+    QString error;
+    std::unique_ptr<engine::AudioWriter> writer =
+        engine::AudioWriter::create(job.settings.spec(), temporary, job.tags, &error);
+    if (!writer) {
+        QFile::remove(temporary);
+        return WorkerResult::failed(errCannotWrite, outputError(error));
+    }
+    auto discard = [&](WorkerResult result) {
+        writer.reset();
+        QFile::remove(temporary);
+        return result;
+    };
+
+    WorkerResult result = writeInputs(job, *writer, context);
+    if (result.outcome == WorkerResult::Failed && result.code == errCannotWrite)
+        result.text = outputError(result.text);
+    if (result.outcome != WorkerResult::Done)
+        return discard(result);
+    if (!writer->finish(&error))
+        return discard(WorkerResult::failed(errCannotWrite, outputError(error)));
+    writer.reset();
+    if (context.stopRequested())
+        return discard(WorkerResult::aborted());
+    // rename(2) replaces an existing output in one step: it is never missing or half-written.
+    if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(job.output).constData()) != 0) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        return discard(WorkerResult::failed(errCannotWrite, outputError(reason)));
+    }
+    return WorkerResult::done();
+}
+
+}  // namespace components

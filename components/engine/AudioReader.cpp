@@ -1,0 +1,49 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "components/engine/AudioEngine.h"
+
+#include "components/engine/FfmpegReader.h"
+#include "components/engine/WavFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace engine {
+
+std::unique_ptr<AudioReader> AudioReader::open(const QString& path, QString* error)
+{
+    auto failWith = [&](const QString& text) -> std::unique_ptr<AudioReader> {
+        if (error)
+            *error = text.arg(fileText(path));
+        return nullptr;
+    };
+    const QFileInfo fi(path);
+    if (path.isEmpty() || !fi.exists())
+        return failWith(QStringLiteral("The file '%1' does not exist."));
+    if (fi.isDir())
+        return failWith(QStringLiteral("'%1' is a folder, not an audio file."));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return failWith(QStringLiteral("Cannot open the file '%1': ") + file.errorString());
+    if (file.size() == 0)
+        return failWith(QStringLiteral("The file '%1' is empty."));
+
+    // WAV files are probed from their chunk list alone; integer PCM is then read directly.
+    WavLayout layout;
+    switch (parseWav(file, &layout)) {
+    case WavParse::Ok:
+        file.close();
+        if (layout.integerPcm)
+            return openPcmWavReader(path, layout, error);
+        break;
+    case WavParse::Truncated:
+        return failWith(QStringLiteral("The file '%1' is truncated: it ends before its audio data does."));
+    case WavParse::Damaged:
+        return failWith(QStringLiteral("The file '%1' is a damaged WAV file."));
+    case WavParse::NotWav:
+        break;
+    }
+    file.close();
+    return openFfmpegReader(path, error);
+}
+
+}  // namespace engine

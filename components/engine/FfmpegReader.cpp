@@ -1,0 +1,459 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "components/engine/FfmpegReader.h"
+
+#include "components/engine/Mp3Info.h"
+#include "components/engine/SampleConverter.h"
+#include "components/engine/WavFile.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/dict.h>
+#include <libavutil/error.h>
+#include <libavutil/log.h>
+}
+
+#include <QFile>
+
+#include <algorithm>
+#include <mutex>
+#include <cstring>
+#include <vector>
+
+namespace engine {
+
+QString avErrorText(int code)
+{
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, text, sizeof text);
+    return QString::fromUtf8(text);
+}
+
+namespace {
+
+// Consecutive undecodable packets tolerated before the file counts as damaged.
+constexpr int kMaxBadPackets = 64;
+// Seeks further ahead than this are done by frame offset, not by decoding the way there.
+constexpr int64_t kFarSeekSeconds = 5;
+// Frames decoded ahead of a seek target: enough for the largest bit reservoir at the lowest
+// bitrate plus the filter-bank overlap.
+constexpr int64_t kPrerollFrames = 12;
+// The decoder's own delay, which the LAME tag's encoder delay does not include.
+constexpr int kMp3DecoderDelay = 529;
+
+QString metadata(AVDictionary* a, AVDictionary* b, std::initializer_list<const char*> keys)
+{
+    for (const char* key : keys)
+        for (AVDictionary* d : {a, b})
+            if (const AVDictionaryEntry* e = av_dict_get(d, key, nullptr, 0))
+                return QString::fromUtf8(e->value).trimmed();
+    return {};
+}
+
+// Granule position of the last Ogg page: for a Vorbis stream, its length in samples.
+int64_t lastOggGranule(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    const int64_t tail = std::min<int64_t>(file.size(), 65536);
+    if (!file.seek(file.size() - tail))
+        return 0;
+    const QByteArray data = file.read(tail);
+    for (int pos = data.lastIndexOf("OggS"); pos >= 0; pos = data.lastIndexOf("OggS", pos - 1)) {
+        if (pos + 27 > data.size())
+            continue;
+        int64_t granule = 0;
+        for (int i = 7; i >= 0; --i)
+            granule = (granule << 8) | uint8_t(data[pos + 6 + i]);
+        if (granule > 0)
+            return granule;
+        if (pos == 0)
+            break;
+    }
+    return 0;
+}
+
+class FfmpegReader final : public AudioReader {
+public:
+    explicit FfmpegReader(const QString& path) : m_path(path) {}
+    ~FfmpegReader() override { close(); }
+
+    bool open(QString* error)
+    {
+        if (!openDemuxer(error))
+            return false;
+        describe();
+        m_srcPos = -m_startSkip;
+        m_skip = m_startSkip;
+        m_out = m_info.format;
+        QString detail;
+        if (!configureConverter(m_dec->sample_fmt, m_dec->ch_layout.nb_channels, m_dec->sample_rate, &detail)) {
+            if (error)
+                *error = QStringLiteral("Cannot convert the file '%1': %2").arg(fileText(m_path), detail);
+            return false;
+        }
+        return true;
+    }
+
+    const SourceInfo& info() const override { return m_info; }
+
+    bool setOutputFormat(const PcmFormat& format, QString* error) override
+    {
+        if (!isDeliverable(format)) {
+            if (error)
+                *error = QStringLiteral("Cannot convert the file '%1': %2 Hz, %3 channels, %4 bits is not a PCM format.")
+                             .arg(fileText(m_path))
+                             .arg(format.sampleRate)
+                             .arg(format.channels)
+                             .arg(format.bitsPerSample);
+            return false;
+        }
+        m_out = format;
+        QString detail;
+        if (!configureConverter(m_convFormat, m_convChannels, m_convRate, &detail)) {
+            if (error)
+                *error = QStringLiteral("Cannot convert the file '%1': %2").arg(fileText(m_path), detail);
+            return false;
+        }
+        return seekToFrame(0, error);
+    }
+
+    bool seekToFrame(int64_t frame, QString* error) override
+    {
+        const int srcRate = m_info.format.sampleRate;
+        const int64_t target = std::max<int64_t>(
+            0, srcRate == m_out.sampleRate ? frame : int64_t((__int128)frame * srcRate / m_out.sampleRate));
+        if (srcRate == m_out.sampleRate && !m_flushed) {
+            // Still inside what was decoded already: drop up to the target.
+            const int bpf = m_out.bytesPerFrame();
+            const int64_t pendingFrames = int64_t(m_pending.size() - m_pendingPos) / bpf;
+            const int64_t deliveredPos = m_srcPos - pendingFrames;
+            if (target >= deliveredPos && target <= m_srcPos) {
+                m_pendingPos += size_t((target - deliveredPos) * bpf);
+                return true;
+            }
+        }
+        m_pending.clear();
+        m_pendingPos = 0;
+        m_flushed = false;
+        m_converter.reset();
+        if (m_isMp3 && (target < m_srcPos || target - m_srcPos > kFarSeekSeconds * srcRate) && seekMp3Frame(target))
+            return true;
+        // Decoding forward from a known point is what keeps positions exact (timestamps after
+        // a demuxer seek are estimates for several formats); going back starts over.
+        if (target < m_srcPos) {
+            close();
+            if (!openDemuxer(error))
+                return false;
+            m_srcPos = -m_startSkip;
+            QString detail;
+            if (!configureConverter(m_dec->sample_fmt, m_dec->ch_layout.nb_channels, m_dec->sample_rate, &detail)) {
+                if (error)
+                    *error = QStringLiteral("Cannot convert the file '%1': %2").arg(fileText(m_path), detail);
+                return false;
+            }
+        }
+        m_skip = target - m_srcPos;
+        return true;
+    }
+
+    int64_t read(uint8_t* buffer, int64_t maxFrames, QString* error) override
+    {
+        const int bpf = m_out.bytesPerFrame();
+        int64_t delivered = 0;
+        while (delivered < maxFrames) {
+            if (m_pendingPos < m_pending.size()) {
+                const int64_t avail = int64_t(m_pending.size() - m_pendingPos) / bpf;
+                const int64_t n = std::min(avail, maxFrames - delivered);
+                memcpy(buffer + delivered * bpf, m_pending.data() + m_pendingPos, size_t(n * bpf));
+                m_pendingPos += size_t(n * bpf);
+                delivered += n;
+                continue;
+            }
+            m_pending.clear();
+            m_pendingPos = 0;
+            const int state = decodeMore(error);
+            if (state < 0)
+                return -1;
+            if (state == 0)
+                break;
+        }
+        return delivered;
+    }
+
+private:
+    // MP3 frames are found from their headers, so a far seek can start decoding a few frames
+    // before the target frame's own byte offset and still count every sample exactly. The
+    // frames before the target refill the bit reservoir and the filter banks.
+    bool seekMp3Frame(int64_t target)
+    {
+        if (!m_indexed) {
+            m_frameIndex = indexMp3Frames(m_path);
+            m_indexed = true;
+        }
+        const int64_t first = (target + m_startSkip) / m_samplesPerFrame - kPrerollFrames;
+        if (first < 1 || first >= int64_t(m_frameIndex.size()))
+            return false;
+        if (av_seek_frame(m_fmt, m_stream, m_frameIndex[size_t(first)], AVSEEK_FLAG_BYTE) < 0)
+            return false;
+        avcodec_flush_buffers(m_dec);
+        m_eofSent = false;
+        m_decoderDrained = false;
+        m_badPackets = 0;
+        m_srcPos = first * m_samplesPerFrame - m_startSkip;
+        m_skip = target - m_srcPos;
+        return true;
+    }
+
+    bool openDemuxer(QString* error)
+    {
+        const QByteArray path = m_path.toUtf8();
+        int rc = avformat_open_input(&m_fmt, path.constData(), nullptr, nullptr);
+        if (rc < 0)
+            return fail(error, QStringLiteral("The file '%1' is not an audio file that can be read."));
+        rc = avformat_find_stream_info(m_fmt, nullptr);
+        if (rc < 0)
+            return fail(error, QStringLiteral("The file '%1' is not an audio file that can be read."));
+        const AVCodec* codec = nullptr;
+        m_stream = av_find_best_stream(m_fmt, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+        if (m_stream < 0 || !codec)
+            return fail(error, m_stream == AVERROR_DECODER_NOT_FOUND
+                                   ? QStringLiteral("The file '%1' uses an audio codec that cannot be decoded.")
+                                   : QStringLiteral("The file '%1' holds no audio."));
+        for (unsigned i = 0; i < m_fmt->nb_streams; ++i)
+            if (int(i) != m_stream)
+                m_fmt->streams[i]->discard = AVDISCARD_ALL;
+        AVStream* st = m_fmt->streams[m_stream];
+        m_dec = avcodec_alloc_context3(codec);
+        if (!m_dec || avcodec_parameters_to_context(m_dec, st->codecpar) < 0)
+            return fail(error, QStringLiteral("The file '%1' cannot be decoded."));
+        m_dec->pkt_timebase = st->time_base;
+        // MP3 delay and padding are cut here, by sample count, rather than by the library from
+        // packet timestamps, which are only estimates after a seek by byte offset.
+        if (codec->id == AV_CODEC_ID_MP3 && qstrcmp(m_fmt->iformat->name, "mp3") == 0)
+            m_dec->flags2 |= AV_CODEC_FLAG2_SKIP_MANUAL;
+        if (avcodec_open2(m_dec, codec, nullptr) < 0)
+            return fail(error, QStringLiteral("The file '%1' cannot be decoded."));
+        if (m_dec->sample_rate <= 0 || m_dec->ch_layout.nb_channels <= 0)
+            return fail(error, QStringLiteral("The file '%1' holds no audio."));
+        m_pkt = av_packet_alloc();
+        m_frame = av_frame_alloc();
+        m_eofSent = false;
+        m_decoderDrained = false;
+        m_badPackets = 0;
+        return true;
+    }
+
+    bool fail(QString* error, const QString& text)
+    {
+        if (error)
+            *error = text.arg(fileText(m_path));
+        close();
+        return false;
+    }
+
+    void close()
+    {
+        av_frame_free(&m_frame);
+        av_packet_free(&m_pkt);
+        avcodec_free_context(&m_dec);
+        avformat_close_input(&m_fmt);
+    }
+
+    void describe()
+    {
+        AVStream* st = m_fmt->streams[m_stream];
+        const AVCodecDescriptor* desc = avcodec_descriptor_get(m_dec->codec_id);
+        const bool lossy = !desc || (desc->props & AV_CODEC_PROP_LOSSY);
+        int bits = 16;
+        if (!lossy) {
+            for (int candidate : {st->codecpar->bits_per_raw_sample, st->codecpar->bits_per_coded_sample,
+                                  av_get_bytes_per_sample(m_dec->sample_fmt) * 8})
+                if (candidate == 8 || candidate == 16 || candidate == 24 || candidate == 32) {
+                    bits = candidate;
+                    break;
+                }
+        }
+        m_info.format = PcmFormat{m_dec->sample_rate, m_dec->ch_layout.nb_channels, bits};
+        m_info.codecName = QString::fromUtf8(avcodec_get_name(m_dec->codec_id));
+        m_info.bitrate = int(std::clamp<int64_t>(st->codecpar->bit_rate ? st->codecpar->bit_rate : m_fmt->bit_rate, 0,
+                                                 INT32_MAX));
+        const int rate = m_dec->sample_rate;
+        int64_t frames = 0;
+        Mp3LengthInfo mp3;
+        m_exactLength = false;
+        m_isMp3 = m_dec->codec_id == AV_CODEC_ID_MP3 && qstrcmp(m_fmt->iformat->name, "mp3") == 0;
+        if (m_isMp3 && readMp3LengthInfo(m_path, &mp3) && mp3.hasFrameCount) {
+            frames = mp3.exactSamples();
+            m_exactLength = mp3.hasGapless;
+            m_samplesPerFrame = mp3.samplesPerFrame;
+            // What the decoder drops at the start: the encoder's delay and its own.
+            m_startSkip = mp3.hasGapless ? mp3.encoderDelay + kMp3DecoderDelay : 0;
+        } else if (int spf = 0; m_isMp3 && (frames = countMp3Frames(m_path, &spf)) > 0) {
+            frames *= spf;  // no info frame: every frame decodes in full
+            m_samplesPerFrame = spf;
+        } else if (m_dec->codec_id == AV_CODEC_ID_VORBIS && qstrcmp(m_fmt->iformat->name, "ogg") == 0 &&
+                   (frames = lastOggGranule(m_path)) > 0) {
+            // The last page's position is the stream's exact length; the decoder does not
+            // cut the padding of the last block by itself.
+            m_exactLength = true;
+        } else if (st->duration != AV_NOPTS_VALUE && st->duration > 0)
+            frames = av_rescale_q(st->duration, st->time_base, AVRational{1, rate});
+        else if (m_fmt->duration != AV_NOPTS_VALUE && m_fmt->duration > 0)
+            frames = av_rescale_q(m_fmt->duration, AV_TIME_BASE_Q, AVRational{1, rate});
+        m_info.totalFrames = frames;
+        m_info.durationMs = frames * 1000 / rate;
+
+        AVDictionary* a = m_fmt->metadata;
+        AVDictionary* b = st->metadata;
+        AudioTags& t = m_info.tags;
+        t.title = metadata(a, b, {"title"});
+        t.artist = metadata(a, b, {"artist", "author", "album_artist"});
+        t.album = metadata(a, b, {"album"});
+        t.year = metadata(a, b, {"date", "year", "WM/Year"});
+        t.comment = metadata(a, b, {"comment", "description"});
+        t.genre = metadata(a, b, {"genre"});
+        t.track = metadata(a, b, {"track", "tracknumber"});
+    }
+
+    bool configureConverter(int format, int channels, int rate, QString* detail)
+    {
+        m_convFormat = format;
+        m_convChannels = channels;
+        m_convRate = rate;
+        return m_converter.configure(format, channels, rate, m_out, detail);
+    }
+
+    // 1 when something was produced or more may come, 0 at the end, -1 on error.
+    int decodeMore(QString* error)
+    {
+        QString detail;
+        for (;;) {
+            if (m_decoderDrained) {
+                if (m_flushed)
+                    return 0;
+                m_flushed = true;
+                if (!m_converter.flush(m_pending, &detail))
+                    return decodeFailure(error, detail);
+                return m_pending.empty() ? 0 : 1;
+            }
+            int rc = avcodec_receive_frame(m_dec, m_frame);
+            if (rc == 0) {
+                const bool ok = takeFrame(&detail);
+                av_frame_unref(m_frame);
+                if (!ok)
+                    return decodeFailure(error, detail);
+                if (!m_pending.empty())
+                    return 1;
+                continue;
+            }
+            if (rc == AVERROR_EOF) {
+                m_decoderDrained = true;
+                continue;
+            }
+            if (rc != AVERROR(EAGAIN))
+                return decodeFailure(error, avErrorText(rc));
+            if (m_eofSent)
+                return decodeFailure(error, avErrorText(rc));
+            rc = av_read_frame(m_fmt, m_pkt);
+            if (rc < 0) {
+                if (rc != AVERROR_EOF && m_fmt->pb && m_fmt->pb->error)
+                    return decodeFailure(error, avErrorText(rc));
+                avcodec_send_packet(m_dec, nullptr);
+                m_eofSent = true;
+                continue;
+            }
+            if (m_pkt->stream_index != m_stream) {
+                av_packet_unref(m_pkt);
+                continue;
+            }
+            rc = avcodec_send_packet(m_dec, m_pkt);
+            av_packet_unref(m_pkt);
+            // A damaged packet costs its samples, not the file, unless damage is all there is.
+            if (rc < 0 && rc != AVERROR(EAGAIN)) {
+                if (++m_badPackets > kMaxBadPackets)
+                    return decodeFailure(error, avErrorText(rc));
+            } else {
+                m_badPackets = 0;
+            }
+        }
+    }
+
+    bool takeFrame(QString* detail)
+    {
+        const int channels = m_frame->ch_layout.nb_channels;
+        if (m_frame->format != m_convFormat || channels != m_convChannels || m_frame->sample_rate != m_convRate) {
+            if (!m_converter.flush(m_pending, detail) ||
+                !configureConverter(m_frame->format, channels, m_frame->sample_rate, detail))
+                return false;
+        }
+        int64_t frames = m_frame->nb_samples;
+        if (m_exactLength)
+            frames = std::clamp<int64_t>(m_info.totalFrames - m_srcPos, 0, frames);
+        int64_t offset = 0;
+        m_srcPos += frames;
+        if (m_skip > 0) {
+            offset = std::min(m_skip, frames);
+            m_skip -= offset;
+            frames -= offset;
+        }
+        if (frames <= 0)
+            return true;
+        const AVSampleFormat fmt = AVSampleFormat(m_frame->format);
+        const bool planar = av_sample_fmt_is_planar(fmt);
+        const int step = av_get_bytes_per_sample(fmt) * (planar ? 1 : channels);
+        const int planes = planar ? channels : 1;
+        std::vector<const uint8_t*> data(static_cast<size_t>(planes));
+        for (int i = 0; i < planes; ++i)
+            data[size_t(i)] = m_frame->extended_data[i] + offset * step;
+        return m_converter.convert(data.data(), int(frames), m_pending, detail);
+    }
+
+    int decodeFailure(QString* error, const QString& detail)
+    {
+        if (error)
+            *error = QStringLiteral("Cannot decode the file '%1': %2").arg(fileText(m_path), detail);
+        return -1;
+    }
+
+    QString m_path;
+    AVFormatContext* m_fmt = nullptr;
+    AVCodecContext* m_dec = nullptr;
+    AVPacket* m_pkt = nullptr;
+    AVFrame* m_frame = nullptr;
+    int m_stream = -1;
+    SourceInfo m_info;
+    PcmFormat m_out;
+    SampleConverter m_converter;
+    int m_convFormat = -1, m_convChannels = 0, m_convRate = 0;
+    int64_t m_srcPos = 0;  // position of the next decoded frame (negative inside an MP3's delay)
+    int64_t m_skip = 0;    // source frames still to drop to reach a seek target
+    bool m_eofSent = false;
+    bool m_decoderDrained = false;
+    bool m_flushed = false;
+    int m_badPackets = 0;
+    bool m_exactLength = false;  // totalFrames is exact: nothing past it is delivered
+    bool m_isMp3 = false;
+    int m_samplesPerFrame = 1152;
+    int m_startSkip = 0;
+    bool m_indexed = false;
+    std::vector<int64_t> m_frameIndex;
+    std::vector<uint8_t> m_pending;
+    size_t m_pendingPos = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<AudioReader> openFfmpegReader(const QString& path, QString* error)
+{
+    // Problems reach the user as error texts; the library's own console chatter is noise.
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { av_log_set_level(AV_LOG_FATAL); });
+    auto reader = std::make_unique<FfmpegReader>(path);
+    if (!reader->open(error))
+        return nullptr;
+    return reader;
+}
+
+}  // namespace engine

@@ -1,0 +1,490 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "components/engine/WavFile.h"
+
+#include "components/engine/SampleConverter.h"
+
+#include <QDir>
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <vector>
+
+namespace engine {
+
+namespace {
+
+constexpr int kTagPcm = 1;
+constexpr int kTagExtensible = 0xFFFE;
+constexpr int64_t kChunkCopyFrames = 1 << 16;
+
+std::atomic<int64_t> g_rf64Threshold{0xFFFFFFFFLL};
+
+uint32_t le32(const char* p)
+{
+    const auto* u = reinterpret_cast<const uint8_t*>(p);
+    return uint32_t(u[0]) | uint32_t(u[1]) << 8 | uint32_t(u[2]) << 16 | uint32_t(u[3]) << 24;
+}
+uint16_t le16(const char* p)
+{
+    const auto* u = reinterpret_cast<const uint8_t*>(p);
+    return uint16_t(u[0] | u[1] << 8);
+}
+uint64_t le64(const char* p) { return uint64_t(le32(p)) | uint64_t(le32(p + 4)) << 32; }
+
+void put32(char* p, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = char(v >> (8 * i));
+}
+void put16(char* p, uint16_t v)
+{
+    p[0] = char(v);
+    p[1] = char(v >> 8);
+}
+void put64(char* p, uint64_t v)
+{
+    put32(p, uint32_t(v));
+    put32(p + 4, uint32_t(v >> 32));
+}
+
+// INFO texts are written as UTF-8; older files carry Latin-1, which is what a failed UTF-8
+// decode falls back to.
+QString infoText(const QByteArray& raw)
+{
+    QByteArray bytes = raw;
+    const int nul = bytes.indexOf('\0');
+    if (nul >= 0)
+        bytes.truncate(nul);
+    auto decoder = QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        text = QString::fromLatin1(bytes);
+    return text.trimmed();
+}
+
+struct InfoId {
+    const char* id;
+    QString AudioTags::*field;
+};
+const InfoId kInfoIds[] = {
+    {"INAM", &AudioTags::title},   {"IART", &AudioTags::artist}, {"IPRD", &AudioTags::album},
+    {"ICRD", &AudioTags::year},    {"ICMT", &AudioTags::comment}, {"IGNR", &AudioTags::genre},
+    {"ITRK", &AudioTags::track},
+};
+
+void parseInfo(const QByteArray& list, AudioTags* tags)
+{
+    // list holds "INFO" followed by sub-chunks.
+    int pos = 4;
+    while (pos + 8 <= list.size()) {
+        const QByteArray id = list.mid(pos, 4);
+        const uint32_t size = le32(list.constData() + pos + 4);
+        if (size > uint32_t(list.size() - pos - 8))
+            break;
+        const QByteArray value = list.mid(pos + 8, int(size));
+        for (const InfoId& info : kInfoIds)
+            if (id == info.id)
+                tags->*info.field = infoText(value);
+        if (id == "IPRT" && tags->track.isEmpty())
+            tags->track = infoText(value);
+        pos += 8 + int(size) + int(size & 1);
+    }
+}
+
+}  // namespace
+
+QString fileText(const QString& path) { return QDir::toNativeSeparators(path); }
+
+void setRf64ThresholdForTesting(int64_t bytes) { g_rf64Threshold = bytes; }
+
+WavParse parseWav(QFile& file, WavLayout* layout)
+{
+    char head[12];
+    if (!file.seek(0) || file.read(head, 12) != 12)
+        return WavParse::NotWav;
+    const bool riff = memcmp(head, "RIFF", 4) == 0;
+    const bool rf64 = memcmp(head, "RF64", 4) == 0 || memcmp(head, "BW64", 4) == 0;
+    if ((!riff && !rf64) || memcmp(head + 8, "WAVE", 4) != 0)
+        return WavParse::NotWav;
+
+    *layout = WavLayout();
+    layout->rf64 = rf64;
+    const int64_t fileSize = file.size();
+    uint64_t ds64Data = 0;
+    bool haveFmt = false, haveData = false;
+    int64_t pos = 12;
+    while (pos + 8 <= fileSize) {
+        char hdr[8];
+        if (!file.seek(pos) || file.read(hdr, 8) != 8)
+            break;
+        uint64_t size = le32(hdr + 4);
+        const int64_t body = pos + 8;
+        if (memcmp(hdr, "ds64", 4) == 0 && size >= 16) {
+            char ds[16];
+            if (file.read(ds, 16) != 16)
+                return WavParse::Truncated;
+            ds64Data = le64(ds + 8);
+        } else if (memcmp(hdr, "fmt ", 4) == 0) {
+            if (size < 16)
+                return WavParse::Damaged;
+            QByteArray fmt = file.read(int(std::min<uint64_t>(size, 64)));
+            if (fmt.size() < 16)
+                return WavParse::Truncated;
+            int tag = le16(fmt.constData());
+            const int channels = le16(fmt.constData() + 2);
+            const int rate = int(le32(fmt.constData() + 4));
+            layout->blockAlign = le16(fmt.constData() + 12);
+            const int bits = le16(fmt.constData() + 14);
+            if (tag == kTagExtensible && fmt.size() >= 40)
+                tag = le16(fmt.constData() + 24);  // first two bytes of the sub-format GUID
+            layout->formatTag = tag;
+            layout->pcm = PcmFormat{rate, channels, bits};
+            layout->integerPcm = tag == kTagPcm && channels >= 1 && rate > 0 &&
+                                 (bits == 8 || bits == 16 || bits == 24 || bits == 32) &&
+                                 layout->blockAlign == layout->pcm.bytesPerFrame();
+            haveFmt = true;
+        } else if (memcmp(hdr, "data", 4) == 0) {
+            if (rf64 && size == 0xFFFFFFFFu)
+                size = ds64Data;
+            layout->dataOffset = body;
+            const int64_t available = fileSize - body;
+            // A writer that never came back to fill in the size leaves 0 or all ones: the data
+            // then runs to the end of the file. Any other size beyond the end means lost data.
+            if (size == 0xFFFFFFFFu || (size == 0 && available > 0))
+                size = uint64_t(available);
+            else if (int64_t(size) > available)
+                return WavParse::Truncated;
+            layout->dataBytes = int64_t(size);
+            haveData = true;
+        } else if (memcmp(hdr, "LIST", 4) == 0 && size >= 4 && size < (1u << 20)) {
+            const QByteArray list = file.read(int(size));
+            if (list.startsWith("INFO"))
+                parseInfo(list, &layout->tags);
+        }
+        pos = body + int64_t(size) + int64_t(size & 1);
+    }
+    if (!haveFmt || !haveData)
+        return haveFmt || pos > fileSize ? WavParse::Truncated : WavParse::Damaged;
+    if (layout->blockAlign > 0)
+        layout->dataBytes -= layout->dataBytes % layout->blockAlign;
+    return WavParse::Ok;
+}
+
+QByteArray buildInfoChunk(const AudioTags& tags)
+{
+    QByteArray body("INFO");
+    for (const InfoId& info : kInfoIds) {
+        const QByteArray value = (tags.*info.field).toUtf8();
+        if (value.isEmpty())
+            continue;
+        QByteArray sub(info.id);
+        const uint32_t size = uint32_t(value.size() + 1);  // text plus its terminating zero
+        char sz[4];
+        put32(sz, size);
+        sub.append(sz, 4);
+        sub.append(value);
+        sub.append('\0');
+        if (size & 1)
+            sub.append('\0');
+        body.append(sub);
+    }
+    if (body.size() == 4)
+        return {};
+    QByteArray chunk("LIST");
+    char sz[4];
+    put32(sz, uint32_t(body.size()));
+    chunk.append(sz, 4);
+    chunk.append(body);
+    return chunk;
+}
+
+namespace {
+
+// Reads integer PCM straight from the data chunk: a plain copy when the caller wants the
+// file's own format, through the converter otherwise.
+class PcmWavReader final : public AudioReader {
+public:
+    PcmWavReader(const QString& path, const WavLayout& layout) : m_file(path), m_layout(layout)
+    {
+        m_info.format = layout.pcm;
+        m_info.totalFrames = layout.dataBytes / layout.pcm.bytesPerFrame();
+        m_info.durationMs = m_info.totalFrames * 1000 / layout.pcm.sampleRate;
+        m_info.codecName = layout.pcm.bitsPerSample == 8 ? QStringLiteral("pcm_u8")
+                                                         : QStringLiteral("pcm_s%1le").arg(layout.pcm.bitsPerSample);
+        m_info.bitrate = int(std::min<int64_t>(int64_t(layout.pcm.sampleRate) * layout.pcm.bytesPerFrame() * 8, INT32_MAX));
+        m_info.isPlainPcmWav = true;
+        m_info.pcmDataOffset = layout.dataOffset;
+        m_info.pcmDataBytes = layout.dataBytes;
+        m_info.tags = layout.tags;
+        m_out = layout.pcm;
+    }
+
+    bool open(QString* error)
+    {
+        if (!m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+            if (error)
+                *error = QStringLiteral("Cannot open the file '%1': %2").arg(fileText(m_file.fileName()), m_file.errorString());
+            return false;
+        }
+        QString detail;
+        if (!m_converter.configure(m_layout.pcm, m_out, &detail))
+            return false;
+        return m_file.seek(m_layout.dataOffset);
+    }
+
+    const SourceInfo& info() const override { return m_info; }
+
+    bool setOutputFormat(const PcmFormat& format, QString* error) override
+    {
+        QString detail;
+        if (!isDeliverable(format)) {
+            if (error)
+                *error = QStringLiteral("Cannot convert the file '%1': %2 Hz, %3 channels, %4 bits is not a PCM format.")
+                             .arg(fileText(m_file.fileName()))
+                             .arg(format.sampleRate)
+                             .arg(format.channels)
+                             .arg(format.bitsPerSample);
+            return false;
+        }
+        if (!m_converter.configure(m_layout.pcm, format, &detail)) {
+            if (error)
+                *error = QStringLiteral("Cannot convert the file '%1': %2").arg(fileText(m_file.fileName()), detail);
+            return false;
+        }
+        m_out = format;
+        return seekToFrame(0, error);
+    }
+
+    bool seekToFrame(int64_t frame, QString* error) override
+    {
+        const PcmFormat& src = m_layout.pcm;
+        int64_t srcFrame = src.sampleRate == m_out.sampleRate
+                               ? frame
+                               : int64_t((__int128)frame * src.sampleRate / m_out.sampleRate);
+        srcFrame = std::clamp<int64_t>(srcFrame, 0, m_info.totalFrames);
+        m_srcPos = srcFrame;
+        m_pending.clear();
+        m_pendingPos = 0;
+        m_flushed = false;
+        m_converter.reset();
+        if (!m_file.seek(m_layout.dataOffset + srcFrame * src.bytesPerFrame())) {
+            if (error)
+                *error = QStringLiteral("Cannot read the file '%1': %2").arg(fileText(m_file.fileName()), m_file.errorString());
+            return false;
+        }
+        return true;
+    }
+
+    int64_t read(uint8_t* buffer, int64_t maxFrames, QString* error) override
+    {
+        const int outBpf = m_out.bytesPerFrame();
+        const int srcBpf = m_layout.pcm.bytesPerFrame();
+        if (m_converter.isIdentity()) {
+            const int64_t frames = std::min(maxFrames, m_info.totalFrames - m_srcPos);
+            if (frames <= 0)
+                return 0;
+            const int64_t got = m_file.read(reinterpret_cast<char*>(buffer), frames * srcBpf);
+            if (got < frames * srcBpf)
+                return readFailure(error);
+            m_srcPos += frames;
+            return frames;
+        }
+        int64_t delivered = 0;
+        while (delivered < maxFrames) {
+            if (m_pendingPos < m_pending.size()) {
+                const int64_t avail = int64_t(m_pending.size() - m_pendingPos) / outBpf;
+                const int64_t n = std::min(avail, maxFrames - delivered);
+                memcpy(buffer + delivered * outBpf, m_pending.data() + m_pendingPos, size_t(n * outBpf));
+                m_pendingPos += size_t(n * outBpf);
+                delivered += n;
+                continue;
+            }
+            m_pending.clear();
+            m_pendingPos = 0;
+            const int64_t frames = std::min<int64_t>(kChunkCopyFrames, m_info.totalFrames - m_srcPos);
+            QString detail;
+            if (frames > 0) {
+                m_raw.resize(size_t(frames * srcBpf));
+                if (m_file.read(reinterpret_cast<char*>(m_raw.data()), frames * srcBpf) < frames * srcBpf)
+                    return readFailure(error);
+                m_srcPos += frames;
+                const uint8_t* planes[1] = {m_raw.data()};
+                if (!m_converter.convert(planes, int(frames), m_pending, &detail))
+                    return convertFailure(error, detail);
+            } else if (!m_flushed) {
+                m_flushed = true;
+                if (!m_converter.flush(m_pending, &detail))
+                    return convertFailure(error, detail);
+                if (m_pending.empty())
+                    break;
+            } else {
+                break;
+            }
+        }
+        return delivered;
+    }
+
+private:
+    int64_t readFailure(QString* error)
+    {
+        if (error)
+            *error = QStringLiteral("Cannot read the file '%1': it ends before its sample data does.")
+                         .arg(fileText(m_file.fileName()));
+        return -1;
+    }
+    int64_t convertFailure(QString* error, const QString& detail)
+    {
+        if (error)
+            *error = QStringLiteral("Cannot convert the file '%1': %2").arg(fileText(m_file.fileName()), detail);
+        return -1;
+    }
+
+    QFile m_file;
+    WavLayout m_layout;
+    SourceInfo m_info;
+    PcmFormat m_out;
+    SampleConverter m_converter;
+    int64_t m_srcPos = 0;
+    bool m_flushed = false;
+    std::vector<uint8_t> m_raw;
+    std::vector<uint8_t> m_pending;
+    size_t m_pendingPos = 0;
+};
+
+// Header: RIFF, JUNK (room for a ds64 chunk should the file outgrow 4 GiB), fmt, LIST INFO,
+// data. The sizes are filled in by finish().
+class WavWriter final : public AudioWriter {
+public:
+    WavWriter(const PcmFormat& format, const QString& path) : m_format(format), m_file(path) {}
+
+    bool open(const AudioTags& tags, QString* error)
+    {
+        if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            if (error)
+                *error = QStringLiteral("Cannot write the file '%1': %2").arg(fileText(m_file.fileName()), m_file.errorString());
+            return false;
+        }
+        QByteArray header;
+        header.append("RIFF\0\0\0\0WAVE", 12);
+        char junk[8 + 28] = {'J', 'U', 'N', 'K'};
+        put32(junk + 4, 28);
+        header.append(junk, sizeof junk);
+        char fmt[8 + 16] = {'f', 'm', 't', ' '};
+        put32(fmt + 4, 16);
+        put16(fmt + 8, kTagPcm);
+        put16(fmt + 10, uint16_t(m_format.channels));
+        put32(fmt + 12, uint32_t(m_format.sampleRate));
+        put32(fmt + 16, uint32_t(m_format.sampleRate * m_format.bytesPerFrame()));
+        put16(fmt + 20, uint16_t(m_format.bytesPerFrame()));
+        put16(fmt + 22, uint16_t(m_format.bitsPerSample));
+        header.append(fmt, sizeof fmt);
+        header.append(buildInfoChunk(tags));
+        header.append("data\0\0\0\0", 8);
+        m_dataOffset = header.size();
+        if (m_file.write(header) != header.size())
+            return writeFailure(error);
+        return true;
+    }
+
+    PcmFormat inputFormat() const override { return m_format; }
+
+    bool write(const uint8_t* buffer, int64_t frames, QString* error) override
+    {
+        const int64_t bytes = frames * m_format.bytesPerFrame();
+        if (bytes <= 0)
+            return true;
+        if (m_file.write(reinterpret_cast<const char*>(buffer), bytes) != bytes)
+            return writeFailure(error);
+        m_dataBytes += bytes;
+        return true;
+    }
+
+    bool finish(QString* error) override
+    {
+        if (m_dataBytes & 1) {
+            if (m_file.write("\0", 1) != 1)
+                return writeFailure(error);
+        }
+        const int64_t fileSize = m_dataOffset + m_dataBytes + (m_dataBytes & 1);
+        const int64_t riffSize = fileSize - 8;
+        const bool rf64 = riffSize > g_rf64Threshold.load() || m_dataBytes > 0xFFFFFFFFLL;
+        char buf[36];
+        if (rf64) {
+            if (!patch(0, "RF64", 4) || !patch(4, "\xff\xff\xff\xff", 4))
+                return writeFailure(error);
+            memcpy(buf, "ds64", 4);
+            put32(buf + 4, 28);
+            put64(buf + 8, uint64_t(riffSize));
+            put64(buf + 16, uint64_t(m_dataBytes));
+            put64(buf + 24, uint64_t(m_dataBytes / m_format.bytesPerFrame()));
+            put32(buf + 32, 0);
+            if (!patch(12, buf, 36) || !patch(m_dataOffset - 4, "\xff\xff\xff\xff", 4))
+                return writeFailure(error);
+        } else {
+            put32(buf, uint32_t(riffSize));
+            if (!patch(4, buf, 4))
+                return writeFailure(error);
+            put32(buf, uint32_t(m_dataBytes));
+            if (!patch(m_dataOffset - 4, buf, 4))
+                return writeFailure(error);
+        }
+        if (!m_file.flush())
+            return writeFailure(error);
+        m_file.close();
+        if (m_file.error() != QFileDevice::NoError)
+            return writeFailure(error);
+        return true;
+    }
+
+private:
+    bool patch(int64_t offset, const char* bytes, int length)
+    {
+        return m_file.seek(offset) && m_file.write(bytes, length) == length;
+    }
+    bool writeFailure(QString* error)
+    {
+        if (error)
+            *error = QStringLiteral("Cannot write the file '%1': %2").arg(fileText(m_file.fileName()), m_file.errorString());
+        return false;
+    }
+
+    PcmFormat m_format;
+    QFile m_file;
+    int64_t m_dataOffset = 0;
+    int64_t m_dataBytes = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<AudioReader> openPcmWavReader(const QString& path, const WavLayout& layout, QString* error)
+{
+    auto reader = std::make_unique<PcmWavReader>(path, layout);
+    if (!reader->open(error))
+        return nullptr;
+    return reader;
+}
+
+std::unique_ptr<AudioWriter> createWavWriter(const PcmFormat& format, const QString& path, const AudioTags& tags,
+                                             QString* error)
+{
+    const bool validBits = format.bitsPerSample == 8 || format.bitsPerSample == 16 || format.bitsPerSample == 24 ||
+                           format.bitsPerSample == 32;
+    if (!validBits || format.channels < 1 || format.channels > 8 || format.sampleRate < 1000 ||
+        format.sampleRate > 768000) {
+        if (error)
+            *error = QStringLiteral("Cannot write the file '%1': unsupported WAV format (%2 Hz, %3 channels, %4 bits).")
+                         .arg(fileText(path))
+                         .arg(format.sampleRate)
+                         .arg(format.channels)
+                         .arg(format.bitsPerSample);
+        return nullptr;
+    }
+    auto writer = std::make_unique<WavWriter>(format, path);
+    if (!writer->open(tags, error))
+        return nullptr;
+    return writer;
+}
+
+}  // namespace engine

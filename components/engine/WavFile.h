@@ -1,0 +1,45 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#pragma once
+
+// RIFF/RF64 WAVE files: the chunk parser used for probing and for copying sample data
+// without decoding, the integer-PCM reader, and the PCM writer. Private to the engine.
+
+#include "components/engine/AudioEngine.h"
+
+#include <QFile>
+
+#include <memory>
+
+namespace engine {
+
+struct WavLayout {
+    bool rf64 = false;
+    int formatTag = 0;            // from fmt (the sub-format's tag for WAVE_FORMAT_EXTENSIBLE)
+    bool integerPcm = false;      // 8/16/24/32-bit integer PCM we read ourselves
+    PcmFormat pcm;                // valid when integerPcm
+    int blockAlign = 0;
+    int64_t dataOffset = 0;
+    int64_t dataBytes = 0;        // whole blocks only
+    AudioTags tags;
+};
+
+enum class WavParse { NotWav, Ok, Truncated, Damaged };
+
+// Reads the chunk list of an open file. NotWav when it does not start as RIFF/RF64 WAVE.
+WavParse parseWav(QFile& file, WavLayout* layout);
+
+std::unique_ptr<AudioReader> openPcmWavReader(const QString& path, const WavLayout& layout, QString* error);
+std::unique_ptr<AudioWriter> createWavWriter(const PcmFormat& format, const QString& path, const AudioTags& tags,
+                                             QString* error);
+
+// Files whose RIFF size would pass this many bytes become RF64. Lowered only by tests so that
+// the switch can be checked without writing 4 GiB.
+void setRf64ThresholdForTesting(int64_t bytes);
+
+// The LIST INFO chunk (id, size, payload and pad) for these tags; empty when all are blank.
+QByteArray buildInfoChunk(const AudioTags& tags);
+
+// Error texts shared by the readers and writers; each names the file.
+QString fileText(const QString& path);
+
+}  // namespace engine

@@ -1,0 +1,77 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "tests/components/WavFixtures.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using fixtures::Pcm;
+
+namespace {
+
+struct DriverRun {
+    int status = -1;
+    QString out, err;
+};
+
+DriverRun driver(const QStringList& args)
+{
+    QProcess p;
+    p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/engine-driver"), args);
+    DriverRun r;
+    if (!p.waitForFinished(60000))
+        return r;
+    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+class EngineDriver : public testing::Test {
+protected:
+    QString path(const QString& name) const { return dir.filePath(name); }
+    QTemporaryDir dir;
+};
+
+TEST_F(EngineDriver, ProbePrintsTheFactsOneNameValueALine)
+{
+    const Pcm pcm{22050, 1, 8};
+    ASSERT_TRUE(fixtures::writeFile(path(QStringLiteral("a.wav")),
+                                    fixtures::wavBytes(pcm, fixtures::pattern(pcm, 22050 * 3 / 2, 1))));
+    const DriverRun r = driver({QStringLiteral("probe"), path(QStringLiteral("a.wav"))});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("duration_ms=1500\nrate=22050\nchannels=1\nbits=8\ntitle=\nartist=\nalbum=\n"
+                                    "year=\ncomment=\ngenre=\ntrack=\n"));
+}
+
+TEST_F(EngineDriver, JoinTakesRangesAfterTheAtSign)
+{
+    const Pcm pcm{8000, 2, 16};
+    const QByteArray a = fixtures::pattern(pcm, 8000 * 3, 2), b = fixtures::pattern(pcm, 8000 * 3, 3);
+    ASSERT_TRUE(fixtures::writeFile(path(QStringLiteral("a.wav")), fixtures::wavBytes(pcm, a)));
+    ASSERT_TRUE(fixtures::writeFile(path(QStringLiteral("b@home.wav")), fixtures::wavBytes(pcm, b)));
+    const DriverRun r = driver({QStringLiteral("join"), path(QStringLiteral("out.wav")), QStringLiteral("wav:8000:2:16"),
+                          path(QStringLiteral("a.wav@2+1")), path(QStringLiteral("b@home.wav"))});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const auto parsed = fixtures::parseWavFile(path(QStringLiteral("out.wav")));
+    ASSERT_TRUE(parsed);
+    EXPECT_TRUE(parsed->data == a.mid(2 * 8000 * 4) + b);
+}
+
+TEST_F(EngineDriver, FailuresExitNonZeroWithTheErrorText)
+{
+    const DriverRun missing = driver({QStringLiteral("convert"), path(QStringLiteral("gone.wav")),
+                                path(QStringLiteral("out.mp3")), QStringLiteral("mp3:128")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_TRUE(missing.err.contains(path(QStringLiteral("gone.wav")))) << missing.err.toStdString();
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("out.mp3"))));
+
+    const DriverRun badFormat = driver({QStringLiteral("join"), path(QStringLiteral("o.wav")), QStringLiteral("flac:5"),
+                                  path(QStringLiteral("x.wav"))});
+    EXPECT_EQ(badFormat.status, 2);
+    EXPECT_TRUE(badFormat.err.contains(QStringLiteral("flac:5")));
+}
+
+}  // namespace
