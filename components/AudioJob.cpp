@@ -295,8 +295,14 @@ WorkerResult RunAudioJob(const AudioJob& job, WorkerContext& context)
     // The user knows the file by its own name, not by the temporary one.
     auto outputError = [&](QString detail) { return writeError(job.output, detail.replace(temporary, job.output)); };
     QString error;
-    std::unique_ptr<engine::AudioWriter> writer =
-        engine::AudioWriter::create(job.settings.spec(), temporary, job.tags, &error);
+    engine::OutputSpec spec = job.settings.spec();
+    if (code == engine::dfOGG) {
+        // Vorbis settings name no rate or channels: the output keeps those of the first source.
+        QString probeError;
+        if (auto first = engine::AudioReader::open(job.inputs.first().path, &probeError))
+            spec.sourceFormat = first->info().format;
+    }
+    std::unique_ptr<engine::AudioWriter> writer = engine::AudioWriter::create(spec, temporary, job.tags, &error);
     if (!writer) {
         QFile::remove(temporary);
         return WorkerResult::failed(errCannotWrite, outputError(error));

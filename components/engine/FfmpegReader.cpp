@@ -298,8 +298,13 @@ private:
             // The last page's position is the stream's exact length; the decoder does not
             // cut the padding of the last block by itself.
             m_exactLength = true;
-        } else if (st->duration != AV_NOPTS_VALUE && st->duration > 0)
+        } else if (st->duration != AV_NOPTS_VALUE && st->duration > 0) {
             frames = av_rescale_q(st->duration, st->time_base, AVRational{1, rate});
+            // A compressed WAV's sample count (its "fact" chunk) ends before the padding of the
+            // last block; an estimate from the bitrate does not.
+            m_exactLength = qstrcmp(m_fmt->iformat->name, "wav") == 0 &&
+                            m_fmt->duration_estimation_method != AVFMT_DURATION_FROM_BITRATE;
+        }
         else if (m_fmt->duration != AV_NOPTS_VALUE && m_fmt->duration > 0)
             frames = av_rescale_q(m_fmt->duration, AV_TIME_BASE_Q, AVRational{1, rate});
         m_info.totalFrames = frames;

@@ -65,6 +65,9 @@ public:
         int rc = avcodec_open2(m_enc, codec, nullptr);
         if (rc < 0)
             return failure(error, QStringLiteral("the encoder refused this format (%1).").arg(avErrorText(rc)));
+        // Block codecs leave their byte rate unset; the WAV header's average-bytes field needs it.
+        if (m_enc->bit_rate <= 0 && m_enc->block_align > 0 && m_enc->frame_size > 0)
+            m_enc->bit_rate = int64_t(m_enc->block_align) * 8 * m_enc->sample_rate / m_enc->frame_size;
         if (avcodec_parameters_from_context(st->codecpar, m_enc) < 0)
             return failure(error, QStringLiteral("out of memory."));
         st->time_base = m_enc->time_base;
@@ -114,6 +117,7 @@ public:
     bool write(const uint8_t* buffer, int64_t frames, QString* error) override
     {
         const int bpf = m_encoding.input.bytesPerFrame();
+        m_realFrames += frames;
         m_fifo.insert(m_fifo.end(), buffer, buffer + frames * bpf);
         size_t pos = 0;
         while ((m_fifo.size() - pos) / bpf >= size_t(m_frameSize)) {
@@ -200,6 +204,10 @@ private:
                 return true;
             if (rc < 0)
                 return failure(error, avErrorText(rc));
+            // The silence that fills the last block is no part of the sound: the container's
+            // sample count (the WAV "fact" chunk) must end where the input ended.
+            if (m_pkt->pts != AV_NOPTS_VALUE && m_pkt->duration > 0 && m_pkt->pts + m_pkt->duration > m_realFrames)
+                m_pkt->duration = std::max<int64_t>(0, m_realFrames - m_pkt->pts);
             av_packet_rescale_ts(m_pkt, m_enc->time_base, m_out->streams[0]->time_base);
             m_pkt->stream_index = 0;
             const int wr = av_interleaved_write_frame(m_out, m_pkt);
@@ -224,6 +232,7 @@ private:
     int m_frameSize = kFreeFrameSize;
     bool m_smallLastFrame = true;
     int64_t m_pts = 0;
+    int64_t m_realFrames = 0;  // input frames, without the padding of the last block
     std::vector<uint8_t> m_fifo;
 };
 

@@ -205,3 +205,24 @@ TEST_F(AudioConverterTest, FormatTimeShowsHoursMinutesSeconds)
 }
 
 }  // namespace
+
+TEST_F(AudioConverterTest, OggKeepsTheSourcesRateAndChannels)
+{
+    // Vorbis settings name no rate or channels: a mono 22.05 kHz source stays so.
+    const Pcm pcm{22050, 1, 16};
+    const QString in = path(QStringLiteral("mono.wav"));
+    ASSERT_TRUE(fixtures::writeFile(in, fixtures::wavBytes(pcm, fixtures::pattern(pcm, 22050, 5))));
+    engine::OggFormatRecord ogg;
+    ogg.Mode = 0;
+    ogg.Quality = 50;
+    converter->OutputFormat(5);
+    converter->SetOggFormat(ogg);
+    converter->InputFile(in);
+    converter->OutputFile(path(QStringLiteral("mono.ogg")));
+    const Outcome o = run(*converter);
+    ASSERT_EQ(o.ends, QStringList{QStringLiteral("Done")}) << o.text.toStdString();
+    ASSERT_EQ(converter->OpenSource(path(QStringLiteral("mono.ogg"))), 0);
+    EXPECT_EQ(converter->SourceSampleRate(), 22050);
+    EXPECT_EQ(converter->SourceChannels(), 1);
+    EXPECT_NEAR(converter->SourceDuration(), 1000, 1);
+}
