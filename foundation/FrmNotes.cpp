@@ -11,7 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QSaveFile>
+#include "foundation/mdlFileSystem.h"
 #include <QScreen>
 
 #include <cerrno>
@@ -139,10 +139,6 @@ void FrmNotes::SaveNotes()
     m_saved = true;
     if (m_loadedWhole) {
         const QByteArray data = (Text1->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
-        QSaveFile file(NotesFile());
-        if (file.open(QIODevice::WriteOnly) && file.write(data) == data.size())
-            file.commit();
-        else
-            file.cancelWriting();
+        WriteFileAtomically(NotesFile(), data);
     }
 }

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #include <cmath>
 
@@ -39,4 +40,16 @@ QString FormatFileSize(double dBytes)
     while (k < 8 && dBytes > 999.0 * std::pow(1024.0, k))
         ++k;
     return FormatSizeNumber(dBytes / std::pow(1024.0, k)) + QLatin1String(units[k]);
+}
+
+bool WriteFileAtomically(const QString& sFile, const QByteArray& data)
+{
+    QSaveFile file(sFile);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(data) != data.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 }

@@ -1,10 +1,14 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 // True when the file was deleted (false for a missing file, a folder, or no permission).
 bool TryDeleteFile(const QString& sFile);
+// Writes the whole file beside its target and renames it over the target, so a failed write
+// never leaves the old file cut short. False (old file intact) on any failure.
+bool WriteFileAtomically(const QString& sFile, const QByteArray& data);
 // True for an existing regular file (links followed); false for a folder or anything else.
 bool FileExists(const QString& sFile);
 // File and item sizes: " bytes" up to 999, then " KB" .. " YB" at the thresholds 999 x 1024^k.

@@ -13,7 +13,6 @@
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTextEdit>
@@ -54,20 +53,6 @@ QStringList readLines(const QByteArray& data)
     if (pending)
         lines << current;
     return lines;
-}
-
-bool writeWhole(const QString& path, const QByteArray& data)
-{
-    // Written beside the target and renamed over it, so a failed write never leaves the old
-    // file cut short.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(data) != data.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
 }
 
 }  // namespace
@@ -182,7 +167,7 @@ void ShellOpen(QWidget* /*hwndOwner*/, const QString& sFile)
 
 void WriteTextFile(const QString& sText, const QString& sFile)
 {
-    writeWhole(sFile, (sText + kCrLf).toUtf8());
+    WriteFileAtomically(sFile, (sText + kCrLf).toUtf8());
 }
 
 QString ReadTextFile(const QString& sFile)
@@ -409,5 +394,5 @@ void SavePathHistory(QComboBox* cbo)
     QByteArray data;
     for (qsizetype i = 0; i < entries.size() && i < 16; ++i)
         data += (entries.at(i) + kCrLf).toUtf8();
-    writeWhole(PathHistoryFile(), data);
+    WriteFileAtomically(PathHistoryFile(), data);
 }

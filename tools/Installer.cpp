@@ -3,6 +3,7 @@
 
 #include "foundation/IconResources.h"
 #include "foundation/RegistryRoutines.h"
+#include "foundation/mdlFileSystem.h"
 #include "foundation/mdlModes.h"
 #include "tools/InstallerDefaults.h"
 
@@ -12,7 +13,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <cmath>
@@ -22,8 +22,7 @@ namespace {
 bool writeNew(const QString& path, const QByteArray& bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.commit();
+    return WriteFileAtomically(path, bytes);
 }
 
 void ensureKey(int32_t root, const QString& path, InstallReport& report)
