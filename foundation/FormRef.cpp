@@ -25,4 +25,13 @@ void unloadAll()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+void unloadAllExcept(const void* keep)
+{
+    // A copy: an unloading window may load or register another one.
+    const auto all = unloaders();
+    for (auto& [key, unload] : all)
+        if (key != keep)
+            unload();
+}
+
 }  // namespace forms

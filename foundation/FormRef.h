@@ -47,6 +47,8 @@ private:
 namespace forms {
 void registerUnloader(void* key, std::function<void()> unload);
 void unloadAll();
+// Every loaded form but the one reached through `keep` (the address of its FormRef).
+void unloadAllExcept(const void* keep);
 }  // namespace forms
 
 template <class Form>

@@ -1,30 +1,977 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "mainwindow/FrmMain.h"
 
+#include "components/cAudioConverter.h"
+#include "components/cGrid.h"
+#include "foundation/FrmAbout.h"
+#include "foundation/FrmNotes.h"
+#include "foundation/RegistryRoutines.h"
+#include "foundation/Twips.h"
+#include "foundation/mdlFunctions.h"
+#include "foundation/mdlMain.h"
 #include "foundation/mdlModes.h"
 #include "foundation/mdlWindowUtils.h"
+#include "itemsgrid/GridColumns.h"
+#include "mainwindow/MainMenus.h"
+#include "mainwindow/MainWindowRules.h"
+#include "mainwindow/MenuIcons.h"
+#include "mainwindow/cPopupMenu.h"
+#include "mainwindow/cStatusBar.h"
+#include "mainwindow/cSysTray.h"
+#include "mainwindow/cToolbar.h"
+#include "platform/Desktop.h"
+#include "platform/MessageBox.h"
+#include "platform/Paths.h"
+#include "platform/RegistryHive.h"
+#include "platform/Shell.h"
+#include "settings/FrmOptions.h"
+#include "settings/ProgramOptions.h"
+#include "settings/controls/cTreeView.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QProgressBar>
+#include <QSlider>
+#include <QTimer>
+#include <QToolButton>
+#include <QWindowStateChangeEvent>
+
+namespace {
+
+QString programFile(const QString& name) { return QDir(platform::programFolder()).filePath(name); }
+
+void setBackColor(QWidget* w, const QColor& color)
+{
+    if (!w)
+        return;
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, color);
+    p.setColor(QPalette::Button, color);
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+QFrame* makeFrame(QWidget* parent, const char* name)
+{
+    auto* f = new QFrame(parent);
+    f->setObjectName(QLatin1String(name));
+    return f;
+}
+
+// A toolbar inside its host, which keeps the toolbar at its left edge.
+void attach(QFrame* host, cToolbar* toolbar)
+{
+    auto* layout = new QHBoxLayout(host);
+    layout->setContentsMargins(2, 0, 2, 0);
+    layout->setSpacing(0);
+    layout->addWidget(toolbar, 0, Qt::AlignVCenter);
+    layout->addStretch(1);
+}
+
+// The audio graphs' panel until a preview plays: the back colour, a faint scale and the level
+// line of silence in the trace colour.
+class GraphPanel : public QFrame {
+public:
+    using QFrame::QFrame;
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QFrame::paintEvent(event);
+        QPainter p(this);
+        const QRect r = contentsRect();
+        p.fillRect(r, palette().color(QPalette::Window));
+        QColor scale = palette().color(QPalette::WindowText);
+        scale.setAlpha(50);
+        p.setPen(scale);
+        for (int i = 1; i < 4; ++i)
+            p.drawLine(r.left(), r.top() + r.height() * i / 4, r.right(), r.top() + r.height() * i / 4);
+        p.setPen(QPen(palette().color(QPalette::WindowText), 1));
+        p.drawLine(r.left() + 2, r.center().y(), r.right() - 2, r.center().y());
+    }
+};
+
+}  // namespace
 
 FrmMain::FrmMain()
 {
-    m_trayMenu = new QMenu(this);
-    m_rcOpen = m_trayMenu->addAction(QStringLiteral("Hide"));
-    m_rcOpen->setData(QStringLiteral("RC Open"));
+    setObjectName(QStringLiteral("frmMain"));
+    m_layout = InitialMainLayout();
+    buildControls();
     Form_Load();
 }
 
+FrmMain::~FrmMain() { Form_Terminate(); }
+
+// ---------------------------------------------------------------------------------------------
+// Controls, as the window's design creates them
+
+void FrmMain::buildControls()
+{
+    FillMenuImages(imgMenu);
+    FillGridImages(imgGrid);
+    FillPlayerImages(imgPlayer);
+    FillGeneralImages(imgGeneral);
+
+    picMain = new QWidget(this);
+    picMain->setObjectName(QStringLiteral("picMain"));
+    setCentralWidget(picMain);
+
+    picTitle = makeFrame(picMain, "picTitle");
+    lblTitle = new QLabel(picTitle);
+    QFont titleFont = lblTitle->font();
+    titleFont.setBold(true);
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.15);
+    lblTitle->setFont(titleFont);
+    auto* titleLayout = new QHBoxLayout(picTitle);
+    titleLayout->setContentsMargins(10, 0, 10, 0);
+    titleLayout->addWidget(lblTitle);
+    picTitle->setAutoFillBackground(true);
+
+    cToolbarHost1 = makeFrame(picMain, "cToolbarHost1");
+    tlbrTop = new cToolbar(cToolbarHost1);
+    picToolBarJPGPicHolder = new QLabel(cToolbarHost1);
+    picToolBarJPGPicHolder->hide();
+
+    picTitleProject = makeFrame(picMain, "picTitleProject");
+    lblProjects = new QLabel(QStringLiteral("Items Lists"), picTitleProject);
+    cTreeView1 = new cTreeView(picMain);
+    froTreeControl = makeFrame(picMain, "froTreeControl");
+    tlbrProjectsHost = makeFrame(froTreeControl, "tlbrProjectsHost");
+    tlbrProjects = new cToolbar(tlbrProjectsHost);
+    picResizer = makeFrame(picMain, "picResizer");
+    picResizer->setCursor(Qt::SplitHCursor);
+
+    picTitleList = makeFrame(picMain, "picTitleList");
+    lblListName = new QLabel(picTitleList);
+    QFont listFont = lblListName->font();
+    listFont.setBold(true);
+    lblListName->setFont(listFont);
+    auto* listTitleLayout = new QHBoxLayout(picTitleList);
+    listTitleLayout->setContentsMargins(6, 0, 6, 0);
+    listTitleLayout->addWidget(lblListName);
+    lblListName->installEventFilter(this);
+
+    cGrid1 = new cGrid(picMain);
+    cGrid1->setObjectName(QStringLiteral("cGrid1"));
+    picEmptyMsg = makeFrame(picMain, "picEmptyMsg");
+    lblEmptylist = new QLabel(QStringLiteral("The items list is empty."), picEmptyMsg);
+    lblAddorDrag = new QLabel(QStringLiteral("Add files, or drag them here from a file manager."), picEmptyMsg);
+    {
+        auto* l = new QVBoxLayout(picEmptyMsg);
+        l->setContentsMargins(4, 2, 4, 2);
+        QFont f = lblEmptylist->font();
+        f.setBold(true);
+        lblEmptylist->setFont(f);
+        lblEmptylist->setAlignment(Qt::AlignCenter);
+        lblAddorDrag->setAlignment(Qt::AlignCenter);
+        QPalette p = lblAddorDrag->palette();
+        p.setColor(QPalette::WindowText, QColor(96, 104, 116));
+        lblAddorDrag->setPalette(p);
+        l->addWidget(lblEmptylist);
+        l->addWidget(lblAddorDrag);
+    }
+    picEmptyMsg->hide();
+
+    cGridInfo = new cGrid(picMain);
+    cGridInfo->setObjectName(QStringLiteral("cGridInfo"));
+
+    picPlayer = makeFrame(picMain, "picPlayer");
+    picPlayer->setFrameShape(QFrame::StyledPanel);
+    cAudioGraphAmp = new GraphPanel(picPlayer);
+    cAudioGraphAmp->setObjectName(QStringLiteral("cAudioGraphAmp"));
+    cAudioGraphFreq = new GraphPanel(picPlayer);
+    cAudioGraphFreq->setObjectName(QStringLiteral("cAudioGraphFreq"));
+    for (QFrame* g : {cAudioGraphAmp, cAudioGraphFreq}) {
+        g->setFrameShape(QFrame::StyledPanel);
+        g->setAutoFillBackground(true);
+    }
+    cSlider1 = new QSlider(Qt::Horizontal, picPlayer);
+    cSlider1->setEnabled(false);
+    picPlayTime = new QLabel(QStringLiteral("00:00:00 / 00:00:00"), picPlayer);
+    picPlayTime->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QFont timeFont = picPlayTime->font();
+    timeFont.setPointSizeF(timeFont.pointSizeF() * 0.85);
+    picPlayTime->setFont(timeFont);
+    cToolbarHostPlayer = makeFrame(picPlayer, "cToolbarHostPlayer");
+    tlbrPlayButtons = new cToolbar(cToolbarHostPlayer);
+
+    picList = makeFrame(picMain, "picList");
+    rbrList = makeFrame(picList, "rbrList");
+    tlbrList = new cToolbar(rbrList);
+    froControl = makeFrame(picMain, "froControl");
+    cToolbarHostRecorder = makeFrame(froControl, "cToolbarHostRecorder");
+    tlbrRecorder = new cToolbar(cToolbarHostRecorder);
+
+    cStatusBar1 = new cStatusBar(this);
+    setStatusBar(cStatusBar1);
+    prgStatus = new QProgressBar(cStatusBar1);
+    prgStatus->setMaximumWidth(160);
+    prgStatus->setTextVisible(false);
+    prgStatus->hide();
+
+    cSysTray1 = new cSysTray(this);
+    cAudioConverter1 = CreateAudioConverter();
+    picResizer->installEventFilter(this);
+    tmrCDs = new QTimer(this);
+    tmrCDs->setInterval(5000);
+    tmrRemove = new QTimer(this);
+    tmrRemove->setSingleShot(true);
+
+    connect(tlbrTop, &cToolbar::ButtonClick, this, &FrmMain::tlbrTop_ButtonClick);
+    connect(tlbrTop, &cToolbar::ButtonDropDown, this, &FrmMain::tlbrTop_ButtonDropDown);
+    connect(tlbrProjects, &cToolbar::ButtonClick, this, &FrmMain::tlbrProjects_ButtonClick);
+    connect(tlbrList, &cToolbar::ButtonClick, this, &FrmMain::tlbrList_ButtonClick);
+    connect(tlbrRecorder, &cToolbar::ButtonClick, this, &FrmMain::tlbrRecorder_ButtonClick);
+    connect(tlbrPlayButtons, &cToolbar::ButtonClick, this, &FrmMain::tlbrPlayButtons_ButtonClick);
+    connect(cStatusBar1, &cStatusBar::PanelClick, this, &FrmMain::cStatusBar1_PanelClick);
+    connect(cSysTray1, &cSysTray::TrayClick, this, &FrmMain::cSysTray1_TrayClick);
+    connect(cGrid1, &cGrid::SelChange, this, &FrmMain::GetFileInfoToGridInfo);
+    connect(cGrid1, &cGrid::HeaderClick, this, [this](long) { cGrid1->Redraw(true); });
+    connect(cTreeView1, &cTreeView::NodeClick, this, &FrmMain::cTreeView1_NodeClick);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Loading
+
 void FrmMain::Form_Load()
 {
-    setWindowTitle(g_sAppName + QLatin1Char(' ') + g_sAppVersion);
-    SetFormIcon(this, QStringLiteral("AAA"), false);
-    resize(800, 560);
+    // Every step stands alone: one that cannot be done is skipped and the next runs.
+    m_reg = std::make_unique<RegistryRoutines>();
+    m_reg->hkey(platform::HKEY_LOCAL_MACHINE);
+    m_reg->KeyRoot(QStringLiteral("SOFTWARE\\") + g_sAppCompany + QLatin1Char('\\') + g_sAppName);
+
+    SetTitleBackColor(ProgramOptions.picColor);
+    SetTitleTextColor(ProgramOptions.picTextColor);
+    SetGraphColor(1, ProgramOptions.picColor);
+    SetGraphColor(2, ProgramOptions.picTextColor);
+    prgStatus->setStyleSheet(QStringLiteral("QProgressBar::chunk { background: %1; }")
+                                 .arg(ColorFromBgr(ProgramOptions.picColor).name()));
+
+    cSysTray1->TrayAddIcon();
+    cSysTray1->TrayTip(g_sAppName + QLatin1Char(' ') + g_sAppVersion);
+    cSysTray1->TrayIconFile(programFile(QStringLiteral("SysIcon/systrayicon.ico")));
+
+    SetFormIcon(this, QStringLiteral("AAA"), true);
+
+    SetGridColumns(cGrid1);
+    SetGridInfoColumns();
+
+    cStatusBar1->StatusImageList(&imgMenu);
+    cStatusBar1->StatusAddPanel(0, QString(), QString(), 47, 120, false, false, 0, QStringLiteral("Main"));
+    cStatusBar1->StatusAddPanel(0, QString(), QString(), -1, 180, false, false, 0, QStringLiteral("Items List Properties"));
+    const QString notes = GetNotesToStatus();
+    cStatusBar1->StatusAddPanel(0, notes, QStringLiteral("Notes"), 8, 250, false, false, 0, QStringLiteral("Notes"));
+    cStatusBar1->StatusAddPanel(0, QStringLiteral("Master Volume"), QString(), 79, 64, false, false, 0,
+                                QStringLiteral("Master Volume"));
+    cStatusBar1->addPermanentWidget(prgStatus);
+    cStatusBar1->StatusPanelText(QStringLiteral("Main"), QStringLiteral("Ready."));
+
+    CreateMenus();
+    SetAppView();
+
+    CreateToolsToolbar();
+    attach(cToolbarHostRecorder, tlbrRecorder);
+    cToolbarHostRecorder->resize(cToolbarHostRecorder->width(), TwipsToPixels(760));
+
+    tlbrTop->ToolbarImageList(&imgMenu);
+    tlbrTop->ToolbarCreate(16, false, true, true);
+    BuildTopToolbar(*tlbrTop);
+    attach(cToolbarHost1, tlbrTop);
+    m_layout.cToolbarHost1.height = 740;
+
+    tlbrProjects->ToolbarImageList(&imgMenu);
+    tlbrProjects->ToolbarCreate(16, false, true, true);
+    BuildProjectsToolbar(*tlbrProjects);
+    attach(tlbrProjectsHost, tlbrProjects);
+
+    tlbrList->ToolbarImageList(&imgMenu);
+    tlbrList->ToolbarCreate(16, false, true, true);
+    BuildListToolbar(*tlbrList);
+    attach(rbrList, tlbrList);
+    m_layout.tlbrListHeight = PixelsToTwips(tlbrList->sizeHint().height());
+
+    tlbrPlayButtons->ToolbarImageList(&imgPlayer);
+    tlbrPlayButtons->ToolbarCreate(24, false, false, true);
+    BuildPlayToolbar(*tlbrPlayButtons);
+    attach(cToolbarHostPlayer, tlbrPlayButtons);
+
+    const QString caption = g_sAppName + QLatin1Char(' ') + g_sAppVersion;
+    setWindowTitle(caption);
+    lblTitle->setText(caption);
+
+    setTree();
+
+    if (g_lAppIncItemsLists == 1) {
+        if (g_nodeMainItems && g_nodeMainItems->childCount() > 0)
+            cTreeView1_NodeClick(g_nodeMainItems->child(0));
+        else
+            m_cMenu_Click(m_cMenu->MenuIndexOfKey(QStringLiteral("New Items List")));
+    } else {
+        if (g_nodeMainCDs && g_nodeMainCDs->childCount() > 0)
+            cTreeView1_NodeClick(g_nodeMainCDs->child(0));
+    }
+
+    m_reg->Subkey(QStringLiteral("General"));
+    RestoreWindowSize();
+    m_loaded = true;
+    Form_Resize();
 }
+
+void FrmMain::SetGridColumns(cGrid* grid)
+{
+    if (grid)
+        SetItemGridColumns(*grid, &imgGrid);
+}
+
+void FrmMain::SetGridInfoColumns() { SetInfoGridColumns(*cGridInfo); }
+
+void FrmMain::CreateMenus()
+{
+    delete m_cMenu;
+    QFont font(QStringLiteral("Tahoma"));
+    m_cMenu = new cPopupMenu(this);
+    m_cMenu->MenuOwnerWindow(this);
+    m_cMenu->MenuDrawStyle(0);
+    m_cMenu->MenuFont(font);
+    m_cMenu->MenuDrawStyle(ProgramOptions.chkMenuXPStyle ? 1 : 0);
+    m_cMenu->MenuImageList(&imgMenu);
+    BuildMainMenus(*m_cMenu);
+    m_cMenu->MenuItemsReady(true);
+    connect(m_cMenu, &cPopupMenu::Click, this, &FrmMain::m_cMenu_Click);
+}
+
+void FrmMain::CreateToolsToolbar()
+{
+    tlbrRecorder->ToolbarImageList(&imgGeneral);
+    tlbrRecorder->ToolbarCreate(26, false, true, true);
+    tlbrRecorder->setIconSize(QSize(24, 24));
+    m_hostRecorderWidth = BuildToolsToolbar(*tlbrRecorder, m_hostRecorderWidth);
+    cToolbarHostRecorder->resize(TwipsToPixels(m_hostRecorderWidth), cToolbarHostRecorder->height());
+}
+
+void FrmMain::SetAppView()
+{
+    if (!g_sAppBackColor.isEmpty()) {
+        bool ok = false;
+        const long value = g_sAppBackColor.toLong(&ok);
+        if (ok) {
+            const QColor back = ColorFromBgr(value);
+            for (QWidget* w : std::initializer_list<QWidget*>{picMain, froControl, froTreeControl, picResizer,
+                                                              cToolbarHostRecorder, cToolbarHost1, tlbrProjectsHost,
+                                                              cStatusBar1, cSlider1, picList, rbrList, picPlayer,
+                                                              cToolbarHostPlayer})
+                setBackColor(w, back);
+            cGridInfo->BackColor(back);
+        }
+    }
+    const QString view = programFile(QStringLiteral("View"));
+    if (!g_sAppBackPicture.isEmpty()) {
+        const QPixmap back(QDir(view).filePath(g_sAppBackPicture));
+        if (!back.isNull()) {
+            QPalette p = picMain->palette();
+            p.setBrush(QPalette::Window, QBrush(back));
+            picMain->setPalette(p);
+        }
+        const QPixmap holder(QDir(view).filePath(g_sAppToolbarPicture));
+        if (!holder.isNull()) {
+            picToolBarJPGPicHolder->setPixmap(holder);
+            cGridInfo->BackPicture(holder);
+        }
+    }
+    if (!g_sAppTitlePicture.isEmpty()) {
+        const QPixmap title(QDir(view).filePath(g_sAppTitlePicture));
+        if (!title.isNull()) {
+            QPalette p = picTitle->palette();
+            p.setBrush(QPalette::Window, QBrush(title));
+            picTitle->setPalette(p);
+        }
+    }
+    if (!g_sAppToolbarPicture.isEmpty()) {
+        const QPixmap holder(QDir(view).filePath(g_sAppToolbarPicture));
+        if (!holder.isNull()) {
+            picToolBarJPGPicHolder->setPixmap(holder);
+            // The toolbar hosts draw the same picture behind their buttons.
+            const QString bmp = platform::programFolder() + QStringLiteral("/tbbg.bmp");
+            holder.save(bmp, "BMP");
+            for (QFrame* host : {cToolbarHost1, tlbrProjectsHost}) {
+                QPalette p = host->palette();
+                p.setBrush(QPalette::Window, QBrush(QPixmap(bmp)));
+                host->setPalette(p);
+                host->setAutoFillBackground(true);
+            }
+        }
+    }
+}
+
+void FrmMain::RestoreWindowSize()
+{
+    const QSize twips = RestoredWindowSize(m_reg ? m_reg->GetRegistryValue(QStringLiteral("lWidth")) : QVariant(),
+                                           m_reg ? m_reg->GetRegistryValue(QStringLiteral("lHeight")) : QVariant());
+    // The stored values are the outer size; the frame the desktop adds is not ours to size.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    resize(std::max(1, TwipsToPixels(twips.width()) - frame.width()), std::max(1, TwipsToPixels(twips.height()) - frame.height()));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Layout
+
+void FrmMain::Form_Resize()
+{
+    if (!m_loaded)
+        return;
+    LayoutInputs in;
+    const QSize outer = frameGeometry().size();
+    in.windowWidth = PixelsToTwips(outer.width());
+    in.windowHeight = PixelsToTwips(outer.height());
+    in.minimised = isMinimized();
+    in.chkDisplayTitle = ProgramOptions.chkDisplayTitle;
+    in.chkDisplayPlayer = ProgramOptions.chkDisplayPlayer;
+    in.chkDisplayAudioGraph = ProgramOptions.chkDisplayAudioGraph;
+    in.treeRestore = g_lAppTreeRestore;
+    m_layout.statusBarHeight = PixelsToTwips(cStatusBar1->sizeHint().height());
+    if (m_cMenu)
+        m_cMenu->MenuDrawStyle(ProgramOptions.chkMenuXPStyle ? 1 : 0);
+    if (LayOutMainWindow(m_layout, in))
+        applyLayout();
+}
+
+void FrmMain::applyLayout()
+{
+    const auto place = [](QWidget* w, const PaneGeometry& g) {
+        if (!w)
+            return;
+        w->setGeometry(TwipsToPixels(g.left), TwipsToPixels(g.top), TwipsToPixels(g.width), TwipsToPixels(g.height));
+        w->setVisible(g.visible && g.width > 0 && g.height > 0);
+    };
+    const MainLayout& l = m_layout;
+    place(picTitle, l.picTitle);
+    place(cToolbarHost1, l.cToolbarHost1);
+    place(picTitleProject, {l.picTitleProject.left, l.picTitleProject.top, l.picTitleProject.width, l.picTitleProject.height,
+                            l.cTreeView1.visible});
+    place(cTreeView1, l.cTreeView1);
+    place(froTreeControl, {l.froTreeControl.left, l.froTreeControl.top, l.froTreeControl.width, l.froTreeControl.height,
+                           l.cTreeView1.visible});
+    tlbrProjectsHost->setGeometry(0, 0, TwipsToPixels(l.froTreeControl.width), TwipsToPixels(l.froTreeControl.height));
+    place(picResizer, l.picResizer);
+    place(picTitleList, l.picTitleList);
+    place(cGrid1, l.cGrid1);
+    place(cGridInfo, l.cGridInfo);
+    place(picPlayer, l.picPlayer);
+    place(picList, l.picList);
+    rbrList->setGeometry(0, 0, TwipsToPixels(l.picList.width), TwipsToPixels(l.picList.height));
+    place(froControl, l.froControl);
+    cToolbarHostRecorder->setGeometry(0, (TwipsToPixels(l.froControl.height) - TwipsToPixels(760)) / 2,
+                                      std::max(TwipsToPixels(m_hostRecorderWidth), tlbrRecorder->sizeHint().width() + 8),
+                                      TwipsToPixels(760));
+
+    // Inside the player strip: the two graphs side by side, the slider under them, the play
+    // buttons and the time at the bottom.
+    const int pw = TwipsToPixels(l.picPlayer.width);
+    const int ph = TwipsToPixels(l.picPlayer.height);
+    const int gh = std::max(0, ph - 4 - 22 - TwipsToPixels(500));
+    const int half = (pw - 12) / 2;
+    cAudioGraphFreq->setGeometry(4, 4, half, gh);
+    cAudioGraphAmp->setGeometry(8 + half, 4, pw - 12 - half, gh);
+    cAudioGraphFreq->setVisible(l.audioGraphsVisible);
+    cAudioGraphAmp->setVisible(l.audioGraphsVisible);
+    cSlider1->setGeometry(TwipsToPixels(l.cSlider1.left), 4 + gh, TwipsToPixels(l.cSlider1.width), 22);
+    const int buttons = std::min(pw / 2, tlbrPlayButtons->sizeHint().width() + 4);
+    cToolbarHostPlayer->setGeometry(2, ph - TwipsToPixels(500), buttons, TwipsToPixels(500));
+    picPlayTime->setGeometry(buttons + 2, ph - TwipsToPixels(500), std::max(0, pw - buttons - 10), TwipsToPixels(500));
+
+    picEmptyMsg->setGeometry(TwipsToPixels(l.picEmptyMsg.left), TwipsToPixels(l.picEmptyMsg.top),
+                             TwipsToPixels(l.picEmptyMsg.width), TwipsToPixels(l.picEmptyMsg.height));
+    picEmptyMsg->raise();
+}
+
+void FrmMain::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void FrmMain::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    // A restored window is laid out again with the options of the moment.
+    if (event->type() == QEvent::WindowStateChange && !isMinimized())
+        Form_Resize();
+}
+
+void FrmMain::cTreeView1_DragDrop(QWidget*, double X, double)
+{
+    m_layout.cTreeView1.width = TreeWidthAfterTreeDrop(m_layout.cTreeView1.left, X);
+    Form_Resize();
+}
+
+void FrmMain::cGrid1_DragDrop(QWidget*, double X, double)
+{
+    m_layout.cTreeView1.width = TreeWidthAfterGridDrop(m_layout.cTreeView1.left, X, m_layout.cTreeView1.width);
+    Form_Resize();
+}
+
+// ---------------------------------------------------------------------------------------------
+// What the options window changes
+
+void FrmMain::SetGridHotTrack(bool on) { cGrid1->HotTrack(on); }
+void FrmMain::SetGridLines(bool on) { cGrid1->GridLines(on); }
+
+void FrmMain::SetTitleBackColor(int color) { setBackColor(picTitle, ColorFromBgr(color)); }
+
+void FrmMain::SetTitleTextColor(int color)
+{
+    QPalette p = lblTitle->palette();
+    p.setColor(QPalette::WindowText, ColorFromBgr(color));
+    lblTitle->setPalette(p);
+}
+
+void FrmMain::SetGraphColor(int which, int color)
+{
+    // The graphs draw their background in the first colour and their trace in the second.
+    const QColor c = ColorFromBgr(color);
+    for (QFrame* g : {cAudioGraphAmp, cAudioGraphFreq}) {
+        QPalette p = g->palette();
+        p.setColor(which == 1 ? QPalette::Window : QPalette::WindowText, c);
+        g->setPalette(p);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Unloading
 
 void FrmMain::closeEvent(QCloseEvent* event)
 {
+    int Cancel = 0;
+    Form_Unload(Cancel);
+    if (Cancel != 0) {
+        event->ignore();
+        return;
+    }
     event->accept();
-    QApplication::quit();
+    // The program ends once the window object is gone, after its terminate step has run.
+    connect(this, &QObject::destroyed, qApp, &QCoreApplication::quit);
+    frmMain.unload();
+}
+
+QSize FrmMain::outerNormalSizeTwips() const
+{
+    // A minimised or maximised window would store the size of its icon or of the screen; the
+    // size to keep is the one the window has in its normal state.
+    QSize inner = (isMinimized() || isMaximized() || !isVisible()) && normalGeometry().isValid() ? normalGeometry().size()
+                                                                                                : geometry().size();
+    if (inner.isEmpty())
+        inner = size();
+    const QSize frame = frameGeometry().size() - geometry().size();
+    return QSize(PixelsToTwips(inner.width() + frame.width()), PixelsToTwips(inner.height() + frame.height()));
+}
+
+void FrmMain::Form_Unload(int& Cancel)
+{
+    g_bMainUnloading = true;
+
+    if (ProgramOptions.chkDisplayMSGWhenExit) {
+        const int answer = platform::MsgBox(QStringLiteral("Are you sure you want to exit '") + g_sAppName + QLatin1Char(' ') +
+                                                g_sAppVersion + QStringLiteral("' ?"),
+                                            platform::vbInformation | platform::vbYesNo, QString(), this);
+        if (answer == platform::vbNo) {
+            Cancel = 1;
+            g_bMainUnloading = false;
+            return;
+        }
+    }
+
+    SetTopMost(this, false);
+
+    if (tlbrPlayButtons)
+        tlbrPlayButtons_ButtonClick(tlbrPlayButtons->ButtonIndex(QStringLiteral("Stop")));
+
+    if (ProgramOptions.chkClearOnExit) {
+        QTreeWidgetItem* node = cTreeView1->SelectedNode();
+        if (node && !IsCDNode(cTreeView::Key(node)))
+            DoClearTheList();
+    }
+
+    forms::unloadAllExcept(&frmMain);
+
+    QFile::remove(programFile(QStringLiteral("tmpeditor.wav")));
+    QFile::remove(programFile(QStringLiteral("tmptts.wav")));
+
+    // The hosted components close in a fixed order: player, the two graphs, converter, CD
+    // lookup, ripper. Those this build does not host are absent.
+    if (cAudioConverter1)
+        cAudioConverter1->Release();
+
+    if (m_reg) {
+        m_reg->Subkey(QStringLiteral("General"));
+        const QSize size = outerNormalSizeTwips();
+        m_reg->SetRegistryValue(QStringLiteral("lHeight"), QString::number(size.height()), platform::REG_SZ);
+        m_reg->SetRegistryValue(QStringLiteral("lWidth"), QString::number(size.width()), platform::REG_SZ);
+    }
+    m_reg.reset();
+
+    cSysTray1->TrayRemoveIcon();
+}
+
+void FrmMain::Form_Terminate() { SuppressErrorDialogs(); }
+
+// ---------------------------------------------------------------------------------------------
+// Commands
+
+void FrmMain::RunCommand(const QString& key) { m_cMenu_Click(m_cMenu ? m_cMenu->MenuIndexOfKey(key) : 0); }
+
+const std::vector<FrmMain::CommandRow>& FrmMain::CommandTable()
+{
+    // In the order the keys are compared; the first equal key runs, at most one.
+    static const std::vector<CommandRow> table{
+        {"Open Destination Folder", &FrmMain::cmdOpenDestinationFolder},
+        {"Transparent", &FrmMain::cmdTransparent},
+        {"Minimize", &FrmMain::cmdMinimize},
+        {"GoSysTray", &FrmMain::cmdGoSysTray},
+        {"Exit", &FrmMain::cmdExit},
+        {"On Top", &FrmMain::cmdOnTop},
+        {"Master Volume", &FrmMain::cmdMasterVolume},
+        {"Events", &FrmMain::cmdOptionsPage},
+        {"View", &FrmMain::cmdOptionsPage},
+        {"General", &FrmMain::cmdOptionsPage},
+        {"ID3 Tags", &FrmMain::cmdOptionsPage},
+        {"Advanced", &FrmMain::cmdOptionsPage},
+        {"About", &FrmMain::cmdAbout},
+        {"Notes", &FrmMain::cmdNotes},
+        {"RC Exit", &FrmMain::cmdExit},
+        {"RC Open", &FrmMain::cmdRcOpen},
+    };
+    return table;
+}
+
+void FrmMain::m_cMenu_Click(long ItemNumber)
+{
+    if (ItemNumber == 0 || !m_cMenu)
+        return;
+    const QString key = m_cMenu->MenuItemKey(ItemNumber);
+    if (commandObserver)
+        commandObserver(key);
+    emit commandRun(key);
+    const QPointer<FrmMain> self(this);
+    bool commonEnd = true;
+    for (const CommandRow& row : CommandTable()) {
+        if (key == QLatin1String(row.key)) {
+            commonEnd = (this->*row.run)(ItemNumber);
+            break;
+        }
+    }
+    if (commonEnd && self && frmMain.loaded() == this)
+        GetFileInfoToGridInfo();
+}
+
+bool FrmMain::cmdTransparent(long item)
+{
+    const bool checked = m_cMenu->MenuItemChecked(item);
+    SetTransparent(!checked);
+    m_cMenu->MenuItemChecked(item, !checked);
+    return true;
+}
+
+bool FrmMain::cmdOnTop(long item)
+{
+    const bool checked = m_cMenu->MenuItemChecked(item);
+    m_cMenu->MenuItemChecked(m_cMenu->MenuIndexOfKey(QStringLiteral("On Top")), !checked);
+    SetOnTop(!checked);
+    return true;
+}
+
+bool FrmMain::cmdMinimize(long)
+{
+    setWindowState((windowState() & ~Qt::WindowMaximized) | Qt::WindowMinimized);
+    return true;
+}
+
+bool FrmMain::cmdGoSysTray(long)
+{
+    // Without a notification area the window could not come back from hiding: it is only
+    // minimised, and stays on the task bar.
+    setWindowState(windowState() | Qt::WindowMinimized);
+    if (!platform::desktop().isSystemTrayAvailable())
+        return false;
+    hide();
+    SetTrayOpenCaption(QStringLiteral("Show"));
+    m_bInTray = true;
+    return false;
+}
+
+bool FrmMain::cmdExit(long)
+{
+    close();
+    return true;  // runs only while the window is still loaded, i.e. after a cancelled exit
+}
+
+bool FrmMain::cmdMasterVolume(long)
+{
+    SetTopMost(this, false);
+    // The desktop's mixer takes the place of the system volume control; whichever is
+    // installed first is started.
+    for (const char* program : {"pavucontrol", "pavucontrol-qt", "gnome-control-center"}) {
+        const QStringList args = QLatin1String(program) == QLatin1String("gnome-control-center") ? QStringList{QStringLiteral("sound")}
+                                                                                                 : QStringList{};
+        if (platform::shell().startProgram(QLatin1String(program), args))
+            break;
+    }
+    return true;
+}
+
+bool FrmMain::cmdOptionsPage(long item)
+{
+    SetTopMost(this, false);
+    FrmOptions* options = frmOptions.get();
+    options->OpenPage(m_cMenu->MenuItemKey(item));
+    options->exec();
+    return true;
+}
+
+bool FrmMain::cmdAbout(long)
+{
+    SetTopMost(this, false);
+    frmAbout->exec();
+    return true;
+}
+
+bool FrmMain::cmdNotes(long)
+{
+    SetTopMost(this, false);
+    const bool wasLoaded = g_frmNotes.isLoaded();
+    FrmNotes* notes = g_frmNotes.get();
+    if (!wasLoaded) {
+        // The panel shows the notes as they were left when the window goes.
+        connect(notes, &QObject::destroyed, this, [this] {
+            cStatusBar1->StatusPanelText(QStringLiteral("Notes"), GetNotesToStatus());
+        });
+    }
+    notes->show();
+    notes->raise();
+    notes->activateWindow();
+    return true;
+}
+
+bool FrmMain::cmdRcOpen(long)
+{
+    cSysTray1_TrayClick(1);
+    return true;
+}
+
+bool FrmMain::cmdOpenDestinationFolder(long)
+{
+    QTreeWidgetItem* node = cTreeView1->SelectedNode();
+    if (node)
+        OpenDestFolder(cTreeView::Key(node));
+    return true;
+}
+
+// Toolbars: a button runs the command of its key, found in the menu object.
+
+void FrmMain::routeToolbarKey(const QString& key) { RunCommand(key); }
+
+void FrmMain::popupGroupAtButton(cToolbar* toolbar, long index, const QString& groupKey)
+{
+    long x = 0;
+    long y = 0;
+    toolbar->ButtonScreenPoint(index, x, y);
+    m_cMenu->MenuPopup(x, y, m_cMenu->MenuIndexOfKey(groupKey), true);
+}
+
+void FrmMain::tlbrTop_ButtonClick(long index)
+{
+    SetOnTop(false);
+    QString key = tlbrTop->ButtonKey(index);
+    if (key == QLatin1String("Add"))
+        key = QStringLiteral("Add Files");
+    else if (key == QLatin1String("Convert"))
+        key = QStringLiteral("Audio Converter");
+    if (tlbrTop->ButtonStyle(index) == cToolbar::tbrDropDown) {
+        tlbrTop_ButtonDropDown(index);
+        return;
+    }
+    routeToolbarKey(key);
+}
+
+void FrmMain::tlbrTop_ButtonDropDown(long index)
+{
+    static const std::pair<const char*, const char*> groups[] = {
+        {"Items List", "Save As"}, {"Tools", "Notes"}, {"Options", "ID3 Tags"}, {"Mode", "Transparent"}, {"Help", "About"}};
+    const QString key = tlbrTop->ButtonKey(index);
+    for (const auto& [button, group] : groups)
+        if (key == QLatin1String(button))
+            popupGroupAtButton(tlbrTop, index, QLatin1String(group));
+}
+
+void FrmMain::tlbrProjects_ButtonClick(long index)
+{
+    SetOnTop(false);
+    routeToolbarKey(tlbrProjects->ButtonKey(index));
+}
+
+void FrmMain::tlbrList_ButtonClick(long index)
+{
+    SetOnTop(false);
+    routeToolbarKey(tlbrList->ButtonKey(index));
+}
+
+void FrmMain::tlbrRecorder_ButtonClick(long index)
+{
+    QString key = tlbrRecorder->ButtonKey(index);
+    if (key == QLatin1String("Edit"))
+        key = QStringLiteral("Audio Analyser");
+    routeToolbarKey(key);
+}
+
+void FrmMain::tlbrPlayButtons_ButtonClick(long)
+{
+    // The preview player is not hosted in this window yet: there is nothing to start or stop.
+}
+
+void FrmMain::cStatusBar1_PanelClick(long index)
+{
+    const QString key = cStatusBar1->StatusPanelKey(index);
+    if (key.isEmpty() || key == QLatin1String("0"))
+        return;
+    // The "Main" panel carries a key no menu item has: its click finds item 0 and does nothing.
+    m_cMenu_Click(m_cMenu->MenuIndexOfKey(key));
+}
+
+bool FrmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == lblListName && event->type() == QEvent::MouseButtonRelease)
+        lblListName_Click();
+    // The splitter bar is dragged and dropped on the tree or the grid, which resize the tree.
+    if (watched == picResizer && event->type() == QEvent::MouseButtonRelease) {
+        const QPoint global = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
+        for (QWidget* target : {static_cast<QWidget*>(cTreeView1), static_cast<QWidget*>(cGrid1)}) {
+            const QPoint local = target->mapFromGlobal(global);
+            if (!target->isVisible() || !target->rect().contains(local))
+                continue;
+            if (target == cTreeView1)
+                cTreeView1_DragDrop(picResizer, PixelsToTwips(local.x()), PixelsToTwips(local.y()));
+            else
+                cGrid1_DragDrop(picResizer, PixelsToTwips(local.x()), PixelsToTwips(local.y()));
+            break;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void FrmMain::lblListName_Click()
+{
+    QTreeWidgetItem* node = cTreeView1->SelectedNode();
+    if (!node || IsMainNode(cTreeView::Key(node)))
+        return;
+    RunCommand(QStringLiteral("Items List Properties"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Tray and window modes
+
+void FrmMain::SetTrayOpenCaption(const QString& caption)
+{
+    if (m_cMenu)
+        m_cMenu->MenuItemCaption(m_cMenu->MenuIndexOfKey(QStringLiteral("RC Open")), caption);
+}
+
+QString FrmMain::TrayOpenCaption() const
+{
+    return m_cMenu ? m_cMenu->MenuItemCaption(m_cMenu->MenuIndexOfKey(QStringLiteral("RC Open"))) : QString();
+}
+
+void FrmMain::cSysTray1_TrayClick(long kind)
+{
+    if (kind == 1) {
+        const MainWindowState state = isMaximized()   ? MainWindowState::Maximised
+                                      : isMinimized() ? MainWindowState::Minimised
+                                                      : MainWindowState::Normal;
+        const TrayToggleResult step = TrayToggle(state, m_bInTray);
+        if (!step.changes)
+            return;
+        if (step.show) {
+            show();
+            setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+            raise();
+            activateWindow();
+        } else {
+            setWindowState(windowState() | Qt::WindowMinimized);
+            // Hidden only where a tray icon can bring it back.
+            if (platform::desktop().isSystemTrayAvailable())
+                hide();
+            else
+                return;
+        }
+        SetTrayOpenCaption(step.caption);
+        m_bInTray = step.inTray;
+    } else if (kind == 2) {
+        activateWindow();
+        long x = 0;
+        long y = 0;
+        GetMousePosition(x, y);
+        m_cMenu->MenuPopup(x, y, m_cMenu->MenuIndexOfKey(QStringLiteral("RC Open")), true);
+    }
+}
+
+void FrmMain::SetOnTop(bool bVal)
+{
+    SetTopMost(this, bVal);
+    if (m_cMenu)
+        m_cMenu->MenuItemChecked(m_cMenu->MenuIndexOfKey(QStringLiteral("On Top")), bVal);
+}
+
+void FrmMain::SetTransparent(bool bVal)
+{
+    if (bVal)
+        SetTranslucency(this, 90);
+    else
+        ClearTranslucency(this);
+    if (m_cMenu)
+        m_cMenu->MenuItemChecked(m_cMenu->MenuIndexOfKey(QStringLiteral("Transparent")), bVal);
+}
+
+void FrmMain::OpenDestFolder(const QString& sDir)
+{
+    QString path = sDir;
+    // A list node's key is its list file: the folder to open is the one that holds it.
+    if (path.endsWith(QLatin1String(".flst"), Qt::CaseInsensitive) || QFileInfo(path).isFile())
+        path = QFileInfo(path).absolutePath();
+    if (!path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    if (!IsFolder(path)) {
+        const int answer = platform::MsgBox(QStringLiteral("The folder ") + path + QStringLiteral(" does not exist.") +
+                                                QString(44, QLatin1Char(' ')) + QStringLiteral("\r\n\r\n") +
+                                                QStringLiteral("Would you like to create it?"),
+                                            platform::vbInformation | platform::vbYesNo, QString(), this);
+        if (answer != platform::vbYes)
+            return;
+        if (CreateFolderPath(path) != 0 || !IsFolder(path)) {
+            platform::MsgBox(QStringLiteral("The path: ") + path + QStringLiteral(" cannot be created."), platform::vbOKOnly,
+                             QString(), this);
+            return;  // nothing to open: the folder is not there
+        }
+    }
+    ShellOpen(this, path);
+}
+
+QString FrmMain::GetNotesToStatus()
+{
+    const QString file = programFile(QStringLiteral("Notes"));
+    const bool exists = QFileInfo(file).isFile();
+    return NotesStatusText(exists, exists ? ReadTextFile(file) : QString());
+}
+
+void FrmMain::GetFileInfoToGridInfo()
+{
+    // Filled by the item information; the rows of an empty grid leave nothing to show.
+    if (cGrid1->Rows() == 0)
+        cGridInfo->Clear();
 }

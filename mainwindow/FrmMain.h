@@ -1,30 +1,194 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #pragma once
 
+#include "components/cImageList.h"
 #include "foundation/FormRef.h"
+#include "mainwindow/MainLayout.h"
 
 #include <QMainWindow>
 
-class QMenu;
-class QAction;
+#include <functional>
+#include <memory>
+#include <vector>
 
-// The main window. Lives from start-up until the program ends.
+class QFrame;
+class QLabel;
+class QProgressBar;
+class QSlider;
+class QTimer;
+class QTreeWidgetItem;
+class RegistryRoutines;
+class cAudioConverter;
+class cGrid;
+class cPopupMenu;
+class cStatusBar;
+class cSysTray;
+class cToolbar;
+class cTreeView;
+
+// The main window: lives from start-up until the program ends, and its unloading ends the
+// program. Its panes are placed by code (MainLayout, twips); its menu object m_cMenu is the
+// program's table of commands, and every command, from a menu, a toolbar, a status panel or
+// start-up code, reaches m_cMenu_Click with the number of the item of its key. GUI thread.
 class FrmMain : public QMainWindow {
     Q_OBJECT
 public:
     FrmMain();
-    void Form_Load();
+    ~FrmMain() override;
 
-    // The tray menu item keyed "RC Open" (show/hide).
-    QAction* TrayOpenItem() const { return m_rcOpen; }
+    // Start and end
+    void Form_Load();
+    void Form_Unload(int& Cancel);
+    void Form_Terminate();
+
+    // Commands
+    void m_cMenu_Click(long ItemNumber);
+    // Runs the command of a key as a click on its menu item would; an unknown key finds item 0.
+    void RunCommand(const QString& key);
+    void tlbrTop_ButtonClick(long index);
+    void tlbrTop_ButtonDropDown(long index);
+    void tlbrProjects_ButtonClick(long index);
+    void tlbrList_ButtonClick(long index);
+    void tlbrRecorder_ButtonClick(long index);
+    void tlbrPlayButtons_ButtonClick(long index);
+    void cStatusBar1_PanelClick(long index);
+    void lblListName_Click();
+
+    // Menus, toolbars, layout
+    void CreateMenus();
+    void CreateToolsToolbar();
+    void SetAppView();
+    void RestoreWindowSize();
+    void Form_Resize();
+    void SetGridColumns(cGrid* grid);
+    void SetGridInfoColumns();
+    void cGrid1_DragDrop(QWidget* Source, double X, double Y);
+    void cTreeView1_DragDrop(QWidget* Source, double X, double Y);
+
+    // Tray, window modes, panels
+    void cSysTray1_TrayClick(long kind);
+    void SetOnTop(bool bVal);
+    void SetTransparent(bool bVal);
+    void OpenDestFolder(const QString& sDir);
+    QString GetNotesToStatus();
+    // Captions the tray item "RC Open" ("Hide" while shown, "Show" while in the tray).
+    void SetTrayOpenCaption(const QString& caption);
+    QString TrayOpenCaption() const;
+
+    // What the options window changes here.
+    void OpenFirstItemsList();
+    void SetGridHotTrack(bool on);
+    void SetGridLines(bool on);
+    void SetTitleBackColor(int color);
+    void SetTitleTextColor(int color);
+    void SetGraphColor(int which, int color);
+
+    // The tree of lists (its full behaviour lives with the items lists).
+    void setTree();
+    void cTreeView1_NodeClick(QTreeWidgetItem* node);
+    static bool IsMainNode(const QString& key);
+    static bool IsCDNode(const QString& key);
+    void DoClearTheList();
+    void GetFileInfoToGridInfo();
+
+    // Image lists
+    cImageList imgMenu{QSize(16, 16)};
+    cImageList imgGrid{QSize(16, 16)};
+    cImageList imgPlayer{QSize(24, 24)};
+    cImageList imgGeneral{QSize(24, 24)};
+
+    // Panes and controls, named as the program calls them.
+    QWidget* picMain = nullptr;  // the client area the panes are placed on
+    QFrame* picTitle = nullptr;
+    QLabel* lblTitle = nullptr;
+    QFrame* cToolbarHost1 = nullptr;
+    cToolbar* tlbrTop = nullptr;
+    QLabel* picToolBarJPGPicHolder = nullptr;
+    QFrame* picTitleProject = nullptr;
+    QLabel* lblProjects = nullptr;
+    cTreeView* cTreeView1 = nullptr;
+    QFrame* froTreeControl = nullptr;
+    QFrame* tlbrProjectsHost = nullptr;
+    cToolbar* tlbrProjects = nullptr;
+    QFrame* picResizer = nullptr;
+    QFrame* picTitleList = nullptr;
+    QLabel* lblListName = nullptr;
+    cGrid* cGrid1 = nullptr;
+    QFrame* picEmptyMsg = nullptr;
+    QLabel* lblAddorDrag = nullptr;
+    QLabel* lblEmptylist = nullptr;
+    cGrid* cGridInfo = nullptr;
+    QFrame* picPlayer = nullptr;
+    QFrame* cAudioGraphAmp = nullptr;
+    QFrame* cAudioGraphFreq = nullptr;
+    QLabel* picPlayTime = nullptr;
+    QSlider* cSlider1 = nullptr;
+    QFrame* cToolbarHostPlayer = nullptr;
+    cToolbar* tlbrPlayButtons = nullptr;
+    QFrame* picList = nullptr;
+    QFrame* rbrList = nullptr;
+    cToolbar* tlbrList = nullptr;
+    QFrame* froControl = nullptr;
+    QFrame* cToolbarHostRecorder = nullptr;
+    cToolbar* tlbrRecorder = nullptr;
+    cStatusBar* cStatusBar1 = nullptr;
+    QProgressBar* prgStatus = nullptr;
+    cSysTray* cSysTray1 = nullptr;
+    cPopupMenu* m_cMenu = nullptr;
+    QTimer* tmrCDs = nullptr;
+    QTimer* tmrRemove = nullptr;
+    std::unique_ptr<cAudioConverter> cAudioConverter1;
+
     bool m_bInTray = false;
+    MainLayout m_layout;
+
+    // Sees every command that reaches the dispatcher with an item, also while the window
+    // loads (diagnostics and tests); empty by default.
+    static inline std::function<void(const QString& key)> commandObserver;
+
+signals:
+    // A command is about to run its branch (item number not 0).
+    void commandRun(const QString& key);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
-    QMenu* m_trayMenu = nullptr;
-    QAction* m_rcOpen = nullptr;
+    using Branch = bool (FrmMain::*)(long item);
+    struct CommandRow {
+        const char* key;
+        Branch run;  // returns false when the common end must not run
+    };
+    static const std::vector<CommandRow>& CommandTable();
+
+    bool cmdTransparent(long item);
+    bool cmdMinimize(long item);
+    bool cmdGoSysTray(long item);
+    bool cmdExit(long item);
+    bool cmdOnTop(long item);
+    bool cmdMasterVolume(long item);
+    bool cmdOptionsPage(long item);
+    bool cmdRcOpen(long item);
+    bool cmdAbout(long item);
+    bool cmdNotes(long item);
+    bool cmdOpenDestinationFolder(long item);
+
+    void buildControls();
+    void routeToolbarKey(const QString& key);
+    void popupGroupAtButton(cToolbar* toolbar, long index, const QString& groupKey);
+    void applyLayout();
+    QSize outerNormalSizeTwips() const;
+
+    std::unique_ptr<RegistryRoutines> m_reg;
+    bool m_loaded = false;
+    int m_hostRecorderWidth = 0;  // twips
 };
 
 inline FormRef<FrmMain> frmMain;
+
+// The roots of the tree: the items lists and the audio-CD drives (null before the tree exists).
+inline QTreeWidgetItem* g_nodeMainItems = nullptr;
+inline QTreeWidgetItem* g_nodeMainCDs = nullptr;

@@ -5,7 +5,6 @@
 #include "settings/FrmAudioProp.h"
 #include "settings/FrmOptions.h"
 
-#include <QAction>
 
 void MainStartupWindows::LoadOptions() { frmOptions.get(); }
 void MainStartupWindows::LoadAudioProp() { g_frmAudioProp.get(); }
@@ -14,7 +13,7 @@ void MainStartupWindows::ShowMain() { frmMain->show(); }
 
 void MainStartupWindows::ShowMainInTray()
 {
-    frmMain->TrayOpenItem()->setText(QStringLiteral("Show"));
+    frmMain->SetTrayOpenCaption(QStringLiteral("Show"));
     frmMain->show();
     frmMain->setWindowState(frmMain->windowState() | Qt::WindowMinimized);
     frmMain->hide();

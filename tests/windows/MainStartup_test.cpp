@@ -63,7 +63,7 @@ TEST_F(MainStartupTest, TrayStartParksTheWindowInTheTray)
     ASSERT_TRUE(Main(windows, {QStringLiteral("-st")}));
     EXPECT_FALSE(frmMain->isVisible());
     EXPECT_TRUE(frmMain->windowState() & Qt::WindowMinimized);
-    EXPECT_EQ(frmMain->TrayOpenItem()->text(), QStringLiteral("Show"));
+    EXPECT_EQ(frmMain->TrayOpenCaption(), QStringLiteral("Show"));
     EXPECT_TRUE(frmMain->m_bInTray);
 }
 

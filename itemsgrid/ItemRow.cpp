@@ -1,0 +1,40 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "itemsgrid/ItemRow.h"
+
+#include "components/cGrid.h"
+
+namespace ItemRow {
+
+const std::array<ColumnDef, 19>& Columns()
+{
+    static const std::array<ColumnDef, 19> columns{{
+        {"Inc", "Inc", 26, true},
+        {"Type", "Type", 40, true},
+        {"Item Name", "Item Name", 200, true},
+        {"Size", "Size", 80, false},
+        {"Time", "Time-Length", 80, false},
+        {"Created", "Created", 140, false},
+        {"Range", "Range", 120, true},
+        {"COL_FILE", "COL_FILE", -1, false},
+        {"COL_RANGE_ALL", "COL_RANGE_ALL", -1, false},
+        {"COL_RANGE_START_TIME", "COL_RANGE_START_TIME", -1, false},
+        {"COL_RANGE_LENGTH_TIME", "COL_RANGE_LENGTH_TIME", -1, false},
+        {"COL_BYTES_SIZE", "COL_BYTES_SIZE", -1, false},
+        {"COL_TAG_ALBUM", "COL_TAG_ALBUM", -1, false},
+        {"COL_TAG_ARTIST", "COL_TAG_ARTIST", -1, false},
+        {"COL_TAG_COMMENT", "COL_TAG_COMMENT", -1, false},
+        {"COL_TAG_GEN", "COL_TAG_GEN", -1, false},
+        {"COL_TAG_YEAR", "COL_TAG_YEAR", -1, false},
+        {"COL_TAG_TITLE", "COL_TAG_TITLE", -1, false},
+        {"COL_TAG_TRACK", "COL_TAG_TRACK", -1, false},
+    }};
+    return columns;
+}
+
+bool IsMarked(const cGrid& grid, long row)
+{
+    const long col = grid.ColumnIndex(COL_INC);
+    return col > 0 && row >= 1 && row <= grid.Rows() && grid.model().Icon(row, col) == kMarked;
+}
+
+}  // namespace ItemRow

@@ -1,0 +1,57 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#pragma once
+
+#include <QString>
+
+#include <array>
+
+class cGrid;
+
+// One item of an items list as a row of a grid. Every grid that holds items declares these
+// nineteen columns with these keys in this order, because whole rows are copied between grids
+// by column number; single cells are always found by key.
+namespace ItemRow {
+
+inline const QString COL_INC = QStringLiteral("Inc");
+inline const QString COL_TYPE = QStringLiteral("Type");
+inline const QString COL_ITEM_NAME = QStringLiteral("Item Name");
+inline const QString COL_SIZE = QStringLiteral("Size");
+inline const QString COL_TIME = QStringLiteral("Time");
+inline const QString COL_CREATED = QStringLiteral("Created");
+inline const QString COL_RANGE = QStringLiteral("Range");
+
+// Icon indexes of the mark and type cells in the grid image list.
+constexpr long kUnmarked = 0;
+constexpr long kMarked = 1;
+constexpr long kTypeAudio = 3;
+constexpr long kTypeData = 4;
+
+struct ColumnDef {
+    const char* key;
+    const char* header;
+    int width;
+    bool shown;
+};
+
+// The columns in the order they are added (column 1 first).
+const std::array<ColumnDef, 19>& Columns();
+
+// Whether the row takes part in tasks: its "Inc" cell carries icon 1. Anything else (0, no
+// icon, no such row) is unmarked.
+bool IsMarked(const cGrid& grid, long row);
+
+}  // namespace ItemRow
+
+// The hidden key columns, named as the rest of the program spells them.
+inline const QString COL_FILE = QStringLiteral("COL_FILE");
+inline const QString COL_RANGE_ALL = QStringLiteral("COL_RANGE_ALL");
+inline const QString COL_RANGE_START_TIME = QStringLiteral("COL_RANGE_START_TIME");
+inline const QString COL_RANGE_LENGTH_TIME = QStringLiteral("COL_RANGE_LENGTH_TIME");
+inline const QString COL_BYTES_SIZE = QStringLiteral("COL_BYTES_SIZE");
+inline const QString COL_TAG_ALBUM = QStringLiteral("COL_TAG_ALBUM");
+inline const QString COL_TAG_ARTIST = QStringLiteral("COL_TAG_ARTIST");
+inline const QString COL_TAG_COMMENT = QStringLiteral("COL_TAG_COMMENT");
+inline const QString COL_TAG_GEN = QStringLiteral("COL_TAG_GEN");
+inline const QString COL_TAG_YEAR = QStringLiteral("COL_TAG_YEAR");
+inline const QString COL_TAG_TITLE = QStringLiteral("COL_TAG_TITLE");
+inline const QString COL_TAG_TRACK = QStringLiteral("COL_TAG_TRACK");

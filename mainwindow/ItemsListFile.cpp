@@ -1,0 +1,263 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "mainwindow/ItemsListFile.h"
+
+#include "components/cGrid.h"
+#include "itemsgrid/ItemRow.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include "foundation/mdlFileSystem.h"
+#include <QStringDecoder>
+
+namespace {
+
+const QString kItemOpen = QStringLiteral("<ITEM>");
+const QString kItemClose = QStringLiteral("</ITEM>");
+const QString kCrLf = QStringLiteral("\r\n");
+
+bool needsEscape(const QString& value)
+{
+    for (const QChar c : value)
+        if (c == u'<' || c == u'>' || c == u'\r' || c == u'\n')
+            return true;
+    return false;
+}
+
+QString escapeValue(const QString& value)
+{
+    QString out;
+    out.reserve(value.size());
+    for (const QChar c : value) {
+        switch (c.unicode()) {
+        case u'&': out += QLatin1String("&amp;"); break;
+        case u'<': out += QLatin1String("&lt;"); break;
+        case u'>': out += QLatin1String("&gt;"); break;
+        case u'\r': out += QLatin1String("&#13;"); break;
+        case u'\n': out += QLatin1String("&#10;"); break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+QString unescapeValue(const QString& value)
+{
+    if (!value.contains(u'&'))
+        return value;
+    static const std::pair<QLatin1String, QChar> entities[] = {
+        {QLatin1String("&amp;"), u'&'}, {QLatin1String("&lt;"), u'<'},    {QLatin1String("&gt;"), u'>'},
+        {QLatin1String("&#13;"), u'\r'}, {QLatin1String("&#10;"), u'\n'},
+    };
+    QString out;
+    out.reserve(value.size());
+    for (qsizetype i = 0; i < value.size();) {
+        bool matched = false;
+        if (value.at(i) == u'&') {
+            for (const auto& [entity, ch] : entities) {
+                if (QStringView(value).mid(i).startsWith(entity)) {
+                    out += ch;
+                    i += entity.size();
+                    matched = true;
+                    break;
+                }
+            }
+        }
+        if (!matched)
+            out += value.at(i++);
+    }
+    return out;
+}
+
+}  // namespace
+
+const std::array<QString, kItemsListFieldCount>& ItemsListFieldKeys()
+{
+    static const std::array<QString, kItemsListFieldCount> keys = {
+        ItemRow::COL_INC, ItemRow::COL_TYPE, ItemRow::COL_ITEM_NAME, COL_FILE,
+        COL_RANGE_ALL,    COL_RANGE_START_TIME, COL_RANGE_LENGTH_TIME, COL_TAG_ALBUM,
+        COL_TAG_ARTIST,   COL_TAG_COMMENT,      COL_TAG_GEN,           COL_TAG_YEAR,
+        COL_TAG_TITLE,    COL_TAG_TRACK,
+    };
+    return keys;
+}
+
+QString GetTagValue(const QString& sRecord, const QString& sKey)
+{
+    const QString open = QLatin1Char('<') + sKey + QLatin1Char('>');
+    const QString close = QStringLiteral("</") + sKey + QLatin1Char('>');
+    const qsizetype start = sRecord.indexOf(open);
+    const qsizetype end = sRecord.indexOf(close);
+    if (start < 0 || end < 0)
+        return {};
+    const qsizetype from = start + open.size();
+    if (end < from)
+        return {};
+    return sRecord.mid(from, end - from);
+}
+
+ItemsListRecord ParseItemsListRecord(const QString& sPiece, bool escaped)
+{
+    const auto& keys = ItemsListFieldKeys();
+    ItemsListRecord record;
+    for (int f = 0; f < kItemsListFieldCount; ++f) {
+        const QString value = GetTagValue(sPiece, keys[f]);
+        record.fields[f] = escaped ? unescapeValue(value) : value;
+    }
+    return record;
+}
+
+QList<ItemsListRecord> ParseItemsListText(const QString& text, int* markers)
+{
+    QStringView body(text);
+    if (body.startsWith(u'\xFEFF'))
+        body = body.mid(1);
+    const bool escaped = body.startsWith(kItemsListEscapedMarker);
+
+    const QList<QStringView> pieces = body.split(kItemOpen);
+    if (markers)
+        *markers = static_cast<int>(pieces.size()) - 1;
+
+    QList<ItemsListRecord> records;
+    records.reserve(pieces.size());
+    for (qsizetype p = 1; p < pieces.size(); ++p)
+        records.append(ParseItemsListRecord(pieces.at(p).toString(), escaped));
+    return records;
+}
+
+QString DecodeItemsListBytes(const QByteArray& data)
+{
+    // Lists are UTF-8; a list brought over from a machine that wrote its own 8-bit code page is
+    // read byte for byte rather than with replacement characters that the next save would keep.
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8(data);
+    if (utf8.hasError())
+        text = QString::fromLatin1(data);
+    return text;
+}
+
+bool IsEscapedItemsListData(const QByteArray& data)
+{
+    QByteArrayView body(data);
+    if (body.startsWith("\xEF\xBB\xBF"))
+        body = body.sliced(3);
+    return body.startsWith(kItemsListEscapedMarker.toUtf8());
+}
+
+QList<qsizetype> ItemsListRecordOffsets(const QByteArray& data)
+{
+    static const QByteArray marker = kItemOpen.toUtf8();
+    QList<qsizetype> offsets;
+    for (qsizetype at = data.indexOf(marker); at >= 0; at = data.indexOf(marker, at + marker.size()))
+        offsets.append(at + marker.size());
+    return offsets;
+}
+
+QString ComposeItemsListText(const QList<ItemsListRecord>& records)
+{
+    bool escaped = false;
+    for (const ItemsListRecord& r : records)
+        for (const QString& v : r.fields)
+            if (needsEscape(v)) {
+                escaped = true;
+                break;
+            }
+
+    const auto& keys = ItemsListFieldKeys();
+    QString text;
+    if (escaped)
+        text += kItemsListEscapedMarker;
+    for (const ItemsListRecord& r : records) {
+        text += kItemOpen;
+        for (int f = 0; f < kItemsListFieldCount; ++f) {
+            text += QLatin1Char('<') + keys[f] + QLatin1Char('>');
+            text += escaped ? escapeValue(r.fields[f]) : r.fields[f];
+            text += QStringLiteral("</") + keys[f] + QLatin1Char('>');
+        }
+        text += kItemClose;
+    }
+    return text;
+}
+
+ItemsListReadResult ReadItemsListData(const QString& sFile)
+{
+    ItemsListReadResult result;
+    const QFileInfo info(sFile);
+    if (sFile.isEmpty() || !info.exists())
+        return result;
+    QFile file(sFile);
+    if (info.isDir() || !file.open(QIODevice::ReadOnly)) {
+        result.ok = false;
+        return result;
+    }
+    result.data = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        result.ok = false;
+        result.data.clear();
+    }
+    return result;
+}
+
+ItemsListReadResult ReadItemsListFile(const QString& sFile)
+{
+    ItemsListReadResult result = ReadItemsListData(sFile);
+    result.text = DecodeItemsListBytes(result.data);
+    return result;
+}
+
+bool WriteItemsListFile(const QString& sFile, const QList<ItemsListRecord>& records)
+{
+    if (sFile.isEmpty())
+        return false;
+    const QByteArray data = (ComposeItemsListText(records) + kCrLf).toUtf8();
+    return WriteFileAtomically(sFile, data);
+}
+
+ItemsListRecord RecordFromGridRow(cGrid& grid, long row)
+{
+    const auto& keys = ItemsListFieldKeys();
+    ItemsListRecord r;
+    const long incCol = grid.ColumnIndex(ItemRow::COL_INC);
+    const long icon = incCol > 0 ? grid.Cell(row, incCol).Icon() : cGridModel::kNoIcon;
+    // A mark cell that never got an icon is an unmarked item.
+    r[fldInc] = QString::number(icon < 0 ? 0 : icon);
+    r[fldType] = QStringLiteral("Audio");
+    for (int f = fldItemName; f < kItemsListFieldCount; ++f) {
+        const long col = grid.ColumnIndex(keys[f]);
+        if (col > 0)
+            r.fields[f] = grid.Cell(row, col).Text();
+    }
+    return r;
+}
+
+QList<ItemsListRecord> RecordsFromGrid(cGrid& grid)
+{
+    QList<ItemsListRecord> records;
+    const long rows = grid.Rows();
+    records.reserve(rows);
+    for (long r = 1; r <= rows; ++r)
+        records.append(RecordFromGridRow(grid, r));
+    return records;
+}
+
+QList<ItemsListRecord> MergeHeldItems(const QList<ItemsListRecord>& rows, const QList<HeldItem>& held)
+{
+    if (held.isEmpty())
+        return rows;
+    QList<ItemsListRecord> out;
+    out.reserve(rows.size() + held.size());
+    qsizetype h = 0;
+    for (qsizetype r = 0; r <= rows.size(); ++r) {
+        while (h < held.size() && held.at(h).afterRow <= r)
+            out.append(held.at(h++).record);
+        if (r < rows.size())
+            out.append(rows.at(r));
+    }
+    while (h < held.size())
+        out.append(held.at(h++).record);
+    return out;
+}
+
+bool IsItemsListFileName(const QString& sName)
+{
+    return sName.size() > kItemsListExtension.size() && sName.endsWith(kItemsListExtension);
+}

@@ -1,0 +1,100 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <array>
+
+class cGrid;
+
+// The ".flst" items-list file: "<ITEM>" records, one after the other, each holding fourteen
+// "<key>value</key>" fields named after the grid's item columns, then one CR LF. Plain
+// functions over text and files; the grid is only read. GUI thread for the grid functions.
+//
+// Values are written as the cells hold them. A value holding "<", ">", a CR or an LF could be
+// mistaken for a marker by the reader, so a file holding such a value starts with
+// kItemsListEscapedMarker and then has every value escaped ("&amp;", "&lt;", "&gt;", "&#13;",
+// "&#10;"). Files without the marker, among them every file written before, are read exactly as
+// they stand, so an "&" in an old file stays an "&".
+
+inline const QString kItemsListExtension = QStringLiteral(".flst");
+inline const QString kItemsListEscapedMarker = QStringLiteral("<FLST escaped=\"1\"/>");
+
+// The fourteen field keys in file order.
+enum ItemsListField {
+    fldInc,
+    fldType,
+    fldItemName,
+    fldFile,
+    fldRangeAll,
+    fldRangeStart,
+    fldRangeLength,
+    fldTagAlbum,
+    fldTagArtist,
+    fldTagComment,
+    fldTagGenre,
+    fldTagYear,
+    fldTagTitle,
+    fldTagTrack,
+    kItemsListFieldCount
+};
+const std::array<QString, kItemsListFieldCount>& ItemsListFieldKeys();
+
+// One record of a list file: the field values as read (unescaped) or to be written.
+struct ItemsListRecord {
+    std::array<QString, kItemsListFieldCount> fields;
+    QString& operator[](ItemsListField f) { return fields[f]; }
+    const QString& operator[](ItemsListField f) const { return fields[f]; }
+    friend bool operator==(const ItemsListRecord&, const ItemsListRecord&) = default;
+};
+
+// The text between the first "<key>" and the first "</key>" of the record, both searched from
+// its start, case-sensitively; empty when either is missing or the closing one comes first.
+QString GetTagValue(const QString& sRecord, const QString& sKey);
+
+// The records of a list file's text, in file order. The text before the first "<ITEM>" is not a
+// record. `markers` (when given) receives the number of "<ITEM>" markers found.
+QList<ItemsListRecord> ParseItemsListText(const QString& text, int* markers = nullptr);
+// The whole text of a list file, without the closing CR LF.
+QString ComposeItemsListText(const QList<ItemsListRecord>& records);
+
+// The same, piece by piece, for a reader that works through a long file in slices: the file's
+// bytes, whether it is escaped, the byte offsets just after each "<ITEM>", and one record from
+// the bytes between two of them.
+QString DecodeItemsListBytes(const QByteArray& data);
+bool IsEscapedItemsListData(const QByteArray& data);
+QList<qsizetype> ItemsListRecordOffsets(const QByteArray& data);
+ItemsListRecord ParseItemsListRecord(const QString& sPiece, bool escaped);
+
+// Reading a list file. A missing file is an empty list (ok); a file that exists but cannot be
+// read is not ok, so that nobody saves over a list that was never seen.
+struct ItemsListReadResult {
+    bool ok = true;
+    QString text;
+    QByteArray data;  // the bytes the text was decoded from
+};
+ItemsListReadResult ReadItemsListFile(const QString& sFile);
+// The bytes only (text left empty), for the slice reader.
+ItemsListReadResult ReadItemsListData(const QString& sFile);
+// Writes the records and the closing CR LF (UTF-8) beside the file and renames the result over
+// it, so a crash or a full disk leaves the old list whole. True when the new file is in place.
+bool WriteItemsListFile(const QString& sFile, const QList<ItemsListRecord>& records);
+
+// What a grid row is saved as: the mark's icon index, "Audio", and the cells of the other keys.
+ItemsListRecord RecordFromGridRow(cGrid& grid, long row);
+QList<ItemsListRecord> RecordsFromGrid(cGrid& grid);
+
+// A record the loader could not put into the grid (its source file missing or unreadable, no
+// source path): kept so that the next save writes it back. `afterRow` is the number of rows
+// loaded before it.
+struct HeldItem {
+    long afterRow = 0;
+    ItemsListRecord record;
+};
+// The grid's records with the held ones put back at their places (a place beyond the last row
+// becomes the end).
+QList<ItemsListRecord> MergeHeldItems(const QList<ItemsListRecord>& rows, const QList<HeldItem>& held);
+
+// True when the name ends with the list extension itself ("Rock.flst"; not "Rock.flst.bak").
+bool IsItemsListFileName(const QString& sName);

@@ -1,0 +1,507 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "mainwindow/ItemsListTree.h"
+
+#include "components/cGrid.h"
+#include "components/cImageList.h"
+#include "foundation/VbNumbers.h"
+#include "foundation/mdlFunctions.h"
+#include "foundation/mdlModes.h"
+#include "itemsgrid/ItemRow.h"
+#include "platform/MessageBox.h"
+#include "settings/ProgramOptions.h"
+#include "settings/controls/cTreeView.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QSignalBlocker>
+#include <QStyledItemDelegate>
+#include <QTimer>
+
+namespace {
+
+const QString kItemsListsCaption = QStringLiteral("Items Lists");
+const QString kAudioCDsCaption = QStringLiteral("Audio CDs");
+const QString kSummaryPanel = QStringLiteral("Items List Properties");
+constexpr int kIconListsRoot = 17;
+constexpr int kIconList = 42;
+constexpr int kIconListSelected = 43;
+constexpr int kIconCDsRoot = 71;
+constexpr int kIconDrive = 25;
+
+// Ends an in-place caption edit through the rename handler, which decides whether the caption
+// takes the new text.
+class LabelEditDelegate : public QStyledItemDelegate {
+public:
+    LabelEditDelegate(ItemsListTree* owner, cTreeView* tree) : QStyledItemDelegate(tree), m_owner(owner), m_tree(tree) {}
+
+    void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override
+    {
+        auto* line = qobject_cast<QLineEdit*>(editor);
+        QTreeWidgetItem* node = m_tree->itemFromIndex(index);
+        if (!line || !node)
+            return;
+        const QString text = line->text();
+        bool cancel = false;
+        m_owner->cTreeView1_AfterLabelEdit(node, text, cancel);
+        if (!cancel && m_owner->HasNode(node))
+            node->setText(0, text);
+    }
+
+private:
+    ItemsListTree* m_owner;
+    cTreeView* m_tree;
+};
+
+QList<QIcon> iconsOf(const cImageList* images)
+{
+    QList<QIcon> icons;
+    if (images)
+        for (int i = 0; i < images->Count(); ++i)
+            icons.append(images->Icon(i));
+    return icons;
+}
+
+// The message of a failed rename: what went wrong and its number, as the rest of the program
+// words file errors.
+QString renameError(const QString& from, const QString& to)
+{
+    long number = 75;
+    QString description = QStringLiteral("Path/File access error");
+    if (!QFileInfo::exists(from)) {
+        number = 53;
+        description = QStringLiteral("File not found");
+    } else if (QFileInfo::exists(to)) {
+        number = 58;
+        description = QStringLiteral("File already exists");
+    } else if (!QFileInfo(GetFolderFromPath(from)).isWritable()) {
+        number = 70;
+        description = QStringLiteral("Permission denied");
+    }
+    return description + QStringLiteral(" (") + QString::number(number) + QStringLiteral(").") + QString(28, u' ');
+}
+
+}  // namespace
+
+bool IsMainNode(const QString& sKey) { return sKey.startsWith(QLatin1String("##MAIN")); }
+bool IsCDNode(const QString& sKey) { return sKey.startsWith(kCDKeyPrefix); }
+QString GetCDNameNode(const QString& sKey) { return sKey.mid(4, 2); }
+
+bool IsListNodeKey(const QString& sKey)
+{
+    return !sKey.isEmpty() && !IsMainNode(sKey) && !IsCDNode(sKey) && IsItemsListFileName(GetFileName(sKey));
+}
+
+QString GetNewItemsListName(const QString& sFolder)
+{
+    for (long n = 1;; ++n) {
+        const QString name = QStringLiteral("New Items List ") + QString::number(n) + kItemsListExtension;
+        if (!QFileInfo::exists(sFolder + name))
+            return name;
+    }
+}
+
+QString ItemsListsFolder()
+{
+    QString folder = ProgramOptions.txtToPath;
+    if (folder.isEmpty())
+        folder = DefaultItemsListsFolder();
+    if (!folder.endsWith(u'/'))
+        folder += u'/';
+    return folder;
+}
+
+QString ItemsListHost::TotalSize(cGrid& grid)
+{
+    const long col = grid.ColumnIndex(COL_BYTES_SIZE);
+    qint64 total = 0;
+    for (long r = 1; r <= grid.Rows(); ++r)
+        total += grid.Cell(r, col).Value().toLongLong();
+    return FormatByteCount(total);
+}
+
+long ItemsListHost::TotalSeconds(cGrid& grid)
+{
+    const long colAll = grid.ColumnIndex(COL_RANGE_ALL);
+    const long colTime = grid.ColumnIndex(ItemRow::COL_TIME);
+    const long colLength = grid.ColumnIndex(COL_RANGE_LENGTH_TIME);
+    long total = 0;
+    for (long r = 1; r <= grid.Rows(); ++r) {
+        if (grid.Cell(r, colAll).Text() == QLatin1String("1"))
+            total += TimeTextToSeconds(grid.Cell(r, colTime).Text());
+        else
+            total += CLng(Val(grid.Cell(r, colLength).Text()));
+    }
+    return total;
+}
+
+ItemsListTree::ItemsListTree(const ItemsListControls& controls, ItemProbe& probe, ItemsListHost& host, QObject* parent)
+    : QObject(parent), m_c(controls), m_probe(probe), m_host(host), m_loader(*controls.grid, probe, this)
+{
+    m_loader.SetProgressBar(m_c.prgStatus);
+    m_loader.SetImageList(m_c.imgGrid);
+    connect(&m_loader, &ItemsListLoader::Finished, this, &ItemsListTree::onLoadFinished);
+    if (m_c.tree) {
+        m_c.tree->setItemDelegate(new LabelEditDelegate(this, m_c.tree));
+        m_c.tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        connect(m_c.tree, &cTreeView::NodeSelected, this, &ItemsListTree::cTreeView1_NodeClick);
+    }
+}
+
+ItemsListTree::~ItemsListTree() = default;
+
+QTreeWidgetItem* ItemsListTree::SelectedNode() const { return m_c.tree ? m_c.tree->SelectedNode() : nullptr; }
+
+bool ItemsListTree::IsBusy() const
+{
+    return m_loader.IsBusy() || (m_c.prgStatus && !m_c.prgStatus->isHidden());
+}
+
+bool ItemsListTree::HasNode(const QTreeWidgetItem* node) const
+{
+    if (!node || !m_c.tree)
+        return false;
+    for (QTreeWidgetItemIterator it(m_c.tree); *it; ++it)
+        if (*it == node)
+            return true;
+    return false;
+}
+
+QTreeWidgetItem* ItemsListTree::NodeByKey(const QString& sKey) const
+{
+    return m_c.tree ? m_c.tree->NodeByKey(sKey) : nullptr;
+}
+
+void ItemsListTree::SetListName(const QString& sName)
+{
+    if (m_c.lblListName)
+        m_c.lblListName->setText(sName);
+}
+
+void ItemsListTree::addListNode(const QString& sFolder, const QString& sFileName)
+{
+    QTreeWidgetItem* node = m_c.tree->AddNode(sFolder + sFileName, RemoveExtension(sFileName), kIconList,
+                                              kIconListSelected, m_nodeMainItems);
+    node->setFlags(node->flags() | Qt::ItemIsEditable);
+}
+
+void ItemsListTree::setTree()
+{
+    if (!m_c.tree)
+        return;
+    m_loader.Reset();
+    m_open = nullptr;
+    m_nodeMainItems = nullptr;
+    m_nodeMainCDs = nullptr;
+    m_c.tree->ClearNodes();
+
+    const QString folder = ItemsListsFolder();
+    if (QDir(folder).entryList(QDir::Files).isEmpty()) {
+        CreateFolderPath(folder);
+        QFile first(folder + GetNewItemsListName(folder));
+        if (first.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            first.close();
+    }
+
+    m_c.tree->SetImageList(iconsOf(m_c.imgMenu));
+    const QSignalBlocker quiet(m_c.tree);
+
+    if (g_lAppIncItemsLists == 1) {
+        m_nodeMainItems = m_c.tree->AddNode(kMainItemsKeyPrefix + folder, kItemsListsCaption, kIconListsRoot, kIconListsRoot);
+        const QStringList names = QDir(folder).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
+        for (const QString& name : names)
+            if (IsItemsListFileName(name))
+                addListNode(folder, name);
+        if (m_nodeMainItems->childCount() > 0)
+            m_nodeMainItems->setExpanded(true);
+        else
+            LabelEdit(true);
+    }
+
+    if (g_lAppIncCDRipper == 1) {
+        m_nodeMainCDs = m_c.tree->AddNode(kMainCDsKey, kAudioCDsCaption, kIconCDsRoot, kIconCDsRoot);
+        const long drives = m_host.CDDriveCount();
+        for (long i = 0; i < drives; ++i) {
+            const QString name = m_host.CDDriveName(i);
+            QTreeWidgetItem* drive = m_c.tree->AddNode(kCDKeyPrefix + name, name.left(2), kIconDrive, kIconDrive, m_nodeMainCDs);
+            drive->setFlags(drive->flags() | Qt::ItemIsEditable);
+        }
+        m_nodeMainCDs->setExpanded(true);
+    }
+}
+
+void ItemsListTree::cTreeView1_NodeClick(QTreeWidgetItem* node)
+{
+    if (IsBusy()) {
+        // The tree may already show the clicked node; the open list stays the selected one.
+        if (m_c.tree && HasNode(m_open) && SelectedNode() != m_open)
+            m_c.tree->SelectNode(m_open);
+        return;
+    }
+    const QString key = cTreeView::Key(node);
+    if (node && IsMainNode(key)) {
+        // The grid no longer shows a list, so nothing may be saved from it.
+        m_loader.Reset();
+        if (m_c.grid)
+            m_c.grid->Clear();
+        if (m_c.tree)
+            m_c.tree->SelectNode(node);
+        m_open = node;
+        return;
+    }
+    if (m_host.PreviewIsPlaying())
+        m_host.StopPreview();
+    if (!node)
+        return;
+
+    if (m_c.tree)
+        m_c.tree->SelectNode(node);
+    m_open = node;
+    SetListName(cTreeView::Text(node));
+    m_host.SetCDPolling(false);
+
+    if (IsCDNode(key)) {
+        m_loader.Reset();
+        m_host.SetCDPolling(true);
+        m_host.ListCDTracks(GetCDNameNode(key));
+        m_host.RefreshItemInfo();
+        return;
+    }
+    m_loader.Load(key, ItemsListLoader::Options{ProgramOptions.chkCopyID3FromSource});
+}
+
+void ItemsListTree::onLoadFinished(bool completed)
+{
+    cGrid* grid = m_c.grid;
+    if (grid && grid->Rows() > 0) {
+        if (m_c.picEmptyMsg)
+            m_c.picEmptyMsg->setVisible(false);
+        grid->Redraw(true);
+        grid->CurrentRow(ProgramOptions.chkSelectTheLastItem ? grid->Rows() : 1);
+        m_host.SetStatusPanelText(QStringLiteral("Main"), QStringLiteral("Ready."));
+    } else if (m_c.picEmptyMsg) {
+        m_c.picEmptyMsg->setVisible(true);
+    }
+    if (m_c.lblAddorDrag)
+        m_c.lblAddorDrag->setText(QStringLiteral("Add or Drag and Drop audio items to here."));
+    m_host.RefreshItemInfo();
+    DisplayGridInfoStatusBar();
+    emit ListLoaded(completed);
+}
+
+void ItemsListTree::SaveGridToFile()
+{
+    QTreeWidgetItem* node = SelectedNode();
+    const QString key = cTreeView::Key(node);
+    if (!node || !m_c.grid || !IsListNodeKey(key))
+        return;
+    // A list still loading, or one that could not be read, is not what the grid holds.
+    if (m_loader.IsBusy() || !m_loader.IsComplete() || m_loader.ListFile() != key)
+        return;
+    WriteItemsListFile(key, MergeHeldItems(RecordsFromGrid(*m_c.grid), m_loader.Held()));
+}
+
+void ItemsListTree::ClearTheList(bool bNoConfirm)
+{
+    if (!m_c.grid || m_c.grid->Rows() == 0)
+        return;
+    if (m_host.PreviewIsPlaying()) {
+        m_host.StopPreview();
+        m_host.SetRowUnBold();
+        if (m_host.PreviewIsPlaying())
+            return;
+    }
+    if (!bNoConfirm) {
+        const QString prompt = QStringLiteral("This operation will erase all the items under the '") +
+                               cTreeView::Text(SelectedNode()) + QStringLiteral("' list.") + QStringLiteral("\r\n\r\n") +
+                               QStringLiteral("Are you sure?");
+        if (platform::MsgBox(prompt, platform::vbYesNo | platform::vbExclamation) != platform::vbYes)
+            return;
+    }
+    DoClearTheList();
+}
+
+void ItemsListTree::DoClearTheList()
+{
+    QTreeWidgetItem* node = SelectedNode();
+    const QString key = cTreeView::Key(node);
+    if (!node || !IsListNodeKey(key))
+        return;
+    m_loader.Abort();
+    if (WriteItemsListFile(key, {}))
+        m_loader.ClearedByUser();
+    if (m_c.grid) {
+        m_c.grid->Clear();
+        m_c.grid->Redraw(true);
+    }
+    cTreeView1_NodeClick(node);
+}
+
+void ItemsListTree::RemoveItemsList()
+{
+    QTreeWidgetItem* node = SelectedNode();
+    const QString key = cTreeView::Key(node);
+    if (!node || !IsListNodeKey(key) || !m_nodeMainItems || m_nodeMainItems->childCount() < 2)
+        return;
+    const ItemsListReadResult read = ReadItemsListFile(key);
+    if (!read.ok || read.text.contains(QLatin1String("<ITEM>"))) {
+        const QString prompt = QStringLiteral("This operation will erase all the items under the '") + GetFileName(key) +
+                               QStringLiteral("', are you sure?");
+        if (platform::MsgBox(prompt, platform::vbYesNo | platform::vbInformation) != platform::vbYes)
+            return;
+    }
+    if (m_loader.ListFile() == key)
+        m_loader.Reset();
+    // A file that cannot be deleted keeps its node, so the tree never hides a list that is there.
+    if (QFileInfo::exists(key) && !QFile::remove(key))
+        return;
+    if (m_open == node)
+        m_open = nullptr;
+    {
+        const QSignalBlocker quiet(m_c.tree);
+        delete node;
+    }
+    const int count = m_nodeMainItems->childCount();
+    if (count > 0)
+        cTreeView1_NodeClick(m_nodeMainItems->child(count - 1));
+}
+
+void ItemsListTree::DisplayGridInfoStatusBar()
+{
+    QString text;
+    cGrid* grid = m_c.grid;
+    if (!grid || grid->Rows() == 0) {
+        text = QStringLiteral("0") + QStringLiteral(" Items, 0 KB, 00:00:00");
+    } else {
+        const long seconds = m_host.TotalSeconds(*grid);
+        text = QString::number(grid->Rows()) + QStringLiteral(" Items, ") + m_host.TotalSize(*grid) + QStringLiteral(", ") +
+               PadTimeText(FormatSecondsHMS(static_cast<int32_t>(seconds)));
+    }
+    m_summary = text;
+    m_host.SetStatusPanelText(kSummaryPanel, text);
+}
+
+QTreeWidgetItem* ItemsListTree::NewItemsList()
+{
+    if (!m_c.tree || !m_nodeMainItems)
+        return nullptr;
+    const QString folder = ItemsListsFolder();
+    CreateFolderPath(folder);
+    const QString name = GetNewItemsListName(folder);
+    QFile file(folder + name);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return nullptr;
+    file.close();
+    QTreeWidgetItem* node;
+    {
+        const QSignalBlocker quiet(m_c.tree);
+        addListNode(folder, name);
+        node = m_nodeMainItems->child(m_nodeMainItems->childCount() - 1);
+        m_nodeMainItems->setExpanded(true);
+    }
+    cTreeView1_NodeClick(node);
+    LabelEdit(true);
+    StartLabelEdit(node);
+    return node;
+}
+
+bool ItemsListTree::SelectFirstItemsList()
+{
+    if (!m_nodeMainItems)
+        return false;
+    if (m_nodeMainItems->childCount() > 0)
+        cTreeView1_NodeClick(m_nodeMainItems->child(0));
+    else
+        NewItemsList();
+    return true;
+}
+
+void ItemsListTree::LabelEdit(bool on)
+{
+    m_labelEdit = on;
+    if (m_c.tree)
+        m_c.tree->setEditTriggers(on ? QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked
+                                     : QAbstractItemView::NoEditTriggers);
+}
+
+void ItemsListTree::StartLabelEdit(QTreeWidgetItem* node)
+{
+    if (m_c.tree && HasNode(node) && (node->flags() & Qt::ItemIsEditable))
+        m_c.tree->editItem(node, 0);
+}
+
+void ItemsListTree::restartEdit(QTreeWidgetItem* node)
+{
+    // The editor that just closed is still being torn down; open the next one afterwards.
+    QTimer::singleShot(0, this, [this, node] { StartLabelEdit(node); });
+}
+
+ItemsListTree::RenameResult ItemsListTree::RenameList(QTreeWidgetItem* node, const QString& sName, QString* sError)
+{
+    const QString oldKey = cTreeView::Key(node);
+    if (!IsListNodeKey(oldKey)) {
+        if (sError)
+            *sError = renameError(oldKey, {});
+        return RenameResult::Failed;
+    }
+    const QString newKey = GetFolderFromPath(oldKey) + sName + kItemsListExtension;
+    if (QFileInfo::exists(newKey) || QFileInfo(newKey).isSymLink())
+        return RenameResult::Exists;
+    if (!QFile::rename(oldKey, newKey)) {
+        if (sError)
+            *sError = renameError(oldKey, newKey);
+        return RenameResult::Failed;
+    }
+    cTreeView::SetKey(node, newKey);
+    node->setText(0, sName);
+    if (m_loader.ListFile() == oldKey)
+        m_loader.ListRenamed(newKey);
+    return RenameResult::Renamed;
+}
+
+void ItemsListTree::cTreeView1_AfterLabelEdit(QTreeWidgetItem* node, const QString& sNewText, bool& bCancel)
+{
+    if (!HasNode(node)) {
+        bCancel = true;
+        return;
+    }
+    const QString key = cTreeView::Key(node);
+    if (IsCDNode(key))
+        return;
+    if (IsMainNode(key)) {
+        bCancel = true;
+        return;
+    }
+    if (sNewText.isEmpty()) {
+        restartEdit(node);
+        bCancel = true;
+        return;
+    }
+    if (sNewText == cTreeView::Text(node))
+        return;
+    if (!IsValidFileName(sNewText)) {
+        restartEdit(node);
+        bCancel = true;
+        return;
+    }
+    QString error;
+    switch (RenameList(node, sNewText, &error)) {
+    case RenameResult::Exists:
+        platform::MsgBox(QStringLiteral("The Items List '") + sNewText + QStringLiteral("' already exists. Please select a different name."),
+                         platform::vbInformation);
+        restartEdit(node);
+        bCancel = true;
+        return;
+    case RenameResult::Failed:
+        platform::MsgBox(error, platform::vbInformation);
+        bCancel = true;
+        return;
+    case RenameResult::Renamed:
+        break;
+    }
+    SetListName(sNewText);
+    cTreeView1_NodeClick(node);
+}

@@ -1,0 +1,158 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "tags/editor/MP3TagsEditorPresenter.h"
+
+#include "foundation/NumberedError.h"
+#include "tags/lib/GenreTable.h"
+
+MP3TagsEditorPresenter::MP3TagsEditorPresenter()
+    : m_cID3v1(std::make_unique<cMP3ID3v1>()), m_cID3v2(std::make_unique<cMP3ID3v2>()), m_genres(GenreList())
+{
+}
+
+std::vector<GenreEntry> MP3TagsEditorPresenter::GenreList()
+{
+    std::vector<GenreEntry> list{{QString(), 255}};
+    for (int code = 0; code <= 255; ++code) {
+        const QString name = Id3GenreName(code);
+        if (!name.isEmpty())
+            list.push_back({name, static_cast<uint8_t>(code)});
+    }
+    return list;
+}
+
+int MP3TagsEditorPresenter::ResolveGenre(const QString& text, const std::vector<GenreEntry>& list)
+{
+    if (text.isEmpty())
+        return 0;
+    // An exact name wins: "Rock" is Rock, not the "Classic Rock" listed before it.
+    for (size_t i = 0; i < list.size(); ++i)
+        if (list[i].name == text)
+            return static_cast<int>(i);
+    for (size_t i = 0; i < list.size(); ++i)
+        if (list[i].name.contains(text, Qt::CaseSensitive))
+            return static_cast<int>(i);
+    return 0;
+}
+
+QStringList MP3TagsEditorPresenter::VersionChanged(int index)
+{
+    m_bReadV1 = m_bWriteV1 = m_bReadV2 = m_bWriteV2 = false;
+    const QStringList all{QStringLiteral("General"), QStringLiteral("Advanced"), QStringLiteral("Lyrics")};
+    switch (index) {
+    case 0:
+        m_bWriteV1 = m_bReadV1 = true;
+        return {QStringLiteral("General")};
+    case 1:
+        m_bWriteV2 = m_bReadV2 = true;
+        return all;
+    case 2:
+        m_bWriteV1 = m_bReadV1 = m_bWriteV2 = m_bReadV2 = true;
+        return all;
+    default:
+        return {};
+    }
+}
+
+cMP3ID3v1& MP3TagsEditorPresenter::v1()
+{
+    if (!m_cID3v1)
+        m_cID3v1 = std::make_unique<cMP3ID3v1>();
+    return *m_cID3v1;
+}
+
+cMP3ID3v2& MP3TagsEditorPresenter::v2()
+{
+    if (!m_cID3v2)
+        m_cID3v2 = std::make_unique<cMP3ID3v2>();
+    return *m_cID3v2;
+}
+
+MP3TagFields MP3TagsEditorPresenter::ReadTags(const QString& path)
+{
+    MP3TagFields f;
+    if (m_bReadV1) {
+        try {
+            cMP3ID3v1& t = v1();
+            t.MP3File(path);
+            f.txtArtist = t.Artist();
+            f.txtTitle = t.Title();
+            f.txtAlbum = t.Album();
+            const QString genre = t.GenreName(t.Genre());
+            if (!genre.isEmpty())
+                f.genreText = genre;
+            f.txtYear = t.Year();
+            f.txtDescription = t.Comment();
+        } catch (const NumberedError&) {
+        }
+    }
+    if (m_bReadV2) {
+        try {
+            cMP3ID3v2& t = v2();
+            t.MP3File(path);
+            auto take = [](QString& box, const QString& value) {
+                if (!value.isEmpty())
+                    box = value;
+            };
+            take(f.txtArtist, t.Artist());
+            take(f.txtTitle, t.Title());
+            take(f.txtAlbum, t.Album());
+            // A genre other taggers store as a name only has no code; show the name, so that
+            // applying other fields does not throw it away.
+            const QString name = t.GenreName(t.Genre());
+            take(f.genreText, name.isEmpty() ? t.OtherGenreName() : name);
+            take(f.txtYear, t.Year());
+            take(f.txtDescription, t.Comment());
+            take(f.txtTrackNum, t.Track());
+            take(f.txtOriginalArtist, t.OriginalArtist());
+            take(f.txtLyric, t.Lyrics());
+            take(f.txtCopyright, t.Copyright());
+            take(f.txtEncodedBy, t.EncodedBy());
+            take(f.txtURL, t.LinkTo());
+        } catch (const NumberedError&) {
+        }
+    }
+    if (f.genreText.isEmpty())
+        f.genreIndex = 0;
+    else
+        f.genreIndex = -1;  // a text in the box, no entry chosen yet
+    return f;
+}
+
+std::optional<MP3TagsEditorPresenter::ApplyError> MP3TagsEditorPresenter::Apply(MP3TagFields& f)
+{
+    f.genreIndex = ResolveGenre(f.genreText, m_genres);
+    f.genreText = m_genres[static_cast<size_t>(f.genreIndex)].name;
+    const uint8_t code = m_genres[static_cast<size_t>(f.genreIndex)].code;
+    try {
+        if (m_bWriteV1) {
+            cMP3ID3v1& t = v1();
+            t.Artist(f.txtArtist);
+            t.Title(f.txtTitle);
+            t.Album(f.txtAlbum);
+            t.Year(f.txtYear);
+            t.Comment(f.txtDescription);
+            t.Genre(code);
+            t.Update();
+        }
+        if (m_bWriteV2) {
+            cMP3ID3v2& t = v2();
+            t.Artist(f.txtArtist);
+            t.Title(f.txtTitle);
+            t.Album(f.txtAlbum);
+            t.Year(f.txtYear);
+            t.Comment(f.txtDescription);
+            t.Genre(code);
+            t.OtherGenreName(f.genreText);
+            t.Track(f.txtTrackNum);
+            t.OriginalArtist(f.txtOriginalArtist);
+            t.Copyright(f.txtCopyright);
+            t.EncodedBy(f.txtEncodedBy);
+            t.LinkTo(f.txtURL);
+            t.Lyrics(f.txtLyric);
+            t.Update();
+        }
+    } catch (const NumberedError& e) {
+        return ApplyError{e.number(), e.description()};
+    }
+    return std::nullopt;
+}

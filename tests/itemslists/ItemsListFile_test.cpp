@@ -1,0 +1,200 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "tests/itemslists/ItemsListFixtures.h"
+
+#include <QFileInfo>
+
+#include <unistd.h>
+
+namespace {
+
+TEST(GetTagValue, FindsTheTextBetweenTheFirstOpeningAndTheFirstClosingTag)
+{
+    struct Case {
+        const char* record;
+        const char* key;
+        const char* expected;
+    } cases[] = {
+        {"<Inc>1</Inc><Type>Audio</Type>", "Type", "Audio"},
+        {"<Inc>1</Inc>", "inc", ""},                        // case-sensitive
+        {"<Inc>1", "Inc", ""},                              // no closing tag
+        {"1</Inc>", "Inc", ""},                             // no opening tag
+        {"</Inc><Inc>1</Inc>", "Inc", ""},                  // closing tag first
+        {"<Inc></Inc>", "Inc", ""},
+        {"<A>x</A><A>y</A>", "A", "x"},
+        {"<Item Name>a b</Item Name>", "Item Name", "a b"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(GetTagValue(QString::fromUtf8(c.record), QString::fromUtf8(c.key)), QString::fromUtf8(c.expected))
+            << c.record << " / " << c.key;
+}
+
+TEST(ItemsListText, PlainRecordsKeepTheFileLayoutAndReadBack)
+{
+    const ItemsListRecord a = sampleRecord(QStringLiteral("/music/a.wav"), QStringLiteral("a.wav"));
+    ItemsListRecord b = sampleRecord(QStringLiteral("/music/b & c.mp3"), QStringLiteral("b & c"), QStringLiteral("0"));
+    b[fldRangeAll] = QStringLiteral("0");
+    b[fldRangeStart] = QStringLiteral("30");
+    b[fldRangeLength] = QStringLiteral("45");
+
+    const QString text = ComposeItemsListText({a, b});
+    EXPECT_TRUE(text.startsWith(QStringLiteral("<ITEM><Inc>1</Inc><Type>Audio</Type><Item Name>a.wav</Item Name><COL_FILE>")));
+    EXPECT_TRUE(text.endsWith(QStringLiteral("<COL_TAG_TRACK>7</COL_TAG_TRACK></ITEM>")));
+    EXPECT_EQ(text.count(QStringLiteral("<ITEM>")), 2);
+    EXPECT_FALSE(text.contains(kItemsListEscapedMarker));
+    EXPECT_TRUE(text.contains(QStringLiteral("b & c")));  // nothing escaped in a plain file
+
+    int markers = -1;
+    const QList<ItemsListRecord> back = ParseItemsListText(text + QStringLiteral("\r\n"), &markers);
+    EXPECT_EQ(markers, 2);
+    ASSERT_EQ(back.size(), 2);
+    EXPECT_EQ(back.at(0), a);
+    EXPECT_EQ(back.at(1), b);
+    EXPECT_EQ(ComposeItemsListText({}), QString());
+}
+
+TEST(ItemsListText, ValuesThatLookLikeMarkersSurviveARoundTrip)
+{
+    const QStringList nasty = {
+        QStringLiteral("<ITEM>"),
+        QStringLiteral("x</COL_TAG_TITLE>y"),
+        QStringLiteral("<COL_FILE>/etc/passwd</COL_FILE>"),
+        QStringLiteral("a < b > c"),
+        QStringLiteral("&lt; stays &lt;"),
+        QStringLiteral("&amp;&"),
+        QStringLiteral("line one\r\nline two\nthree\r"),
+    };
+    QList<ItemsListRecord> records;
+    for (const QString& v : nasty) {
+        ItemsListRecord r = sampleRecord(QStringLiteral("/m/") + QString::number(records.size()), v);
+        r[fldTagTitle] = v;
+        r[fldTagComment] = v;
+        records.append(r);
+    }
+    const QString text = ComposeItemsListText(records);
+    EXPECT_TRUE(text.startsWith(kItemsListEscapedMarker));
+    int markers = 0;
+    EXPECT_EQ(ParseItemsListText(text, &markers), records);
+    EXPECT_EQ(markers, records.size());
+}
+
+TEST(ItemsListText, FilesWithoutTheMarkerReadExactlyAsWritten)
+{
+    // An old list: "&lt;" and "&amp;" were plain text when it was written.
+    const QString old = QStringLiteral(
+        "<ITEM><Inc>1</Inc><Type>Audio</Type><Item Name>R&amp;B &lt;live&gt;</Item Name><COL_FILE>/m/a.wav</COL_FILE>"
+        "<COL_RANGE_ALL>1</COL_RANGE_ALL></ITEM>\r\n");
+    const QList<ItemsListRecord> r = ParseItemsListText(old);
+    ASSERT_EQ(r.size(), 1);
+    EXPECT_EQ(r.at(0)[fldItemName], QStringLiteral("R&amp;B &lt;live&gt;"));
+    EXPECT_EQ(r.at(0)[fldTagAlbum], QString());  // a missing field reads empty
+
+    // Written again it stays a plain file with the same text.
+    EXPECT_EQ(ComposeItemsListText(r).left(90), old.left(90));
+    EXPECT_FALSE(ComposeItemsListText(r).contains(kItemsListEscapedMarker));
+}
+
+class ItemsListFileIo : public testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString path(const QString& name) const { return dir.filePath(name); }
+};
+
+TEST_F(ItemsListFileIo, WritesTheRecordsAndOneLineBreakAndReadsThemBack)
+{
+    const QString file = path(QStringLiteral("Rock.flst"));
+    const QList<ItemsListRecord> records = {sampleRecord(QStringLiteral("/m/é ü.wav"), QStringLiteral("é ü"))};
+    ASSERT_TRUE(WriteItemsListFile(file, records));
+    const QByteArray bytes = readBytes(file);
+    EXPECT_TRUE(bytes.endsWith("</ITEM>\r\n"));
+    EXPECT_EQ(bytes.count("\r\n"), 1);
+
+    const ItemsListReadResult read = ReadItemsListFile(file);
+    ASSERT_TRUE(read.ok);
+    EXPECT_EQ(ParseItemsListText(read.text), records);
+
+    ASSERT_TRUE(WriteItemsListFile(file, {}));
+    EXPECT_EQ(readBytes(file), QByteArray("\r\n"));
+}
+
+TEST_F(ItemsListFileIo, ARewriteReplacesTheFileInsteadOfWritingIntoIt)
+{
+    // A second name for the old file keeps the old content: the new list was written beside it
+    // and renamed over it, so a write cut short can never leave half a list.
+    const QString file = path(QStringLiteral("List.flst"));
+    ASSERT_TRUE(WriteItemsListFile(file, {sampleRecord(QStringLiteral("/m/a"), QStringLiteral("a"))}));
+    const QByteArray before = readBytes(file);
+    ASSERT_EQ(::link(QFile::encodeName(file).constData(), QFile::encodeName(path(QStringLiteral("old"))).constData()), 0);
+
+    ASSERT_TRUE(WriteItemsListFile(file, {sampleRecord(QStringLiteral("/m/b"), QStringLiteral("b"))}));
+    EXPECT_EQ(readBytes(path(QStringLiteral("old"))), before);
+    EXPECT_NE(readBytes(file), before);
+    EXPECT_FALSE(WriteItemsListFile(path(QStringLiteral("no/such/folder/x.flst")), {}));
+}
+
+TEST_F(ItemsListFileIo, ReadingTellsAMissingListFromAnUnreadableOne)
+{
+    const ItemsListReadResult missing = ReadItemsListFile(path(QStringLiteral("none.flst")));
+    EXPECT_TRUE(missing.ok);
+    EXPECT_TRUE(missing.text.isEmpty());
+
+    QDir(dir.path()).mkdir(QStringLiteral("folder.flst"));
+    EXPECT_FALSE(ReadItemsListFile(path(QStringLiteral("folder.flst"))).ok);
+
+    // Bytes that are not UTF-8 are kept one for one, so a save does not garble them.
+    writeBytes(path(QStringLiteral("latin.flst")), QByteArray("<ITEM><Item Name>caf\xe9</Item Name></ITEM>"));
+    const ItemsListReadResult latin = ReadItemsListFile(path(QStringLiteral("latin.flst")));
+    ASSERT_TRUE(latin.ok);
+    EXPECT_EQ(ParseItemsListText(latin.text).at(0)[fldItemName], QStringLiteral("caf\u00e9"));
+}
+
+TEST(ItemsListGridRows, ARowIsSavedWithItsMarkAudioAndItsCells)
+{
+    auto grid = makeItemGrid();
+    const auto& keys = ItemsListFieldKeys();
+    for (int f = fldItemName; f < kItemsListFieldCount; ++f)
+        grid->SetCell(1, grid->ColumnIndex(keys[f]), QString(keys[f] + QStringLiteral(" value")));
+    grid->SetCell(1, grid->ColumnIndex(ItemRow::COL_TYPE), QString(), 0, ItemRow::kTypeData);
+    grid->SetCell(2, grid->ColumnIndex(ItemRow::COL_INC), QString(), 0, ItemRow::kMarked);
+
+    const QList<ItemsListRecord> records = RecordsFromGrid(*grid);
+    ASSERT_EQ(records.size(), 2);
+    EXPECT_EQ(records.at(0)[fldInc], QStringLiteral("0"));  // never given a mark icon
+    EXPECT_EQ(records.at(0)[fldType], QStringLiteral("Audio"));
+    for (int f = fldItemName; f < kItemsListFieldCount; ++f)
+        EXPECT_EQ(records.at(0).fields[f], keys[f] + QStringLiteral(" value"));
+    EXPECT_EQ(records.at(1)[fldInc], QStringLiteral("1"));
+}
+
+TEST(ItemsListHeldItems, GoBackToTheirPlaces)
+{
+    auto rec = [](const char* name) { return sampleRecord(QString(), QString::fromLatin1(name)); };
+    const QList<ItemsListRecord> rows = {rec("r1"), rec("r2")};
+    struct Case {
+        QList<HeldItem> held;
+        QStringList order;
+    } cases[] = {
+        {{}, {"r1", "r2"}},
+        {{{0, rec("h0")}}, {"h0", "r1", "r2"}},
+        {{{1, rec("h1")}, {1, rec("h1b")}}, {"r1", "h1", "h1b", "r2"}},
+        {{{2, rec("h2")}}, {"r1", "r2", "h2"}},
+        {{{9, rec("h9")}}, {"r1", "r2", "h9"}},  // rows removed since the load
+    };
+    for (const Case& c : cases) {
+        QStringList order;
+        for (const ItemsListRecord& r : MergeHeldItems(rows, c.held))
+            order << r[fldItemName];
+        EXPECT_EQ(order, c.order);
+    }
+}
+
+TEST(ItemsListFileName, IsRecognisedByItsExtensionOnly)
+{
+    EXPECT_TRUE(IsItemsListFileName(QStringLiteral("Rock.flst")));
+    EXPECT_TRUE(IsItemsListFileName(QStringLiteral("a.b.flst")));
+    EXPECT_FALSE(IsItemsListFileName(QStringLiteral("Rock.flst.bak")));
+    EXPECT_FALSE(IsItemsListFileName(QStringLiteral("my.flstuff")));
+    EXPECT_FALSE(IsItemsListFileName(QStringLiteral("Rock.FLST")));
+    EXPECT_FALSE(IsItemsListFileName(QStringLiteral(".flst")));
+}
+
+}  // namespace

@@ -1,0 +1,287 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "tests/itemslists/ItemsListFixtures.h"
+
+#include "foundation/mdlFileSystem.h"
+
+#include <QDateTime>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+class ItemsListLoaderTest : public testing::Test {
+protected:
+    QTemporaryDir dir;
+    FakeProbe probe;
+    std::unique_ptr<cGrid> grid = makeItemGrid();
+    QString list = dir.filePath(QStringLiteral("List.flst"));
+
+    // A source file of `bytes` bytes that the probe opens with the given length.
+    QString source(const QString& name, int bytes, long durationMs, FakeProbe::Source tags = {})
+    {
+        const QString p = dir.filePath(name);
+        writeBytes(p, QByteArray(bytes, 'x'));
+        tags.durationMs = durationMs;
+        probe.sources.insert(p, tags);
+        return p;
+    }
+    void load(bool copyTags = false, ItemsListLoader* with = nullptr)
+    {
+        ItemsListLoader own(*grid, probe);
+        ItemsListLoader& loader = with ? *with : own;
+        loader.SetSliceMilliseconds(0);
+        loader.Load(list, ItemsListLoader::Options{copyTags});
+        ASSERT_FALSE(loader.IsBusy());
+    }
+};
+
+TEST_F(ItemsListLoaderTest, SavedItemsLoadWithTheirChoicesAndFreshFileFacts)
+{
+    const QString a = source(QStringLiteral("a.wav"), 1500, 61499);
+    const QString b = source(QStringLiteral("b.wav"), 20, 2500);
+    ItemsListRecord ra = sampleRecord(a, QStringLiteral("First"), QStringLiteral("1"));
+    ItemsListRecord rb = sampleRecord(b, QStringLiteral("Second"), QStringLiteral("0"));
+    rb[fldRangeAll] = QStringLiteral("0");
+    rb[fldRangeStart] = QStringLiteral("30");
+    rb[fldRangeLength] = QStringLiteral("45");
+    ASSERT_TRUE(WriteItemsListFile(list, {ra, rb}));
+
+    load();
+    ASSERT_EQ(grid->Rows(), 2);
+    EXPECT_EQ(icon(*grid, 1, ItemRow::COL_INC), ItemRow::kMarked);
+    EXPECT_EQ(icon(*grid, 2, ItemRow::COL_INC), ItemRow::kUnmarked);
+    EXPECT_EQ(icon(*grid, 1, ItemRow::COL_TYPE), ItemRow::kTypeAudio);
+    EXPECT_EQ(cell(*grid, 1, ItemRow::COL_INC), QString());
+    EXPECT_EQ(cell(*grid, 1, ItemRow::COL_ITEM_NAME), QStringLiteral("First"));
+    EXPECT_EQ(cell(*grid, 1, COL_FILE), a);
+    EXPECT_EQ(cell(*grid, 1, ItemRow::COL_TIME), QStringLiteral("00:01:01"));  // 61.499 s
+    EXPECT_EQ(cell(*grid, 2, ItemRow::COL_TIME), QStringLiteral("00:00:02"));  // 2.5 s: half to even
+    EXPECT_EQ(cell(*grid, 1, ItemRow::COL_SIZE), FormatFileSize(1500));
+    EXPECT_EQ(grid->Cell(1, grid->ColumnIndex(COL_BYTES_SIZE)).Value().toLongLong(), 1500);
+    EXPECT_EQ(grid->Cell(1, grid->ColumnIndex(ItemRow::COL_CREATED)).Value().toDateTime().date(), QDate::currentDate());
+
+    EXPECT_EQ(cell(*grid, 1, ItemRow::COL_RANGE), QStringLiteral("All"));
+    EXPECT_EQ(cell(*grid, 1, COL_RANGE_ALL), QStringLiteral("1"));
+    EXPECT_EQ(cell(*grid, 2, ItemRow::COL_RANGE), QStringLiteral("00:00:30 - 00:01:15"));
+    EXPECT_EQ(cell(*grid, 2, COL_RANGE_ALL), QStringLiteral("0"));
+    EXPECT_EQ(cell(*grid, 2, COL_RANGE_START_TIME), QStringLiteral("30"));
+    EXPECT_EQ(cell(*grid, 2, COL_RANGE_LENGTH_TIME), QStringLiteral("45"));
+    EXPECT_EQ(cell(*grid, 2, COL_TAG_TITLE), QStringLiteral("Second title"));
+    EXPECT_EQ(probe.opens, probe.closes);
+
+    // Saved again, the file holds what it held.
+    EXPECT_EQ(RecordsFromGrid(*grid), (QList<ItemsListRecord>{ra, rb}));
+}
+
+TEST_F(ItemsListLoaderTest, RangeAllOtherThanZeroMeansTheWholeFile)
+{
+    const QString a = source(QStringLiteral("a.wav"), 10, 1000);
+    QList<ItemsListRecord> records;
+    for (const char* all : {"", "1", "2", "00", "no"}) {
+        ItemsListRecord r = sampleRecord(a, QString::fromLatin1(all));
+        r[fldRangeAll] = QString::fromLatin1(all);
+        r[fldRangeStart] = QStringLiteral("5");
+        r[fldRangeLength] = QStringLiteral("5");
+        records << r;
+    }
+    ASSERT_TRUE(WriteItemsListFile(list, records));
+    load();
+    ASSERT_EQ(grid->Rows(), 5);
+    for (long row = 1; row <= 5; ++row) {
+        EXPECT_EQ(cell(*grid, row, COL_RANGE_ALL), QStringLiteral("1")) << row;
+        EXPECT_EQ(cell(*grid, row, ItemRow::COL_RANGE), QStringLiteral("All")) << row;
+        EXPECT_EQ(cell(*grid, row, COL_RANGE_START_TIME), QString()) << row;
+    }
+}
+
+TEST_F(ItemsListLoaderTest, TheTagOptionTakesTagsFromTheSourceInsteadOfTheFile)
+{
+    FakeProbe::Source tags;
+    tags.album = QStringLiteral("Src album");
+    tags.artist = QStringLiteral("Src artist");
+    tags.comment = QStringLiteral("Src comment");
+    tags.genre = QStringLiteral("Src genre");
+    tags.year = QStringLiteral("2001");
+    tags.title = QStringLiteral("Src title");
+    tags.track = QStringLiteral("3");
+    const QString a = source(QStringLiteral("a.mp3"), 10, 1000, tags);
+    ASSERT_TRUE(WriteItemsListFile(list, {sampleRecord(a, QStringLiteral("a"))}));
+
+    load(true);
+    const QStringList fromSource = {tags.album, tags.artist, tags.comment, tags.genre, tags.year, tags.title, tags.track};
+    const QStringList keys = {COL_TAG_ALBUM, COL_TAG_ARTIST, COL_TAG_COMMENT, COL_TAG_GEN, COL_TAG_YEAR, COL_TAG_TITLE, COL_TAG_TRACK};
+    for (int i = 0; i < keys.size(); ++i)
+        EXPECT_EQ(cell(*grid, 1, keys[i]), fromSource[i]) << keys[i].toStdString();
+
+    load(false);
+    EXPECT_EQ(cell(*grid, 1, COL_TAG_ALBUM), QStringLiteral("a album"));
+    EXPECT_EQ(cell(*grid, 1, COL_TAG_YEAR), QStringLiteral("1999"));
+}
+
+TEST_F(ItemsListLoaderTest, TypeWordsGiveTheirIcons)
+{
+    const QString a = source(QStringLiteral("a.wav"), 10, 1000);
+    QList<ItemsListRecord> records;
+    for (const char* type : {"Audio", "Data", "audio", ""}) {
+        ItemsListRecord r = sampleRecord(a, QStringLiteral("x"));
+        r[fldType] = QString::fromLatin1(type);
+        records << r;
+    }
+    ASSERT_TRUE(WriteItemsListFile(list, records));
+    load();
+    ASSERT_EQ(grid->Rows(), 4);
+    EXPECT_EQ(icon(*grid, 1, ItemRow::COL_TYPE), 3);
+    EXPECT_EQ(icon(*grid, 2, ItemRow::COL_TYPE), 4);
+    EXPECT_EQ(icon(*grid, 3, ItemRow::COL_TYPE), 0);
+    EXPECT_EQ(icon(*grid, 4, ItemRow::COL_TYPE), 0);
+}
+
+TEST_F(ItemsListLoaderTest, EmptyAndMissingListsLoadEmpty)
+{
+    for (const QByteArray& content : {QByteArray(), QByteArray("\r\n")}) {
+        writeBytes(list, content);
+        load();
+        EXPECT_EQ(grid->Rows(), 0);
+    }
+    QFile::remove(list);
+    ItemsListLoader loader(*grid, probe);
+    load(false, &loader);
+    EXPECT_EQ(grid->Rows(), 0);
+    EXPECT_TRUE(loader.IsComplete());
+}
+
+TEST_F(ItemsListLoaderTest, ItemsThatCannotLoadAreHeldAndWrittenBackInPlace)
+{
+    const QString a = source(QStringLiteral("a.wav"), 10, 1000);
+    const QString b = source(QStringLiteral("b.wav"), 10, 1000);
+    const QString gone = dir.filePath(QStringLiteral("unmounted/c.wav"));
+    const QString unreadable = dir.filePath(QStringLiteral("d.txt"));
+    writeBytes(unreadable, "not audio");
+    ItemsListRecord noFile = sampleRecord(QString(), QStringLiteral("no path"));
+    const QList<ItemsListRecord> original = {
+        sampleRecord(gone, QStringLiteral("gone")), sampleRecord(a, QStringLiteral("a")),
+        sampleRecord(unreadable, QStringLiteral("unreadable")), noFile, sampleRecord(b, QStringLiteral("b")),
+    };
+    ASSERT_TRUE(WriteItemsListFile(list, original));
+
+    ItemsListLoader loader(*grid, probe);
+    load(false, &loader);
+    ASSERT_EQ(grid->Rows(), 2);
+    EXPECT_TRUE(loader.IsComplete());
+    ASSERT_EQ(loader.Held().size(), 3);
+    EXPECT_EQ(MergeHeldItems(RecordsFromGrid(*grid), loader.Held()), original);
+
+    // The user removes item "a": nothing held is lost, each held item keeps its count of rows
+    // before it as far as the grid still has them.
+    grid->RemoveRow(1);
+    QStringList names;
+    for (const ItemsListRecord& r : MergeHeldItems(RecordsFromGrid(*grid), loader.Held()))
+        names << r[fldItemName];
+    EXPECT_EQ(names, (QStringList{"gone", "b", "unreadable", "no path"}));
+
+    // The drive is back: the item loads again.
+    QDir(dir.path()).mkdir(QStringLiteral("unmounted"));
+    writeBytes(gone, QByteArray(10, 'y'));
+    probe.sources.insert(gone, {});
+    load(false, &loader);
+    EXPECT_EQ(cell(*grid, 1, COL_FILE), gone);
+    EXPECT_EQ(loader.Held().size(), 2);
+}
+
+TEST_F(ItemsListLoaderTest, DamagedRecordsDoNotEndTheLoad)
+{
+    const QString a = source(QStringLiteral("a.wav"), 10, 1000);
+    const QString text = QStringLiteral("<ITEM><Inc>yes</Inc><Type>Audio</Type><Item Name>bad mark</Item Name><COL_FILE>") + a +
+                         QStringLiteral("</COL_FILE></ITEM>"
+                                        "<ITEM><Inc>1<Item Name>cut short</Item Name><COL_FILE>") + a +
+                         QStringLiteral("</COL_FILE>"
+                                        "<ITEM><Inc>1</Inc><Item Name>last</Item Name><COL_FILE>") + a +
+                         QStringLiteral("</COL_FILE></ITEM>\r\n");
+    writeBytes(list, text.toUtf8());
+    ItemsListLoader loader(*grid, probe);
+    load(false, &loader);
+    ASSERT_EQ(grid->Rows(), 3);
+    EXPECT_EQ(icon(*grid, 1, ItemRow::COL_INC), ItemRow::kUnmarked);
+    EXPECT_EQ(cell(*grid, 2, ItemRow::COL_ITEM_NAME), QStringLiteral("cut short"));
+    EXPECT_EQ(icon(*grid, 2, ItemRow::COL_INC), ItemRow::kUnmarked);
+    EXPECT_EQ(cell(*grid, 3, ItemRow::COL_ITEM_NAME), QStringLiteral("last"));
+    EXPECT_EQ(icon(*grid, 3, ItemRow::COL_INC), ItemRow::kMarked);
+    EXPECT_TRUE(loader.IsComplete());
+}
+
+TEST_F(ItemsListLoaderTest, NamesAndTagsWithMarkersLoadAsTheyWereSaved)
+{
+    const QString odd = source(QStringLiteral("<odd> & name.wav"), 10, 1000);
+    ItemsListRecord r = sampleRecord(odd, QStringLiteral("<ITEM></Item Name> &amp; caf\u00e9"));
+    r[fldTagComment] = QStringLiteral("two\r\nlines <COL_FILE>/etc/passwd</COL_FILE>");
+    ASSERT_TRUE(WriteItemsListFile(list, {r, sampleRecord(odd, QStringLiteral("second"))}));
+    load();
+    ASSERT_EQ(grid->Rows(), 2);
+    EXPECT_EQ(cell(*grid, 1, COL_FILE), odd);
+    EXPECT_EQ(cell(*grid, 1, ItemRow::COL_ITEM_NAME), r[fldItemName]);
+    EXPECT_EQ(cell(*grid, 1, COL_TAG_COMMENT), r[fldTagComment]);
+    EXPECT_EQ(cell(*grid, 2, ItemRow::COL_ITEM_NAME), QStringLiteral("second"));
+}
+
+TEST_F(ItemsListLoaderTest, AnUnreadableListIsNeverComplete)
+{
+    QDir(dir.path()).mkdir(QStringLiteral("List.flst"));
+    ItemsListLoader loader(*grid, probe);
+    QSignalSpy finished(&loader, &ItemsListLoader::Finished);
+    load(false, &loader);
+    EXPECT_FALSE(loader.IsComplete());
+    ASSERT_EQ(finished.size(), 1);
+    EXPECT_FALSE(finished.at(0).at(0).toBool());
+}
+
+TEST_F(ItemsListLoaderTest, ALongListLoadsInSlicesWithTheProgressBarShown)
+{
+    const QString a = source(QStringLiteral("a.wav"), 10, 1000);
+    QList<ItemsListRecord> records;
+    for (int i = 0; i < 3000; ++i)
+        records << sampleRecord(a, QString::number(i));
+    ASSERT_TRUE(WriteItemsListFile(list, records));
+
+    QWidget window;
+    auto* prg = new QProgressBar(&window);
+    prg->setVisible(false);
+    ItemsListLoader loader(*grid, probe);
+    loader.SetProgressBar(prg);
+    loader.SetSliceMilliseconds(1);
+    QSignalSpy finished(&loader, &ItemsListLoader::Finished);
+    loader.Load(list, {});
+
+    ASSERT_TRUE(loader.IsBusy());
+    EXPECT_FALSE(prg->isHidden());
+    EXPECT_EQ(prg->maximum(), 3000);
+    EXPECT_FALSE(loader.IsComplete());
+    ASSERT_TRUE(finished.wait(20000));
+    EXPECT_TRUE(finished.at(0).at(0).toBool());
+    EXPECT_TRUE(prg->isHidden());
+    EXPECT_TRUE(loader.IsComplete());
+    ASSERT_EQ(grid->Rows(), 3000);
+    EXPECT_EQ(cell(*grid, 3000, ItemRow::COL_ITEM_NAME), QStringLiteral("2999"));
+    EXPECT_TRUE(grid->Redraw());
+}
+
+TEST_F(ItemsListLoaderTest, AnAbortedLoadIsNotComplete)
+{
+    const QString a = source(QStringLiteral("a.wav"), 10, 1000);
+    QList<ItemsListRecord> records;
+    for (int i = 0; i < 3000; ++i)
+        records << sampleRecord(a, QString::number(i));
+    ASSERT_TRUE(WriteItemsListFile(list, records));
+    ItemsListLoader loader(*grid, probe);
+    loader.SetSliceMilliseconds(1);
+    loader.Load(list, {});
+    ASSERT_TRUE(loader.IsBusy());
+    loader.Abort();
+    EXPECT_FALSE(loader.IsBusy());
+    EXPECT_FALSE(loader.IsComplete());
+    const long rows = grid->Rows();
+    QTest::qWait(50);
+    EXPECT_EQ(grid->Rows(), rows);  // no slice runs after the abort
+}
+
+}  // namespace

@@ -1,0 +1,524 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "components/cGrid.h"
+#include "foundation/FrmAbout.h"
+#include "foundation/FrmNotes.h"
+#include "foundation/RegistryRoutines.h"
+#include "foundation/mdlModes.h"
+#include "foundation/mdlWindowUtils.h"
+#include "mainwindow/FrmMain.h"
+#include "mainwindow/cPopupMenu.h"
+#include "mainwindow/cStatusBar.h"
+#include "mainwindow/cSysTray.h"
+#include "mainwindow/cToolbar.h"
+#include "platform/Desktop.h"
+#include "platform/Paths.h"
+#include "platform/RegistryHive.h"
+#include "settings/FrmOptions.h"
+#include "settings/MainWindowLink.h"
+#include "settings/ProgramOptions.h"
+#include "settings/controls/cTreeView.h"
+#include "tests/support/FakeMessageBox.h"
+#include "tests/support/FakeShell.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class FakeDesktop : public platform::DesktopService {
+public:
+    explicit FakeDesktop(bool tray) : m_tray(tray) { platform::setDesktopService(this); }
+    ~FakeDesktop() override { platform::setDesktopService(nullptr); }
+    bool isSystemTrayAvailable() const override { return m_tray; }
+
+private:
+    bool m_tray;
+};
+
+class MainWindow : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        testenv::wipeUserFolders();
+        platform::resetRegistryHives();
+        InitProductConfig();
+        reg.hkey(platform::HKEY_LOCAL_MACHINE);
+        reg.KeyRoot(SettingsKeyRoot());
+        ASSERT_EQ(reg.CreateKey(QStringLiteral("General")), QStringLiteral("0"));
+        reg.Subkey(QStringLiteral("General"));
+        frmOptions.get();  // its loading fills the options from the (empty) store
+        ProgramOptions = ProgramOptionsData{};
+        ProgramOptions.chkDisplayTitle = true;
+        ProgramOptions.chkDisplayPlayer = true;
+        ProgramOptions.chkDisplayAudioGraph = true;
+        listsFolder = QDir(platform::programFolder()).filePath(QStringLiteral("Main"));
+        QDir().mkpath(listsFolder);
+        ProgramOptions.txtToPath = listsFolder + QLatin1Char('/');
+        g_bMainUnloading = false;
+        FrmMain::commandObserver = [this](const QString& key) { commands.append(key); };
+    }
+    void TearDown() override
+    {
+        FrmMain::commandObserver = nullptr;
+        forms::unloadAll();
+        g_bMainUnloading = false;
+    }
+
+    QString makeList(const QString& name, const QByteArray& content = "\r\n")
+    {
+        const QString path = QDir(listsFolder).filePath(name + QStringLiteral(".flst"));
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content);
+        return path;
+    }
+    static void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+    FakeMessageBox box{platform::vbYes};
+    FakeDesktop desktop{true};
+    FakeShell shell;
+    RegistryRoutines reg;
+    QString listsFolder;
+    QStringList commands;
+};
+
+TEST_F(MainWindow, LoadBuildsTheFrameInOrder)
+{
+    const QString first = makeList(QStringLiteral("Alpha"));
+    makeList(QStringLiteral("Beta"));
+    QFile notes(QDir(platform::programFolder()).filePath(QStringLiteral("Notes")));
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+    notes.write("call the studio\r\nat nine");
+    notes.close();
+
+    FrmMain* f = frmMain.get();
+    EXPECT_EQ(f->windowTitle(), QStringLiteral("Quillmere 1.2"));
+    EXPECT_EQ(f->lblTitle->text(), QStringLiteral("Quillmere 1.2"));
+    EXPECT_EQ(f->cGrid1->Columns(), 19);
+    EXPECT_EQ(f->cGridInfo->Columns(), 2);
+
+    ASSERT_EQ(f->cStatusBar1->PanelCount(), 4);
+    const QStringList keys{f->cStatusBar1->StatusPanelKey(1), f->cStatusBar1->StatusPanelKey(2),
+                           f->cStatusBar1->StatusPanelKey(3), f->cStatusBar1->StatusPanelKey(4)};
+    EXPECT_EQ(keys, (QStringList{"Main", "Items List Properties", "Notes", "Master Volume"}));
+    EXPECT_EQ(f->cStatusBar1->StatusPanelText(QStringLiteral("Main")), QStringLiteral("Ready."));
+    EXPECT_EQ(f->cStatusBar1->StatusPanelIcon(QStringLiteral("Main")), 47);
+    EXPECT_EQ(f->cStatusBar1->StatusPanelText(QStringLiteral("Notes")), QStringLiteral("Notes [ call the studio at nine ]"));
+    EXPECT_EQ(f->cStatusBar1->StatusPanelText(QStringLiteral("Master Volume")), QStringLiteral("Master Volume"));
+
+    EXPECT_TRUE(f->cSysTray1->TrayIconAdded());
+    EXPECT_EQ(f->cSysTray1->TrayTip(), QStringLiteral("Quillmere 1.2"));
+    EXPECT_EQ(f->cSysTray1->TrayIconFile(), platform::programFolder() + QStringLiteral("/SysIcon/systrayicon.ico"));
+    EXPECT_TRUE(f->m_cMenu->MenuItemsReady());
+    EXPECT_EQ(f->tlbrTop->ButtonKey(5), QStringLiteral("Audio Joiner"));
+    EXPECT_EQ(f->tlbrRecorder->ButtonCount(), 4);
+    EXPECT_EQ(f->tlbrPlayButtons->ButtonCount(), 3);
+    EXPECT_FALSE(f->windowIcon().isNull());
+
+    // The first list is open; nothing ran a command to get there.
+    ASSERT_NE(f->cTreeView1->SelectedNode(), nullptr);
+    EXPECT_EQ(cTreeView::Key(f->cTreeView1->SelectedNode()), first);
+    EXPECT_EQ(f->lblListName->text(), QStringLiteral("Alpha"));
+    EXPECT_TRUE(commands.isEmpty());
+
+    // Default size, in twips of the outer window, and the tree hidden in this profile.
+    EXPECT_EQ(f->width(), 13140 / 15);
+    EXPECT_EQ(f->height(), 7440 / 15);
+    EXPECT_FALSE(f->m_layout.cTreeView1.visible);
+    EXPECT_EQ(f->m_layout.cGrid1.left, 80);
+}
+
+TEST_F(MainWindow, LoadWithoutAnyListRunsNewItemsList)
+{
+    FrmMain* f = frmMain.get();
+    EXPECT_EQ(commands, QStringList{QStringLiteral("New Items List")});
+    ASSERT_NE(g_nodeMainItems, nullptr);
+    EXPECT_EQ(g_nodeMainItems->childCount(), 0);
+    EXPECT_EQ(f->cGrid1->Rows(), 0);
+}
+
+TEST_F(MainWindow, LoadRestoresTheStoredSize)
+{
+    reg.SetRegistryValue(QStringLiteral("lWidth"), QStringLiteral("15000"), platform::REG_SZ);
+    reg.SetRegistryValue(QStringLiteral("lHeight"), QStringLiteral("999"), platform::REG_SZ);
+    FrmMain* f = frmMain.get();
+    EXPECT_EQ(f->width(), 1000);
+    EXPECT_EQ(f->height(), 7440 / 15);
+}
+
+TEST_F(MainWindow, ExitQuestionAnsweredNoKeepsEverything)
+{
+    ProgramOptions.chkDisplayMSGWhenExit = true;
+    ProgramOptions.chkClearOnExit = true;
+    const QString list = makeList(QStringLiteral("Keep"), "<item>\r\n");
+    FrmMain* f = frmMain.get();
+    frmOptions.get();
+    f->show();
+    f->SetOnTop(true);
+    box.answer(platform::vbNo);
+
+    EXPECT_FALSE(f->close());
+    settle();
+    ASSERT_EQ(box.shown.size(), 1);
+    EXPECT_EQ(box.shown[0].prompt, QStringLiteral("Are you sure you want to exit 'Quillmere 1.2' ?"));
+    EXPECT_EQ(box.shown[0].style, platform::vbInformation | platform::vbYesNo);
+    EXPECT_EQ(box.shown[0].title, QStringLiteral("Quillmere 1.2"));
+    EXPECT_TRUE(frmMain.isLoaded());
+    EXPECT_TRUE(f->isVisible());
+    EXPECT_FALSE(g_bMainUnloading);
+    EXPECT_TRUE(f->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(f->cSysTray1->TrayIconAdded());
+    EXPECT_TRUE(frmOptions.isLoaded());
+    QFile file(list);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("<item>\r\n"));
+    EXPECT_FALSE(reg.GetRegistryValue(QStringLiteral("lWidth")).isValid());
+
+    // The options window still only hides when closed.
+    frmOptions->close();
+    settle();
+    EXPECT_TRUE(frmOptions.isLoaded());
+}
+
+TEST_F(MainWindow, ExitCleansUpAndSavesTheSize)
+{
+    ProgramOptions.chkClearOnExit = true;
+    const QString list = makeList(QStringLiteral("Work"), "<item>\r\n");
+    const QString folder = platform::programFolder();
+    for (const char* name : {"tmpeditor.wav", "tmptts.wav"}) {
+        QFile tmp(QDir(folder).filePath(QLatin1String(name)));
+        ASSERT_TRUE(tmp.open(QIODevice::WriteOnly));
+    }
+    FrmMain* f = frmMain.get();
+    frmOptions.get();
+    f->resize(900, 600);
+    f->RunCommand(QStringLiteral("Exit"));
+    settle();
+
+    EXPECT_TRUE(box.shown.isEmpty());  // the option is off: no question
+    EXPECT_FALSE(frmMain.isLoaded());
+    EXPECT_FALSE(frmOptions.isLoaded());
+    EXPECT_TRUE(g_bMainUnloading);
+    EXPECT_FALSE(QFile::exists(QDir(folder).filePath(QStringLiteral("tmpeditor.wav"))));
+    EXPECT_FALSE(QFile::exists(QDir(folder).filePath(QStringLiteral("tmptts.wav"))));
+    EXPECT_EQ(QFileInfo(list).size(), 0);  // the open list was cleared
+    EXPECT_EQ(reg.GetRegistryValue(QStringLiteral("lWidth")).toString(), QStringLiteral("13500"));
+    EXPECT_EQ(reg.GetRegistryValue(QStringLiteral("lHeight")).toString(), QStringLiteral("9000"));
+}
+
+TEST_F(MainWindow, ClosingEndsTheProgram)
+{
+    frmMain->show();
+    QTimer::singleShot(0, [] { frmMain->close(); });
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, qApp, &QCoreApplication::quit);
+    guard.start(5000);
+    QElapsedTimer t;
+    t.start();
+    QApplication::exec();
+    EXPECT_LT(t.elapsed(), 4000);
+    EXPECT_FALSE(frmMain.isLoaded());
+}
+
+TEST_F(MainWindow, ClearOnExitLeavesACdDriveAlone)
+{
+    ProgramOptions.chkClearOnExit = true;
+    const QString list = makeList(QStringLiteral("Work"), "<item>\r\n");
+    FrmMain* f = frmMain.get();
+    QTreeWidgetItem* drive = f->cTreeView1->AddNode(QStringLiteral("##CDE:"), QStringLiteral("E:"), -1, -1, g_nodeMainCDs);
+    f->cTreeView1->SelectNode(drive);
+    f->close();
+    settle();
+    EXPECT_FALSE(frmMain.isLoaded());
+    EXPECT_EQ(QFileInfo(list).size(), 8);
+}
+
+TEST_F(MainWindow, SavedSizeIsTheNormalOneWhenMaximised)
+{
+    FrmMain* f = frmMain.get();
+    f->show();
+    f->resize(700, 500);
+    QCoreApplication::processEvents();
+    const QSize frame = f->frameGeometry().size() - f->geometry().size();
+    f->showMaximized();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(f->isMaximized());
+    f->close();
+    settle();
+    EXPECT_EQ(reg.GetRegistryValue(QStringLiteral("lWidth")).toString(), QString::number((700 + frame.width()) * 15));
+    EXPECT_EQ(reg.GetRegistryValue(QStringLiteral("lHeight")).toString(), QString::number((500 + frame.height()) * 15));
+}
+
+TEST_F(MainWindow, ToolbarsAndPanelsRouteByKey)
+{
+    FrmMain* f = frmMain.get();
+    commands.clear();
+    f->tlbrTop->Click(f->tlbrTop->ButtonIndex(QStringLiteral("Add")));
+    f->tlbrTop->Click(f->tlbrTop->ButtonIndex(QStringLiteral("Audio Joiner")));
+    f->tlbrList->Click(f->tlbrList->ButtonIndex(QStringLiteral("Move Up")));
+    f->tlbrProjects->Click(f->tlbrProjects->ButtonIndex(QStringLiteral("Items List Properties")));
+    f->tlbrRecorder->Click(f->tlbrRecorder->ButtonIndex(QStringLiteral("ACM Converter")));
+    f->cStatusBar1->ClickPanel(1);  // "Main": no item carries its key
+    f->cStatusBar1->ClickPanel(4);
+    EXPECT_EQ(commands, (QStringList{"Add Files", "Audio Joiner", "Move Up", "Items List Properties", "ACM Converter",
+                                     "Master Volume"}));
+    ASSERT_EQ(shell.started.size(), 1);  // the desktop's mixer stands in for the volume control
+
+    // A drop-down button pops up its group instead of running a command.
+    commands.clear();
+    f->tlbrTop->Click(f->tlbrTop->ButtonIndex(QStringLiteral("Tools")));
+    EXPECT_TRUE(commands.isEmpty());
+    ASSERT_NE(f->m_cMenu->LastPopup(), nullptr);
+    QStringList shown;
+    for (QAction* a : f->m_cMenu->LastPopup()->actions())
+        if (!a->isSeparator())
+            shown.append(a->text());
+    EXPECT_EQ(shown, (QStringList{"Audio Converter", "ACM Converter", "Audio Joiner", "Master Volume", "Notes"}));
+    f->tlbrTop->DropDown(f->tlbrTop->ButtonIndex(QStringLiteral("Mode")));
+    EXPECT_EQ(f->m_cMenu->LastPopup()->actions().first()->text(), QStringLiteral("Transparent"));
+
+    // A choice in a pop-up arrives as a menu click.
+    f->m_cMenu->LastPopup()->actions().first()->trigger();
+    EXPECT_EQ(commands, QStringList{QStringLiteral("Transparent")});
+    EXPECT_TRUE(IsLayered(f));
+}
+
+TEST_F(MainWindow, ListToolbarsReleaseAlwaysOnTop)
+{
+    FrmMain* f = frmMain.get();
+    f->show();
+    f->RunCommand(QStringLiteral("On Top"));
+    const long onTop = f->m_cMenu->MenuIndexOfKey(QStringLiteral("On Top"));
+    EXPECT_TRUE(f->m_cMenu->MenuItemChecked(onTop));
+    EXPECT_TRUE(f->windowFlags() & Qt::WindowStaysOnTopHint);
+    f->tlbrRecorder->Click(1);  // the tools toolbar leaves the mode alone
+    EXPECT_TRUE(f->m_cMenu->MenuItemChecked(onTop));
+    f->tlbrList->Click(f->tlbrList->ButtonIndex(QStringLiteral("Move Down")));
+    EXPECT_FALSE(f->m_cMenu->MenuItemChecked(onTop));
+    EXPECT_FALSE(f->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(f->isVisible());
+}
+
+TEST_F(MainWindow, WindowModesFollowTheirCheckMarks)
+{
+    FrmMain* f = frmMain.get();
+    f->show();
+    const long transparent = f->m_cMenu->MenuIndexOfKey(QStringLiteral("Transparent"));
+    f->RunCommand(QStringLiteral("Transparent"));
+    EXPECT_TRUE(IsLayered(f));
+    EXPECT_EQ(LayeredAlpha(f), 90);
+    EXPECT_TRUE(f->m_cMenu->MenuItemChecked(transparent));
+    f->RunCommand(QStringLiteral("Transparent"));
+    EXPECT_FALSE(IsLayered(f));
+    EXPECT_FALSE(f->m_cMenu->MenuItemChecked(transparent));
+
+    f->RunCommand(QStringLiteral("Minimize"));
+    EXPECT_TRUE(f->isMinimized());
+    EXPECT_FALSE(f->m_bInTray);
+}
+
+TEST_F(MainWindow, TrayStateMachine)
+{
+    FrmMain* f = frmMain.get();
+    f->show();
+    f->RunCommand(QStringLiteral("RC Open"));  // shown -> in the tray
+    EXPECT_FALSE(f->isVisible());
+    EXPECT_TRUE(f->isMinimized());
+    EXPECT_TRUE(f->m_bInTray);
+    EXPECT_EQ(f->TrayOpenCaption(), QStringLiteral("Show"));
+    f->cSysTray1_TrayClick(1);  // in the tray -> shown
+    EXPECT_TRUE(f->isVisible());
+    EXPECT_FALSE(f->isMinimized());
+    EXPECT_FALSE(f->m_bInTray);
+    EXPECT_EQ(f->TrayOpenCaption(), QStringLiteral("Hide"));
+
+    f->showMinimized();  // minimised with the title bar: hidden by the first click
+    f->cSysTray1_TrayClick(1);
+    EXPECT_FALSE(f->isVisible());
+    EXPECT_TRUE(f->m_bInTray);
+    f->cSysTray1_TrayClick(1);
+    EXPECT_TRUE(f->isVisible());
+
+    f->showMaximized();
+    f->cSysTray1_TrayClick(1);  // maximised: nothing
+    EXPECT_TRUE(f->isVisible());
+    EXPECT_FALSE(f->m_bInTray);
+    EXPECT_EQ(f->TrayOpenCaption(), QStringLiteral("Hide"));
+
+    f->showNormal();
+    commands.clear();
+    f->RunCommand(QStringLiteral("GoSysTray"));
+    EXPECT_FALSE(f->isVisible());
+    EXPECT_TRUE(f->m_bInTray);
+    EXPECT_EQ(f->TrayOpenCaption(), QStringLiteral("Show"));
+    f->RunCommand(QStringLiteral("RC Open"));
+    EXPECT_TRUE(f->isVisible());
+    EXPECT_EQ(f->TrayOpenCaption(), QStringLiteral("Hide"));
+
+    // Kind 2 pops up the tray group.
+    f->cSysTray1_TrayClick(2);
+    ASSERT_NE(f->m_cMenu->LastPopup(), nullptr);
+    EXPECT_EQ(f->m_cMenu->LastPopup()->actions().last()->text(), QStringLiteral("Hide"));
+}
+
+TEST_F(MainWindow, WithoutATrayTheWindowIsNeverHidden)
+{
+    FakeDesktop bare(false);
+    FrmMain* f = frmMain.get();
+    f->show();
+    f->RunCommand(QStringLiteral("GoSysTray"));
+    EXPECT_TRUE(f->isVisible());
+    EXPECT_TRUE(f->isMinimized());
+    EXPECT_FALSE(f->m_bInTray);
+    f->showNormal();
+    f->cSysTray1_TrayClick(1);
+    EXPECT_TRUE(f->isVisible());
+    EXPECT_FALSE(f->m_bInTray);
+}
+
+TEST_F(MainWindow, ReleasingOnTopDoesNotBringBackAWindowInTheTray)
+{
+    FrmMain* f = frmMain.get();
+    f->show();
+    f->RunCommand(QStringLiteral("GoSysTray"));
+    ASSERT_FALSE(f->isVisible());
+    f->SetOnTop(false);
+    f->RunCommand(QStringLiteral("Master Volume"));
+    EXPECT_FALSE(f->isVisible());
+    EXPECT_TRUE(f->m_bInTray);
+}
+
+TEST_F(MainWindow, OptionPageCommandsOpenThatPage)
+{
+    FrmMain* f = frmMain.get();
+    FrmOptions* options = frmOptions.get();
+    f->show();
+    f->SetOnTop(true);
+    QString pageShown;
+    QTimer::singleShot(0, options, [&] {
+        pageShown = cTreeView::Key(options->cTreeView1->SelectedNode());
+        options->close();
+    });
+    f->RunCommand(QStringLiteral("View"));
+    EXPECT_EQ(pageShown, QStringLiteral("View"));
+    EXPECT_FALSE(f->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(frmOptions.isLoaded());
+}
+
+TEST_F(MainWindow, OpenDestFolderOpensTheFolderOfAList)
+{
+    const QString list = makeList(QStringLiteral("Songs"));
+    FrmMain* f = frmMain.get();
+    f->RunCommand(QStringLiteral("Open Destination Folder"));
+    EXPECT_EQ(shell.opened, QStringList{listsFolder + QLatin1Char('/')});
+
+    shell.opened.clear();
+    const QString missing = QDir(platform::programFolder()).filePath(QStringLiteral("out/new"));
+    box.answer(platform::vbNo);
+    f->OpenDestFolder(missing);
+    EXPECT_TRUE(shell.opened.isEmpty());
+    ASSERT_EQ(box.shown.size(), 1);
+    EXPECT_EQ(box.shown[0].prompt, QStringLiteral("The folder ") + missing + QStringLiteral("/ does not exist.") +
+                                       QString(44, QLatin1Char(' ')) + QStringLiteral("\r\n\r\nWould you like to create it?"));
+    box.answer(platform::vbYes);
+    f->OpenDestFolder(missing);
+    EXPECT_TRUE(QFileInfo(missing).isDir());
+    EXPECT_EQ(shell.opened, QStringList{missing + QLatin1Char('/')});
+}
+
+TEST_F(MainWindow, ListNameClickRunsPropertiesUnlessARootIsSelected)
+{
+    makeList(QStringLiteral("Songs"));
+    FrmMain* f = frmMain.get();
+    commands.clear();
+    f->lblListName_Click();
+    EXPECT_EQ(commands, QStringList{QStringLiteral("Items List Properties")});
+    f->cTreeView1->SelectNode(g_nodeMainItems);
+    commands.clear();
+    f->lblListName_Click();
+    EXPECT_TRUE(commands.isEmpty());
+}
+
+TEST_F(MainWindow, NotesPanelOpensTheNotesAndShowsThemWhenClosed)
+{
+    FrmMain* f = frmMain.get();
+    f->cStatusBar1->ClickPanel(3);
+    ASSERT_TRUE(g_frmNotes.isLoaded());
+    EXPECT_TRUE(g_frmNotes->isVisible());
+    EXPECT_EQ(g_frmNotes->parentWidget(), nullptr);
+    FrmNotes* first = g_frmNotes.get();
+    f->RunCommand(QStringLiteral("Notes"));  // a loaded notes window is brought forward
+    EXPECT_EQ(g_frmNotes.get(), first);
+    g_frmNotes->Text1->setPlainText(QStringLiteral("master the album\nby Friday"));
+    g_frmNotes->close();
+    settle();
+    EXPECT_FALSE(g_frmNotes.isLoaded());
+    EXPECT_EQ(f->cStatusBar1->StatusPanelText(QStringLiteral("Notes")), QStringLiteral("Notes [ master the album by Friday ]"));
+}
+
+TEST_F(MainWindow, AboutOpensModallyAfterReleasingOnTop)
+{
+    FrmMain* f = frmMain.get();
+    f->show();
+    f->SetOnTop(true);
+    bool shownModal = false;
+    QTimer::singleShot(0, f, [&] {
+        shownModal = frmAbout.isLoaded() && frmAbout->isModal() && frmAbout->isVisible();
+        if (frmAbout.isLoaded())
+            frmAbout->done(0);
+    });
+    f->RunCommand(QStringLiteral("About"));
+    EXPECT_TRUE(shownModal);
+    EXPECT_FALSE(f->windowFlags() & Qt::WindowStaysOnTopHint);
+}
+
+TEST_F(MainWindow, OptionsWindowChangesReachTheWindow)
+{
+    makeList(QStringLiteral("First"));
+    FrmMain* f = frmMain.get();
+    mainWindowLink().SetGridLines(false);
+    mainWindowLink().SetGridHotTrack(false);
+    EXPECT_FALSE(f->cGrid1->GridLines());
+    EXPECT_FALSE(f->cGrid1->HotTrack());
+
+    const int gridWidth = f->m_layout.cGrid1.width;
+    ProgramOptions.chkDisplayPlayer = false;
+    mainWindowLink().Relayout();
+    EXPECT_EQ(f->m_layout.cGrid1.width, gridWidth + 3495);
+    EXPECT_FALSE(f->m_layout.cGridInfo.visible);
+
+    mainWindowLink().SetTitleBackColor(0x0000FF);  // red in the lowest byte
+    EXPECT_EQ(f->picTitle->palette().color(QPalette::Window), QColor(255, 0, 0));
+
+    makeList(QStringLiteral("Another"), "");
+    const QString otherFolder = QDir(platform::programFolder()).filePath(QStringLiteral("Other"));
+    QDir().mkpath(otherFolder);
+    QFile(QDir(otherFolder).filePath(QStringLiteral("Zed.flst"))).open(QIODevice::WriteOnly);
+    ProgramOptions.txtToPath = otherFolder + QLatin1Char('/');
+    mainWindowLink().ListsFolderChanged();
+    ASSERT_NE(f->cTreeView1->SelectedNode(), nullptr);
+    EXPECT_EQ(f->lblListName->text(), QStringLiteral("Zed"));
+}
+
+TEST_F(MainWindow, UnknownKeysAndItemZeroDoNothing)
+{
+    FrmMain* f = frmMain.get();
+    commands.clear();
+    f->RunCommand(QStringLiteral("audio joiner"));
+    f->m_cMenu_Click(0);
+    EXPECT_TRUE(commands.isEmpty());
+    f->RunCommand(QStringLiteral("Remove"));  // an item without a branch
+    EXPECT_EQ(commands, QStringList{QStringLiteral("Remove")});
+    EXPECT_TRUE(frmMain.isLoaded());
+}
+
+}  // namespace

@@ -1,0 +1,142 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "tags/editor/FrmMP3TagsEditor.h"
+
+#include "foundation/mdlModes.h"
+#include "tags/lib/cMP3ID3v2.h"
+#include "tests/support/FakeFileDialogs.h"
+#include "tests/support/FakeMessageBox.h"
+#include "tests/tags_lib/TagFixtures.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabBar>
+
+#include <gtest/gtest.h>
+
+using namespace tagfix;
+
+namespace {
+
+QStringList tabs(QTabBar* bar)
+{
+    QStringList out;
+    for (int i = 0; i < bar->count(); ++i)
+        out << bar->tabText(i);
+    return out;
+}
+
+class TagsEditorWindowTest : public ::testing::Test {
+protected:
+    QString path(const QString& name = QStringLiteral("a.mp3")) const { return m_dir.filePath(name); }
+    QTemporaryDir m_dir;
+};
+
+TEST_F(TagsEditorWindowTest, LoadsWithAllVersionsAndTheGeneralTab)
+{
+    FrmMP3TagsEditor* w = g_frmMP3TagsEditor.get();
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("MP3 Tags Editor"));
+    EXPECT_EQ(w->cboID3->count(), 3);
+    EXPECT_EQ(w->cboID3->currentText(), QStringLiteral("ID3 v1+v2"));
+    EXPECT_EQ(tabs(w->cTabControl1), QStringList({"General", "Advanced", "Lyrics"}));
+    EXPECT_TRUE(w->froGeneral->isVisibleTo(w));
+    EXPECT_FALSE(w->froAdvanced->isVisibleTo(w));
+    EXPECT_FALSE(w->cmdApply->isEnabled());
+    EXPECT_EQ(w->cboGenre->count(), 148);
+    EXPECT_EQ(w->cboGenre->itemData(0).toInt(), 255);
+
+    w->cTabControl1->setCurrentIndex(2);
+    EXPECT_TRUE(w->froLyric->isVisibleTo(w));
+    EXPECT_FALSE(w->froGeneral->isVisibleTo(w));
+
+    w->cboID3->setCurrentIndex(0);
+    w->cboID3_Click();
+    EXPECT_EQ(tabs(w->cTabControl1), QStringList({"General"}));
+    EXPECT_TRUE(w->froGeneral->isVisibleTo(w));
+}
+
+TEST_F(TagsEditorWindowTest, ChoosingAFileReadsItAndApplyWritesIt)
+{
+    const QByteArray audio = fakeAudio(2000);
+    writeAll(path(), buildTag(3, {{"TIT2", latin1Text("Old")}, {"TCON", latin1Text("(17)")}}, 100) + audio);
+    FakeFileDialogs dialogs;
+    FakeMessageBox boxes;
+    FrmMP3TagsEditor* w = g_frmMP3TagsEditor.get();
+
+    dialogs.cancelOpen();
+    w->cmdSelectFile_Click();
+    EXPECT_FALSE(w->cmdApply->isEnabled());
+    EXPECT_TRUE(w->sSourceFile->toPlainText().isEmpty());
+
+    dialogs.chooseFiles({path()});
+    w->cmdSelectFile_Click();
+    ASSERT_EQ(dialogs.requests.size(), 2);
+    EXPECT_EQ(dialogs.requests.last().title, QStringLiteral("Open MP3 audio file"));
+    EXPECT_TRUE(dialogs.requests.last().filter.contains(QStringLiteral("*.mp3")));
+    EXPECT_EQ(w->sSourceFile->toPlainText(), path());
+    EXPECT_TRUE(w->cmdApply->isEnabled());
+    EXPECT_EQ(w->txtTitle->text(), QStringLiteral("Old"));
+    EXPECT_EQ(w->cboGenre->currentText(), QStringLiteral("Rock"));
+
+    w->txtTitle->setText(QStringLiteral("New"));
+    w->txtCopyright->setText(QStringLiteral("me"));
+    w->cboGenre->setEditText(QStringLiteral("Class"));
+    w->cmdApply_Click();
+    ASSERT_EQ(boxes.shown.size(), 1);
+    EXPECT_EQ(boxes.shown[0].prompt, QStringLiteral("Done."));
+    EXPECT_EQ(boxes.shown[0].style, platform::vbInformation);
+    EXPECT_EQ(boxes.shown[0].title, g_sAppName + QLatin1Char(' ') + g_sAppVersion);
+    EXPECT_EQ(w->cboGenre->currentText(), QStringLiteral("Classic Rock"));
+
+    cMP3ID3v2 back;
+    back.MP3File(path());
+    EXPECT_EQ(back.Title(), QStringLiteral("New"));
+    EXPECT_EQ(back.Copyright(), QStringLiteral("me"));
+    EXPECT_EQ(back.Genre(), 1);
+    const QByteArray after = readAll(path());
+    EXPECT_EQ(after.mid(after.size() - 128 - audio.size(), audio.size()), audio);
+
+    // Editing and then changing the version re-reads the file and drops the edit.
+    w->txtTitle->setText(QStringLiteral("unsaved"));
+    w->cboID3->setCurrentIndex(1);
+    w->cboID3_Click();
+    EXPECT_EQ(w->txtTitle->text(), QStringLiteral("New"));
+}
+
+TEST_F(TagsEditorWindowTest, ApplyErrorIsShownWithItsNumber)
+{
+    FakeFileDialogs dialogs;
+    FakeMessageBox boxes;
+    FrmMP3TagsEditor* w = g_frmMP3TagsEditor.get();
+    dialogs.chooseFiles({path(QStringLiteral("absent.mp3"))});
+    w->cmdSelectFile_Click();
+    EXPECT_TRUE(w->txtTitle->text().isEmpty());
+    w->cmdApply_Click();
+    ASSERT_EQ(boxes.shown.size(), 1);
+    EXPECT_EQ(boxes.shown[0].prompt, path(QStringLiteral("absent.mp3")) + QStringLiteral(" is not a valid MP3 file.(-2147217407)"));
+    EXPECT_EQ(boxes.shown[0].style, platform::vbInformation);
+}
+
+TEST_F(TagsEditorWindowTest, SeveralChosenFilesEditTheFirst)
+{
+    writeAll(path(QStringLiteral("one.mp3")), buildTag(3, {{"TIT2", latin1Text("First")}}) + fakeAudio(100));
+    writeAll(path(QStringLiteral("two.mp3")), fakeAudio(100));
+    FakeFileDialogs dialogs;
+    FrmMP3TagsEditor* w = g_frmMP3TagsEditor.get();
+    dialogs.chooseFiles({path(QStringLiteral("one.mp3")), path(QStringLiteral("two.mp3"))});
+    w->cmdSelectFile_Click();
+    EXPECT_EQ(w->sSourceFile->toPlainText(), path(QStringLiteral("one.mp3")));
+    EXPECT_EQ(w->txtTitle->text(), QStringLiteral("First"));
+}
+
+TEST_F(TagsEditorWindowTest, CloseUnloadsAndTheNextOpeningStartsFresh)
+{
+    FrmMP3TagsEditor* w = g_frmMP3TagsEditor.get();
+    w->txtTitle->setText(QStringLiteral("typed"));
+    w->cmdClose_Click();
+    EXPECT_FALSE(g_frmMP3TagsEditor.isLoaded());
+    EXPECT_TRUE(g_frmMP3TagsEditor->txtTitle->text().isEmpty());
+}
+
+}  // namespace

@@ -1,0 +1,163 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "tags/editor/MP3TagsEditorPresenter.h"
+
+#include "tests/tags_lib/TagFixtures.h"
+
+#include <gtest/gtest.h>
+
+using namespace tagfix;
+
+namespace {
+
+class EditorPresenterTest : public ::testing::Test {
+protected:
+    QString path(const QString& name = QStringLiteral("a.mp3")) const { return m_dir.filePath(name); }
+    QTemporaryDir m_dir;
+};
+
+TEST(EditorGenres, ListHasTheEmptyEntryThenEveryNamedCode)
+{
+    const auto list = MP3TagsEditorPresenter::GenreList();
+    ASSERT_EQ(list.size(), 148u);
+    EXPECT_EQ(list[0].name, QString());
+    EXPECT_EQ(list[0].code, 255);
+    EXPECT_EQ(list[1].name, QStringLiteral("Blues"));
+    EXPECT_EQ(list[2].name, QStringLiteral("Classic Rock"));
+    EXPECT_EQ(list[124].code, 124) << "code 123 has no entry";
+    EXPECT_EQ(list[147].name, QStringLiteral("Synth Pop"));
+}
+
+TEST(EditorGenres, ResolutionPrefersTheExactName)
+{
+    const auto list = MP3TagsEditorPresenter::GenreList();
+    const std::vector<std::pair<const char*, int>> cases = {
+        {"Rock", 17}, {"Folk", 80}, {"Pop / Folk", 53}, {"Class", 1}, {"Jazz - F", 29},
+        {"rock", 255}, {"Chillwave", 255}, {"", 255},
+    };
+    for (const auto& [text, code] : cases) {
+        const int at = MP3TagsEditorPresenter::ResolveGenre(QString::fromLatin1(text), list);
+        EXPECT_EQ(list[static_cast<size_t>(at)].code, code) << text;
+    }
+}
+
+TEST(EditorVersions, FlagsAndTabs)
+{
+    MP3TagsEditorPresenter p;
+    struct Case {
+        int index;
+        QStringList tabs;
+        bool v1, v2;
+    };
+    const QStringList all{"General", "Advanced", "Lyrics"};
+    for (const Case& c : {Case{0, {"General"}, true, false}, Case{1, all, false, true}, Case{2, all, true, true}}) {
+        EXPECT_EQ(p.VersionChanged(c.index), c.tabs);
+        EXPECT_EQ(p.readV1(), c.v1);
+        EXPECT_EQ(p.writeV1(), c.v1);
+        EXPECT_EQ(p.readV2(), c.v2);
+        EXPECT_EQ(p.writeV2(), c.v2);
+    }
+}
+
+TEST_F(EditorPresenterTest, ReadingPrefersID3v2ValuesAndFallsBackToID3v1)
+{
+    const QByteArray v2 = buildTag(3, {{"TIT2", latin1Text("V2 title")},
+                                       {"TRCK", latin1Text("4")},
+                                       {"TCON", latin1Text("Chillwave")},
+                                       {"USLT", QByteArray("\0eng\0words", 10)}});
+    QByteArray v1 = "TAG" + QByteArray("V1 title").leftJustified(30, '\0') + QByteArray("V1 artist").leftJustified(30, '\0') +
+                    QByteArray(30, '\0') + "1999" + QByteArray("v1 note").leftJustified(28, '\0') + QByteArray("\0\x09\x11", 3);
+    writeAll(path(), v2 + fakeAudio(500) + v1);
+    MP3TagsEditorPresenter p;
+
+    p.VersionChanged(2);
+    MP3TagFields f = p.ReadTags(path());
+    EXPECT_EQ(f.txtTitle, QStringLiteral("V2 title"));
+    EXPECT_EQ(f.txtArtist, QStringLiteral("V1 artist"));
+    EXPECT_EQ(f.txtYear, QStringLiteral("1999"));
+    EXPECT_EQ(f.txtDescription, QStringLiteral("v1 note"));
+    EXPECT_EQ(f.txtTrackNum, QStringLiteral("4"));
+    EXPECT_EQ(f.txtLyric, QStringLiteral("words"));
+    EXPECT_EQ(f.genreText, QStringLiteral("Chillwave")) << "a genre stored by name is shown";
+
+    p.VersionChanged(0);
+    f = p.ReadTags(path());
+    EXPECT_EQ(f.txtTitle, QStringLiteral("V1 title"));
+    EXPECT_EQ(f.txtTrackNum, QString()) << "the ID3v1 track is not shown";
+    EXPECT_EQ(f.genreText, QStringLiteral("Rock"));
+    EXPECT_EQ(f.txtLyric, QString());
+}
+
+TEST_F(EditorPresenterTest, UnreadableOrUntaggedFilesGiveEmptyBoxes)
+{
+    writeAll(path(QStringLiteral("plain.mp3")), fakeAudio(300));
+    MP3TagsEditorPresenter p;
+    p.VersionChanged(2);
+    for (const QString& name : {QStringLiteral("plain.mp3"), QStringLiteral("missing.mp3")}) {
+        const MP3TagFields f = p.ReadTags(path(name));
+        EXPECT_EQ(f.txtTitle, QString());
+        EXPECT_EQ(f.genreText, QString());
+        EXPECT_EQ(f.genreIndex, 0);
+    }
+}
+
+TEST_F(EditorPresenterTest, ApplyWritesBothTagsWithTheResolvedGenre)
+{
+    const QByteArray audio = fakeAudio(3000);
+    writeAll(path(), audio);
+    MP3TagsEditorPresenter p;
+    p.VersionChanged(2);
+    MP3TagFields f = p.ReadTags(path());
+    f.txtTitle = QStringLiteral("Song");
+    f.txtArtist = QStringLiteral("Band");
+    f.txtTrackNum = QStringLiteral("2");
+    f.txtLyric = QStringLiteral("la");
+    f.txtURL = QStringLiteral("http://u/");
+    f.genreText = QStringLiteral("Rock");
+    ASSERT_FALSE(p.Apply(f).has_value());
+    EXPECT_EQ(f.genreText, QStringLiteral("Rock"));
+
+    cMP3ID3v1 v1;
+    v1.MP3File(path());
+    EXPECT_EQ(v1.Title(), QStringLiteral("Song"));
+    EXPECT_EQ(v1.Genre(), 17);
+    EXPECT_EQ(v1.Track(), 0);
+    cMP3ID3v2 v2;
+    v2.MP3File(path());
+    EXPECT_EQ(v2.Title(), QStringLiteral("Song"));
+    EXPECT_EQ(v2.Artist(), QStringLiteral("Band"));
+    EXPECT_EQ(v2.Track(), QStringLiteral("2"));
+    EXPECT_EQ(v2.Lyrics(), QStringLiteral("la"));
+    EXPECT_EQ(v2.LinkTo(), QStringLiteral("http://u/"));
+    EXPECT_EQ(v2.Genre(), 17);
+    EXPECT_EQ(v2.OtherGenreName(), QStringLiteral("Rock"));
+
+    // An unknown genre text clears the genre in both tags.
+    f.genreText = QStringLiteral("rock");
+    ASSERT_FALSE(p.Apply(f).has_value());
+    EXPECT_EQ(f.genreIndex, 0);
+    EXPECT_EQ(f.genreText, QString());
+    v1.MP3File(path());
+    EXPECT_EQ(v1.Genre(), 255);
+    v2.MP3File(path());
+    EXPECT_EQ(v2.Genre(), 255);
+    EXPECT_EQ(v2.OtherGenreName(), QString());
+
+    const QByteArray after = readAll(path());
+    EXPECT_EQ(after.mid(2048, audio.size()), audio);
+    EXPECT_EQ(after.size(), 2048 + audio.size() + 128);
+}
+
+TEST_F(EditorPresenterTest, ApplyToAMissingFileStopsAtTheID3v1Error)
+{
+    MP3TagsEditorPresenter p;
+    p.VersionChanged(2);
+    MP3TagFields f = p.ReadTags(path(QStringLiteral("none.mp3")));
+    f.txtTitle = QStringLiteral("x");
+    const auto error = p.Apply(f);
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->number, -2147217407);
+    EXPECT_EQ(error->description, path(QStringLiteral("none.mp3")) + QStringLiteral(" is not a valid MP3 file."));
+    EXPECT_EQ(QFileInfo(path(QStringLiteral("none.mp3"))).size(), 0) << "the ID3v2 tag is not written after it";
+}
+
+}  // namespace

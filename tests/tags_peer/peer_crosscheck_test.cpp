@@ -1,0 +1,341 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+// Cross-checks with other taggers (python3-mutagen, eyeD3, id3v2): what we write they read with
+// the same texts, and what they write we read with the same texts. The tools are part of the
+// test set-up; a missing tool fails the test rather than skipping it.
+#include "tags/lib/cMP3ID3v1.h"
+#include "tags/lib/cMP3ID3v2.h"
+
+#include "tests/tags_lib/TagFixtures.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+using namespace tagfix;
+
+namespace {
+
+const QString kPython = QStringLiteral("/usr/bin/python3");
+
+// Valid MPEG-1 Layer III frames (128 kbit/s, 44.1 kHz) with patterned data, so that every
+// tool takes the file for an MP3.
+QByteArray mpegAudio(int frames)
+{
+    QByteArray frame("\xFF\xFB\x90\x64", 4);
+    for (int i = 0; i < 413; ++i)
+        frame += char((i * 7 + 3) % 200 + 1);
+    QByteArray out;
+    for (int i = 0; i < frames; ++i)
+        out += frame;
+    return out;
+}
+
+struct ToolRun {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+ToolRun run(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.setProgram(program);
+    p.setArguments(args);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("PYTHONIOENCODING"), QStringLiteral("utf-8"));
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    p.setProcessEnvironment(env);
+    p.start();
+    ToolRun r;
+    if (!p.waitForFinished(60000)) {
+        r.err = "did not finish: " + p.errorString().toUtf8();
+        p.kill();
+        p.waitForFinished();
+        return r;
+    }
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+// What mutagen reads from a file: the ID3v2 frames we care about and the ID3v1 record.
+const char* kMutagenRead = R"PY(
+import json, sys
+from mutagen.id3 import ID3, ParseID3v1
+path = sys.argv[1]
+tag = ID3(path, load_v1=False, translate=False)
+out = {"version": "%d.%d" % tag.version[:2]}
+for key in ("TIT2", "TPE1", "TALB", "TYER", "TRCK", "TENC", "TCOP", "TOPE", "TCON"):
+    f = tag.get(key)
+    if f is not None:
+        out[key] = "/".join(str(t) for t in f.text)
+out["COMM"] = [[c.lang, c.desc, "/".join(c.text)] for c in tag.getall("COMM")]
+out["USLT"] = [[u.lang, u.desc, u.text] for u in tag.getall("USLT")]
+out["WXXX"] = [w.url for w in tag.getall("WXXX")]
+out["APIC"] = [[a.mime, a.type, a.desc, a.data.hex()] for a in tag.getall("APIC")]
+with open(path, "rb") as f:
+    f.seek(-128, 2)
+    v1 = ParseID3v1(f.read(128))
+if v1:
+    out["v1"] = {k: "/".join(str(t) for t in v.text) for k, v in v1.items()}
+print(json.dumps(out))
+)PY";
+
+const char* kMutagenWrite = R"PY(
+import sys
+from mutagen.id3 import ID3, TIT2, TPE1, TALB, TRCK, TCON, COMM, USLT, TYER, TDRC, WXXX, TCOP, TENC, TOPE, APIC
+path, version, enc = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+t = ID3()
+t.add(TIT2(encoding=enc, text=sys.argv[4]))
+t.add(TPE1(encoding=enc, text=sys.argv[5]))
+t.add(TALB(encoding=enc, text="Album \u00e9"))
+t.add(TRCK(encoding=enc, text="7/9"))
+t.add(TCON(encoding=enc, text="(17)Rock"))
+t.add(COMM(encoding=enc, lang="eng", desc="", text=sys.argv[6]))
+t.add(USLT(encoding=enc, lang="eng", desc="", text="line one\nline two"))
+t.add(WXXX(encoding=enc, desc="", url="http://example.org/x"))
+t.add(TCOP(encoding=enc, text="2020 someone"))
+t.add(APIC(encoding=enc, mime="image/png", type=3, desc="cover", data=b"\x89PNG\r\n\x1a\n\x00\x01\xff\xfb"))
+if version == 4:
+    t.add(TDRC(encoding=enc, text="2019"))
+else:
+    t.add(TYER(encoding=enc, text="2019"))
+t.save(path, v2_version=version, v1=0)
+)PY";
+
+class PeerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char* tool : {"/usr/bin/python3", "/usr/bin/eyeD3", "/usr/bin/id3v2"})
+            ASSERT_TRUE(QFileInfo::exists(QString::fromLatin1(tool)))
+                << tool << " is missing: install python3-mutagen, eyed3 and id3v2";
+        ASSERT_EQ(run(kPython, {QStringLiteral("-c"), QStringLiteral("import mutagen")}).exitCode, 0) << "python3-mutagen";
+    }
+    QString path(const QString& name = QStringLiteral("a.mp3")) const { return m_dir.filePath(name); }
+    QJsonObject mutagenRead(const QString& file)
+    {
+        const ToolRun r = run(kPython, {QStringLiteral("-c"), QString::fromUtf8(kMutagenRead), file});
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        return QJsonDocument::fromJson(r.out).object();
+    }
+    static qsizetype tagLength(const QByteArray& file)
+    {
+        if (!file.startsWith("ID3"))
+            return 0;
+        const auto b = [&](int i) { return uint32_t(uint8_t(file[i])); };
+        return 10 + ((b(6) << 21) | (b(7) << 14) | (b(8) << 7) | b(9));
+    }
+    QTemporaryDir m_dir;
+};
+
+const QString kUnicode = QString::fromUtf8("Caf\u00e9 \u65e5\u672c \u0416");
+
+TEST_F(PeerTest, MutagenReadsWhatWeWrite)
+{
+    struct Case {
+        const char* name;
+        QByteArray start;  // the file before we tag it
+    };
+    const std::vector<Case> cases = {
+        {"untagged", mpegAudio(30)},
+        {"v2.4 from another tagger", buildTag(4, {{"TIT2", utf8Text(QStringLiteral("old"))}}, 50) + mpegAudio(30)},
+        {"v2.3 with a picture", buildTag(3, {{"APIC", QByteArray("\0image/png\0\x03pic\0\x89PNG\xFF\xFB", 22)}}, 10) +
+                                    mpegAudio(30)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeAll(path(), c.start);
+        cMP3ID3v1 v1;
+        v1.MP3File(path());
+        v1.Title(QStringLiteral("V1 Title"));
+        v1.Artist(QString::fromUtf8("Beyonc\u00e9"));
+        v1.Year(QStringLiteral("1999"));
+        v1.Comment(QStringLiteral("v1 comment"));
+        v1.Genre(17);
+        v1.Update();
+        cMP3ID3v2 v2;
+        v2.MP3File(path());
+        v2.Title(kUnicode);
+        v2.Artist(QString::fromUtf8("Beyonc\u00e9"));
+        v2.Album(QStringLiteral("Plain"));
+        v2.Year(QStringLiteral("2004"));
+        v2.Track(QStringLiteral("5"));
+        v2.Comment(QString::fromUtf8("Comment \u00fc \u65e5"));
+        v2.Lyrics(QStringLiteral("la la\r\nla"));
+        v2.LinkTo(QStringLiteral("http://example.org/"));
+        v2.Copyright(QStringLiteral("me"));
+        v2.Genre(17);
+        v2.OtherGenreName(QStringLiteral("Rock"));
+        v2.Update();
+
+        const QByteArray after = readAll(path());
+        const QByteArray audio = c.start.mid(tagLength(c.start));
+        EXPECT_EQ(after.mid(tagLength(after), audio.size()), audio);
+
+        const QJsonObject m = mutagenRead(path());
+        EXPECT_EQ(m[QStringLiteral("version")].toString(), QStringLiteral("2.3"));
+        EXPECT_EQ(m[QStringLiteral("TIT2")].toString(), kUnicode);
+        EXPECT_EQ(m[QStringLiteral("TPE1")].toString(), QString::fromUtf8("Beyonc\u00e9"));
+        EXPECT_EQ(m[QStringLiteral("TALB")].toString(), QStringLiteral("Plain"));
+        EXPECT_EQ(m[QStringLiteral("TYER")].toString(), QStringLiteral("2004"));
+        EXPECT_EQ(m[QStringLiteral("TRCK")].toString(), QStringLiteral("5"));
+        EXPECT_EQ(m[QStringLiteral("TCOP")].toString(), QStringLiteral("me"));
+        EXPECT_EQ(m[QStringLiteral("TCON")].toString(), QStringLiteral("(17)Rock"));
+        const QJsonArray comm = m[QStringLiteral("COMM")].toArray();
+        ASSERT_EQ(comm.size(), 1);
+        EXPECT_EQ(comm[0].toArray()[1].toString(), QString());
+        EXPECT_EQ(comm[0].toArray()[2].toString(), QString::fromUtf8("Comment \u00fc \u65e5"));
+        const QJsonArray uslt = m[QStringLiteral("USLT")].toArray();
+        ASSERT_EQ(uslt.size(), 1);
+        EXPECT_EQ(uslt[0].toArray()[2].toString(), QStringLiteral("la la\r\nla"));
+        EXPECT_EQ(m[QStringLiteral("WXXX")].toArray().first().toString(), QStringLiteral("http://example.org/"));
+        if (c.start.contains("APIC")) {
+            const QJsonArray apic = m[QStringLiteral("APIC")].toArray();
+            ASSERT_EQ(apic.size(), 1);
+            EXPECT_EQ(apic[0].toArray()[0].toString(), QStringLiteral("image/png"));
+            EXPECT_EQ(apic[0].toArray()[2].toString(), QStringLiteral("pic"));
+            EXPECT_EQ(apic[0].toArray()[3].toString(), QStringLiteral("89504e47fffb"));
+        }
+        const QJsonObject v1m = m[QStringLiteral("v1")].toObject();
+        EXPECT_EQ(v1m[QStringLiteral("TIT2")].toString(), QStringLiteral("V1 Title"));
+        EXPECT_EQ(v1m[QStringLiteral("TPE1")].toString(), QString::fromUtf8("Beyonc\u00e9"));
+        EXPECT_EQ(v1m[QStringLiteral("TDRC")].toString(), QStringLiteral("1999"));
+        EXPECT_EQ(v1m[QStringLiteral("TCON")].toString(), QStringLiteral("17"));
+    }
+}
+
+TEST_F(PeerTest, Id3libReadsWhatWeWrite)
+{
+    writeAll(path(), mpegAudio(20));
+    cMP3ID3v2 v2;
+    v2.MP3File(path());
+    v2.Title(QStringLiteral("Plain Title"));
+    v2.Artist(QStringLiteral("Someone"));
+    v2.Comment(QStringLiteral("A note"));
+    v2.Update();
+    const ToolRun r = run(QStringLiteral("/usr/bin/id3v2"), {QStringLiteral("-l"), path()});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QString listing = QString::fromLatin1(r.out);
+    EXPECT_TRUE(listing.contains(QStringLiteral("TIT2 (Title/songname/content description): Plain Title")))
+        << listing.toStdString();
+    EXPECT_TRUE(listing.contains(QStringLiteral("TPE1 (Lead performer(s)/Soloist(s)): Someone")));
+    EXPECT_TRUE(listing.contains(QStringLiteral("A note")));
+}
+
+TEST_F(PeerTest, WeReadWhatMutagenWrites)
+{
+    struct Case {
+        int version;
+        int encoding;
+    };
+    for (const Case c : {Case{3, 1}, Case{3, 0}, Case{4, 3}, Case{4, 1}, Case{4, 2}}) {
+        if (c.version == 3 && c.encoding > 1)
+            continue;
+        SCOPED_TRACE("v2." + std::to_string(c.version) + " encoding " + std::to_string(c.encoding));
+        const QString title = c.encoding == 0 ? QString::fromUtf8("Caf\u00e9") : kUnicode;
+        const QByteArray audio = mpegAudio(25);
+        writeAll(path(), audio);
+        const ToolRun w = run(kPython, {QStringLiteral("-c"), QString::fromUtf8(kMutagenWrite), path(),
+                                    QString::number(c.version), QString::number(c.encoding), title,
+                                    QStringLiteral("Art"), QStringLiteral("Said")});
+        ASSERT_EQ(w.exitCode, 0) << w.err.toStdString();
+        cMP3ID3v2 tag;
+        tag.MP3File(path());
+        EXPECT_EQ(tag.ID3v2TagVersion(), c.version);
+        EXPECT_EQ(tag.Title(), title);
+        EXPECT_EQ(tag.Artist(), QStringLiteral("Art"));
+        EXPECT_EQ(tag.Album(), QString::fromUtf8("Album \u00e9"));
+        EXPECT_EQ(tag.Track(), QStringLiteral("7/9"));
+        EXPECT_EQ(tag.Year(), QStringLiteral("2019"));
+        EXPECT_EQ(tag.Comment(), QStringLiteral("Said"));
+        EXPECT_EQ(tag.Lyrics(), QStringLiteral("line one\nline two"));
+        EXPECT_EQ(tag.LinkTo(), QStringLiteral("http://example.org/x"));
+        EXPECT_EQ(tag.Copyright(), QStringLiteral("2020 someone"));
+        EXPECT_EQ(tag.Genre(), 17);
+        EXPECT_EQ(tag.OtherGenreName(), QStringLiteral("Rock"));
+
+        // Saving it again through us keeps the picture and the audio, and mutagen agrees.
+        tag.Title(QStringLiteral("Changed"));
+        tag.Update();
+        const QByteArray after = readAll(path());
+        EXPECT_EQ(after.mid(tagLength(after)), audio);
+        const QJsonObject m = mutagenRead(path());
+        EXPECT_EQ(m[QStringLiteral("TIT2")].toString(), QStringLiteral("Changed"));
+        EXPECT_EQ(m[QStringLiteral("TPE1")].toString(), QStringLiteral("Art"));
+        EXPECT_EQ(m[QStringLiteral("COMM")].toArray().first().toArray()[2].toString(), QStringLiteral("Said"));
+        const QJsonArray apic = m[QStringLiteral("APIC")].toArray();
+        ASSERT_EQ(apic.size(), 1);
+        EXPECT_EQ(apic[0].toArray()[2].toString(), QStringLiteral("cover"));
+        EXPECT_EQ(apic[0].toArray()[3].toString(), QStringLiteral("89504e470d0a1a0a0001fffb"));
+    }
+}
+
+TEST_F(PeerTest, WeReadWhatEyeD3Writes)
+{
+    for (const char* version : {"--to-v2.3", "--to-v2.4"}) {
+        SCOPED_TRACE(version);
+        const QByteArray audio = mpegAudio(25);
+        writeAll(path(), audio);
+        const ToolRun w = run(QStringLiteral("/usr/bin/eyeD3"),
+                          {QString::fromLatin1(version), QStringLiteral("-t"), kUnicode, QStringLiteral("-a"),
+                           QStringLiteral("Artist"), QStringLiteral("-A"), QString::fromUtf8("Alb\u00fcm"),
+                           QStringLiteral("-c"), QStringLiteral("Comm"), QStringLiteral("-n"), QStringLiteral("4"),
+                           QStringLiteral("-G"), QStringLiteral("Rock"), path()});
+        ASSERT_EQ(w.exitCode, 0) << w.err.toStdString() << w.out.toStdString();
+        cMP3ID3v2 tag;
+        tag.MP3File(path());
+        EXPECT_EQ(tag.Title(), kUnicode);
+        EXPECT_EQ(tag.Artist(), QStringLiteral("Artist"));
+        EXPECT_EQ(tag.Album(), QString::fromUtf8("Alb\u00fcm"));
+        EXPECT_EQ(tag.Comment(), QStringLiteral("Comm"));
+        EXPECT_EQ(tag.Track().toInt(), 4);
+        EXPECT_TRUE(tag.Genre() == 17 || tag.OtherGenreName() == QStringLiteral("Rock"));
+        const QByteArray after = readAll(path());
+        EXPECT_EQ(after.mid(tagLength(after)), audio);
+    }
+}
+
+TEST_F(PeerTest, WeReadWhatId3libWrites)
+{
+    const QByteArray audio = mpegAudio(25);
+    writeAll(path(), audio);
+    const ToolRun w = run(QStringLiteral("/usr/bin/id3v2"),
+                      {QStringLiteral("-t"), QStringLiteral("Title"), QStringLiteral("-a"), QStringLiteral("Artist"),
+                       QStringLiteral("-A"), QStringLiteral("Album"), QStringLiteral("-c"), QStringLiteral("Comment here"),
+                       QStringLiteral("-y"), QStringLiteral("2001"), QStringLiteral("-T"), QStringLiteral("3"),
+                       QStringLiteral("-g"), QStringLiteral("17"), path()});
+    ASSERT_EQ(w.exitCode, 0) << w.err.toStdString();
+    cMP3ID3v2 v2;
+    v2.MP3File(path());
+    EXPECT_EQ(v2.ID3v2TagVersion(), 3);
+    EXPECT_EQ(v2.Title(), QStringLiteral("Title"));
+    EXPECT_EQ(v2.Artist(), QStringLiteral("Artist"));
+    EXPECT_EQ(v2.Album(), QStringLiteral("Album"));
+    EXPECT_EQ(v2.Comment(), QStringLiteral("Comment here"));
+    EXPECT_EQ(v2.Year(), QStringLiteral("2001"));
+    EXPECT_EQ(v2.Track(), QStringLiteral("3"));
+    EXPECT_EQ(v2.Genre(), 17);
+    cMP3ID3v1 v1;
+    v1.MP3File(path());
+    EXPECT_TRUE(v1.HasID3v1Tag());
+    EXPECT_EQ(v1.Title(), QStringLiteral("Title"));
+    EXPECT_EQ(v1.Comment(), QStringLiteral("Comment here"));
+    EXPECT_EQ(v1.Track(), 3);
+    EXPECT_EQ(v1.Genre(), 17);
+
+    // Our rewrite of id3lib's tag is read back by id3lib.
+    v2.Album(QStringLiteral("Second album"));
+    v2.Update();
+    const ToolRun l = run(QStringLiteral("/usr/bin/id3v2"), {QStringLiteral("-l"), path()});
+    EXPECT_TRUE(QString::fromLatin1(l.out).contains(QStringLiteral("Second album"))) << l.out.toStdString();
+    const QByteArray after = readAll(path());
+    EXPECT_EQ(after.mid(tagLength(after), audio.size()), audio);
+}
+
+}  // namespace
