@@ -158,8 +158,9 @@ TEST_F(AudioConverterTest, RefusalsAndFailuresArriveAsOneQueuedError)
         const Outcome o = run(*converter);
         ASSERT_EQ(o.ends, QStringList{QStringLiteral("Error")});
         EXPECT_EQ(o.code, c.code);
-        if (!c.input.isEmpty())
+        if (!c.input.isEmpty()) {
             EXPECT_TRUE(o.text.contains(c.code == 2 ? c.input : c.output)) << o.text.toStdString();
+        }
     }
     EXPECT_EQ(fixtures::readFile(in), original);
     EXPECT_EQ(fixtures::folderEntries(dir.path()), QStringList{QStringLiteral("in.wav")});

@@ -215,8 +215,8 @@ TEST_F(AudioJoinTest, MixedSourcesAreConvertedToTheTargetFormat)
     mp3.Mode = engine::mp3JointStereo;
     mp3.Quality = 5;
     mp3.WriteVBRTag = -1;
-    engine::OutputSpec mp3Spec{engine::dfMP3, mp3.toBytes(), {}, {}, 0};
-    engine::OutputSpec oggSpec{engine::dfOGG, engine::OggFormatRecord{0, 0, 40}.toBytes(), {}, {}, 0};
+    engine::OutputSpec mp3Spec{engine::dfMP3, mp3.toBytes(), {}, {}, 0, {}};
+    engine::OutputSpec oggSpec{engine::dfOGG, engine::OggFormatRecord{0, 0, 40}.toBytes(), {}, {}, 0, {}};
     for (const auto& [name, spec] : {std::pair{QStringLiteral("tone.mp3"), mp3Spec}, {QStringLiteral("tone.ogg"), oggSpec}}) {
         QString error;
         auto writer = engine::AudioWriter::create(spec, path(name), {}, &error);

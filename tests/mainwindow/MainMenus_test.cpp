@@ -168,8 +168,9 @@ TEST_F(ProfileTest, EveryToolbarCommandHasAMenuItem)
     BuildToolsToolbar(tools, 0);
     for (const cToolbar* t : {&projects, &list, &tools})
         for (long i = 1; i <= t->ButtonCount(); ++i)
-            if (t->ButtonStyle(i) != cToolbar::tbrSeparator)
+            if (t->ButtonStyle(i) != cToolbar::tbrSeparator) {
                 EXPECT_NE(m.MenuIndexOfKey(t->ButtonKey(i)), 0) << t->ButtonKey(i).toStdString();
+            }
 }
 
 }  // namespace

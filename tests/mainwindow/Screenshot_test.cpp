@@ -82,8 +82,9 @@ TEST(MainWindowPicture, DefaultSizeWithAList)
     EXPECT_EQ(shot.size(), f->size());
     EXPECT_FALSE(shot.toImage().isNull());
     const QString out = qEnvironmentVariable("QM_SCREENSHOT");
-    if (!out.isEmpty())
+    if (!out.isEmpty()) {
         EXPECT_TRUE(shot.save(out, "PNG")) << out.toStdString();
+    }
 }
 
 }  // namespace
