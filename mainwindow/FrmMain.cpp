@@ -12,6 +12,9 @@
 #include "foundation/mdlModes.h"
 #include "foundation/mdlWindowUtils.h"
 #include "itemsgrid/GridColumns.h"
+#include "mainwindow/FrmDirProperties.h"
+#include "mainwindow/ItemsListLoader.h"
+#include "mainwindow/ItemsListTree.h"
 #include "mainwindow/MainMenus.h"
 #include "mainwindow/MainWindowRules.h"
 #include "mainwindow/MenuIcons.h"
@@ -43,6 +46,8 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QWindowStateChangeEvent>
+
+#include <utility>
 
 namespace {
 
@@ -97,6 +102,32 @@ protected:
         p.setPen(QPen(palette().color(QPalette::WindowText), 1));
         p.drawLine(r.left() + 2, r.center().y(), r.right() - 2, r.center().y());
     }
+};
+
+// What the tree of lists needs of this window. The preview player, the CD ripper and the CD
+// track listing are not hosted here yet: nothing plays and there are no drives.
+class MainListHost final : public ItemsListHost {
+public:
+    explicit MainListHost(FrmMain& f) : m_f(f) {}
+    bool PreviewIsPlaying() override { return false; }
+    void StopPreview() override
+    {
+        if (m_f.tlbrPlayButtons)
+            m_f.tlbrPlayButtons_ButtonClick(m_f.tlbrPlayButtons->ButtonIndex(QStringLiteral("Stop")));
+    }
+    void SetRowUnBold() override { m_f.SetRowUnBold(); }
+    void SetCDPolling(bool on) override
+    {
+        if (on)
+            m_f.tmrCDs->start();
+        else
+            m_f.tmrCDs->stop();
+    }
+    void RefreshItemInfo() override { m_f.GetFileInfoToGridInfo(); }
+    void SetStatusPanelText(const QString& sKey, const QString& sText) override { m_f.cStatusBar1->StatusPanelText(sKey, sText); }
+
+private:
+    FrmMain& m_f;
 };
 
 }  // namespace
@@ -220,6 +251,10 @@ void FrmMain::buildControls()
 
     cSysTray1 = new cSysTray(this);
     cAudioConverter1 = CreateAudioConverter();
+    m_probe = std::make_unique<ConverterProbe>(*cAudioConverter1);
+    m_host = std::make_unique<MainListHost>(*this);
+    const ItemsListControls c{cTreeView1, cGrid1, lblListName, prgStatus, picEmptyMsg, lblAddorDrag, &imgGrid, &imgMenu};
+    m_lists = std::make_unique<ItemsListTree>(c, *m_probe, *m_host, this);
     picResizer->installEventFilter(this);
     tmrCDs = new QTimer(this);
     tmrCDs->setInterval(5000);
@@ -236,7 +271,7 @@ void FrmMain::buildControls()
     connect(cSysTray1, &cSysTray::TrayClick, this, &FrmMain::cSysTray1_TrayClick);
     connect(cGrid1, &cGrid::SelChange, this, &FrmMain::GetFileInfoToGridInfo);
     connect(cGrid1, &cGrid::HeaderClick, this, [this](long) { cGrid1->Redraw(true); });
-    connect(cTreeView1, &cTreeView::NodeClick, this, &FrmMain::cTreeView1_NodeClick);
+    connect(tmrRemove, &QTimer::timeout, this, &FrmMain::tmrRemove_Timer);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -648,6 +683,11 @@ const std::vector<FrmMain::CommandRow>& FrmMain::CommandTable()
         {"Notes", &FrmMain::cmdNotes},
         {"RC Exit", &FrmMain::cmdExit},
         {"RC Open", &FrmMain::cmdRcOpen},
+        {"New Items List", &FrmMain::cmdNewItemsList},
+        {"Rename Items List", &FrmMain::cmdRenameItemsList},
+        {"Remove Items List", &FrmMain::cmdRemoveItemsList},
+        {"Items List Properties", &FrmMain::cmdItemsListProperties},
+        {"Clear the List", &FrmMain::cmdClearTheList},
     };
     return table;
 }
@@ -772,6 +812,57 @@ bool FrmMain::cmdOpenDestinationFolder(long)
     if (node)
         OpenDestFolder(cTreeView::Key(node));
     return true;
+}
+
+bool FrmMain::cmdNewItemsList(long)
+{
+    const QString key = cTreeView::Key(cTreeView1->SelectedNode());
+    if (IsMainNode(key) || IsCDNode(key))
+        return true;
+    m_lists->NewItemsList();
+    return true;
+}
+
+bool FrmMain::cmdRenameItemsList(long)
+{
+    QTreeWidgetItem* node = cTreeView1->SelectedNode();
+    if (!node || IsMainNode(cTreeView::Key(node)))
+        return true;
+    RunCommand(QStringLiteral("Items List Properties"));
+    return true;
+}
+
+bool FrmMain::cmdRemoveItemsList(long)
+{
+    const QString key = cTreeView::Key(cTreeView1->SelectedNode());
+    if (IsMainNode(key) || IsCDNode(key))
+        return true;
+    m_lists->RemoveItemsList();
+    return true;
+}
+
+bool FrmMain::cmdItemsListProperties(long)
+{
+    QTreeWidgetItem* node = cTreeView1->SelectedNode();
+    if (!node || IsMainNode(cTreeView::Key(node)))
+        return true;
+    ShowItemsListProperties(*m_lists, node, cStatusBar1->StatusPanelText(QStringLiteral("Items List Properties")));
+    return true;
+}
+
+bool FrmMain::cmdClearTheList(long)
+{
+    // Runs once the menu has closed, so the question is not asked over an open menu.
+    m_pendingRemoval = QStringLiteral("Clear the List");
+    tmrRemove->start(0);
+    return true;
+}
+
+void FrmMain::tmrRemove_Timer()
+{
+    const QString pending = std::exchange(m_pendingRemoval, QString());
+    if (pending == QLatin1String("Clear the List"))
+        m_lists->ClearTheList(false);
 }
 
 // Toolbars: a button runs the command of its key, found in the menu object.
@@ -975,3 +1066,39 @@ void FrmMain::GetFileInfoToGridInfo()
     if (cGrid1->Rows() == 0)
         cGridInfo->Clear();
 }
+
+void FrmMain::SetRowUnBold()
+{
+    const QFont regular(QStringLiteral("Tahoma"), 8);
+    for (long r = 1; r <= cGrid1->Rows(); ++r)
+        for (long c = 1; c <= cGrid1->Columns(); ++c)
+            cGrid1->Cell(r, c).Font(regular);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The tree of lists
+
+bool FrmMain::IsMainNode(const QString& key) { return ::IsMainNode(key); }
+
+bool FrmMain::IsCDNode(const QString& key) { return ::IsCDNode(key); }
+
+void FrmMain::setTree()
+{
+    m_lists->setTree();
+    g_nodeMainItems = m_lists->g_nodeMainItems();
+    g_nodeMainCDs = m_lists->g_nodeMainCDs();
+}
+
+void FrmMain::OpenFirstItemsList()
+{
+    if (g_nodeMainItems && g_nodeMainItems->childCount() > 0)
+        cTreeView1_NodeClick(g_nodeMainItems->child(0));
+}
+
+void FrmMain::cTreeView1_NodeClick(QTreeWidgetItem* node) { m_lists->cTreeView1_NodeClick(node); }
+
+void FrmMain::DoClearTheList() { m_lists->DoClearTheList(); }
+
+void FrmMain::SaveGridToFile() { m_lists->SaveGridToFile(); }
+
+void FrmMain::DisplayGridInfoStatusBar() { m_lists->DisplayGridInfoStatusBar(); }

@@ -18,6 +18,9 @@ class QSlider;
 class QTimer;
 class QTreeWidgetItem;
 class RegistryRoutines;
+class ItemProbe;
+class ItemsListHost;
+class ItemsListTree;
 class cAudioConverter;
 class cGrid;
 class cPopupMenu;
@@ -83,13 +86,17 @@ public:
     void SetTitleTextColor(int color);
     void SetGraphColor(int which, int color);
 
-    // The tree of lists (its full behaviour lives with the items lists).
+    // The tree of lists; its behaviour lives in m_lists.
     void setTree();
     void cTreeView1_NodeClick(QTreeWidgetItem* node);
     static bool IsMainNode(const QString& key);
     static bool IsCDNode(const QString& key);
     void DoClearTheList();
+    void SaveGridToFile();
+    void DisplayGridInfoStatusBar();
     void GetFileInfoToGridInfo();
+    void SetRowUnBold();
+    void tmrRemove_Timer();
 
     // Image lists
     cImageList imgMenu{QSize(16, 16)};
@@ -138,6 +145,11 @@ public:
     QTimer* tmrCDs = nullptr;
     QTimer* tmrRemove = nullptr;
     std::unique_ptr<cAudioConverter> cAudioConverter1;
+    // The tree of lists reads items through the probe (over the converter) and reaches this
+    // window through the host as long as it lives, so it is declared after them and goes first.
+    std::unique_ptr<ItemProbe> m_probe;
+    std::unique_ptr<ItemsListHost> m_host;
+    std::unique_ptr<ItemsListTree> m_lists;
 
     bool m_bInTray = false;
     MainLayout m_layout;
@@ -175,6 +187,11 @@ private:
     bool cmdAbout(long item);
     bool cmdNotes(long item);
     bool cmdOpenDestinationFolder(long item);
+    bool cmdNewItemsList(long item);
+    bool cmdRenameItemsList(long item);
+    bool cmdRemoveItemsList(long item);
+    bool cmdItemsListProperties(long item);
+    bool cmdClearTheList(long item);
 
     void buildControls();
     void routeToolbarKey(const QString& key);
@@ -185,6 +202,7 @@ private:
     std::unique_ptr<RegistryRoutines> m_reg;
     bool m_loaded = false;
     int m_hostRecorderWidth = 0;  // twips
+    QString m_pendingRemoval;     // the command tmrRemove runs once the menu has closed
 };
 
 inline FormRef<FrmMain> frmMain;

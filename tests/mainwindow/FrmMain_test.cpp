@@ -3,9 +3,14 @@
 #include "foundation/FrmAbout.h"
 #include "foundation/FrmNotes.h"
 #include "foundation/RegistryRoutines.h"
+#include "foundation/mdlFunctions.h"
 #include "foundation/mdlModes.h"
 #include "foundation/mdlWindowUtils.h"
+#include "itemsgrid/ItemRow.h"
+#include "mainwindow/FrmDirProperties.h"
 #include "mainwindow/FrmMain.h"
+#include "mainwindow/ItemsListFile.h"
+#include "mainwindow/ItemsListTree.h"
 #include "mainwindow/cPopupMenu.h"
 #include "mainwindow/cStatusBar.h"
 #include "mainwindow/cSysTray.h"
@@ -17,6 +22,7 @@
 #include "settings/MainWindowLink.h"
 #include "settings/ProgramOptions.h"
 #include "settings/controls/cTreeView.h"
+#include "tests/components/WavFixtures.h"
 #include "tests/support/FakeMessageBox.h"
 #include "tests/support/FakeShell.h"
 #include "tests/support/TestEnvironment.h"
@@ -26,7 +32,12 @@
 #include <QElapsedTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -81,6 +92,49 @@ protected:
         return path;
     }
     static void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+    // A one-second WAV file the window's own converter can open.
+    QString makeWav(const QString& name)
+    {
+        const QString path = QDir(platform::programFolder()).filePath(name);
+        const fixtures::Pcm pcm;
+        EXPECT_TRUE(fixtures::writeFile(path, fixtures::wavBytes(pcm, fixtures::sine(pcm, pcm.rate))));
+        return path;
+    }
+    QString makeListOf(const QString& name, const QStringList& sources)
+    {
+        QList<ItemsListRecord> records;
+        for (const QString& source : sources) {
+            ItemsListRecord r;
+            r[fldInc] = QStringLiteral("1");
+            r[fldType] = QStringLiteral("Audio");
+            r[fldItemName] = QFileInfo(source).completeBaseName();
+            r[fldFile] = source;
+            r[fldRangeAll] = QStringLiteral("1");
+            records << r;
+        }
+        const QString path = QDir(listsFolder).filePath(name + QStringLiteral(".flst"));
+        EXPECT_TRUE(WriteItemsListFile(path, records));
+        return path;
+    }
+    // Lists load in slices between events; this waits for the one running to end.
+    static void waitIdle(FrmMain* f)
+    {
+        QElapsedTimer t;
+        t.start();
+        while ((f->m_lists->IsBusy() || f->tmrRemove->isActive()) && t.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        ASSERT_FALSE(f->m_lists->IsBusy());
+    }
+    static QStringList itemNames(FrmMain* f)
+    {
+        QStringList names;
+        const long col = f->cGrid1->ColumnIndex(ItemRow::COL_ITEM_NAME);
+        for (long r = 1; r <= f->cGrid1->Rows(); ++r)
+            names << f->cGrid1->Cell(r, col).Text();
+        return names;
+    }
+    static QString selectedKey(FrmMain* f) { return cTreeView::Key(f->cTreeView1->SelectedNode()); }
 
     FakeMessageBox box{platform::vbYes};
     FakeDesktop desktop{true};
@@ -138,11 +192,152 @@ TEST_F(MainWindow, LoadBuildsTheFrameInOrder)
 
 TEST_F(MainWindow, LoadWithoutAnyListRunsNewItemsList)
 {
+    // A folder that holds files, none of them a list, gets no first list from the tree.
+    QFile readme(QDir(listsFolder).filePath(QStringLiteral("readme.txt")));
+    ASSERT_TRUE(readme.open(QIODevice::WriteOnly));
+    readme.close();
     FrmMain* f = frmMain.get();
+    waitIdle(f);
     EXPECT_EQ(commands, QStringList{QStringLiteral("New Items List")});
+    const QString created = QDir(listsFolder).filePath(QStringLiteral("New Items List 1.flst"));
+    EXPECT_TRUE(QFileInfo(created).isFile());
     ASSERT_NE(g_nodeMainItems, nullptr);
-    EXPECT_EQ(g_nodeMainItems->childCount(), 0);
+    EXPECT_EQ(g_nodeMainItems->childCount(), 1);
+    EXPECT_EQ(selectedKey(f), created);
+    EXPECT_EQ(f->lblListName->text(), QStringLiteral("New Items List 1"));
+    EXPECT_TRUE(f->m_lists->LabelEdit());
     EXPECT_EQ(f->cGrid1->Rows(), 0);
+}
+
+TEST_F(MainWindow, LoadWithAnEmptyListsFolderOpensItsNewFirstList)
+{
+    FrmMain* f = frmMain.get();
+    waitIdle(f);
+    const QString created = QDir(listsFolder).filePath(QStringLiteral("New Items List 1.flst"));
+    EXPECT_TRUE(commands.isEmpty());  // the tree made the list; no command was needed
+    EXPECT_TRUE(QFileInfo(created).isFile());
+    ASSERT_NE(g_nodeMainItems, nullptr);
+    EXPECT_EQ(g_nodeMainItems->childCount(), 1);
+    EXPECT_EQ(selectedKey(f), created);
+    EXPECT_EQ(f->lblListName->text(), QStringLiteral("New Items List 1"));
+    EXPECT_FALSE(f->picEmptyMsg->isHidden());
+    EXPECT_EQ(f->cStatusBar1->StatusPanelText(QStringLiteral("Items List Properties")), QStringLiteral("0 Items, 0 KB, 00:00:00"));
+}
+
+TEST_F(MainWindow, LoadOpensTheFirstListIntoTheGridAndSelectingAnotherLoadsItOnce)
+{
+    const QString a = makeWav(QStringLiteral("a.wav"));
+    const QString b = makeWav(QStringLiteral("b.wav"));
+    const QString alpha = makeListOf(QStringLiteral("Alpha"), {a, b});
+    const QString beta = makeListOf(QStringLiteral("Beta"), {b});
+
+    FrmMain* f = frmMain.get();
+    waitIdle(f);
+    EXPECT_TRUE(f->prgStatus->isHidden());
+    EXPECT_EQ(selectedKey(f), alpha);
+    EXPECT_EQ(f->lblListName->text(), QStringLiteral("Alpha"));
+    EXPECT_EQ(itemNames(f), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+    EXPECT_EQ(f->cGrid1->Cell(1, f->cGrid1->ColumnIndex(ItemRow::COL_TIME)).Text(), QStringLiteral("00:00:01"));
+    EXPECT_TRUE(f->picEmptyMsg->isHidden());
+    EXPECT_EQ(f->cStatusBar1->StatusPanelText(QStringLiteral("Items List Properties")),
+              QStringLiteral("2 Items, ") + FormatByteCount(2 * QFileInfo(a).size()) + QStringLiteral(", 00:00:02"));
+
+    // A click in the tree reports both a click and a change of selection; the list opens once.
+    f->show();
+    QCoreApplication::processEvents();
+    f->cTreeView1->setGeometry(0, 0, 240, 240);  // this profile's layout hides the tree
+    f->cTreeView1->show();
+    QTreeWidgetItem* betaNode = f->m_lists->NodeByKey(beta);
+    ASSERT_NE(betaNode, nullptr);
+    f->cTreeView1->scrollToItem(betaNode);
+    const QPoint at = f->cTreeView1->visualItemRect(betaNode).center();
+    QSignalSpy loaded(f->m_lists.get(), &ItemsListTree::ListLoaded);
+    QTest::mouseClick(f->cTreeView1->viewport(), Qt::LeftButton, {}, at);
+    waitIdle(f);
+    EXPECT_EQ(selectedKey(f), beta);
+    EXPECT_EQ(loaded.count(), 1);
+    EXPECT_EQ(f->lblListName->text(), QStringLiteral("Beta"));
+    EXPECT_EQ(itemNames(f), QStringList{QStringLiteral("b")});
+}
+
+TEST_F(MainWindow, ClearAndRemoveActOnTheOpenList)
+{
+    const QString a = makeWav(QStringLiteral("a.wav"));
+    const QString alpha = makeListOf(QStringLiteral("Alpha"), {a});
+    const QString beta = makeListOf(QStringLiteral("Beta"), {a});
+    FrmMain* f = frmMain.get();
+    waitIdle(f);
+    ASSERT_EQ(f->cGrid1->Rows(), 1);
+
+    box.answer(platform::vbNo);
+    f->RunCommand(QStringLiteral("Clear the List"));
+    waitIdle(f);
+    ASSERT_EQ(box.shown.size(), 1);
+    EXPECT_EQ(box.shown[0].prompt,
+              QStringLiteral("This operation will erase all the items under the 'Alpha' list.\r\n\r\nAre you sure?"));
+    EXPECT_EQ(f->cGrid1->Rows(), 1);
+    EXPECT_TRUE(ReadItemsListFile(alpha).text.contains(QLatin1String("<ITEM>")));
+
+    box.answer(platform::vbYes);
+    f->RunCommand(QStringLiteral("Clear the List"));
+    waitIdle(f);
+    EXPECT_EQ(box.shown.size(), 2);
+    EXPECT_EQ(f->cGrid1->Rows(), 0);
+    EXPECT_FALSE(ReadItemsListFile(alpha).text.contains(QLatin1String("<ITEM>")));
+    EXPECT_TRUE(ReadItemsListFile(beta).text.contains(QLatin1String("<ITEM>")));
+    EXPECT_EQ(selectedKey(f), alpha);
+
+    // Roots are refused: nothing is removed while one is selected.
+    f->cTreeView1->SelectNode(g_nodeMainItems);
+    f->RunCommand(QStringLiteral("Remove Items List"));
+    EXPECT_TRUE(QFileInfo::exists(alpha));
+    EXPECT_EQ(g_nodeMainItems->childCount(), 2);
+
+    // The cleared list holds no item, so it goes without a question; the last one stays.
+    f->cTreeView1_NodeClick(f->m_lists->NodeByKey(alpha));
+    waitIdle(f);
+    box.shown.clear();
+    f->RunCommand(QStringLiteral("Remove Items List"));
+    waitIdle(f);
+    EXPECT_TRUE(box.shown.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(alpha));
+    EXPECT_EQ(g_nodeMainItems->childCount(), 1);
+    EXPECT_EQ(selectedKey(f), beta);
+    EXPECT_EQ(f->lblListName->text(), QStringLiteral("Beta"));
+    EXPECT_EQ(itemNames(f), QStringList{QStringLiteral("a")});
+
+    f->RunCommand(QStringLiteral("Remove Items List"));
+    waitIdle(f);
+    EXPECT_TRUE(QFileInfo::exists(beta));
+    EXPECT_EQ(g_nodeMainItems->childCount(), 1);
+}
+
+TEST_F(MainWindow, PropertiesRenameTheListTheyWereOpenedFor)
+{
+    const QString alpha = makeList(QStringLiteral("Alpha"));
+    const QString beta = makeList(QStringLiteral("Beta"));
+    FrmMain* f = frmMain.get();
+    waitIdle(f);
+    commands.clear();
+    f->RunCommand(QStringLiteral("Rename Items List"));
+    EXPECT_EQ(commands, (QStringList{QStringLiteral("Rename Items List"), QStringLiteral("Items List Properties")}));
+    ASSERT_TRUE(g_frmDirProperties.isLoaded());
+    EXPECT_TRUE(g_frmDirProperties->isVisible());
+    EXPECT_EQ(g_frmDirProperties->txtFolderName->text(), QStringLiteral("Alpha"));
+    EXPECT_EQ(g_frmDirProperties->txtPath->text(), alpha);
+
+    // Another list is opened meanwhile; OK still renames the one the window shows.
+    f->cTreeView1_NodeClick(f->m_lists->NodeByKey(beta));
+    waitIdle(f);
+    g_frmDirProperties->txtFolderName->setText(QStringLiteral("Gamma"));
+    g_frmDirProperties->cmdOk_Click();
+    const QString gamma = QDir(listsFolder).filePath(QStringLiteral("Gamma.flst"));
+    EXPECT_FALSE(QFileInfo::exists(alpha));
+    EXPECT_TRUE(QFileInfo::exists(gamma));
+    EXPECT_TRUE(QFileInfo::exists(beta));
+    ASSERT_NE(f->m_lists->NodeByKey(gamma), nullptr);
+    EXPECT_EQ(cTreeView::Text(f->m_lists->NodeByKey(gamma)), QStringLiteral("Gamma"));
+    EXPECT_EQ(selectedKey(f), beta);
 }
 
 TEST_F(MainWindow, LoadRestoresTheStoredSize)
@@ -209,7 +404,9 @@ TEST_F(MainWindow, ExitCleansUpAndSavesTheSize)
     EXPECT_TRUE(g_bMainUnloading);
     EXPECT_FALSE(QFile::exists(QDir(folder).filePath(QStringLiteral("tmpeditor.wav"))));
     EXPECT_FALSE(QFile::exists(QDir(folder).filePath(QStringLiteral("tmptts.wav"))));
-    EXPECT_EQ(QFileInfo(list).size(), 0);  // the open list was cleared
+    QFile cleared(list);  // the open list was cleared: an empty list is one line break
+    ASSERT_TRUE(cleared.open(QIODevice::ReadOnly));
+    EXPECT_EQ(cleared.readAll(), QByteArray("\r\n"));
     EXPECT_EQ(reg.GetRegistryValue(QStringLiteral("lWidth")).toString(), QStringLiteral("13500"));
     EXPECT_EQ(reg.GetRegistryValue(QStringLiteral("lHeight")).toString(), QStringLiteral("9000"));
 }

@@ -50,10 +50,16 @@ TEST(MainWindowPicture, DefaultSizeWithAList)
         const char* name;
         const char* range;
         long mark;
+        const char* time;     // of the whole file
+        const char* length;   // seconds of a range; empty for the whole file
+        qint64 bytes;
     } rows[] = {
-        {"01 - Intro.wav", "All", 1},          {"02 - Morning Light.wav", "All", 1},
-        {"03 - Harbour Walk.wav", "00:00:12 - 00:03:40", 1}, {"04 - Interlude.wav", "All", 0},
-        {"05 - Night Train.wav", "All", 1},     {"06 - Closing.wav", "00:00:00 - 00:02:05", 1},
+        {"01 - Intro.wav", "All", 1, "00:01:05", "", 11468800},
+        {"02 - Morning Light.wav", "All", 1, "00:04:12", "", 44458240},
+        {"03 - Harbour Walk.wav", "00:00:12 - 00:03:40", 1, "00:03:58", "208", 41983360},
+        {"04 - Interlude.wav", "All", 0, "00:00:48", "", 8468480},
+        {"05 - Night Train.wav", "All", 1, "00:05:31", "", 58394880},
+        {"06 - Closing.wav", "00:00:00 - 00:02:05", 1, "00:02:30", "125", 26460160},
     };
     g.Redraw(false);
     for (const auto& r : rows) {
@@ -62,8 +68,13 @@ TEST(MainWindowPicture, DefaultSizeWithAList)
         g.SetCell(row, g.ColumnIndex(ItemRow::COL_TYPE), QVariant(QString()), 0x40020, ItemRow::kTypeAudio);
         g.SetCell(row, g.ColumnIndex(ItemRow::COL_ITEM_NAME), QVariant(QString::fromLatin1(r.name)));
         g.SetCell(row, g.ColumnIndex(ItemRow::COL_RANGE), QVariant(QString::fromLatin1(r.range)));
+        g.SetCell(row, g.ColumnIndex(ItemRow::COL_TIME), QVariant(QString::fromLatin1(r.time)));
+        g.SetCell(row, g.ColumnIndex(COL_RANGE_ALL), QVariant(QString::fromLatin1(*r.length ? "0" : "1")));
+        g.SetCell(row, g.ColumnIndex(COL_RANGE_LENGTH_TIME), QVariant(QString::fromLatin1(r.length)));
+        g.SetCell(row, g.ColumnIndex(COL_BYTES_SIZE), QVariant::fromValue<qint64>(r.bytes));
     }
     g.Redraw(true);
+    f->DisplayGridInfoStatusBar();
     g.CurrentRow(2);
     f->picEmptyMsg->hide();
     cGrid& info = *f->cGridInfo;
