@@ -1,9 +1,7 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
-#include "components/AudioJob.h"
+#include "components/JobComponent.h"
 #include "components/cAudioConverter.h"
 
-#include <QMetaObject>
-#include <QPointer>
 
 namespace {
 
@@ -13,14 +11,12 @@ using components::JobInput;
 // The converter over the audio engine. Probing and listing run on the caller's thread with
 // readers of their own; a conversion runs on the runner's thread with a snapshot of the settings,
 // so neither disturbs the other.
-class AudioConverter final : public cAudioConverter {
+class AudioConverter final : public components::JobComponent<cAudioConverter> {
 public:
     AudioConverter()
     {
         connect(&m_runner, &WorkerRunner::progress, this, [this](int, int percent) { emit Progress(percent); });
-        connect(&m_runner, &WorkerRunner::finished, this, [this](const WorkerResult& r) { report(r); });
     }
-    ~AudioConverter() override { m_runner.shutdown(); }
 
     long OpenSource(const QString& path) override
     {
@@ -63,36 +59,12 @@ public:
 
     long OutputFormat() const override { return m_settings.destinationFormat; }
     void OutputFormat(long code) override { m_settings.destinationFormat = code; }
-    void SetWavFormat(const engine::WavFormatRecord& r) override { m_settings.wav = r; }
-    void SetAcmFormat(const QString& tag, const QString& format) override
-    {
-        m_settings.acmTagName = tag;
-        m_settings.acmFormatName = format;
-    }
-    void SetMp3Format(const engine::Mp3FormatRecord& r) override { m_settings.mp3 = r; }
-    void SetWmaFormat(const engine::WmaFormatRecord& r) override { m_settings.wma = r; }
-    void SetOggFormat(const engine::OggFormatRecord& r) override { m_settings.ogg = r; }
-    void SetApeLevel(long level) override { m_settings.apeLevel = level; }
 
     long RangeStart() const override { return m_rangeStart; }
     void RangeStart(long seconds) override { m_rangeStart = seconds; }
     long RangeLength() const override { return m_rangeLength; }
     void RangeLength(long seconds) override { m_rangeLength = seconds; }
 
-    QString TagTrack() const override { return m_tags.track; }
-    void TagTrack(const QString& t) override { m_tags.track = t; }
-    QString TagComment() const override { return m_tags.comment; }
-    void TagComment(const QString& t) override { m_tags.comment = t; }
-    QString TagGenre() const override { return m_tags.genre; }
-    void TagGenre(const QString& t) override { m_tags.genre = t; }
-    QString TagYear() const override { return m_tags.year; }
-    void TagYear(const QString& t) override { m_tags.year = t; }
-    QString TagArtist() const override { return m_tags.artist; }
-    void TagArtist(const QString& t) override { m_tags.artist = t; }
-    QString TagAlbum() const override { return m_tags.album; }
-    void TagAlbum(const QString& t) override { m_tags.album = t; }
-    QString TagTitle() const override { return m_tags.title; }
-    void TagTitle(const QString& t) override { m_tags.title = t; }
 
     void Start() override
     {
@@ -105,8 +77,7 @@ public:
             refuse(components::errNoInput, QStringLiteral("There is no input file."));
             return;
         }
-        if (!m_runner.start([job](WorkerContext& context) { return components::RunAudioJob(job, context); }))
-            refuse(components::errBusy, QStringLiteral("A conversion is already running."));
+        startJob(job, QStringLiteral("A conversion is already running."));
     }
 
     void Abort() override { m_runner.requestStop(); }
@@ -140,38 +111,14 @@ public:
 
     void Release() override
     {
-        ++m_generation;
-        m_runner.shutdown();
+        silence();
         m_source.reset();
     }
 
 private:
-    void report(const WorkerResult& r)
-    {
-        switch (r.outcome) {
-        case WorkerResult::Done: emit Done(); break;
-        case WorkerResult::Aborted: emit Aborted(); break;
-        case WorkerResult::Failed: emit Error(r.code, r.text); break;
-        }
-    }
-    // A start that cannot begin still answers, later, on the event loop.
-    void refuse(long code, const QString& text)
-    {
-        QMetaObject::invokeMethod(
-            this, [self = QPointer<AudioConverter>(this), generation = m_generation, code, text] {
-                if (self && self->m_generation == generation)
-                    emit self->Error(code, text);
-            },
-            Qt::QueuedConnection);
-    }
-
-    WorkerRunner m_runner;
     std::unique_ptr<engine::AudioReader> m_source;
     QString m_input, m_output;
     long m_rangeStart = -1, m_rangeLength = -1;
-    components::OutputSettings m_settings;
-    engine::AudioTags m_tags;
-    quint64 m_generation = 0;  // a Release() drops refusals still queued
 };
 
 }  // namespace
