@@ -4,8 +4,11 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -15,19 +18,51 @@
 
 namespace {
 
-// Acts on the next modal dialog once it is up, as the user would.
+// Acts on the next modal dialog once it is up, as the user would, and again while that same
+// dialog stays up (an accept that comes before the dialog is ready is ignored). A dialog still up
+// after 10 s is rejected and the test fails instead of hanging.
 template <class Dialog>
 void whenShown(std::function<void(Dialog*)> act)
 {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            act(dialog);
+    struct State {
+        QTimer timer;
+        QElapsedTimer clock;
+        QPointer<Dialog> target;  // the dialog acted on; a later dialog is someone else's
+        bool found = false;
+    };
+    auto* state = new State;
+    state->clock.start();
+    QObject::connect(&state->timer, &QTimer::timeout, [state, act] {
+        if (!state->found) {
+            state->target = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+            state->found = state->target != nullptr;
         }
+        const bool up = state->target && state->target->isVisible();
+        const bool done = state->found && !up;
+        const bool late = state->clock.elapsed() > 10000;
+        if (done || late) {
+            if (late) {
+                ADD_FAILURE() << "the dialog did not close";
+                if (up)
+                    static_cast<QDialog*>(state->target.data())->reject();
+            }
+            state->timer.stop();
+            QTimer::singleShot(0, [state] { delete state; });
+            return;
+        }
+        if (up)
+            act(state->target);
     });
-    timer->start(10);
+    state->timer.start(20);
+}
+
+// Types into the dialog's name box, as the user does. (selectFile() leaves the box alone once it
+// has the focus, so it cannot stand in for typing.)
+void typeName(QFileDialog* dialog, const QString& text)
+{
+    auto* box = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(box, nullptr);
+    box->setText(text);
 }
 
 class RealDialogsTest : public testing::Test {
@@ -53,7 +88,7 @@ TEST_F(RealDialogsTest, OpenReturnsTheAcceptedFilesAndNothingOnCancel)
     whenShown<QFileDialog>([](QFileDialog* d) {
         EXPECT_EQ(d->windowTitle(), QStringLiteral("Add audio files"));
         EXPECT_EQ(d->fileMode(), QFileDialog::ExistingFiles);
-        d->selectFile(QStringLiteral("\"a.wav\" \"b.wav\""));
+        typeName(d, QStringLiteral("\"a.wav\" \"b.wav\""));
         static_cast<QDialog*>(d)->accept();
     });
     const std::optional<QStringList> chosen = platform::fileDialogs().openFiles(request, nullptr);
@@ -75,7 +110,7 @@ TEST_F(RealDialogsTest, SaveAsksBeforeOverwritingAndAddsTheSuffix)
     whenShown<QFileDialog>([](QFileDialog* d) {
         EXPECT_FALSE(d->testOption(QFileDialog::DontConfirmOverwrite));
         EXPECT_EQ(d->acceptMode(), QFileDialog::AcceptSave);
-        d->selectFile(QStringLiteral("list"));
+        typeName(d, QStringLiteral("list"));
         static_cast<QDialog*>(d)->accept();
     });
     const std::optional<QString> chosen = platform::fileDialogs().saveFile(request, nullptr);
