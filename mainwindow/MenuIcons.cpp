@@ -28,8 +28,9 @@ QStringList themeRoots()
     return roots;
 }
 
-// A stand-in for a missing theme picture: a soft tile with the first letter of its name.
-QIcon drawnStandIn(const QString& name)
+// An icon drawn at 16, 24 and 32 pixels; `paint` gets an antialiased painter and the size.
+template <class Paint>
+QIcon paintedIcon(Paint paint)
 {
     QIcon icon;
     for (int size : {16, 24, 32}) {
@@ -37,6 +38,17 @@ QIcon drawnStandIn(const QString& name)
         px.fill(Qt::transparent);
         QPainter p(&px);
         p.setRenderHint(QPainter::Antialiasing);
+        paint(p, size);
+        p.end();
+        icon.addPixmap(px);
+    }
+    return icon;
+}
+
+// A stand-in for a missing theme picture: a soft tile with the first letter of its name.
+QIcon drawnStandIn(const QString& name)
+{
+    return paintedIcon([&](QPainter& p, int size) {
         p.setPen(QPen(QColor(40, 56, 92), size / 16.0));
         p.setBrush(QColor(214, 228, 245));
         p.drawRoundedRect(QRectF(1, 1, size - 2, size - 2), size / 5.0, size / 5.0);
@@ -45,10 +57,7 @@ QIcon drawnStandIn(const QString& name)
         f.setBold(true);
         p.setFont(f);
         p.drawText(QRect(0, 0, size, size), Qt::AlignCenter, name.left(1).toUpper());
-        p.end();
-        icon.addPixmap(px);
-    }
-    return icon;
+    });
 }
 
 QIcon themed(const char* name)
@@ -66,12 +75,7 @@ void fill(cImageList& list, std::initializer_list<Named> names)
 // The mark boxes of the grid: an empty box, and the same box ticked.
 QIcon markBox(bool ticked)
 {
-    QIcon icon;
-    for (int size : {16, 24, 32}) {
-        QPixmap px(size, size);
-        px.fill(Qt::transparent);
-        QPainter p(&px);
-        p.setRenderHint(QPainter::Antialiasing);
+    return paintedIcon([&](QPainter& p, int size) {
         p.scale(size / 16.0, size / 16.0);
         p.setPen(QPen(ticked ? QColor(38, 139, 210) : QColor(130, 138, 150), 1.1));
         p.setBrush(ticked ? QColor(38, 139, 210) : QColor(Qt::white));
@@ -85,21 +89,13 @@ QIcon markBox(bool ticked)
             p.setBrush(Qt::NoBrush);
             p.drawPath(tick);
         }
-        p.end();
-        icon.addPixmap(px);
-    }
-    return icon;
+    });
 }
 
 // The row types of the grid: an audio file (a note on a blue tile) and a CD data track (a disc).
 QIcon typeIcon(bool audio)
 {
-    QIcon icon;
-    for (int size : {16, 24, 32}) {
-        QPixmap px(size, size);
-        px.fill(Qt::transparent);
-        QPainter p(&px);
-        p.setRenderHint(QPainter::Antialiasing);
+    return paintedIcon([&](QPainter& p, int size) {
         p.scale(size / 16.0, size / 16.0);
         if (audio) {
             p.setPen(Qt::NoPen);
@@ -118,10 +114,7 @@ QIcon typeIcon(bool audio)
             p.setBrush(Qt::white);
             p.drawEllipse(QPointF(8, 8), 1.8, 1.8);
         }
-        p.end();
-        icon.addPixmap(px);
-    }
-    return icon;
+    });
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "foundation/mdlModes.h"
 #include "foundation/mdlWindowUtils.h"
 #include "platform/Desktop.h"
+#include "tests/support/FakeDesktop.h"
 #include "tests/support/FakeMessageBox.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -33,16 +34,6 @@ private:
         const QString status = g_frmSplash.isLoaded() ? g_frmSplash->lblStat->text() : QStringLiteral("<no splash>");
         calls << what + QStringLiteral(" [") + status + QLatin1Char(']');
     }
-};
-
-class FakeDesktop : public platform::DesktopService {
-public:
-    explicit FakeDesktop(bool tray) : m_tray(tray) { platform::setDesktopService(this); }
-    ~FakeDesktop() override { platform::setDesktopService(nullptr); }
-    bool isSystemTrayAvailable() const override { return m_tray; }
-
-private:
-    bool m_tray;
 };
 
 void makeSettingsKey(const QString& section)

@@ -23,6 +23,7 @@
 #include "settings/ProgramOptions.h"
 #include "settings/controls/cTreeView.h"
 #include "tests/components/WavFixtures.h"
+#include "tests/support/FakeDesktop.h"
 #include "tests/support/FakeMessageBox.h"
 #include "tests/support/FakeShell.h"
 #include "tests/support/TestEnvironment.h"
@@ -43,16 +44,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-class FakeDesktop : public platform::DesktopService {
-public:
-    explicit FakeDesktop(bool tray) : m_tray(tray) { platform::setDesktopService(this); }
-    ~FakeDesktop() override { platform::setDesktopService(nullptr); }
-    bool isSystemTrayAvailable() const override { return m_tray; }
-
-private:
-    bool m_tray;
-};
 
 class MainWindow : public testing::Test {
 protected:

@@ -7,6 +7,7 @@
 #include "platform/Desktop.h"
 #include "settings/FrmAudioProp.h"
 #include "settings/FrmOptions.h"
+#include "tests/support/FakeDesktop.h"
 #include "tests/support/FakeMessageBox.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -15,16 +16,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-class FakeDesktop : public platform::DesktopService {
-public:
-    explicit FakeDesktop(bool tray) : m_tray(tray) { platform::setDesktopService(this); }
-    ~FakeDesktop() override { platform::setDesktopService(nullptr); }
-    bool isSystemTrayAvailable() const override { return m_tray; }
-
-private:
-    bool m_tray;
-};
 
 class MainStartupTest : public testing::Test {
 protected:
