@@ -161,9 +161,42 @@ WorkerResult copyPcm(const JobInput& input, const engine::SourceInfo& info, engi
         return WorkerResult::failed(errCannotRead, readError(input.path, file.errorString()));
 
     const int64_t framesPerChunk = std::clamp<int64_t>(kChunkBytes / bytesPerFrame, 1, std::max<int64_t>(frames, 1));
-    uint8_t* buffer = work.get(framesPerChunk * bytesPerFrame);
     QString error;
-    for (int64_t copied = 0; copied < frames;) {
+    auto truncated = [&] {
+        return WorkerResult::failed(errCannotRead, QStringLiteral("The file ") + quoted(input.path) +
+                                                       QStringLiteral(" is truncated: its sample data ends early."));
+    };
+
+    // Where both files share a file system the kernel copies the bytes; any other case, and
+    // whatever the kernel leaves over, goes through the buffer below.
+    const int64_t start = info.pcmDataOffset + span.first * bytesPerFrame;
+    const int64_t total = frames * bytesPerFrame;
+    int64_t done = 0;
+    while (done < total) {
+        if (context.stopRequested())
+            return WorkerResult::aborted();
+        const int64_t n = writer.copyFromFile(file.handle(), start + done,
+                                              std::min(total - done, framesPerChunk * bytesPerFrame), &error);
+        if (n == engine::AudioWriter::kCopyUnsupported)
+            break;
+        if (n < 0)
+            return WorkerResult::failed(errCannotWrite, error);
+        if (n == 0)
+            return truncated();
+        done += n;
+        context.progress(stage, percentOf(done / bytesPerFrame, frames));
+    }
+    if (done == total)
+        return WorkerResult::done();
+    // A kernel copy never stops inside a frame it was asked for, but the writer counts bytes;
+    // finish any partial frame byte-wise before going on by frames.
+    if (done % bytesPerFrame != 0)
+        return WorkerResult::failed(errCannotWrite, QStringLiteral("The copy stopped inside a sample frame."));
+    if (!file.seek(start + done))
+        return WorkerResult::failed(errCannotRead, readError(input.path, file.errorString()));
+
+    uint8_t* buffer = work.get(framesPerChunk * bytesPerFrame);
+    for (int64_t copied = done / bytesPerFrame; copied < frames;) {
         if (context.stopRequested())
             return WorkerResult::aborted();
         const int64_t want = std::min(framesPerChunk, frames - copied);
@@ -176,9 +209,7 @@ WorkerResult copyPcm(const JobInput& input, const engine::SourceInfo& info, engi
             got += n;
         }
         if (got < bytes)
-            return WorkerResult::failed(errCannotRead,
-                                        QStringLiteral("The file ") + quoted(input.path) +
-                                            QStringLiteral(" is truncated: its sample data ends early."));
+            return truncated();
         if (!writer.write(buffer, want, &error))
             return WorkerResult::failed(errCannotWrite, error);
         copied += want;

@@ -82,6 +82,13 @@ public:
     // The PCM format write() expects (the target's rate and channels; the bits the encoder takes).
     virtual PcmFormat inputFormat() const = 0;
     virtual bool write(const uint8_t* buffer, int64_t frames, QString* error) = 0;
+    // For writers that store samples unchanged: appends up to `bytes` bytes of input-format
+    // samples read from the open file `fd` at `offset`, copied by the kernel without passing
+    // through this process. Returns the bytes appended (0: the source ends there), -1 with
+    // *error on failure, or kCopyUnsupported, having written nothing, where the kernel cannot
+    // copy between these files (another file system): the caller then reads and writes.
+    static constexpr int64_t kCopyUnsupported = -2;
+    virtual int64_t copyFromFile(int fd, int64_t offset, int64_t bytes, QString* error) { return kCopyUnsupported; }
     // Flushes the encoder, writes trailers and tags and closes the file.
     virtual bool finish(QString* error) = 0;
 };

@@ -1,13 +1,17 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "components/engine/WavFile.h"
 
+#include "components/engine/PcmConverter.h"
 #include "components/engine/SampleConverter.h"
 
 #include <QDir>
 #include <QStringDecoder>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <vector>
 
@@ -345,7 +349,7 @@ private:
     WavLayout m_layout;
     SourceInfo m_info;
     PcmFormat m_out;
-    SampleConverter m_converter;
+    PcmConverter m_converter;
     int64_t m_srcPos = 0;
     bool m_flushed = false;
     std::vector<uint8_t> m_raw;
@@ -399,6 +403,34 @@ public:
             return writeFailure(error);
         m_dataBytes += bytes;
         return true;
+    }
+
+    int64_t copyFromFile(int fd, int64_t offset, int64_t bytes, QString* error) override
+    {
+        if (bytes <= 0)
+            return 0;
+        if (!m_file.flush()) {
+            writeFailure(error);
+            return -1;
+        }
+        loff_t from = offset;
+        const ssize_t n = ::copy_file_range(fd, &from, m_file.handle(), nullptr, size_t(bytes), 0);
+        if (n < 0) {
+            const int code = errno;
+            if (code == EXDEV || code == EINVAL || code == ENOSYS || code == EOPNOTSUPP || code == EBADF)
+                return kCopyUnsupported;
+            if (error)
+                *error = QStringLiteral("Cannot write the file '%1': %2")
+                             .arg(fileText(m_file.fileName()), QString::fromLocal8Bit(std::strerror(code)));
+            return -1;
+        }
+        m_dataBytes += n;
+        // The kernel moved the file offset; QFile keeps its own idea of it.
+        if (!m_file.seek(m_dataOffset + m_dataBytes)) {
+            writeFailure(error);
+            return -1;
+        }
+        return n;
     }
 
     bool finish(QString* error) override
