@@ -1,6 +1,7 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "components/engine/EncoderWriters.h"
 
+#include "components/engine/OutputFile.h"
 #include "components/engine/WavFile.h"
 
 #include <vorbis/vorbisenc.h>
@@ -57,7 +58,7 @@ public:
         addComment("GENRE", tags.genre);
         addComment("TRACKNUMBER", tags.track);
 
-        if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        if (!m_file.open())
             return failure(error, m_file.errorString());
         vorbis_analysis_init(&m_vd, &m_vi);
         vorbis_block_init(&m_vd, &m_vb);
@@ -73,7 +74,7 @@ public:
         while (ogg_stream_flush(&m_os, &page) != 0)
             if (!writePage(page, error))
                 return false;
-        return true;
+        return writeBuffer(error);
     }
 
     PcmFormat inputFormat() const override { return m_format; }
@@ -101,12 +102,12 @@ public:
     bool finish(QString* error) override
     {
         vorbis_analysis_wrote(&m_vd, 0);
-        if (!drain(error))
+        if (!drain(error) || !writeBuffer(error))
             return false;
         if (!m_file.flush())
             return failure(error, m_file.errorString());
         m_file.close();
-        if (m_file.error() != QFileDevice::NoError)
+        if (m_file.failed())
             return failure(error, m_file.errorString());
         return true;
     }
@@ -142,11 +143,20 @@ private:
         return true;
     }
 
+    // Pages are gathered and written in large pieces: the file is unbuffered so that a failed
+    // write reports the system's reason.
     bool writePage(const ogg_page& page, QString* error)
     {
-        if (m_file.write(reinterpret_cast<const char*>(page.header), page.header_len) != page.header_len ||
-            m_file.write(reinterpret_cast<const char*>(page.body), page.body_len) != page.body_len)
+        m_buffer.append(reinterpret_cast<const char*>(page.header), page.header_len);
+        m_buffer.append(reinterpret_cast<const char*>(page.body), page.body_len);
+        return m_buffer.size() < (1 << 16) || writeBuffer(error);
+    }
+
+    bool writeBuffer(QString* error)
+    {
+        if (!m_buffer.isEmpty() && m_file.write(m_buffer) != m_buffer.size())
             return failure(error, m_file.errorString());
+        m_buffer.clear();
         return true;
     }
 
@@ -157,7 +167,8 @@ private:
         return false;
     }
 
-    QFile m_file;
+    OutputFile m_file;
+    QByteArray m_buffer;
     PcmFormat m_format;
     vorbis_info m_vi{};
     vorbis_comment m_vc{};

@@ -1,17 +1,15 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "components/engine/WavFile.h"
 
+#include "components/engine/OutputFile.h"
 #include "components/engine/PcmConverter.h"
 #include "components/engine/SampleConverter.h"
 
 #include <QDir>
 #include <QStringDecoder>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <cstring>
 #include <vector>
 
@@ -146,8 +144,11 @@ WavParse parseWav(QFile& file, WavLayout* layout)
             layout->formatTag = tag;
             layout->pcm = PcmFormat{rate, channels, bits};
             layout->integerPcm = tag == kTagPcm && channels >= 1 && rate > 0 &&
-                                 (bits == 8 || bits == 16 || bits == 24 || bits == 32) &&
-                                 layout->blockAlign == layout->pcm.bytesPerFrame();
+                                 (bits == 8 || bits == 16 || bits == 24 || bits == 32);
+            // Some writers get the block alignment wrong; the samples are laid out by the
+            // channels and bits, which is how they are read (and probed) here.
+            if (layout->integerPcm)
+                layout->blockAlign = layout->pcm.bytesPerFrame();
             haveFmt = true;
         } else if (memcmp(hdr, "data", 4) == 0) {
             if (rf64 && size == 0xFFFFFFFFu)
@@ -365,7 +366,7 @@ public:
 
     bool open(const AudioTags& tags, QString* error)
     {
-        if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        if (!m_file.open()) {
             if (error)
                 *error = QStringLiteral("Cannot write the file '%1': %2").arg(fileText(m_file.fileName()), m_file.errorString());
             return false;
@@ -407,29 +408,14 @@ public:
 
     int64_t copyFromFile(int fd, int64_t offset, int64_t bytes, QString* error) override
     {
-        if (bytes <= 0)
-            return 0;
-        if (!m_file.flush()) {
-            writeFailure(error);
-            return -1;
-        }
-        loff_t from = offset;
-        const ssize_t n = ::copy_file_range(fd, &from, m_file.handle(), nullptr, size_t(bytes), 0);
+        const int64_t n = m_file.copyFrom(fd, offset, bytes);
+        if (n == OutputFile::kCopyUnsupported)
+            return kCopyUnsupported;
         if (n < 0) {
-            const int code = errno;
-            if (code == EXDEV || code == EINVAL || code == ENOSYS || code == EOPNOTSUPP || code == EBADF)
-                return kCopyUnsupported;
-            if (error)
-                *error = QStringLiteral("Cannot write the file '%1': %2")
-                             .arg(fileText(m_file.fileName()), QString::fromLocal8Bit(std::strerror(code)));
+            writeFailure(error);
             return -1;
         }
         m_dataBytes += n;
-        // The kernel moved the file offset; QFile keeps its own idea of it.
-        if (!m_file.seek(m_dataOffset + m_dataBytes)) {
-            writeFailure(error);
-            return -1;
-        }
         return n;
     }
 
@@ -465,7 +451,7 @@ public:
         if (!m_file.flush())
             return writeFailure(error);
         m_file.close();
-        if (m_file.error() != QFileDevice::NoError)
+        if (m_file.failed())
             return writeFailure(error);
         return true;
     }
@@ -483,7 +469,7 @@ private:
     }
 
     PcmFormat m_format;
-    QFile m_file;
+    OutputFile m_file;
     int64_t m_dataOffset = 0;
     int64_t m_dataBytes = 0;
 };
