@@ -8,7 +8,9 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -66,6 +68,13 @@ bool SameFile(const QString& a, const QString& b)
 namespace {
 
 constexpr int64_t kChunkBytes = 1 << 20;
+
+bool sameInode(const QString& path, const struct stat& other)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && st.st_dev == other.st_dev &&
+           st.st_ino == other.st_ino;
+}
 
 QString quoted(const QString& path)
 {
@@ -151,6 +160,9 @@ int percentOf(int64_t done, int64_t total)
 }
 
 // Copies sample bytes of a PCM WAV whose format is the output's, cut at exact frame positions.
+// Where both files share a file system the kernel copies the bytes; otherwise they are read and
+// written here. A plain descriptor with positioned reads: a join of many short files pays per
+// system call, and QFile adds several to every open and seek.
 WorkerResult copyPcm(const JobInput& input, const engine::SourceInfo& info, engine::AudioWriter& writer, int stage,
                      Buffer& work, WorkerContext& context)
 {
@@ -160,29 +172,33 @@ WorkerResult copyPcm(const JobInput& input, const engine::SourceInfo& info, engi
     span.first = std::min(span.first, available);
     const int64_t frames = span.count < 0 ? available - span.first : std::min(span.count, available - span.first);
 
-    QFile file(input.path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return WorkerResult::failed(errCannotRead, readError(input.path, file.errorString()));
-    if (!file.seek(info.pcmDataOffset + span.first * bytesPerFrame))
-        return WorkerResult::failed(errCannotRead, readError(input.path, file.errorString()));
+    struct Descriptor {
+        int fd;
+        ~Descriptor()
+        {
+            if (fd >= 0)
+                ::close(fd);
+        }
+    } source{::open(QFile::encodeName(input.path).constData(), O_RDONLY | O_CLOEXEC)};
+    const int fd = source.fd;
+    if (fd < 0)
+        return WorkerResult::failed(errCannotRead,
+                                    readError(input.path, QString::fromLocal8Bit(std::strerror(errno))));
 
-    const int64_t framesPerChunk = std::clamp<int64_t>(kChunkBytes / bytesPerFrame, 1, std::max<int64_t>(frames, 1));
     QString error;
     auto truncated = [&] {
         return WorkerResult::failed(errCannotRead, QStringLiteral("The file ") + quoted(input.path) +
                                                        QStringLiteral(" is truncated: its sample data ends early."));
     };
-
-    // Where both files share a file system the kernel copies the bytes; any other case, and
-    // whatever the kernel leaves over, goes through the buffer below.
+    const int64_t framesPerChunk = std::clamp<int64_t>(kChunkBytes / bytesPerFrame, 1, std::max<int64_t>(frames, 1));
+    const int64_t chunkBytes = framesPerChunk * bytesPerFrame;
     const int64_t start = info.pcmDataOffset + span.first * bytesPerFrame;
     const int64_t total = frames * bytesPerFrame;
     int64_t done = 0;
     while (done < total) {
         if (context.stopRequested())
             return WorkerResult::aborted();
-        const int64_t n = writer.copyFromFile(file.handle(), start + done,
-                                              std::min(total - done, framesPerChunk * bytesPerFrame), &error);
+        const int64_t n = writer.copyFromFile(fd, start + done, std::min(total - done, chunkBytes), &error);
         if (n == engine::AudioWriter::kCopyUnsupported)
             break;
         if (n < 0)
@@ -197,10 +213,8 @@ WorkerResult copyPcm(const JobInput& input, const engine::SourceInfo& info, engi
     // The kernel gave up after copying part of a frame: the rest cannot go on by frames.
     if (done % bytesPerFrame != 0)
         return WorkerResult::failed(errCannotWrite, QStringLiteral("The copy stopped inside a sample frame."));
-    if (!file.seek(start + done))
-        return WorkerResult::failed(errCannotRead, readError(input.path, file.errorString()));
 
-    uint8_t* buffer = work.get(framesPerChunk * bytesPerFrame);
+    uint8_t* buffer = work.get(chunkBytes);
     for (int64_t copied = done / bytesPerFrame; copied < frames;) {
         if (context.stopRequested())
             return WorkerResult::aborted();
@@ -208,8 +222,13 @@ WorkerResult copyPcm(const JobInput& input, const engine::SourceInfo& info, engi
         const int64_t bytes = want * bytesPerFrame;
         int64_t got = 0;
         while (got < bytes) {
-            const qint64 n = file.read(reinterpret_cast<char*>(buffer) + got, bytes - got);
-            if (n <= 0)
+            const ssize_t n = ::pread(fd, buffer + got, size_t(bytes - got), off_t(start + copied * bytesPerFrame + got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return WorkerResult::failed(errCannotRead,
+                                            readError(input.path, QString::fromLocal8Bit(std::strerror(errno))));
+            if (n == 0)
                 break;
             got += n;
         }
@@ -320,8 +339,13 @@ WorkerResult RunAudioJob(const AudioJob& job, WorkerContext& context)
             return WorkerResult::failed(errNoInput, QStringLiteral("An input file has no name."));
     if (job.output.isEmpty())
         return WorkerResult::failed(errCannotWrite, QStringLiteral("There is no output file."));
+    // The output is looked at once; only an input that names the same file needs a second look.
+    struct stat outputStat {};
+    const bool outputExists = ::stat(QFile::encodeName(job.output).constData(), &outputStat) == 0;
+    const QString outputName = QFileInfo(job.output).fileName();
     for (const JobInput& input : job.inputs)
-        if (SameFile(input.path, job.output))
+        if (outputExists ? sameInode(input.path, outputStat)
+                         : QFileInfo(input.path).fileName() == outputName && SameFile(input.path, job.output))
             return WorkerResult::failed(errOutputIsInput, QStringLiteral("The output file ") + quoted(job.output) +
                                                               QStringLiteral(" is one of the input files."));
     const long code = job.settings.destinationFormat;
