@@ -163,23 +163,28 @@ int percentOf(int64_t done, int64_t total)
 // Where both files share a file system the kernel copies the bytes; otherwise they are read and
 // written here. A plain descriptor with positioned reads: a join of many short files pays per
 // system call, and QFile adds several to every open and seek.
-WorkerResult copyPcm(const JobInput& input, const engine::SourceInfo& info, engine::AudioWriter& writer, int stage,
+WorkerResult copyPcm(const JobInput& input, const engine::AudioReader& reader, engine::AudioWriter& writer, int stage,
                      Buffer& work, WorkerContext& context)
 {
+    const engine::SourceInfo& info = reader.info();
     const int bytesPerFrame = info.format.bytesPerFrame();
     const int64_t available = info.pcmDataBytes / bytesPerFrame;
     Span span = spanOf(input, info.format.sampleRate);
     span.first = std::min(span.first, available);
     const int64_t frames = span.count < 0 ? available - span.first : std::min(span.count, available - span.first);
 
+    // The reader's own descriptor where it has one: the file is already open.
     struct Descriptor {
         int fd;
+        bool owned;
         ~Descriptor()
         {
-            if (fd >= 0)
+            if (owned && fd >= 0)
                 ::close(fd);
         }
-    } source{::open(QFile::encodeName(input.path).constData(), O_RDONLY | O_CLOEXEC)};
+    } source{reader.plainPcmDescriptor(), false};
+    if (source.fd < 0)
+        source = {::open(QFile::encodeName(input.path).constData(), O_RDONLY | O_CLOEXEC), true};
     const int fd = source.fd;
     if (fd < 0)
         return WorkerResult::failed(errCannotRead,
@@ -283,14 +288,6 @@ WorkerResult decodeInto(const JobInput& input, engine::AudioReader& reader, engi
     return WorkerResult::done();
 }
 
-// A PCM WAV whose data chunk claims more bytes than the file holds lost its end.
-bool isTruncatedWav(const QString& path, const engine::SourceInfo& info)
-{
-    if (!info.isPlainPcmWav)
-        return false;
-    return info.pcmDataOffset + info.pcmDataBytes > QFileInfo(path).size();
-}
-
 WorkerResult writeInputs(const AudioJob& job, engine::AudioWriter& writer, WorkerContext& context)
 {
     Buffer work;
@@ -304,10 +301,9 @@ WorkerResult writeInputs(const AudioJob& job, engine::AudioWriter& writer, Worke
         std::unique_ptr<engine::AudioReader> reader = engine::AudioReader::open(input.path, &error);
         if (!reader)
             return WorkerResult::failed(errCannotRead, readError(input.path, error));
+        // A PCM WAV whose data chunk claims more than the file holds was refused by the reader;
+        // one that shrinks meanwhile ends the copy early, which says so.
         const engine::SourceInfo& info = reader->info();
-        if (isTruncatedWav(input.path, info))
-            return WorkerResult::failed(errCannotRead, QStringLiteral("The file ") + quoted(input.path) +
-                                                           QStringLiteral(" is truncated: its sample data ends early."));
         const bool lengthKnown = info.isPlainPcmWav || info.totalFrames > 0;
         if (input.start > 0 && lengthKnown && info.format.sampleRate > 0 &&
             int64_t(input.start) * info.format.sampleRate >= info.totalFrames)
@@ -316,8 +312,7 @@ WorkerResult writeInputs(const AudioJob& job, engine::AudioWriter& writer, Worke
                               info.format == writer.inputFormat() && info.format.bytesPerFrame() > 0;
         WorkerResult result;
         if (copyable) {
-            reader.reset();  // the copy opens the file itself; keep one handle at a time
-            result = copyPcm(input, info, writer, stage, work, context);
+            result = copyPcm(input, *reader, writer, stage, work, context);
         } else {
             result = decodeInto(input, *reader, writer, stage, work, context);
         }

@@ -56,6 +56,9 @@ public:
     virtual bool seekToFrame(int64_t frame, QString* error) = 0;
     // Up to maxFrames frames into buffer; returns the frames delivered, 0 at the end, -1 on error.
     virtual int64_t read(uint8_t* buffer, int64_t maxFrames, QString* error) = 0;
+    // For plain PCM WAV sources: the reader's open file, whose sample bytes at
+    // info().pcmDataOffset can be copied as they are (positioned reads only); -1 for others.
+    virtual int plainPcmDescriptor() const { return -1; }
 };
 
 // Destination-type codes.

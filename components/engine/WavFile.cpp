@@ -240,6 +240,7 @@ public:
     }
 
     const SourceInfo& info() const override { return m_info; }
+    int plainPcmDescriptor() const override { return m_file.handle(); }
 
     bool setOutputFormat(const PcmFormat& format, QString* error) override
     {
