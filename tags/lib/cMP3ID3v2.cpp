@@ -407,7 +407,7 @@ bool cMP3ID3v2::ParseTag(TagFile& file, int64_t tagStart)
         if (ext >= least && ext <= data.size()) {
             pos = ext;
         } else if (!isFrameId(0)) {
-            return false;
+            return data.count('\0') == data.size();  // only padding: nothing was missed
         }
         // Otherwise the flag is false: some writers set it without writing the header, and
         // the first frame starts right at the data (its id is where the size would be).
