@@ -6,6 +6,7 @@
 
 #include <vorbis/vorbisenc.h>
 
+#include <QDebug>
 #include <QFile>
 
 #include <algorithm>
@@ -34,8 +35,17 @@ public:
         vorbis_comment_init(&m_vc);
         int rc;
         if (record.Mode == 2) {
-            rc = vorbis_encode_init(&m_vi, m_format.channels, m_format.sampleRate, -1,
-                                    long(std::max(record.NominalBitrate, 1)) * 1000, -1);
+            const int asked = std::max(record.NominalBitrate, 1);
+            const int kbps = nearestBitrate(asked);
+            if (kbps > 0 && kbps != asked)
+                qInfo().noquote() << QStringLiteral("Ogg Vorbis: %1 kbit/s is not possible at %2 Hz with %3 channel(s); "
+                                                    "writing %4 kbit/s.")
+                                         .arg(asked)
+                                         .arg(m_format.sampleRate)
+                                         .arg(m_format.channels)
+                                         .arg(kbps);
+            rc = kbps > 0 ? vorbis_encode_init(&m_vi, m_format.channels, m_format.sampleRate, -1, long(kbps) * 1000, -1)
+                          : -1;
             if (rc != 0)
                 return failure(error, QStringLiteral("Ogg Vorbis cannot be written at %1 kbit/s for %2 Hz and %3 "
                                                      "channels.")
@@ -113,6 +123,44 @@ public:
     }
 
 private:
+    bool acceptsBitrate(int kbps) const
+    {
+        vorbis_info vi;
+        vorbis_info_init(&vi);
+        const bool ok =
+            vorbis_encode_setup_managed(&vi, m_format.channels, m_format.sampleRate, -1, long(kbps) * 1000, -1) == 0;
+        vorbis_info_clear(&vi);
+        return ok;
+    }
+
+    // The encoder takes average bitrates within a range that depends on the rate and channel
+    // count (at 44.1 kHz stereo from about 45 kbit/s): the nearest one it takes, 0 for none.
+    int nearestBitrate(int asked) const
+    {
+        if (acceptsBitrate(asked))
+            return asked;
+        for (int kbps : {64, 96, 128, 48, 32, 192, 256, 16, 320, 500, 8, 1000})
+            if (acceptsBitrate(kbps))
+                return nearestFrom(kbps, asked);
+        return 0;
+    }
+
+    // From an accepted value, the accepted one nearest to the asked one.
+    int nearestFrom(int accepted, int asked) const
+    {
+        int lo = std::min(accepted, asked), hi = std::max(accepted, asked);
+        // accepted is at one end; the boundary lies between the two.
+        const bool acceptedLow = accepted < asked;
+        while (hi - lo > 1) {
+            const int mid = lo + (hi - lo) / 2;
+            if (acceptsBitrate(mid) == acceptedLow)
+                lo = mid;
+            else
+                hi = mid;
+        }
+        return acceptedLow ? lo : hi;
+    }
+
     void addComment(const char* name, const QString& value)
     {
         if (!value.isEmpty())
