@@ -157,11 +157,16 @@ TEST_F(CodecModuleLoading, WavListsAndWavJoinsLeaveTheCodecLibrariesOutUntilAnMp
     ASSERT_EQ(joined.end, QStringLiteral("Done")) << joined.text.toStdString();
     // The codec tables are data: listing them loads nothing either.
     auto converter = CreateAudioConverter();
-    int tags = 0;
+    int tags = 0, formats = 0;
     QObject::connect(converter.get(), &cAudioConverter::TagFound, [&] { ++tags; });
+    QObject::connect(converter.get(), &cAudioConverter::FormatFound, [&] { ++formats; });
     converter->EnumAcmTags(1, 44100, 2, 16, 0);
-    EXPECT_GT(tags, 1);
+    converter->EnumAcmTags(1, 44100, 2, 16, 0x100000);
+    converter->EnumAcmFormats(QStringLiteral("IMA ADPCM"));
+    EXPECT_GT(tags, 2);
+    EXPECT_GT(formats, 0);
     EXPECT_GT(converter->WmaCodecCount(), 0);
+    EXPECT_GT(converter->WmaFormatCount(0), 0);
     EXPECT_EQ(codecLibrariesMapped(), QStringList());
 
     const QString mp3 = path(QStringLiteral("silence.mp3"));
