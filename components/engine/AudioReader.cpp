@@ -27,8 +27,6 @@ std::unique_ptr<AudioReader> AudioReader::open(const QString& path, QString* err
             return failWith(QStringLiteral("'%1' is a folder, not an audio file."));
         return failWith(QStringLiteral("Cannot open the file '%1': ") + file.errorString());
     }
-    if (file.size() == 0)
-        return failWith(QStringLiteral("The file '%1' is empty."));
 
     // WAV files are probed from their chunk list alone; integer PCM is then read directly.
     WavLayout layout;
@@ -43,6 +41,9 @@ std::unique_ptr<AudioReader> AudioReader::open(const QString& path, QString* err
     case WavParse::Damaged:
         return failWith(QStringLiteral("The file '%1' is a damaged WAV file."));
     case WavParse::NotWav:
+        // An empty file is no WAV either; asked only here, so that WAV files skip the question.
+        if (file.size() == 0)
+            return failWith(QStringLiteral("The file '%1' is empty."));
         break;
     }
     file.close();
