@@ -314,8 +314,9 @@ void FrmStat::AddFilesToList(const QStringList& Data, cGrid* cGrid1, QWidget* fr
     }
     if (!self)
         return;
+    // Unloaded now rather than when the object goes: a later pass's window may be running by
+    // then, and this window's Cancel must not reach it.
+    Form_Unload();
     if (g_frmStat.loaded() == this)
         g_frmStat.unload();
-    else
-        Form_Unload();
 }
