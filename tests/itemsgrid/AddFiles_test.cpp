@@ -208,7 +208,7 @@ TEST_F(AddFiles, CancelStopsALongPassAndKeepsTheRowsSoFar)
     other.setInterval(5);
     QObject::connect(&other, &QTimer::timeout, [&] {
         ++ticks;
-        if (!clicked && ticks >= 10 && f->cGrid1->Rows() > 0 && g_frmStat.isLoaded()) {
+        if (!clicked && ticks >= 5 && f->cGrid1->Rows() > 0 && g_frmStat.isLoaded()) {
             clicked = true;
             rowsAtCancel = f->cGrid1->Rows();
             EXPECT_TRUE(g_frmStat->isVisible());
@@ -217,6 +217,8 @@ TEST_F(AddFiles, CancelStopsALongPassAndKeepsTheRowsSoFar)
         }
     });
     other.start();
+    // Short slices, so the timer gets its turns well before the 2,000 files are in.
+    g_frmStat->SetSliceMilliseconds(5);
     f->RunCommand(QStringLiteral("Add Files"));
     other.stop();
 
