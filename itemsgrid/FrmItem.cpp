@@ -41,6 +41,8 @@ void setBackColor(QWidget* w, const QColor& c)
 {
     QPalette p = w->palette();
     p.setColor(QPalette::Window, c);
+    if (qobject_cast<QRadioButton*>(w))
+        p.setColor(QPalette::Button, c);  // what an option button fills its background with
     w->setPalette(p);
     w->setAutoFillBackground(true);
 }
@@ -122,7 +124,8 @@ FrmItem::FrmItem()
     QLabel** values[] = {&lblTotalTime, &lblTotalSize, &lblCreated, &lblFormat, &lblSamples, &lblBitrate, &lblChannels};
     for (int i = 0; i < 7; ++i)
         *values[i] = label(QString(), TabInfo, 2160, 1440 + 360 * i + 30, 3975);
-    lblFileState = label(QString(), TabInfo, 3240, 2880 + 30, 2895);
+    // Written on the "Samples" line, which stays empty when the file cannot be read.
+    lblFileState = label(QString(), TabInfo, 2160, 2880 + 30, 3975);
     lblFileState->setObjectName(QStringLiteral("lblFileState"));
     setForeColor(lblFileState, QColor(176, 0, 0));
 
@@ -171,6 +174,7 @@ FrmItem::FrmItem()
     txtTagComment = new QPlainTextEdit(TabTags);
     txtTagComment->setObjectName(QStringLiteral("txtTagComment"));
     txtTagComment->setTabChangesFocus(true);
+    txtTagComment->document()->setDocumentMargin(1);  // two lines fit the low box
     PlaceTw(txtTagComment, 600, 3120, 5130, 435);
     lblID3TagParameters = new LinkLabel(QStringLiteral("Parameters"), TabTags, true);
     PlaceTw(lblID3TagParameters, 4920, 240, 1200, 255);
