@@ -206,7 +206,8 @@ TEST_F(ItemWindow, ApplyWritesTheRowAndSavesTheList)
     EXPECT_EQ(cell(2, ItemRow::COL_RANGE), QStringLiteral("00:00:00 - 00:04:05"));
     EXPECT_EQ(cell(2, COL_RANGE_LENGTH_TIME), QStringLiteral("245"));
     w->ptnAllFile->setChecked(true);
-    w->cmdOk_Click();
+    QTimer::singleShot(0, w, [w] { w->cmdOk->click(); });
+    w->exec();
     EXPECT_FALSE(g_frmItem.isLoaded());
     EXPECT_EQ(cell(2, COL_RANGE_ALL), QStringLiteral("1"));
     EXPECT_EQ(cell(2, COL_RANGE_START_TIME), QString());
@@ -379,7 +380,9 @@ TEST_F(ItemWindow, ExitLeavesTheRowAsItWas)
     FrmItem* w = openOn(3);
     w->txtItemName->setText(QStringLiteral("never stored"));
     const QByteArray before = listBytes();
-    w->cmdExit_Click();
+    // Shown modally, as the grid's double click shows it; Exit ends the modal loop.
+    QTimer::singleShot(0, w, [w] { w->cmdExit->click(); });
+    w->exec();
     EXPECT_FALSE(g_frmItem.isLoaded());
     EXPECT_EQ(cell(3, ItemRow::COL_ITEM_NAME), QStringLiteral("third.wav"));
     EXPECT_EQ(listBytes(), before);
