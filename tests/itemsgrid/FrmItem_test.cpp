@@ -7,7 +7,7 @@
 #include "settings/controls/LinkLabel.h"
 #include "settings/controls/cTabControl.h"
 #include "settings/controls/cTreeView.h"
-#include "tests/itemsgrid/ItemsGridFixture.h"
+#include "tests/itemsgrid/ItemWindowFixture.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
@@ -21,11 +21,11 @@
 
 namespace {
 
-class ItemWindow : public ItemsGridTest {
+class ItemWindow : public ItemWindowTest {
 protected:
     void SetUp() override
     {
-        ItemsGridTest::SetUp();
+        ItemWindowTest::SetUp();
         mono = makeWav(QStringLiteral("mono.wav"), {22050, 1, 8}, 2);
         stereo = makeWav(QStringLiteral("stereo.wav"), {8000, 2, 16}, 245);
         third = makeWav(QStringLiteral("third.wav"), {8000, 1, 16}, 3);

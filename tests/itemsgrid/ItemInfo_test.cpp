@@ -1,10 +1,10 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "itemsgrid/ItemInfo.h"
-#include "tests/itemsgrid/ItemsGridFixture.h"
+#include "tests/itemsgrid/ItemWindowFixture.h"
 
 namespace {
 
-class ItemInfo : public ItemsGridTest {
+class ItemInfo : public ItemWindowTest {
 protected:
     QStringList column(long col) const
     {

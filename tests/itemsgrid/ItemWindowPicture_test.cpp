@@ -5,7 +5,7 @@
 #include "components/cDateTimePick.h"
 #include "itemsgrid/FrmItem.h"
 #include "settings/controls/cTabControl.h"
-#include "tests/itemsgrid/ItemsGridFixture.h"
+#include "tests/itemsgrid/ItemWindowFixture.h"
 
 #include <QAbstractButton>
 #include <QGuiApplication>
@@ -18,7 +18,7 @@
 
 namespace {
 
-class ItemWindowPicture : public ItemsGridTest {};
+class ItemWindowPicture : public ItemWindowTest {};
 
 // Texts wider than their control are cut off on screen.
 QStringList clippedTexts(QWidget* page)

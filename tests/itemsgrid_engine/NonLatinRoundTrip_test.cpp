@@ -5,7 +5,7 @@
 
 #include "components/cAudioJoin.h"
 #include "itemsgrid/FrmItem.h"
-#include "tests/itemsgrid/ItemsGridFixture.h"
+#include "tests/itemsgrid/ItemWindowFixture.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -64,11 +64,11 @@ QHash<QByteArray, QString> infoTexts(const QByteArray& list)
     return out;
 }
 
-class NonLatinRoundTrip : public ItemsGridTest {
+class NonLatinRoundTrip : public ItemWindowTest {
 protected:
     void SetUp() override
     {
-        ItemsGridTest::SetUp();
+        ItemWindowTest::SetUp();
         QProcess probe;
         probe.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QStringLiteral("import mutagen")});
         ASSERT_TRUE(probe.waitForFinished(30000) && probe.exitCode() == 0)

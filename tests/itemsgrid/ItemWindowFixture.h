@@ -29,7 +29,7 @@
 
 #include <gtest/gtest.h>
 
-class ItemsGridTest : public testing::Test {
+class ItemWindowTest : public testing::Test {
 protected:
     void SetUp() override
     {
