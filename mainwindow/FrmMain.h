@@ -197,6 +197,7 @@ private:
     void routeToolbarKey(const QString& key);
     void popupGroupAtButton(cToolbar* toolbar, long index, const QString& groupKey);
     void applyLayout();
+    void placeEmptyMsg();
     QSize outerNormalSizeTwips() const;
 
     std::unique_ptr<RegistryRoutines> m_reg;
