@@ -29,6 +29,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
@@ -520,4 +521,15 @@ void FrmItem::lblDefaultID3Tags_Click()
     options->cTreeView1->SelectNode(node);
     options->cTreeView1_NodeClick(node);
     options->exec();
+}
+
+void ShowItemProperties(QWidget* owner)
+{
+    if (owner)
+        owner->setCursor(Qt::WaitCursor);
+    QPointer<FrmItem> w = g_frmItem.get();
+    if (owner)
+        owner->unsetCursor();
+    if (w)
+        w->exec();
 }

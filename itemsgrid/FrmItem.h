@@ -126,3 +126,7 @@ private:
 };
 
 inline FormRef<FrmItem> g_frmItem;
+
+// What the grid's double click does once it has let the row through: the hourglass while the
+// window loads on the grid's current row, then the window shown modally. Returns when it closed.
+void ShowItemProperties(QWidget* owner);

@@ -382,7 +382,9 @@ TEST_F(ItemWindow, ExitLeavesTheRowAsItWas)
     const QByteArray before = listBytes();
     // Shown modally, as the grid's double click shows it; Exit ends the modal loop.
     QTimer::singleShot(0, w, [w] { w->cmdExit->click(); });
-    w->exec();
+    main->setCursor(Qt::WaitCursor);
+    ShowItemProperties(main);
+    EXPECT_EQ(main->cursor().shape(), Qt::ArrowCursor);
     EXPECT_FALSE(g_frmItem.isLoaded());
     EXPECT_EQ(cell(3, ItemRow::COL_ITEM_NAME), QStringLiteral("third.wav"));
     EXPECT_EQ(listBytes(), before);
