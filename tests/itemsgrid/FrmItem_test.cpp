@@ -391,3 +391,23 @@ TEST_F(ItemWindow, ExitLeavesTheRowAsItWas)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ItemWindow, TextsWithBytesThatAreNotUtf8ComeBackUnchanged)
+{
+    // A list written by another program may hold bytes that are not UTF-8; the list keeps each
+    // as a character of its own, and an Apply that did not touch a box must not change it.
+    const QString odd = QStringLiteral("Caf") + QChar(char16_t(0xDCE9)) + QStringLiteral(" live");
+    setCell(2, ItemRow::COL_ITEM_NAME, odd);
+    setCell(2, COL_TAG_COMMENT, odd);
+    setCell(2, COL_TAG_ARTIST, odd);
+    FrmItem* w = openOn(2);
+    w->cmdApply_Click();
+    EXPECT_TRUE(box.shown.isEmpty());
+    EXPECT_EQ(cell(2, ItemRow::COL_ITEM_NAME), odd);
+    EXPECT_EQ(cell(2, COL_TAG_COMMENT), odd);
+    EXPECT_EQ(cell(2, COL_TAG_ARTIST), odd);
+}
+
+}  // namespace
