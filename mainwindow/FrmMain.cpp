@@ -15,6 +15,7 @@
 #include "itemsgrid/FrmStat.h"
 #include "itemsgrid/GridColumns.h"
 #include "itemsgrid/GridRows.h"
+#include "itemsgrid/ItemInfo.h"
 #include "mainwindow/FrmDirProperties.h"
 #include "mainwindow/ItemsListLoader.h"
 #include "mainwindow/ItemsListTree.h"
@@ -959,9 +960,8 @@ QString FrmMain::GetNotesToStatus()
 
 void FrmMain::GetFileInfoToGridInfo()
 {
-    // Filled by the item information; the rows of an empty grid leave nothing to show.
-    if (cGrid1->Rows() == 0)
-        cGridInfo->Clear();
+    if (FillItemInfoGrid(*cGrid1, *cGridInfo, *cAudioConverter1))
+        unsetCursor();
 }
 
 // ---------------------------------------------------------------------------------------------
