@@ -196,6 +196,7 @@ WorkerResult copyPcm(const JobInput& input, const engine::AudioReader& reader, e
     const int64_t start = info.pcmDataOffset + span.first * bytesPerFrame;
     const int64_t total = frames * bytesPerFrame;
     int64_t done = 0;
+    bool sourceEnded = false;
     while (done < total) {
         if (context.stopRequested())
             return WorkerResult::aborted();
@@ -204,16 +205,21 @@ WorkerResult copyPcm(const JobInput& input, const engine::AudioReader& reader, e
             break;
         if (n < 0)
             return WorkerResult::failed(errCannotWrite, error);
-        if (n == 0)
-            return truncated();
+        if (n == 0) {
+            // The source ends early, or a file system copies nothing: the reads below tell.
+            sourceEnded = true;
+            break;
+        }
         done += n;
         context.progress(stage, percentOf(done / bytesPerFrame, frames));
     }
     if (done == total)
         return WorkerResult::done();
-    // The kernel gave up after copying part of a frame: the rest cannot go on by frames.
+    // Stopped inside a frame: the rest cannot go on by frames.
     if (done % bytesPerFrame != 0)
-        return WorkerResult::failed(errCannotWrite, QStringLiteral("The copy stopped inside a sample frame."));
+        return sourceEnded ? truncated()
+                           : WorkerResult::failed(errCannotWrite,
+                                                  QStringLiteral("The copy stopped inside a sample frame."));
 
     uint8_t* buffer = work.get(chunkBytes);
     for (int64_t copied = done / bytesPerFrame; copied < frames;) {
