@@ -451,9 +451,32 @@ void FrmMain::RestoreWindowSize()
 {
     const QSize twips = RestoredWindowSize(m_reg ? m_reg->GetRegistryValue(QStringLiteral("lWidth")) : QVariant(),
                                            m_reg ? m_reg->GetRegistryValue(QStringLiteral("lHeight")) : QVariant());
-    // The stored values are the outer size; the frame the desktop adds is not ours to size.
+    // The stored values are the outer size, frame included, as the exit saves them. Before the
+    // window is first shown the desktop has not framed it and the frame measures 0: the size
+    // is then set as if there were none, and corrected once the frame is known.
+    m_pendingOuterSize = QSize(TwipsToPixels(twips.width()), TwipsToPixels(twips.height()));
+    resize(m_pendingOuterSize);
+    m_pendingInnerSize = size();
+    applyPendingOuterSize();
+}
+
+void FrmMain::applyPendingOuterSize()
+{
+    if (m_pendingOuterSize.isEmpty())
+        return;
+    if (size() != m_pendingInnerSize) {
+        // Sized since by someone else (the user, the desktop): that size stands.
+        m_pendingOuterSize = QSize();
+        return;
+    }
     const QSize frame = frameGeometry().size() - geometry().size();
-    resize(std::max(1, TwipsToPixels(twips.width()) - frame.width()), std::max(1, TwipsToPixels(twips.height()) - frame.height()));
+    if (frame.isEmpty())
+        return;
+    const QSize outer = m_pendingOuterSize;
+    m_pendingOuterSize = QSize();
+    if (isMinimized() || isMaximized())
+        return;
+    resize(std::max(1, outer.width() - frame.width()), std::max(1, outer.height() - frame.height()));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -531,7 +554,15 @@ void FrmMain::applyLayout()
 void FrmMain::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
+    applyPendingOuterSize();
     Form_Resize();
+}
+
+void FrmMain::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    // The desktop's framing of a newly shown window arrives as a move.
+    applyPendingOuterSize();
 }
 
 void FrmMain::changeEvent(QEvent* event)
@@ -599,6 +630,9 @@ void FrmMain::closeEvent(QCloseEvent* event)
 
 QSize FrmMain::outerNormalSizeTwips() const
 {
+    // Never framed since the size was restored: the restored size is still the one it has.
+    if (!m_pendingOuterSize.isEmpty() && size() == m_pendingInnerSize)
+        return QSize(PixelsToTwips(m_pendingOuterSize.width()), PixelsToTwips(m_pendingOuterSize.height()));
     // A minimised or maximised window would store the size of its icon or of the screen; the
     // size to keep is the one the window has in its normal state.
     QSize inner = (isMinimized() || isMaximized() || !isVisible()) && normalGeometry().isValid() ? normalGeometry().size()
@@ -982,15 +1016,21 @@ QString FrmMain::TrayOpenCaption() const
 void FrmMain::cSysTray1_TrayClick(long kind)
 {
     if (kind == 1) {
-        const MainWindowState state = isMaximized()   ? MainWindowState::Maximised
-                                      : isMinimized() ? MainWindowState::Minimised
-                                                      : MainWindowState::Normal;
+        // A window hidden into the tray counts as minimised whatever state the desktop last
+        // reported: a withdrawn window has none, and after a start in the tray the desktop
+        // may report the window normal once it is hidden.
+        const MainWindowState state = m_bInTray && !isVisible() ? MainWindowState::Minimised
+                                      : isMaximized()           ? MainWindowState::Maximised
+                                      : isMinimized()           ? MainWindowState::Minimised
+                                                                : MainWindowState::Normal;
         const TrayToggleResult step = TrayToggle(state, m_bInTray);
         if (!step.changes)
             return;
         if (step.show) {
-            show();
+            // Normal first, so that the window is mapped as a normal window rather than mapped
+            // minimised and then restored.
             setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+            show();
             raise();
             activateWindow();
         } else {

@@ -166,6 +166,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
@@ -198,9 +199,13 @@ private:
     void popupGroupAtButton(cToolbar* toolbar, long index, const QString& groupKey);
     void applyLayout();
     QSize outerNormalSizeTwips() const;
+    // Sets the restored outer size once the desktop's frame is known.
+    void applyPendingOuterSize();
 
     std::unique_ptr<RegistryRoutines> m_reg;
     bool m_loaded = false;
+    QSize m_pendingOuterSize;  // pixels, frame included; empty once applied
+    QSize m_pendingInnerSize;  // the size set while the frame was unknown
     int m_hostRecorderWidth = 0;  // twips
     QString m_pendingRemoval;     // the command tmrRemove runs once the menu has closed
 };
