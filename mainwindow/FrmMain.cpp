@@ -1027,10 +1027,12 @@ void FrmMain::cSysTray1_TrayClick(long kind)
         if (!step.changes)
             return;
         if (step.show) {
-            // Normal first, so that the window is mapped as a normal window rather than mapped
-            // minimised and then restored.
-            setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+            // Hidden in the tray the window is minimised, whatever the desktop reported when it
+            // was withdrawn; only a restore from minimised maps it back as a normal window.
+            if (!isVisible())
+                setWindowState(windowState() | Qt::WindowMinimized);
             show();
+            setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
             raise();
             activateWindow();
         } else {
