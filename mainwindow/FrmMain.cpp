@@ -469,13 +469,14 @@ void FrmMain::applyPendingOuterSize()
         m_pendingOuterSize = QSize();
         return;
     }
+    // A window started in the tray or minimised keeps the size to set until it is shown.
+    if (!isVisible() || isMinimized() || isMaximized())
+        return;
     const QSize frame = frameGeometry().size() - geometry().size();
     if (frame.isEmpty())
         return;
     const QSize outer = m_pendingOuterSize;
     m_pendingOuterSize = QSize();
-    if (isMinimized() || isMaximized())
-        return;
     resize(std::max(1, outer.width() - frame.width()), std::max(1, outer.height() - frame.height()));
 }
 
@@ -569,8 +570,10 @@ void FrmMain::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
     // A restored window is laid out again with the options of the moment.
-    if (event->type() == QEvent::WindowStateChange && !isMinimized())
+    if (event->type() == QEvent::WindowStateChange && !isMinimized()) {
+        applyPendingOuterSize();
         Form_Resize();
+    }
 }
 
 void FrmMain::cTreeView1_DragDrop(QWidget*, double X, double)

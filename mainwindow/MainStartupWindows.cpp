@@ -52,6 +52,8 @@ void MainStartupWindows::ShowMainInTray()
 
 void MainStartupWindows::ShowMainMinimised()
 {
-    frmMain->show();
+    // Minimised before it is shown, so that the desktop maps it minimised; minimising a window
+    // the desktop has not yet taken on may be ignored.
     frmMain->setWindowState(frmMain->windowState() | Qt::WindowMinimized);
+    frmMain->show();
 }

@@ -102,6 +102,9 @@ TEST_F(OnDesktop, AfterATrayStartTheFirstTrayClickShowsTheWindow)
     EXPECT_TRUE(frmMain->windowHandle()->isExposed());
     EXPECT_FALSE(frmMain->m_bInTray);
     EXPECT_EQ(frmMain->TrayOpenCaption().toStdString(), "Hide");
+    // Shown for the first time, it takes the restored outer size (the defaults) with its frame.
+    EXPECT_TRUE(QTest::qWaitFor(framedAndSettled, 5000));
+    EXPECT_EQ(frmMain->frameGeometry().size(), QSize(876, 496));
 
     // And the next click puts it back.
     frmMain->cSysTray1_TrayClick(1);
