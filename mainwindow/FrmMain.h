@@ -198,6 +198,7 @@ private:
     void routeToolbarKey(const QString& key);
     void popupGroupAtButton(cToolbar* toolbar, long index, const QString& groupKey);
     void applyLayout();
+    void placeEmptyMsg();
     QSize outerNormalSizeTwips() const;
     // Sets the restored outer size once the desktop's frame is known.
     void applyPendingOuterSize();
