@@ -45,6 +45,7 @@
 #include <QSlider>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 #include <QWindowStateChangeEvent>
 
 #include <utility>
@@ -458,6 +459,12 @@ void FrmMain::RestoreWindowSize()
     m_pendingOuterSize = QSize(TwipsToPixels(twips.width()), TwipsToPixels(twips.height()));
     resize(m_pendingOuterSize);
     m_pendingInnerSize = size();
+    // The frame is known once the desktop has framed and mapped the window, which the window
+    // learns as an exposure; a move or resize need not come with it.
+    if (!windowHandle())
+        create();
+    if (windowHandle())
+        windowHandle()->installEventFilter(this);
     applyPendingOuterSize();
 }
 
@@ -473,7 +480,7 @@ void FrmMain::applyPendingOuterSize()
     // A window started in the tray or minimised keeps the size to set until it is shown.
     if (!isVisible() || isMinimized() || isMaximized())
         return;
-    const QSize frame = frameGeometry().size() - geometry().size();
+    const QSize frame = frameSize();
     if (frame.isEmpty())
         return;
     const QSize outer = m_pendingOuterSize;
@@ -643,6 +650,14 @@ void FrmMain::closeEvent(QCloseEvent* event)
     frmMain.unload();
 }
 
+QSize FrmMain::frameSize() const
+{
+    // Asked of the window itself: the widget's copy of the frame is refreshed only by some
+    // moves, and a window shown again from the tray may bring no move.
+    const QMargins m = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    return QSize(m.left() + m.right(), m.top() + m.bottom());
+}
+
 QSize FrmMain::outerNormalSizeTwips() const
 {
     // Never framed since the size was restored: the restored size is still the one it has.
@@ -654,7 +669,7 @@ QSize FrmMain::outerNormalSizeTwips() const
                                                                                                 : geometry().size();
     if (inner.isEmpty())
         inner = size();
-    const QSize frame = frameGeometry().size() - geometry().size();
+    const QSize frame = frameSize();
     return QSize(PixelsToTwips(inner.width() + frame.width()), PixelsToTwips(inner.height() + frame.height()));
 }
 
@@ -987,6 +1002,8 @@ void FrmMain::cStatusBar1_PanelClick(long index)
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == windowHandle() && event->type() == QEvent::Expose && !m_pendingOuterSize.isEmpty())
+        QTimer::singleShot(0, this, &FrmMain::applyPendingOuterSize);
     // A new text on the empty-list box may need a bigger box.
     if (watched == picEmptyMsg && (event->type() == QEvent::LayoutRequest || event->type() == QEvent::Show))
         placeEmptyMsg();

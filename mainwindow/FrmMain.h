@@ -200,6 +200,8 @@ private:
     void applyLayout();
     void placeEmptyMsg();
     QSize outerNormalSizeTwips() const;
+    // The width and height the desktop's frame adds (0 x 0 while unknown), in pixels.
+    QSize frameSize() const;
     // Sets the restored outer size once the desktop's frame is known.
     void applyPendingOuterSize();
 
