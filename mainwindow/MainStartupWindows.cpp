@@ -57,3 +57,9 @@ void MainStartupWindows::ShowMainMinimised()
     frmMain->setWindowState(frmMain->windowState() | Qt::WindowMinimized);
     frmMain->show();
 }
+
+void MainStartupWindows::RunStartupSwitches(const QString& commandLine)
+{
+    if (FrmMain* main = frmMain.loaded())
+        main->RunStartupSwitches(commandLine);
+}
