@@ -42,6 +42,7 @@ public:
     long ColumnIndex(const QString& key) const;  // 0 when no column has the key
     long Columns() const { return static_cast<long>(m_columns.size()); }
     const Column* column(long col) const;
+    void SetColumnWidth(long col, int width);
 
     // Rows
     long Rows() const { return static_cast<long>(m_rows.size()); }
@@ -53,7 +54,10 @@ public:
     // Cells. Writing a cell of row Rows() + 1 first appends that row; other rows outside the
     // grid, and columns outside it, are refused (false) and leave the grid as it was.
     QVariant Value(long row, long col) const;
+    // A date-time reads as the desktop's short date, a blank and its time format; any other
+    // value as Qt turns it into text.
     QString Text(long row, long col) const;
+    static QString ValueText(const QVariant& value);
     long Icon(long row, long col) const;
     QFont Font(long row, long col) const;
     bool SetValue(long row, long col, const QVariant& value);
@@ -170,6 +174,8 @@ public:
     void RemoveRow(long row);
     void Clear();
 
+    // Off: painting is suspended and the grid keeps showing the picture it had, whatever the
+    // rows do meanwhile; on: it shows its rows again.
     void Redraw(bool on);
     bool Redraw() const { return m_redraw; }
     void RowHeight(int height);
@@ -191,6 +197,9 @@ public:
     void Editable(bool on);              // switch 4: cells are never edited in place here
     void ColumnReorder(bool on);         // switch 5
     void ForeColor(const QColor& color);  // text colour of the cells
+    // Widens a column, never narrows it, so that a cell holding `text` in the grid's font shows
+    // it whole.
+    void FitColumnToText(long col, const QString& text);
 
 signals:
     void SelChange();
@@ -204,6 +213,7 @@ signals:
     void HeaderClick(long col);
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -222,6 +232,7 @@ private:
     long m_currentRow = 0;
     long m_currentColumn = 0;
     bool m_redraw = true;
+    QPixmap m_frozen;  // what the viewport showed when painting was suspended
     bool m_syncing = false;
     int m_rowHeight = 0;
     bool m_hotTrack = false;
