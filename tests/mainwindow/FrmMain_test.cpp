@@ -25,6 +25,7 @@
 #include "settings/controls/cTreeView.h"
 #include "tests/components/WavFixtures.h"
 #include "tests/support/FakeDesktop.h"
+#include "tests/support/FakeFileDialogs.h"
 #include "tests/support/FakeMessageBox.h"
 #include "tests/support/FakeShell.h"
 #include "tests/support/TestEnvironment.h"
@@ -449,6 +450,7 @@ TEST_F(MainWindow, SavedSizeIsTheNormalOneWhenMaximised)
 
 TEST_F(MainWindow, ToolbarsAndPanelsRouteByKey)
 {
+    FakeFileDialogs dialogs;  // "Add Files" opens its dialog: cancelled
     FrmMain* f = frmMain.get();
     commands.clear();
     f->tlbrTop->Click(f->tlbrTop->ButtonIndex(QStringLiteral("Add")));
