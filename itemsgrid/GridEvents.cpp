@@ -226,10 +226,10 @@ bool FrmMain::cmdRemoveItem(long)
     if (IsCDNode(cTreeView::Key(cTreeView1->SelectedNode()))) {
         platform::MsgBox(QStringLiteral("Cannot remove items from Audio CD.") + QString(20, u' '), platform::vbInformation,
                          QString(), this);
-        return true;
+        return false;
     }
     if (cGrid1->Rows() == 0)
-        return true;
+        return false;
     m_sRemoveMode = QStringLiteral("Item");
     tmrRemove->start();
     return true;

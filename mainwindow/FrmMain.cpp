@@ -1,6 +1,7 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "mainwindow/FrmMain.h"
 
+#include "commands/ToolWindows.h"
 #include "components/cAudioConverter.h"
 #include "components/cGrid.h"
 #include "foundation/FrmAbout.h"
@@ -685,59 +686,6 @@ void FrmMain::Form_Terminate() { SuppressErrorDialogs(); }
 // ---------------------------------------------------------------------------------------------
 // Commands
 
-void FrmMain::RunCommand(const QString& key) { m_cMenu_Click(m_cMenu ? m_cMenu->MenuIndexOfKey(key) : 0); }
-
-const std::vector<FrmMain::CommandRow>& FrmMain::CommandTable()
-{
-    // In the order the keys are compared; the first equal key runs, at most one.
-    static const std::vector<CommandRow> table{
-        {"Open Destination Folder", &FrmMain::cmdOpenDestinationFolder},
-        {"Transparent", &FrmMain::cmdTransparent},
-        {"Minimize", &FrmMain::cmdMinimize},
-        {"GoSysTray", &FrmMain::cmdGoSysTray},
-        {"Exit", &FrmMain::cmdExit},
-        {"On Top", &FrmMain::cmdOnTop},
-        {"Master Volume", &FrmMain::cmdMasterVolume},
-        {"Events", &FrmMain::cmdOptionsPage},
-        {"View", &FrmMain::cmdOptionsPage},
-        {"General", &FrmMain::cmdOptionsPage},
-        {"ID3 Tags", &FrmMain::cmdOptionsPage},
-        {"Advanced", &FrmMain::cmdOptionsPage},
-        {"About", &FrmMain::cmdAbout},
-        {"Notes", &FrmMain::cmdNotes},
-        {"RC Exit", &FrmMain::cmdExit},
-        {"RC Open", &FrmMain::cmdRcOpen},
-        {"New Items List", &FrmMain::cmdNewItemsList},
-        {"Rename Items List", &FrmMain::cmdRenameItemsList},
-        {"Remove Items List", &FrmMain::cmdRemoveItemsList},
-        {"Items List Properties", &FrmMain::cmdItemsListProperties},
-        {"Clear the List", &FrmMain::cmdClearTheList},
-        {"Add Files", &FrmMain::cmdAddFiles},
-        {"Remove Item", &FrmMain::cmdRemoveItem},
-    };
-    return table;
-}
-
-void FrmMain::m_cMenu_Click(long ItemNumber)
-{
-    if (ItemNumber == 0 || !m_cMenu)
-        return;
-    const QString key = m_cMenu->MenuItemKey(ItemNumber);
-    if (commandObserver)
-        commandObserver(key);
-    emit commandRun(key);
-    const QPointer<FrmMain> self(this);
-    bool commonEnd = true;
-    for (const CommandRow& row : CommandTable()) {
-        if (key == QLatin1String(row.key)) {
-            commonEnd = (this->*row.run)(ItemNumber);
-            break;
-        }
-    }
-    if (commonEnd && self && frmMain.loaded() == this)
-        GetFileInfoToGridInfo();
-}
-
 bool FrmMain::cmdTransparent(long item)
 {
     const bool checked = m_cMenu->MenuItemChecked(item);
@@ -775,6 +723,10 @@ bool FrmMain::cmdGoSysTray(long)
 
 bool FrmMain::cmdExit(long)
 {
+    // Under a command's modal window (the tray menu still works there) nothing is unloaded:
+    // that window comes forward instead.
+    if (ToolWindows::BringModalWindowForward())
+        return true;
     close();
     return true;  // runs only while the window is still loaded, i.e. after a cancelled exit
 }
@@ -832,19 +784,11 @@ bool FrmMain::cmdRcOpen(long)
     return true;
 }
 
-bool FrmMain::cmdOpenDestinationFolder(long)
-{
-    QTreeWidgetItem* node = cTreeView1->SelectedNode();
-    if (node)
-        OpenDestFolder(cTreeView::Key(node));
-    return true;
-}
-
 bool FrmMain::cmdNewItemsList(long)
 {
     const QString key = cTreeView::Key(cTreeView1->SelectedNode());
     if (IsMainNode(key) || IsCDNode(key))
-        return true;
+        return false;
     m_lists->NewItemsList();
     return true;
 }
@@ -853,7 +797,7 @@ bool FrmMain::cmdRenameItemsList(long)
 {
     QTreeWidgetItem* node = cTreeView1->SelectedNode();
     if (!node || IsMainNode(cTreeView::Key(node)))
-        return true;
+        return false;
     RunCommand(QStringLiteral("Items List Properties"));
     return true;
 }
@@ -862,7 +806,7 @@ bool FrmMain::cmdRemoveItemsList(long)
 {
     const QString key = cTreeView::Key(cTreeView1->SelectedNode());
     if (IsMainNode(key) || IsCDNode(key))
-        return true;
+        return false;
     m_lists->RemoveItemsList();
     return true;
 }
@@ -871,7 +815,7 @@ bool FrmMain::cmdItemsListProperties(long)
 {
     QTreeWidgetItem* node = cTreeView1->SelectedNode();
     if (!node || IsMainNode(cTreeView::Key(node)))
-        return true;
+        return false;
     ShowItemsListProperties(*m_lists, node, cStatusBar1->StatusPanelText(QStringLiteral("Items List Properties")));
     return true;
 }
@@ -879,68 +823,11 @@ bool FrmMain::cmdItemsListProperties(long)
 bool FrmMain::cmdClearTheList(long)
 {
     if (cGrid1->Rows() == 0)
-        return true;
+        return false;
     // Runs once the menu has closed, so the question is not asked over an open menu.
     m_sRemoveMode = QStringLiteral("All");
     tmrRemove->start();
     return true;
-}
-
-// Toolbars: a button runs the command of its key, found in the menu object.
-
-void FrmMain::routeToolbarKey(const QString& key) { RunCommand(key); }
-
-void FrmMain::popupGroupAtButton(cToolbar* toolbar, long index, const QString& groupKey)
-{
-    long x = 0;
-    long y = 0;
-    toolbar->ButtonScreenPoint(index, x, y);
-    m_cMenu->MenuPopup(x, y, m_cMenu->MenuIndexOfKey(groupKey), true);
-}
-
-void FrmMain::tlbrTop_ButtonClick(long index)
-{
-    SetOnTop(false);
-    QString key = tlbrTop->ButtonKey(index);
-    if (key == QLatin1String("Add"))
-        key = QStringLiteral("Add Files");
-    else if (key == QLatin1String("Convert"))
-        key = QStringLiteral("Audio Converter");
-    if (tlbrTop->ButtonStyle(index) == cToolbar::tbrDropDown) {
-        tlbrTop_ButtonDropDown(index);
-        return;
-    }
-    routeToolbarKey(key);
-}
-
-void FrmMain::tlbrTop_ButtonDropDown(long index)
-{
-    static const std::pair<const char*, const char*> groups[] = {
-        {"Items List", "Save As"}, {"Tools", "Notes"}, {"Options", "ID3 Tags"}, {"Mode", "Transparent"}, {"Help", "About"}};
-    const QString key = tlbrTop->ButtonKey(index);
-    for (const auto& [button, group] : groups)
-        if (key == QLatin1String(button))
-            popupGroupAtButton(tlbrTop, index, QLatin1String(group));
-}
-
-void FrmMain::tlbrProjects_ButtonClick(long index)
-{
-    SetOnTop(false);
-    routeToolbarKey(tlbrProjects->ButtonKey(index));
-}
-
-void FrmMain::tlbrList_ButtonClick(long index)
-{
-    SetOnTop(false);
-    routeToolbarKey(tlbrList->ButtonKey(index));
-}
-
-void FrmMain::tlbrRecorder_ButtonClick(long index)
-{
-    QString key = tlbrRecorder->ButtonKey(index);
-    if (key == QLatin1String("Edit"))
-        key = QStringLiteral("Audio Analyser");
-    routeToolbarKey(key);
 }
 
 void FrmMain::tlbrPlayButtons_ButtonClick(long)

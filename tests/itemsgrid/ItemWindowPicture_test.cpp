@@ -54,11 +54,25 @@ TEST_F(ItemWindowPicture, EveryPageShowsItsTextsWhole)
     setCell(1, COL_TAG_TITLE, QStringLiteral("[TRACK_NUM] Вечер"));
     setCell(1, COL_TAG_COMMENT, QStringLiteral("Recorded live\nsecond line"));
     f->cGrid1->CurrentRow(1);
+    f->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(f));
+    QTest::qWait(200);
+    // The information grid's values fit its "Value" column, the creation time included (a long
+    // item name is elided, as in the items grid).
+    cGrid* info = f->cGridInfo;
+    ASSERT_EQ(info->Rows(), 9);
+    const int valueWidth = info->columnWidth(1);
+    for (long r = 2; r <= info->Rows(); ++r) {
+        info->FitColumnToText(2, info->Cell(r, 2).Text());  // widens only a column too narrow
+        EXPECT_EQ(info->columnWidth(1), valueWidth) << info->Cell(r, 2).Text().toStdString();
+    }
+    const QString dir = qEnvironmentVariable("QM_SCREENSHOT_DIR");
+    if (!dir.isEmpty())
+        QGuiApplication::primaryScreen()->grabWindow(0).save(QDir(dir).filePath(QStringLiteral("main.png")));
 
     FrmItem* w = g_frmItem.get();
     w->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
-    const QString dir = qEnvironmentVariable("QM_SCREENSHOT_DIR");
     for (const char* key : {"Item Information", "Range", "ID3 Tags"}) {
         w->cTabControl1->SelectTab(QLatin1String(key));
         w->cTabControl1_TabClick();
