@@ -1,6 +1,7 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "components/JobComponent.h"
 #include "components/cAudioConverter.h"
+#include "components/engine/FfmpegReader.h"
 
 
 namespace {
@@ -22,7 +23,7 @@ public:
     {
         CloseSource();
         QString error;
-        m_source = engine::AudioReader::open(path, &error);
+        m_source = engine::probeAudioSource(path, &error);
         m_sourcePath = m_source ? path : QString();
         return m_source ? 0L : long(components::errCannotRead);
     }

@@ -9,7 +9,9 @@
 
 namespace engine {
 
-std::unique_ptr<AudioReader> AudioReader::open(const QString& path, QString* error)
+namespace {
+
+std::unique_ptr<AudioReader> openSource(const QString& path, QString* error, bool probeOnly)
 {
     auto failWith = [&](const QString& text) -> std::unique_ptr<AudioReader> {
         if (error)
@@ -47,7 +49,19 @@ std::unique_ptr<AudioReader> AudioReader::open(const QString& path, QString* err
         break;
     }
     file.close();
-    return openFfmpegReader(path, error);
+    return probeOnly ? probeFfmpegReader(path, error) : openFfmpegReader(path, error);
+}
+
+}  // namespace
+
+std::unique_ptr<AudioReader> AudioReader::open(const QString& path, QString* error)
+{
+    return openSource(path, error, false);
+}
+
+std::unique_ptr<AudioReader> probeAudioSource(const QString& path, QString* error)
+{
+    return openSource(path, error, true);
 }
 
 }  // namespace engine

@@ -77,7 +77,7 @@ int64_t lastOggGranule(const QString& path)
 
 class FfmpegReader final : public AudioReader {
 public:
-    explicit FfmpegReader(const QString& path) : m_path(path) {}
+    explicit FfmpegReader(const QString& path, bool probeOnly = false) : m_path(path), m_probeOnly(probeOnly) {}
     ~FfmpegReader() override { close(); }
 
     bool open(QString* error)
@@ -213,9 +213,13 @@ private:
         int rc = avformat_open_input(&m_fmt, path.constData(), nullptr, nullptr);
         if (rc < 0)
             return fail(error, QStringLiteral("The file '%1' is not an audio file that can be read."));
-        rc = avformat_find_stream_info(m_fmt, nullptr);
-        if (rc < 0)
-            return fail(error, QStringLiteral("The file '%1' is not an audio file that can be read."));
+        // Looking at an MP3 needs only what its first frame header says: the stream analysis
+        // (which decodes frames) is most of the cost of adding thousands of files.
+        if (!(m_probeOnly && takeMp3HeaderFormat())) {
+            rc = avformat_find_stream_info(m_fmt, nullptr);
+            if (rc < 0)
+                return fail(error, QStringLiteral("The file '%1' is not an audio file that can be read."));
+        }
         const AVCodec* codec = nullptr;
         m_stream = av_find_best_stream(m_fmt, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
         if (m_stream < 0 || !codec)
@@ -243,6 +247,22 @@ private:
         m_eofSent = false;
         m_decoderDrained = false;
         m_badPackets = 0;
+        return true;
+    }
+
+    // For a probe: an MP3 stream's rate and channels from its first frame header, when the
+    // demuxer gave one MP3 stream and the header walk will give the exact length.
+    bool takeMp3HeaderFormat()
+    {
+        if (qstrcmp(m_fmt->iformat->name, "mp3") != 0 || m_fmt->nb_streams != 1)
+            return false;
+        AVCodecParameters* par = m_fmt->streams[0]->codecpar;
+        int rate = 0, channels = 0;
+        if (par->codec_id != AV_CODEC_ID_MP3 || !readMp3StreamFormat(m_path, &rate, &channels))
+            return false;
+        par->sample_rate = rate;
+        av_channel_layout_uninit(&par->ch_layout);
+        av_channel_layout_default(&par->ch_layout, channels);
         return true;
     }
 
@@ -437,6 +457,7 @@ private:
     }
 
     QString m_path;
+    bool m_probeOnly = false;
     AVFormatContext* m_fmt = nullptr;
     AVCodecContext* m_dec = nullptr;
     AVPacket* m_pkt = nullptr;
@@ -475,6 +496,21 @@ std::unique_ptr<AudioReader> openFfmpegReader(const QString& path, QString* erro
     if (isVorbis)
         return nullptr;
     auto reader = std::make_unique<FfmpegReader>(path);
+    if (!reader->open(error))
+        return nullptr;
+    return reader;
+}
+
+std::unique_ptr<AudioReader> probeFfmpegReader(const QString& path, QString* error)
+{
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { av_log_set_level(AV_LOG_FATAL); });
+    bool isVorbis = false;
+    if (auto vorbis = openVorbisReader(path, error, &isVorbis))
+        return vorbis;
+    if (isVorbis)
+        return nullptr;
+    auto reader = std::make_unique<FfmpegReader>(path, true);
     if (!reader->open(error))
         return nullptr;
     return reader;

@@ -131,6 +131,22 @@ int64_t countMp3Frames(const QString& path, int* samplesPerFrame)
     return frames;
 }
 
+bool readMp3StreamFormat(const QString& path, int* sampleRate, int* channels)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    int64_t end = 0;
+    FrameHeader first;
+    const int64_t start = firstFrame(file, &end, &first);
+    uint8_t header[4] = {};
+    if (start < 0 || !file.seek(start) || file.read(reinterpret_cast<char*>(header), 4) != 4)
+        return false;
+    *sampleRate = first.rate;
+    *channels = (header[3] >> 6) == 3 ? 1 : 2;
+    return true;
+}
+
 int64_t mp3AudioBytes(const QString& path)
 {
     QFile file(path);

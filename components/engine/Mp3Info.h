@@ -39,6 +39,10 @@ bool readMp3LengthInfo(const QString& path, Mp3LengthInfo* info);
 // without decoding. 0 when no frame is found.
 int64_t countMp3Frames(const QString& path, int* samplesPerFrame);
 
+// The sample rate and channel count of the first frame (found as countMp3Frames finds it).
+// False when no frame is found.
+bool readMp3StreamFormat(const QString& path, int* sampleRate, int* channels);
+
 // Bytes from the first frame to the end of the audio (before an ID3v1 tag).
 int64_t mp3AudioBytes(const QString& path);
 
