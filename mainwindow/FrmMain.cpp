@@ -1,6 +1,7 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "mainwindow/FrmMain.h"
 
+#include "commands/ToolWindows.h"
 #include "components/cAudioConverter.h"
 #include "components/cGrid.h"
 #include "foundation/FrmAbout.h"
@@ -11,7 +12,9 @@
 #include "foundation/mdlMain.h"
 #include "foundation/mdlModes.h"
 #include "foundation/mdlWindowUtils.h"
+#include "itemsgrid/FrmStat.h"
 #include "itemsgrid/GridColumns.h"
+#include "itemsgrid/GridRows.h"
 #include "itemsgrid/ItemInfo.h"
 #include "mainwindow/FrmDirProperties.h"
 #include "mainwindow/ItemsListLoader.h"
@@ -126,6 +129,8 @@ public:
     }
     void RefreshItemInfo() override { m_f.GetFileInfoToGridInfo(); }
     void SetStatusPanelText(const QString& sKey, const QString& sText) override { m_f.cStatusBar1->StatusPanelText(sKey, sText); }
+    QString TotalSize(cGrid&) override { return m_f.GetTotalSize(false); }
+    long TotalSeconds(cGrid&) override { return static_cast<long>(GridRows::TotalSeconds(*m_f.cGrid1, false)); }
 
 private:
     FrmMain& m_f;
@@ -261,6 +266,7 @@ void FrmMain::buildControls()
     tmrCDs = new QTimer(this);
     tmrCDs->setInterval(5000);
     tmrRemove = new QTimer(this);
+    tmrRemove->setInterval(50);
     tmrRemove->setSingleShot(true);
 
     connect(tlbrTop, &cToolbar::ButtonClick, this, &FrmMain::tlbrTop_ButtonClick);
@@ -271,9 +277,8 @@ void FrmMain::buildControls()
     connect(tlbrPlayButtons, &cToolbar::ButtonClick, this, &FrmMain::tlbrPlayButtons_ButtonClick);
     connect(cStatusBar1, &cStatusBar::PanelClick, this, &FrmMain::cStatusBar1_PanelClick);
     connect(cSysTray1, &cSysTray::TrayClick, this, &FrmMain::cSysTray1_TrayClick);
-    connect(cGrid1, &cGrid::SelChange, this, &FrmMain::GetFileInfoToGridInfo);
-    connect(cGrid1, &cGrid::HeaderClick, this, [this](long) { cGrid1->Redraw(true); });
     connect(tmrRemove, &QTimer::timeout, this, &FrmMain::tmrRemove_Timer);
+    connectGridEvents();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -598,6 +603,13 @@ void FrmMain::SetGraphColor(int which, int color)
 
 void FrmMain::closeEvent(QCloseEvent* event)
 {
+    if (FrmStat::IsAdding()) {
+        // Files are being added inside a handler of this window: that pass stops first.
+        g_bCancelAdding = true;
+        m_closeAfterAdding = true;
+        event->ignore();
+        return;
+    }
     int Cancel = 0;
     Form_Unload(Cancel);
     if (Cancel != 0) {
@@ -674,57 +686,6 @@ void FrmMain::Form_Terminate() { SuppressErrorDialogs(); }
 // ---------------------------------------------------------------------------------------------
 // Commands
 
-void FrmMain::RunCommand(const QString& key) { m_cMenu_Click(m_cMenu ? m_cMenu->MenuIndexOfKey(key) : 0); }
-
-const std::vector<FrmMain::CommandRow>& FrmMain::CommandTable()
-{
-    // In the order the keys are compared; the first equal key runs, at most one.
-    static const std::vector<CommandRow> table{
-        {"Open Destination Folder", &FrmMain::cmdOpenDestinationFolder},
-        {"Transparent", &FrmMain::cmdTransparent},
-        {"Minimize", &FrmMain::cmdMinimize},
-        {"GoSysTray", &FrmMain::cmdGoSysTray},
-        {"Exit", &FrmMain::cmdExit},
-        {"On Top", &FrmMain::cmdOnTop},
-        {"Master Volume", &FrmMain::cmdMasterVolume},
-        {"Events", &FrmMain::cmdOptionsPage},
-        {"View", &FrmMain::cmdOptionsPage},
-        {"General", &FrmMain::cmdOptionsPage},
-        {"ID3 Tags", &FrmMain::cmdOptionsPage},
-        {"Advanced", &FrmMain::cmdOptionsPage},
-        {"About", &FrmMain::cmdAbout},
-        {"Notes", &FrmMain::cmdNotes},
-        {"RC Exit", &FrmMain::cmdExit},
-        {"RC Open", &FrmMain::cmdRcOpen},
-        {"New Items List", &FrmMain::cmdNewItemsList},
-        {"Rename Items List", &FrmMain::cmdRenameItemsList},
-        {"Remove Items List", &FrmMain::cmdRemoveItemsList},
-        {"Items List Properties", &FrmMain::cmdItemsListProperties},
-        {"Clear the List", &FrmMain::cmdClearTheList},
-    };
-    return table;
-}
-
-void FrmMain::m_cMenu_Click(long ItemNumber)
-{
-    if (ItemNumber == 0 || !m_cMenu)
-        return;
-    const QString key = m_cMenu->MenuItemKey(ItemNumber);
-    if (commandObserver)
-        commandObserver(key);
-    emit commandRun(key);
-    const QPointer<FrmMain> self(this);
-    bool commonEnd = true;
-    for (const CommandRow& row : CommandTable()) {
-        if (key == QLatin1String(row.key)) {
-            commonEnd = (this->*row.run)(ItemNumber);
-            break;
-        }
-    }
-    if (commonEnd && self && frmMain.loaded() == this)
-        GetFileInfoToGridInfo();
-}
-
 bool FrmMain::cmdTransparent(long item)
 {
     const bool checked = m_cMenu->MenuItemChecked(item);
@@ -762,6 +723,10 @@ bool FrmMain::cmdGoSysTray(long)
 
 bool FrmMain::cmdExit(long)
 {
+    // Under a command's modal window (the tray menu still works there) nothing is unloaded:
+    // that window comes forward instead.
+    if (ToolWindows::BringModalWindowForward())
+        return true;
     close();
     return true;  // runs only while the window is still loaded, i.e. after a cancelled exit
 }
@@ -819,19 +784,11 @@ bool FrmMain::cmdRcOpen(long)
     return true;
 }
 
-bool FrmMain::cmdOpenDestinationFolder(long)
-{
-    QTreeWidgetItem* node = cTreeView1->SelectedNode();
-    if (node)
-        OpenDestFolder(cTreeView::Key(node));
-    return true;
-}
-
 bool FrmMain::cmdNewItemsList(long)
 {
     const QString key = cTreeView::Key(cTreeView1->SelectedNode());
     if (IsMainNode(key) || IsCDNode(key))
-        return true;
+        return false;
     m_lists->NewItemsList();
     return true;
 }
@@ -840,7 +797,7 @@ bool FrmMain::cmdRenameItemsList(long)
 {
     QTreeWidgetItem* node = cTreeView1->SelectedNode();
     if (!node || IsMainNode(cTreeView::Key(node)))
-        return true;
+        return false;
     RunCommand(QStringLiteral("Items List Properties"));
     return true;
 }
@@ -849,7 +806,7 @@ bool FrmMain::cmdRemoveItemsList(long)
 {
     const QString key = cTreeView::Key(cTreeView1->SelectedNode());
     if (IsMainNode(key) || IsCDNode(key))
-        return true;
+        return false;
     m_lists->RemoveItemsList();
     return true;
 }
@@ -858,81 +815,19 @@ bool FrmMain::cmdItemsListProperties(long)
 {
     QTreeWidgetItem* node = cTreeView1->SelectedNode();
     if (!node || IsMainNode(cTreeView::Key(node)))
-        return true;
+        return false;
     ShowItemsListProperties(*m_lists, node, cStatusBar1->StatusPanelText(QStringLiteral("Items List Properties")));
     return true;
 }
 
 bool FrmMain::cmdClearTheList(long)
 {
+    if (cGrid1->Rows() == 0)
+        return false;
     // Runs once the menu has closed, so the question is not asked over an open menu.
-    m_pendingRemoval = QStringLiteral("Clear the List");
-    tmrRemove->start(0);
+    m_sRemoveMode = QStringLiteral("All");
+    tmrRemove->start();
     return true;
-}
-
-void FrmMain::tmrRemove_Timer()
-{
-    const QString pending = std::exchange(m_pendingRemoval, QString());
-    if (pending == QLatin1String("Clear the List"))
-        m_lists->ClearTheList(false);
-}
-
-// Toolbars: a button runs the command of its key, found in the menu object.
-
-void FrmMain::routeToolbarKey(const QString& key) { RunCommand(key); }
-
-void FrmMain::popupGroupAtButton(cToolbar* toolbar, long index, const QString& groupKey)
-{
-    long x = 0;
-    long y = 0;
-    toolbar->ButtonScreenPoint(index, x, y);
-    m_cMenu->MenuPopup(x, y, m_cMenu->MenuIndexOfKey(groupKey), true);
-}
-
-void FrmMain::tlbrTop_ButtonClick(long index)
-{
-    SetOnTop(false);
-    QString key = tlbrTop->ButtonKey(index);
-    if (key == QLatin1String("Add"))
-        key = QStringLiteral("Add Files");
-    else if (key == QLatin1String("Convert"))
-        key = QStringLiteral("Audio Converter");
-    if (tlbrTop->ButtonStyle(index) == cToolbar::tbrDropDown) {
-        tlbrTop_ButtonDropDown(index);
-        return;
-    }
-    routeToolbarKey(key);
-}
-
-void FrmMain::tlbrTop_ButtonDropDown(long index)
-{
-    static const std::pair<const char*, const char*> groups[] = {
-        {"Items List", "Save As"}, {"Tools", "Notes"}, {"Options", "ID3 Tags"}, {"Mode", "Transparent"}, {"Help", "About"}};
-    const QString key = tlbrTop->ButtonKey(index);
-    for (const auto& [button, group] : groups)
-        if (key == QLatin1String(button))
-            popupGroupAtButton(tlbrTop, index, QLatin1String(group));
-}
-
-void FrmMain::tlbrProjects_ButtonClick(long index)
-{
-    SetOnTop(false);
-    routeToolbarKey(tlbrProjects->ButtonKey(index));
-}
-
-void FrmMain::tlbrList_ButtonClick(long index)
-{
-    SetOnTop(false);
-    routeToolbarKey(tlbrList->ButtonKey(index));
-}
-
-void FrmMain::tlbrRecorder_ButtonClick(long index)
-{
-    QString key = tlbrRecorder->ButtonKey(index);
-    if (key == QLatin1String("Edit"))
-        key = QStringLiteral("Audio Analyser");
-    routeToolbarKey(key);
 }
 
 void FrmMain::tlbrPlayButtons_ButtonClick(long)
@@ -956,20 +851,8 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event)
         placeEmptyMsg();
     if (watched == lblListName && event->type() == QEvent::MouseButtonRelease)
         lblListName_Click();
-    // The splitter bar is dragged and dropped on the tree or the grid, which resize the tree.
-    if (watched == picResizer && event->type() == QEvent::MouseButtonRelease) {
-        const QPoint global = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
-        for (QWidget* target : {static_cast<QWidget*>(cTreeView1), static_cast<QWidget*>(cGrid1)}) {
-            const QPoint local = target->mapFromGlobal(global);
-            if (!target->isVisible() || !target->rect().contains(local))
-                continue;
-            if (target == cTreeView1)
-                cTreeView1_DragDrop(picResizer, PixelsToTwips(local.x()), PixelsToTwips(local.y()));
-            else
-                cGrid1_DragDrop(picResizer, PixelsToTwips(local.x()), PixelsToTwips(local.y()));
-            break;
-        }
-    }
+    if (gridEventFilter(watched, event))
+        return true;
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -1079,14 +962,6 @@ void FrmMain::GetFileInfoToGridInfo()
 {
     if (FillItemInfoGrid(*cGrid1, *cGridInfo, *cAudioConverter1))
         unsetCursor();
-}
-
-void FrmMain::SetRowUnBold()
-{
-    const QFont regular(QStringLiteral("Tahoma"), 8);
-    for (long r = 1; r <= cGrid1->Rows(); ++r)
-        for (long c = 1; c <= cGrid1->Columns(); ++c)
-            cGrid1->Cell(r, c).Font(regular);
 }
 
 // ---------------------------------------------------------------------------------------------
