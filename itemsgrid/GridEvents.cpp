@@ -4,6 +4,7 @@
 // on the panes beside the grid.
 #include "components/cGrid.h"
 #include "foundation/Twips.h"
+#include "itemsgrid/FrmItem.h"
 #include "itemsgrid/FrmStat.h"
 #include "itemsgrid/GridRows.h"
 #include "itemsgrid/ItemRow.h"
@@ -29,7 +30,7 @@ namespace {
 
 constexpr long kDataTrackIcon = ItemRow::kTypeData;
 
-void openItemProperties(FrmMain&) {}
+void openItemProperties(FrmMain& f) { ShowItemProperties(&f); }
 
 }  // namespace
 
