@@ -1,5 +1,6 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "components/engine/AudioEngine.h"
+#include "components/engine/DiscTrackHook.h"
 
 #include "components/engine/FfmpegReader.h"
 #include "components/engine/WavFile.h"
@@ -16,6 +17,11 @@ std::unique_ptr<AudioReader> AudioReader::open(const QString& path, QString* err
             *error = text.arg(fileText(path));
         return nullptr;
     };
+    if (IsDiscTrackPath(path)) {
+        if (const DiscTrackOpener opener = CurrentDiscTrackOpener())
+            return opener(path, error);
+        return failWith(QStringLiteral("'%1' is a CD track, and no CD reader is available."));
+    }
     const QFileInfo fi(path);
     if (path.isEmpty() || !fi.exists())
         return failWith(QStringLiteral("The file '%1' does not exist."));
