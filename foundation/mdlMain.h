@@ -17,10 +17,16 @@ public:
     virtual void ShowMainInTray() = 0;
     // "-st" on a desktop without a notification area: minimised but still on the task bar.
     virtual void ShowMainMinimised() = 0;
+    // Once the main window has been shown or hidden: the start-up switches of the whole command
+    // line, lower-cased ("-addfiles", "-addaudiocd"; anything else does nothing).
+    virtual void RunStartupSwitches(const QString& commandLine) {}
 };
 
 inline bool g_bSplashShown = false;
 
+// The arguments after the program name exactly as the process got them. Call it before the
+// QApplication is made: that removes the toolkit's own switches from argv.
+QStringList RawArguments(int argc, char** argv);
 // The whole command line after the program name, as one text.
 QString CommandLineText(const QStringList& arguments);
 // True when the command line asks for the start in the tray: exactly "-st".

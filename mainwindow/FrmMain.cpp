@@ -1,6 +1,7 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "mainwindow/FrmMain.h"
 
+#include "commands/ToolWindows.h"
 #include "components/cAudioConverter.h"
 #include "components/cGrid.h"
 #include "foundation/FrmAbout.h"
@@ -11,7 +12,10 @@
 #include "foundation/mdlMain.h"
 #include "foundation/mdlModes.h"
 #include "foundation/mdlWindowUtils.h"
+#include "itemsgrid/FrmStat.h"
 #include "itemsgrid/GridColumns.h"
+#include "itemsgrid/GridRows.h"
+#include "itemsgrid/ItemInfo.h"
 #include "mainwindow/FrmDirProperties.h"
 #include "mainwindow/ItemsListLoader.h"
 #include "mainwindow/ItemsListTree.h"
@@ -45,6 +49,7 @@
 #include <QSlider>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 #include <QWindowStateChangeEvent>
 
 #include <utility>
@@ -125,6 +130,8 @@ public:
     }
     void RefreshItemInfo() override { m_f.GetFileInfoToGridInfo(); }
     void SetStatusPanelText(const QString& sKey, const QString& sText) override { m_f.cStatusBar1->StatusPanelText(sKey, sText); }
+    QString TotalSize(cGrid&) override { return m_f.GetTotalSize(false); }
+    long TotalSeconds(cGrid&) override { return static_cast<long>(GridRows::TotalSeconds(*m_f.cGrid1, false)); }
 
 private:
     FrmMain& m_f;
@@ -260,6 +267,7 @@ void FrmMain::buildControls()
     tmrCDs = new QTimer(this);
     tmrCDs->setInterval(5000);
     tmrRemove = new QTimer(this);
+    tmrRemove->setInterval(50);
     tmrRemove->setSingleShot(true);
 
     connect(tlbrTop, &cToolbar::ButtonClick, this, &FrmMain::tlbrTop_ButtonClick);
@@ -270,9 +278,8 @@ void FrmMain::buildControls()
     connect(tlbrPlayButtons, &cToolbar::ButtonClick, this, &FrmMain::tlbrPlayButtons_ButtonClick);
     connect(cStatusBar1, &cStatusBar::PanelClick, this, &FrmMain::cStatusBar1_PanelClick);
     connect(cSysTray1, &cSysTray::TrayClick, this, &FrmMain::cSysTray1_TrayClick);
-    connect(cGrid1, &cGrid::SelChange, this, &FrmMain::GetFileInfoToGridInfo);
-    connect(cGrid1, &cGrid::HeaderClick, this, [this](long) { cGrid1->Redraw(true); });
     connect(tmrRemove, &QTimer::timeout, this, &FrmMain::tmrRemove_Timer);
+    connectGridEvents();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -452,9 +459,39 @@ void FrmMain::RestoreWindowSize()
 {
     const QSize twips = RestoredWindowSize(m_reg ? m_reg->GetRegistryValue(QStringLiteral("lWidth")) : QVariant(),
                                            m_reg ? m_reg->GetRegistryValue(QStringLiteral("lHeight")) : QVariant());
-    // The stored values are the outer size; the frame the desktop adds is not ours to size.
-    const QSize frame = frameGeometry().size() - geometry().size();
-    resize(std::max(1, TwipsToPixels(twips.width()) - frame.width()), std::max(1, TwipsToPixels(twips.height()) - frame.height()));
+    // The stored values are the outer size, frame included, as the exit saves them. Before the
+    // window is first shown the desktop has not framed it and the frame measures 0: the size
+    // is then set as if there were none, and corrected once the frame is known.
+    m_pendingOuterSize = QSize(TwipsToPixels(twips.width()), TwipsToPixels(twips.height()));
+    resize(m_pendingOuterSize);
+    m_pendingInnerSize = size();
+    // The frame is known once the desktop has framed and mapped the window, which the window
+    // learns as an exposure; a move or resize need not come with it.
+    if (!windowHandle())
+        create();
+    if (windowHandle())
+        windowHandle()->installEventFilter(this);
+    applyPendingOuterSize();
+}
+
+void FrmMain::applyPendingOuterSize()
+{
+    if (m_pendingOuterSize.isEmpty())
+        return;
+    if (size() != m_pendingInnerSize) {
+        // Sized since by someone else (the user, the desktop): that size stands.
+        m_pendingOuterSize = QSize();
+        return;
+    }
+    // A window started in the tray or minimised keeps the size to set until it is shown.
+    if (!isVisible() || isMinimized() || isMaximized())
+        return;
+    const QSize frame = frameSize();
+    if (frame.isEmpty())
+        return;
+    const QSize outer = m_pendingOuterSize;
+    m_pendingOuterSize = QSize();
+    resize(std::max(1, outer.width() - frame.width()), std::max(1, outer.height() - frame.height()));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -543,15 +580,25 @@ void FrmMain::placeEmptyMsg()
 void FrmMain::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
+    applyPendingOuterSize();
     Form_Resize();
+}
+
+void FrmMain::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    // The desktop's framing of a newly shown window arrives as a move.
+    applyPendingOuterSize();
 }
 
 void FrmMain::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
     // A restored window is laid out again with the options of the moment.
-    if (event->type() == QEvent::WindowStateChange && !isMinimized())
+    if (event->type() == QEvent::WindowStateChange && !isMinimized()) {
+        applyPendingOuterSize();
         Form_Resize();
+    }
 }
 
 void FrmMain::cTreeView1_DragDrop(QWidget*, double X, double)
@@ -597,6 +644,13 @@ void FrmMain::SetGraphColor(int which, int color)
 
 void FrmMain::closeEvent(QCloseEvent* event)
 {
+    if (FrmStat::IsAdding()) {
+        // Files are being added inside a handler of this window: that pass stops first.
+        g_bCancelAdding = true;
+        m_closeAfterAdding = true;
+        event->ignore();
+        return;
+    }
     int Cancel = 0;
     Form_Unload(Cancel);
     if (Cancel != 0) {
@@ -609,15 +663,26 @@ void FrmMain::closeEvent(QCloseEvent* event)
     frmMain.unload();
 }
 
+QSize FrmMain::frameSize() const
+{
+    // Asked of the window itself: the widget's copy of the frame is refreshed only by some
+    // moves, and a window shown again from the tray may bring no move.
+    const QMargins m = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    return QSize(m.left() + m.right(), m.top() + m.bottom());
+}
+
 QSize FrmMain::outerNormalSizeTwips() const
 {
+    // Never framed since the size was restored: the restored size is still the one it has.
+    if (!m_pendingOuterSize.isEmpty() && size() == m_pendingInnerSize)
+        return QSize(PixelsToTwips(m_pendingOuterSize.width()), PixelsToTwips(m_pendingOuterSize.height()));
     // A minimised or maximised window would store the size of its icon or of the screen; the
     // size to keep is the one the window has in its normal state.
     QSize inner = (isMinimized() || isMaximized() || !isVisible()) && normalGeometry().isValid() ? normalGeometry().size()
                                                                                                 : geometry().size();
     if (inner.isEmpty())
         inner = size();
-    const QSize frame = frameGeometry().size() - geometry().size();
+    const QSize frame = frameSize();
     return QSize(PixelsToTwips(inner.width() + frame.width()), PixelsToTwips(inner.height() + frame.height()));
 }
 
@@ -673,57 +738,6 @@ void FrmMain::Form_Terminate() { SuppressErrorDialogs(); }
 // ---------------------------------------------------------------------------------------------
 // Commands
 
-void FrmMain::RunCommand(const QString& key) { m_cMenu_Click(m_cMenu ? m_cMenu->MenuIndexOfKey(key) : 0); }
-
-const std::vector<FrmMain::CommandRow>& FrmMain::CommandTable()
-{
-    // In the order the keys are compared; the first equal key runs, at most one.
-    static const std::vector<CommandRow> table{
-        {"Open Destination Folder", &FrmMain::cmdOpenDestinationFolder},
-        {"Transparent", &FrmMain::cmdTransparent},
-        {"Minimize", &FrmMain::cmdMinimize},
-        {"GoSysTray", &FrmMain::cmdGoSysTray},
-        {"Exit", &FrmMain::cmdExit},
-        {"On Top", &FrmMain::cmdOnTop},
-        {"Master Volume", &FrmMain::cmdMasterVolume},
-        {"Events", &FrmMain::cmdOptionsPage},
-        {"View", &FrmMain::cmdOptionsPage},
-        {"General", &FrmMain::cmdOptionsPage},
-        {"ID3 Tags", &FrmMain::cmdOptionsPage},
-        {"Advanced", &FrmMain::cmdOptionsPage},
-        {"About", &FrmMain::cmdAbout},
-        {"Notes", &FrmMain::cmdNotes},
-        {"RC Exit", &FrmMain::cmdExit},
-        {"RC Open", &FrmMain::cmdRcOpen},
-        {"New Items List", &FrmMain::cmdNewItemsList},
-        {"Rename Items List", &FrmMain::cmdRenameItemsList},
-        {"Remove Items List", &FrmMain::cmdRemoveItemsList},
-        {"Items List Properties", &FrmMain::cmdItemsListProperties},
-        {"Clear the List", &FrmMain::cmdClearTheList},
-    };
-    return table;
-}
-
-void FrmMain::m_cMenu_Click(long ItemNumber)
-{
-    if (ItemNumber == 0 || !m_cMenu)
-        return;
-    const QString key = m_cMenu->MenuItemKey(ItemNumber);
-    if (commandObserver)
-        commandObserver(key);
-    emit commandRun(key);
-    const QPointer<FrmMain> self(this);
-    bool commonEnd = true;
-    for (const CommandRow& row : CommandTable()) {
-        if (key == QLatin1String(row.key)) {
-            commonEnd = (this->*row.run)(ItemNumber);
-            break;
-        }
-    }
-    if (commonEnd && self && frmMain.loaded() == this)
-        GetFileInfoToGridInfo();
-}
-
 bool FrmMain::cmdTransparent(long item)
 {
     const bool checked = m_cMenu->MenuItemChecked(item);
@@ -761,6 +775,10 @@ bool FrmMain::cmdGoSysTray(long)
 
 bool FrmMain::cmdExit(long)
 {
+    // Under a command's modal window (the tray menu still works there) nothing is unloaded:
+    // that window comes forward instead.
+    if (ToolWindows::BringModalWindowForward())
+        return true;
     close();
     return true;  // runs only while the window is still loaded, i.e. after a cancelled exit
 }
@@ -818,19 +836,11 @@ bool FrmMain::cmdRcOpen(long)
     return true;
 }
 
-bool FrmMain::cmdOpenDestinationFolder(long)
-{
-    QTreeWidgetItem* node = cTreeView1->SelectedNode();
-    if (node)
-        OpenDestFolder(cTreeView::Key(node));
-    return true;
-}
-
 bool FrmMain::cmdNewItemsList(long)
 {
     const QString key = cTreeView::Key(cTreeView1->SelectedNode());
     if (IsMainNode(key) || IsCDNode(key))
-        return true;
+        return false;
     m_lists->NewItemsList();
     return true;
 }
@@ -839,7 +849,7 @@ bool FrmMain::cmdRenameItemsList(long)
 {
     QTreeWidgetItem* node = cTreeView1->SelectedNode();
     if (!node || IsMainNode(cTreeView::Key(node)))
-        return true;
+        return false;
     RunCommand(QStringLiteral("Items List Properties"));
     return true;
 }
@@ -848,7 +858,7 @@ bool FrmMain::cmdRemoveItemsList(long)
 {
     const QString key = cTreeView::Key(cTreeView1->SelectedNode());
     if (IsMainNode(key) || IsCDNode(key))
-        return true;
+        return false;
     m_lists->RemoveItemsList();
     return true;
 }
@@ -857,81 +867,19 @@ bool FrmMain::cmdItemsListProperties(long)
 {
     QTreeWidgetItem* node = cTreeView1->SelectedNode();
     if (!node || IsMainNode(cTreeView::Key(node)))
-        return true;
+        return false;
     ShowItemsListProperties(*m_lists, node, cStatusBar1->StatusPanelText(QStringLiteral("Items List Properties")));
     return true;
 }
 
 bool FrmMain::cmdClearTheList(long)
 {
+    if (cGrid1->Rows() == 0)
+        return false;
     // Runs once the menu has closed, so the question is not asked over an open menu.
-    m_pendingRemoval = QStringLiteral("Clear the List");
-    tmrRemove->start(0);
+    m_sRemoveMode = QStringLiteral("All");
+    tmrRemove->start();
     return true;
-}
-
-void FrmMain::tmrRemove_Timer()
-{
-    const QString pending = std::exchange(m_pendingRemoval, QString());
-    if (pending == QLatin1String("Clear the List"))
-        m_lists->ClearTheList(false);
-}
-
-// Toolbars: a button runs the command of its key, found in the menu object.
-
-void FrmMain::routeToolbarKey(const QString& key) { RunCommand(key); }
-
-void FrmMain::popupGroupAtButton(cToolbar* toolbar, long index, const QString& groupKey)
-{
-    long x = 0;
-    long y = 0;
-    toolbar->ButtonScreenPoint(index, x, y);
-    m_cMenu->MenuPopup(x, y, m_cMenu->MenuIndexOfKey(groupKey), true);
-}
-
-void FrmMain::tlbrTop_ButtonClick(long index)
-{
-    SetOnTop(false);
-    QString key = tlbrTop->ButtonKey(index);
-    if (key == QLatin1String("Add"))
-        key = QStringLiteral("Add Files");
-    else if (key == QLatin1String("Convert"))
-        key = QStringLiteral("Audio Converter");
-    if (tlbrTop->ButtonStyle(index) == cToolbar::tbrDropDown) {
-        tlbrTop_ButtonDropDown(index);
-        return;
-    }
-    routeToolbarKey(key);
-}
-
-void FrmMain::tlbrTop_ButtonDropDown(long index)
-{
-    static const std::pair<const char*, const char*> groups[] = {
-        {"Items List", "Save As"}, {"Tools", "Notes"}, {"Options", "ID3 Tags"}, {"Mode", "Transparent"}, {"Help", "About"}};
-    const QString key = tlbrTop->ButtonKey(index);
-    for (const auto& [button, group] : groups)
-        if (key == QLatin1String(button))
-            popupGroupAtButton(tlbrTop, index, QLatin1String(group));
-}
-
-void FrmMain::tlbrProjects_ButtonClick(long index)
-{
-    SetOnTop(false);
-    routeToolbarKey(tlbrProjects->ButtonKey(index));
-}
-
-void FrmMain::tlbrList_ButtonClick(long index)
-{
-    SetOnTop(false);
-    routeToolbarKey(tlbrList->ButtonKey(index));
-}
-
-void FrmMain::tlbrRecorder_ButtonClick(long index)
-{
-    QString key = tlbrRecorder->ButtonKey(index);
-    if (key == QLatin1String("Edit"))
-        key = QStringLiteral("Audio Analyser");
-    routeToolbarKey(key);
 }
 
 void FrmMain::tlbrPlayButtons_ButtonClick(long)
@@ -950,25 +898,15 @@ void FrmMain::cStatusBar1_PanelClick(long index)
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == windowHandle() && event->type() == QEvent::Expose && !m_pendingOuterSize.isEmpty())
+        QTimer::singleShot(0, this, &FrmMain::applyPendingOuterSize);
     // A new text on the empty-list box may need a bigger box.
     if (watched == picEmptyMsg && (event->type() == QEvent::LayoutRequest || event->type() == QEvent::Show))
         placeEmptyMsg();
     if (watched == lblListName && event->type() == QEvent::MouseButtonRelease)
         lblListName_Click();
-    // The splitter bar is dragged and dropped on the tree or the grid, which resize the tree.
-    if (watched == picResizer && event->type() == QEvent::MouseButtonRelease) {
-        const QPoint global = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
-        for (QWidget* target : {static_cast<QWidget*>(cTreeView1), static_cast<QWidget*>(cGrid1)}) {
-            const QPoint local = target->mapFromGlobal(global);
-            if (!target->isVisible() || !target->rect().contains(local))
-                continue;
-            if (target == cTreeView1)
-                cTreeView1_DragDrop(picResizer, PixelsToTwips(local.x()), PixelsToTwips(local.y()));
-            else
-                cGrid1_DragDrop(picResizer, PixelsToTwips(local.x()), PixelsToTwips(local.y()));
-            break;
-        }
-    }
+    if (gridEventFilter(watched, event))
+        return true;
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -997,13 +935,21 @@ QString FrmMain::TrayOpenCaption() const
 void FrmMain::cSysTray1_TrayClick(long kind)
 {
     if (kind == 1) {
-        const MainWindowState state = isMaximized()   ? MainWindowState::Maximised
-                                      : isMinimized() ? MainWindowState::Minimised
-                                                      : MainWindowState::Normal;
+        // A window hidden into the tray counts as minimised whatever state the desktop last
+        // reported: a withdrawn window has none, and after a start in the tray the desktop
+        // may report the window normal once it is hidden.
+        const MainWindowState state = m_bInTray && !isVisible() ? MainWindowState::Minimised
+                                      : isMaximized()           ? MainWindowState::Maximised
+                                      : isMinimized()           ? MainWindowState::Minimised
+                                                                : MainWindowState::Normal;
         const TrayToggleResult step = TrayToggle(state, m_bInTray);
         if (!step.changes)
             return;
         if (step.show) {
+            // Hidden in the tray the window is minimised, whatever the desktop reported when it
+            // was withdrawn; only a restore from minimised maps it back as a normal window.
+            if (!isVisible())
+                setWindowState(windowState() | Qt::WindowMinimized);
             show();
             setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
             raise();
@@ -1076,17 +1022,8 @@ QString FrmMain::GetNotesToStatus()
 
 void FrmMain::GetFileInfoToGridInfo()
 {
-    // Filled by the item information; the rows of an empty grid leave nothing to show.
-    if (cGrid1->Rows() == 0)
-        cGridInfo->Clear();
-}
-
-void FrmMain::SetRowUnBold()
-{
-    const QFont regular(QStringLiteral("Tahoma"), 8);
-    for (long r = 1; r <= cGrid1->Rows(); ++r)
-        for (long c = 1; c <= cGrid1->Columns(); ++c)
-            cGrid1->Cell(r, c).Font(regular);
+    if (FillItemInfoGrid(*cGrid1, *cGridInfo, *cAudioConverter1))
+        unsetCursor();
 }
 
 // ---------------------------------------------------------------------------------------------

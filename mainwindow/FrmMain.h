@@ -1,6 +1,7 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #pragma once
 
+#include "commands/ToolbarRouting.h"
 #include "components/cImageList.h"
 #include "foundation/FormRef.h"
 #include "mainwindow/MainLayout.h"
@@ -13,6 +14,7 @@
 
 class QFrame;
 class QLabel;
+class QMimeData;
 class QProgressBar;
 class QSlider;
 class QTimer;
@@ -48,6 +50,23 @@ public:
     void m_cMenu_Click(long ItemNumber);
     // Runs the command of a key as a click on its menu item would; an unknown key finds item 0.
     void RunCommand(const QString& key);
+    // Every key of the dispatcher's table, in the order they are compared.
+    static QStringList CommandKeys();
+    // The preview the dispatcher stops and the refresh it ends with: the list host unless a
+    // test puts another in its place (nullptr puts the host back).
+    ItemsListHost& PreviewSeam();
+    void SetPreviewSeam(ItemsListHost* seam);
+    // Start-up switches: the whole command line, lower-cased.
+    void RunStartupSwitches(const QString& sCommandLine);
+    void SelectFirstAudioCD();
+
+    // Text services for the tool windows (commands/Templates.h).
+    QString GetNoticAppParameters();
+    QString CreateID3TagsString(const QString& sText);
+    QString GetExt();
+    QString CreateFileName(const QString& sText);
+    // The launchers' root check: true (after its message) when a root node is selected.
+    bool CheckItemsListSelected();
     void tlbrTop_ButtonClick(long index);
     void tlbrTop_ButtonDropDown(long index);
     void tlbrProjects_ButtonClick(long index);
@@ -95,8 +114,41 @@ public:
     void SaveGridToFile();
     void DisplayGridInfoStatusBar();
     void GetFileInfoToGridInfo();
+
+    // Rows of the items grid (the rules live in itemsgrid/GridRows.h).
+    long GetMarkedCount();
+    bool IsAnyItemMarked();
+    // Marks or unmarks every row, then saves the list.
+    void MarkAllItems(bool bMark);
+    void CopyGridRows(cGrid& source, cGrid& destination, bool bMarkedOnly, long* copied = nullptr);
+    void ReplaceRow(long lMove);
+    void SetRowBold(long lRow, bool bBold);
     void SetRowUnBold();
+    QString GetTotalTime(bool bMarkedOnly);
+    QString GetTotalSize(bool bMarkedOnly);
+
+    // Adding files and the items grid's events (itemsgrid/AddFiles.cpp, GridEvents.cpp).
+    void AddFiles();
+    void LoadItemToPlayer();
+    void cGrid1_MouseUp(int Button, int Shift, double X, double Y);
+    void cGrid1_DblClick(long row, long col);
+    // The drop's data object; only its URL list is read.
+    void cGrid1_OLEDragDrop(const QMimeData* Data, long Effect, int Button, int Shift, double X, double Y);
+    void cGrid1_SelChange();
+    void cGridInfo_DblClick();
+    void lblAddorDrag_OLEDragDrop(const QMimeData* Data, long Effect, int Button, int Shift, double X, double Y);
+    void lblEmptylist_OLEDragDrop(const QMimeData* Data, long Effect, int Button, int Shift, double X, double Y);
+    void picEmptyMsg_OLEDragDrop(const QMimeData* Data, long Effect, int Button, int Shift, double X, double Y);
+    void picList_DragDrop(QWidget* Source, double X, double Y);
+    void picTitleList_DragDrop(QWidget* Source, double X, double Y);
+    void picTitleProject_DragDrop(QWidget* Source, double X, double Y);
+    void tlbrProjectsHost_DragDrop(QWidget* Source, double X, double Y);
+    void picResizer_MouseMove(int Button, int Shift, double X, double Y);
     void tmrRemove_Timer();
+    // The pending removal tmrRemove runs: "All" (clear the list) or "Item" (the selected rows).
+    QString m_sRemoveMode;
+    // Files may be dropped on the grid: an items list is selected (not a root or a drive).
+    bool FileDropAllowed() const;
 
     // Image lists
     cImageList imgMenu{QSize(16, 16)};
@@ -150,6 +202,7 @@ public:
     std::unique_ptr<ItemProbe> m_probe;
     std::unique_ptr<ItemsListHost> m_host;
     std::unique_ptr<ItemsListTree> m_lists;
+    ItemsListHost* m_preview = nullptr;
 
     bool m_bInTray = false;
     MainLayout m_layout;
@@ -166,6 +219,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
@@ -193,17 +247,46 @@ private:
     bool cmdItemsListProperties(long item);
     bool cmdClearTheList(long item);
 
+    bool cmdAudioConverter(long item);
+    bool cmdACMConverter(long item);
+    bool cmdAudioJoiner(long item);
+    bool cmdAudioSplitter(long item);
+    bool cmdRegisteredTool(long item);
+    bool cmdSaveAs(long item);
+    bool cmdRenameItem(long item);
+    bool cmdMarkUnmarkAll(long item);
+    bool cmdMoveRow(long item);
+    bool cmdFreeDB(long item);
+    bool cmdMP3TagsEditor(long item);
+    bool cmdHelpTopic(long item);
+    bool cmdSupport(long item);
+    bool cmdOpenDefaultPlayer(long item);
+
     void buildControls();
-    void routeToolbarKey(const QString& key);
-    void popupGroupAtButton(cToolbar* toolbar, long index, const QString& groupKey);
+    void followRoute(cToolbar* toolbar, long index, const ToolbarRouting::Route& route);
+    bool cmdAddFiles(long item);
+    bool cmdRemoveItem(long item);
+    void RemoveItems();
+    void connectGridEvents();
+    bool gridEventFilter(QObject* watched, QEvent* event);
+    void addDroppedFiles(const QMimeData* Data);
     void applyLayout();
     void placeEmptyMsg();
     QSize outerNormalSizeTwips() const;
+    // The width and height the desktop's frame adds (0 x 0 while unknown), in pixels.
+    QSize frameSize() const;
+    // Sets the restored outer size once the desktop's frame is known.
+    void applyPendingOuterSize();
 
     std::unique_ptr<RegistryRoutines> m_reg;
     bool m_loaded = false;
+    QSize m_pendingOuterSize;  // pixels, frame included; empty once applied
+    QSize m_pendingInnerSize;  // the size set while the frame was unknown
     int m_hostRecorderWidth = 0;  // twips
-    QString m_pendingRemoval;     // the command tmrRemove runs once the menu has closed
+public:
+    // The window was asked to close while files were being added: the pass stops first, and
+    // the window closes once it has.
+    bool m_closeAfterAdding = false;
 };
 
 inline FormRef<FrmMain> frmMain;
