@@ -223,8 +223,11 @@ public:
         // Results go back through the application object, which outlives every component;
         // a component deleted or stopped meanwhile is recognised there and hears nothing.
         auto post = [self, generation](std::function<void(FreeDB&)> deliver) {
+            QCoreApplication* app = QCoreApplication::instance();
+            if (!app)
+                return;  // the program is ending
             QMetaObject::invokeMethod(
-                QCoreApplication::instance(),
+                app,
                 [self, generation, deliver = std::move(deliver)] {
                     if (self && self->m_generation == generation)
                         deliver(*self);
