@@ -3,7 +3,8 @@
 
 #include "components/cd/Disc.h"
 #include "components/engine/DiscTrackHook.h"
-#include "components/engine/SampleConverter.h"
+#include "components/engine/PcmConverter.h"
+#include "components/engine/SampleConverter.h"  // isDeliverable
 
 #include <cdio/paranoia/cdda.h>
 #include <cdio/paranoia/paranoia.h>
@@ -16,7 +17,6 @@ namespace cd {
 
 namespace {
 
-using PcmConversion = engine::SampleConverter;
 
 constexpr engine::PcmFormat kCdFormat{44100, 2, 16};
 constexpr int kRetries = 20;          // re-reads of a sector before the rip fails
@@ -191,7 +191,7 @@ private:
     int32_t m_sectors = 0;
     engine::SourceInfo m_info;
     engine::PcmFormat m_out;
-    PcmConversion m_converter;
+    engine::PcmConverter m_converter;  // the codec module is loaded only for other formats
     int64_t m_pos = 0;  // next frame of the track to read
     int32_t m_bufferedSector = -1;
     int32_t m_nextSector = -1;
