@@ -17,7 +17,6 @@ namespace cd {
 
 namespace {
 
-
 constexpr engine::PcmFormat kCdFormat{44100, 2, 16};
 constexpr int kRetries = 20;          // re-reads of a sector before the rip fails
 constexpr int kSectorsPerChunk = 8;   // converted at a time when the output is not CD format
