@@ -11,7 +11,9 @@
 #include "foundation/mdlMain.h"
 #include "foundation/mdlModes.h"
 #include "foundation/mdlWindowUtils.h"
+#include "itemsgrid/FrmStat.h"
 #include "itemsgrid/GridColumns.h"
+#include "itemsgrid/GridRows.h"
 #include "mainwindow/FrmDirProperties.h"
 #include "mainwindow/ItemsListLoader.h"
 #include "mainwindow/ItemsListTree.h"
@@ -125,6 +127,8 @@ public:
     }
     void RefreshItemInfo() override { m_f.GetFileInfoToGridInfo(); }
     void SetStatusPanelText(const QString& sKey, const QString& sText) override { m_f.cStatusBar1->StatusPanelText(sKey, sText); }
+    QString TotalSize(cGrid&) override { return m_f.GetTotalSize(false); }
+    long TotalSeconds(cGrid&) override { return static_cast<long>(GridRows::TotalSeconds(*m_f.cGrid1, false)); }
 
 private:
     FrmMain& m_f;
@@ -259,6 +263,7 @@ void FrmMain::buildControls()
     tmrCDs = new QTimer(this);
     tmrCDs->setInterval(5000);
     tmrRemove = new QTimer(this);
+    tmrRemove->setInterval(50);
     tmrRemove->setSingleShot(true);
 
     connect(tlbrTop, &cToolbar::ButtonClick, this, &FrmMain::tlbrTop_ButtonClick);
@@ -269,9 +274,8 @@ void FrmMain::buildControls()
     connect(tlbrPlayButtons, &cToolbar::ButtonClick, this, &FrmMain::tlbrPlayButtons_ButtonClick);
     connect(cStatusBar1, &cStatusBar::PanelClick, this, &FrmMain::cStatusBar1_PanelClick);
     connect(cSysTray1, &cSysTray::TrayClick, this, &FrmMain::cSysTray1_TrayClick);
-    connect(cGrid1, &cGrid::SelChange, this, &FrmMain::GetFileInfoToGridInfo);
-    connect(cGrid1, &cGrid::HeaderClick, this, [this](long) { cGrid1->Redraw(true); });
     connect(tmrRemove, &QTimer::timeout, this, &FrmMain::tmrRemove_Timer);
+    connectGridEvents();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -585,6 +589,13 @@ void FrmMain::SetGraphColor(int which, int color)
 
 void FrmMain::closeEvent(QCloseEvent* event)
 {
+    if (FrmStat::IsAdding()) {
+        // Files are being added inside a handler of this window: that pass stops first.
+        g_bCancelAdding = true;
+        m_closeAfterAdding = true;
+        event->ignore();
+        return;
+    }
     int Cancel = 0;
     Form_Unload(Cancel);
     if (Cancel != 0) {
@@ -688,6 +699,8 @@ const std::vector<FrmMain::CommandRow>& FrmMain::CommandTable()
         {"Remove Items List", &FrmMain::cmdRemoveItemsList},
         {"Items List Properties", &FrmMain::cmdItemsListProperties},
         {"Clear the List", &FrmMain::cmdClearTheList},
+        {"Add Files", &FrmMain::cmdAddFiles},
+        {"Remove Item", &FrmMain::cmdRemoveItem},
     };
     return table;
 }
@@ -852,17 +865,12 @@ bool FrmMain::cmdItemsListProperties(long)
 
 bool FrmMain::cmdClearTheList(long)
 {
+    if (cGrid1->Rows() == 0)
+        return true;
     // Runs once the menu has closed, so the question is not asked over an open menu.
-    m_pendingRemoval = QStringLiteral("Clear the List");
-    tmrRemove->start(0);
+    m_sRemoveMode = QStringLiteral("All");
+    tmrRemove->start();
     return true;
-}
-
-void FrmMain::tmrRemove_Timer()
-{
-    const QString pending = std::exchange(m_pendingRemoval, QString());
-    if (pending == QLatin1String("Clear the List"))
-        m_lists->ClearTheList(false);
 }
 
 // Toolbars: a button runs the command of its key, found in the menu object.
@@ -940,20 +948,8 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == lblListName && event->type() == QEvent::MouseButtonRelease)
         lblListName_Click();
-    // The splitter bar is dragged and dropped on the tree or the grid, which resize the tree.
-    if (watched == picResizer && event->type() == QEvent::MouseButtonRelease) {
-        const QPoint global = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
-        for (QWidget* target : {static_cast<QWidget*>(cTreeView1), static_cast<QWidget*>(cGrid1)}) {
-            const QPoint local = target->mapFromGlobal(global);
-            if (!target->isVisible() || !target->rect().contains(local))
-                continue;
-            if (target == cTreeView1)
-                cTreeView1_DragDrop(picResizer, PixelsToTwips(local.x()), PixelsToTwips(local.y()));
-            else
-                cGrid1_DragDrop(picResizer, PixelsToTwips(local.x()), PixelsToTwips(local.y()));
-            break;
-        }
-    }
+    if (gridEventFilter(watched, event))
+        return true;
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -1065,14 +1061,6 @@ void FrmMain::GetFileInfoToGridInfo()
     // Filled by the item information; the rows of an empty grid leave nothing to show.
     if (cGrid1->Rows() == 0)
         cGridInfo->Clear();
-}
-
-void FrmMain::SetRowUnBold()
-{
-    const QFont regular(QStringLiteral("Tahoma"), 8);
-    for (long r = 1; r <= cGrid1->Rows(); ++r)
-        for (long c = 1; c <= cGrid1->Columns(); ++c)
-            cGrid1->Cell(r, c).Font(regular);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -13,6 +13,7 @@
 
 class QFrame;
 class QLabel;
+class QMimeData;
 class QProgressBar;
 class QSlider;
 class QTimer;
@@ -95,8 +96,41 @@ public:
     void SaveGridToFile();
     void DisplayGridInfoStatusBar();
     void GetFileInfoToGridInfo();
+
+    // Rows of the items grid (the rules live in itemsgrid/GridRows.h).
+    long GetMarkedCount();
+    bool IsAnyItemMarked();
+    // Marks or unmarks every row, then saves the list.
+    void MarkAllItems(bool bMark);
+    void CopyGridRows(cGrid& source, cGrid& destination, bool bMarkedOnly, long* copied = nullptr);
+    void ReplaceRow(long lMove);
+    void SetRowBold(long lRow, bool bBold);
     void SetRowUnBold();
+    QString GetTotalTime(bool bMarkedOnly);
+    QString GetTotalSize(bool bMarkedOnly);
+
+    // Adding files and the items grid's events (itemsgrid/AddFiles.cpp, GridEvents.cpp).
+    void AddFiles();
+    void LoadItemToPlayer();
+    void cGrid1_MouseUp(int Button, int Shift, double X, double Y);
+    void cGrid1_DblClick(long row, long col);
+    // The drop's data object; only its URL list is read.
+    void cGrid1_OLEDragDrop(const QMimeData* Data, long Effect, int Button, int Shift, double X, double Y);
+    void cGrid1_SelChange();
+    void cGridInfo_DblClick();
+    void lblAddorDrag_OLEDragDrop(const QMimeData* Data, long Effect, int Button, int Shift, double X, double Y);
+    void lblEmptylist_OLEDragDrop(const QMimeData* Data, long Effect, int Button, int Shift, double X, double Y);
+    void picEmptyMsg_OLEDragDrop(const QMimeData* Data, long Effect, int Button, int Shift, double X, double Y);
+    void picList_DragDrop(QWidget* Source, double X, double Y);
+    void picTitleList_DragDrop(QWidget* Source, double X, double Y);
+    void picTitleProject_DragDrop(QWidget* Source, double X, double Y);
+    void tlbrProjectsHost_DragDrop(QWidget* Source, double X, double Y);
+    void picResizer_MouseMove(int Button, int Shift, double X, double Y);
     void tmrRemove_Timer();
+    // The pending removal tmrRemove runs: "All" (clear the list) or "Item" (the selected rows).
+    QString m_sRemoveMode;
+    // Files may be dropped on the grid: an items list is selected (not a root or a drive).
+    bool FileDropAllowed() const;
 
     // Image lists
     cImageList imgMenu{QSize(16, 16)};
@@ -196,13 +230,22 @@ private:
     void buildControls();
     void routeToolbarKey(const QString& key);
     void popupGroupAtButton(cToolbar* toolbar, long index, const QString& groupKey);
+    bool cmdAddFiles(long item);
+    bool cmdRemoveItem(long item);
+    void RemoveItems();
+    void connectGridEvents();
+    bool gridEventFilter(QObject* watched, QEvent* event);
+    void addDroppedFiles(const QMimeData* Data);
     void applyLayout();
     QSize outerNormalSizeTwips() const;
 
     std::unique_ptr<RegistryRoutines> m_reg;
     bool m_loaded = false;
     int m_hostRecorderWidth = 0;  // twips
-    QString m_pendingRemoval;     // the command tmrRemove runs once the menu has closed
+public:
+    // The window was asked to close while files were being added: the pass stops first, and
+    // the window closes once it has.
+    bool m_closeAfterAdding = false;
 };
 
 inline FormRef<FrmMain> frmMain;

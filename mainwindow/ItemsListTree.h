@@ -41,6 +41,8 @@ public:
     virtual bool PreviewIsPlaying() { return false; }
     // The play strip's Stop command.
     virtual void StopPreview() {}
+    // Loads the items grid's current row into the preview player (a click in the mark column).
+    virtual void LoadItemToPlayer() {}
     // Removes the preview's bold playing mark from the rows.
     virtual void SetRowUnBold() {}
     // The CD polling timer tmrCDs.

@@ -1,0 +1,322 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "itemsgrid/FrmStat.h"
+
+#include "components/cAudioConverter.h"
+#include "components/cGrid.h"
+#include "foundation/VbNumbers.h"
+#include "foundation/mdlFileSystem.h"
+#include "foundation/mdlFileTime.h"
+#include "foundation/mdlFunctions.h"
+#include "foundation/mdlSupportedFormats.h"
+#include "foundation/mdlWindowUtils.h"
+#include "itemsgrid/ItemRow.h"
+#include "mainwindow/FrmMain.h"
+#include "mainwindow/ItemsListLoader.h"
+#include "mainwindow/ItemsListTree.h"
+#include "mainwindow/cStatusBar.h"
+#include "platform/MessageBox.h"
+#include "settings/ProgramOptions.h"
+
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr long kCellFlags = 0x40020;
+constexpr int kMessageLines = 20;
+
+QString reasonText(AddRefusal reason)
+{
+    switch (reason) {
+    case AddRefusal::Unreadable:
+        return {};
+    case AddRefusal::Folder:
+        return QStringLiteral(" (a folder)");
+    case AddRefusal::Empty:
+        return QStringLiteral(" (an empty file)");
+    case AddRefusal::Missing:
+        return QStringLiteral(" (the file does not exist)");
+    case AddRefusal::Unsupported:
+        return QStringLiteral(" (not a supported audio file)");
+    case AddRefusal::NotLocal:
+        return QStringLiteral(" (not a local file)");
+    }
+    return {};
+}
+
+// The main window, when the grid is its items grid: its picture, panels and item information
+// follow the pass.
+FrmMain* mainOf(const cGrid* grid)
+{
+    FrmMain* main = frmMain.loaded();
+    return main && grid && main->cGrid1 == grid ? main : nullptr;
+}
+
+}  // namespace
+
+QString AddRefusalsMessage(const QList<QPair<QString, AddRefusal>>& refusals)
+{
+    QStringList lines;
+    for (qsizetype i = 0; i < refusals.size() && i < kMessageLines; ++i)
+        lines << QStringLiteral("Cannot add ") + refusals.at(i).first + reasonText(refusals.at(i).second);
+    if (refusals.size() > kMessageLines)
+        lines << QStringLiteral("... and ") + QString::number(refusals.size() - kMessageLines) + QStringLiteral(" more.");
+    return lines.join(QStringLiteral("\r\n"));
+}
+
+FrmStat::FrmStat()
+{
+    setObjectName(QStringLiteral("g_frmStat"));
+    setWindowTitle(QStringLiteral("Add Files"));
+    setFont(QFont(QStringLiteral("Tahoma"), 8));
+    setWindowFlag(Qt::Dialog, true);
+    setWindowFlag(Qt::WindowMinMaxButtonsHint, false);
+
+    lblStat = new QLabel(QStringLiteral("Adding"), this);
+    lblStat->setObjectName(QStringLiteral("lblStat"));
+    // Long paths are cut in the middle rather than widening the window.
+    lblStat->setMinimumWidth(360);
+    lblStat->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    cProgressBar1 = new QProgressBar(this);
+    cProgressBar1->setObjectName(QStringLiteral("cProgressBar1"));
+    cProgressBar1->setTextVisible(false);
+    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    connect(cmdCancel, &QPushButton::clicked, this, &FrmStat::cmdCancel_Click);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(12, 12, 12, 10);
+    layout->addWidget(lblStat);
+    layout->addWidget(cProgressBar1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdCancel);
+    layout->addLayout(buttons);
+    resize(420, sizeHint().height());
+
+    cAudioConverter1 = CreateAudioConverter();
+    Form_Load();
+}
+
+FrmStat::~FrmStat() { Form_Unload(); }
+
+void FrmStat::Form_Load()
+{
+    SetFormIcon(this, QStringLiteral("replace2"), false);
+    g_bCancelAdding = false;
+}
+
+void FrmStat::Form_Unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    if (cAudioConverter1)
+        cAudioConverter1->Release();
+    cmdCancel_Click();
+}
+
+void FrmStat::cmdCancel_Click() { g_bCancelAdding = true; }
+
+void FrmStat::closeEvent(QCloseEvent* event)
+{
+    // Closing the window is a Cancel; the pass closes it once it has stopped.
+    cmdCancel_Click();
+    if (IsAdding())
+        event->ignore();
+    else
+        QWidget::closeEvent(event);
+}
+
+void FrmStat::NoteRefusal(const QString& sPath, AddRefusal reason) { m_refusals.append({sPath, reason}); }
+
+bool FrmStat::SupportAudioFile(const QString& sFileName)
+{
+    const QString ext = GetFileExtension(sFileName).toLower();
+    return GetSupportedFilesFilter().toLower().contains(ext);
+}
+
+QString FrmStat::getLegaName(const QString& sPath)
+{
+    QString name = sPath;
+    for (const QChar c : {u':', u'?', u'<', u'>', u'\\', u'/', u'*', u'|'}) {
+        const qsizetype at = name.indexOf(c);
+        if (at >= 0)
+            name.remove(at, 1);
+    }
+    return name;
+}
+
+bool FrmStat::addOne(const QString& path, cGrid& grid)
+{
+    if (IsFolder(path)) {
+        NoteRefusal(path, AddRefusal::Folder);
+        return false;
+    }
+    if (!SupportAudioFile(path)) {
+        NoteRefusal(path, AddRefusal::Unsupported);
+        return false;
+    }
+    // A vanished file is not caught here: the converter's open refuses it below.
+    const QFileInfo info(path);
+    if (info.exists() && info.size() <= 0) {
+        NoteRefusal(path, AddRefusal::Empty);
+        return false;
+    }
+    cAudioConverter& probe = *cAudioConverter1;
+    if (probe.OpenSource(path) != 0) {
+        NoteRefusal(path, AddRefusal::Unreadable);
+        return false;
+    }
+    const QString adding = QStringLiteral("Adding ") + path;
+    setWindowTitle(adding);
+    lblStat->setText(lblStat->fontMetrics().elidedText(adding, Qt::ElideMiddle, std::max(lblStat->width(), 360)));
+
+    // Always the row after the last, so the pass never writes over a row that is there.
+    const long row = grid.Rows() + 1;
+    auto col = [&grid](const QString& key) { return grid.ColumnIndex(key); };
+    auto cell = [&](const QString& key, const QVariant& value) { grid.SetCell(row, col(key), value); };
+
+    grid.SetCell(row, col(ItemRow::COL_INC), QString(), kCellFlags, ItemRow::kMarked);
+    grid.SetCell(row, col(ItemRow::COL_TYPE), QString(), kCellFlags, ItemRow::kTypeAudio);
+    cell(ItemRow::COL_ITEM_NAME, getLegaName(GetFileName(path)));
+    const long seconds = static_cast<long>(RoundHalfEven(probe.SourceDuration() / 1000.0));
+    cell(ItemRow::COL_TIME, PadTimeText(probe.FormatTime(seconds)));
+    const qint64 bytes = info.size();
+    cell(ItemRow::COL_SIZE, FormatFileSize(static_cast<double>(bytes)));
+    cell(COL_FILE, path);
+    const DateValue created = GetFileCreated(path);
+    cell(ItemRow::COL_CREATED, created.days == 0.0 ? QVariant(QString()) : QVariant(created.toDateTime()));
+    cell(ItemRow::COL_RANGE, QStringLiteral("All"));
+    cell(COL_RANGE_ALL, QStringLiteral("1"));
+    cell(COL_BYTES_SIZE, QVariant::fromValue<qint64>(bytes));
+    probe.CloseSource();
+
+    if (ProgramOptions.chkCopyID3FromSource) {
+        probe.ReadSourceTags(path);
+        cell(COL_TAG_ALBUM, probe.TagAlbum());
+        cell(COL_TAG_ARTIST, probe.TagArtist());
+        cell(COL_TAG_COMMENT, probe.TagComment());
+        cell(COL_TAG_GEN, probe.TagGenre());
+        cell(COL_TAG_YEAR, probe.TagYear());
+        cell(COL_TAG_TITLE, probe.TagTitle());
+        cell(COL_TAG_TRACK, probe.TagTrack());
+    } else {
+        cell(COL_TAG_ALBUM, ProgramOptions.txtTagAlbum);
+        cell(COL_TAG_ARTIST, ProgramOptions.txtTagArtist);
+        cell(COL_TAG_COMMENT, ProgramOptions.txtTagComment);
+        cell(COL_TAG_GEN, ProgramOptions.txtTagGenre);
+        cell(COL_TAG_YEAR, ProgramOptions.txtTagYear);
+        cell(COL_TAG_TITLE, ProgramOptions.txtTagSong);
+        cell(COL_TAG_TRACK, ProgramOptions.txtTagTrack);
+    }
+    return true;
+}
+
+void FrmStat::AddFilesToList(const QStringList& Data, cGrid* cGrid1, QWidget* frm, bool)
+{
+    // Events run during the pass: the main window, the grid or this window may be gone when
+    // control comes back, so every use after a slice goes through these guards.
+    const QPointer<FrmStat> self(this);
+    const QPointer<cGrid> grid(cGrid1);
+    const QPointer<QWidget> owner(frm);
+
+    if (owner) {
+        setParent(owner, windowFlags() | Qt::Dialog);
+        setWindowModality(Qt::WindowModal);
+    }
+    show();
+
+    const qsizetype count = Data.size();
+    cProgressBar1->setMinimum(1);
+    cProgressBar1->setMaximum(static_cast<int>(count + 1));
+    cProgressBar1->setValue(1);
+    if (grid)
+        grid->Redraw(false);
+
+    ++s_running;
+    qsizetype next = 0;
+    QEventLoop loop;
+    // One slice: paths until the slice's time is used up. False when the pass is over.
+    auto slice = [&]() -> bool {
+        if (!self || !grid)
+            return false;
+        // Rows of a list that is still loading would mix with the new ones: wait for it.
+        if (FrmMain* main = mainOf(grid); main && main->m_lists && main->m_lists->IsBusy())
+            return true;
+        QElapsedTimer clock;
+        clock.start();
+        while (next < count) {
+            if (g_bCancelAdding)
+                return false;
+            addOne(Data.at(next), *grid);
+            ++next;
+            cProgressBar1->setValue(static_cast<int>(next));
+            if (m_sliceMs > 0 && clock.elapsed() >= m_sliceMs)
+                break;
+        }
+        return next < count;
+    };
+    std::function<void()> step = [&] {
+        if (slice())
+            // A timer rather than a posted call, so input and other timers get their turn.
+            QTimer::singleShot(1, &loop, step);
+        else
+            loop.quit();
+    };
+    if (m_sliceMs <= 0) {
+        while (slice()) {
+        }
+    } else {
+        QTimer::singleShot(0, &loop, step);
+        loop.exec();
+    }
+    --s_running;
+    if (!self)
+        return;
+
+    if (grid) {
+        grid->Redraw(true);
+        FrmMain* main = mainOf(grid);
+        if (grid->Rows() == 0) {
+            if (main && main->picEmptyMsg)
+                main->picEmptyMsg->setVisible(true);
+        } else {
+            grid->CurrentRow(ProgramOptions.chkSelectTheLastItem ? grid->Rows() : 1);
+            if (main)
+                main->GetFileInfoToGridInfo();
+            grid->CurrentColumn(2);
+            if (main) {
+                main->picEmptyMsg->setVisible(false);
+                main->cStatusBar1->StatusPanelText(QStringLiteral("Items List Properties"),
+                                                   QString::number(grid->Rows()) + QStringLiteral(" Items."));
+                main->cStatusBar1->StatusPanelText(QStringLiteral("Main"), QStringLiteral("Ready."));
+            }
+        }
+    }
+
+    hide();
+    const QString message = AddRefusalsMessage(m_refusals);
+    if (!message.isEmpty())
+        platform::MsgBox(message, platform::vbInformation | platform::vbOKOnly, QString(), owner);
+    if (FrmMain* main = frmMain.loaded(); main && main->m_closeAfterAdding && !IsAdding()) {
+        // The main window was asked to close during the pass; now that it is over, it may.
+        main->m_closeAfterAdding = false;
+        QTimer::singleShot(0, main, [main] { main->close(); });
+    }
+    if (!self)
+        return;
+    // Unloaded now rather than when the object goes: a later pass's window may be running by
+    // then, and this window's Cancel must not reach it.
+    Form_Unload();
+    if (g_frmStat.loaded() == this)
+        g_frmStat.unload();
+}

@@ -1,0 +1,82 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#pragma once
+
+#include "foundation/FormRef.h"
+
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <memory>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class cAudioConverter;
+class cGrid;
+
+// Set by Cancel and by the window's unloading; the adding pass reads it before each path.
+inline bool g_bCancelAdding = false;
+
+// Why a path handed to the adding pass got no row. Only Unreadable is the converter's verdict;
+// the others are found before the file is opened.
+enum class AddRefusal { Unreadable, Folder, Empty, Missing, Unsupported, NotLocal };
+
+// The closing message of one pass: "Cannot add " + path for each refusal, the reason after the
+// path where the file was never opened, at most 20 lines and then "... and N more.". A single
+// unreadable file gives exactly "Cannot add " + path. Empty when nothing was refused.
+QString AddRefusalsMessage(const QList<QPair<QString, AddRefusal>>& refusals);
+
+// The progress window of adding files ("Add Files"). A caller loads it, hands it the paths with
+// AddFilesToList, and unloads it (the pass has unloaded it already). Its hidden converter opens
+// each file for its length and tags; nothing is decoded. GUI thread.
+class FrmStat : public QWidget {
+    Q_OBJECT
+public:
+    FrmStat();
+    ~FrmStat() override;
+
+    void Form_Load();
+    void Form_Unload();
+    void cmdCancel_Click();
+
+    // Appends one item row per audio file of Data to cGrid1 and returns when the pass is over;
+    // does not save the list. The pass runs in slices of about 25 ms inside a local event loop,
+    // with this window modal to frm, so the window repaints and Cancel acts before the next file.
+    // bHide has no effect. Every refusal is named in one message at the end.
+    void AddFilesToList(const QStringList& Data, cGrid* cGrid1, QWidget* frm, bool bHide);
+    // A path a caller filtered out before the pass; it is named in the pass's closing message.
+    void NoteRefusal(const QString& sPath, AddRefusal reason);
+
+    // True when the lower-cased extension occurs anywhere in the supported-input filter text
+    // (so also "wa", "audio" and the empty extension).
+    static bool SupportAudioFile(const QString& sFileName);
+    // sPath without the first ":", "?", "<", ">", "\", "/", "*" and "|" (one of each, in order).
+    static QString getLegaName(const QString& sPath);
+
+    // A pass is running (the main window's close waits for it to stop).
+    static bool IsAdding() { return s_running > 0; }
+    // 0: the whole pass in one go.
+    void SetSliceMilliseconds(int ms) { m_sliceMs = ms; }
+    // The refusals of the last pass, in order (tests and the closing message).
+    const QList<QPair<QString, AddRefusal>>& Refusals() const { return m_refusals; }
+
+    QProgressBar* cProgressBar1 = nullptr;
+    QLabel* lblStat = nullptr;
+    QPushButton* cmdCancel = nullptr;
+    std::unique_ptr<cAudioConverter> cAudioConverter1;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    bool addOne(const QString& path, cGrid& grid);
+
+    QList<QPair<QString, AddRefusal>> m_refusals;
+    int m_sliceMs = 25;
+    bool m_unloaded = false;
+    static inline int s_running = 0;
+};
+
+inline FormRef<FrmStat> g_frmStat;

@@ -1,0 +1,318 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "foundation/mdlMain.h"
+#include "mainwindow/MainStartupWindows.h"
+#include "mainwindow/cStatusBar.h"
+#include "tests/itemsgrid/ItemsGridFixture.h"
+#include "tests/support/FakeFileDialogs.h"
+
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+using AddFiles = ItemsGridFixture;
+
+TEST(AddFilesRules, SupportAudioFileLooksForTheExtensionInTheFilterText)
+{
+    const std::pair<const char*, bool> cases[] = {
+        {"/m/a.wav", true},  {"/m/a.MP3", true},  {"/m/a.acm", true}, {"/m/a.wma", true},  {"/m/noext", true},
+        {"/m/a.wa", true},   {"/m/a.audio", true}, {"/m/a.txt", false}, {"/m/a.flac", false}, {"/m/a.ogg", false},
+    };
+    for (const auto& [name, supported] : cases)
+        EXPECT_EQ(FrmStat::SupportAudioFile(QLatin1String(name)), supported) << name;
+}
+
+TEST(AddFilesRules, LegalNameDropsTheFirstOfEachCharacterOnly)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"a:b:c.wav", "ab:c.wav"},
+        {"a?b<c>d\\e/f*g|h.mp3", "abcdefgh.mp3"},
+        {"<<x>>.wav", "<x>.wav"},
+        {"plain.wav", "plain.wav"},
+        {"", ""},
+    };
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ(FrmStat::getLegaName(QString::fromUtf8(in)), QString::fromUtf8(out)) << in;
+}
+
+TEST(AddFilesRules, ClosingMessageNamesEveryRefusalUpToTwentyLines)
+{
+    EXPECT_EQ(AddRefusalsMessage({}), QString());
+    EXPECT_EQ(AddRefusalsMessage({{"/m/x.wav", AddRefusal::Unreadable}}), QStringLiteral("Cannot add /m/x.wav"));
+    EXPECT_EQ(AddRefusalsMessage({{"/m/d", AddRefusal::Folder}, {"http://h/a.mp3", AddRefusal::NotLocal}}),
+              QStringLiteral("Cannot add /m/d (a folder)\r\nCannot add http://h/a.mp3 (not a local file)"));
+    QList<QPair<QString, AddRefusal>> many;
+    for (int i = 1; i <= 23; ++i)
+        many.append({QStringLiteral("/m/%1.wav").arg(i), AddRefusal::Unreadable});
+    const QStringList lines = AddRefusalsMessage(many).split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 21);
+    EXPECT_EQ(lines.first(), QStringLiteral("Cannot add /m/1.wav"));
+    EXPECT_EQ(lines.at(19), QStringLiteral("Cannot add /m/20.wav"));
+    EXPECT_EQ(lines.last(), QStringLiteral("... and 3 more."));
+}
+
+TEST_F(AddFiles, RowsFromTheRealConverterAndOneMessageForEveryRefusal)
+{
+    const QString list = makeListOf(QStringLiteral("Songs"), {});
+    ProgramOptions.chkCopyID3FromSource = true;
+    const QString wav8 = makeWav(QStringLiteral("eight.wav"), 2.5, 8, 22050, 1);
+    const QString wav16 = makeWav(QStringLiteral("sixteen.wav"), 3.5, 16);
+    const QString wav24 = makeWav(QStringLiteral("twenty-four.wav"), 1.0, 24, 48000);
+    const QString cbr = makeMp3(QStringLiteral("cbr.mp3"), 3.0,
+                                {"-b", "128", "--add-id3v2", "--tt", "Title CBR", "--ta", "Artist", "--tl", "Album",
+                                 "--ty", "2001", "--tn", "7", "--tc", "Note", "--tg", "Rock"});
+    const QString vbr = makeMp3(QStringLiteral("vbr.mp3"), 4.0, {"-V", "4"});
+    const QString text = makeFile(QStringLiteral("notes.wav"), "this is not audio at all, only text\n");
+    const QString empty = makeFile(QStringLiteral("empty.wav"), {});
+    const QString folder = path(QStringLiteral("folder.wav"));
+    QDir().mkpath(folder);
+    const QString vanished = path(QStringLiteral("gone.wav"));
+    const QString foreign = makeFile(QStringLiteral("readme.txt"), "text");
+    const QString odd = makeWav(QString::fromUtf8("a:b<c:d.wav"), 1.0);
+    const QString cyrillic = makeWav(QString::fromUtf8("Песня 音楽 ελληνικά.wav"), 1.0);
+
+    FrmMain* f = openMain();
+    ASSERT_EQ(selectedKey(f), list);
+    cGrid* g = f->cGrid1;
+    FrmStat* stat = g_frmStat.get();
+    stat->AddFilesToList({wav8, text, wav16, empty, wav24, folder, cbr, vanished, vbr, foreign, odd, cyrillic}, g, f, false);
+    EXPECT_FALSE(g_frmStat.isLoaded() && g_frmStat.loaded() == stat && stat->isVisible());
+
+    EXPECT_EQ(column(g, ItemRow::COL_ITEM_NAME),
+              (QStringList{"eight.wav", "sixteen.wav", "twenty-four.wav", "cbr.mp3", "vbr.mp3", "abc:d.wav",
+                           QString::fromUtf8("Песня 音楽 ελληνικά.wav")}));
+    // Half seconds go to the even second.
+    EXPECT_EQ(column(g, ItemRow::COL_TIME),
+              (QStringList{"00:00:02", "00:00:04", "00:00:01", "00:00:03", "00:00:04", "00:00:01", "00:00:01"}));
+    EXPECT_EQ(column(g, COL_FILE), (QStringList{wav8, wav16, wav24, cbr, vbr, odd, cyrillic}));
+    for (long r = 1; r <= g->Rows(); ++r) {
+        EXPECT_EQ(g->Cell(r, 1).Icon(), ItemRow::kMarked) << r;
+        EXPECT_EQ(g->Cell(r, g->ColumnIndex(ItemRow::COL_TYPE)).Icon(), ItemRow::kTypeAudio) << r;
+        EXPECT_EQ(cell(g, r, ItemRow::COL_RANGE), QStringLiteral("All"));
+        EXPECT_EQ(cell(g, r, COL_RANGE_ALL), QStringLiteral("1"));
+        EXPECT_EQ(cell(g, r, COL_RANGE_START_TIME), QString());
+        EXPECT_EQ(cell(g, r, COL_RANGE_LENGTH_TIME), QString());
+        const QString file = cell(g, r, COL_FILE);
+        EXPECT_EQ(g->Cell(r, g->ColumnIndex(COL_BYTES_SIZE)).Value().toLongLong(), QFileInfo(file).size());
+        EXPECT_TRUE(g->Cell(r, g->ColumnIndex(ItemRow::COL_CREATED)).Value().toDateTime().isValid()) << r;
+    }
+    EXPECT_EQ(cell(g, 2, ItemRow::COL_SIZE), QStringLiteral("603 KB"));
+    // The file's own tags, empty where it has none.
+    EXPECT_EQ(cell(g, 4, COL_TAG_TITLE), QStringLiteral("Title CBR"));
+    EXPECT_EQ(cell(g, 4, COL_TAG_ARTIST), QStringLiteral("Artist"));
+    EXPECT_EQ(cell(g, 4, COL_TAG_ALBUM), QStringLiteral("Album"));
+    EXPECT_EQ(cell(g, 4, COL_TAG_YEAR), QStringLiteral("2001"));
+    EXPECT_EQ(cell(g, 4, COL_TAG_TRACK), QStringLiteral("7"));
+    EXPECT_EQ(cell(g, 5, COL_TAG_TITLE), QString());
+
+    ASSERT_EQ(box.shown.size(), 1);
+    EXPECT_EQ(box.shown.first().prompt, QStringList({QStringLiteral("Cannot add ") + text,
+                                                     QStringLiteral("Cannot add ") + empty + QStringLiteral(" (an empty file)"),
+                                                     QStringLiteral("Cannot add ") + folder + QStringLiteral(" (a folder)"),
+                                                     QStringLiteral("Cannot add ") + vanished,
+                                                     QStringLiteral("Cannot add ") + foreign +
+                                                         QStringLiteral(" (not a supported audio file)")})
+                                            .join(QStringLiteral("\r\n")));
+    EXPECT_EQ(box.shown.first().style & 0x70, platform::vbInformation);
+
+    // The pass itself does not save; the panels are set by key.
+    EXPECT_TRUE(listRecords(list).isEmpty());
+    EXPECT_EQ(f->cStatusBar1->StatusPanelText(QStringLiteral("Items List Properties")), QStringLiteral("7 Items."));
+    EXPECT_EQ(f->cStatusBar1->StatusPanelText(QStringLiteral("Main")), QStringLiteral("Ready."));
+    EXPECT_NE(f->cStatusBar1->StatusPanelText(QStringLiteral("Notes")), QStringLiteral("Ready."));
+}
+
+TEST_F(AddFiles, DefaultTagsAndSelectionAfterTheNewRows)
+{
+    const QString a = makeWav(QStringLiteral("a.wav"), 1.0);
+    const QString b = makeWav(QStringLiteral("b.wav"), 1.0);
+    makeListOf(QStringLiteral("Five"), {a, a, a, a, a});
+    ProgramOptions.chkCopyID3FromSource = false;
+    ProgramOptions.txtTagAlbum = QStringLiteral("Alb");
+    ProgramOptions.txtTagArtist = QStringLiteral("Art");
+    ProgramOptions.txtTagComment = QStringLiteral("Com");
+    ProgramOptions.txtTagGenre = QStringLiteral("Gen");
+    ProgramOptions.txtTagYear = QStringLiteral("1999");
+    ProgramOptions.txtTagSong = QStringLiteral("Song");
+    ProgramOptions.txtTagTrack = QStringLiteral("3");
+    FrmMain* f = openMain();
+    ASSERT_EQ(f->cGrid1->Rows(), 5);
+
+    for (const bool last : {true, false}) {
+        ProgramOptions.chkSelectTheLastItem = last;
+        while (f->cGrid1->Rows() > 5)
+            f->cGrid1->RemoveRow(f->cGrid1->Rows());
+        g_frmStat->AddFilesToList({a, b}, f->cGrid1, f, false);
+        ASSERT_EQ(f->cGrid1->Rows(), 7);
+        EXPECT_EQ(f->cGrid1->CurrentRow(), last ? 7 : 1);
+        EXPECT_EQ(f->cGrid1->CurrentColumn(), 2);
+        EXPECT_EQ(f->cStatusBar1->StatusPanelText(QStringLiteral("Items List Properties")), QStringLiteral("7 Items."));
+        EXPECT_EQ(cell(f->cGrid1, 7, COL_TAG_ALBUM), QStringLiteral("Alb"));
+        EXPECT_EQ(cell(f->cGrid1, 7, COL_TAG_ARTIST), QStringLiteral("Art"));
+        EXPECT_EQ(cell(f->cGrid1, 7, COL_TAG_COMMENT), QStringLiteral("Com"));
+        EXPECT_EQ(cell(f->cGrid1, 7, COL_TAG_GEN), QStringLiteral("Gen"));
+        EXPECT_EQ(cell(f->cGrid1, 7, COL_TAG_YEAR), QStringLiteral("1999"));
+        EXPECT_EQ(cell(f->cGrid1, 7, COL_TAG_TITLE), QStringLiteral("Song"));
+        EXPECT_EQ(cell(f->cGrid1, 7, COL_TAG_TRACK), QStringLiteral("3"));
+    }
+    EXPECT_TRUE(box.shown.isEmpty());
+}
+
+TEST_F(AddFiles, NothingAddedToAnEmptyListShowsTheEmptyPicture)
+{
+    makeListOf(QStringLiteral("Empty"), {});
+    FrmMain* f = openMain();
+    f->cStatusBar1->StatusPanelText(QStringLiteral("Items List Properties"), QStringLiteral("untouched"));
+    const QString text = makeFile(QStringLiteral("x.wav"), "nope");
+    g_frmStat->AddFilesToList({text}, f->cGrid1, f, false);
+    EXPECT_EQ(f->cGrid1->Rows(), 0);
+    EXPECT_EQ(f->cGrid1->CurrentRow(), 0);
+    EXPECT_FALSE(f->picEmptyMsg->isHidden());
+    EXPECT_EQ(f->cStatusBar1->StatusPanelText(QStringLiteral("Items List Properties")), QStringLiteral("untouched"));
+    ASSERT_EQ(box.shown.size(), 1);
+    EXPECT_EQ(box.shown.first().prompt, QStringLiteral("Cannot add ") + text);
+}
+
+TEST_F(AddFiles, ProgressCountsEveryPath)
+{
+    const QString a = makeWav(QStringLiteral("a.wav"), 1.0);
+    const QString folder = path(QStringLiteral("sub"));
+    QDir().mkpath(folder);
+    makeListOf(QStringLiteral("L"), {});
+    FrmMain* f = openMain();
+    FrmStat* stat = g_frmStat.get();
+    QList<int> values;
+    QObject::connect(stat->cProgressBar1, &QProgressBar::valueChanged, [&](int v) { values << v; });
+    stat->AddFilesToList({a, folder, a}, f->cGrid1, f, false);
+    EXPECT_EQ(f->cGrid1->Rows(), 2);
+    EXPECT_EQ(values.last(), 3);
+    EXPECT_EQ(values.first(), 1);
+}
+
+TEST_F(AddFiles, CancelStopsALongPassAndKeepsTheRowsSoFar)
+{
+    const QString a = makeWav(QStringLiteral("a.wav"), 0.5);
+    const QString list = makeListOf(QStringLiteral("Long"), {});
+    FrmMain* f = openMain();
+    FakeFileDialogs dialogs;
+    dialogs.chooseFiles(QStringList(2000, a));
+
+    // A timer of the window keeps firing during the pass; once some rows are in, the user
+    // presses Cancel in the progress window.
+    int ticks = 0;
+    bool clicked = false;
+    long rowsAtCancel = 0;
+    QTimer other;
+    other.setInterval(5);
+    QObject::connect(&other, &QTimer::timeout, [&] {
+        ++ticks;
+        if (!clicked && ticks >= 10 && f->cGrid1->Rows() > 0 && g_frmStat.isLoaded()) {
+            clicked = true;
+            rowsAtCancel = f->cGrid1->Rows();
+            EXPECT_TRUE(g_frmStat->isVisible());
+            EXPECT_EQ(g_frmStat->windowModality(), Qt::WindowModal);
+            QTest::mouseClick(g_frmStat->cmdCancel, Qt::LeftButton);
+        }
+    });
+    other.start();
+    f->RunCommand(QStringLiteral("Add Files"));
+    other.stop();
+
+    ASSERT_TRUE(clicked);
+    // Cancel acted before the next file.
+    const long rows = f->cGrid1->Rows();
+    EXPECT_EQ(rows, rowsAtCancel);
+    EXPECT_LT(rows, 2000);
+    // The command saved what was added before the cancel.
+    EXPECT_EQ(listFiles(list).size(), rows);
+    EXPECT_TRUE(box.shown.isEmpty());
+}
+
+TEST_F(AddFiles, ClosingTheMainWindowStopsThePassFirst)
+{
+    const QString a = makeWav(QStringLiteral("a.wav"), 0.5);
+    const QString list = makeListOf(QStringLiteral("Long"), {});
+    FrmMain* f = openMain();
+    bool asked = false;
+    QTimer::singleShot(30, [&] {
+        asked = true;
+        EXPECT_FALSE(f->close());  // refused for now: the pass stops first
+    });
+    FakeFileDialogs dialogs;
+    dialogs.chooseFiles(QStringList(3000, a));
+    f->RunCommand(QStringLiteral("Add Files"));
+    ASSERT_TRUE(asked);
+    const long rows = listFiles(list).size();
+    EXPECT_GT(rows, 0);
+    EXPECT_LT(rows, 3000);
+    QElapsedTimer t;
+    t.start();
+    while (frmMain.isLoaded() && t.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(frmMain.isLoaded());
+}
+
+TEST_F(AddFiles, FilesDroppedWhileAListLoadsComeAfterIt)
+{
+    const QString a = makeWav(QStringLiteral("a.wav"), 0.2);
+    const QString b = makeWav(QStringLiteral("b.wav"), 0.2);
+    makeListOf(QStringLiteral("First"), {});
+    const QString big = makeListOf(QStringLiteral("Second"), QStringList(1500, a));
+    FrmMain* f = openMain();
+    f->m_lists->loader().SetSliceMilliseconds(2);
+    f->cTreeView1_NodeClick(f->m_lists->NodeByKey(big));
+    ASSERT_TRUE(f->m_lists->IsBusy());
+    g_frmStat->AddFilesToList({b}, f->cGrid1, f, false);
+    EXPECT_FALSE(f->m_lists->IsBusy());
+    ASSERT_EQ(f->cGrid1->Rows(), 1501);
+    EXPECT_EQ(cell(f->cGrid1, 1501, COL_FILE), b);
+    f->SaveGridToFile();
+    EXPECT_EQ(listFiles(big).size(), 1501);
+}
+
+TEST_F(AddFiles, CommandPassesOverWhatTheDialogCannotGiveAndSaves)
+{
+    const QString a = makeWav(QStringLiteral("a.wav"), 1.0);
+    const QString empty = makeFile(QStringLiteral("e.wav"), {});
+    const QString list = makeListOf(QStringLiteral("L"), {});
+    FrmMain* f = openMain();
+    FakeFileDialogs dialogs;
+    dialogs.cancelOpen();
+    f->RunCommand(QStringLiteral("Add Files"));
+    EXPECT_EQ(f->cGrid1->Rows(), 0);
+    EXPECT_FALSE(g_frmStat.isLoaded());
+    ASSERT_EQ(dialogs.requests.size(), 1);
+    EXPECT_EQ(dialogs.requests.first().title, QStringLiteral("Add audio files"));
+    EXPECT_TRUE(dialogs.requests.first().multiSelect);
+
+    dialogs.chooseFiles({a, empty});
+    f->RunCommand(QStringLiteral("Add Files"));
+    EXPECT_EQ(f->cGrid1->Rows(), 1);
+    EXPECT_EQ(listFiles(list), QStringList{a});
+    ASSERT_EQ(box.shown.size(), 1);
+    EXPECT_EQ(box.shown.first().prompt, QStringLiteral("Cannot add ") + empty + QStringLiteral(" (an empty file)"));
+    EXPECT_TRUE(f->m_lists->ListSummary().startsWith(QStringLiteral("1 Items, ")));
+}
+
+TEST_F(AddFiles, ThroughTheProgramsStartUp)
+{
+    const QString a = makeWav(QStringLiteral("start.wav"), 2.0);
+    MainStartupWindows windows;
+    ASSERT_TRUE(Main(windows, {}));
+    ASSERT_TRUE(frmMain.isLoaded());
+    FrmMain* f = frmMain.loaded();
+    waitIdle(f);
+    const QString list = selectedKey(f);
+    ASSERT_TRUE(list.endsWith(QStringLiteral(".flst")));
+    FakeFileDialogs dialogs;
+    dialogs.chooseFiles({a});
+    f->RunCommand(QStringLiteral("Add Files"));
+    ASSERT_EQ(f->cGrid1->Rows(), 1);
+    EXPECT_EQ(cell(f->cGrid1, 1, ItemRow::COL_TIME), QStringLiteral("00:00:02"));
+    EXPECT_EQ(listFiles(list), QStringList{a});
+}
+
+}  // namespace

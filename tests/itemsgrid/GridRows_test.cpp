@@ -1,0 +1,224 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "components/cGrid.h"
+#include "itemsgrid/GridColumns.h"
+#include "itemsgrid/GridRows.h"
+#include "itemsgrid/ItemRow.h"
+
+#include <QFont>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct RowSpec {
+    long mark = ItemRow::kMarked;
+    long type = ItemRow::kTypeAudio;
+    QString name;
+    QString time = QStringLiteral("00:00:00");
+    QString rangeAll = QStringLiteral("1");
+    QString rangeLength;
+    QVariant bytes = QVariant::fromValue<qint64>(0);
+};
+
+void addRow(cGrid& g, const RowSpec& s)
+{
+    const long row = g.Rows() + 1;
+    g.SetCell(row, g.ColumnIndex(ItemRow::COL_INC), QString(), 0x40020, s.mark);
+    g.SetCell(row, g.ColumnIndex(ItemRow::COL_TYPE), QString(), 0x40020, s.type);
+    g.SetCell(row, g.ColumnIndex(ItemRow::COL_ITEM_NAME), s.name);
+    g.SetCell(row, g.ColumnIndex(ItemRow::COL_TIME), s.time);
+    g.SetCell(row, g.ColumnIndex(COL_FILE), QString(QStringLiteral("/music/") + s.name + QStringLiteral(".wav")));
+    g.SetCell(row, g.ColumnIndex(COL_RANGE_ALL), s.rangeAll);
+    g.SetCell(row, g.ColumnIndex(COL_RANGE_LENGTH_TIME), s.rangeLength);
+    g.SetCell(row, g.ColumnIndex(COL_BYTES_SIZE), s.bytes);
+    g.SetCell(row, g.ColumnIndex(COL_TAG_TRACK), QString::number(row));
+}
+
+class Rows : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetItemGridColumns(grid, nullptr);
+        SetItemGridColumns(dest, nullptr);
+    }
+    // Five rows a..e; rows 2 and 5 marked.
+    void fillFive()
+    {
+        const char* names[] = {"a", "b", "c", "d", "e"};
+        for (int i = 0; i < 5; ++i)
+            addRow(grid, {(i == 1 || i == 4) ? ItemRow::kMarked : ItemRow::kUnmarked, ItemRow::kTypeAudio,
+                          QLatin1String(names[i])});
+    }
+    QString name(cGrid& g, long row) { return g.Cell(row, g.ColumnIndex(ItemRow::COL_ITEM_NAME)).Text(); }
+
+    cGrid grid;
+    cGrid dest;
+};
+
+TEST_F(Rows, EmptyGridCountsNothingAndCopiesNothing)
+{
+    EXPECT_EQ(GridRows::GetMarkedCount(grid), 0);
+    EXPECT_FALSE(GridRows::IsAnyItemMarked(grid));
+    EXPECT_EQ(GridRows::GetTotalTime(grid, false), QStringLiteral("0"));
+    EXPECT_EQ(GridRows::GetTotalSize(grid, false), QStringLiteral("0"));
+    long copied = -1;
+    dest.Redraw(true);
+    GridRows::CopyGridRows(grid, dest, false, &copied);
+    EXPECT_EQ(dest.Rows(), 0);
+    EXPECT_EQ(copied, 0);
+    EXPECT_TRUE(dest.Redraw());
+}
+
+TEST_F(Rows, MarkAllThenCount)
+{
+    fillFive();
+    EXPECT_EQ(GridRows::GetMarkedCount(grid), 2);
+    EXPECT_TRUE(GridRows::IsAnyItemMarked(grid));
+    GridRows::MarkAllItems(grid, true);
+    EXPECT_EQ(GridRows::GetMarkedCount(grid), 5);
+    GridRows::MarkAllItems(grid, false);
+    EXPECT_EQ(GridRows::GetMarkedCount(grid), 0);
+    EXPECT_FALSE(GridRows::IsAnyItemMarked(grid));
+    EXPECT_TRUE(grid.Redraw());
+    // A mark cell never given an icon is not marked.
+    grid.SetCell(grid.Rows() + 1, grid.ColumnIndex(ItemRow::COL_ITEM_NAME), QStringLiteral("bare"));
+    EXPECT_EQ(GridRows::GetMarkedCount(grid), 0);
+}
+
+TEST_F(Rows, CopyMarkedOnlyTakesValuesWithoutMarksOrIcons)
+{
+    fillFive();
+    long copied = 0;
+    GridRows::CopyGridRows(grid, dest, true, &copied);
+    ASSERT_EQ(dest.Rows(), 2);
+    EXPECT_EQ(copied, 2);
+    EXPECT_EQ(name(dest, 1), QStringLiteral("b"));
+    EXPECT_EQ(name(dest, 2), QStringLiteral("e"));
+    EXPECT_EQ(dest.Cell(2, dest.ColumnIndex(COL_TAG_TRACK)).Text(), QStringLiteral("5"));
+    for (long r = 1; r <= 2; ++r) {
+        EXPECT_EQ(dest.Cell(r, dest.ColumnIndex(ItemRow::COL_INC)).Icon(), cGridModel::kNoIcon);
+        EXPECT_EQ(dest.Cell(r, dest.ColumnIndex(ItemRow::COL_TYPE)).Icon(), cGridModel::kNoIcon);
+    }
+    EXPECT_EQ(dest.CurrentRow(), 1);
+    EXPECT_TRUE(dest.Redraw());
+}
+
+TEST_F(Rows, CopyAllRowsKeepsMarks)
+{
+    fillFive();
+    grid.SetCell(3, grid.ColumnIndex(COL_BYTES_SIZE), QVariant::fromValue<qint64>(5'000'000'000LL));
+    long copied = 0;
+    GridRows::CopyGridRows(grid, dest, false, &copied);
+    ASSERT_EQ(dest.Rows(), 5);
+    EXPECT_EQ(copied, 5);
+    for (long r = 1; r <= 5; ++r) {
+        EXPECT_EQ(dest.Cell(r, 1).Icon(), grid.Cell(r, 1).Icon()) << r;
+        EXPECT_EQ(name(dest, r), name(grid, r));
+    }
+    // Values pass unchanged, a number stays a number.
+    EXPECT_EQ(dest.Cell(3, dest.ColumnIndex(COL_BYTES_SIZE)).Value(), QVariant::fromValue<qint64>(5'000'000'000LL));
+    EXPECT_EQ(dest.CurrentRow(), 1);
+}
+
+TEST_F(Rows, CopyMarkedOnlyWithNothingMarkedLeavesTheDestinationAlone)
+{
+    fillFive();
+    GridRows::MarkAllItems(grid, false);
+    long copied = -1;
+    GridRows::CopyGridRows(grid, dest, true, &copied);
+    EXPECT_EQ(dest.Rows(), 0);
+    EXPECT_EQ(dest.CurrentRow(), 0);
+    EXPECT_EQ(copied, 0);
+}
+
+TEST_F(Rows, ReplaceRowExchangesValuesMarksAndTypeIcons)
+{
+    fillFive();
+    grid.Cell(2, grid.ColumnIndex(ItemRow::COL_TYPE)).Icon(ItemRow::kTypeData);
+    grid.CurrentRow(3);
+    GridRows::ReplaceRow(grid, -1);
+    EXPECT_EQ(grid.CurrentRow(), 2);
+    EXPECT_EQ(name(grid, 2), QStringLiteral("c"));
+    EXPECT_EQ(name(grid, 3), QStringLiteral("b"));
+    EXPECT_EQ(grid.Cell(2, grid.ColumnIndex(COL_TAG_TRACK)).Text(), QStringLiteral("3"));
+    EXPECT_FALSE(ItemRow::IsMarked(grid, 2));
+    EXPECT_TRUE(ItemRow::IsMarked(grid, 3));
+    // The data track's icon went with it.
+    EXPECT_EQ(grid.Cell(2, grid.ColumnIndex(ItemRow::COL_TYPE)).Icon(), ItemRow::kTypeAudio);
+    EXPECT_EQ(grid.Cell(3, grid.ColumnIndex(ItemRow::COL_TYPE)).Icon(), ItemRow::kTypeData);
+
+    // Outside the grid nothing moves.
+    grid.CurrentRow(1);
+    GridRows::ReplaceRow(grid, -1);
+    EXPECT_EQ(grid.CurrentRow(), 1);
+    EXPECT_EQ(name(grid, 1), QStringLiteral("a"));
+    GridRows::ReplaceRow(grid, 4);  // 1 -> 5: first and last exchange
+    EXPECT_EQ(name(grid, 1), QStringLiteral("e"));
+    EXPECT_EQ(name(grid, 5), QStringLiteral("a"));
+    EXPECT_EQ(grid.CurrentRow(), 5);
+}
+
+TEST_F(Rows, BoldAndRegularFonts)
+{
+    fillFive();
+    GridRows::SetRowBold(grid, 2, true);
+    for (long c = 1; c <= grid.Columns(); ++c) {
+        EXPECT_TRUE(grid.Cell(2, c).Font().bold());
+        EXPECT_EQ(grid.Cell(2, c).Font().family(), QStringLiteral("Tahoma"));
+        EXPECT_EQ(grid.Cell(2, c).Font().pointSize(), 8);
+    }
+    EXPECT_FALSE(grid.Cell(1, 3).Font().bold() && grid.Cell(1, 3).Font().family() == QStringLiteral("Tahoma"));
+    GridRows::SetRowBold(grid, 4, false);
+    EXPECT_FALSE(grid.Cell(4, 3).Font().bold());
+    EXPECT_EQ(grid.Cell(4, 3).Font().family(), QStringLiteral("Tahoma"));
+    GridRows::SetRowUnBold(grid);
+    for (long r = 1; r <= 5; ++r)
+        EXPECT_FALSE(grid.Cell(r, 19).Font().bold());
+    EXPECT_TRUE(grid.Redraw());
+}
+
+struct TotalCase {
+    const char* what;
+    RowSpec row;
+    qint64 seconds;
+    qint64 bytes;
+};
+
+TEST_F(Rows, TotalsOfEachKindOfRow)
+{
+    const TotalCase cases[] = {
+        {"whole file counts its time", {1, 3, "w", "00:03:25", "1", "", QVariant::fromValue<qint64>(1000)}, 205, 1000},
+        {"ranged row counts its length", {1, 3, "r", "00:03:25", "0", "30", QVariant::fromValue<qint64>(10)}, 30, 10},
+        {"ranged row without a length", {1, 3, "n", "00:03:25", "0", "", QVariant::fromValue<qint64>(0)}, 0, 0},
+        {"length rounded half to even", {1, 3, "h", "", "0", "2.5", QVariant::fromValue<qint64>(0)}, 2, 0},
+        {"a day and more is a duration", {1, 3, "d", "25:00:01", "1", "", QVariant::fromValue<qint64>(0)}, 90001, 0},
+        {"unreadable time and size", {1, 3, "x", "soon", "1", "", QVariant(QStringLiteral("big"))}, 0, 0},
+        {"size kept as text", {1, 3, "t", "", "1", "", QVariant(QStringLiteral("2048"))}, 0, 2048},
+        {"a CD-length WAV over 2 GiB", {1, 3, "cd", "13:31:45", "1", "", QVariant::fromValue<qint64>(8'600'000'000LL)},
+         48705, 8'600'000'000LL},
+    };
+    for (const TotalCase& c : cases) {
+        cGrid g;
+        SetItemGridColumns(g, nullptr);
+        addRow(g, c.row);
+        EXPECT_EQ(GridRows::TotalSeconds(g, false), c.seconds) << c.what;
+        EXPECT_EQ(GridRows::TotalBytes(g, false), c.bytes) << c.what;
+    }
+}
+
+TEST_F(Rows, NoRowIsLeftOutOfLongTotals)
+{
+    // Four CD-length WAVs: each just under 2 GiB would have pushed the 32-bit sum over.
+    const qint64 cd = 2'000'000'000LL;
+    for (int i = 0; i < 4; ++i)
+        addRow(grid, {i == 3 ? ItemRow::kUnmarked : ItemRow::kMarked, 3, QStringLiteral("cd%1").arg(i), "596:31:24", "1", "",
+                      QVariant::fromValue<qint64>(cd)});
+    EXPECT_EQ(GridRows::TotalBytes(grid, false), 4 * cd);
+    EXPECT_EQ(GridRows::TotalBytes(grid, true), 3 * cd);
+    EXPECT_EQ(GridRows::GetTotalSize(grid, false), QStringLiteral("7.45 GB"));
+    // 596:31:24 is 2,147,484 seconds: four of them pass 2^31.
+    EXPECT_EQ(GridRows::GetTotalTime(grid, false), QStringLiteral("8589936"));
+    EXPECT_EQ(GridRows::GetTotalTime(grid, true), QStringLiteral("6442452"));
+}
+
+}  // namespace
