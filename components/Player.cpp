@@ -107,7 +107,6 @@ public:
             return fail(ErrNoOutput, path, error);
         }
         m_playing = true;
-        m_reachedEnd = false;
         return 0;
     }
 
@@ -271,7 +270,6 @@ private:
     void end(bool reachedEnd)
     {
         teardown();
-        m_reachedEnd = reachedEnd;
         const quint64 serial = m_serial;
         QMetaObject::invokeMethod(
             this,
@@ -305,7 +303,6 @@ private:
     int64_t m_baseFrame = 0;     // output frame at which the running output stream began
     bool m_playing = false;
     bool m_paused = false;
-    bool m_reachedEnd = false;
     bool m_lastEndReachedEnd = false;
     quint64 m_serial = 0;
     QHash<long, QString> m_errors;

@@ -8,6 +8,7 @@
 #include "tests/itemsgrid/ItemsGridFixture.h"
 
 #include <QLabel>
+#include <QTest>
 
 namespace {
 
