@@ -1,17 +1,15 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "components/AudioJob.h"
 
+#include "components/OutputTarget.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <memory>
 
 namespace components {
@@ -70,18 +68,6 @@ QString quoted(const QString& path)
     return QLatin1Char('\'') + path + QLatin1Char('\'');
 }
 
-// A hidden name beside the target that keeps the target's extension.
-QString temporaryPathFor(const QString& output)
-{
-    const QFileInfo info(output);
-    const QString suffix = info.suffix();
-    QString name = QLatin1Char('.') + info.completeBaseName() + QStringLiteral(".part-") +
-                   QString::number(QRandomGenerator::global()->generate64(), 16);
-    if (!suffix.isEmpty())
-        name += QLatin1Char('.') + suffix;
-    return QDir(info.absolutePath()).filePath(name);
-}
-
 // The reader's own text names the file; make sure a bare library message does too.
 QString readError(const QString& path, const QString& detail)
 {
@@ -91,6 +77,22 @@ QString readError(const QString& path, const QString& detail)
     if (!detail.isEmpty())
         text += QStringLiteral(": ") + detail;
     return text;
+}
+
+// How the user gave the range: whole seconds, -1 meaning from the start or to the end.
+QString rangeText(const JobInput& input)
+{
+    const QString start = input.start == -1 ? QStringLiteral("from the start") : QStringLiteral("start %1 s").arg(input.start);
+    const QString length = input.length == -1 ? QStringLiteral("to the end") : QStringLiteral("length %1 s").arg(input.length);
+    return QStringLiteral("The range (") + start + QStringLiteral(", ") + length + QLatin1Char(')');
+}
+
+WorkerResult rangePastTheEnd(const JobInput& input, int64_t frames, int rate)
+{
+    QString text = rangeText(input) + QStringLiteral(" starts past the end of the file ") + quoted(input.path);
+    if (frames >= 0 && rate > 0)
+        text += QStringLiteral(", which lasts %1 ms").arg(frames * 1000 / rate);
+    return WorkerResult::failed(errCannotRead, text + QLatin1Char('.'));
 }
 
 QString writeError(const QString& output, const QString& detail)
@@ -222,6 +224,9 @@ WorkerResult decodeInto(const JobInput& input, engine::AudioReader& reader, engi
         written += got;
         context.progress(stage, percentOf(written, expected));
     }
+    // A source whose length was not known beforehand: the start lay beyond what it holds.
+    if (written == 0 && span.first > 0)
+        return rangePastTheEnd(input, -1, 0);
     return WorkerResult::done();
 }
 
@@ -250,6 +255,10 @@ WorkerResult writeInputs(const AudioJob& job, engine::AudioWriter& writer, Worke
         if (isTruncatedWav(input.path, info))
             return WorkerResult::failed(errCannotRead, QStringLiteral("The file ") + quoted(input.path) +
                                                            QStringLiteral(" is truncated: its sample data ends early."));
+        const bool lengthKnown = info.isPlainPcmWav || info.totalFrames > 0;
+        if (input.start > 0 && lengthKnown && info.format.sampleRate > 0 &&
+            int64_t(input.start) * info.format.sampleRate >= info.totalFrames)
+            return rangePastTheEnd(input, info.totalFrames, info.format.sampleRate);
         const bool copyable = job.settings.destinationFormat == engine::dfWAV && info.isPlainPcmWav &&
                               info.format == writer.inputFormat() && info.format.bytesPerFrame() > 0;
         WorkerResult result;
@@ -288,13 +297,20 @@ WorkerResult RunAudioJob(const AudioJob& job, WorkerContext& context)
     if (code < engine::dfWAV || code > engine::dfAPE)
         return WorkerResult::failed(errUnsupportedFormat,
                                     QStringLiteral("Unknown output format ") + QString::number(code) + QLatin1Char('.'));
-    if (QFileInfo(job.output).isDir())
-        return WorkerResult::failed(errCannotWrite, writeError(job.output, QStringLiteral("it is a folder")));
+    for (const JobInput& input : job.inputs)
+        if (input.start < -1 || input.length < -1)
+            return WorkerResult::failed(errCannotRead, rangeText(input) + QStringLiteral(" of the file ") +
+                                                           quoted(input.path) + QStringLiteral(" is not valid."));
 
-    const QString temporary = temporaryPathFor(job.output);
+    OutputTarget target;
+    QString error;
+    if (!target.resolve(job.output, &error))
+        return WorkerResult::failed(errCannotWrite, error);
+    if (!target.createPartFile(&error))
+        return WorkerResult::failed(errCannotWrite, writeError(job.output, error));
+    const QString temporary = target.partFile();
     // The user knows the file by its own name, not by the temporary one.
     auto outputError = [&](QString detail) { return writeError(job.output, detail.replace(temporary, job.output)); };
-    QString error;
     engine::OutputSpec spec = job.settings.spec();
     if (code == engine::dfOGG) {
         // Vorbis settings name no rate or channels: the output keeps those of the first source.
@@ -304,12 +320,12 @@ WorkerResult RunAudioJob(const AudioJob& job, WorkerContext& context)
     }
     std::unique_ptr<engine::AudioWriter> writer = engine::AudioWriter::create(spec, temporary, job.tags, &error);
     if (!writer) {
-        QFile::remove(temporary);
+        target.discard();
         return WorkerResult::failed(errCannotWrite, outputError(error));
     }
     auto discard = [&](WorkerResult result) {
         writer.reset();
-        QFile::remove(temporary);
+        target.discard();
         return result;
     };
 
@@ -323,11 +339,8 @@ WorkerResult RunAudioJob(const AudioJob& job, WorkerContext& context)
     writer.reset();
     if (context.stopRequested())
         return discard(WorkerResult::aborted());
-    // rename(2) replaces an existing output in one step: it is never missing or half-written.
-    if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(job.output).constData()) != 0) {
-        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-        return discard(WorkerResult::failed(errCannotWrite, outputError(reason)));
-    }
+    if (!target.commit(&error))
+        return discard(WorkerResult::failed(errCannotWrite, outputError(error)));
     return WorkerResult::done();
 }
 

@@ -5,15 +5,38 @@
 #include "foundation/Twips.h"
 
 #include <QDragEnterEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPaintEvent>
 #include <QPalette>
+#include <QStyleOptionViewItem>
 #include <QUrl>
+
+#include <algorithm>
 
 // ---------------------------------------------------------------------------------------------
 // cGridModel
+
+namespace {
+
+// Text read from a file keeps each byte that was not UTF-8 as a lone surrogate U+DC80..U+DCFF
+// (so that it can be written back as it was). On screen such a byte shows as its Latin-1
+// character, which is what the 8-bit lists it comes from mostly meant.
+QString shownText(QString text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text.at(i).unicode();
+        if (u >= 0xDC80 && u <= 0xDCFF && (i == 0 || !QChar::isHighSurrogate(text.at(i - 1).unicode())))
+            text[i] = QChar(char16_t(u - 0xDC00));
+    }
+    return text;
+}
+
+}  // namespace
 
 cGridModel::cGridModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -36,6 +59,12 @@ long cGridModel::AddColumn(const QString& key, const QString& header, int width,
 }
 
 long cGridModel::ColumnIndex(const QString& key) const { return m_columnByKey.value(key, 0); }
+
+void cGridModel::SetColumnWidth(long col, int width)
+{
+    if (col >= 1 && col <= Columns())
+        m_columns[static_cast<size_t>(col - 1)].width = width;
+}
 
 const cGridModel::Column* cGridModel::column(long col) const
 {
@@ -257,7 +286,7 @@ QVariant cGridModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-        return c ? c->value.toString() : QString();
+        return c ? shownText(c->value.toString()) : QString();
     case Qt::DecorationRole:
         if (c && c->icon >= 0 && m_images)
             return m_images->Icon(c->icon);
@@ -476,15 +505,53 @@ void cGrid::Redraw(bool on)
 {
     if (on == m_redraw)
         return;
-    m_redraw = on;
     if (on) {
+        m_redraw = true;
+        m_frozen = QPixmap();
         m_model.EndBatch();
-        setUpdatesEnabled(true);
         syncSelectionToView();
         viewport()->update();
     } else {
-        setUpdatesEnabled(false);
+        // Suspending paint events alone would leave the area to whatever the window system
+        // has there (black on most); the last picture stays up instead, taken while the rows
+        // are still those it shows.
+        if (isVisible())
+            m_frozen = viewport()->grab();
+        m_redraw = false;
         m_model.BeginBatch();
+    }
+}
+
+void cGrid::paintEvent(QPaintEvent* event)
+{
+    if (m_redraw) {
+        QTableView::paintEvent(event);
+        return;
+    }
+    QPainter p(viewport());
+    p.fillRect(event->rect(), palette().brush(QPalette::Base));
+    if (!m_frozen.isNull())
+        p.drawPixmap(0, 0, m_frozen);
+}
+
+void cGrid::FitColumnToText(long col, const QString& text)
+{
+    if (col < 1 || col > Columns())
+        return;
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.features |= QStyleOptionViewItem::HasDisplay;
+    option.text = text;
+    option.font = m_model.DefaultFont();
+    option.fontMetrics = QFontMetrics(option.font);
+    int width = style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this).width();
+    if (showGrid())
+        width += 1;  // the cell line takes a pixel of the column
+    const int section = static_cast<int>(col - 1);
+    const cGridModel::Column* c = m_model.column(col);
+    if (width > std::max(columnWidth(section), c->width)) {
+        m_model.SetColumnWidth(col, width);
+        applyColumn(col);
     }
 }
 

@@ -42,6 +42,7 @@ public:
     long ColumnIndex(const QString& key) const;  // 0 when no column has the key
     long Columns() const { return static_cast<long>(m_columns.size()); }
     const Column* column(long col) const;
+    void SetColumnWidth(long col, int width);
 
     // Rows
     long Rows() const { return static_cast<long>(m_rows.size()); }
@@ -170,6 +171,8 @@ public:
     void RemoveRow(long row);
     void Clear();
 
+    // Off: painting is suspended and the grid keeps showing the picture it had, whatever the
+    // rows do meanwhile; on: it shows its rows again.
     void Redraw(bool on);
     bool Redraw() const { return m_redraw; }
     void RowHeight(int height);
@@ -191,6 +194,9 @@ public:
     void Editable(bool on);              // switch 4: cells are never edited in place here
     void ColumnReorder(bool on);         // switch 5
     void ForeColor(const QColor& color);  // text colour of the cells
+    // Widens a column, never narrows it, so that a cell holding `text` in the grid's font shows
+    // it whole.
+    void FitColumnToText(long col, const QString& text);
 
 signals:
     void SelChange();
@@ -204,6 +210,7 @@ signals:
     void HeaderClick(long col);
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -222,6 +229,7 @@ private:
     long m_currentRow = 0;
     long m_currentColumn = 0;
     bool m_redraw = true;
+    QPixmap m_frozen;  // what the viewport showed when painting was suspended
     bool m_syncing = false;
     int m_rowHeight = 0;
     bool m_hotTrack = false;

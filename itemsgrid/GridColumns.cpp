@@ -4,12 +4,25 @@
 #include "components/cGrid.h"
 #include "itemsgrid/ItemRow.h"
 
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPalette>
 
 namespace {
 // The desktop's window-text colour, which the item grids draw their cells in.
 QColor windowTextColor() { return QGuiApplication::palette().color(QPalette::WindowText); }
+
+// The longest text a range cell holds ("HH:MM:SS - HH:MM:SS"), in the widest digit of the font.
+QString widestRangeText(const QFont& font)
+{
+    const QFontMetrics fm(font);
+    QChar widest = u'0';
+    for (char16_t d = u'1'; d <= u'9'; ++d)
+        if (fm.horizontalAdvance(QChar(d)) > fm.horizontalAdvance(widest))
+            widest = QChar(d);
+    const QString hms = QString(2, widest) + u':' + QString(2, widest) + u':' + QString(2, widest);
+    return hms + QStringLiteral(" - ") + hms;
+}
 }  // namespace
 
 void SetItemGridColumns(cGrid& grid, const cImageList* imgGrid)
@@ -26,6 +39,8 @@ void SetItemGridColumns(cGrid& grid, const cImageList* imgGrid)
     grid.ForeColor(windowTextColor());
     grid.HotTrack(true);
     grid.ColumnReorder(false);
+    // The designed width holds a range in the original's small font, not always in the desktop's.
+    grid.FitColumnToText(grid.ColumnIndex(ItemRow::COL_RANGE), widestRangeText(grid.model().DefaultFont()));
 }
 
 void SetInfoGridColumns(cGrid& grid)

@@ -1,7 +1,6 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "mainwindow/FrmDirProperties.h"
 
-#include "foundation/IconResources.h"
 #include "foundation/mdlFunctions.h"
 #include "foundation/mdlModes.h"
 #include "mainwindow/ItemsListTree.h"
@@ -14,6 +13,7 @@
 #include "settings/controls/cTabControl.h"
 #include "settings/controls/cTreeView.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QFrame>
 #include <QKeyEvent>
@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
+#include <QStyle>
 
 namespace {
 
@@ -37,6 +38,15 @@ void setForeColor(QWidget* w, const QColor& c)
     QPalette p = w->palette();
     p.setColor(QPalette::WindowText, c);
     w->setPalette(p);
+}
+
+// A label keeps the desktop's text colour of its own, so the colour given to the page it sits on
+// (the title-text colour, meant for a title strip) does not reach it.
+void keepOwnForeColor(QLabel* label)
+{
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, QApplication::palette(label).color(QPalette::WindowText));
+    label->setPalette(p);
 }
 
 void setBackPicture(QWidget* w, const QPixmap& pic)
@@ -89,9 +99,12 @@ FrmDirProperties::FrmDirProperties()
 
     imgOpenDestFolder = new QLabel(TabGeneral);
     PlaceTw(imgOpenDestFolder, 120, 2220, 240, 240);
-    imgOpenDestFolder->setPixmap(IconResources::icon(QStringLiteral("folder")).pixmap(16));
+    imgOpenDestFolder->setPixmap(style()->standardIcon(QStyle::SP_DirOpenIcon).pixmap(16, 16));
     lblOpenDestinationDestinationFolder = new LinkLabel(QStringLiteral("Open destination folder"), TabGeneral);
     PlaceTw(lblOpenDestinationDestinationFolder, 420, 2220, 3000, 255);
+
+    for (QLabel* l : {lblFolderName, lblPath, lblThisFolderContain, lblContain})
+        keepOwnForeColor(l);
 
     cmdOk = new QPushButton(QStringLiteral("OK"), this);
     PlaceTw(cmdOk, 2880, 3630, 1215, 375);

@@ -256,6 +256,7 @@ void FrmMain::buildControls()
         l->addWidget(lblAddorDrag);
     }
     picEmptyMsg->hide();
+    picEmptyMsg->installEventFilter(this);
 
     cGridInfo = new cGrid(picMain);
     cGridInfo->setObjectName(QStringLiteral("cGridInfo"));
@@ -593,8 +594,19 @@ void FrmMain::applyLayout()
     cToolbarHostPlayer->setGeometry(2, ph - TwipsToPixels(500), buttons, TwipsToPixels(500));
     picPlayTime->setGeometry(buttons + 2, ph - TwipsToPixels(500), std::max(0, pw - buttons - 10), TwipsToPixels(500));
 
-    picEmptyMsg->setGeometry(TwipsToPixels(l.picEmptyMsg.left), TwipsToPixels(l.picEmptyMsg.top),
-                             TwipsToPixels(l.picEmptyMsg.width), TwipsToPixels(l.picEmptyMsg.height));
+    placeEmptyMsg();
+}
+
+void FrmMain::placeEmptyMsg()
+{
+    // The designed box, grown where the desktop's font makes its texts longer, centred on the
+    // grid as the designed one is.
+    const PaneGeometry& g = m_layout.picEmptyMsg;
+    const QSize need = picEmptyMsg->layout() ? picEmptyMsg->layout()->totalSizeHint() : QSize();
+    const int w = std::max(TwipsToPixels(g.width), need.width());
+    const int h = std::max(TwipsToPixels(g.height), need.height());
+    const int centre = TwipsToPixels(g.left) + TwipsToPixels(g.width) / 2;
+    picEmptyMsg->setGeometry(centre - w / 2, TwipsToPixels(g.top), w, h);
     picEmptyMsg->raise();
 }
 
@@ -1023,6 +1035,9 @@ void FrmMain::cStatusBar1_PanelClick(long index)
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event)
 {
+    // A new text on the empty-list box may need a bigger box.
+    if (watched == picEmptyMsg && (event->type() == QEvent::LayoutRequest || event->type() == QEvent::Show))
+        placeEmptyMsg();
     if (watched == lblListName && event->type() == QEvent::MouseButtonRelease)
         lblListName_Click();
     if (gridEventFilter(watched, event))
@@ -1117,11 +1132,10 @@ void FrmMain::OpenDestFolder(const QString& sDir)
                                             platform::vbInformation | platform::vbYesNo, QString(), this);
         if (answer != platform::vbYes)
             return;
-        if (CreateFolderPath(path) != 0 || !IsFolder(path)) {
+        // The open is tried all the same: a folder that is not there is the shell's to report.
+        if (CreateFolderPath(path) != 0 || !IsFolder(path))
             platform::MsgBox(QStringLiteral("The path: ") + path + QStringLiteral(" cannot be created."), platform::vbOKOnly,
                              QString(), this);
-            return;  // nothing to open: the folder is not there
-        }
     }
     ShellOpen(this, path);
 }
@@ -1156,8 +1170,16 @@ void FrmMain::setTree()
 
 void FrmMain::OpenFirstItemsList()
 {
-    if (g_nodeMainItems && g_nodeMainItems->childCount() > 0)
+    if (!g_nodeMainItems)
+        return;
+    // As at start: the first list of the new folder, or a new list when it holds none.
+    if (g_nodeMainItems->childCount() > 0)
         cTreeView1_NodeClick(g_nodeMainItems->child(0));
+    else
+        m_cMenu_Click(m_cMenu->MenuIndexOfKey(QStringLiteral("New Items List")));
+    // No list could be made there: nothing of the old folder's list may stay on screen.
+    if (!IsListNodeKey(cTreeView::Key(cTreeView1->SelectedNode())))
+        m_lists->ShowNoList();
 }
 
 void FrmMain::cTreeView1_NodeClick(QTreeWidgetItem* node) { m_lists->cTreeView1_NodeClick(node); }

@@ -266,6 +266,7 @@ private:
     bool gridEventFilter(QObject* watched, QEvent* event);
     void addDroppedFiles(const QMimeData* Data);
     void applyLayout();
+    void placeEmptyMsg();
     QSize outerNormalSizeTwips() const;
 
     std::unique_ptr<RegistryRoutines> m_reg;

@@ -14,6 +14,8 @@ namespace {
 const QString kItemOpen = QStringLiteral("<ITEM>");
 const QString kItemClose = QStringLiteral("</ITEM>");
 const QString kCrLf = QStringLiteral("\r\n");
+// A byte b that is not part of any UTF-8 character is held as the lone surrogate U+DC00 + b.
+constexpr char16_t kRawByteBase = 0xDC00;
 
 bool needsEscape(const QString& value)
 {
@@ -126,13 +128,83 @@ QList<ItemsListRecord> ParseItemsListText(const QString& text, int* markers)
 
 QString DecodeItemsListBytes(const QByteArray& data)
 {
-    // Lists are UTF-8; a list brought over from a machine that wrote its own 8-bit code page is
-    // read byte for byte rather than with replacement characters that the next save would keep.
-    QStringDecoder utf8(QStringDecoder::Utf8);
+    // Stateless: a character cut off at the end is an error here, not a wait for more bytes.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8(data);
-    if (utf8.hasError())
-        text = QString::fromLatin1(data);
+    if (!utf8.hasError())
+        return text;
+
+    // Some value is not UTF-8 (a list from a machine that wrote its own 8-bit code page, a
+    // damaged byte). Everything that is UTF-8 reads as such; each byte that is not becomes a
+    // stand-in character that the writer turns back into that very byte, so a value nobody
+    // changed is written back unchanged, and one bad byte never spoils its neighbours.
+    text.clear();
+    text.reserve(data.size());
+    const auto* b = reinterpret_cast<const unsigned char*>(data.constData());
+    const qsizetype n = data.size();
+    qsizetype i = data.startsWith("\xEF\xBB\xBF") ? 3 : 0;  // a byte-order mark, as the decoder above skips it
+    while (i < n) {
+        const unsigned char c = b[i];
+        int len = 0;
+        char32_t cp = 0;
+        char32_t min = 0;
+        if (c < 0x80) {
+            text += QChar(c);
+            ++i;
+            continue;
+        }
+        if (c >= 0xC2 && c <= 0xDF) {
+            len = 2;
+            cp = c & 0x1F;
+            min = 0x80;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            len = 3;
+            cp = c & 0x0F;
+            min = 0x800;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            len = 4;
+            cp = c & 0x07;
+            min = 0x10000;
+        }
+        bool ok = len > 0 && i + len <= n;
+        for (int k = 1; ok && k < len; ++k) {
+            if ((b[i + k] & 0xC0) != 0x80)
+                ok = false;
+            else
+                cp = (cp << 6) | (b[i + k] & 0x3F);
+        }
+        ok = ok && cp >= min && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
+        if (ok) {
+            text += QString::fromUcs4(&cp, 1);
+            i += len;
+        } else {
+            text += QChar(char16_t(kRawByteBase + c));
+            ++i;
+        }
+    }
     return text;
+}
+
+QByteArray EncodeItemsListText(const QString& text)
+{
+    QByteArray out;
+    out.reserve(text.size() + text.size() / 8);
+    qsizetype runStart = 0;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = text.at(i).unicode();
+        if (u < kRawByteBase + 0x80 || u > kRawByteBase + 0xFF)
+            continue;
+        // Only a lone low surrogate stands for a byte; one after a high surrogate is half of a
+        // real character.
+        if (i > 0 && QChar::isHighSurrogate(text.at(i - 1).unicode()))
+            continue;
+        out += QStringView(text).mid(runStart, i - runStart).toUtf8();
+        out += char(u - kRawByteBase);
+        runStart = i + 1;
+    }
+    out += QStringView(text).mid(runStart).toUtf8();
+    return out;
 }
 
 bool IsEscapedItemsListData(const QByteArray& data)
@@ -208,7 +280,7 @@ bool WriteItemsListFile(const QString& sFile, const QList<ItemsListRecord>& reco
 {
     if (sFile.isEmpty())
         return false;
-    const QByteArray data = (ComposeItemsListText(records) + kCrLf).toUtf8();
+    const QByteArray data = EncodeItemsListText(ComposeItemsListText(records) + kCrLf);
     return WriteFileAtomically(sFile, data);
 }
 

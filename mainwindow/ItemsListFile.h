@@ -62,7 +62,11 @@ QString ComposeItemsListText(const QList<ItemsListRecord>& records);
 // The same, piece by piece, for a reader that works through a long file in slices: the file's
 // bytes, whether it is escaped, the byte offsets just after each "<ITEM>", and one record from
 // the bytes between two of them.
+// Bytes that are not UTF-8 are kept, each as a character of its own (a lone surrogate,
+// U+DC80..U+DCFF) that EncodeItemsListText turns back into the same byte: a value read from a
+// list is written back byte for byte, and the other values of its record read as UTF-8.
 QString DecodeItemsListBytes(const QByteArray& data);
+QByteArray EncodeItemsListText(const QString& text);
 bool IsEscapedItemsListData(const QByteArray& data);
 QList<qsizetype> ItemsListRecordOffsets(const QByteArray& data);
 ItemsListRecord ParseItemsListRecord(const QString& sPiece, bool escaped);

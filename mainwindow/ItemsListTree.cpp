@@ -308,6 +308,9 @@ void ItemsListTree::ClearTheList(bool bNoConfirm)
 {
     if (!m_c.grid || m_c.grid->Rows() == 0)
         return;
+    // Only a list has items to erase; rows under no list (none selected) are no list's.
+    if (!IsListNodeKey(cTreeView::Key(SelectedNode())))
+        return;
     if (m_host.PreviewIsPlaying()) {
         m_host.StopPreview();
         m_host.SetRowUnBold();
@@ -417,6 +420,27 @@ bool ItemsListTree::SelectFirstItemsList()
     else
         NewItemsList();
     return true;
+}
+
+void ItemsListTree::ShowNoList()
+{
+    if (IsBusy())
+        m_loader.Abort();
+    m_loader.Reset();
+    m_open = m_nodeMainItems;
+    if (m_c.tree && m_nodeMainItems) {
+        const QSignalBlocker quiet(m_c.tree);
+        m_c.tree->SelectNode(m_nodeMainItems);
+    }
+    if (m_c.grid) {
+        m_c.grid->Clear();
+        m_c.grid->Redraw(true);
+    }
+    SetListName(QString());
+    if (m_c.picEmptyMsg)
+        m_c.picEmptyMsg->setVisible(true);
+    m_host.RefreshItemInfo();
+    DisplayGridInfoStatusBar();
 }
 
 void ItemsListTree::LabelEdit(bool on)

@@ -109,6 +109,9 @@ public:
     // The first selection at start: the first list, or a new one when there is none. False when
     // the lists root does not exist.
     bool SelectFirstItemsList();
+    // No list is open (a lists folder where none can be made): the lists root is selected, the
+    // grid and the list name are empty.
+    void ShowNoList();
 
     // Renames a list's file to folder + name + ".flst" and gives the node the new key and
     // caption; nothing changes when it fails.

@@ -3,6 +3,7 @@
 
 #include "components/engine/Mp3Info.h"
 #include "components/engine/SampleConverter.h"
+#include "components/engine/VorbisReader.h"
 #include "components/engine/WavFile.h"
 
 extern "C" {
@@ -285,14 +286,27 @@ private:
         m_exactLength = false;
         m_isMp3 = m_dec->codec_id == AV_CODEC_ID_MP3 && qstrcmp(m_fmt->iformat->name, "mp3") == 0;
         if (m_isMp3 && readMp3LengthInfo(m_path, &mp3) && mp3.hasFrameCount) {
-            frames = mp3.exactSamples();
-            m_exactLength = mp3.hasGapless;
             m_samplesPerFrame = mp3.samplesPerFrame;
-            // What the decoder drops at the start: the encoder's delay and its own.
-            m_startSkip = mp3.hasGapless ? mp3.encoderDelay + kMp3DecoderDelay : 0;
+            // What the decoder drops at the start: the encoder's delay and its own. Without the
+            // encoder's word on its delay, its own is all that is known.
+            m_startSkip = (mp3.hasGapless ? mp3.encoderDelay : 0) + kMp3DecoderDelay;
+            frames = mp3.hasGapless ? mp3.exactSamples()
+                                    : std::max<int64_t>(0, mp3.frames * mp3.samplesPerFrame - kMp3DecoderDelay);
+            // A file that lost its end holds fewer frames than the info frame promises: what
+            // comes out is what the frames that are there hold.
+            if (!mp3.hasByteCount || mp3AudioBytes(m_path) < mp3.bytes) {
+                int spf = mp3.samplesPerFrame;
+                const int64_t present = countMp3Frames(m_path, &spf) - 1;  // the info frame is no audio
+                if (present >= 0 && present < mp3.frames)
+                    frames = std::max<int64_t>(0, present * spf - m_startSkip);
+            }
+            m_exactLength = true;
         } else if (int spf = 0; m_isMp3 && (frames = countMp3Frames(m_path, &spf)) > 0) {
-            frames *= spf;  // no info frame: every frame decodes in full
+            // No info frame: the decoder's own delay is removed at the start, as decoders do.
+            frames = std::max<int64_t>(0, frames * spf - kMp3DecoderDelay);
             m_samplesPerFrame = spf;
+            m_startSkip = kMp3DecoderDelay;
+            m_exactLength = true;
         } else if (m_dec->codec_id == AV_CODEC_ID_VORBIS && qstrcmp(m_fmt->iformat->name, "ogg") == 0 &&
                    (frames = lastOggGranule(m_path)) > 0) {
             // The last page's position is the stream's exact length; the decoder does not
@@ -455,6 +469,11 @@ std::unique_ptr<AudioReader> openFfmpegReader(const QString& path, QString* erro
     // Problems reach the user as error texts; the library's own console chatter is noise.
     static std::once_flag quiet;
     std::call_once(quiet, [] { av_log_set_level(AV_LOG_FATAL); });
+    bool isVorbis = false;
+    if (auto vorbis = openVorbisReader(path, error, &isVorbis))
+        return vorbis;
+    if (isVorbis)
+        return nullptr;
     auto reader = std::make_unique<FfmpegReader>(path);
     if (!reader->open(error))
         return nullptr;

@@ -1,6 +1,7 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "components/engine/FfmpegWriter.h"
 
+#include "components/engine/AsfTags.h"
 #include "components/engine/FfmpegReader.h"
 #include "components/engine/WavFile.h"
 
@@ -72,6 +73,15 @@ public:
             return failure(error, QStringLiteral("out of memory."));
         st->time_base = m_enc->time_base;
         m_frameSize = m_enc->frame_size > 0 ? m_enc->frame_size : kFreeFrameSize;
+        if (qstrcmp(m_encoding.muxer, "asf") == 0) {
+            // The decoders of these codecs give nothing for the first block (it only primes
+            // the transform overlap), and ASF has no field to say so: a block of silence in
+            // front keeps the first samples of the source, at their own positions.
+            const int leadIn = m_enc->initial_padding > 0 ? m_enc->initial_padding : m_frameSize;
+            const uint8_t silence = in.bitsPerSample == 8 ? 0x80 : 0;
+            m_fifo.assign(size_t(leadIn) * size_t(in.bytesPerFrame()), silence);
+            m_realFrames = leadIn;
+        }
         m_smallLastFrame = (codec->capabilities & (AV_CODEC_CAP_SMALL_LAST_FRAME | AV_CODEC_CAP_VARIABLE_FRAME_SIZE)) ||
                            m_enc->frame_size == 0;
 
@@ -153,6 +163,9 @@ public:
         rc = avio_closep(&m_out->pb);
         if (rc < 0)
             return failure(error, avErrorText(rc));
+        QString detail;
+        if (qstrcmp(m_encoding.muxer, "asf") == 0 && !RemoveRepeatedAsfTags(m_path, &detail))
+            return failure(error, detail);
         return true;
     }
 

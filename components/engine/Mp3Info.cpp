@@ -100,8 +100,9 @@ void walkFrames(QFile& file, int64_t from, int64_t end, Visit visit)
             if (buffer.size() < 4)
                 return;
         }
+        // A frame cut off by the end of the file is no frame: decoders drop it.
         if (!parseHeader(reinterpret_cast<const uint8_t*>(buffer.constData()) + (pos - bufferStart), &h) ||
-            !visit(pos, h))
+            pos + h.length > end || !visit(pos, h))
             return;
         pos += h.length;
     }
@@ -111,7 +112,6 @@ void walkFrames(QFile& file, int64_t from, int64_t end, Visit visit)
 
 int64_t countMp3Frames(const QString& path, int* samplesPerFrame)
 {
-    constexpr int kProbeFrames = 50;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return 0;
@@ -121,22 +121,25 @@ int64_t countMp3Frames(const QString& path, int* samplesPerFrame)
     if (start < 0)
         return 0;
     *samplesPerFrame = first.samples;
+    // Counted header by header: an estimate from the size cannot tell a frame cut off by the
+    // end of the file from a whole one, and the decoder delivers only whole ones.
     int64_t frames = 0;
-    bool constant = true;
-    int64_t estimate = -1;
-    walkFrames(file, start, end, [&](int64_t, const FrameHeader& h) {
+    walkFrames(file, start, end, [&](int64_t, const FrameHeader&) {
         ++frames;
-        constant = constant && h.bitrate == first.bitrate;
-        if (frames == kProbeFrames && constant) {
-            // Constant bitrate: the size tells the rest without reading it. Padding slots make
-            // the average frame a fraction of a byte longer than the shortest.
-            const double averageBytes = double(h.samples) / 8 * first.bitrate * 1000 / h.rate;
-            estimate = int64_t(double(end - start) / averageBytes + 0.5);
-            return false;
-        }
         return true;
     });
-    return estimate >= 0 ? estimate : frames;
+    return frames;
+}
+
+int64_t mp3AudioBytes(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    int64_t end = 0;
+    FrameHeader first;
+    const int64_t start = firstFrame(file, &end, &first);
+    return start < 0 ? 0 : end - start;
 }
 
 std::vector<int64_t> indexMp3Frames(const QString& path)
@@ -202,8 +205,13 @@ bool readMp3LengthInfo(const QString& path, Mp3LengthInfo* info)
                 info->frames = be32(b + p);
                 p += 4;
             }
-            if (flags & 2)
+            if (flags & 2) {
+                if (p + 4 > n)
+                    return false;
+                info->hasByteCount = true;
+                info->bytes = be32(b + p);
                 p += 4;
+            }
             if (flags & 4)
                 p += 100;
             if (flags & 8)

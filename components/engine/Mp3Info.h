@@ -15,6 +15,8 @@ namespace engine {
 struct Mp3LengthInfo {
     bool hasFrameCount = false;
     int64_t frames = 0;          // audio frames after the info frame
+    bool hasByteCount = false;
+    int64_t bytes = 0;           // the stream's size the encoder wrote down
     int samplesPerFrame = 1152;
     int sampleRate = 0;
     bool hasGapless = false;
@@ -33,10 +35,12 @@ struct Mp3LengthInfo {
 // Reads the start of the file (after an ID3v2 tag). False when no info frame is found.
 bool readMp3LengthInfo(const QString& path, Mp3LengthInfo* info);
 
-// The number of audio frames of a file without an info frame: computed from the size when the
-// first frames share one bitrate, counted header by header (no decoding) when they do not.
-// 0 when no frame is found.
+// The number of whole frames in the file (an info frame included), counted header by header
+// without decoding. 0 when no frame is found.
 int64_t countMp3Frames(const QString& path, int* samplesPerFrame);
+
+// Bytes from the first frame to the end of the audio (before an ID3v1 tag).
+int64_t mp3AudioBytes(const QString& path);
 
 // Byte offsets of the audio frames (the info frame left out), found from the frame headers.
 std::vector<int64_t> indexMp3Frames(const QString& path);

@@ -1,10 +1,12 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "components/engine/EncoderWriters.h"
 
+#include "components/engine/OutputFile.h"
 #include "components/engine/WavFile.h"
 
 #include <vorbis/vorbisenc.h>
 
+#include <QDebug>
 #include <QFile>
 
 #include <algorithm>
@@ -33,8 +35,17 @@ public:
         vorbis_comment_init(&m_vc);
         int rc;
         if (record.Mode == 2) {
-            rc = vorbis_encode_init(&m_vi, m_format.channels, m_format.sampleRate, -1,
-                                    long(std::max(record.NominalBitrate, 1)) * 1000, -1);
+            const int asked = std::max(record.NominalBitrate, 1);
+            const int kbps = nearestBitrate(asked);
+            if (kbps > 0 && kbps != asked)
+                qInfo().noquote() << QStringLiteral("Ogg Vorbis: %1 kbit/s is not possible at %2 Hz with %3 channel(s); "
+                                                    "writing %4 kbit/s.")
+                                         .arg(asked)
+                                         .arg(m_format.sampleRate)
+                                         .arg(m_format.channels)
+                                         .arg(kbps);
+            rc = kbps > 0 ? vorbis_encode_init(&m_vi, m_format.channels, m_format.sampleRate, -1, long(kbps) * 1000, -1)
+                          : -1;
             if (rc != 0)
                 return failure(error, QStringLiteral("Ogg Vorbis cannot be written at %1 kbit/s for %2 Hz and %3 "
                                                      "channels.")
@@ -57,7 +68,7 @@ public:
         addComment("GENRE", tags.genre);
         addComment("TRACKNUMBER", tags.track);
 
-        if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        if (!m_file.open())
             return failure(error, m_file.errorString());
         vorbis_analysis_init(&m_vd, &m_vi);
         vorbis_block_init(&m_vd, &m_vb);
@@ -73,7 +84,7 @@ public:
         while (ogg_stream_flush(&m_os, &page) != 0)
             if (!writePage(page, error))
                 return false;
-        return true;
+        return writeBuffer(error);
     }
 
     PcmFormat inputFormat() const override { return m_format; }
@@ -101,17 +112,55 @@ public:
     bool finish(QString* error) override
     {
         vorbis_analysis_wrote(&m_vd, 0);
-        if (!drain(error))
+        if (!drain(error) || !writeBuffer(error))
             return false;
         if (!m_file.flush())
             return failure(error, m_file.errorString());
         m_file.close();
-        if (m_file.error() != QFileDevice::NoError)
+        if (m_file.failed())
             return failure(error, m_file.errorString());
         return true;
     }
 
 private:
+    bool acceptsBitrate(int kbps) const
+    {
+        vorbis_info vi;
+        vorbis_info_init(&vi);
+        const bool ok =
+            vorbis_encode_setup_managed(&vi, m_format.channels, m_format.sampleRate, -1, long(kbps) * 1000, -1) == 0;
+        vorbis_info_clear(&vi);
+        return ok;
+    }
+
+    // The encoder takes average bitrates within a range that depends on the rate and channel
+    // count (at 44.1 kHz stereo from about 45 kbit/s): the nearest one it takes, 0 for none.
+    int nearestBitrate(int asked) const
+    {
+        if (acceptsBitrate(asked))
+            return asked;
+        for (int kbps : {64, 96, 128, 48, 32, 192, 256, 16, 320, 500, 8, 1000})
+            if (acceptsBitrate(kbps))
+                return nearestFrom(kbps, asked);
+        return 0;
+    }
+
+    // From an accepted value, the accepted one nearest to the asked one.
+    int nearestFrom(int accepted, int asked) const
+    {
+        int lo = std::min(accepted, asked), hi = std::max(accepted, asked);
+        // accepted is at one end; the boundary lies between the two.
+        const bool acceptedLow = accepted < asked;
+        while (hi - lo > 1) {
+            const int mid = lo + (hi - lo) / 2;
+            if (acceptsBitrate(mid) == acceptedLow)
+                lo = mid;
+            else
+                hi = mid;
+        }
+        return acceptedLow ? lo : hi;
+    }
+
     void addComment(const char* name, const QString& value)
     {
         if (!value.isEmpty())
@@ -142,11 +191,20 @@ private:
         return true;
     }
 
+    // Pages are gathered and written in large pieces: the file is unbuffered so that a failed
+    // write reports the system's reason.
     bool writePage(const ogg_page& page, QString* error)
     {
-        if (m_file.write(reinterpret_cast<const char*>(page.header), page.header_len) != page.header_len ||
-            m_file.write(reinterpret_cast<const char*>(page.body), page.body_len) != page.body_len)
+        m_buffer.append(reinterpret_cast<const char*>(page.header), page.header_len);
+        m_buffer.append(reinterpret_cast<const char*>(page.body), page.body_len);
+        return m_buffer.size() < (1 << 16) || writeBuffer(error);
+    }
+
+    bool writeBuffer(QString* error)
+    {
+        if (!m_buffer.isEmpty() && m_file.write(m_buffer) != m_buffer.size())
             return failure(error, m_file.errorString());
+        m_buffer.clear();
         return true;
     }
 
@@ -157,7 +215,8 @@ private:
         return false;
     }
 
-    QFile m_file;
+    OutputFile m_file;
+    QByteArray m_buffer;
     PcmFormat m_format;
     vorbis_info m_vi{};
     vorbis_comment m_vc{};

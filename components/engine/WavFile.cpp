@@ -1,6 +1,7 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "components/engine/WavFile.h"
 
+#include "components/engine/OutputFile.h"
 #include "components/engine/SampleConverter.h"
 
 #include <QDir>
@@ -142,8 +143,11 @@ WavParse parseWav(QFile& file, WavLayout* layout)
             layout->formatTag = tag;
             layout->pcm = PcmFormat{rate, channels, bits};
             layout->integerPcm = tag == kTagPcm && channels >= 1 && rate > 0 &&
-                                 (bits == 8 || bits == 16 || bits == 24 || bits == 32) &&
-                                 layout->blockAlign == layout->pcm.bytesPerFrame();
+                                 (bits == 8 || bits == 16 || bits == 24 || bits == 32);
+            // Some writers get the block alignment wrong; the samples are laid out by the
+            // channels and bits, which is how they are read (and probed) here.
+            if (layout->integerPcm)
+                layout->blockAlign = layout->pcm.bytesPerFrame();
             haveFmt = true;
         } else if (memcmp(hdr, "data", 4) == 0) {
             if (rf64 && size == 0xFFFFFFFFu)
@@ -361,7 +365,7 @@ public:
 
     bool open(const AudioTags& tags, QString* error)
     {
-        if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        if (!m_file.open()) {
             if (error)
                 *error = QStringLiteral("Cannot write the file '%1': %2").arg(fileText(m_file.fileName()), m_file.errorString());
             return false;
@@ -433,7 +437,7 @@ public:
         if (!m_file.flush())
             return writeFailure(error);
         m_file.close();
-        if (m_file.error() != QFileDevice::NoError)
+        if (m_file.failed())
             return writeFailure(error);
         return true;
     }
@@ -451,7 +455,7 @@ private:
     }
 
     PcmFormat m_format;
-    QFile m_file;
+    OutputFile m_file;
     int64_t m_dataOffset = 0;
     int64_t m_dataBytes = 0;
 };

@@ -121,7 +121,10 @@ MP3TagFields MP3TagsEditorPresenter::ReadTags(const QString& path)
 std::optional<MP3TagsEditorPresenter::ApplyError> MP3TagsEditorPresenter::Apply(MP3TagFields& f)
 {
     f.genreIndex = ResolveGenre(f.genreText, m_genres);
-    f.genreText = m_genres[static_cast<size_t>(f.genreIndex)].name;
+    // A genre that no entry names ("Bigbeat") is kept as the ID3v2 genre text, with no code;
+    // the ID3v1 record, which has only codes, gets "no genre".
+    if (f.genreIndex != 0 || f.genreText.trimmed().isEmpty())
+        f.genreText = m_genres[static_cast<size_t>(f.genreIndex)].name;
     const uint8_t code = m_genres[static_cast<size_t>(f.genreIndex)].code;
     try {
         if (m_bWriteV1) {

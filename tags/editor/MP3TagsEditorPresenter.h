@@ -50,7 +50,8 @@ public:
         long number;
         QString description;
     };
-    // Resolves the genre in `fields` (index and text), then writes the ID3v1 record and the
+    // Resolves the genre in `fields` (index and text; a text no entry matches stays, with entry
+    // 0, and is written as the ID3v2 genre text), then writes the ID3v1 record and the
     // ID3v2 tag as the flags say, into the files the tag objects read last. Stops at the first
     // error and returns it.
     std::optional<ApplyError> Apply(MP3TagFields& fields);

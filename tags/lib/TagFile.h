@@ -47,4 +47,5 @@ NumberedError WithSource(const NumberedError& error, const QString& source);
 // Run-time errors the classes raise of their own.
 inline constexpr long kErrInvalidCall = 5;         // "Invalid procedure call or argument"
 inline constexpr long kErrSubscriptOutOfRange = 9; // "Subscript out of range"
+inline constexpr long kErrInvalidFileFormat = 321;  // "Invalid file format"
 NumberedError RuntimeError(long number, const QString& source = {});

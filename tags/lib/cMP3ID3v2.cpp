@@ -51,6 +51,32 @@ bool isEditableFrame(const QString& id)
            id == QLatin1String("USLT") || id == QLatin1String("PCNT");
 }
 
+// Whether a frame body read from a version 2.2 or 2.4 tag means the same in version 2.3: text in
+// ISO-8859-1 or UTF-16 with one value (2.4 lists several values with terminators between them).
+bool bodyFits23(const QString& id, const QByteArray& p)
+{
+    if (isUrlFrame(id) || id == QLatin1String("PCNT") || p.isEmpty())
+        return true;
+    const int enc = static_cast<uint8_t>(p[0]);
+    if (enc > 1)
+        return false;
+    auto oneValue = [enc](const QByteArray& text) {
+        const auto [first, rest] = SplitAtTerminator(text, enc);
+        return rest.isEmpty();
+    };
+    if (isTextFrame(id))
+        return oneValue(p.mid(1));
+    if (id == QLatin1String("TXXX"))
+        return oneValue(SplitAtTerminator(p.mid(1), enc).second);
+    return true;  // COMM, USLT, WXXX: description and one text
+}
+
+// A "COMM" value as held (language, description, NUL, text) without a description.
+bool isPlainComment(const QString& v)
+{
+    return v.size() > 3 && v.at(3) == kNul;
+}
+
 // The part of a "description NUL text" value after the first NUL (the whole value without one).
 QString afterNul(const QString& v)
 {
@@ -259,7 +285,25 @@ void cMP3ID3v2::LinkTo(const QString& v)
 void cMP3ID3v2::Comment(const QString& v)
 {
     m_props[P_Comment] = v;
-    replaceFrame(QStringLiteral("COMM"), ourLanguage() + kNul + v);
+    // Only the plain comment is replaced; it keeps its language, so that players that look for
+    // a comment in theirs still find it.
+    QString language = ourLanguage();
+    const int at = findFrame(QStringLiteral("COMM"));
+    if (at >= 0) {
+        auto& values = m_frames[static_cast<size_t>(at)].values;
+        for (auto it = values.begin(); it != values.end(); ++it) {
+            if (isPlainComment(it->text)) {
+                language = it->text.left(3);
+                values.erase(it);
+                break;
+            }
+        }
+        if (values.empty())
+            m_frames.erase(m_frames.begin() + at);
+    }
+    Value value;
+    value.text = language + kNul + v;
+    addValue(QStringLiteral("COMM"), std::move(value));
 }
 
 void cMP3ID3v2::Lyrics(const QString& v)
@@ -296,6 +340,8 @@ void cMP3ID3v2::ReadTag()
 {
     m_frames.clear();
     m_hasTag = false;
+    m_tagIncomplete = false;
+    m_commentRead = false;
     m_version = 0;
     for (QString& p : m_props)
         p.clear();
@@ -311,24 +357,26 @@ void cMP3ID3v2::ReadTag()
     if (!start)
         return;
     m_hasTag = true;
-    ParseTag(file, *start);
+    // A read that stops on an error leaves the tag as not read through.
+    m_tagIncomplete = true;
+    m_tagIncomplete = !ParseTag(file, *start);
 }
 
-void cMP3ID3v2::ParseTag(TagFile& file, int64_t tagStart)
+bool cMP3ID3v2::ParseTag(TagFile& file, int64_t tagStart)
 {
     const int64_t fileLength = file.size();
     const QByteArray versionByte = file.readAt(tagStart + 3, 1);
     if (versionByte.isEmpty())
-        return;
+        return true;
     m_version = static_cast<uint8_t>(versionByte[0]);
     if (m_version < 2 || m_version > 4)
-        return;
+        return true;  // not a tag we read; the writer never replaces it
     const std::optional<TagExtent> extent = ReadExtent(file, tagStart, fileLength);
     if (!extent)
-        return;
+        return true;
     const int flags = extent->flags;
     if (m_version == 2 && (flags & 0x40))
-        return;  // compressed 2.2 tags have no defined method
+        return false;  // compressed 2.2 tags have no defined method
     int64_t bodyLength = extent->length - 10;
     if (m_version == 4 && (flags & 0x10) && !extent->legacySize && bodyLength >= 10)
         bodyLength -= 10;  // the footer
@@ -337,19 +385,34 @@ void cMP3ID3v2::ParseTag(TagFile& file, int64_t tagStart)
     if (tagUnsync && m_version < 4)
         data = RemoveUnsynchronisation(data);
 
-    qsizetype pos = 0;
-    if ((flags & 0x40) && m_version >= 3) {
-        if (data.size() < 4)
-            return;
-        const int64_t ext = m_version == 3 ? int64_t(ReadBigEndian(data.constData(), 4)) + 4
-                                           : int64_t(ReadSyncsafe(data.constData()));
-        if (ext > data.size())
-            return;
-        pos = ext;
-    }
-
     const int headerLength = m_version == 2 ? 6 : 10;
     const int idLength = m_version == 2 ? 3 : 4;
+    auto isFrameId = [&data, idLength](qsizetype at) {
+        if (at + idLength > data.size())
+            return false;
+        for (int i = 0; i < idLength; ++i)
+            if (!isFrameIdByte(data[at + i]))
+                return false;
+        return true;
+    };
+
+    qsizetype pos = 0;
+    if ((flags & 0x40) && m_version >= 3) {
+        // The extended header's size counts the size field itself in 2.4, not in 2.3; either
+        // way it is at least 6 bytes and inside the tag.
+        const int64_t ext = data.size() < 4     ? -1
+                            : m_version == 3 ? int64_t(ReadBigEndian(data.constData(), 4)) + 4
+                                             : int64_t(ReadSyncsafe(data.constData()));
+        const int64_t least = m_version == 3 ? 10 : 6;
+        if (ext >= least && ext <= data.size()) {
+            pos = ext;
+        } else if (!isFrameId(0)) {
+            return data.count('\0') == data.size();  // only padding: nothing was missed
+        }
+        // Otherwise the flag is false: some writers set it without writing the header, and
+        // the first frame starts right at the data (its id is where the size would be).
+    }
+
     auto frameStartsAt = [&data, idLength](qsizetype at) {
         if (at >= data.size())
             return at == data.size();
@@ -384,8 +447,11 @@ void cMP3ID3v2::ParseTag(TagFile& file, int64_t tagStart)
                     size = plain;
             }
         }
-        if (size > data.size() - pos - headerLength)
-            break;
+        if (size > data.size() - pos - headerLength) {
+            // What looks like a frame but runs past the tag cannot be read, let alone kept;
+            // anything else here is stray bytes after the last frame.
+            return !isFrameId(pos);
+        }
         const uint16_t frameFlags = m_version == 2 ? 0 : static_cast<uint16_t>(ReadBigEndian(sizeBytes + 4, 2));
         QByteArray payload = data.mid(pos + headerLength, size);
         pos += headerLength + size;
@@ -431,9 +497,11 @@ void cMP3ID3v2::ParseTag(TagFile& file, int64_t tagStart)
         } else {
             value.raw = payload;
             value.hasRaw = true;
+            value.rawFits23 = m_version == 3 || bodyFits23(id, payload);
         }
         StoreFrame(id, std::move(value));
     }
+    return true;
 }
 
 void cMP3ID3v2::StoreFrame(const QString& id, Value value)
@@ -454,9 +522,11 @@ void cMP3ID3v2::StoreFrame(const QString& id, Value value)
     } else if (id == QLatin1String("USLT")) {
         m_props[P_Lyrics] = afterNul(text.mid(3));
     } else if (id == QLatin1String("COMM")) {
-        const QString comment = afterNul(text.mid(3));
-        QString& p = m_props[P_Comment];
-        p = p.isEmpty() ? comment : p + QStringLiteral("\r\n") + comment;
+        // The first plain comment is the comment; described ones belong to other programs.
+        if (isPlainComment(text) && !m_commentRead) {
+            m_props[P_Comment] = text.mid(4);
+            m_commentRead = true;
+        }
     } else if (id == QLatin1String("TCON")) {
         const qsizetype b = text.indexOf(QLatin1Char('('));
         const qsizetype c = text.indexOf(QLatin1Char(')'));
@@ -464,9 +534,15 @@ void cMP3ID3v2::StoreFrame(const QString& id, Value value)
         int code = -1;
         if (b >= 0 && c > b)
             code = text.mid(b + 1, c - b - 1).trimmed().toInt(&ok);
+        bool bare = false;
+        const int bareCode = text.toInt(&bare);
         if (ok && code >= 0 && code <= 255) {
             m_genre = static_cast<uint8_t>(code);
             m_props[P_OtherGenreName] = c + 1 < text.size() ? text.mid(c + 1) : Id3GenreName(code);
+        } else if (bare && !text.isEmpty() && text.at(0).isDigit() && !Id3GenreName(bareCode).isEmpty()) {
+            // Version 2.4 refers to a genre of the list by its bare number.
+            m_genre = static_cast<uint8_t>(bareCode);
+            m_props[P_OtherGenreName] = Id3GenreName(bareCode);
         } else {
             m_props[P_OtherGenreName] = text;
         }
@@ -487,7 +563,7 @@ QByteArray cMP3ID3v2::BuildTagBuffer() const
             QByteArray body;
             uint16_t flags = 0;
             bool skip = false;
-            if (v.hasRaw && (!isEditableFrame(id) || (v.flags & 0x00E0))) {
+            if (v.hasRaw && (v.rawFits23 || !isEditableFrame(id) || (v.flags & 0x00E0))) {
                 body = v.raw;
                 flags = v.flags;
             } else {
@@ -608,6 +684,15 @@ void cMP3ID3v2::WriteTag()
             old = ReadExtent(file, 0, fileLength);
             if (old && (!old->trusted || old->version < 2 || old->version > 4))
                 old.reset();
+        }
+        if (old) {
+            // A tag that could not be read through would be replaced by one holding less: every
+            // frame that was not read would be lost. It is left as it is.
+            cMP3ID3v2 probe;
+            if (m_tagIncomplete || !probe.ParseTag(file, 0))
+                throw NumberedError(kErrInvalidFileFormat,
+                                    m_mp3File + QStringLiteral(" holds an ID3v2 tag that could not be read "
+                                                               "completely; it was left unchanged."));
         }
         if (old && L < old->length && old->length - 10 <= kMaxTagBody) {
             PutSyncsafe(buffer, 6, static_cast<uint32_t>(old->length - 10));

@@ -19,7 +19,12 @@ class TagFile;
 // Values are texts. Text frames hold their decoded text; "TXXX" and "WXXX" hold description,
 // NUL, text; "COMM" and "USLT" hold the 3-letter language, description, NUL, text; "PCNT" holds
 // the counter in decimal. Frames this class does not edit (pictures, private data, ...) keep
-// their bytes and are written back unchanged unless a value is set through AddTag.
+// their bytes and are written back unchanged unless a value is set through AddTag; so do values
+// of the other frames that nobody set since the read, as far as version 2.3 can carry them.
+// Comment is the plain comment, the first "COMM" without a description; the others (a player's
+// normalisation data, a disc id, ...) are not part of it and keep their bytes.
+// Update refuses (error 321) to replace a tag the last read could not get through, since the
+// new tag would hold less than the old one.
 // Errors are NumberedError with the source "<program>.cMP3ID3v2". One object per thread.
 class cMP3ID3v2 {
 public:
@@ -92,6 +97,9 @@ private:
         QString text;
         QByteArray raw;       // the frame's bytes as read, for frames written back unchanged
         bool hasRaw = false;
+        // `raw` is a valid version 2.3 body as it stands: a value nobody set since it was read
+        // is then written back with its own bytes rather than from its text.
+        bool rawFits23 = false;
         uint16_t flags = 0;   // version 2.3 frame flags that belong to `raw`
     };
     struct FrameEntry {
@@ -106,12 +114,17 @@ private:
     void addValue(const QString& id, Value value);
 
     void ReadTag();
-    void ParseTag(TagFile& file, int64_t tagStart);
+    // False when the tag holds something that could not be read (a frame that runs past the
+    // tag's end, a header layout that cannot be followed): frames may be missing from memory.
+    bool ParseTag(TagFile& file, int64_t tagStart);
     void StoreFrame(const QString& id, Value value);
     void WriteTag();
 
     QString m_mp3File;
     bool m_hasTag = false;
+    // The last read found a tag but did not get through all of it (see ParseTag).
+    bool m_tagIncomplete = false;
+    bool m_commentRead = false;  // the read has met the plain comment
     uint8_t m_version = 0;
     std::vector<FrameEntry> m_frames;
     QString m_props[P_Count];

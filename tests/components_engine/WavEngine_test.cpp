@@ -251,3 +251,35 @@ TEST_F(WavEngine, WriterRefusesUnwritablePlacesAndBadFormats)
     EXPECT_TRUE(error.contains(QStringLiteral("APE"))) << error.toStdString();
     EXPECT_FALSE(QFile::exists(file));
 }
+
+TEST_F(WavEngine, AWrongBlockAlignmentIsReadByChannelsAndBits)
+{
+    // Some writers put a wrong block alignment into the format chunk. The samples are laid
+    // out by the channels and bits all the same; probing and decoding both go by those.
+    const PcmFormat f{22050, 2, 16};
+    const auto pcm = makeSignal(f, 22050, 5);
+    const QString good = path(QStringLiteral("good.wav"));
+    writeWav(good, f, pcm);
+    QFile in(good);
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    const QByteArray bytes = in.readAll();
+    const qsizetype fmt = bytes.indexOf("fmt ");
+    ASSERT_GT(fmt, 0);
+    for (int blockAlign : {0, 2, 3, 8}) {
+        SCOPED_TRACE(blockAlign);
+        QByteArray bad = bytes;
+        bad[fmt + 8 + 12] = char(blockAlign);
+        bad[fmt + 8 + 13] = 0;
+        const QString file = path(QStringLiteral("align%1.wav").arg(blockAlign));
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(bad);
+        out.close();
+        auto reader = openOrFail(file);
+        ASSERT_TRUE(reader);
+        EXPECT_EQ(reader->info().format, f);
+        EXPECT_EQ(reader->info().totalFrames, 22050);
+        EXPECT_EQ(decodeAll(file, f), pcm);
+        EXPECT_EQ(int64_t(decodeAll(file, PcmFormat{44100, 1, 16}).size()), 44100 * 2);
+    }
+}

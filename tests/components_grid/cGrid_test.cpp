@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QMimeData>
@@ -133,6 +134,77 @@ TEST(cGrid, RedrawOffBatchesChangesAndKeepsTheCurrentRow)
     EXPECT_EQ(g.CurrentRow(), 1);
     EXPECT_TRUE(g.Cell(1, 1).Selected());
     EXPECT_TRUE(g.isColumnHidden(1));  // column settings survive the reset
+}
+
+TEST(cGrid, SuspendedPaintingKeepsTheLastPicture)
+{
+    cGrid g;
+    addColumns(g, 2);
+    g.GridLines(true);
+    g.resize(300, 200);
+    for (int r = 1; r <= 4; ++r)
+        g.Cell(r, 1).Text(QStringLiteral("row %1").arg(r));
+    g.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
+    const QImage before = g.viewport()->grab().toImage();
+
+    // What a list load does: clear, suspend painting, fill, resume.
+    g.Redraw(false);
+    g.Clear();
+    for (int r = 1; r <= 8; ++r)
+        g.Cell(r, 1).Text(QStringLiteral("other %1").arg(r));
+    g.viewport()->update();
+    QCoreApplication::processEvents();
+    const QImage during = g.viewport()->grab().toImage();
+    EXPECT_EQ(during, before);
+    int dark = 0;
+    for (int y = 0; y < during.height(); ++y)
+        for (int x = 0; x < during.width(); ++x)
+            dark += qGray(during.pixel(x, y)) < 40 ? 1 : 0;
+    EXPECT_LT(dark, during.width() * during.height() / 10) << "the grid is mostly black while painting is off";
+
+    g.Redraw(true);
+    EXPECT_NE(g.viewport()->grab().toImage(), before);
+}
+
+TEST(cGrid, AColumnGrowsToShowAGivenTextWhole)
+{
+    cGrid g;
+    g.AddColumn(QStringLiteral("Range"), QStringLiteral("Range"), 0, -1, 40, true);
+    g.AddColumn(QStringLiteral("Wide"), QStringLiteral("Wide"), 0, -1, 400, true);
+    g.GridLines(true);
+    const QString text = QStringLiteral("00:00:30 - 00:01:15");
+    g.Cell(1, 1).Text(text);
+    g.Cell(1, 2).Text(text);
+    g.resize(600, 200);
+    g.show();
+    g.FitColumnToText(1, text);
+    g.FitColumnToText(2, text);
+    // The view's own measure of what the cell needs, and the cell line.
+    EXPECT_GE(g.columnWidth(0), g.sizeHintForIndex(g.model().index(0, 0)).width() + 1);
+    EXPECT_GE(g.columnWidth(0), g.fontMetrics().horizontalAdvance(text));
+    EXPECT_EQ(g.columnWidth(1), 400);  // never narrowed
+
+    // The width holds after painting was suspended and the rows came back in one piece.
+    const int fitted = g.columnWidth(0);
+    g.Redraw(false);
+    g.Cell(2, 1).Text(text);
+    g.Redraw(true);
+    EXPECT_EQ(g.columnWidth(0), fitted);
+}
+
+TEST(cGrid, BytesThatWereNotUtf8ShowAsTheirLatin1Characters)
+{
+    cGrid g;
+    addColumns(g, 1);
+    const QString held = QStringLiteral("caf") + QChar(char16_t(0xDCE9));
+    g.Cell(1, 1).Text(held);
+    EXPECT_EQ(g.Cell(1, 1).Text(), held);  // the cell keeps what was written
+    EXPECT_EQ(g.model().data(g.model().index(0, 0), Qt::DisplayRole).toString(), QStringLiteral("caf\u00e9"));
+    // A real character outside the basic plane (low half U+DC80) is left alone.
+    const QString beyond = QString::fromUtf8("\xF0\x90\x82\x80");
+    g.Cell(2, 1).Text(beyond);
+    EXPECT_EQ(g.model().data(g.model().index(1, 0), Qt::DisplayRole).toString(), beyond);
 }
 
 TEST(cGrid, FontsAndIconsReachTheView)

@@ -6,11 +6,14 @@
 #include "mainwindow/ItemsListTree.h"
 #include "platform/Shell.h"
 #include "settings/ProgramOptions.h"
+#include "settings/controls/LinkLabel.h"
 #include "settings/controls/cTabControl.h"
 #include "settings/controls/cTreeView.h"
 #include "tests/support/FakeMessageBox.h"
 
 #include <QFileInfo>
+#include <QHash>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -99,6 +102,59 @@ TEST_F(FrmDirPropertiesTest, ShowsTheNodeItWasOpenedFor)
 
     g_frmDirProperties.unload();
     EXPECT_EQ(open(lists->g_nodeMainItems()), nullptr);
+}
+
+// The largest difference in grey between a pixel of the picture and its most common colour
+// (the background): text that can be read stands well apart from what it is drawn on.
+int textContrast(const QImage& image)
+{
+    QHash<QRgb, int> counts;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ++counts[image.pixel(x, y)];
+    QRgb background = 0;
+    int most = -1;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (it.value() > most) {
+            most = it.value();
+            background = it.key();
+        }
+    int contrast = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        contrast = std::max(contrast, std::abs(qGray(it.key()) - qGray(background)));
+    return contrast;
+}
+
+TEST_F(FrmDirPropertiesTest, TextsAreReadableAndTheFolderPictureIsDrawn)
+{
+    // The installer's first colours: white title text on a dark blue strip, on a white window.
+    const QString backColor = g_sAppBackColor;
+    g_sAppBackColor = QStringLiteral("16777215");
+    ProgramOptions.picColor = 8404992;
+    ProgramOptions.picTextColor = 16777215;
+    FrmDirProperties* w = open(node(QStringLiteral("Rock.flst")));
+    g_sAppBackColor = backColor;
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+
+    const QImage window = w->grab().toImage();
+    auto shot = [&](QWidget* c) { return window.copy(QRect(c->mapTo(w, QPoint(0, 0)), c->size())); };
+    for (QLabel* label : {w->lblTitle, w->lblFolderName, w->lblPath, w->lblThisFolderContain, w->lblContain,
+                          static_cast<QLabel*>(w->lblOpenDestinationDestinationFolder)}) {
+        EXPECT_GE(textContrast(shot(label)), 120) << label->text().toStdString();
+    }
+    // The title keeps the title-text colour; the page's labels keep their own.
+    EXPECT_EQ(w->lblTitle->palette().color(QPalette::WindowText), QColor(Qt::white));
+    EXPECT_NE(w->lblFolderName->palette().color(QPalette::WindowText), QColor(Qt::white));
+
+    const QImage folder = w->imgOpenDestFolder->pixmap().toImage();
+    ASSERT_FALSE(folder.isNull());
+    int drawn = 0;
+    for (int y = 0; y < folder.height(); ++y)
+        for (int x = 0; x < folder.width(); ++x)
+            drawn += qAlpha(folder.pixel(x, y)) > 128 ? 1 : 0;
+    EXPECT_GT(drawn, folder.width() * folder.height() / 4);
+    EXPECT_GE(textContrast(shot(w->imgOpenDestFolder)), 60);
 }
 
 TEST_F(FrmDirPropertiesTest, RefusedNamesKeepTheWindowOpen)

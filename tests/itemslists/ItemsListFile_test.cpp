@@ -144,7 +144,43 @@ TEST_F(ItemsListFileIo, ReadingTellsAMissingListFromAnUnreadableOne)
     writeBytes(path(QStringLiteral("latin.flst")), QByteArray("<ITEM><Item Name>caf\xe9</Item Name></ITEM>"));
     const ItemsListReadResult latin = ReadItemsListFile(path(QStringLiteral("latin.flst")));
     ASSERT_TRUE(latin.ok);
-    EXPECT_EQ(ParseItemsListText(latin.text).at(0)[fldItemName], QStringLiteral("caf\u00e9"));
+    const QString name = ParseItemsListText(latin.text).at(0)[fldItemName];
+    EXPECT_TRUE(name.startsWith(QStringLiteral("caf")));
+    EXPECT_EQ(EncodeItemsListText(name), QByteArray("caf\xe9"));
+}
+
+TEST(ItemsListBytes, EveryByteOfAListSurvivesAReadAndAWrite)
+{
+    const QByteArray cases[] = {
+        "plain ascii",
+        "caf\xc3\xa9 one.wav",            // UTF-8
+        "caf\xe9 one.wav",                 // one Latin-1 byte
+        "\xe9t\xe9 \xc3\xa9t\xc3\xa9",      // Latin-1 and UTF-8 side by side
+        "cut short \xe2\x82",             // a character cut off at the end
+        "overlong \xc0\xaf and \xe0\x80\xaf",
+        "surrogate \xed\xa0\x80 and \xed\xb3\xa9",  // the last one spells a held byte itself
+        "beyond \xf4\x90\x80\x80 \xf5 \xff \xfe",
+        "stray continuation \x80\xbf",
+        "four bytes \xf0\x9f\x8e\xb5 and \xf0\x90\x82\x80",
+    };
+    for (const QByteArray& bytes : cases) {
+        const QString text = DecodeItemsListBytes(bytes);
+        EXPECT_EQ(EncodeItemsListText(text), bytes) << bytes.toHex(' ').toStdString();
+        EXPECT_FALSE(text.contains(QChar::ReplacementCharacter)) << bytes.toHex(' ').toStdString();
+    }
+    // A byte-order mark is skipped the same way whether the rest is UTF-8 or not.
+    EXPECT_EQ(DecodeItemsListBytes("\xef\xbb\xbf<ITEM>"), QStringLiteral("<ITEM>"));
+    EXPECT_EQ(EncodeItemsListText(DecodeItemsListBytes("\xef\xbb\xbf<ITEM>\xe9")), QByteArray("<ITEM>\xe9"));
+}
+
+TEST(ItemsListBytes, OneBadByteSpoilsNoOtherValueOfItsRecord)
+{
+    const QByteArray piece = "<Item Name>caf\xc3\xa9 one.wav</Item Name><COL_FILE>/m/caf\xc3\xa9 one.wav</COL_FILE>"
+                             "<COL_TAG_COMMENT>r\xe9sum\xe9</COL_TAG_COMMENT>";
+    const ItemsListRecord r = ParseItemsListRecord(DecodeItemsListBytes(piece), false);
+    EXPECT_EQ(r[fldItemName], QStringLiteral("caf\u00e9 one.wav"));
+    EXPECT_EQ(r[fldFile], QStringLiteral("/m/caf\u00e9 one.wav"));
+    EXPECT_EQ(EncodeItemsListText(r[fldTagComment]), QByteArray("r\xe9sum\xe9"));
 }
 
 TEST(ItemsListGridRows, ARowIsSavedWithItsMarkAudioAndItsCells)

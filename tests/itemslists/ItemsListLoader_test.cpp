@@ -189,6 +189,33 @@ TEST_F(ItemsListLoaderTest, ItemsThatCannotLoadAreHeldAndWrittenBackInPlace)
     EXPECT_EQ(loader.Held().size(), 2);
 }
 
+TEST_F(ItemsListLoaderTest, ValuesThatAreNotUtf8AreWrittenBackAsTheyWere)
+{
+    // An item whose comment was written in an 8-bit code page, and an item whose path was:
+    // the first loads with its UTF-8 name and path intact, the second (its file is not there
+    // under any spelling) is held, and a save writes both back byte for byte.
+    const QString here = source(QStringLiteral("caf\u00e9 one.wav"), 10, 1000);
+    ItemsListRecord loads = sampleRecord(here, QStringLiteral("caf\u00e9 one.wav"));
+    loads[fldTagComment] = QStringLiteral("@COMMENT@");
+    ItemsListRecord held = sampleRecord(dir.filePath(QStringLiteral("@PATH@ gone.wav")), QStringLiteral("gone"));
+    ASSERT_TRUE(WriteItemsListFile(list, {loads, held}));
+    QByteArray original = readBytes(list);
+    original.replace("@COMMENT@", "r\xe9sum\xe9");
+    original.replace("@PATH@", "caf\xe9");
+    writeBytes(list, original);
+
+    ItemsListLoader loader(*grid, probe);
+    load(false, &loader);
+    ASSERT_EQ(grid->Rows(), 1);
+    EXPECT_EQ(cell(*grid, 1, ItemRow::COL_ITEM_NAME), QStringLiteral("caf\u00e9 one.wav"));
+    EXPECT_EQ(cell(*grid, 1, COL_FILE), here);
+    EXPECT_EQ(cell(*grid, 1, COL_TAG_TITLE), QStringLiteral("caf\u00e9 one.wav title"));
+    ASSERT_EQ(loader.Held().size(), 1);
+
+    ASSERT_TRUE(WriteItemsListFile(list, MergeHeldItems(RecordsFromGrid(*grid), loader.Held())));
+    EXPECT_EQ(readBytes(list), original);
+}
+
 TEST_F(ItemsListLoaderTest, DamagedRecordsDoNotEndTheLoad)
 {
     const QString a = source(QStringLiteral("a.wav"), 10, 1000);

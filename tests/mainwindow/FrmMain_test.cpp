@@ -3,6 +3,7 @@
 #include "foundation/FrmAbout.h"
 #include "foundation/FrmNotes.h"
 #include "foundation/RegistryRoutines.h"
+#include "foundation/Twips.h"
 #include "foundation/mdlFunctions.h"
 #include "foundation/mdlModes.h"
 #include "foundation/mdlWindowUtils.h"
@@ -621,6 +622,99 @@ TEST_F(MainWindow, OpenDestFolderOpensTheFolderOfAList)
     f->OpenDestFolder(missing);
     EXPECT_TRUE(QFileInfo(missing).isDir());
     EXPECT_EQ(shell.opened, QStringList{missing + QLatin1Char('/')});
+}
+
+TEST_F(MainWindow, OpenDestFolderStillOpensAFolderThatCouldNotBeMade)
+{
+    FrmMain* f = frmMain.get();
+    // A file stands where a folder of the path would have to be made.
+    const QString blocker = QDir(platform::programFolder()).filePath(QStringLiteral("blocker"));
+    QFile file(blocker);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    const QString path = blocker + QStringLiteral("/sub/");
+    box.answer(platform::vbYes);
+    f->OpenDestFolder(path);
+    ASSERT_EQ(box.shown.size(), 2);
+    EXPECT_EQ(box.shown[1].prompt, QStringLiteral("The path: ") + path + QStringLiteral(" cannot be created."));
+    EXPECT_EQ(shell.opened, QStringList{path});
+}
+
+TEST_F(MainWindow, AListsFolderWithoutListsShowsNothingOfTheOldList)
+{
+    const QString a = makeWav(QStringLiteral("a.wav"));
+    makeListOf(QStringLiteral("Alpha"), {a});
+    FrmMain* f = frmMain.get();
+    waitIdle(f);
+    ASSERT_EQ(f->cGrid1->Rows(), 1);
+
+    // A folder of other files: as at start, a new list is made there and opened.
+    const QString other = QDir(platform::programFolder()).filePath(QStringLiteral("Other"));
+    QDir().mkpath(other);
+    QFile readme(QDir(other).filePath(QStringLiteral("readme.txt")));
+    ASSERT_TRUE(readme.open(QIODevice::WriteOnly));
+    readme.close();
+    ProgramOptions.txtToPath = other + QLatin1Char('/');
+    mainWindowLink().ListsFolderChanged();
+    waitIdle(f);
+    const QString created = QDir(other).filePath(QStringLiteral("New Items List 1.flst"));
+    EXPECT_TRUE(QFileInfo(created).isFile());
+    EXPECT_EQ(selectedKey(f), created);
+    EXPECT_EQ(f->lblListName->text(), QStringLiteral("New Items List 1"));
+    EXPECT_EQ(f->cGrid1->Rows(), 0);
+    EXPECT_FALSE(f->picEmptyMsg->isHidden());
+
+    // A folder where no list can be made: no list is open and nothing of the old one shows.
+    f->cTreeView1_NodeClick(f->m_lists->NodeByKey(created));
+    waitIdle(f);
+    ProgramOptions.txtToPath = QDir(other).filePath(QStringLiteral("readme.txt/lists/"));
+    mainWindowLink().ListsFolderChanged();
+    waitIdle(f);
+    EXPECT_FALSE(IsListNodeKey(selectedKey(f)));
+    EXPECT_EQ(f->lblListName->text(), QString());
+    EXPECT_EQ(f->cGrid1->Rows(), 0);
+    EXPECT_EQ(f->cStatusBar1->StatusPanelText(QStringLiteral("Items List Properties")), QStringLiteral("0 Items, 0 KB, 00:00:00"));
+
+    // Rows that arrive meanwhile belong to no list: "Remove All" asks about none.
+    f->cGrid1->SetCell(1, f->cGrid1->ColumnIndex(ItemRow::COL_ITEM_NAME), QVariant(QStringLiteral("x")));
+    box.shown.clear();
+    f->RunCommand(QStringLiteral("Clear the List"));
+    waitIdle(f);
+    EXPECT_TRUE(box.shown.isEmpty());
+}
+
+TEST_F(MainWindow, TheEmptyListHintAndARangeShowWhole)
+{
+    makeList(QStringLiteral("Empty"));
+    FrmMain* f = frmMain.get();
+    waitIdle(f);
+    f->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(f));
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(f->picEmptyMsg->isHidden());
+    EXPECT_EQ(f->lblAddorDrag->text(), QStringLiteral("Add or Drag and Drop audio items to here."));
+    const QRect box = f->picEmptyMsg->rect();
+    for (QLabel* label : {f->lblEmptylist, f->lblAddorDrag}) {
+        const int needed = label->fontMetrics().horizontalAdvance(label->text());
+        EXPECT_GE(label->contentsRect().width(), needed) << label->text().toStdString();
+        EXPECT_TRUE(box.contains(label->geometry())) << label->text().toStdString();
+        EXPECT_GE(label->height(), label->fontMetrics().height());
+    }
+    // The box is no smaller than designed, and stays centred over the grid.
+    EXPECT_GE(f->picEmptyMsg->width(), TwipsToPixels(3615));
+    EXPECT_GE(f->picEmptyMsg->height(), TwipsToPixels(735));
+    const QRect grid = f->cGrid1->geometry();
+    EXPECT_LE(std::abs(f->picEmptyMsg->geometry().center().x() - grid.center().x()), 2);
+
+    // A range of the longest form fits its column in the grid's own measure.
+    cGrid& g = *f->cGrid1;
+    const long range = g.ColumnIndex(ItemRow::COL_RANGE);
+    const QString text = QStringLiteral("00:00:30 - 00:01:15");
+    g.SetCell(1, range, QVariant(text));
+    QCoreApplication::processEvents();
+    EXPECT_GE(g.columnWidth(static_cast<int>(range - 1)),
+              g.sizeHintForIndex(g.model().index(0, static_cast<int>(range - 1))).width() + (g.GridLines() ? 1 : 0));
+    EXPECT_GE(g.columnWidth(static_cast<int>(range - 1)), g.fontMetrics().horizontalAdvance(text));
 }
 
 TEST_F(MainWindow, ListNameClickRunsPropertiesUnlessARootIsSelected)

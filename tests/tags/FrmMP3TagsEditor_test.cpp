@@ -116,6 +116,51 @@ TEST_F(TagsEditorWindowTest, ApplyErrorIsShownWithItsNumber)
     ASSERT_EQ(boxes.shown.size(), 1);
     EXPECT_EQ(boxes.shown[0].prompt, path(QStringLiteral("absent.mp3")) + QStringLiteral(" is not a valid MP3 file.(-2147217407)"));
     EXPECT_EQ(boxes.shown[0].style, platform::vbInformation);
+
+    // A tag that could not be read through is left as it is, and the user is told.
+    QByteArray tag = buildTag(3, {{"TIT2", latin1Text("x")}, {"PRIV", QByteArray("o\0data", 6)}}, 10);
+    tag.replace(tag.indexOf("PRIV") + 4, 4, be32(900));
+    const QByteArray content = tag + fakeAudio(1000);
+    writeAll(path(), content);
+    dialogs.chooseFiles({path()});
+    w->cboID3->setCurrentIndex(1);
+    w->cboID3_Click();
+    w->cmdSelectFile_Click();
+    w->txtTitle->setText(QStringLiteral("y"));
+    w->cmdApply_Click();
+    ASSERT_EQ(boxes.shown.size(), 2);
+    EXPECT_TRUE(boxes.shown[1].prompt.startsWith(path())) << boxes.shown[1].prompt.toStdString();
+    EXPECT_TRUE(boxes.shown[1].prompt.endsWith(QStringLiteral("(321)"))) << boxes.shown[1].prompt.toStdString();
+    EXPECT_EQ(readAll(path()), content);
+}
+
+TEST_F(TagsEditorWindowTest, GenreTextNoEntryHoldsStaysAndOnlyThePlainCommentIsEdited)
+{
+    writeAll(path(), buildTag(4, {{"TCON", utf8Text(QStringLiteral("Bigbeat"))},
+                                  {"COMM", QByteArray("\0engiTunNORM\0 0001", 19)},
+                                  {"COMM", QByteArray("\0eng\0mine", 9)}},
+                              20) +
+                         fakeAudio(1000));
+    FakeFileDialogs dialogs;
+    FakeMessageBox boxes;
+    FrmMP3TagsEditor* w = g_frmMP3TagsEditor.get();
+    dialogs.chooseFiles({path()});
+    w->cmdSelectFile_Click();
+    EXPECT_EQ(w->cboGenre->currentText(), QStringLiteral("Bigbeat"));
+    EXPECT_EQ(w->txtDescription->toPlainText(), QStringLiteral("mine"));
+    w->txtDescription->setPlainText(QStringLiteral("edited"));
+    w->cmdApply_Click();
+    ASSERT_EQ(boxes.shown.size(), 1);
+    EXPECT_EQ(boxes.shown[0].prompt, QStringLiteral("Done."));
+    EXPECT_EQ(w->cboGenre->currentText(), QStringLiteral("Bigbeat"));
+
+    cMP3ID3v2 back;
+    back.MP3File(path());
+    EXPECT_EQ(back.Genre(), 255);
+    EXPECT_EQ(back.OtherGenreName(), QStringLiteral("Bigbeat"));
+    EXPECT_EQ(back.Comment(), QStringLiteral("edited"));
+    EXPECT_EQ(back.TagsInFrame(QStringLiteral("COMM")), 2);
+    EXPECT_TRUE(readAll(path()).contains(QByteArray("COMM\0\0\0\x13\0\0\0engiTunNORM\0 0001", 29)));
 }
 
 TEST_F(TagsEditorWindowTest, SeveralChosenFilesEditTheFirst)

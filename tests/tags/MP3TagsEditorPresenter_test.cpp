@@ -131,11 +131,21 @@ TEST_F(EditorPresenterTest, ApplyWritesBothTagsWithTheResolvedGenre)
     EXPECT_EQ(v2.Genre(), 17);
     EXPECT_EQ(v2.OtherGenreName(), QStringLiteral("Rock"));
 
-    // An unknown genre text clears the genre in both tags.
+    // A genre text that no entry contains is kept as the ID3v2 genre text; ID3v1 has no genre.
     f.genreText = QStringLiteral("rock");
     ASSERT_FALSE(p.Apply(f).has_value());
     EXPECT_EQ(f.genreIndex, 0);
-    EXPECT_EQ(f.genreText, QString());
+    EXPECT_EQ(f.genreText, QStringLiteral("rock"));
+    v1.MP3File(path());
+    EXPECT_EQ(v1.Genre(), 255);
+    v2.MP3File(path());
+    EXPECT_EQ(v2.Genre(), 255);
+    EXPECT_EQ(v2.OtherGenreName(), QStringLiteral("rock"));
+
+    // An empty genre box clears the genre in both tags.
+    f.genreText = QString();
+    ASSERT_FALSE(p.Apply(f).has_value());
+    EXPECT_EQ(f.genreIndex, 0);
     v1.MP3File(path());
     EXPECT_EQ(v1.Genre(), 255);
     v2.MP3File(path());
@@ -145,6 +155,67 @@ TEST_F(EditorPresenterTest, ApplyWritesBothTagsWithTheResolvedGenre)
     const QByteArray after = readAll(path());
     EXPECT_EQ(after.mid(2048, audio.size()), audio);
     EXPECT_EQ(after.size(), 2048 + audio.size() + 128);
+}
+
+TEST_F(EditorPresenterTest, ApplyThatLeavesTheGenreAloneKeepsIt)
+{
+    struct Case {
+        int version;
+        QByteArray genre;  // the ID3v2 genre text in the file
+        uint8_t v1Genre;   // the ID3v1 genre in the file
+        const char* shown;
+        uint8_t code;      // afterwards, in both tags
+        const char* text;  // afterwards, the ID3v2 genre text
+    };
+    const std::vector<Case> cases = {
+        {4, "12", 12, "Other", 12, "Other"},
+        {4, "35", 35, "House", 35, "House"},
+        {3, "(17)", 17, "Rock", 17, "Rock"},
+        {4, "Silence", 255, "Silence", 255, "Silence"},
+        {3, "Bigbeat", 12, "Bigbeat", 255, "Bigbeat"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.genre.constData());
+        const QByteArray v1 = "TAG" + QByteArray(30, 'T') + QByteArray(30, 'A') + QByteArray(30, '\0') + "2001" +
+                              QByteArray(28, '\0') + QByteArray(1, '\0') + QByteArray(1, '\x05') + char(c.v1Genre);
+        writeAll(path(), buildTag(c.version, {{"TIT2", latin1Text("Song")}, {"TCON", latin1Text(c.genre)}}, 50) +
+                             fakeAudio(1000) + v1);
+        MP3TagsEditorPresenter p;
+        p.VersionChanged(2);
+        MP3TagFields f = p.ReadTags(path());
+        EXPECT_EQ(f.genreText, QString::fromLatin1(c.shown));
+        f.txtTitle = QStringLiteral("Other song");
+        ASSERT_FALSE(p.Apply(f).has_value());
+        EXPECT_EQ(f.genreText, QString::fromLatin1(c.shown)) << "the box keeps the genre";
+
+        cMP3ID3v1 t1;
+        t1.MP3File(path());
+        EXPECT_EQ(t1.Genre(), c.code);
+        EXPECT_EQ(t1.Track(), 5);
+        cMP3ID3v2 t2;
+        t2.MP3File(path());
+        EXPECT_EQ(t2.Title(), QStringLiteral("Other song"));
+        EXPECT_EQ(t2.Genre(), c.code);
+        EXPECT_EQ(t2.OtherGenreName(), QString::fromLatin1(c.text));
+    }
+}
+
+TEST_F(EditorPresenterTest, ApplyLeavesATagItCouldNotReadThroughAndSaysSo)
+{
+    QByteArray tag = buildTag(3, {{"TIT2", latin1Text("Song")}, {"APIC", QByteArray("\0image/png\0\x03\0data", 17)}}, 40);
+    tag.replace(tag.indexOf("APIC") + 4, 4, be32(5000));  // the picture runs past the tag
+    const QByteArray audio = fakeAudio(3000);
+    writeAll(path(), tag + audio);
+    MP3TagsEditorPresenter p;
+    p.VersionChanged(1);
+    MP3TagFields f = p.ReadTags(path());
+    EXPECT_EQ(f.txtTitle, QStringLiteral("Song"));
+    f.txtTitle = QStringLiteral("Changed");
+    const auto error = p.Apply(f);
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->number, 321);
+    EXPECT_TRUE(error->description.contains(QStringLiteral("could not be read"))) << error->description.toStdString();
+    EXPECT_EQ(readAll(path()), tag + audio);
 }
 
 TEST_F(EditorPresenterTest, ApplyToAMissingFileStopsAtTheID3v1Error)

@@ -92,7 +92,8 @@ TEST_F(ID3v2ReadTest, Version23PropertiesAndFrameOrder)
                      {"WOAR", "http://artist/"},
                      {"WCOM", "http://buy/"},
                      {"WOAF", "http://file/"},
-                     {"COMM", QByteArray("\0engdesc\0The comment", 20)},
+                     {"COMM", QByteArray("\0engdesc\0Described", 18)},
+                     {"COMM", QByteArray("\0eng\0The comment", 16)},
                      {"USLT", QByteArray("\0eng\0La la", 11)},
                      {"PCNT", QByteArray("\0\0\x01\x02", 4)},
                      {"TCON", latin1Text("(17)")},
@@ -204,6 +205,10 @@ TEST_F(ID3v2ReadTest, HeaderFlagsAreHonoured)
         {"unsynchronised 2.4 frame", buildTag(4, {{"TIT2", unsync, 0x0002}, {"TPE1", latin1Text("A")}}, 10)},
         {"extended header 2.3", buildTag(3, {{"TIT2", plain}, {"TPE1", latin1Text("A")}}, 10, 0x40, ext23)},
         {"extended header 2.4", buildTag(4, {{"TIT2", plain}, {"TPE1", latin1Text("A")}}, 10, 0x40, ext24)},
+        // Some writers set the flag without writing the header: the first frame id stands where
+        // its size would be.
+        {"extended header flag without the header 2.3", buildTag(3, {{"TIT2", plain}, {"TPE1", latin1Text("A")}}, 10, 0x40)},
+        {"extended header flag without the header 2.4", buildTag(4, {{"TIT2", plain}, {"TPE1", latin1Text("A")}}, 10, 0x40)},
         {"2.4 data length indicator", buildTag(4, {{"TIT2", syncsafe(uint32_t(plain.size())) + plain, 0x0001},
                                                   {"TPE1", latin1Text("A")}})},
     };
@@ -247,22 +252,33 @@ TEST_F(ID3v2ReadTest, GenreTexts)
         {"(17)", 17, "Rock"},         {"(17)Rock & Roll", 17, "Rock & Roll"}, {"(17)X", 17, "X"},
         {"Jazz", 255, "Jazz"},        {"(300)", 255, "(300)"},                 {"()", 255, "()"},
         {"(200)", 200, ""},           {")17(", 255, ")17("},                   {"(abc)x", 255, "(abc)x"},
+        // Version 2.4 refers to a genre of the list by its bare number; other numbers are text.
+        {"12", 12, "Other"},          {"35", 35, "House"},                     {"0", 0, "Blues"},
+        {"123", 255, "123"},          {"200", 255, "200"},                     {"1999", 255, "1999"},
+        {"-1", 255, "-1"},            {"12a", 255, "12a"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text.constData());
-        const cMP3ID3v2 tag = read(buildTag(3, {{"TCON", latin1Text(c.text)}}) + fakeAudio(50));
-        EXPECT_EQ(tag.Genre(), c.genre);
-        EXPECT_EQ(tag.OtherGenreName(), QString::fromLatin1(c.other));
+    for (int version : {3, 4}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::to_string(version) + " " + c.text.constData());
+            const cMP3ID3v2 tag = read(buildTag(version, {{"TCON", latin1Text(c.text)}}) + fakeAudio(50));
+            EXPECT_EQ(tag.Genre(), c.genre);
+            EXPECT_EQ(tag.OtherGenreName(), QString::fromLatin1(c.other));
+        }
     }
 }
 
-TEST_F(ID3v2ReadTest, SeveralCommentsAreJoinedLineByLine)
+TEST_F(ID3v2ReadTest, TheCommentIsTheFirstCommentWithoutDescription)
 {
+    // Comments with a description belong to other programs (normalisation data, disc ids).
     const cMP3ID3v2 tag = read(buildTag(3, {{"COMM", QByteArray("\0engA\0first", 11)},
-                                            {"COMM", utf16Text(QStringLiteral("deu")).left(0) + QByteArray("\0deu\0second", 11)}}) +
+                                            {"COMM", QByteArray("\0deu\0second", 11)},
+                                            {"COMM", QByteArray("\0eng\0third", 10)}}) +
                                fakeAudio(50));
-    EXPECT_EQ(tag.Comment(), QStringLiteral("first\r\nsecond"));
-    EXPECT_EQ(tag.TagsInFrame(QStringLiteral("COMM")), 2);
+    EXPECT_EQ(tag.Comment(), QStringLiteral("second"));
+    EXPECT_EQ(tag.TagsInFrame(QStringLiteral("COMM")), 3);
+
+    const cMP3ID3v2 describedOnly = read(buildTag(3, {{"COMM", QByteArray("\0engiTunNORM\0 0000", 19)}}) + fakeAudio(50));
+    EXPECT_EQ(describedOnly.Comment(), QString());
 }
 
 TEST_F(ID3v2ReadTest, CommentStartingWithNtKeepsItsLetters)

@@ -182,6 +182,9 @@ TEST_F(ID3v2WriteTest, RoundTripsKeepTextsAndAudio)
          buildTag(3, {{"APIC", picture}, {"TIT2", latin1Text("T")}, {"PRIV", priv}}, 100), {"APIC", "TIT2", "PRIV"}},
         {"extended header",
          buildTag(3, {{"TIT2", latin1Text("T")}}, 10, 0x40, be32(6) + QByteArray(6, '\0')), {"TIT2"}},
+        {"extended header flag without the header",
+         buildTag(4, {{"TIT2", utf8Text(uni)}, {"TPE1", latin1Text("A")}, {"PRIV", priv}}, 10, 0x40),
+         {"TIT2", "TPE1", "PRIV"}},
         {"v2.4 with a footer", withFooter(buildTag(4, {{"TIT2", utf8Text(QStringLiteral("F"))}}, 0, 0x10)), {"TIT2"}},
     };
     for (const Case& c : cases) {
@@ -213,6 +216,97 @@ TEST_F(ID3v2WriteTest, RoundTripsKeepTextsAndAudio)
             }
         }
     }
+}
+
+TEST_F(ID3v2WriteTest, TagThatCannotBeReadThroughIsNeverReplaced)
+{
+    QByteArray runsPast = buildTag(3, {{"TIT2", latin1Text("kept")}, {"TPE1", latin1Text("lost")}}, 20);
+    runsPast.replace(runsPast.indexOf("TPE1") + 4, 4, be32(500));
+    QByteArray falseExtended = buildTag(3, {{"TIT2", latin1Text("x")}}, 20, 0x40);
+    falseExtended.replace(10, 4, QByteArray("\x01\x02\x03\x04", 4));  // neither a size nor a frame id
+    const std::vector<std::pair<const char*, QByteArray>> cases = {
+        {"frame that runs past the tag", runsPast},
+        {"extended header that is neither there nor absent", falseExtended},
+        {"compressed 2.2 tag", buildTag(2, {{"TT2", latin1Text("x")}}, 20, 0x40)},
+    };
+    for (const auto& [name, tagBytes] : cases) {
+        SCOPED_TRACE(name);
+        const QByteArray content = tagBytes + fakeAudio(3000);
+        cMP3ID3v2 tag = open(content);
+        tag.Title(QStringLiteral("new"));
+        try {
+            tag.Update();
+            ADD_FAILURE() << "no error";
+        } catch (const NumberedError& e) {
+            EXPECT_EQ(e.number(), 321);
+            EXPECT_TRUE(e.description().startsWith(path())) << e.description().toStdString();
+            EXPECT_TRUE(e.source().endsWith(QStringLiteral(".cMP3ID3v2")));
+        }
+        EXPECT_EQ(readAll(path()), content);
+    }
+
+    // Stray bytes after the last frame that no reader takes for a frame, or nothing but padding
+    // behind a false extended-header flag, are not held against a tag.
+    QByteArray stray = buildTag(3, {{"TIT2", latin1Text("x")}}, 20);
+    stray.replace(stray.size() - 20, 4, QByteArray("\xFF\xFF\xFF\xFF", 4));
+    for (const QByteArray& readable : {stray, buildTag(3, {}, 30, 0x40)}) {
+        cMP3ID3v2 tag = open(readable + fakeAudio(100));
+        tag.Title(QStringLiteral("new"));
+        EXPECT_NO_THROW(tag.Update());
+    }
+}
+
+TEST_F(ID3v2WriteTest, FramesNotSetKeepTheirBytes)
+{
+    // UTF-16 little-endian with its byte-order mark.
+    auto u16 = [](const QString& text) { return utf16Text(text).mid(1); };
+    const QByteArray zz(2, '\0');
+    // Comments with a description, a user text and a second artist in UTF-16 that ISO-8859-1
+    // could hold (big-endian byte-order mark): written back exactly as read, while the plain
+    // comment is replaced in its own language.
+    const QByteArray described = "\x01" "eng" + u16(QStringLiteral("iTunNORM")) + zz + u16(QStringLiteral(" 0001 00A0"));
+    const QByteArray txxx = "\x01" + u16(QStringLiteral("key")) + zz + u16(QStringLiteral("value"));
+    const QByteArray tpe2 = QByteArray("\x01\xFE\xFF\0B\0a\0n\0d", 11);
+    const QByteArray priv = QByteArray("owner\0\xFF\xFB\0\1", 10);
+    const QByteArray discId = QByteArray("\0engCDDB\0abc", 12);
+    const QByteArray content = buildTag(3, {{"COMM", described},
+                                            {"COMM", QByteArray("\0eng\0old note", 13)},
+                                            {"TXXX", txxx},
+                                            {"TPE2", tpe2},
+                                            {"PRIV", priv},
+                                            {"COMM", discId}},
+                                      30) +
+                               fakeAudio(2000);
+    cMP3ID3v2 tag = open(content);
+    EXPECT_EQ(tag.Comment(), QStringLiteral("old note"));
+    tag.Comment(QStringLiteral("new note"));
+    tag.Title(QStringLiteral("t"));
+    tag.Update();
+    QByteArray after = readAll(path());
+    for (const QByteArray& kept : {frame("COMM", described), frame("TXXX", txxx), frame("TPE2", tpe2),
+                                   frame("PRIV", priv), frame("COMM", discId),
+                                   frame("COMM", QByteArray("\0eng\0new note", 13))})
+        EXPECT_TRUE(after.contains(kept)) << kept.toHex().constData();
+    EXPECT_FALSE(after.contains("old note"));
+    cMP3ID3v2 back;
+    back.MP3File(path());
+    EXPECT_EQ(back.Comment(), QStringLiteral("new note"));
+    EXPECT_EQ(back.TagsInFrame(QStringLiteral("COMM")), 3);
+
+    // From version 2.4, a comment in UTF-16 keeps its bytes; one in UTF-8, which 2.3 has not,
+    // keeps its texts in UTF-16.
+    const QString day = QString::fromUtf8("\u65e5");
+    const QByteArray utf16Described = "\x01" "eng" + u16(QStringLiteral("d")) + zz + u16(day);
+    tag = open(buildTag(4, {{"COMM", "\x03" "engdisc" + QByteArray(1, '\0') + day.toUtf8()}, {"COMM", utf16Described}}) +
+               fakeAudio(100));
+    tag.Comment(QStringLiteral("plain"));
+    tag.Update();
+    after = readAll(path());
+    EXPECT_TRUE(after.contains(frame("COMM", utf16Described)));
+    EXPECT_TRUE(after.contains(frame("COMM", "\x01" "eng" + u16(QStringLiteral("disc")) + zz + u16(day))));
+    back.MP3File(path());
+    EXPECT_EQ(back.Comment(), QStringLiteral("plain"));
+    EXPECT_EQ(back.TagsInFrame(QStringLiteral("COMM")), 3);
 }
 
 TEST_F(ID3v2WriteTest, Version22PictureBecomesAnAttachedPicture)

@@ -2,6 +2,7 @@
 // Cross-checks with other taggers (python3-mutagen, eyeD3, id3v2): what we write they read with
 // the same texts, and what they write we read with the same texts. The tools are part of the
 // test set-up; a missing tool fails the test rather than skipping it.
+#include "tags/editor/MP3TagsEditorPresenter.h"
 #include "tags/lib/cMP3ID3v1.h"
 #include "tags/lib/cMP3ID3v2.h"
 
@@ -336,6 +337,132 @@ TEST_F(PeerTest, WeReadWhatId3libWrites)
     EXPECT_TRUE(QString::fromLatin1(l.out).contains(QStringLiteral("Second album"))) << l.out.toStdString();
     const QByteArray after = readAll(path());
     EXPECT_EQ(after.mid(tagLength(after), audio.size()), audio);
+}
+
+// Tags as other taggers leave them: described comments (a player's normalisation data, a disc
+// id), a picture, private data, a user text, a second artist, and a genre that is a name no
+// list entry holds (2.3) or a bare list number (2.4). Everything in UTF-16, which 2.3 carries.
+const char* kMutagenRealWorld = R"PY(
+import sys
+from mutagen.id3 import ID3, TIT2, TPE1, TPE2, TCON, COMM, APIC, PRIV, TXXX
+path, version, genre = sys.argv[1], int(sys.argv[2]), sys.argv[3]
+t = ID3()
+t.add(TIT2(encoding=1, text="Song"))
+t.add(TPE1(encoding=1, text="Band"))
+t.add(TCON(encoding=0, text=genre))
+t.add(COMM(encoding=1, lang="eng", desc="", text="note"))
+t.add(COMM(encoding=1, lang="eng", desc="iTunNORM", text=" 0000044E 00000000 00008B2C"))
+t.add(COMM(encoding=0, lang="eng", desc="CDDB Disc ID", text="8a0b3c0d"))
+t.add(APIC(encoding=1, mime="image/png", type=3, desc="cover", data=b"\x89PNG\r\n\x1a\n\x00\xff\xfb\x00"))
+t.add(PRIV(owner="WM/MediaClassPrimaryID", data=b"\xbc}`\xd1#\xe3\xe2K\x86\xa1H\xa4*(D\x1e"))
+t.add(TXXX(encoding=1, desc="replaygain_track_gain", text="-6.50 dB"))
+t.add(TPE2(encoding=1, text="Various"))
+t.save(path, v2_version=version, v1=2)
+)PY";
+
+// Compares a file before and after the editor's Apply: every frame the editor does not write
+// must be there with the same bytes (walked by hand) and the same content (as mutagen reads
+// it), and the audio between the tag and the ID3v1 record must be the same.
+const char* kCompareKept = R"PY(
+import json, sys
+from mutagen.id3 import ID3
+EDITED = {"TIT2", "TPE1", "TALB", "TYER", "TCON", "TRCK", "TOPE", "TCOP", "TENC", "WXXX", "USLT"}
+def walk(path):
+    d = open(path, "rb").read()
+    end = 10 + ((d[6] << 21) | (d[7] << 14) | (d[8] << 7) | d[9]) if d[:3] == b"ID3" else 0
+    frames, pos = [], 10
+    while end and pos + 10 <= end and d[pos:pos + 4] != b"\0\0\0\0":
+        s = d[pos + 4:pos + 8]
+        n = (s[0] << 21) | (s[1] << 14) | (s[2] << 7) | s[3] if d[3] == 4 else int.from_bytes(s, "big")
+        frames.append((d[pos:pos + 4].decode("latin-1"), d[pos + 10:pos + 10 + n]))
+        pos += 10 + n
+    v1 = d[-128:] if d[-128:-125] == b"TAG" else b""
+    return frames, d[end:len(d) - len(v1)], v1
+def plain_comment(body):
+    rest = body[4:]
+    if body[0] in (1, 2):
+        desc = next((rest[:i] for i in range(0, len(rest) - 1, 2) if rest[i:i + 2] == b"\0\0"), rest)
+        return desc in (b"", b"\xff\xfe", b"\xfe\xff")
+    return rest.split(b"\0", 1)[0] == b""
+def kept(frames):
+    return [(i, b) for i, b in frames if i not in EDITED and not (i == "COMM" and plain_comment(b))]
+def view(path):
+    return {k: repr(f) for k, f in ID3(path, translate=False).items()
+            if f.FrameID not in EDITED and not (f.FrameID == "COMM" and f.desc == "")}
+before, after = sys.argv[1], sys.argv[2]
+fb, audio_b, _ = walk(before)
+fa, audio_a, v1 = walk(after)
+vb, va = view(before), view(after)
+tag = ID3(after, translate=False)
+print(json.dumps({
+    "bytes_lost": [i + ":" + b.hex() for i, b in kept(fb) if (i, b) not in fa],
+    "frames_lost": [k for k in vb if va.get(k) != vb[k]],
+    "kept_count": len(kept(fb)),
+    "audio_same": audio_b == audio_a and len(audio_b) > 0,
+    "version": tag.version[1],
+    "TIT2": str(tag["TIT2"]),
+    "TCON": str(tag["TCON"]),
+    "comment": [str(c) for c in tag.getall("COMM") if c.desc == ""],
+    "v1_genre": v1[127] if v1 else -1,
+}))
+)PY";
+
+TEST_F(PeerTest, EditorApplyKeepsEveryFrameItDoesNotEdit)
+{
+    struct Case {
+        const char* name;
+        int version;
+        const char* genre;  // as stored by the other tagger
+        const char* shown;  // in the editor's genre box
+        const char* tcon;   // the genre frame afterwards
+        int v1Genre;        // the ID3v1 genre afterwards
+        bool falseExtendedFlag;
+    };
+    const std::vector<Case> cases = {
+        {"2.3, a genre no entry holds", 3, "Bigbeat", "Bigbeat", "Bigbeat", 255, false},
+        {"2.4, a bare genre number", 4, "35", "House", "(35)House", 35, false},
+        {"2.4, extended header flag without the header", 4, "Silence", "Silence", "Silence", 255, true},
+        {"2.3, extended header flag without the header", 3, "12", "Other", "(12)Other", 12, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString before = path(QStringLiteral("before.mp3")), file = path();
+        QFile::remove(file);
+        QFile::remove(before);
+        writeAll(file, mpegAudio(40));
+        const ToolRun w = run(kPython, {QStringLiteral("-c"), QString::fromUtf8(kMutagenRealWorld), file,
+                                        QString::number(c.version), QString::fromLatin1(c.genre)});
+        ASSERT_EQ(w.exitCode, 0) << w.err.toStdString();
+        if (c.falseExtendedFlag) {
+            QByteArray bytes = readAll(file);
+            bytes[5] = char(bytes[5] | 0x40);
+            writeAll(file, bytes);
+        }
+        ASSERT_TRUE(QFile::copy(file, before));
+
+        MP3TagsEditorPresenter editor;
+        editor.VersionChanged(2);
+        MP3TagFields f = editor.ReadTags(file);
+        EXPECT_EQ(f.txtTitle, QStringLiteral("Song"));
+        EXPECT_EQ(f.txtDescription, QStringLiteral("note")) << "only the plain comment is shown";
+        EXPECT_EQ(f.genreText, QString::fromLatin1(c.shown));
+        f.txtTitle = QStringLiteral("New title");
+        const auto error = editor.Apply(f);
+        ASSERT_FALSE(error.has_value()) << error->description.toStdString();
+
+        const ToolRun r = run(kPython, {QStringLiteral("-c"), QString::fromUtf8(kCompareKept), before, file});
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        const QJsonObject m = QJsonDocument::fromJson(r.out).object();
+        EXPECT_EQ(m[QStringLiteral("bytes_lost")].toArray(), QJsonArray()) << r.out.toStdString();
+        EXPECT_EQ(m[QStringLiteral("frames_lost")].toArray(), QJsonArray()) << r.out.toStdString();
+        EXPECT_EQ(m[QStringLiteral("kept_count")].toInt(), 6) << "described comments, picture, private, user text, TPE2";
+        EXPECT_TRUE(m[QStringLiteral("audio_same")].toBool());
+        EXPECT_EQ(m[QStringLiteral("version")].toInt(), 3);
+        EXPECT_EQ(m[QStringLiteral("TIT2")].toString(), QStringLiteral("New title"));
+        EXPECT_EQ(m[QStringLiteral("TCON")].toString(), QString::fromLatin1(c.tcon));
+        EXPECT_EQ(m[QStringLiteral("comment")].toArray(), QJsonArray({QStringLiteral("note")}));
+        EXPECT_EQ(m[QStringLiteral("v1_genre")].toInt(), c.v1Genre);
+    }
 }
 
 }  // namespace

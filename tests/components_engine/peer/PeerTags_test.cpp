@@ -46,6 +46,7 @@ else:
     out.update(title=first(t, "Title"), artist=first(t, "Author"), album=first(t, "WM/AlbumTitle"),
                year=first(t, "WM/Year"), comment=first(t, "Description"), genre=first(t, "WM/Genre"),
                track=first(t, "WM/TrackNumber", "WM/Track"))
+    out["counts"] = {k: len(v) for k, v in t.as_dict().items()}
 out["length"] = f.info.length
 print(json.dumps(out))
 )PY";
@@ -166,6 +167,15 @@ TEST_F(PeerTags, WmaCarriesAsfTags)
     EXPECT_EQ(o[QStringLiteral("kind")].toString(), QStringLiteral("ASF"));
     expectTags(o, tags);
     EXPECT_NEAR(o[QStringLiteral("length")].toDouble(), 1.0, 0.1);
+    // Each tag once: no second "Author", no lower-case copy of one that has its own place.
+    const QJsonObject counts = o[QStringLiteral("counts")].toObject();
+    QSet<QString> seen;
+    for (auto it = counts.begin(); it != counts.end(); ++it) {
+        EXPECT_EQ(it.value().toInt(), 1) << it.key().toStdString();
+        EXPECT_FALSE(seen.contains(it.key().toLower())) << it.key().toStdString();
+        seen.insert(it.key().toLower());
+    }
+    EXPECT_TRUE(counts.contains(QStringLiteral("Author")));
     auto reader = openOrFail(file);
     ASSERT_TRUE(reader);
     EXPECT_EQ(reader->info().tags, tags);

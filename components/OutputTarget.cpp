@@ -1,0 +1,282 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "components/OutputTarget.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+
+namespace components {
+
+namespace {
+
+QString quoted(const QString& path)
+{
+    return QLatin1Char('\'') + path + QLatin1Char('\'');
+}
+
+QString systemError(int code)
+{
+    return QString::fromLocal8Bit(std::strerror(code));
+}
+
+QByteArray encoded(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+
+// Part files of running jobs, kept where a signal handler can read them: fixed slots of plain
+// bytes, published by an atomic flag once the name is complete.
+constexpr int kSlots = 64;
+struct LiveSlot {
+    std::atomic<bool> taken{false};
+    std::atomic<bool> ready{false};
+    char path[PATH_MAX] = {};
+};
+LiveSlot g_live[kSlots];
+
+struct sigaction g_previous[2];
+constexpr int kSignals[2] = {SIGTERM, SIGINT};
+
+void removeLivePartFiles(int sig)
+{
+    for (LiveSlot& slot : g_live)
+        if (slot.ready.load(std::memory_order_acquire))
+            ::unlink(slot.path);
+    // Then whatever the signal did before: end the process, or run the handler that was there.
+    for (int i = 0; i < 2; ++i) {
+        if (kSignals[i] != sig)
+            continue;
+        const struct sigaction& old = g_previous[i];
+        if (old.sa_flags & SA_SIGINFO) {
+            if (old.sa_sigaction)
+                old.sa_sigaction(sig, nullptr, nullptr);
+            return;
+        }
+        if (old.sa_handler != SIG_DFL && old.sa_handler != SIG_IGN) {
+            old.sa_handler(sig);
+            return;
+        }
+        ::sigaction(sig, &old, nullptr);
+        ::raise(sig);
+    }
+}
+
+// Installed with the first part file, so that the program and every tool running jobs get it.
+// A signal the process ignores stays ignored: the job then goes on and cleans up itself.
+void installSignalHandlers()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        for (int i = 0; i < 2; ++i) {
+            struct sigaction current {};
+            if (::sigaction(kSignals[i], nullptr, &current) != 0)
+                continue;
+            if (!(current.sa_flags & SA_SIGINFO) && current.sa_handler == SIG_IGN)
+                continue;
+            g_previous[i] = current;
+            struct sigaction mine {};
+            mine.sa_handler = removeLivePartFiles;
+            sigemptyset(&mine.sa_mask);
+            for (int s : kSignals)
+                sigaddset(&mine.sa_mask, s);
+            mine.sa_flags = SA_RESTART;
+            ::sigaction(kSignals[i], &mine, nullptr);
+        }
+    });
+}
+
+int registerPart(const QByteArray& path)
+{
+    if (path.size() >= PATH_MAX)
+        return -1;
+    installSignalHandlers();
+    for (int i = 0; i < kSlots; ++i) {
+        bool expected = false;
+        if (g_live[i].taken.compare_exchange_strong(expected, true)) {
+            std::memcpy(g_live[i].path, path.constData(), size_t(path.size()) + 1);
+            g_live[i].ready.store(true, std::memory_order_release);
+            return i;
+        }
+    }
+    return -1;
+}
+
+void unregisterPart(int slot)
+{
+    if (slot < 0)
+        return;
+    g_live[slot].ready.store(false, std::memory_order_release);
+    g_live[slot].taken.store(false, std::memory_order_release);
+}
+
+QString kindOf(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return QStringLiteral("a folder");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("a named pipe");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("a device");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("a socket");
+    return QStringLiteral("not a regular file");
+}
+
+// Removes part files of this target that no job holds: a job keeps a lock on its own while it
+// runs, in this process or another, so an unlocked one was left by a job that was killed.
+void removeStalePartFiles(const QString& target)
+{
+    const QFileInfo info(target);
+    const QString marker = QStringLiteral("/");  // the one character no file name holds
+    const QString sample = PartFileName(info.fileName(), marker);
+    const qsizetype at = sample.lastIndexOf(marker);
+    const QString pattern = QRegularExpression::anchoredPattern(QRegularExpression::escape(sample.left(at)) +
+                                                                QStringLiteral("[0-9a-f]+") +
+                                                                QRegularExpression::escape(sample.mid(at + marker.size())));
+    const QRegularExpression re(pattern);
+    const QDir dir(info.absolutePath());
+    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names) {
+        if (!re.match(name).hasMatch())
+            continue;
+        const QByteArray path = encoded(dir.filePath(name));
+        const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0)
+            continue;
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(path.constData());
+        ::close(fd);
+    }
+}
+
+}  // namespace
+
+QString PartFileName(const QString& targetFileName, const QString& tag)
+{
+    const QFileInfo info(targetFileName);
+    const QString suffix = info.suffix();
+    QString name = QLatin1Char('.') + info.completeBaseName() + QStringLiteral(".part-") + tag;
+    if (!suffix.isEmpty())
+        name += QLatin1Char('.') + suffix;
+    return name;
+}
+
+bool OutputTarget::resolve(const QString& output, QString* error)
+{
+    auto refuse = [&](const QString& why) {
+        if (error)
+            *error = QStringLiteral("The output file ") + quoted(output) + QStringLiteral(" ") + why;
+        return false;
+    };
+    QString path = QFileInfo(output).absoluteFilePath();
+    for (int hops = 0;; ++hops) {
+        struct stat st {};
+        if (::lstat(encoded(path).constData(), &st) != 0) {
+            m_exists = false;
+            break;
+        }
+        if (!S_ISLNK(st.st_mode)) {
+            if (!S_ISREG(st.st_mode))
+                return refuse(QStringLiteral("is ") + kindOf(st.st_mode) + QStringLiteral(": it is not replaced."));
+            m_exists = true;
+            m_old = st;
+            break;
+        }
+        if (hops >= 40)
+            return refuse(QStringLiteral("is a chain of symbolic links that does not end."));
+        const QString link = QFile::symLinkTarget(path);  // absolute, relative ones resolved
+        if (link.isEmpty())
+            return refuse(QStringLiteral("is a symbolic link that cannot be read."));
+        path = link;
+    }
+    m_file = QDir::cleanPath(path);
+    return true;
+}
+
+bool OutputTarget::createPartFile(QString* error)
+{
+    removeStalePartFiles(m_file);
+    const QFileInfo info(m_file);
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const QString part = QDir(info.absolutePath())
+                                 .filePath(PartFileName(info.fileName(), QString::number(
+                                                                             QRandomGenerator::global()->generate64(), 16)));
+        const QByteArray name = encoded(part);
+        const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            if (error)
+                *error = systemError(errno);
+            return false;
+        }
+        ::flock(fd, LOCK_EX | LOCK_NB);
+        m_lockFd = fd;
+        m_part = part;
+        m_slot = registerPart(name);
+        return true;
+    }
+    if (error)
+        *error = systemError(EEXIST);
+    return false;
+}
+
+bool OutputTarget::commit(QString* error)
+{
+    const QByteArray part = encoded(m_part);
+    if (m_exists) {
+        // The group first: changing it may clear set-id bits that the mode then puts back.
+        if (::chown(part.constData(), uid_t(-1), m_old.st_gid) != 0) {
+            // Not a member of that group: the file keeps the user's own.
+        }
+        ::chmod(part.constData(), m_old.st_mode & 07777);
+    }
+    // rename(2) replaces the file in one step: it is never missing or half-written.
+    if (std::rename(part.constData(), encoded(m_file).constData()) != 0) {
+        if (error)
+            *error = systemError(errno);
+        return false;
+    }
+    m_part.clear();
+    release();
+    return true;
+}
+
+void OutputTarget::discard()
+{
+    if (!m_part.isEmpty())
+        ::unlink(encoded(m_part).constData());
+    m_part.clear();
+    release();
+}
+
+void OutputTarget::release()
+{
+    unregisterPart(m_slot);
+    m_slot = -1;
+    if (m_lockFd >= 0)
+        ::close(m_lockFd);
+    m_lockFd = -1;
+}
+
+OutputTarget::~OutputTarget()
+{
+    discard();
+}
+
+}  // namespace components

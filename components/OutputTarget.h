@@ -1,0 +1,53 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#pragma once
+
+// Where a job's output really goes and how it is put in place without damaging anything that
+// already stands there: the file a symbolic link points to is rewritten (the link stays), a
+// device, pipe, socket or folder is refused, a replaced file keeps its mode and group, and the
+// hidden part file is removed even when the process is killed by SIGTERM or SIGINT.
+
+#include <QString>
+
+#include <sys/stat.h>
+
+namespace components {
+
+class OutputTarget {
+public:
+    // Resolves the links of `output`. False, with a text naming `output`, when what stands
+    // there must not be replaced or the links lead nowhere.
+    bool resolve(const QString& output, QString* error);
+
+    // The file that is replaced: `output` itself, or the final target of its links.
+    const QString& file() const { return m_file; }
+
+    // Creates the hidden part file beside file() and holds a lock on it for as long as this
+    // object lives, so that other jobs see it is in use. Part files of the same target name
+    // that nobody holds (left by a killed job) are removed first.
+    bool createPartFile(QString* error);
+    const QString& partFile() const { return m_part; }
+
+    // Gives the finished part file the mode (and, where allowed, the group) of the file it
+    // replaces, then renames it over that file. False with the system's reason.
+    bool commit(QString* error);
+
+    // Removes the part file (after an abort or an error). Safe to call more than once.
+    void discard();
+
+    ~OutputTarget();
+
+private:
+    void release();
+
+    QString m_file;
+    QString m_part;
+    bool m_exists = false;
+    struct stat m_old {};
+    int m_lockFd = -1;
+    int m_slot = -1;
+};
+
+// The hidden part-file name for a target and a random tag: ".<base>.part-<tag>.<ext>".
+QString PartFileName(const QString& targetFileName, const QString& tag);
+
+}  // namespace components

@@ -1,0 +1,396 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+// What the converter and join do to whatever already stands at the output path, to part files
+// of killed jobs, to a full disk and to ranges outside their source.
+#include "components/cAudioConverter.h"
+#include "components/cAudioJoin.h"
+#include "tests/components/WavFixtures.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/mount.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <functional>
+
+using fixtures::Pcm;
+
+namespace {
+
+struct Outcome {
+    QStringList ends;
+    long code = 0;
+    QString text;
+};
+
+template <class Component, class Starter>
+Outcome await(Component& c, Starter start, int ms = 30000)
+{
+    Outcome o;
+    QObject context;
+    QObject::connect(&c, &Component::Done, &context, [&] { o.ends << QStringLiteral("Done"); });
+    QObject::connect(&c, &Component::Aborted, &context, [&] { o.ends << QStringLiteral("Aborted"); });
+    QObject::connect(&c, &Component::Error, &context, [&](long code, const QString& text) {
+        o.ends << QStringLiteral("Error");
+        o.code = code;
+        o.text = text;
+    });
+    start();
+    QElapsedTimer t;
+    t.start();
+    while (o.ends.isEmpty() && t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < 50)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return o;
+}
+
+QByteArray enc(const QString& path) { return QFile::encodeName(path); }
+
+struct stat lstatOf(const QString& path)
+{
+    struct stat st {};
+    ::lstat(enc(path).constData(), &st);
+    return st;
+}
+
+bool sameNode(const struct stat& a, const struct stat& b)
+{
+    return a.st_ino == b.st_ino && a.st_dev == b.st_dev && a.st_mode == b.st_mode && a.st_uid == b.st_uid &&
+           a.st_gid == b.st_gid && a.st_size == b.st_size && a.st_rdev == b.st_rdev;
+}
+
+QStringList partFiles(const QString& folder)
+{
+    QStringList parts;
+    for (const QString& name : fixtures::folderEntries(folder))
+        if (name.contains(QStringLiteral(".part-")))
+            parts << name;
+    return parts;
+}
+
+class OutputTargets : public testing::Test {
+protected:
+    QString path(const QString& name) const { return dir.filePath(name); }
+    QString makeWav(const QString& name, const Pcm& pcm, int64_t frames, int seed = 1)
+    {
+        const QString p = path(name);
+        EXPECT_TRUE(fixtures::writeFile(p, fixtures::wavBytes(pcm, fixtures::pattern(pcm, frames, seed))));
+        return p;
+    }
+    Outcome convertWav(const QString& in, const QString& out, const Pcm& pcm, long start = -1, long length = -1)
+    {
+        auto converter = CreateAudioConverter();
+        converter->OutputFormat(1);
+        converter->SetWavFormat(engine::WavFormatRecord{pcm.rate, int16_t(pcm.channels), int16_t(pcm.bits)});
+        converter->InputFile(in);
+        if (start != -1 || length != -1) {
+            converter->RangeStart(start);
+            converter->RangeLength(length);
+        }
+        converter->OutputFile(out);
+        return await(*converter, [&] { converter->Start(); });
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(OutputTargets, ReplacesRegularFilesAndLinkTargetsAndRefusesEverythingElse)
+{
+    const Pcm pcm{8000, 1, 16};
+    const QString in = makeWav(QStringLiteral("in.wav"), pcm, 800);
+    const QByteArray expected = fixtures::pattern(pcm, 800, 1);
+    const QString elsewhere = path(QStringLiteral("elsewhere"));
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+
+    struct Case {
+        const char* name;
+        std::function<QString()> make;  // makes what stands at the output path; returns that path
+        bool replaced;                  // written (regular file or a link to one), else refused
+        const char* kind;               // word the refusal names
+    };
+    auto regular = [&](const QString& p, mode_t mode, gid_t gid) {
+        fixtures::writeFile(p, "old contents");
+        ::chmod(enc(p).constData(), mode);
+        ::chown(enc(p).constData(), uid_t(-1), gid);
+        return p;
+    };
+    const Case cases[] = {
+        {"regular file", [&] { return regular(path(QStringLiteral("kept.wav")), 0640, 4321); }, true, ""},
+        {"symbolic link",
+         [&] {
+             regular(QDir(elsewhere).filePath(QStringLiteral("target.wav")), 0600, 4321);
+             const QString link = path(QStringLiteral("link.wav"));
+             QFile::link(QStringLiteral("elsewhere/target.wav"), link);  // relative, as users make them
+             return link;
+         },
+         true, ""},
+        {"named pipe",
+         [&] {
+             const QString p = path(QStringLiteral("pipe.wav"));
+             ::mkfifo(enc(p).constData(), 0644);
+             return p;
+         },
+         false, "named pipe"},
+        {"device node",
+         [&] {
+             // A node of our own for the null device: nothing real is at stake if this goes wrong.
+             const QString p = path(QStringLiteral("null.wav"));
+             ::mknod(enc(p).constData(), S_IFCHR | 0666, makedev(1, 3));
+             return p;
+         },
+         false, "device"},
+        {"folder",
+         [&] {
+             const QString p = path(QStringLiteral("folder.wav"));
+             QDir().mkpath(p);
+             return p;
+         },
+         false, "folder"},
+        {"socket",
+         [&] {
+             const QString p = path(QStringLiteral("socket.wav"));
+             const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+             sockaddr_un addr {};
+             addr.sun_family = AF_UNIX;
+             std::strncpy(addr.sun_path, enc(p).constData(), sizeof addr.sun_path - 1);
+             ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+             ::close(fd);  // the socket file stays
+             return p;
+         },
+         false, "socket"},
+        {"symbolic link to a named pipe",
+         [&] {
+             const QString fifo = QDir(elsewhere).filePath(QStringLiteral("pipe"));
+             ::mkfifo(enc(fifo).constData(), 0644);
+             const QString link = path(QStringLiteral("to-pipe.wav"));
+             QFile::link(fifo, link);
+             return link;
+         },
+         false, "named pipe"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString out = c.make();
+        const struct stat before = lstatOf(out);
+        ASSERT_NE(before.st_ino, 0u) << "the fixture was not made";
+        const QString finalFile = QFileInfo(out).isSymLink() ? QFileInfo(out).canonicalFilePath() : out;
+        struct stat finalBefore {};
+        ::stat(enc(finalFile).constData(), &finalBefore);
+
+        const Outcome o = convertWav(in, out, pcm);
+        ASSERT_EQ(o.ends.size(), 1);
+        const struct stat after = lstatOf(out);
+        if (c.replaced) {
+            EXPECT_EQ(o.ends.first(), QStringLiteral("Done")) << o.text.toStdString();
+            const auto written = fixtures::parseWavFile(finalFile);
+            ASSERT_TRUE(written);
+            EXPECT_TRUE(written->data == expected);
+            struct stat finalAfter {};
+            ::stat(enc(finalFile).constData(), &finalAfter);
+            EXPECT_EQ(finalAfter.st_mode, finalBefore.st_mode);
+            EXPECT_EQ(finalAfter.st_gid, finalBefore.st_gid);
+            if (S_ISLNK(before.st_mode)) {
+                // The link itself is the same inode with the same text.
+                EXPECT_TRUE(sameNode(before, after));
+                EXPECT_EQ(QFile::symLinkTarget(out), finalFile);
+            }
+        } else {
+            EXPECT_EQ(o.ends.first(), QStringLiteral("Error"));
+            EXPECT_EQ(o.code, 3);
+            EXPECT_TRUE(o.text.contains(out)) << o.text.toStdString();
+            EXPECT_TRUE(o.text.contains(QLatin1String(c.kind))) << o.text.toStdString();
+            EXPECT_TRUE(sameNode(before, after));
+            struct stat finalAfter {};
+            ::stat(enc(finalFile).constData(), &finalAfter);
+            EXPECT_TRUE(sameNode(finalBefore, finalAfter));
+        }
+        EXPECT_EQ(partFiles(dir.path()), QStringList());
+        EXPECT_EQ(partFiles(elsewhere), QStringList());
+    }
+}
+
+TEST_F(OutputTargets, NewFilesFollowTheUmask)
+{
+    const Pcm pcm{8000, 1, 16};
+    const QString in = makeWav(QStringLiteral("in.wav"), pcm, 80);
+    const mode_t old = ::umask(027);
+    const Outcome o = convertWav(in, path(QStringLiteral("new.wav")), pcm);
+    ::umask(old);
+    ASSERT_EQ(o.ends, QStringList{QStringLiteral("Done")}) << o.text.toStdString();
+    EXPECT_EQ(lstatOf(path(QStringLiteral("new.wav"))).st_mode & 0777, 0640u);
+}
+
+TEST_F(OutputTargets, StalePartFilesOfTheSameTargetGoAndOthersStay)
+{
+    const Pcm pcm{8000, 1, 16};
+    const QString in = makeWav(QStringLiteral("in.wav"), pcm, 80);
+    const QString stale = path(QStringLiteral(".out.part-1f2e3d.wav"));
+    const QString held = path(QStringLiteral(".out.part-abc.wav"));
+    const QString otherTarget = path(QStringLiteral(".other.part-1f2e3d.wav"));
+    const QString notOurs = path(QStringLiteral(".out.part-notes.txt"));
+    for (const QString& p : {stale, held, otherTarget, notOurs})
+        fixtures::writeFile(p, "x");
+    // A job still running (here, in another process's stead) keeps a lock on its part file.
+    const int fd = ::open(enc(held).constData(), O_RDONLY);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+
+    const Outcome o = convertWav(in, path(QStringLiteral("out.wav")), pcm);
+    ::close(fd);
+    ASSERT_EQ(o.ends, QStringList{QStringLiteral("Done")}) << o.text.toStdString();
+    EXPECT_FALSE(QFile::exists(stale));
+    EXPECT_TRUE(QFile::exists(held));
+    EXPECT_TRUE(QFile::exists(otherTarget));
+    EXPECT_TRUE(QFile::exists(notOurs));
+}
+
+// The driver is the program's own command-line front end; a signal must not leave its part file.
+TEST_F(OutputTargets, ASignalMidConversionLeavesNoPartFile)
+{
+    const Pcm pcm{44100, 2, 16};
+    const QString in = path(QStringLiteral("long.wav"));
+    ASSERT_TRUE(fixtures::writeFile(in, fixtures::wavBytes(pcm, fixtures::sine(pcm, 44100 * 240))));
+    const QString outDir = path(QStringLiteral("out"));
+    ASSERT_TRUE(QDir().mkpath(outDir));
+    for (int sig : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(sig);
+        QProcess p;
+        p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/engine-driver"),
+                {QStringLiteral("convert"), in, QDir(outDir).filePath(QStringLiteral("x.mp3")), QStringLiteral("mp3:128")});
+        ASSERT_TRUE(p.waitForStarted());
+        QElapsedTimer t;
+        t.start();
+        while (partFiles(outDir).isEmpty() && t.elapsed() < 20000 && p.state() == QProcess::Running)
+            QThread::msleep(2);
+        ASSERT_EQ(partFiles(outDir).size(), 1) << "the conversion never started writing";
+        QThread::msleep(50);  // well inside the encoding
+        ASSERT_EQ(::kill(pid_t(p.processId()), sig), 0);
+        ASSERT_TRUE(p.waitForFinished(20000));
+        EXPECT_EQ(p.exitStatus(), QProcess::CrashExit) << "killed by the signal, as before";
+        EXPECT_EQ(fixtures::folderEntries(outDir), QStringList());
+    }
+}
+
+// A small file system of our own to fill; needs the right to mount one (root).
+class FullDisk : public OutputTargets {
+protected:
+    void SetUp() override
+    {
+        mountPoint = path(QStringLiteral("small"));
+        ASSERT_TRUE(QDir().mkpath(mountPoint));
+        if (::mount("tmpfs", enc(mountPoint).constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=96k") != 0)
+            GTEST_SKIP() << "cannot mount a small tmpfs here: " << std::strerror(errno);
+        mounted = true;
+    }
+    void TearDown() override
+    {
+        if (mounted)
+            ::umount2(enc(mountPoint).constData(), MNT_DETACH);
+    }
+    QString mountPoint;
+    bool mounted = false;
+};
+
+TEST_F(FullDisk, EveryWriterNamesTheCauseAndTheOldFileStays)
+{
+    const Pcm pcm{44100, 2, 16};
+    const QString in = path(QStringLiteral("in.wav"));
+    ASSERT_TRUE(fixtures::writeFile(in, fixtures::wavBytes(pcm, fixtures::sine(pcm, 44100 * 20))));
+    struct Format {
+        const char* name;
+        long code;
+        std::function<void(cAudioConverter&)> set;
+    };
+    engine::Mp3FormatRecord mp3{};
+    mp3.Bitrate = 320;
+    mp3.SampleRate = 44100;
+    mp3.Quality = 7;
+    mp3.Mode = engine::mp3JointStereo;
+    mp3.WriteVBRTag = -1;
+    const Format formats[] = {
+        {"wav", 1, [](cAudioConverter& c) { c.SetWavFormat({44100, 2, 16}); }},
+        {"wav", 2, [](cAudioConverter& c) { c.SetAcmFormat(QStringLiteral("IMA ADPCM"), QStringLiteral("44,100 kHz, 4 Bit, Stereo")); }},
+        {"mp3", 3, [&](cAudioConverter& c) { c.SetMp3Format(mp3); }},
+        {"wma", 4, [](cAudioConverter& c) { c.SetWmaFormat({0, 0}); }},
+        {"ogg", 5, [](cAudioConverter& c) { c.SetOggFormat({0, 0, 100}); }},
+    };
+    for (const Format& f : formats) {
+        SCOPED_TRACE(f.code);
+        const QString out = QDir(mountPoint).filePath(QStringLiteral("out.") + QLatin1String(f.name));
+        ASSERT_TRUE(fixtures::writeFile(out, "the old file"));
+        auto converter = CreateAudioConverter();
+        converter->OutputFormat(f.code);
+        f.set(*converter);
+        converter->InputFile(in);
+        converter->OutputFile(out);
+        const Outcome o = await(*converter, [&] { converter->Start(); });
+        ASSERT_EQ(o.ends, QStringList{QStringLiteral("Error")});
+        EXPECT_EQ(o.code, 3);
+        EXPECT_TRUE(o.text.contains(QStringLiteral("No space left on device"))) << o.text.toStdString();
+        EXPECT_TRUE(o.text.contains(out)) << o.text.toStdString();
+        EXPECT_EQ(fixtures::readFile(out), QByteArray("the old file"));
+        EXPECT_EQ(partFiles(mountPoint), QStringList());
+        QFile::remove(out);
+    }
+}
+
+TEST_F(OutputTargets, RangesOutsideTheSourceAreAnswered)
+{
+    const Pcm pcm{8000, 1, 16};
+    const QString in = makeWav(QStringLiteral("three-seconds.wav"), pcm, 8000 * 3);
+    const QString out = path(QStringLiteral("out.wav"));
+    struct Case {
+        long start, length;
+        const char* says;
+    };
+    const Case cases[] = {
+        {3, -1, "past the end"},  // starts exactly at the end
+        {10, 2, "past the end"},
+        {-5, 1, "not valid"},
+        {0, -2, "not valid"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.start);
+        SCOPED_TRACE(c.length);
+        const Outcome o = convertWav(in, out, pcm, c.start, c.length);
+        ASSERT_EQ(o.ends, QStringList{QStringLiteral("Error")});
+        EXPECT_TRUE(o.text.contains(in)) << o.text.toStdString();
+        EXPECT_TRUE(o.text.contains(QLatin1String(c.says))) << o.text.toStdString();
+        EXPECT_TRUE(o.text.contains(QStringLiteral("range"))) << o.text.toStdString();
+        EXPECT_FALSE(QFile::exists(out));
+
+        // The join answers the same way, even when the bad range is not the first item.
+        auto join = CreateAudioJoin();
+        join->DestinationFormat(1);
+        join->SetWavFormat({8000, 1, 16});
+        join->AddFile(in, -1, -1);
+        join->AddFile(in, c.start, c.length);
+        join->OutputFile(out);
+        const Outcome j = await(*join, [&] { join->Join(); });
+        ASSERT_EQ(j.ends, QStringList{QStringLiteral("Error")});
+        EXPECT_TRUE(j.text.contains(in)) << j.text.toStdString();
+        EXPECT_TRUE(j.text.contains(QLatin1String(c.says))) << j.text.toStdString();
+        EXPECT_FALSE(QFile::exists(out));
+    }
+    // The last whole second is still inside.
+    const Outcome last = convertWav(in, out, pcm, 2, -1);
+    ASSERT_EQ(last.ends, QStringList{QStringLiteral("Done")}) << last.text.toStdString();
+    EXPECT_EQ(fixtures::parseWavFile(out)->data.size(), 8000 * 2);
+}
+
+}  // namespace
