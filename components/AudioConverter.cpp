@@ -23,9 +23,14 @@ public:
         CloseSource();
         QString error;
         m_source = engine::AudioReader::open(path, &error);
+        m_sourcePath = m_source ? path : QString();
         return m_source ? 0L : long(components::errCannotRead);
     }
-    void CloseSource() override { m_source.reset(); }
+    void CloseSource() override
+    {
+        m_source.reset();
+        m_sourcePath.clear();
+    }
     long SourceSampleRate() const override { return m_source ? m_source->info().format.sampleRate : 0; }
     long SourceChannels() const override { return m_source ? m_source->info().format.channels : 0; }
     long SourceBits() const override { return m_source ? m_source->info().format.bitsPerSample : 0; }
@@ -33,6 +38,11 @@ public:
 
     void ReadSourceTags(const QString& path) override
     {
+        // The file just opened already holds its tags: adding thousands of files opens each once.
+        if (m_source && path == m_sourcePath) {
+            m_tags = m_source->info().tags;
+            return;
+        }
         QString error;
         const std::unique_ptr<engine::AudioReader> reader = engine::AudioReader::open(path, &error);
         m_tags = reader ? reader->info().tags : engine::AudioTags{};
@@ -117,6 +127,7 @@ public:
 
 private:
     std::unique_ptr<engine::AudioReader> m_source;
+    QString m_sourcePath;  // the file m_source was opened from
     QString m_input, m_output;
     long m_rangeStart = -1, m_rangeLength = -1;
 };

@@ -3,6 +3,7 @@
 
 #include "components/cImageList.h"
 #include "foundation/Twips.h"
+#include "platform/Clock.h"
 
 #include <QDragEnterEvent>
 #include <QFontMetrics>
@@ -152,10 +153,20 @@ QVariant cGridModel::Value(long row, long col) const
     return c ? c->value : QVariant();
 }
 
+QString cGridModel::ValueText(const QVariant& value)
+{
+    // Qt would write a date-time in ISO form; the user reads it in the desktop's own formats.
+    if (value.typeId() == QMetaType::QDateTime) {
+        const platform::ClockService& clock = platform::clock();
+        return value.toDateTime().toString(clock.shortDateFormat() + QLatin1Char(' ') + clock.timeFormat());
+    }
+    return value.toString();
+}
+
 QString cGridModel::Text(long row, long col) const
 {
     const Cell* c = cellForRead(row, col);
-    return c ? c->value.toString() : QString();
+    return c ? ValueText(c->value) : QString();
 }
 
 long cGridModel::Icon(long row, long col) const
@@ -286,7 +297,7 @@ QVariant cGridModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-        return c ? shownText(c->value.toString()) : QString();
+        return c ? shownText(ValueText(c->value)) : QString();
     case Qt::DecorationRole:
         if (c && c->icon >= 0 && m_images)
             return m_images->Icon(c->icon);

@@ -54,7 +54,10 @@ public:
     // Cells. Writing a cell of row Rows() + 1 first appends that row; other rows outside the
     // grid, and columns outside it, are refused (false) and leave the grid as it was.
     QVariant Value(long row, long col) const;
+    // A date-time reads as the desktop's short date, a blank and its time format; any other
+    // value as Qt turns it into text.
     QString Text(long row, long col) const;
+    static QString ValueText(const QVariant& value);
     long Icon(long row, long col) const;
     QFont Font(long row, long col) const;
     bool SetValue(long row, long col, const QVariant& value);

@@ -78,8 +78,14 @@ bool GetFileTimes(const QString& sFile, DateValue& dtCreated, DateValue& dtAcces
 
 DateValue GetFileCreated(const QString& sFile)
 {
-    DateValue created, accessed, written;
-    if (GetFileTimes(sFile, created, accessed, written, true))
+    // Only the one time is converted: adding thousands of files asks for it once each.
+    if (sFile.isEmpty())
         return DateValue(0.0);
-    return created;
+    const QByteArray native = QFile::encodeName(sFile);
+    struct statx sx {};
+    if (::statx(AT_FDCWD, native.constData(), 0, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
+        return DateValue(0.0);
+    const Moment created = (sx.stx_mask & STATX_BTIME) ? Moment{sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec}
+                                                       : Moment{sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec};
+    return FileTimeToDate(fromMoment(toLocal(created)));
 }

@@ -75,6 +75,7 @@ bool Main(StartupWindows& windows, const QStringList& arguments)
         } else {
             windows.ShowMain();
         }
+        windows.RunStartupSwitches(CommandLineText(arguments).toLower());
     } catch (const std::exception& e) {
         // A window that failed to load ends the program with its error's number and text.
         g_frmSplash.unload();

@@ -17,6 +17,9 @@ public:
     virtual void ShowMainInTray() = 0;
     // "-st" on a desktop without a notification area: minimised but still on the task bar.
     virtual void ShowMainMinimised() = 0;
+    // Once the main window has been shown or hidden: the start-up switches of the whole command
+    // line, lower-cased ("-addfiles", "-addaudiocd"; anything else does nothing).
+    virtual void RunStartupSwitches(const QString& commandLine) {}
 };
 
 inline bool g_bSplashShown = false;

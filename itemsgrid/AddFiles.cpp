@@ -20,10 +20,10 @@ bool FrmMain::cmdAddFiles(long)
     if (IsCDNode(key)) {
         platform::MsgBox(QStringLiteral("Adding new items to the Audio CD List is not possible.") + QString(20, u' '),
                          platform::vbInformation, QString(), this);
-        return true;
+        return false;
     }
     if (IsMainNode(key))
-        return true;
+        return false;
     const QPointer<FrmMain> self(this);
     AddFiles();
     if (self)

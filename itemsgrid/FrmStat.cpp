@@ -157,7 +157,9 @@ QString FrmStat::getLegaName(const QString& sPath)
 
 bool FrmStat::addOne(const QString& path, cGrid& grid)
 {
-    if (IsFolder(path)) {
+    // One look at the file answers the folder, existence and length tests alike.
+    const QFileInfo info(path);
+    if (info.isDir()) {
         NoteRefusal(path, AddRefusal::Folder);
         return false;
     }
@@ -166,7 +168,6 @@ bool FrmStat::addOne(const QString& path, cGrid& grid)
         return false;
     }
     // A vanished file is not caught here: the converter's open refuses it below.
-    const QFileInfo info(path);
     if (info.exists() && info.size() <= 0) {
         NoteRefusal(path, AddRefusal::Empty);
         return false;
@@ -176,9 +177,7 @@ bool FrmStat::addOne(const QString& path, cGrid& grid)
         NoteRefusal(path, AddRefusal::Unreadable);
         return false;
     }
-    const QString adding = QStringLiteral("Adding ") + path;
-    setWindowTitle(adding);
-    lblStat->setText(lblStat->fontMetrics().elidedText(adding, Qt::ElideMiddle, std::max(lblStat->width(), 360)));
+    m_adding = path;
 
     // Always the row after the last, so the pass never writes over a row that is there.
     const long row = grid.Rows() + 1;
@@ -198,7 +197,6 @@ bool FrmStat::addOne(const QString& path, cGrid& grid)
     cell(ItemRow::COL_RANGE, QStringLiteral("All"));
     cell(COL_RANGE_ALL, QStringLiteral("1"));
     cell(COL_BYTES_SIZE, QVariant::fromValue<qint64>(bytes));
-    probe.CloseSource();
 
     if (ProgramOptions.chkCopyID3FromSource) {
         probe.ReadSourceTags(path);
@@ -218,7 +216,17 @@ bool FrmStat::addOne(const QString& path, cGrid& grid)
         cell(COL_TAG_TITLE, ProgramOptions.txtTagSong);
         cell(COL_TAG_TRACK, ProgramOptions.txtTagTrack);
     }
+    probe.CloseSource();
     return true;
+}
+
+void FrmStat::showAdding()
+{
+    if (m_adding.isEmpty())
+        return;
+    const QString adding = QStringLiteral("Adding ") + m_adding;
+    setWindowTitle(adding);
+    lblStat->setText(lblStat->fontMetrics().elidedText(adding, Qt::ElideMiddle, std::max(lblStat->width(), 360)));
 }
 
 void FrmStat::AddFilesToList(const QStringList& Data, cGrid* cGrid1, QWidget* frm, bool)
@@ -263,6 +271,8 @@ void FrmStat::AddFilesToList(const QStringList& Data, cGrid* cGrid1, QWidget* fr
             if (m_sliceMs > 0 && clock.elapsed() >= m_sliceMs)
                 break;
         }
+        // The caption is painted between slices: it names the file added last.
+        showAdding();
         return next < count;
     };
     std::function<void()> step = [&] {

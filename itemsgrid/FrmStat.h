@@ -72,6 +72,10 @@ protected:
 
 private:
     bool addOne(const QString& path, cGrid& grid);
+    // Caption and label: "Adding " and the file added last.
+    void showAdding();
+
+    QString m_adding;
 
     QList<QPair<QString, AddRefusal>> m_refusals;
     int m_sliceMs = 25;

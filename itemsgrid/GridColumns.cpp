@@ -4,6 +4,7 @@
 #include "components/cGrid.h"
 #include "itemsgrid/ItemRow.h"
 
+#include <QDateTime>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPalette>
@@ -52,4 +53,6 @@ void SetInfoGridColumns(cGrid& grid)
     grid.GridLines(true);
     grid.MultiSelect(true);
     grid.Editable(false);
+    // A creation time in the desktop's formats may be wider than the designed column.
+    grid.FitColumnToText(2, cGridModel::ValueText(QDateTime(QDate(2028, 12, 28), QTime(20, 58, 58))));
 }

@@ -2,6 +2,7 @@
 #include "mainwindow/FrmMain.h"
 
 #include "commands/PreviewStrip.h"
+#include "commands/ToolWindows.h"
 #include "components/cAudioConverter.h"
 #include "components/cAudioGraph.h"
 #include "components/cPlayer.h"
@@ -19,6 +20,7 @@
 #include "itemsgrid/GridColumns.h"
 #include "itemsgrid/GridRows.h"
 #include "itemsgrid/ItemRow.h"
+#include "itemsgrid/ItemInfo.h"
 #include "mainwindow/FrmDirProperties.h"
 #include "mainwindow/ItemsListLoader.h"
 #include "mainwindow/ItemsListTree.h"
@@ -95,6 +97,13 @@ public:
     explicit MainListHost(FrmMain& f) : m_f(f) {}
     bool PreviewIsPlaying() override { return m_f.cPlayer1 && m_f.cPlayer1->IsPlaying(); }
     void StopPreview() override { m_f.StopPreview(); }
+    // The player's own stop at the start of every command. Its end event resets the strip and,
+    // as the playback did not reach its end, starts no other row behind the tool window.
+    void StopPlayer() override
+    {
+        if (m_f.cPlayer1 && m_f.cPlayer1->IsPlaying())
+            m_f.cPlayer1->Stop();
+    }
     void LoadItemToPlayer() override
     {
         if (m_f.m_strip)
@@ -754,59 +763,6 @@ void FrmMain::Form_Terminate() { SuppressErrorDialogs(); }
 // ---------------------------------------------------------------------------------------------
 // Commands
 
-void FrmMain::RunCommand(const QString& key) { m_cMenu_Click(m_cMenu ? m_cMenu->MenuIndexOfKey(key) : 0); }
-
-const std::vector<FrmMain::CommandRow>& FrmMain::CommandTable()
-{
-    // In the order the keys are compared; the first equal key runs, at most one.
-    static const std::vector<CommandRow> table{
-        {"Open Destination Folder", &FrmMain::cmdOpenDestinationFolder},
-        {"Transparent", &FrmMain::cmdTransparent},
-        {"Minimize", &FrmMain::cmdMinimize},
-        {"GoSysTray", &FrmMain::cmdGoSysTray},
-        {"Exit", &FrmMain::cmdExit},
-        {"On Top", &FrmMain::cmdOnTop},
-        {"Master Volume", &FrmMain::cmdMasterVolume},
-        {"Events", &FrmMain::cmdOptionsPage},
-        {"View", &FrmMain::cmdOptionsPage},
-        {"General", &FrmMain::cmdOptionsPage},
-        {"ID3 Tags", &FrmMain::cmdOptionsPage},
-        {"Advanced", &FrmMain::cmdOptionsPage},
-        {"About", &FrmMain::cmdAbout},
-        {"Notes", &FrmMain::cmdNotes},
-        {"RC Exit", &FrmMain::cmdExit},
-        {"RC Open", &FrmMain::cmdRcOpen},
-        {"New Items List", &FrmMain::cmdNewItemsList},
-        {"Rename Items List", &FrmMain::cmdRenameItemsList},
-        {"Remove Items List", &FrmMain::cmdRemoveItemsList},
-        {"Items List Properties", &FrmMain::cmdItemsListProperties},
-        {"Clear the List", &FrmMain::cmdClearTheList},
-        {"Add Files", &FrmMain::cmdAddFiles},
-        {"Remove Item", &FrmMain::cmdRemoveItem},
-    };
-    return table;
-}
-
-void FrmMain::m_cMenu_Click(long ItemNumber)
-{
-    if (ItemNumber == 0 || !m_cMenu)
-        return;
-    const QString key = m_cMenu->MenuItemKey(ItemNumber);
-    if (commandObserver)
-        commandObserver(key);
-    emit commandRun(key);
-    const QPointer<FrmMain> self(this);
-    bool commonEnd = true;
-    for (const CommandRow& row : CommandTable()) {
-        if (key == QLatin1String(row.key)) {
-            commonEnd = (this->*row.run)(ItemNumber);
-            break;
-        }
-    }
-    if (commonEnd && self && frmMain.loaded() == this)
-        GetFileInfoToGridInfo();
-}
-
 bool FrmMain::cmdTransparent(long item)
 {
     const bool checked = m_cMenu->MenuItemChecked(item);
@@ -844,6 +800,10 @@ bool FrmMain::cmdGoSysTray(long)
 
 bool FrmMain::cmdExit(long)
 {
+    // Under a command's modal window (the tray menu still works there) nothing is unloaded:
+    // that window comes forward instead.
+    if (ToolWindows::BringModalWindowForward())
+        return true;
     close();
     return true;  // runs only while the window is still loaded, i.e. after a cancelled exit
 }
@@ -901,19 +861,11 @@ bool FrmMain::cmdRcOpen(long)
     return true;
 }
 
-bool FrmMain::cmdOpenDestinationFolder(long)
-{
-    QTreeWidgetItem* node = cTreeView1->SelectedNode();
-    if (node)
-        OpenDestFolder(cTreeView::Key(node));
-    return true;
-}
-
 bool FrmMain::cmdNewItemsList(long)
 {
     const QString key = cTreeView::Key(cTreeView1->SelectedNode());
     if (IsMainNode(key) || IsCDNode(key))
-        return true;
+        return false;
     m_lists->NewItemsList();
     return true;
 }
@@ -922,7 +874,7 @@ bool FrmMain::cmdRenameItemsList(long)
 {
     QTreeWidgetItem* node = cTreeView1->SelectedNode();
     if (!node || IsMainNode(cTreeView::Key(node)))
-        return true;
+        return false;
     RunCommand(QStringLiteral("Items List Properties"));
     return true;
 }
@@ -931,7 +883,7 @@ bool FrmMain::cmdRemoveItemsList(long)
 {
     const QString key = cTreeView::Key(cTreeView1->SelectedNode());
     if (IsMainNode(key) || IsCDNode(key))
-        return true;
+        return false;
     m_lists->RemoveItemsList();
     return true;
 }
@@ -940,7 +892,7 @@ bool FrmMain::cmdItemsListProperties(long)
 {
     QTreeWidgetItem* node = cTreeView1->SelectedNode();
     if (!node || IsMainNode(cTreeView::Key(node)))
-        return true;
+        return false;
     ShowItemsListProperties(*m_lists, node, cStatusBar1->StatusPanelText(QStringLiteral("Items List Properties")));
     return true;
 }
@@ -948,68 +900,11 @@ bool FrmMain::cmdItemsListProperties(long)
 bool FrmMain::cmdClearTheList(long)
 {
     if (cGrid1->Rows() == 0)
-        return true;
+        return false;
     // Runs once the menu has closed, so the question is not asked over an open menu.
     m_sRemoveMode = QStringLiteral("All");
     tmrRemove->start();
     return true;
-}
-
-// Toolbars: a button runs the command of its key, found in the menu object.
-
-void FrmMain::routeToolbarKey(const QString& key) { RunCommand(key); }
-
-void FrmMain::popupGroupAtButton(cToolbar* toolbar, long index, const QString& groupKey)
-{
-    long x = 0;
-    long y = 0;
-    toolbar->ButtonScreenPoint(index, x, y);
-    m_cMenu->MenuPopup(x, y, m_cMenu->MenuIndexOfKey(groupKey), true);
-}
-
-void FrmMain::tlbrTop_ButtonClick(long index)
-{
-    SetOnTop(false);
-    QString key = tlbrTop->ButtonKey(index);
-    if (key == QLatin1String("Add"))
-        key = QStringLiteral("Add Files");
-    else if (key == QLatin1String("Convert"))
-        key = QStringLiteral("Audio Converter");
-    if (tlbrTop->ButtonStyle(index) == cToolbar::tbrDropDown) {
-        tlbrTop_ButtonDropDown(index);
-        return;
-    }
-    routeToolbarKey(key);
-}
-
-void FrmMain::tlbrTop_ButtonDropDown(long index)
-{
-    static const std::pair<const char*, const char*> groups[] = {
-        {"Items List", "Save As"}, {"Tools", "Notes"}, {"Options", "ID3 Tags"}, {"Mode", "Transparent"}, {"Help", "About"}};
-    const QString key = tlbrTop->ButtonKey(index);
-    for (const auto& [button, group] : groups)
-        if (key == QLatin1String(button))
-            popupGroupAtButton(tlbrTop, index, QLatin1String(group));
-}
-
-void FrmMain::tlbrProjects_ButtonClick(long index)
-{
-    SetOnTop(false);
-    routeToolbarKey(tlbrProjects->ButtonKey(index));
-}
-
-void FrmMain::tlbrList_ButtonClick(long index)
-{
-    SetOnTop(false);
-    routeToolbarKey(tlbrList->ButtonKey(index));
-}
-
-void FrmMain::tlbrRecorder_ButtonClick(long index)
-{
-    QString key = tlbrRecorder->ButtonKey(index);
-    if (key == QLatin1String("Edit"))
-        key = QStringLiteral("Audio Analyser");
-    routeToolbarKey(key);
 }
 
 void FrmMain::tlbrPlayButtons_ButtonClick(long index) { m_strip->tlbrPlayButtons_ButtonClick(index); }
@@ -1149,9 +1044,8 @@ QString FrmMain::GetNotesToStatus()
 
 void FrmMain::GetFileInfoToGridInfo()
 {
-    // Filled by the item information; the rows of an empty grid leave nothing to show.
-    if (cGrid1->Rows() == 0)
-        cGridInfo->Clear();
+    if (FillItemInfoGrid(*cGrid1, *cGridInfo, *cAudioConverter1))
+        unsetCursor();
 }
 
 // ---------------------------------------------------------------------------------------------

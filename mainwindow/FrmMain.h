@@ -1,6 +1,7 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #pragma once
 
+#include "commands/ToolbarRouting.h"
 #include "components/cImageList.h"
 #include "foundation/FormRef.h"
 #include "mainwindow/MainLayout.h"
@@ -55,6 +56,23 @@ public:
     void m_cMenu_Click(long ItemNumber);
     // Runs the command of a key as a click on its menu item would; an unknown key finds item 0.
     void RunCommand(const QString& key);
+    // Every key of the dispatcher's table, in the order they are compared.
+    static QStringList CommandKeys();
+    // The preview the dispatcher stops and the refresh it ends with: the list host unless a
+    // test puts another in its place (nullptr puts the host back).
+    ItemsListHost& PreviewSeam();
+    void SetPreviewSeam(ItemsListHost* seam);
+    // Start-up switches: the whole command line, lower-cased.
+    void RunStartupSwitches(const QString& sCommandLine);
+    void SelectFirstAudioCD();
+
+    // Text services for the tool windows (commands/Templates.h).
+    QString GetNoticAppParameters();
+    QString CreateID3TagsString(const QString& sText);
+    QString GetExt();
+    QString CreateFileName(const QString& sText);
+    // The launchers' root check: true (after its message) when a root node is selected.
+    bool CheckItemsListSelected();
     void tlbrTop_ButtonClick(long index);
     void tlbrTop_ButtonDropDown(long index);
     void tlbrProjects_ButtonClick(long index);
@@ -213,6 +231,7 @@ public:
     std::unique_ptr<StripTimer> m_stripTimers[3];  // tmrPlayer, tmSlider, tmrAudioData
     std::unique_ptr<PreviewStripHost> m_stripHost;
     std::unique_ptr<PreviewStrip> m_strip;
+    ItemsListHost* m_preview = nullptr;
 
     bool m_bInTray = false;
     MainLayout m_layout;
@@ -256,9 +275,23 @@ private:
     bool cmdItemsListProperties(long item);
     bool cmdClearTheList(long item);
 
+    bool cmdAudioConverter(long item);
+    bool cmdACMConverter(long item);
+    bool cmdAudioJoiner(long item);
+    bool cmdAudioSplitter(long item);
+    bool cmdRegisteredTool(long item);
+    bool cmdSaveAs(long item);
+    bool cmdRenameItem(long item);
+    bool cmdMarkUnmarkAll(long item);
+    bool cmdMoveRow(long item);
+    bool cmdFreeDB(long item);
+    bool cmdMP3TagsEditor(long item);
+    bool cmdHelpTopic(long item);
+    bool cmdSupport(long item);
+    bool cmdOpenDefaultPlayer(long item);
+
     void buildControls();
-    void routeToolbarKey(const QString& key);
-    void popupGroupAtButton(cToolbar* toolbar, long index, const QString& groupKey);
+    void followRoute(cToolbar* toolbar, long index, const ToolbarRouting::Route& route);
     bool cmdAddFiles(long item);
     bool cmdRemoveItem(long item);
     void RemoveItems();

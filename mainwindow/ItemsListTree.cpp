@@ -308,8 +308,10 @@ void ItemsListTree::ClearTheList(bool bNoConfirm)
 {
     if (!m_c.grid || m_c.grid->Rows() == 0)
         return;
-    // Only a list has items to erase; rows under no list (none selected) are no list's.
-    if (!IsListNodeKey(cTreeView::Key(SelectedNode())))
+    // A list's items or a drive's tracks; rows under no node selected are no list's.
+    const QString key = cTreeView::Key(SelectedNode());
+    const bool drive = IsCDNode(key);
+    if (!drive && !IsListNodeKey(key))
         return;
     if (m_host.PreviewIsPlaying()) {
         m_host.StopPreview();
@@ -323,6 +325,14 @@ void ItemsListTree::ClearTheList(bool bNoConfirm)
                                QStringLiteral("Are you sure?");
         if (platform::MsgBox(prompt, platform::vbYesNo | platform::vbExclamation) != platform::vbYes)
             return;
+    }
+    if (drive) {
+        // A drive's listing has no file: only the rows go.
+        m_c.grid->Clear();
+        m_c.grid->Redraw(true);
+        if (m_c.picEmptyMsg)
+            m_c.picEmptyMsg->setVisible(true);
+        return;
     }
     DoClearTheList();
 }

@@ -41,6 +41,8 @@ public:
     virtual bool PreviewIsPlaying() { return false; }
     // The play strip's Stop command.
     virtual void StopPreview() {}
+    // The player's own stop, as every command starts with: no next row starts after it.
+    virtual void StopPlayer() {}
     // Loads the items grid's current row into the preview player (a click in the mark column).
     virtual void LoadItemToPlayer() {}
     // Removes the preview's bold playing mark from the rows.

@@ -25,3 +25,9 @@ void MainStartupWindows::ShowMainMinimised()
     frmMain->show();
     frmMain->setWindowState(frmMain->windowState() | Qt::WindowMinimized);
 }
+
+void MainStartupWindows::RunStartupSwitches(const QString& commandLine)
+{
+    if (FrmMain* main = frmMain.loaded())
+        main->RunStartupSwitches(commandLine);
+}

@@ -12,4 +12,5 @@ public:
     void ShowMain() override;
     void ShowMainInTray() override;
     void ShowMainMinimised() override;
+    void RunStartupSwitches(const QString& commandLine) override;
 };

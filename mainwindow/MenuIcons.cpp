@@ -157,6 +157,7 @@ void FillMenuImages(cImageList& img)
                   {18, "tag"},
                   {19, "tools-wizard"},
                   {22, "help-about"},
+                  {23, "player-time"},
                   {25, "media-optical-audio"},
                   {27, "edit-clear-list"},
                   {32, "edit-rename"},

@@ -18,7 +18,24 @@ public:
         return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
     }
     QString shortDateFormat() const override { return QLocale::system().dateFormat(QLocale::ShortFormat); }
-    QString timeFormat() const override { return QLocale::system().timeFormat(QLocale::LongFormat); }
+    QString timeFormat() const override { return withoutTimeZone(QLocale::system().timeFormat(QLocale::LongFormat)); }
+
+private:
+    // The desktop's long time format names the time zone ("t"); its time format, as dates and
+    // log lines show it, does not.
+    static QString withoutTimeZone(const QString& format)
+    {
+        QString out;
+        bool quoted = false;
+        for (const QChar c : format) {
+            if (c == u'\'')
+                quoted = !quoted;
+            if (!quoted && c == u't')
+                continue;
+            out += c;
+        }
+        return out.simplified();
+    }
 };
 
 SystemClock g_system;

@@ -1,6 +1,7 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "components/cGrid.h"
 #include "components/cImageList.h"
+#include "tests/support/FakeClock.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -74,6 +75,30 @@ TEST(cGrid, CellsKeepTheValueAsWritten)
     EXPECT_EQ(g.Cell(1, 2).Value().toDateTime(), created);
     EXPECT_EQ(g.Cell(1, 3).Text(), QStringLiteral("a.wav"));
     EXPECT_EQ(g.Cell(1, 3).Icon(), 4);
+}
+
+TEST(cGrid, DateTimeCellsReadInTheDesktopsFormats)
+{
+    cGrid g;
+    addColumns(g, 2);
+    const QDateTime created(QDate(2024, 2, 29), QTime(13, 5, 7));
+    g.SetCell(1, 1, QVariant(created));
+    g.SetCell(1, 2, QVariant(QStringLiteral("2024-02-29T13:05:07")));  // a text stays a text
+    const struct {
+        const char* date;
+        const char* time;
+        const char* expected;
+    } cases[] = {
+        {"dd.MM.yyyy", "HH:mm:ss", "29.02.2024 13:05:07"},
+        {"M/d/yyyy", "h:mm:ss AP", "2/29/2024 1:05:07 PM"},
+    };
+    for (const auto& c : cases) {
+        FakeClock clock(QDateTime(QDate(2025, 1, 1), QTime(0, 0)), QLatin1String(c.date), QLatin1String(c.time));
+        EXPECT_EQ(g.Cell(1, 1).Text(), QLatin1String(c.expected));
+        EXPECT_EQ(g.model().data(g.model().index(0, 0), Qt::DisplayRole).toString(), QLatin1String(c.expected));
+        EXPECT_EQ(g.Cell(1, 2).Text(), QStringLiteral("2024-02-29T13:05:07"));
+    }
+    EXPECT_EQ(g.Cell(1, 1).Value().toDateTime(), created);  // the value itself is untouched
 }
 
 TEST(cGrid, RemoveRowMovesLaterRowsUpAndClearKeepsColumns)

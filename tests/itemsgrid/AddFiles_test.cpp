@@ -10,6 +10,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cstdio>
+
 namespace {
 
 using AddFiles = ItemsGridFixture;
@@ -124,6 +126,27 @@ TEST_F(AddFiles, RowsFromTheRealConverterAndOneMessageForEveryRefusal)
     EXPECT_NE(f->cStatusBar1->StatusPanelText(QStringLiteral("Notes")), QStringLiteral("Ready."));
 }
 
+TEST_F(AddFiles, ANameThatIsNotUtf8IsRefusedNotMisread)
+{
+    // A real WAV whose name holds a byte that is not UTF-8: the name the program sees for it
+    // names no file, so the converter refuses it rather than reading something else.
+    makeListOf(QStringLiteral("L"), {});
+    const QByteArray raw = QFile::encodeName(media) + "/bad-\xff-name.wav";
+    const fixtures::Pcm pcm;
+    const QByteArray wav = fixtures::wavBytes(pcm, fixtures::sine(pcm, pcm.rate));
+    FILE* out = std::fopen(raw.constData(), "wb");
+    ASSERT_NE(out, nullptr);
+    std::fwrite(wav.constData(), 1, size_t(wav.size()), out);
+    std::fclose(out);
+    const QString seen = QFile::decodeName(raw);
+    FrmMain* f = openMain();
+    g_frmStat->AddFilesToList({seen}, f->cGrid1, f, false);
+    std::remove(raw.constData());  // the temporary folder cannot name it either
+    EXPECT_EQ(f->cGrid1->Rows(), 0);
+    ASSERT_EQ(box.shown.size(), 1);
+    EXPECT_EQ(box.shown.first().prompt, QStringLiteral("Cannot add ") + seen);
+}
+
 TEST_F(AddFiles, DefaultTagsAndSelectionAfterTheNewRows)
 {
     const QString a = makeWav(QStringLiteral("a.wav"), 1.0);
@@ -208,7 +231,7 @@ TEST_F(AddFiles, CancelStopsALongPassAndKeepsTheRowsSoFar)
     other.setInterval(5);
     QObject::connect(&other, &QTimer::timeout, [&] {
         ++ticks;
-        if (!clicked && ticks >= 10 && f->cGrid1->Rows() > 0 && g_frmStat.isLoaded()) {
+        if (!clicked && ticks >= 5 && f->cGrid1->Rows() > 0 && g_frmStat.isLoaded()) {
             clicked = true;
             rowsAtCancel = f->cGrid1->Rows();
             EXPECT_TRUE(g_frmStat->isVisible());
@@ -217,6 +240,8 @@ TEST_F(AddFiles, CancelStopsALongPassAndKeepsTheRowsSoFar)
         }
     });
     other.start();
+    // Short slices, so the timer gets its turns well before the 2,000 files are in.
+    g_frmStat->SetSliceMilliseconds(5);
     f->RunCommand(QStringLiteral("Add Files"));
     other.stop();
 

@@ -4,6 +4,8 @@
 #include "itemsgrid/GridColumns.h"
 #include "itemsgrid/ItemRow.h"
 
+#include <QDateTime>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -57,7 +59,11 @@ TEST(ItemRow, InformationGrid)
     EXPECT_EQ(g.ColumnIndex(QStringLiteral("Name")), 1);
     EXPECT_EQ(g.ColumnIndex(QStringLiteral("Value")), 2);
     EXPECT_EQ(g.columnWidth(0), 70);
-    EXPECT_EQ(g.columnWidth(1), 130);
+    // At least the designed width, and wide enough for a creation time in the desktop's formats.
+    EXPECT_GE(g.columnWidth(1), 130);
+    const int width = g.columnWidth(1);
+    g.FitColumnToText(2, cGridModel::ValueText(QDateTime(QDate(2027, 11, 30), QTime(23, 59, 59))));
+    EXPECT_EQ(g.columnWidth(1), width);
     EXPECT_FALSE(g.HotTrack());
 }
 

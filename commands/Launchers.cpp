@@ -1,0 +1,171 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "commands/Launchers.h"
+
+#include "commands/ToolWindows.h"
+#include "components/cGrid.h"
+#include "foundation/mdlFileSystem.h"
+#include "foundation/mdlFunctions.h"
+#include "itemsgrid/ItemRow.h"
+#include "mainwindow/FrmMain.h"
+#include "platform/MessageBox.h"
+#include "settings/controls/cTreeView.h"
+
+#include <QPointer>
+#include <QTimer>
+
+namespace {
+
+enum class Tool { Joiner, Converter, ACMConverter, Splitter };
+
+struct Variant {
+    const char* key;
+    const char* markText;   // step 3
+    bool needsTwo;          // step 4
+    const char* countText;  // step 7
+};
+
+const Variant& variantOf(Tool tool)
+{
+    static const Variant variants[] = {
+        {"Audio Joiner", "Mark the items to join.", true, " items to join."},
+        {"Audio Converter", "Mark the items to convert.", false, " items to convert."},
+        {"ACM Converter", "Mark the items to convert.", false, " items to convert."},
+        {"Audio Splitter", "Mark the items to split.", false, nullptr},
+    };
+    return variants[static_cast<int>(tool)];
+}
+
+void say(FrmMain& f, const QString& text) { platform::MsgBox(text, platform::vbInformation | platform::vbOKOnly, QString(), &f); }
+
+QString cellText(cGrid& grid, long row, const QString& key) { return grid.Cell(row, grid.ColumnIndex(key)).Text(); }
+
+// The hourglass is the main window's own pointer; it is undone on every way out.
+class Hourglass {
+public:
+    explicit Hourglass(FrmMain& f) : m_f(&f) { f.setCursor(Qt::WaitCursor); }
+    ~Hourglass() { release(); }
+    void release()
+    {
+        if (m_f)
+            m_f->unsetCursor();
+    }
+
+private:
+    QPointer<FrmMain> m_f;
+};
+
+// Steps 12 to 14: the drive polling is off while the modal window is open, and back on only
+// when a drive node is selected once it has closed.
+void showPaused(FrmMain& f, ToolWindow& tool)
+{
+    const QPointer<FrmMain> self(&f);
+    f.tmrCDs->stop();
+    ToolWindows::ShowToolModal(tool);
+    if (!self)
+        return;
+    if (FrmMain::IsCDNode(cTreeView::Key(f.cTreeView1->SelectedNode())))
+        f.tmrCDs->start();
+}
+
+bool launch(FrmMain& f, Tool which)
+{
+    const Variant& v = variantOf(which);
+    const QString key = QLatin1String(v.key);
+
+    // 1. Root check.
+    if (f.CheckItemsListSelected())
+        return false;
+    // 2. Empty list: the files are added instead.
+    cGrid& grid = *f.cGrid1;
+    if (grid.Rows() == 0) {
+        f.RunCommand(QStringLiteral("Add Files"));
+        return false;
+    }
+    // 3, 4.
+    const long marked = f.GetMarkedCount();
+    if (marked == 0) {
+        say(f, QLatin1String(v.markText) + QString(29, u' '));
+        return false;
+    }
+    if (v.needsTwo && marked < 2) {
+        say(f, QStringLiteral("Nothing to join.") + QString(55, u' ') + QStringLiteral("\r\n\r\n"));
+        return false;
+    }
+
+    // 5, 6.
+    Hourglass hourglass(f);
+    ToolWindow* tool = ToolWindows::Load(key);
+    if (!tool) {
+        hourglass.release();
+        say(f, ToolWindows::NotPartOfThisVersion(key));
+        return false;
+    }
+
+    const QString listName = cTreeView::Text(f.cTreeView1->SelectedNode());
+    const long current = grid.CurrentRow();
+    const long totalSeconds = f.GetTotalTime(true).toLong();
+
+    if (which == Tool::Splitter) {
+        tool->lblFilesToConvert(QStringLiteral("Split: ") + cellText(grid, current, ItemRow::COL_ITEM_NAME));
+        tool->StatusPanelText(QStringLiteral("Total Size"), QStringLiteral("Total Time: ") + cellText(grid, current, ItemRow::COL_TIME));
+        tool->StatusPanelText(QStringLiteral("Total Time"),
+                              QStringLiteral("Total Size: ") +
+                                  FormatFileSize(cellText(grid, current, COL_BYTES_SIZE).toDouble()));
+        tool->txtUndeForlder(MakeSafeName(listName));
+        tool->g_sFileToSplit(cellText(grid, current, COL_FILE));
+        if (cGrid* into = tool->Grid()) {
+            for (long c = 2; c <= grid.Columns(); ++c)
+                into->Cell(1, c).Text(grid.Cell(current, c).Text());
+        }
+    } else {
+        tool->lblFilesToConvert(QString::number(marked) + QLatin1String(v.countText));
+        if (which == Tool::Converter)
+            tool->g_ltmrItemSecsTotal(totalSeconds);
+        // The time goes to the wider first panel, keyed "Total Size", and the size to the other.
+        tool->StatusPanelText(QStringLiteral("Total Size"),
+                              QStringLiteral("Total Time: ") + FormatSecondsHMS(static_cast<int32_t>(totalSeconds)));
+        tool->StatusPanelText(QStringLiteral("Total Time"), QStringLiteral("Total Size: ") + f.GetTotalSize(true));
+        tool->txtUndeForlder(MakeSafeName(listName));
+        if (which == Tool::ACMConverter)
+            tool->g_ltmrItemSecsTotal(totalSeconds);
+        if (cGrid* into = tool->Grid())
+            f.CopyGridRows(grid, *into, true);
+        if (which == Tool::ACMConverter) {
+            tool->cboBestAccordItem_AddItem(QStringLiteral("All ACM Codecs"));
+            for (long r = 1; r <= grid.Rows(); ++r)
+                tool->cboBestAccordItem_AddItem(cellText(grid, r, COL_FILE));
+            tool->cboBestAccordItem_Text(cellText(grid, current, COL_FILE));
+        }
+    }
+
+    // 11 to 15.
+    hourglass.release();
+    const QPointer<FrmMain> self(&f);
+    showPaused(f, *tool);
+    if (self)
+        f.unsetCursor();
+    return static_cast<bool>(self);
+}
+
+}  // namespace
+
+namespace Launchers {
+
+bool AudioJoiner(FrmMain& f) { return launch(f, Tool::Joiner); }
+bool AudioConverter(FrmMain& f) { return launch(f, Tool::Converter); }
+bool ACMConverter(FrmMain& f) { return launch(f, Tool::ACMConverter); }
+bool AudioSplitter(FrmMain& f) { return launch(f, Tool::Splitter); }
+
+bool RegisteredTool(FrmMain& f, const QString& key)
+{
+    ToolWindow* tool = ToolWindows::Load(key);
+    if (!tool) {
+        say(f, ToolWindows::NotPartOfThisVersion(key));
+        return false;
+    }
+    const QPointer<FrmMain> self(&f);
+    showPaused(f, *tool);
+    return static_cast<bool>(self);
+}
+
+}  // namespace Launchers

@@ -1,0 +1,95 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+// The item properties window as its user sees it: every text fits its control on each page.
+// With QM_SCREENSHOT_DIR set (run under a real X display with a window manager) it also saves
+// a picture of the screen for each page, for a person to look at.
+#include "components/cDateTimePick.h"
+#include "itemsgrid/FrmItem.h"
+#include "settings/controls/cTabControl.h"
+#include "tests/itemsgrid/ItemWindowFixture.h"
+
+#include <QAbstractButton>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+
+namespace {
+
+class ItemWindowPicture : public ItemWindowTest {};
+
+// Texts wider than their control are cut off on screen.
+QStringList clippedTexts(QWidget* page)
+{
+    QStringList out;
+    for (QLabel* l : page->findChildren<QLabel*>()) {
+        if (l->wordWrap() || l->text().isEmpty())
+            continue;
+        if (l->fontMetrics().horizontalAdvance(l->text()) > l->contentsRect().width())
+            out << l->text();
+    }
+    for (QAbstractButton* b : page->findChildren<QAbstractButton*>()) {
+        // Push buttons ask for a wide minimum whatever their text; what counts is the text.
+        const int room = b->width() - (qobject_cast<QPushButton*>(b) ? 8 : b->iconSize().width() + 12);
+        if (!b->text().isEmpty() && b->fontMetrics().horizontalAdvance(b->text()) > room)
+            out << b->text();
+    }
+    return out;
+}
+
+TEST_F(ItemWindowPicture, EveryPageShowsItsTextsWhole)
+{
+    ProgramOptions.picColor = 8404992;
+    ProgramOptions.picTextColor = 16777215;
+    const QString path = makeWav(QStringLiteral("04 - Вечерняя песня.wav"), {44100, 2, 16}, 3);
+    makeListOf(QStringLiteral("Evening"), {path});
+    FrmMain* f = openMain();
+    ASSERT_EQ(f->cGrid1->Rows(), 1);
+    setCell(1, COL_RANGE_ALL, QStringLiteral("0"));
+    setCell(1, COL_RANGE_START_TIME, QStringLiteral("1"));
+    setCell(1, COL_RANGE_LENGTH_TIME, QStringLiteral("30"));
+    setCell(1, COL_TAG_ARTIST, QStringLiteral("Ансамбль «Север»"));
+    setCell(1, COL_TAG_TITLE, QStringLiteral("[TRACK_NUM] Вечер"));
+    setCell(1, COL_TAG_COMMENT, QStringLiteral("Recorded live\nsecond line"));
+    f->cGrid1->CurrentRow(1);
+    f->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(f));
+    QTest::qWait(200);
+    // The information grid's values fit its "Value" column, the creation time included (a long
+    // item name is elided, as in the items grid).
+    cGrid* info = f->cGridInfo;
+    ASSERT_EQ(info->Rows(), 9);
+    const int valueWidth = info->columnWidth(1);
+    for (long r = 2; r <= info->Rows(); ++r) {
+        info->FitColumnToText(2, info->Cell(r, 2).Text());  // widens only a column too narrow
+        EXPECT_EQ(info->columnWidth(1), valueWidth) << info->Cell(r, 2).Text().toStdString();
+    }
+    const QString dir = qEnvironmentVariable("QM_SCREENSHOT_DIR");
+    if (!dir.isEmpty())
+        QGuiApplication::primaryScreen()->grabWindow(0).save(QDir(dir).filePath(QStringLiteral("main.png")));
+
+    FrmItem* w = g_frmItem.get();
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    for (const char* key : {"Item Information", "Range", "ID3 Tags"}) {
+        w->cTabControl1->SelectTab(QLatin1String(key));
+        w->cTabControl1_TabClick();
+        QTest::qWait(200);
+        QWidget* page = QLatin1String(key) == QLatin1String("Range") ? w->TabRange
+                        : QLatin1String(key) == QLatin1String("ID3 Tags") ? w->TabTags
+                                                                            : w->TabInfo;
+        EXPECT_TRUE(page->isVisible()) << key;
+        EXPECT_EQ(clippedTexts(page), QStringList()) << key;
+        // The page lies inside the window.
+        EXPECT_TRUE(w->rect().contains(page->geometry())) << key;
+        if (!dir.isEmpty())
+            QGuiApplication::primaryScreen()->grabWindow(0).save(
+                QDir(dir).filePath(QStringLiteral("item-%1.png").arg(QString::fromLatin1(key).section(u' ', 0, 0).toLower())));
+    }
+    EXPECT_EQ(clippedTexts(w), QStringList());
+    EXPECT_FALSE(w->lblRangeNote->text().isEmpty());
+}
+
+}  // namespace
