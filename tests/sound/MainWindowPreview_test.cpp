@@ -87,11 +87,12 @@ TEST_F(MainWindowPreview, AStopBeforeACommandStartsNoOtherRow)
     FrmMain* f = openMain();
     f->cGrid1->CurrentRow(1);
 
-    // The player's own stop, as the command dispatcher makes it, with the list still remembered.
+    // A command stops the player itself before its branch runs; the list stays remembered.
     click(f, "Play");
     ASSERT_TRUE(f->cPlayer1->IsPlaying());
     QTest::qWait(300);
-    f->cPlayer1->Stop();
+    f->RunCommand(QStringLiteral("On Top"));
+    EXPECT_FALSE(f->cPlayer1->IsPlaying());
     ASSERT_TRUE(PulseServer::waitUntil([&] { return status(f) == QLatin1String("Ready."); }, 2000));
     QTest::qWait(500);
     EXPECT_FALSE(f->cPlayer1->IsPlaying());
