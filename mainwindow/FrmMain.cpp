@@ -54,6 +54,7 @@
 #include <QSlider>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 #include <QWindowStateChangeEvent>
 
 #include <utility>
@@ -531,9 +532,39 @@ void FrmMain::RestoreWindowSize()
 {
     const QSize twips = RestoredWindowSize(m_reg ? m_reg->GetRegistryValue(QStringLiteral("lWidth")) : QVariant(),
                                            m_reg ? m_reg->GetRegistryValue(QStringLiteral("lHeight")) : QVariant());
-    // The stored values are the outer size; the frame the desktop adds is not ours to size.
-    const QSize frame = frameGeometry().size() - geometry().size();
-    resize(std::max(1, TwipsToPixels(twips.width()) - frame.width()), std::max(1, TwipsToPixels(twips.height()) - frame.height()));
+    // The stored values are the outer size, frame included, as the exit saves them. Before the
+    // window is first shown the desktop has not framed it and the frame measures 0: the size
+    // is then set as if there were none, and corrected once the frame is known.
+    m_pendingOuterSize = QSize(TwipsToPixels(twips.width()), TwipsToPixels(twips.height()));
+    resize(m_pendingOuterSize);
+    m_pendingInnerSize = size();
+    // The frame is known once the desktop has framed and mapped the window, which the window
+    // learns as an exposure; a move or resize need not come with it.
+    if (!windowHandle())
+        create();
+    if (windowHandle())
+        windowHandle()->installEventFilter(this);
+    applyPendingOuterSize();
+}
+
+void FrmMain::applyPendingOuterSize()
+{
+    if (m_pendingOuterSize.isEmpty())
+        return;
+    if (size() != m_pendingInnerSize) {
+        // Sized since by someone else (the user, the desktop): that size stands.
+        m_pendingOuterSize = QSize();
+        return;
+    }
+    // A window started in the tray or minimised keeps the size to set until it is shown.
+    if (!isVisible() || isMinimized() || isMaximized())
+        return;
+    const QSize frame = frameSize();
+    if (frame.isEmpty())
+        return;
+    const QSize outer = m_pendingOuterSize;
+    m_pendingOuterSize = QSize();
+    resize(std::max(1, outer.width() - frame.width()), std::max(1, outer.height() - frame.height()));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -622,15 +653,25 @@ void FrmMain::placeEmptyMsg()
 void FrmMain::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
+    applyPendingOuterSize();
     Form_Resize();
+}
+
+void FrmMain::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    // The desktop's framing of a newly shown window arrives as a move.
+    applyPendingOuterSize();
 }
 
 void FrmMain::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
     // A restored window is laid out again with the options of the moment.
-    if (event->type() == QEvent::WindowStateChange && !isMinimized())
+    if (event->type() == QEvent::WindowStateChange && !isMinimized()) {
+        applyPendingOuterSize();
         Form_Resize();
+    }
 }
 
 void FrmMain::cTreeView1_DragDrop(QWidget*, double X, double)
@@ -696,15 +737,26 @@ void FrmMain::closeEvent(QCloseEvent* event)
     frmMain.unload();
 }
 
+QSize FrmMain::frameSize() const
+{
+    // Asked of the window itself: the widget's copy of the frame is refreshed only by some
+    // moves, and a window shown again from the tray may bring no move.
+    const QMargins m = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    return QSize(m.left() + m.right(), m.top() + m.bottom());
+}
+
 QSize FrmMain::outerNormalSizeTwips() const
 {
+    // Never framed since the size was restored: the restored size is still the one it has.
+    if (!m_pendingOuterSize.isEmpty() && size() == m_pendingInnerSize)
+        return QSize(PixelsToTwips(m_pendingOuterSize.width()), PixelsToTwips(m_pendingOuterSize.height()));
     // A minimised or maximised window would store the size of its icon or of the screen; the
     // size to keep is the one the window has in its normal state.
     QSize inner = (isMinimized() || isMaximized() || !isVisible()) && normalGeometry().isValid() ? normalGeometry().size()
                                                                                                 : geometry().size();
     if (inner.isEmpty())
         inner = size();
-    const QSize frame = frameGeometry().size() - geometry().size();
+    const QSize frame = frameSize();
     return QSize(PixelsToTwips(inner.width() + frame.width()), PixelsToTwips(inner.height() + frame.height()));
 }
 
@@ -930,6 +982,8 @@ void FrmMain::cStatusBar1_PanelClick(long index)
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == windowHandle() && event->type() == QEvent::Expose && !m_pendingOuterSize.isEmpty())
+        QTimer::singleShot(0, this, &FrmMain::applyPendingOuterSize);
     // A new text on the empty-list box may need a bigger box.
     if (watched == picEmptyMsg && (event->type() == QEvent::LayoutRequest || event->type() == QEvent::Show))
         placeEmptyMsg();
@@ -965,13 +1019,21 @@ QString FrmMain::TrayOpenCaption() const
 void FrmMain::cSysTray1_TrayClick(long kind)
 {
     if (kind == 1) {
-        const MainWindowState state = isMaximized()   ? MainWindowState::Maximised
-                                      : isMinimized() ? MainWindowState::Minimised
-                                                      : MainWindowState::Normal;
+        // A window hidden into the tray counts as minimised whatever state the desktop last
+        // reported: a withdrawn window has none, and after a start in the tray the desktop
+        // may report the window normal once it is hidden.
+        const MainWindowState state = m_bInTray && !isVisible() ? MainWindowState::Minimised
+                                      : isMaximized()           ? MainWindowState::Maximised
+                                      : isMinimized()           ? MainWindowState::Minimised
+                                                                : MainWindowState::Normal;
         const TrayToggleResult step = TrayToggle(state, m_bInTray);
         if (!step.changes)
             return;
         if (step.show) {
+            // Hidden in the tray the window is minimised, whatever the desktop reported when it
+            // was withdrawn; only a restore from minimised maps it back as a normal window.
+            if (!isVisible())
+                setWindowState(windowState() | Qt::WindowMinimized);
             show();
             setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
             raise();

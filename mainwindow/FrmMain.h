@@ -248,6 +248,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
@@ -301,9 +302,15 @@ private:
     void applyLayout();
     void placeEmptyMsg();
     QSize outerNormalSizeTwips() const;
+    // The width and height the desktop's frame adds (0 x 0 while unknown), in pixels.
+    QSize frameSize() const;
+    // Sets the restored outer size once the desktop's frame is known.
+    void applyPendingOuterSize();
 
     std::unique_ptr<RegistryRoutines> m_reg;
     bool m_loaded = false;
+    QSize m_pendingOuterSize;  // pixels, frame included; empty once applied
+    QSize m_pendingInnerSize;  // the size set while the frame was unknown
     int m_hostRecorderWidth = 0;  // twips
 public:
     // The window was asked to close while files were being added: the pass stops first, and

@@ -1,5 +1,6 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "foundation/FormRef.h"
+#include "foundation/WindowLinks.h"
 #include "platform/Clock.h"
 #include "platform/Desktop.h"
 #include "platform/FileDialogs.h"
@@ -20,6 +21,10 @@ class ResetBetweenTests : public testing::EmptyTestEventListener {
     void OnTestEnd(const testing::TestInfo&) override
     {
         forms::unloadAll();
+        g_appColoursLink = nullptr;
+        g_unloadMainLink = nullptr;
+        g_notesChangedLink = nullptr;
+        g_menuImageLink = nullptr;
         platform::resetRegistryHives();
         platform::setMessageBoxService(nullptr);
         platform::setClockService(nullptr);
