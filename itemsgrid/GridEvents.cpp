@@ -30,8 +30,6 @@ namespace {
 
 constexpr long kDataTrackIcon = ItemRow::kTypeData;
 
-void openItemProperties(FrmMain& f) { ShowItemProperties(&f); }
-
 }  // namespace
 
 void FrmMain::connectGridEvents()
@@ -160,7 +158,7 @@ void FrmMain::cGrid1_DblClick(long row, long)
                          this);
         return;
     }
-    openItemProperties(*this);
+    ShowItemProperties(this);
 }
 
 void FrmMain::cGridInfo_DblClick() { cGrid1_DblClick(cGrid1->CurrentRow(), cGrid1->CurrentColumn()); }

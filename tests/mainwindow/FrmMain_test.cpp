@@ -457,6 +457,7 @@ TEST_F(MainWindow, SavedSizeIsTheNormalOneWhenMaximised)
 
 TEST_F(MainWindow, ToolbarsAndPanelsRouteByKey)
 {
+    FakeFileDialogs dialogs;  // "Add Files" opens its dialog: cancelled
     FrmMain* f = frmMain.get();
     commands.clear();
     f->tlbrTop->Click(f->tlbrTop->ButtonIndex(QStringLiteral("Add")));
