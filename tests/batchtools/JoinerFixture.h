@@ -15,6 +15,7 @@
 #include "tests/itemsgrid/ItemWindowFixture.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
