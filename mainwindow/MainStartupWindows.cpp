@@ -1,6 +1,8 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "mainwindow/MainStartupWindows.h"
 
+#include "batchtools/FrmJoiner.h"
+
 #include "mainwindow/FrmMain.h"
 #include "settings/FrmAudioProp.h"
 #include "settings/FrmOptions.h"
@@ -8,7 +10,12 @@
 
 void MainStartupWindows::LoadOptions() { frmOptions.get(); }
 void MainStartupWindows::LoadAudioProp() { g_frmAudioProp.get(); }
-void MainStartupWindows::LoadMain() { frmMain.get(); }
+void MainStartupWindows::LoadMain()
+{
+    // The tool windows the main window's commands open.
+    RegisterJoinerWindow();
+    frmMain.get();
+}
 void MainStartupWindows::ShowMain() { frmMain->show(); }
 
 void MainStartupWindows::ShowMainInTray()
