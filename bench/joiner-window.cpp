@@ -16,6 +16,7 @@
 #include "itemsgrid/ItemRow.h"
 #include "mainwindow/FrmMain.h"
 #include "platform/MessageBox.h"
+#include "settings/FrmOptions.h"
 #include "settings/OutputFormatOptions.h"
 
 #include <QApplication>
@@ -61,8 +62,10 @@ int main(int argc, char* argv[])
     YesMessages answers;
     platform::setMessageBoxService(&answers);
     InitProductConfig();
-    if (showSeconds > 0)
-        frmMain.get();  // the menu icons of the tabs and the tray of the balloons
+    if (showSeconds > 0) {
+        frmOptions.get();  // the colours of the options
+        frmMain.get();     // the menu icons of the tabs and the tray of the balloons
+    }
 
     OutputFormatOptions.cboSamplesWAV = 44100;
     OutputFormatOptions.cboBitrateWAV = 16;
@@ -90,12 +93,16 @@ int main(int argc, char* argv[])
     g->CurrentRow(1);
     j->HandOver().lblFilesToConvert(QString::number(argc - 2) + QStringLiteral(" items to join."));
     j->HandOver().txtUndeForlder(QStringLiteral("Bench"));
+    j->HandOver().StatusPanelText(QStringLiteral("Total Size"), QStringLiteral("Total Time: 0:00:") +
+                                                                    QString::number((argc - 2) * 2));
+    j->HandOver().StatusPanelText(QStringLiteral("Total Time"), QStringLiteral("Total Size: ") +
+                                                                    QString::number((argc - 2) * 344) + QStringLiteral(" KB"));
     j->txtToPath->setEditText(QString::fromLocal8Bit(argv[1]) + QLatin1Char('/'));
     j->txtJoinedFileName->setText(QStringLiteral("joined.[dest_extension]"));
     j->cboTargetFormat->setCurrentIndex(0);
     if (showSeconds > 0) {
         j->show();
-        wait(500);
+        wait(showSeconds * 1000);
     }
 
     QElapsedTimer t;
