@@ -40,6 +40,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTabBar>
 
 namespace {
@@ -332,9 +333,16 @@ void BatchToolWindow::Form_Load()
         txtToPath->setEditText(DefaultItemsListsFolder());
 
     // 10. Target format: the default one of the options window.
-    FillDestinationFormats(cboTargetFormat);
-    cboTargetFormat->setCurrentIndex(cboTargetFormat->findText(frmOptions->cboTargetFormat->currentText()));
-    cboTargetFormat_Click();
+    {
+        // Filling selects nothing; only choosing the default entry runs the box's handler, so
+        // without a stored default the box stays empty and its link enabled.
+        const QSignalBlocker quiet(cboTargetFormat);
+        FillDestinationFormats(cboTargetFormat);
+        cboTargetFormat->setCurrentIndex(-1);
+    }
+    const int format = cboTargetFormat->findText(frmOptions->cboTargetFormat->currentText());
+    if (format >= 0)
+        cboTargetFormat->setCurrentIndex(format);
 
     // 11 to 13.
     loadEventChecks();

@@ -90,6 +90,32 @@ TEST_F(JoinerTest, EmptyHistoryStartsInTheListsFolder)
     EXPECT_TRUE(j->lblSetAsDefaultDestination->isEnabled());
 }
 
+TEST_F(JoinerTest, TheDefaultFormatIsSelectedAndWithoutOneTheBoxStaysEmpty)
+{
+    frmOptions->cboTargetFormat->setCurrentIndex(-1);
+    ProgramOptions.cboTargetFormat.clear();
+    FrmJoiner* j = g_frmJoiner.get();
+    EXPECT_EQ(j->cboTargetFormat->currentIndex(), -1);
+    EXPECT_TRUE(j->lblSetAsDefaultFormat->isEnabled());
+    auto* join = fake(j);
+    j->txtJoinedFileName->setText(QStringLiteral("x.[dest_extension]"));
+    j->cmdConvert_Click();
+    EXPECT_EQ(join->code, 1);  // handed over as WAV
+    EXPECT_EQ(join->settingsCalls, QStringList{QStringLiteral("wav")});
+    Q_EMIT join->Done();
+    g_frmJoiner.unload();
+
+    frmOptions->cboTargetFormat->setCurrentIndex(2);
+    ProgramOptions.cboTargetFormat = frmOptions->cboTargetFormat->currentText();
+    j = g_frmJoiner.get();
+    EXPECT_EQ(j->cboTargetFormat->currentIndex(), 2);
+    EXPECT_FALSE(j->lblSetAsDefaultFormat->isEnabled());
+    // A default that the options variable does not share yet leaves the link enabled.
+    g_frmJoiner.unload();
+    ProgramOptions.cboTargetFormat.clear();
+    EXPECT_TRUE(g_frmJoiner->lblSetAsDefaultFormat->isEnabled());
+}
+
 TEST_F(JoinerTest, ATaskFromStartToDoneAndASecondOne)
 {
     FrmJoiner* j = openJoiner(3);
