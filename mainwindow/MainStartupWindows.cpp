@@ -1,6 +1,7 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "mainwindow/MainStartupWindows.h"
 
+#include "batchtools/FrmJoiner.h"
 #include "foundation/WindowLinks.h"
 #include "mainwindow/FrmMain.h"
 #include "mainwindow/MainWindowRules.h"
@@ -36,6 +37,8 @@ void MainStartupWindows::LoadOptions() { frmOptions.get(); }
 void MainStartupWindows::LoadAudioProp() { g_frmAudioProp.get(); }
 void MainStartupWindows::LoadMain()
 {
+    // The tool windows the main window's commands open.
+    RegisterJoinerWindow();
     frmMain.get();
     LinkSmallWindows();
 }

@@ -1,5 +1,6 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "components/engine/AudioEngine.h"
+#include "components/engine/DiscTrackHook.h"
 
 #include "components/engine/FfmpegReader.h"
 #include "components/engine/WavFile.h"
@@ -18,6 +19,11 @@ std::unique_ptr<AudioReader> openSource(const QString& path, QString* error, boo
             *error = text.arg(fileText(path));
         return nullptr;
     };
+    if (IsDiscTrackPath(path)) {
+        if (const DiscTrackOpener opener = CurrentDiscTrackOpener())
+            return opener(path, error);
+        return failWith(QStringLiteral("'%1' is a CD track, and no CD reader is available."));
+    }
     // Opened first and looked at only when that fails: a join of many short files pays for
     // every system call made per file.
     QFile file(path);

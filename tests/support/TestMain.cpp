@@ -47,6 +47,10 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QUILLMERE_FORBID_POWEROFF", "1");
+    // No real CD drive and no CD database on the network: tests that need them make image
+    // drives and a local server. Port 1 on the loopback has nobody listening.
+    qputenv("QUILLMERE_DRIVES", "");
+    qputenv("QUILLMERE_CDDB_SERVER", "127.0.0.1:1");
 
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
