@@ -210,7 +210,13 @@ private:
     bool openDemuxer(QString* error)
     {
         const QByteArray path = m_path.toUtf8();
-        int rc = avformat_open_input(&m_fmt, path.constData(), nullptr, nullptr);
+        // A probe of what the frame headers show to be MP3 names the demuxer the library's own
+        // detection would pick, sparing every other format's test of the file's start.
+        const AVInputFormat* format = nullptr;
+        m_headerRate = m_headerChannels = 0;
+        if (m_probeOnly && readMp3StreamFormat(m_path, &m_headerRate, &m_headerChannels))
+            format = av_find_input_format("mp3");
+        int rc = avformat_open_input(&m_fmt, path.constData(), format, nullptr);
         if (rc < 0)
             return fail(error, QStringLiteral("The file '%1' is not an audio file that can be read."));
         // Looking at an MP3 needs only what its first frame header says: the stream analysis
@@ -257,12 +263,11 @@ private:
         if (qstrcmp(m_fmt->iformat->name, "mp3") != 0 || m_fmt->nb_streams != 1)
             return false;
         AVCodecParameters* par = m_fmt->streams[0]->codecpar;
-        int rate = 0, channels = 0;
-        if (par->codec_id != AV_CODEC_ID_MP3 || !readMp3StreamFormat(m_path, &rate, &channels))
+        if (par->codec_id != AV_CODEC_ID_MP3 || m_headerRate <= 0)
             return false;
-        par->sample_rate = rate;
+        par->sample_rate = m_headerRate;
         av_channel_layout_uninit(&par->ch_layout);
-        av_channel_layout_default(&par->ch_layout, channels);
+        av_channel_layout_default(&par->ch_layout, m_headerChannels);
         return true;
     }
 
@@ -458,6 +463,7 @@ private:
 
     QString m_path;
     bool m_probeOnly = false;
+    int m_headerRate = 0, m_headerChannels = 0;  // a probed MP3's first frame header
     AVFormatContext* m_fmt = nullptr;
     AVCodecContext* m_dec = nullptr;
     AVPacket* m_pkt = nullptr;
