@@ -1,6 +1,8 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "tests/components_engine/EngineFixtures.h"
 
+#include "components/engine/FfmpegReader.h"
+
 #include <QFile>
 
 #include <set>
@@ -121,6 +123,65 @@ TEST_F(Mp3Engine, GaplessLengthAndPositionForEachBitrateMethod)
         EXPECT_EQ(int64_t(pcm.size()) / 4, frames);
         EXPECT_NEAR(double(peakFrame(pcm, 2)), double(click), 2.0);
     }
+}
+
+TEST_F(Mp3Engine, AProbeSeesWhatAFullOpenSees)
+{
+    // A probe takes rate and channels from the first frame header instead of the library's
+    // analysis: format, length and tags must come out as a full open gives them, for MPEG-1
+    // and MPEG-2 frames, mono and stereo, CBR and VBR, with and without tags.
+    AudioTags tags;
+    tags.title = QStringLiteral("Ночь");
+    tags.artist = QStringLiteral("Artist");
+    tags.album = QStringLiteral("Album");
+    tags.year = QStringLiteral("2024");
+    tags.comment = QStringLiteral("note");
+    tags.genre = QStringLiteral("Rock");
+    tags.track = QStringLiteral("7");
+    Mp3FormatRecord vbr = cbr(128);
+    vbr.VBRMethod = mp3Vbr;
+    Mp3FormatRecord mono = cbr(32);
+    mono.SampleRate = 22050;
+    mono.Mode = mp3Mono;
+    Mp3FormatRecord low = cbr(24);
+    low.SampleRate = 11025;
+    low.Mode = mp3Mono;
+    struct Case {
+        const char* name;
+        Mp3FormatRecord record;
+        int rate, channels;
+        bool tagged;
+    } const cases[] = {
+        {"cbr", cbr(128), 44100, 2, false}, {"vbr-tagged", vbr, 44100, 2, true},
+        {"mono22", mono, 22050, 1, true},   {"mono11", low, 11025, 1, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString file = path(QStringLiteral("%1.mp3").arg(QLatin1String(c.name)));
+        writeFile(mp3Spec(c.record), file, makeTone16(c.rate, c.channels, 30011), c.tagged ? tags : AudioTags{});
+        auto full = openOrFail(file);
+        ASSERT_TRUE(full);
+        QString error;
+        auto probe = probeAudioSource(file, &error);
+        ASSERT_TRUE(probe) << error.toStdString();
+        EXPECT_EQ(probe->info().format, full->info().format);
+        EXPECT_EQ(probe->info().format, (PcmFormat{c.rate, c.channels, 16}));
+        EXPECT_EQ(probe->info().totalFrames, full->info().totalFrames);
+        EXPECT_EQ(probe->info().durationMs, full->info().durationMs);
+        EXPECT_EQ(probe->info().codecName, full->info().codecName);
+        EXPECT_EQ(probe->info().tags, full->info().tags);
+        if (c.tagged)
+            EXPECT_EQ(probe->info().tags.title, tags.title);
+    }
+    // What is no MP3 is refused by the probe as by a full open.
+    const QString text = path(QStringLiteral("text.mp3"));
+    QFile f(text);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(4000, 'x'));
+    f.close();
+    QString error;
+    EXPECT_FALSE(AudioReader::open(text, &error));
+    EXPECT_FALSE(probeAudioSource(text, &error));
 }
 
 TEST_F(Mp3Engine, WithoutTheInfoFrameTheProbedLengthMatchesTheDecode)
