@@ -6,11 +6,14 @@
 
 int main(int argc, char* argv[])
 {
+    // Taken before the toolkit removes its own switches ("-reverse", "-style" ...) from argv:
+    // the start in the tray counts only when "-st" is the whole line the user gave.
+    const QStringList arguments = RawArguments(argc, argv);
     QApplication app(argc, argv);
     // The main window decides when the program ends (it may live hidden in the tray).
     QApplication::setQuitOnLastWindowClosed(false);
     MainStartupWindows windows;
-    if (!Main(windows, app.arguments().mid(1)))
+    if (!Main(windows, arguments))
         return 0;
     return app.exec();
 }

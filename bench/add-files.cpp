@@ -60,7 +60,9 @@ int main(int argc, char* argv[])
             paths << QString::fromUtf8(line);
 
     PrintedMessages messages;
-    platform::setMessageBoxService(&messages);
+    // ADD_FILES_SHOW_MESSAGES=1 shows the real message box (for looking at it).
+    if (qEnvironmentVariableIsEmpty("ADD_FILES_SHOW_MESSAGES"))
+        platform::setMessageBoxService(&messages);
     InitProductConfig();
     RegistryRoutines reg;
     reg.hkey(platform::HKEY_LOCAL_MACHINE);

@@ -1,8 +1,8 @@
-# qm_folder_library(<target> <kind> <folder>... LINKS <libs>...)
+# qm_folder_library(<target> FOLDERS <folder>... [EXCLUDE <regex>...] LINKS <libs>...)
 # Builds a static library from every .cpp/.h under the given folders (recursively), so a new
-# source file needs no CMake edit. <kind> is WIDGETS or CORE (which Qt the layer may use).
+# source file needs no CMake edit. EXCLUDE leaves out files that another target builds.
 function(qm_folder_library target)
-  cmake_parse_arguments(ARG "" "" "FOLDERS;LINKS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "FOLDERS;EXCLUDE;LINKS" ${ARGN})
   set(srcs)
   foreach(folder IN LISTS ARG_FOLDERS)
     file(GLOB_RECURSE found CONFIGURE_DEPENDS
@@ -10,6 +10,9 @@ function(qm_folder_library target)
     list(APPEND srcs ${found})
   endforeach()
   list(FILTER srcs EXCLUDE REGEX "/bench_[^/]*\\.cpp$")
+  foreach(regex IN LISTS ARG_EXCLUDE)
+    list(FILTER srcs EXCLUDE REGEX "${regex}")
+  endforeach()
   set(cpps ${srcs})
   list(FILTER cpps INCLUDE REGEX "\\.cpp$")
   if(cpps)
@@ -36,6 +39,10 @@ function(qm_add_tests)
     add_executable(${name} ${src})
     target_link_libraries(${name} PRIVATE qm_test_support ${ARG_LINKS})
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    # Tests that run jobs find the codec module in ../bin, as the program finds it beside itself.
+    if(TARGET quillmere-codecs)
+      add_dependencies(${name} quillmere-codecs)
+    endif()
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES
       LABELS "${prefix};${ARG_LABELS}"

@@ -7,7 +7,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <memory>
@@ -62,6 +64,13 @@ bool SameFile(const QString& a, const QString& b)
 namespace {
 
 constexpr int64_t kChunkBytes = 1 << 20;
+
+bool sameInode(const QString& path, const struct stat& other)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && st.st_dev == other.st_dev &&
+           st.st_ino == other.st_ino;
+}
 
 QString quoted(const QString& path)
 {
@@ -147,40 +156,91 @@ int percentOf(int64_t done, int64_t total)
 }
 
 // Copies sample bytes of a PCM WAV whose format is the output's, cut at exact frame positions.
-WorkerResult copyPcm(const JobInput& input, const engine::SourceInfo& info, engine::AudioWriter& writer, int stage,
+// Where both files share a file system the kernel copies the bytes; otherwise they are read and
+// written here. A plain descriptor with positioned reads: a join of many short files pays per
+// system call, and QFile adds several to every open and seek.
+WorkerResult copyPcm(const JobInput& input, const engine::AudioReader& reader, engine::AudioWriter& writer, int stage,
                      Buffer& work, WorkerContext& context)
 {
+    const engine::SourceInfo& info = reader.info();
     const int bytesPerFrame = info.format.bytesPerFrame();
     const int64_t available = info.pcmDataBytes / bytesPerFrame;
     Span span = spanOf(input, info.format.sampleRate);
     span.first = std::min(span.first, available);
     const int64_t frames = span.count < 0 ? available - span.first : std::min(span.count, available - span.first);
 
-    QFile file(input.path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return WorkerResult::failed(errCannotRead, readError(input.path, file.errorString()));
-    if (!file.seek(info.pcmDataOffset + span.first * bytesPerFrame))
-        return WorkerResult::failed(errCannotRead, readError(input.path, file.errorString()));
+    // The reader's own descriptor where it has one: the file is already open.
+    struct Descriptor {
+        int fd;
+        bool owned;
+        ~Descriptor()
+        {
+            if (owned && fd >= 0)
+                ::close(fd);
+        }
+    } source{reader.plainPcmDescriptor(), false};
+    if (source.fd < 0)
+        source = {::open(QFile::encodeName(input.path).constData(), O_RDONLY | O_CLOEXEC), true};
+    const int fd = source.fd;
+    if (fd < 0)
+        return WorkerResult::failed(errCannotRead,
+                                    readError(input.path, QString::fromLocal8Bit(std::strerror(errno))));
 
-    const int64_t framesPerChunk = std::clamp<int64_t>(kChunkBytes / bytesPerFrame, 1, std::max<int64_t>(frames, 1));
-    uint8_t* buffer = work.get(framesPerChunk * bytesPerFrame);
     QString error;
-    for (int64_t copied = 0; copied < frames;) {
+    auto truncated = [&] {
+        return WorkerResult::failed(errCannotRead, QStringLiteral("The file ") + quoted(input.path) +
+                                                       QStringLiteral(" is truncated: its sample data ends early."));
+    };
+    const int64_t framesPerChunk = std::clamp<int64_t>(kChunkBytes / bytesPerFrame, 1, std::max<int64_t>(frames, 1));
+    const int64_t chunkBytes = framesPerChunk * bytesPerFrame;
+    const int64_t start = info.pcmDataOffset + span.first * bytesPerFrame;
+    const int64_t total = frames * bytesPerFrame;
+    int64_t done = 0;
+    bool sourceEnded = false;
+    while (done < total) {
+        if (context.stopRequested())
+            return WorkerResult::aborted();
+        const int64_t n = writer.copyFromFile(fd, start + done, std::min(total - done, chunkBytes), &error);
+        if (n == engine::AudioWriter::kCopyUnsupported)
+            break;
+        if (n < 0)
+            return WorkerResult::failed(errCannotWrite, error);
+        if (n == 0) {
+            // The source ends early, or a file system copies nothing: the reads below tell.
+            sourceEnded = true;
+            break;
+        }
+        done += n;
+        context.progress(stage, percentOf(done / bytesPerFrame, frames));
+    }
+    if (done == total)
+        return WorkerResult::done();
+    // Stopped inside a frame: the rest cannot go on by frames.
+    if (done % bytesPerFrame != 0)
+        return sourceEnded ? truncated()
+                           : WorkerResult::failed(errCannotWrite,
+                                                  QStringLiteral("The copy stopped inside a sample frame."));
+
+    uint8_t* buffer = work.get(chunkBytes);
+    for (int64_t copied = done / bytesPerFrame; copied < frames;) {
         if (context.stopRequested())
             return WorkerResult::aborted();
         const int64_t want = std::min(framesPerChunk, frames - copied);
         const int64_t bytes = want * bytesPerFrame;
         int64_t got = 0;
         while (got < bytes) {
-            const qint64 n = file.read(reinterpret_cast<char*>(buffer) + got, bytes - got);
-            if (n <= 0)
+            const ssize_t n = ::pread(fd, buffer + got, size_t(bytes - got), off_t(start + copied * bytesPerFrame + got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return WorkerResult::failed(errCannotRead,
+                                            readError(input.path, QString::fromLocal8Bit(std::strerror(errno))));
+            if (n == 0)
                 break;
             got += n;
         }
         if (got < bytes)
-            return WorkerResult::failed(errCannotRead,
-                                        QStringLiteral("The file ") + quoted(input.path) +
-                                            QStringLiteral(" is truncated: its sample data ends early."));
+            return truncated();
         if (!writer.write(buffer, want, &error))
             return WorkerResult::failed(errCannotWrite, error);
         copied += want;
@@ -230,14 +290,6 @@ WorkerResult decodeInto(const JobInput& input, engine::AudioReader& reader, engi
     return WorkerResult::done();
 }
 
-// A PCM WAV whose data chunk claims more bytes than the file holds lost its end.
-bool isTruncatedWav(const QString& path, const engine::SourceInfo& info)
-{
-    if (!info.isPlainPcmWav)
-        return false;
-    return info.pcmDataOffset + info.pcmDataBytes > QFileInfo(path).size();
-}
-
 WorkerResult writeInputs(const AudioJob& job, engine::AudioWriter& writer, WorkerContext& context)
 {
     Buffer work;
@@ -251,10 +303,9 @@ WorkerResult writeInputs(const AudioJob& job, engine::AudioWriter& writer, Worke
         std::unique_ptr<engine::AudioReader> reader = engine::AudioReader::open(input.path, &error);
         if (!reader)
             return WorkerResult::failed(errCannotRead, readError(input.path, error));
+        // A PCM WAV whose data chunk claims more than the file holds was refused by the reader;
+        // one that shrinks meanwhile ends the copy early, which says so.
         const engine::SourceInfo& info = reader->info();
-        if (isTruncatedWav(input.path, info))
-            return WorkerResult::failed(errCannotRead, QStringLiteral("The file ") + quoted(input.path) +
-                                                           QStringLiteral(" is truncated: its sample data ends early."));
         const bool lengthKnown = info.isPlainPcmWav || info.totalFrames > 0;
         if (input.start > 0 && lengthKnown && info.format.sampleRate > 0 &&
             int64_t(input.start) * info.format.sampleRate >= info.totalFrames)
@@ -263,8 +314,7 @@ WorkerResult writeInputs(const AudioJob& job, engine::AudioWriter& writer, Worke
                               info.format == writer.inputFormat() && info.format.bytesPerFrame() > 0;
         WorkerResult result;
         if (copyable) {
-            reader.reset();  // the copy opens the file itself; keep one handle at a time
-            result = copyPcm(input, info, writer, stage, work, context);
+            result = copyPcm(input, *reader, writer, stage, work, context);
         } else {
             result = decodeInto(input, *reader, writer, stage, work, context);
         }
@@ -286,8 +336,13 @@ WorkerResult RunAudioJob(const AudioJob& job, WorkerContext& context)
             return WorkerResult::failed(errNoInput, QStringLiteral("An input file has no name."));
     if (job.output.isEmpty())
         return WorkerResult::failed(errCannotWrite, QStringLiteral("There is no output file."));
+    // The output is looked at once; only an input that names the same file needs a second look.
+    struct stat outputStat {};
+    const bool outputExists = ::stat(QFile::encodeName(job.output).constData(), &outputStat) == 0;
+    const QString outputName = QFileInfo(job.output).fileName();
     for (const JobInput& input : job.inputs)
-        if (SameFile(input.path, job.output))
+        if (outputExists ? sameInode(input.path, outputStat)
+                         : QFileInfo(input.path).fileName() == outputName && SameFile(input.path, job.output))
             return WorkerResult::failed(errOutputIsInput, QStringLiteral("The output file ") + quoted(job.output) +
                                                               QStringLiteral(" is one of the input files."));
     const long code = job.settings.destinationFormat;

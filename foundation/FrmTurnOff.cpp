@@ -106,21 +106,24 @@ void FrmTurnOff::cmdCancel_Click()
 
 void FrmTurnOff::ShutDown()
 {
-    ClearShutDownError();
-    const bool accepted = ShutdownSystem(EWX_SHUTDOWN);
     Timer1->stop();
-    g_frmTurnOff.unload();
-    if (!accepted) {
+    ClearShutDownError();
+    // The answer may wait for the user at a password prompt: the window goes now, and the
+    // answer is acted on when it comes.
+    ShutdownSystem(EWX_SHUTDOWN, [](bool accepted) {
+        if (accepted) {
+            if (g_unloadMainLink)
+                g_unloadMainLink();
+            return;
+        }
         // Ending the program as if the computer were going down would leave the user with a
         // running machine and no word why.
         const std::optional<NumberedError> error = ShutDownError();
         const QString text = error ? error->description() + QStringLiteral(" (") + QString::number(error->number()) + QLatin1Char(')')
                                    : QStringLiteral("ShutdownSystem failed: ");
         platform::MsgBox(text, platform::vbExclamation | platform::vbOKOnly);
-        return;
-    }
-    if (g_unloadMainLink)
-        g_unloadMainLink();
+    });
+    g_frmTurnOff.unload();
 }
 
 void FrmTurnOff::closeEvent(QCloseEvent* event)

@@ -17,8 +17,8 @@ public:
     FrmTurnOff();
 
     void StartShutDown(long lSeconds);
-    // Asks for the shut-down, closes this window and, when the system accepted, unloads the
-    // main window. A refusal is shown to the user and the program keeps running.
+    // Asks for the shut-down and closes this window. When the answer comes: accepted unloads
+    // the main window; a refusal is shown to the user and the program keeps running.
     void ShutDown();
 
     QLabel* Image1 = nullptr;

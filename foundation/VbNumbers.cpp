@@ -145,14 +145,18 @@ bool IsNumeric(const QString& text)
     return ok;
 }
 
-QString FormatFixed(double value, int decimals)
+double RoundFixed(double value, int decimals)
 {
     const double scale = std::pow(10.0, decimals);
     // Round on the decimal text so that 0.125 with two decimals gives 0.13 as displayed.
     const double shown = QString::number(value, 'g', 15).toDouble();
-    double rounded = std::round(shown * scale) / scale;  // std::round: halves away from zero
-    if (rounded == 0.0)
-        rounded = 0.0;  // no "-0.00"
+    const double rounded = std::round(shown * scale) / scale;  // std::round: halves away from zero
+    return rounded == 0.0 ? 0.0 : rounded;                     // no "-0.00"
+}
+
+QString FormatFixed(double value, int decimals)
+{
+    const double rounded = RoundFixed(value, decimals);
     QString text = QString::number(rounded, 'f', decimals);
     const QString point = QLocale().decimalPoint();
     if (point != QLatin1String("."))

@@ -28,3 +28,5 @@ bool IsNumeric(const QString& text);
 // A number written with `decimals` fixed decimals (the formats "0", "0.0", "0.00"), rounded
 // halves away from zero, with the user's decimal separator and no thousands separator.
 QString FormatFixed(double value, int decimals);
+// The value FormatFixed writes: rounded to `decimals` decimals, halves away from zero.
+double RoundFixed(double value, int decimals);

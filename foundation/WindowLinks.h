@@ -8,8 +8,9 @@
 
 // What the small windows of this library (turn-off, notes, file copy, about) need from the
 // windows built above it: the options' colours, the main window's image list, status panel and
-// unloading. The window library sets these once at start; tests set recorders. A hook left
-// empty does nothing, or gives the default named below. GUI thread only.
+// unloading. Start-up sets these once the main window has loaded (MainStartupWindows); tests of
+// this library alone set recorders. A hook left empty does nothing, or gives the default named
+// below. GUI thread only.
 
 struct AppColours {
     QColor appColour;        // picColor: title strips, progress bars
@@ -22,5 +23,6 @@ inline std::function<AppColours()> g_appColoursLink;
 inline std::function<void()> g_unloadMainLink;
 // Refreshes the main window's status panel keyed "Notes" from the notes file.
 inline std::function<void()> g_notesChangedLink;
-// An image of the main window's shared menu image list (1-based index); unset: no icon.
+// An image of the main window's shared menu image list, by the index the menus use; unset or
+// out of range: no icon.
 inline std::function<QIcon(int)> g_menuImageLink;

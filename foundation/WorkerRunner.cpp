@@ -2,6 +2,7 @@
 #include "foundation/WorkerRunner.h"
 
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 #include <utility>
@@ -26,15 +27,26 @@ void WorkerContext::progress(int stage, int percent)
     m_emit(stage, percent);
 }
 
-WorkerRunnerWorker::WorkerRunnerWorker(std::shared_ptr<std::atomic<bool>> stop, int intervalMs)
-    : m_stop(std::move(stop)), m_intervalMs(intervalMs)
+WorkerRunnerWorker::WorkerRunnerWorker(std::shared_ptr<std::atomic<bool>> stop, int intervalMs,
+                                       std::shared_ptr<WorkerProgressBox> box)
+    : m_stop(std::move(stop)), m_intervalMs(intervalMs), m_box(std::move(box))
 {
 }
 
 void WorkerRunnerWorker::run(const Job& job, quint64 serial)
 {
-    WorkerContext context(m_stop, [this, serial](int stage, int percent) { emit progress(serial, stage, percent); },
-                          m_intervalMs);
+    auto post = [this, serial](int stage, int percent) {
+        bool wake = false;
+        {
+            std::lock_guard guard(m_box->lock);
+            m_box->reports.push_back({serial, stage, percent});
+            wake = !m_box->wakePending;
+            m_box->wakePending = true;
+        }
+        if (wake)
+            emit progressPosted();
+    };
+    WorkerContext context(m_stop, post, m_intervalMs);
     WorkerResult result;
     try {
         result = job(context);
@@ -47,9 +59,15 @@ void WorkerRunnerWorker::run(const Job& job, quint64 serial)
 }
 
 WorkerRunner::WorkerRunner(QObject* parent, int progressIntervalMs)
-    : QObject(parent), m_stop(std::make_shared<std::atomic<bool>>(false)), m_intervalMs(progressIntervalMs)
+    : QObject(parent),
+      m_stop(std::make_shared<std::atomic<bool>>(false)),
+      m_box(std::make_shared<WorkerProgressBox>()),
+      m_deliveryTimer(new QTimer(this)),
+      m_intervalMs(progressIntervalMs)
 {
     qRegisterMetaType<WorkerResult>();
+    m_deliveryTimer->setSingleShot(true);
+    connect(m_deliveryTimer, &QTimer::timeout, this, &WorkerRunner::deliverProgress);
 }
 
 WorkerRunner::~WorkerRunner()
@@ -64,9 +82,10 @@ bool WorkerRunner::start(Job job)
     if (!m_thread) {
         m_thread = new QThread;
         m_thread->setObjectName(QStringLiteral("WorkerRunner"));
-        m_worker = new WorkerRunnerWorker(m_stop, m_intervalMs);
+        m_worker = new WorkerRunnerWorker(m_stop, m_intervalMs, m_box);
         m_worker->moveToThread(m_thread);
-        connect(m_worker, &WorkerRunnerWorker::progress, this, &WorkerRunner::onProgress, Qt::QueuedConnection);
+        connect(m_worker, &WorkerRunnerWorker::progressPosted, this, &WorkerRunner::scheduleProgress,
+                Qt::QueuedConnection);
         connect(m_worker, &WorkerRunnerWorker::finished, this, &WorkerRunner::onFinished, Qt::QueuedConnection);
         m_thread->start();
     }
@@ -98,18 +117,49 @@ void WorkerRunner::shutdown()
         m_worker = nullptr;
         m_thread = nullptr;
     }
+    m_deliveryTimer->stop();
+    {
+        std::lock_guard guard(m_box->lock);
+        m_box->reports.clear();
+        m_box->wakePending = false;  // its wake-up went with the disconnected worker
+    }
     m_busy = false;
 }
 
-void WorkerRunner::onProgress(quint64 serial, int stage, int percent)
+void WorkerRunner::scheduleProgress()
 {
-    if (!m_busy || serial != m_serial)
-        return;
-    emit progress(stage, percent);
+    // Reports that follow the last delivery closely wait for the rest of the interval, and
+    // gather meanwhile; the job's end delivers whatever is still waiting first.
+    const qint64 since = m_sinceDelivery.isValid() ? m_sinceDelivery.elapsed() : m_intervalMs;
+    if (since >= m_intervalMs)
+        deliverProgress();
+    else if (!m_deliveryTimer->isActive())
+        m_deliveryTimer->start(int(m_intervalMs - since));
+}
+
+void WorkerRunner::deliverProgress()
+{
+    m_deliveryTimer->stop();
+    std::vector<WorkerProgressBox::Report> reports;
+    {
+        std::lock_guard guard(m_box->lock);
+        reports.swap(m_box->reports);
+        m_box->wakePending = false;
+    }
+    m_sinceDelivery.start();
+    for (const WorkerProgressBox::Report& r : reports) {
+        // A handler may shut the runner down or start the next job: check before every report.
+        if (!m_busy || r.serial != m_serial)
+            continue;
+        emit progress(r.stage, r.percent);
+    }
 }
 
 void WorkerRunner::onFinished(quint64 serial, const WorkerResult& result)
 {
+    if (!m_busy || serial != m_serial)
+        return;
+    deliverProgress();
     if (!m_busy || serial != m_serial)
         return;
     m_busy = false;

@@ -9,8 +9,11 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <vector>
 
 class QThread;
+class QTimer;
 
 // How a piece of background work ended, as a value: no exception crosses the thread.
 struct WorkerResult {
@@ -47,23 +50,40 @@ private:
     int m_lastPercent = -1;
 };
 
+// Progress reports on their way from the worker to the runner's thread. The worker only wakes
+// that thread when the box was empty; the runner then takes everything at once, so a job that
+// reports often (a join of many short files begins and ends a stage per file) costs a wake-up
+// per delivery interval rather than one per report.
+struct WorkerProgressBox {
+    struct Report {
+        quint64 serial;
+        int stage;
+        int percent;
+    };
+    std::mutex lock;
+    std::vector<Report> reports;
+    bool wakePending = false;
+};
+
 // Lives on the worker thread; runs the jobs the runner queues to it.
 class WorkerRunnerWorker : public QObject {
     Q_OBJECT
 public:
     using Job = std::function<WorkerResult(WorkerContext&)>;
-    WorkerRunnerWorker(std::shared_ptr<std::atomic<bool>> stop, int intervalMs);
+    WorkerRunnerWorker(std::shared_ptr<std::atomic<bool>> stop, int intervalMs,
+                       std::shared_ptr<WorkerProgressBox> box);
 
     // Called on the worker thread through a queued call.
     void run(const Job& job, quint64 serial);
 
 signals:
-    void progress(quint64 serial, int stage, int percent);
+    void progressPosted();
     void finished(quint64 serial, WorkerResult result);
 
 private:
     std::shared_ptr<std::atomic<bool>> m_stop;
     int m_intervalMs;
+    std::shared_ptr<WorkerProgressBox> m_box;
 };
 
 // Runs one job at a time on a thread of its own and reports back on the thread that owns the
@@ -93,10 +113,14 @@ signals:
     void finished(const WorkerResult& result);
 
 private:
-    void onProgress(quint64 serial, int stage, int percent);
+    void scheduleProgress();
+    void deliverProgress();
     void onFinished(quint64 serial, const WorkerResult& result);
 
     std::shared_ptr<std::atomic<bool>> m_stop;
+    std::shared_ptr<WorkerProgressBox> m_box;
+    QTimer* m_deliveryTimer = nullptr;
+    QElapsedTimer m_sinceDelivery;
     QThread* m_thread = nullptr;
     WorkerRunnerWorker* m_worker = nullptr;
     int m_intervalMs;

@@ -9,7 +9,6 @@
 #include <QColor>
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 namespace {
 
@@ -78,12 +77,10 @@ QString QtFilterFromPairs(const QString& pairs)
             if (p == QLatin1String("*.*"))
                 p = QStringLiteral("*");
         }
-        // Qt reads the patterns from the last parentheses of an entry, separated by blanks; a
-        // description that already shows its patterns in another form shows them in Qt's.
-        QString shown = description;
-        static const QRegularExpression trailingPatterns(QStringLiteral(R"(\s*\([^()]*\)\s*$)"));
-        shown.remove(trailingPatterns);
-        filters << shown + QStringLiteral(" (%1)").arg(patterns.join(QLatin1Char(' ')));
+        // Qt reads the patterns from the last parentheses of an entry, separated by blanks. They
+        // are added after the caller's description, which the dialog shows exactly as given
+        // (it hides the added part).
+        filters << description + QStringLiteral(" (%1)").arg(patterns.join(QLatin1Char(' ')));
     }
     return filters.join(QStringLiteral(";;"));
 }

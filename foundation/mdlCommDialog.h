@@ -72,7 +72,9 @@ FileDialogResult ShowOpen(QWidget* hwndOwner, bool bCenterOverOwner = true);
 FileDialogResult ShowSave(QWidget* hwndOwner, const QString& sDefaultFileName, bool bCenterOverOwner = true);
 ColorDialogResult ShowColor(QWidget* hwndOwner, bool bCenterOverOwner);
 
-// The Qt filter text for the "\0"-separated pairs of OPENFILENAME::lpstrFilter.
+// The Qt filter text for the "\0"-separated pairs of OPENFILENAME::lpstrFilter: each entry is
+// the description as given, then its patterns in Qt's form in parentheses, which the dialogs
+// hide (platform::FileDialogRequest::filter).
 QString QtFilterFromPairs(const QString& pairs);
 // The remembered location the next open dialog starts in (per-user settings, "path" "last_path").
 QString LastOpenLocation();

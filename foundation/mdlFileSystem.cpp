@@ -24,9 +24,11 @@ bool FileExists(const QString& sFile)
 
 QString FormatSizeNumber(double dValue)
 {
-    if (dValue >= 100.0)
+    // A value that rounds up to the next format's threshold is written in that format:
+    // 99.999 is "100", not "100.0", and 9.999 is "10.0", not "10.00".
+    if (dValue >= 100.0 || (dValue >= 10.0 && RoundFixed(dValue, 1) >= 100.0))
         return QString::number(RoundHalfEven(dValue), 'f', 0);
-    if (dValue >= 10.0)
+    if (dValue >= 10.0 || RoundFixed(dValue, 2) >= 10.0)
         return FormatFixed(dValue, 1);
     return FormatFixed(dValue, 2);
 }

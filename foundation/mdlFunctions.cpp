@@ -301,7 +301,18 @@ QString FormatByteCount(int64_t cBytes)
         v /= 1024.0;
         ++k;
     }
-    const int decimals = v >= 100.0 ? 0 : (v >= 10.0 ? 1 : 2);
+    // The figure is written as it rounds: one that rounds up to the next format's threshold
+    // takes that format, and 999.5 or more of a unit is written in the next unit.
+    int decimals = v >= 100.0 ? 0 : (v >= 10.0 ? 1 : 2);
+    if (decimals == 2 && RoundFixed(v, 2) >= 10.0)
+        decimals = 1;
+    if (decimals == 1 && RoundFixed(v, 1) >= 100.0)
+        decimals = 0;
+    if (decimals == 0 && RoundFixed(v, 0) >= 1000.0 && k < 6) {
+        v /= 1024.0;
+        ++k;
+        decimals = 2;
+    }
     return FormatFixed(v, decimals) + QLatin1String(units[k]);
 }
 

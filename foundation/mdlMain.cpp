@@ -13,6 +13,14 @@
 #include <exception>
 #include <sys/resource.h>
 
+QStringList RawArguments(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
 QString CommandLineText(const QStringList& arguments) { return arguments.join(QLatin1Char(' ')); }
 
 bool IsTrayStart(const QString& commandLine) { return commandLine == QLatin1String("-st"); }

@@ -24,6 +24,9 @@ public:
 
 inline bool g_bSplashShown = false;
 
+// The arguments after the program name exactly as the process got them. Call it before the
+// QApplication is made: that removes the toolkit's own switches from argv.
+QStringList RawArguments(int argc, char** argv);
 // The whole command line after the program name, as one text.
 QString CommandLineText(const QStringList& arguments);
 // True when the command line asks for the start in the tray: exactly "-st".

@@ -25,16 +25,35 @@ RegistryRoutines runKey()
     return reg;
 }
 
-// Desktop-entry quoting: the argument in double quotes with ", `, $ and \ escaped.
-QString desktopQuoted(const QString& arg)
+// The program as an Exec= value of a desktop entry. Three layers of escaping apply, innermost
+// first: the argument in double quotes with ", `, $ and \ escaped by a backslash; "%" doubled,
+// since a lone one starts a field code; then the general string escapes of the file, which turn
+// every backslash into two (so a literal backslash in the path is written as four).
+QString desktopExecValue(const QString& program)
 {
-    QString out;
-    for (const QChar c : arg) {
+    QString quoted;
+    for (const QChar c : program) {
         if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') || c == QLatin1Char('\\'))
-            out += QLatin1Char('\\');
-        out += c;
+            quoted += QLatin1Char('\\');
+        if (c == QLatin1Char('%'))
+            quoted += QLatin1Char('%');
+        quoted += c;
     }
-    return QLatin1Char('"') + out + QLatin1Char('"');
+    quoted = QLatin1Char('"') + quoted + QLatin1Char('"');
+    QString value;
+    for (const QChar c : quoted) {
+        if (c == QLatin1Char('\\'))
+            value += QStringLiteral("\\\\");
+        else if (c == QLatin1Char('\n'))
+            value += QStringLiteral("\\n");
+        else if (c == QLatin1Char('\t'))
+            value += QStringLiteral("\\t");
+        else if (c == QLatin1Char('\r'))
+            value += QStringLiteral("\\r");
+        else
+            value += c;
+    }
+    return value;
 }
 
 }  // namespace
@@ -74,7 +93,7 @@ void SetRunOnStartup(bool bRun)
         QSaveFile f(entry);
         if (f.open(QIODevice::WriteOnly)) {
             const QString text = QStringLiteral("[Desktop Entry]\nType=Application\nName=") + g_sAppName
-                + QStringLiteral("\nExec=") + desktopQuoted(exe.absolutePath() + QLatin1Char('/') + exe.completeBaseName())
+                + QStringLiteral("\nExec=") + desktopExecValue(exe.absoluteFilePath())
                 + QStringLiteral(" -st\nX-GNOME-Autostart-enabled=true\nTerminal=false\n");
             f.write(text.toUtf8());
             f.commit();

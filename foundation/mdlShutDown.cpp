@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QPointer>
+#include <QTimer>
 
 #include <cstring>
 
@@ -42,45 +43,58 @@ QString GetApiErrorText(long lCode)
 
 bool IsWindowsNT() { return true; }
 
-bool EnableShutdownPrivilege()
+void EnableShutdownPrivilege(std::function<void(bool)> answered)
 {
-    const platform::PowerAnswer answer = platform::power().canPowerOff();
-    switch (answer.status) {
-    case platform::PowerAnswer::Ok:
-        return true;
-    case platform::PowerAnswer::Unavailable:
-        record(ERR_NO_PRIVILEGE_VALUE,
-               QStringLiteral("Can't enable shutdown: Can't find the SE_SHUTDOWN_NAME privilege value. [") + answer.text
-                   + QLatin1Char(']'));
-        return false;
-    case platform::PowerAnswer::Denied:
-    case platform::PowerAnswer::Forbidden:
-        record(ERR_NO_PRIVILEGE, QStringLiteral("Can't enable shutdown: You do not have the privileges to ")
-                                     + QStringLiteral("shutdown this system. [") + answer.text + QLatin1Char(']'));
-        return false;
-    }
-    return false;
+    platform::power().canPowerOff([answered](const platform::PowerAnswer& answer) {
+        switch (answer.status) {
+        case platform::PowerAnswer::Ok:
+            return answered(true);
+        case platform::PowerAnswer::Unavailable:
+            record(ERR_NO_PRIVILEGE_VALUE, QStringLiteral("Can't enable shutdown: Can't find the SE_SHUTDOWN_NAME privilege value. [")
+                                               + answer.text + QLatin1Char(']'));
+            break;
+        case platform::PowerAnswer::Denied:
+        case platform::PowerAnswer::Forbidden:
+            record(ERR_NO_PRIVILEGE, QStringLiteral("Can't enable shutdown: You do not have the privileges to ")
+                                         + QStringLiteral("shutdown this system. [") + answer.text + QLatin1Char(']'));
+            break;
+        }
+        answered(false);
+    });
 }
 
-bool ShutdownSystem(long lFlags)
+void ShutdownSystem(long lFlags, std::function<void(bool)> answered)
 {
+    const auto fail = [answered](long number, const QString& description) {
+        record(number, description);
+        answered(false);
+    };
     if (lFlags < 0 || lFlags > 31) {
-        record(ERR_INVALID_SHUTDOWN_FLAGS, QStringLiteral("Invalid parameter to ShutdownSystem: ") + QString::number(lFlags));
-        return false;
+        const QString description = QStringLiteral("Invalid parameter to ShutdownSystem: ") + QString::number(lFlags);
+        QTimer::singleShot(0, QCoreApplication::instance(), [fail, description] { fail(ERR_INVALID_SHUTDOWN_FLAGS, description); });
+        return;
     }
-    if (IsWindowsNT() && !EnableShutdownPrivilege())
-        return false;
-    platform::PowerAnswer answer;
-    if (lFlags & EWX_REBOOT)
-        answer = platform::power().reboot();
-    else if (lFlags & (EWX_SHUTDOWN | EWX_POWEROFF))
-        answer = platform::power().powerOff();
+    const auto request = [lFlags, answered, fail](bool enabled) {
+        if (!enabled)
+            return answered(false);
+        const auto done = [answered, fail](const platform::PowerAnswer& answer) {
+            if (answer.ok())
+                return answered(true);
+            fail(ERR_SHUTDOWN_FAILED, QStringLiteral("ShutdownSystem failed: ") + answer.text);
+        };
+        if (lFlags & EWX_REBOOT)
+            platform::power().reboot(done);
+        else if (lFlags & (EWX_SHUTDOWN | EWX_POWEROFF))
+            platform::power().powerOff(done);
+        else
+            QTimer::singleShot(0, QCoreApplication::instance(), [fail] {
+                fail(ERR_SHUTDOWN_FAILED, QStringLiteral("ShutdownSystem failed: Logging off is not offered."));
+            });
+    };
+    if (IsWindowsNT())
+        EnableShutdownPrivilege(request);
     else
-        answer = {platform::PowerAnswer::Unavailable, QStringLiteral("Logging off is not offered.")};
-    if (answer.ok())
-        return true;
-    record(ERR_SHUTDOWN_FAILED, QStringLiteral("ShutdownSystem failed: ") + answer.text);
-    return false;
+        QTimer::singleShot(0, QCoreApplication::instance(), [request] { request(true); });
 }
 
 void ShowTurnOffDialog(long lSeconds)

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 // Turning the computer off at the end of a task. The session manager decides (platform::power());
@@ -27,11 +28,13 @@ inline constexpr long ERR_INVALID_SHUTDOWN_FLAGS = static_cast<int32_t>(0x800406
 // Loads g_frmTurnOff, starts its count-down and shows it modal; returns when it has closed.
 void ShowTurnOffDialog(long lSeconds);
 // Asks for the shut-down the flags name (EWX_REBOOT restarts, anything else with EWX_SHUTDOWN or
-// EWX_POWEROFF turns off); true when the session manager accepted. Flags outside 0..31, a
-// missing privilege and a refusal are recorded (ShutDownError) and give false.
-bool ShutdownSystem(long lFlags);
-// Whether this user may turn the computer off; records the reason when not.
-bool EnableShutdownPrivilege();
+// EWX_POWEROFF turns off). The session manager may first ask the user to authenticate, so the
+// answer comes later: `answered` runs once on the GUI thread, never inside this call, with true
+// when the request was accepted. Flags outside 0..31, a missing privilege and a refusal are
+// recorded (ShutDownError) before `answered` runs with false.
+void ShutdownSystem(long lFlags, std::function<void(bool accepted)> answered);
+// Whether this user may turn the computer off; records the reason when not. Answers as above.
+void EnableShutdownPrivilege(std::function<void(bool enabled)> answered);
 // Whether a shut-down needs the privilege check first: on this platform it always does.
 bool IsWindowsNT();
 // The system's text for an errno value; empty for 0.

@@ -4,6 +4,7 @@
 // on the panes beside the grid.
 #include "components/cGrid.h"
 #include "foundation/Twips.h"
+#include "itemsgrid/FrmItem.h"
 #include "itemsgrid/FrmStat.h"
 #include "itemsgrid/GridRows.h"
 #include "itemsgrid/ItemRow.h"
@@ -28,8 +29,6 @@
 namespace {
 
 constexpr long kDataTrackIcon = ItemRow::kTypeData;
-
-void openItemProperties(FrmMain&) {}
 
 }  // namespace
 
@@ -159,7 +158,7 @@ void FrmMain::cGrid1_DblClick(long row, long)
                          this);
         return;
     }
-    openItemProperties(*this);
+    ShowItemProperties(this);
 }
 
 void FrmMain::cGridInfo_DblClick() { cGrid1_DblClick(cGrid1->CurrentRow(), cGrid1->CurrentColumn()); }

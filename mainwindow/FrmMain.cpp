@@ -1,8 +1,12 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "mainwindow/FrmMain.h"
 
+#include "commands/PreviewStrip.h"
 #include "commands/ToolWindows.h"
 #include "components/cAudioConverter.h"
+#include "components/cAudioGraph.h"
+#include "components/cPlayer.h"
+#include "components/cSlider.h"
 #include "components/cGrid.h"
 #include "foundation/FrmAbout.h"
 #include "foundation/FrmNotes.h"
@@ -15,6 +19,7 @@
 #include "itemsgrid/FrmStat.h"
 #include "itemsgrid/GridColumns.h"
 #include "itemsgrid/GridRows.h"
+#include "itemsgrid/ItemRow.h"
 #include "itemsgrid/ItemInfo.h"
 #include "mainwindow/FrmDirProperties.h"
 #include "mainwindow/ItemsListLoader.h"
@@ -49,6 +54,7 @@
 #include <QSlider>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 #include <QWindowStateChangeEvent>
 
 #include <utility>
@@ -85,39 +91,24 @@ void attach(QFrame* host, cToolbar* toolbar)
     layout->addStretch(1);
 }
 
-// The audio graphs' panel until a preview plays: the back colour, a faint scale and the level
-// line of silence in the trace colour.
-class GraphPanel : public QFrame {
-public:
-    using QFrame::QFrame;
-
-protected:
-    void paintEvent(QPaintEvent* event) override
-    {
-        QFrame::paintEvent(event);
-        QPainter p(this);
-        const QRect r = contentsRect();
-        p.fillRect(r, palette().color(QPalette::Window));
-        QColor scale = palette().color(QPalette::WindowText);
-        scale.setAlpha(50);
-        p.setPen(scale);
-        for (int i = 1; i < 4; ++i)
-            p.drawLine(r.left(), r.top() + r.height() * i / 4, r.right(), r.top() + r.height() * i / 4);
-        p.setPen(QPen(palette().color(QPalette::WindowText), 1));
-        p.drawLine(r.left() + 2, r.center().y(), r.right() - 2, r.center().y());
-    }
-};
-
-// What the tree of lists needs of this window. The preview player, the CD ripper and the CD
-// track listing are not hosted here yet: nothing plays and there are no drives.
+// What the tree of lists needs of this window. The CD ripper and the CD track listing are not
+// hosted here yet: there are no drives.
 class MainListHost final : public ItemsListHost {
 public:
     explicit MainListHost(FrmMain& f) : m_f(f) {}
-    bool PreviewIsPlaying() override { return false; }
-    void StopPreview() override
+    bool PreviewIsPlaying() override { return m_f.cPlayer1 && m_f.cPlayer1->IsPlaying(); }
+    void StopPreview() override { m_f.StopPreview(); }
+    // The player's own stop at the start of every command. Its end event resets the strip and,
+    // as the playback did not reach its end, starts no other row behind the tool window.
+    void StopPlayer() override
     {
-        if (m_f.tlbrPlayButtons)
-            m_f.tlbrPlayButtons_ButtonClick(m_f.tlbrPlayButtons->ButtonIndex(QStringLiteral("Stop")));
+        if (m_f.cPlayer1 && m_f.cPlayer1->IsPlaying())
+            m_f.cPlayer1->Stop();
+    }
+    void LoadItemToPlayer() override
+    {
+        if (m_f.m_strip)
+            m_f.m_strip->LoadItemToPlayer();
     }
     void SetRowUnBold() override { m_f.SetRowUnBold(); }
     void SetCDPolling(bool on) override
@@ -133,6 +124,64 @@ public:
     long TotalSeconds(cGrid&) override { return static_cast<long>(GridRows::TotalSeconds(*m_f.cGrid1, false)); }
 
 private:
+    FrmMain& m_f;
+};
+
+class QtStripTimer final : public StripTimer {
+public:
+    explicit QtStripTimer(QTimer* timer) : m_timer(timer) {}
+    void Start() override { m_timer->start(); }
+    void Stop() override { m_timer->stop(); }
+    bool IsOn() const override { return m_timer->isActive(); }
+
+private:
+    QTimer* m_timer;
+};
+
+// What the preview strip needs of this window.
+class MainStripHost final : public PreviewStripHost {
+public:
+    explicit MainStripHost(FrmMain& f) : m_f(f) {}
+    long Rows() override { return m_f.cGrid1->Rows(); }
+    long SelectedRow() override { return m_f.cGrid1->CurrentRow(); }
+    void SelectRow(long row) override { m_f.cGrid1->CurrentRow(row); }
+    QString RowFile(long row) override
+    {
+        const long col = m_f.cGrid1->ColumnIndex(COL_FILE);
+        return row >= 1 && row <= m_f.cGrid1->Rows() && col > 0 ? m_f.cGrid1->Cell(row, col).Text() : QString();
+    }
+    bool RowMarked(long row) override { return ItemRow::IsMarked(*m_f.cGrid1, row); }
+    void SetRowBold(long row, bool bold) override { m_f.SetRowBold(row, bold); }
+    void SetRowUnBold() override { m_f.SetRowUnBold(); }
+    QTreeWidgetItem* SelectedNode() override { return m_f.cTreeView1->SelectedNode(); }
+    void SetNodePlaying(QTreeWidgetItem* node, bool playing) override
+    {
+        // A list removed while it played has taken its node with it.
+        if (m_f.m_lists->HasNode(node))
+            m_f.cTreeView1->NodePlaying(node, playing);
+    }
+    void SetTreeDisplayFlag() override { m_f.cTreeView1->DisplayPlaying(true); }
+    void ClickSelectedNode() override { m_f.cTreeView1_NodeClick(m_f.cTreeView1->SelectedNode()); }
+    void SetStatus(const QString& text, long icon) override
+    {
+        m_f.cStatusBar1->StatusPanelText(QStringLiteral("Main"), text);
+        m_f.cStatusBar1->StatusPanelIcon(QStringLiteral("Main"), icon);
+    }
+    void SetTotalLengthText(const QString& text) override { m_f.lbTotalLengthSec->setText(text); }
+    void SetPositionText(const QString& text) override { m_f.lblCurrentPositionSec->setText(text); }
+    long SliderValue() override { return m_f.cSlider1->Value(); }
+    void SetSliderValue(long value) override { m_f.cSlider1->Value(value); }
+    void SetSliderMax(long value) override { m_f.cSlider1->Max(value); }
+    QString ButtonKey(long index) override { return m_f.tlbrPlayButtons->ButtonKey(index); }
+    bool ButtonPressed(const QString& key) override { return m_f.tlbrPlayButtons->ButtonPressed(key); }
+    void SetButtonPressed(const QString& key, bool pressed) override { m_f.tlbrPlayButtons->ButtonPressed(key, pressed); }
+    void SetButtonEnabled(const QString& key, bool enabled) override { m_f.tlbrPlayButtons->ButtonEnabled(key, enabled); }
+    void GraphAudioData(bool amplitude, long handle) override { graph(amplitude)->AudioData(handle); }
+    void GraphRedraw(bool amplitude) override { graph(amplitude)->Redraw(); }
+    void GraphClear(bool amplitude) override { graph(amplitude)->Clear(); }
+
+private:
+    cAudioGraph* graph(bool amplitude) const { return amplitude ? m_f.cAudioGraphAmp : m_f.cAudioGraphFreq; }
     FrmMain& m_f;
 };
 
@@ -224,21 +273,26 @@ void FrmMain::buildControls()
 
     picPlayer = makeFrame(picMain, "picPlayer");
     picPlayer->setFrameShape(QFrame::StyledPanel);
-    cAudioGraphAmp = new GraphPanel(picPlayer);
+    cAudioGraphAmp = new cAudioGraph(cAudioGraph::Amplitude, picPlayer);
     cAudioGraphAmp->setObjectName(QStringLiteral("cAudioGraphAmp"));
-    cAudioGraphFreq = new GraphPanel(picPlayer);
+    cAudioGraphFreq = new cAudioGraph(cAudioGraph::Frequency, picPlayer);
     cAudioGraphFreq->setObjectName(QStringLiteral("cAudioGraphFreq"));
-    for (QFrame* g : {cAudioGraphAmp, cAudioGraphFreq}) {
-        g->setFrameShape(QFrame::StyledPanel);
-        g->setAutoFillBackground(true);
+    cSlider1 = new cSlider(picPlayer);
+    cSlider1->setObjectName(QStringLiteral("cSlider1"));
+    picPlayTime = makeFrame(picPlayer, "picPlayTime");
+    lblCurrentPositionSec = new QLabel(QStringLiteral("0:00:00"), picPlayTime);
+    lblCurrentPositionSec->setObjectName(QStringLiteral("lblCurrentPositionSec"));
+    lbTotalLengthSec = new QLabel(QStringLiteral("0:00:00"), picPlayTime);
+    lbTotalLengthSec->setObjectName(QStringLiteral("lbTotalLengthSec"));
+    {
+        auto* l = new QHBoxLayout(picPlayTime);
+        l->setContentsMargins(0, 0, 4, 0);
+        l->setSpacing(4);
+        l->addStretch(1);
+        l->addWidget(lblCurrentPositionSec);
+        l->addWidget(new QLabel(QStringLiteral("/"), picPlayTime));
+        l->addWidget(lbTotalLengthSec);
     }
-    cSlider1 = new QSlider(Qt::Horizontal, picPlayer);
-    cSlider1->setEnabled(false);
-    picPlayTime = new QLabel(QStringLiteral("00:00:00 / 00:00:00"), picPlayer);
-    picPlayTime->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    QFont timeFont = picPlayTime->font();
-    timeFont.setPointSizeF(timeFont.pointSizeF() * 0.85);
-    picPlayTime->setFont(timeFont);
     cToolbarHostPlayer = makeFrame(picPlayer, "cToolbarHostPlayer");
     tlbrPlayButtons = new cToolbar(cToolbarHostPlayer);
 
@@ -257,6 +311,7 @@ void FrmMain::buildControls()
     prgStatus->hide();
 
     cSysTray1 = new cSysTray(this);
+    cPlayer1 = CreatePlayer();
     cAudioConverter1 = CreateAudioConverter();
     m_probe = std::make_unique<ConverterProbe>(*cAudioConverter1);
     m_host = std::make_unique<MainListHost>(*this);
@@ -268,6 +323,17 @@ void FrmMain::buildControls()
     tmrRemove = new QTimer(this);
     tmrRemove->setInterval(50);
     tmrRemove->setSingleShot(true);
+    tmrPlayer = new QTimer(this);
+    tmSlider = new QTimer(this);
+    tmrAudioData = new QTimer(this);
+    tmrPlayer->setInterval(200);
+    tmSlider->setInterval(200);
+    tmrAudioData->setInterval(100);
+    m_stripTimers[0] = std::make_unique<QtStripTimer>(tmrPlayer);
+    m_stripTimers[1] = std::make_unique<QtStripTimer>(tmSlider);
+    m_stripTimers[2] = std::make_unique<QtStripTimer>(tmrAudioData);
+    m_stripHost = std::make_unique<MainStripHost>(*this);
+    m_strip = std::make_unique<PreviewStrip>(*cPlayer1, *m_stripHost, *m_stripTimers[0], *m_stripTimers[1], *m_stripTimers[2]);
 
     connect(tlbrTop, &cToolbar::ButtonClick, this, &FrmMain::tlbrTop_ButtonClick);
     connect(tlbrTop, &cToolbar::ButtonDropDown, this, &FrmMain::tlbrTop_ButtonDropDown);
@@ -278,6 +344,12 @@ void FrmMain::buildControls()
     connect(cStatusBar1, &cStatusBar::PanelClick, this, &FrmMain::cStatusBar1_PanelClick);
     connect(cSysTray1, &cSysTray::TrayClick, this, &FrmMain::cSysTray1_TrayClick);
     connect(tmrRemove, &QTimer::timeout, this, &FrmMain::tmrRemove_Timer);
+    connect(cPlayer1.get(), &cPlayer::PlayEnd, this, &FrmMain::cPlayer1_PlayEnd);
+    connect(cSlider1, &cSlider::DragStart, this, &FrmMain::cSlider1_DragStart);
+    connect(cSlider1, &cSlider::DragEnd, this, &FrmMain::cSlider1_DragEnd);
+    connect(tmrPlayer, &QTimer::timeout, this, &FrmMain::tmrPlayer_Timer);
+    connect(tmSlider, &QTimer::timeout, this, &FrmMain::tmSlider_Timer);
+    connect(tmrAudioData, &QTimer::timeout, this, &FrmMain::tmrAudioData_Timer);
     connectGridEvents();
 }
 
@@ -293,8 +365,10 @@ void FrmMain::Form_Load()
 
     SetTitleBackColor(ProgramOptions.picColor);
     SetTitleTextColor(ProgramOptions.picTextColor);
-    SetGraphColor(1, ProgramOptions.picColor);
-    SetGraphColor(2, ProgramOptions.picTextColor);
+    cAudioGraphAmp->GraphColor1(ProgramOptions.picColor);
+    cAudioGraphAmp->GraphColor2(ProgramOptions.picTextColor);
+    cAudioGraphFreq->GraphColor1(ProgramOptions.picColor);
+    cAudioGraphFreq->GraphColor3(ProgramOptions.picTextColor);
     prgStatus->setStyleSheet(QStringLiteral("QProgressBar::chunk { background: %1; }")
                                  .arg(ColorFromBgr(ProgramOptions.picColor).name()));
 
@@ -458,9 +532,39 @@ void FrmMain::RestoreWindowSize()
 {
     const QSize twips = RestoredWindowSize(m_reg ? m_reg->GetRegistryValue(QStringLiteral("lWidth")) : QVariant(),
                                            m_reg ? m_reg->GetRegistryValue(QStringLiteral("lHeight")) : QVariant());
-    // The stored values are the outer size; the frame the desktop adds is not ours to size.
-    const QSize frame = frameGeometry().size() - geometry().size();
-    resize(std::max(1, TwipsToPixels(twips.width()) - frame.width()), std::max(1, TwipsToPixels(twips.height()) - frame.height()));
+    // The stored values are the outer size, frame included, as the exit saves them. Before the
+    // window is first shown the desktop has not framed it and the frame measures 0: the size
+    // is then set as if there were none, and corrected once the frame is known.
+    m_pendingOuterSize = QSize(TwipsToPixels(twips.width()), TwipsToPixels(twips.height()));
+    resize(m_pendingOuterSize);
+    m_pendingInnerSize = size();
+    // The frame is known once the desktop has framed and mapped the window, which the window
+    // learns as an exposure; a move or resize need not come with it.
+    if (!windowHandle())
+        create();
+    if (windowHandle())
+        windowHandle()->installEventFilter(this);
+    applyPendingOuterSize();
+}
+
+void FrmMain::applyPendingOuterSize()
+{
+    if (m_pendingOuterSize.isEmpty())
+        return;
+    if (size() != m_pendingInnerSize) {
+        // Sized since by someone else (the user, the desktop): that size stands.
+        m_pendingOuterSize = QSize();
+        return;
+    }
+    // A window started in the tray or minimised keeps the size to set until it is shown.
+    if (!isVisible() || isMinimized() || isMaximized())
+        return;
+    const QSize frame = frameSize();
+    if (frame.isEmpty())
+        return;
+    const QSize outer = m_pendingOuterSize;
+    m_pendingOuterSize = QSize();
+    resize(std::max(1, outer.width() - frame.width()), std::max(1, outer.height() - frame.height()));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -549,15 +653,25 @@ void FrmMain::placeEmptyMsg()
 void FrmMain::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
+    applyPendingOuterSize();
     Form_Resize();
+}
+
+void FrmMain::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    // The desktop's framing of a newly shown window arrives as a move.
+    applyPendingOuterSize();
 }
 
 void FrmMain::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
     // A restored window is laid out again with the options of the moment.
-    if (event->type() == QEvent::WindowStateChange && !isMinimized())
+    if (event->type() == QEvent::WindowStateChange && !isMinimized()) {
+        applyPendingOuterSize();
         Form_Resize();
+    }
 }
 
 void FrmMain::cTreeView1_DragDrop(QWidget*, double X, double)
@@ -589,12 +703,13 @@ void FrmMain::SetTitleTextColor(int color)
 
 void FrmMain::SetGraphColor(int which, int color)
 {
-    // The graphs draw their background in the first colour and their trace in the second.
-    const QColor c = ColorFromBgr(color);
-    for (QFrame* g : {cAudioGraphAmp, cAudioGraphFreq}) {
-        QPalette p = g->palette();
-        p.setColor(which == 1 ? QPalette::Window : QPalette::WindowText, c);
-        g->setPalette(p);
+    for (cAudioGraph* g : {cAudioGraphAmp, cAudioGraphFreq}) {
+        if (which == 1)
+            g->GraphColor1(color);
+        else if (which == 2)
+            g->GraphColor2(color);
+        else if (which == 3)
+            g->GraphColor3(color);
     }
 }
 
@@ -622,15 +737,26 @@ void FrmMain::closeEvent(QCloseEvent* event)
     frmMain.unload();
 }
 
+QSize FrmMain::frameSize() const
+{
+    // Asked of the window itself: the widget's copy of the frame is refreshed only by some
+    // moves, and a window shown again from the tray may bring no move.
+    const QMargins m = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    return QSize(m.left() + m.right(), m.top() + m.bottom());
+}
+
 QSize FrmMain::outerNormalSizeTwips() const
 {
+    // Never framed since the size was restored: the restored size is still the one it has.
+    if (!m_pendingOuterSize.isEmpty() && size() == m_pendingInnerSize)
+        return QSize(PixelsToTwips(m_pendingOuterSize.width()), PixelsToTwips(m_pendingOuterSize.height()));
     // A minimised or maximised window would store the size of its icon or of the screen; the
     // size to keep is the one the window has in its normal state.
     QSize inner = (isMinimized() || isMaximized() || !isVisible()) && normalGeometry().isValid() ? normalGeometry().size()
                                                                                                 : geometry().size();
     if (inner.isEmpty())
         inner = size();
-    const QSize frame = frameGeometry().size() - geometry().size();
+    const QSize frame = frameSize();
     return QSize(PixelsToTwips(inner.width() + frame.width()), PixelsToTwips(inner.height() + frame.height()));
 }
 
@@ -651,8 +777,7 @@ void FrmMain::Form_Unload(int& Cancel)
 
     SetTopMost(this, false);
 
-    if (tlbrPlayButtons)
-        tlbrPlayButtons_ButtonClick(tlbrPlayButtons->ButtonIndex(QStringLiteral("Stop")));
+    StopPreview();
 
     if (ProgramOptions.chkClearOnExit) {
         QTreeWidgetItem* node = cTreeView1->SelectedNode();
@@ -667,6 +792,10 @@ void FrmMain::Form_Unload(int& Cancel)
 
     // The hosted components close in a fixed order: player, the two graphs, converter, CD
     // lookup, ripper. Those this build does not host are absent.
+    if (cPlayer1)
+        cPlayer1->Release();
+    cAudioGraphAmp->Release();
+    cAudioGraphFreq->Release();
     if (cAudioConverter1)
         cAudioConverter1->Release();
 
@@ -830,10 +959,17 @@ bool FrmMain::cmdClearTheList(long)
     return true;
 }
 
-void FrmMain::tlbrPlayButtons_ButtonClick(long)
-{
-    // The preview player is not hosted in this window yet: there is nothing to start or stop.
-}
+void FrmMain::tlbrPlayButtons_ButtonClick(long index) { m_strip->tlbrPlayButtons_ButtonClick(index); }
+void FrmMain::StartPlay() { m_strip->StartPlay(); }
+void FrmMain::StopPlay() { m_strip->StopPlay(); }
+void FrmMain::StopPreview() { m_strip->StopRequest(); }
+void FrmMain::cPlayer1_PlayEnd() { m_strip->cPlayer1_PlayEnd(); }
+void FrmMain::cSlider1_DragStart() { m_strip->cSlider1_DragStart(); }
+void FrmMain::cSlider1_DragEnd() { m_strip->cSlider1_DragEnd(); }
+void FrmMain::tmrPlayer_Timer() { m_strip->tmrPlayer_Timer(); }
+void FrmMain::tmSlider_Timer() { m_strip->tmSlider_Timer(); }
+void FrmMain::tmrAudioData_Timer() { m_strip->tmrAudioData_Timer(); }
+QTreeWidgetItem* FrmMain::NodePlaying() const { return m_strip->NodePlaying(); }
 
 void FrmMain::cStatusBar1_PanelClick(long index)
 {
@@ -846,6 +982,8 @@ void FrmMain::cStatusBar1_PanelClick(long index)
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == windowHandle() && event->type() == QEvent::Expose && !m_pendingOuterSize.isEmpty())
+        QTimer::singleShot(0, this, &FrmMain::applyPendingOuterSize);
     // A new text on the empty-list box may need a bigger box.
     if (watched == picEmptyMsg && (event->type() == QEvent::LayoutRequest || event->type() == QEvent::Show))
         placeEmptyMsg();
@@ -881,13 +1019,21 @@ QString FrmMain::TrayOpenCaption() const
 void FrmMain::cSysTray1_TrayClick(long kind)
 {
     if (kind == 1) {
-        const MainWindowState state = isMaximized()   ? MainWindowState::Maximised
-                                      : isMinimized() ? MainWindowState::Minimised
-                                                      : MainWindowState::Normal;
+        // A window hidden into the tray counts as minimised whatever state the desktop last
+        // reported: a withdrawn window has none, and after a start in the tray the desktop
+        // may report the window normal once it is hidden.
+        const MainWindowState state = m_bInTray && !isVisible() ? MainWindowState::Minimised
+                                      : isMaximized()           ? MainWindowState::Maximised
+                                      : isMinimized()           ? MainWindowState::Minimised
+                                                                : MainWindowState::Normal;
         const TrayToggleResult step = TrayToggle(state, m_bInTray);
         if (!step.changes)
             return;
         if (step.show) {
+            // Hidden in the tray the window is minimised, whatever the desktop reported when it
+            // was withdrawn; only a restore from minimised maps it back as a normal window.
+            if (!isVisible())
+                setWindowState(windowState() | Qt::WindowMinimized);
             show();
             setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
             raise();

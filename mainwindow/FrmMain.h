@@ -24,7 +24,13 @@ class ItemProbe;
 class ItemsListHost;
 class ItemsListTree;
 class cAudioConverter;
+class cAudioGraph;
 class cGrid;
+class cPlayer;
+class cSlider;
+class PreviewStrip;
+class PreviewStripHost;
+class StripTimer;
 class cPopupMenu;
 class cStatusBar;
 class cSysTray;
@@ -73,6 +79,20 @@ public:
     void tlbrList_ButtonClick(long index);
     void tlbrRecorder_ButtonClick(long index);
     void tlbrPlayButtons_ButtonClick(long index);
+
+    // The preview player strip; its rules live in m_strip.
+    void StartPlay();
+    void StopPlay();
+    // The Stop request. No next row starts after it; the command dispatcher calls it too.
+    void StopPreview();
+    void cPlayer1_PlayEnd();
+    void cSlider1_DragStart();
+    void cSlider1_DragEnd();
+    void tmrPlayer_Timer();
+    void tmSlider_Timer();
+    void tmrAudioData_Timer();
+    // The list node whose item was started last (null before and after StopPlay).
+    QTreeWidgetItem* NodePlaying() const;
     void cStatusBar1_PanelClick(long index);
     void lblListName_Click();
 
@@ -178,10 +198,12 @@ public:
     QLabel* lblEmptylist = nullptr;
     cGrid* cGridInfo = nullptr;
     QFrame* picPlayer = nullptr;
-    QFrame* cAudioGraphAmp = nullptr;
-    QFrame* cAudioGraphFreq = nullptr;
-    QLabel* picPlayTime = nullptr;
-    QSlider* cSlider1 = nullptr;
+    cAudioGraph* cAudioGraphAmp = nullptr;
+    cAudioGraph* cAudioGraphFreq = nullptr;
+    QFrame* picPlayTime = nullptr;
+    QLabel* lblCurrentPositionSec = nullptr;
+    QLabel* lbTotalLengthSec = nullptr;
+    cSlider* cSlider1 = nullptr;
     QFrame* cToolbarHostPlayer = nullptr;
     cToolbar* tlbrPlayButtons = nullptr;
     QFrame* picList = nullptr;
@@ -196,12 +218,19 @@ public:
     cPopupMenu* m_cMenu = nullptr;
     QTimer* tmrCDs = nullptr;
     QTimer* tmrRemove = nullptr;
+    QTimer* tmrPlayer = nullptr;
+    QTimer* tmSlider = nullptr;
+    QTimer* tmrAudioData = nullptr;
+    std::unique_ptr<cPlayer> cPlayer1;
     std::unique_ptr<cAudioConverter> cAudioConverter1;
     // The tree of lists reads items through the probe (over the converter) and reaches this
     // window through the host as long as it lives, so it is declared after them and goes first.
     std::unique_ptr<ItemProbe> m_probe;
     std::unique_ptr<ItemsListHost> m_host;
     std::unique_ptr<ItemsListTree> m_lists;
+    std::unique_ptr<StripTimer> m_stripTimers[3];  // tmrPlayer, tmSlider, tmrAudioData
+    std::unique_ptr<PreviewStripHost> m_stripHost;
+    std::unique_ptr<PreviewStrip> m_strip;
     ItemsListHost* m_preview = nullptr;
 
     bool m_bInTray = false;
@@ -219,6 +248,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
@@ -272,9 +302,15 @@ private:
     void applyLayout();
     void placeEmptyMsg();
     QSize outerNormalSizeTwips() const;
+    // The width and height the desktop's frame adds (0 x 0 while unknown), in pixels.
+    QSize frameSize() const;
+    // Sets the restored outer size once the desktop's frame is known.
+    void applyPendingOuterSize();
 
     std::unique_ptr<RegistryRoutines> m_reg;
     bool m_loaded = false;
+    QSize m_pendingOuterSize;  // pixels, frame included; empty once applied
+    QSize m_pendingInnerSize;  // the size set while the frame was unknown
     int m_hostRecorderWidth = 0;  // twips
 public:
     // The window was asked to close while files were being added: the pass stops first, and

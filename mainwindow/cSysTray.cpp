@@ -59,6 +59,7 @@ void cSysTray::TrayIconFile(const QString& path)
 
 void cSysTray::TrayBalloon(const QString& text, const QString& title, long, long seconds)
 {
+    Q_EMIT BalloonShown(text, title);
     if (m_icon && m_added)
         m_icon->showMessage(title, text, QSystemTrayIcon::Information, static_cast<int>(seconds * 1000));
 }

@@ -28,6 +28,8 @@ public:
 
 signals:
     void TrayClick(long kind);
+    // Every balloon asked for, shown or not (a desktop without a notification area shows none).
+    void BalloonShown(const QString& text, const QString& title);
 
 private:
     void ensureIcon();

@@ -143,6 +143,19 @@ void cToolbar::ButtonPressed(long index, bool pressed)
         e->button->setChecked(pressed);
 }
 
+bool cToolbar::ButtonEnabled(const QString& key) const
+{
+    const Entry* e = entry(ButtonIndex(key));
+    return e && e->button && e->button->isEnabled();
+}
+
+void cToolbar::ButtonEnabled(const QString& key, bool enabled)
+{
+    const Entry* e = entry(ButtonIndex(key));
+    if (e && e->button)
+        e->button->setEnabled(enabled);
+}
+
 QToolButton* cToolbar::Button(long index) const
 {
     const Entry* e = entry(index);

@@ -34,6 +34,11 @@ public:
     long ButtonStyle(long index) const;
     bool ButtonPressed(long index) const;
     void ButtonPressed(long index, bool pressed);
+    // The same by key; an unknown key reads false and changes nothing.
+    bool ButtonPressed(const QString& key) const { return ButtonPressed(ButtonIndex(key)); }
+    void ButtonPressed(const QString& key, bool pressed) { ButtonPressed(ButtonIndex(key), pressed); }
+    bool ButtonEnabled(const QString& key) const;
+    void ButtonEnabled(const QString& key, bool enabled);
     // Where a pop-up under the button opens: its bottom-left corner on the screen, pixels.
     void ButtonScreenPoint(long index, long& x, long& y) const;
     QToolButton* Button(long index) const;

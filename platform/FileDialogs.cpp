@@ -19,6 +19,7 @@ public:
     std::optional<QStringList> openFiles(const FileDialogRequest& request, QWidget* parent) override
     {
         QFileDialog dialog(parent, request.title, startFolder(request.initialFolder), request.filter);
+        dialog.setOption(QFileDialog::HideNameFilterDetails);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -29,6 +30,7 @@ public:
     std::optional<QString> saveFile(const FileDialogRequest& request, QWidget* parent) override
     {
         QFileDialog dialog(parent, request.title, startFolder(request.initialFolder), request.filter);
+        dialog.setOption(QFileDialog::HideNameFilterDetails);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);

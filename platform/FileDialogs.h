@@ -17,7 +17,9 @@ struct FileDialogRequest {
     enum Kind { Open, Save, Folder };
     Kind kind = Open;
     QString title;
-    QString filter;         // Qt form: "Audio (*.wav *.mp3);;All files (*)"
+    // Qt form: "Audio (*.wav *.mp3);;All files (*)". The dialog shows each entry without its
+    // last parentheses (the patterns), so a description is shown exactly as the caller wrote it.
+    QString filter;
     QString initialFolder;  // an empty text means the home folder
     QString defaultName;    // save: proposed file name
     QString defaultSuffix;  // save: added when the typed name has no extension

@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace platform {
 
 // What the session manager answered, with its own words when it refused or could not be asked.
@@ -21,14 +23,17 @@ struct PowerAnswer {
 // Turning the computer off. The real one asks logind over the system D-Bus
 // (org.freedesktop.login1.Manager CanPowerOff / PowerOff, Reboot for a restart); it refuses
 // while the environment variable QUILLMERE_FORBID_POWEROFF is set, as every test run sets it.
-// GUI thread; each call blocks briefly on the bus.
+// Every request is asynchronous: the session manager may first ask the user to authenticate,
+// which takes as long as the user takes. The answer comes later on the GUI thread, exactly
+// once, and never from inside the call that asked.
 class PowerService {
 public:
+    using Answered = std::function<void(const PowerAnswer&)>;
     virtual ~PowerService() = default;
     // Whether this user may turn the computer off (a password prompt counts as allowed).
-    virtual PowerAnswer canPowerOff() = 0;
-    virtual PowerAnswer powerOff() = 0;
-    virtual PowerAnswer reboot() = 0;
+    virtual void canPowerOff(Answered answered) = 0;
+    virtual void powerOff(Answered answered) = 0;
+    virtual void reboot(Answered answered) = 0;
 };
 
 PowerService& power();

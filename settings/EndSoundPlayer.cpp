@@ -2,25 +2,26 @@
 #include "settings/EndSoundPlayer.h"
 
 #include "components/engine/AudioEngine.h"
+#include "components/sound/SoundOutput.h"
 
 #include <QApplication>
-#include <QAudioDevice>
-#include <QAudioFormat>
-#include <QAudioSink>
 #include <QIODevice>
-#include <QMediaDevices>
 
 namespace {
 
-// A read-only device that decodes on demand.
-class DecodingStream final : public QIODevice {
+// A read-only stream that decodes on demand; also the output's source.
+class DecodingStream final : public QIODevice, public sound::PcmSource {
 public:
     explicit DecodingStream(std::unique_ptr<engine::AudioReader> reader, int bytesPerFrame)
         : m_reader(std::move(reader)), m_bytesPerFrame(bytesPerFrame)
     {
     }
     bool isSequential() const override { return true; }
-    qint64 bytesAvailable() const override { return (m_done ? 0 : 65536) + QIODevice::bytesAvailable(); }
+    qint64 bytesAvailable() const override { return bytesReady() + QIODevice::bytesAvailable(); }
+
+    qint64 readPcm(char* data, qint64 maxBytes) override { return std::max<qint64>(read(data, maxBytes), 0); }
+    qint64 bytesReady() const override { return m_done ? 0 : 65536; }
+    bool atEnd() const override { return m_done; }
 
 protected:
     qint64 readData(char* data, qint64 maxSize) override
@@ -46,6 +47,16 @@ private:
     bool m_done = false;
 };
 
+std::unique_ptr<DecodingStream> openDecoding(const QString& path, const engine::PcmFormat& f, QString* error)
+{
+    auto reader = engine::AudioReader::open(path, error);
+    if (!reader || !reader->setOutputFormat(f, error))
+        return nullptr;
+    auto stream = std::make_unique<DecodingStream>(std::move(reader), f.bytesPerFrame());
+    stream->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    return stream;
+}
+
 }  // namespace
 
 EndSoundPlayer::EndSoundPlayer() = default;
@@ -60,18 +71,11 @@ void EndSoundPlayer::Register()
 std::unique_ptr<QIODevice> EndSoundPlayer::OpenStream(const QString& path, int sampleRate, int channels,
                                                       QString* error)
 {
-    auto reader = engine::AudioReader::open(path, error);
-    if (!reader)
-        return nullptr;
     engine::PcmFormat f;
     f.sampleRate = sampleRate;
     f.channels = channels;
     f.bitsPerSample = 16;
-    if (!reader->setOutputFormat(f, error))
-        return nullptr;
-    auto stream = std::make_unique<DecodingStream>(std::move(reader), f.bytesPerFrame());
-    stream->open(QIODevice::ReadOnly);
-    return stream;
+    return openDecoding(path, f, error);
 }
 
 void EndSoundPlayer::play(const QString& path)
@@ -79,53 +83,41 @@ void EndSoundPlayer::play(const QString& path)
     stop();
     QString error;
     auto probe = engine::AudioReader::open(path, &error);
-    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-    if (!probe || device.isNull()) {
+    const QAudioDevice device = probe ? sound::SoundOutput::OutputDevice(-1) : QAudioDevice();
+    engine::PcmFormat wanted;
+    engine::PcmFormat format;
+    if (probe) {
+        wanted = probe->info().format;
+        wanted.bitsPerSample = 16;
+    }
+    if (!probe || !sound::SoundOutput::ChooseFormat(device, wanted, &format)) {
         QApplication::beep();
         return;
-    }
-    QAudioFormat format;
-    format.setSampleRate(probe->info().format.sampleRate);
-    format.setChannelCount(qBound(1, probe->info().format.channels, 2));
-    format.setSampleFormat(QAudioFormat::Int16);
-    if (!device.isFormatSupported(format)) {
-        const QAudioFormat preferred = device.preferredFormat();
-        format.setSampleRate(preferred.sampleRate());
-        format.setChannelCount(qBound(1, preferred.channelCount(), 2));
     }
     probe.reset();
-    m_stream = OpenStream(path, format.sampleRate(), format.channelCount(), &error);
-    if (!m_stream || !device.isFormatSupported(format)) {
-        m_stream.reset();
+    auto stream = openDecoding(path, format, &error);
+    if (!stream) {
         QApplication::beep();
         return;
     }
-    m_sink = std::make_unique<QAudioSink>(device, format);
-    connect(m_sink.get(), &QAudioSink::stateChanged, this, [this](QAudio::State state) {
-        if (state == QAudio::IdleState || (state == QAudio::StoppedState && m_sink && m_sink->error() != QAudio::NoError))
-            QMetaObject::invokeMethod(this, &EndSoundPlayer::finish, Qt::QueuedConnection);
-    });
-    m_sink->start(m_stream.get());
-    if (m_sink->error() != QAudio::NoError) {
+    sound::PcmSource* source = stream.get();
+    m_stream = std::move(stream);
+    m_output = std::make_unique<sound::SoundOutput>();
+    connect(m_output.get(), &sound::SoundOutput::ended, this, &EndSoundPlayer::stop, Qt::QueuedConnection);
+    if (!m_output->start(device, format, source, &error)) {
         stop();
         QApplication::beep();
     }
 }
 
-bool EndSoundPlayer::isPlaying() const { return m_sink && m_sink->state() == QAudio::ActiveState; }
-
-void EndSoundPlayer::finish()
-{
-    if (m_sink && m_sink->state() != QAudio::ActiveState)
-        stop();
-}
+bool EndSoundPlayer::isPlaying() const { return m_output && m_output->isActive(); }
 
 void EndSoundPlayer::stop()
 {
-    if (m_sink) {
-        m_sink->disconnect(this);
-        m_sink->stop();
-        m_sink.reset();
+    if (m_output) {
+        m_output->disconnect(this);
+        m_output->stop();
+        m_output.reset();
     }
     m_stream.reset();
 }

@@ -7,13 +7,16 @@
 
 #include <memory>
 
-class QAudioSink;
 class QIODevice;
+namespace sound {
+class PcmSource;
+class SoundOutput;
+}  // namespace sound
 
-// The end-of-task sound player: decodes the file with the audio engine while the sound card
-// pulls it (a few milliseconds of decoding per pull, on the GUI thread) and plays it through
-// QAudioSink, so play() returns at once. Falls back to the desktop's beep when the file cannot
-// be read or no output device takes it. Registered as the platform's player at start.
+// The end-of-task sound player: decodes the file with the audio engine while the sound output
+// pulls it (a few milliseconds of decoding per pull, on the GUI thread) and plays it on the
+// default output, so play() returns at once. Falls back to the desktop's beep when the file
+// cannot be read or no output device takes it. Registered as the platform's player at start.
 class EndSoundPlayer final : public QObject, public platform::EndSoundService {
     Q_OBJECT
 public:
@@ -31,8 +34,6 @@ public:
     static std::unique_ptr<QIODevice> OpenStream(const QString& path, int sampleRate, int channels, QString* error);
 
 private:
-    void finish();
-
-    std::unique_ptr<QAudioSink> m_sink;
+    std::unique_ptr<sound::SoundOutput> m_output;
     std::unique_ptr<QIODevice> m_stream;
 };

@@ -56,6 +56,9 @@ public:
     virtual bool seekToFrame(int64_t frame, QString* error) = 0;
     // Up to maxFrames frames into buffer; returns the frames delivered, 0 at the end, -1 on error.
     virtual int64_t read(uint8_t* buffer, int64_t maxFrames, QString* error) = 0;
+    // For plain PCM WAV sources: the reader's open file, whose sample bytes at
+    // info().pcmDataOffset can be copied as they are (positioned reads only); -1 for others.
+    virtual int plainPcmDescriptor() const { return -1; }
 };
 
 // Destination-type codes.
@@ -82,6 +85,13 @@ public:
     // The PCM format write() expects (the target's rate and channels; the bits the encoder takes).
     virtual PcmFormat inputFormat() const = 0;
     virtual bool write(const uint8_t* buffer, int64_t frames, QString* error) = 0;
+    // For writers that store samples unchanged: appends up to `bytes` bytes of input-format
+    // samples read from the open file `fd` at `offset`, copied by the kernel without passing
+    // through this process. Returns the bytes appended (0: the source ends there), -1 with
+    // *error on failure, or kCopyUnsupported, having written nothing, where the kernel cannot
+    // copy between these files (another file system): the caller then reads and writes.
+    static constexpr int64_t kCopyUnsupported = -2;
+    virtual int64_t copyFromFile(int fd, int64_t offset, int64_t bytes, QString* error) { return kCopyUnsupported; }
     // Flushes the encoder, writes trailers and tags and closes the file.
     virtual bool finish(QString* error) = 0;
 };

@@ -24,6 +24,12 @@ public:
     // All `size` bytes, or -1 with errorString() set.
     int64_t write(const char* data, int64_t size);
     int64_t write(const QByteArray& data) { return write(data.constData(), data.size()); }
+    // Appends up to `bytes` bytes of the open file `fd` from `offset`, copied by the kernel
+    // (copy_file_range). Returns the bytes appended, 0 at the source's end, -1 with
+    // errorString() set, or kCopyUnsupported, having written nothing, where the kernel cannot
+    // copy between these two files (another file system, a kernel without the call).
+    static constexpr int64_t kCopyUnsupported = -2;
+    int64_t copyFrom(int fd, int64_t offset, int64_t bytes);
     bool seek(int64_t offset);
     bool flush() { return m_error.isEmpty(); }
     void close();

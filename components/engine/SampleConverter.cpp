@@ -33,12 +33,6 @@ QString avError(int code)
 
 }  // namespace
 
-bool isDeliverable(const PcmFormat& f)
-{
-    const bool bits = f.bitsPerSample == 8 || f.bitsPerSample == 16 || f.bitsPerSample == 24 || f.bitsPerSample == 32;
-    return bits && f.channels >= 1 && f.channels <= 32 && f.sampleRate >= 1000 && f.sampleRate <= 768000;
-}
-
 void pack32To24(const uint8_t* in, uint8_t* out, int64_t samples)
 {
     for (int64_t i = 0; i < samples; ++i) {

@@ -57,7 +57,12 @@ private:
 };
 
 // Whether a reader can deliver this format: 8/16/24/32 bits, 1 to 32 channels, a sane rate.
-bool isDeliverable(const PcmFormat& format);
+// Inline: readers outside the codec module ask it too.
+inline bool isDeliverable(const PcmFormat& f)
+{
+    const bool bits = f.bitsPerSample == 8 || f.bitsPerSample == 16 || f.bitsPerSample == 24 || f.bitsPerSample == 32;
+    return bits && f.channels >= 1 && f.channels <= 32 && f.sampleRate >= 1000 && f.sampleRate <= 768000;
+}
 
 // Packs 32-bit samples to their top three bytes, and the reverse.
 void pack32To24(const uint8_t* in, uint8_t* out, int64_t samples);

@@ -2,6 +2,7 @@
 #include "components/engine/WavFile.h"
 
 #include "components/engine/OutputFile.h"
+#include "components/engine/PcmConverter.h"
 #include "components/engine/SampleConverter.h"
 
 #include <QDir>
@@ -239,6 +240,7 @@ public:
     }
 
     const SourceInfo& info() const override { return m_info; }
+    int plainPcmDescriptor() const override { return m_file.handle(); }
 
     bool setOutputFormat(const PcmFormat& format, QString* error) override
     {
@@ -349,7 +351,7 @@ private:
     WavLayout m_layout;
     SourceInfo m_info;
     PcmFormat m_out;
-    SampleConverter m_converter;
+    PcmConverter m_converter;
     int64_t m_srcPos = 0;
     bool m_flushed = false;
     std::vector<uint8_t> m_raw;
@@ -403,6 +405,19 @@ public:
             return writeFailure(error);
         m_dataBytes += bytes;
         return true;
+    }
+
+    int64_t copyFromFile(int fd, int64_t offset, int64_t bytes, QString* error) override
+    {
+        const int64_t n = m_file.copyFrom(fd, offset, bytes);
+        if (n == OutputFile::kCopyUnsupported)
+            return kCopyUnsupported;
+        if (n < 0) {
+            writeFailure(error);
+            return -1;
+        }
+        m_dataBytes += n;
+        return n;
     }
 
     bool finish(QString* error) override

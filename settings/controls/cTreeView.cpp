@@ -5,6 +5,7 @@
 
 namespace {
 constexpr int kKeyRole = Qt::UserRole + 1;
+constexpr int kPlayingRole = Qt::UserRole + 2;
 }
 
 cTreeView::cTreeView(QWidget* parent) : QTreeWidget(parent)
@@ -82,6 +83,30 @@ void cTreeView::SetKey(QTreeWidgetItem* node, const QString& key)
 {
     if (node)
         node->setData(0, kKeyRole, key);
+}
+
+void cTreeView::NodePlaying(QTreeWidgetItem* node, bool playing)
+{
+    if (!node)
+        return;
+    node->setData(0, kPlayingRole, playing);
+    showMark(node);
+}
+
+bool cTreeView::NodePlaying(const QTreeWidgetItem* node) { return node && node->data(0, kPlayingRole).toBool(); }
+
+void cTreeView::DisplayPlaying(bool on)
+{
+    m_displayPlaying = on;
+    for (QTreeWidgetItemIterator it(this); *it; ++it)
+        showMark(*it);
+}
+
+void cTreeView::showMark(QTreeWidgetItem* node)
+{
+    QFont f = node->font(0);
+    f.setBold(m_displayPlaying && NodePlaying(node));
+    node->setFont(0, f);
 }
 
 QString cTreeView::Text(const QTreeWidgetItem* node) { return node ? node->text(0) : QString(); }

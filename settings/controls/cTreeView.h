@@ -22,6 +22,13 @@ public:
     void SelectNode(QTreeWidgetItem* node);                // marks it selected, raises no event
     void ClearNodes();
 
+    // The playing mark of a node (an item of its list plays): drawn in bold while the display
+    // flag is on. Switching the flag on also redraws the marks as they stand.
+    void NodePlaying(QTreeWidgetItem* node, bool playing);
+    static bool NodePlaying(const QTreeWidgetItem* node);
+    void DisplayPlaying(bool on);
+    bool DisplayPlaying() const { return m_displayPlaying; }
+
     static QString Key(const QTreeWidgetItem* node);
     static void SetKey(QTreeWidgetItem* node, const QString& key);
     static QString Text(const QTreeWidgetItem* node);
@@ -32,5 +39,7 @@ signals:
 
 private:
     QList<QIcon> m_icons;
+    void showMark(QTreeWidgetItem* node);
     bool m_silent = false;
+    bool m_displayPlaying = true;
 };

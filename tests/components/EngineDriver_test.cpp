@@ -75,3 +75,34 @@ TEST_F(EngineDriver, FailuresExitNonZeroWithTheErrorText)
 }
 
 }  // namespace
+
+namespace {
+
+// The shared libraries the driver asks for by name, from its dynamic section.
+QStringList neededLibraries()
+{
+    QProcess p;
+    p.start(QStringLiteral("readelf"),
+            {QStringLiteral("-d"), QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/engine-driver")});
+    if (!p.waitForFinished(30000))
+        return {QStringLiteral("(readelf did not run)")};
+    QStringList needed;
+    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n')))
+        if (line.contains(QStringLiteral("(NEEDED)")))
+            needed << line.section(QLatin1Char('['), 1).section(QLatin1Char(']'), 0, 0);
+    return needed;
+}
+
+}  // namespace
+
+TEST(EngineDriverLinks, QtCoreAndNoWidgetsNoCodecLibraries)
+{
+    const QStringList needed = neededLibraries();
+    ASSERT_TRUE(needed.contains(QStringLiteral("libQt6Core.so.6"))) << needed.join(' ').toStdString();
+    for (const QString& lib : needed) {
+        const bool otherQt = lib.startsWith(QStringLiteral("libQt6")) && lib != QStringLiteral("libQt6Core.so.6");
+        const bool codec = lib.startsWith(QStringLiteral("libav")) || lib.startsWith(QStringLiteral("libsw")) ||
+                           lib.contains(QStringLiteral("mp3lame")) || lib.contains(QStringLiteral("vorbis"));
+        EXPECT_FALSE(otherQt || codec) << lib.toStdString();
+    }
+}

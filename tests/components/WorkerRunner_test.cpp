@@ -99,6 +99,41 @@ TEST(WorkerRunner, ProgressIsRateLimitedButEveryStageBeginsAndEnds)
     EXPECT_EQ(reports, expected);
 }
 
+TEST(WorkerRunner, ReportsComeInBatchesYetAllInOrderAndWhileTheJobRuns)
+{
+    WorkerRunner runner(nullptr, 40);
+    QList<QPair<int, int>> reports;
+    std::atomic<bool> seenWhileRunning{false};
+    QObject::connect(&runner, &WorkerRunner::progress, [&](int stage, int percent) {
+        reports.append({stage, percent});
+        if (stage == 5001)
+            seenWhileRunning = true;
+    });
+    QSignalSpy finished(&runner, &WorkerRunner::finished);
+    ASSERT_TRUE(runner.start([&](WorkerContext& context) {
+        // A burst like a join of many short files: a stage begins and ends per file.
+        for (int stage = 1; stage <= 5000; ++stage) {
+            context.progress(stage, 0);
+            context.progress(stage, 100);
+        }
+        // A report followed by a long silence still reaches the owner while the job runs.
+        context.progress(5001, 50);
+        QElapsedTimer waited;
+        waited.start();
+        while (!seenWhileRunning && waited.elapsed() < 5000)
+            QThread::msleep(1);
+        return WorkerResult::done();
+    }));
+    ASSERT_TRUE(finished.wait(10000));
+    EXPECT_TRUE(seenWhileRunning);
+    ASSERT_EQ(reports.size(), 10001);
+    for (int stage = 1; stage <= 5000; ++stage) {
+        ASSERT_EQ(reports.at(2 * (stage - 1)), qMakePair(stage, 0));
+        ASSERT_EQ(reports.at(2 * (stage - 1) + 1), qMakePair(stage, 100));
+    }
+    EXPECT_EQ(reports.last(), qMakePair(5001, 50));
+}
+
 TEST(WorkerRunner, AThrowingJobFinishesAsFailed)
 {
     WorkerRunner runner;

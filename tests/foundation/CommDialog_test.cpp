@@ -2,11 +2,19 @@
 #include "foundation/AppSettings.h"
 #include "foundation/mdlCommDialog.h"
 #include "foundation/mdlModes.h"
+#include "foundation/mdlSupportedFormats.h"
+#include "platform/FileDialogs.h"
 #include "platform/RegistryHive.h"
 #include "tests/support/FakeFileDialogs.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -181,6 +189,45 @@ TEST_F(CommDialogTest, ColourOpensWhiteAndKeepsCustomColoursForTheRun)
     EXPECT_EQ(c.colour, -1);
     EXPECT_EQ(dialogs.colourRequests[1].initial, QColor(Qt::white));
     EXPECT_EQ(dialogs.colourRequests[1].customColours, changed);
+}
+
+TEST(CommDialogFilter, TheRealOpenDialogShowsEachDescriptionAsGivenAndFiltersByItsPatterns)
+{
+    platform::useMemoryRegistry();
+    platform::setFileDialogService(nullptr);
+    ResetDialogRecords();
+    g_FileDialog.lpstrFilter = GetSupportedFilesFilter() + QChar(0);
+    g_FileDialog.lpstrTitle = QStringLiteral("Add audio files");
+
+    QStringList shown;
+    QStringList patterns;
+    bool seen = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog || seen)
+            return;
+        seen = true;
+        if (auto* combo = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")))
+            for (int i = 0; i < combo->count(); ++i)
+                shown << combo->itemText(i);
+        if (auto* model = dialog->findChild<QFileSystemModel*>())
+            patterns = model->nameFilters();
+        dialog->reject();
+    });
+    poll.start(20);
+    QWidget owner;
+    const FileDialogResult r = ShowOpen(&owner);
+    ResetDialogRecords();
+    ASSERT_TRUE(seen);
+    EXPECT_TRUE(r.cancelled);
+    EXPECT_EQ(shown, (QStringList{QStringLiteral("All supported audio files (*.acm;*.wav;*.mp3;*.wav;*.wma;)"),
+                                  QStringLiteral("Windows legacy audio components (*.acm;*.wav)"),
+                                  QStringLiteral("MPEG-1 Audio Layer 3 (MP3) (*.mp3)"),
+                                  QStringLiteral("Waveform audio format (*.wav)"),
+                                  QStringLiteral("Windows Media Audio files (*.wma)")}));
+    EXPECT_EQ(patterns, (QStringList{QStringLiteral("*.acm"), QStringLiteral("*.wav"), QStringLiteral("*.mp3"),
+                                     QStringLiteral("*.wav"), QStringLiteral("*.wma")}));
 }
 
 TEST(AppSettings, RoundTripAndDefault)

@@ -4,7 +4,12 @@
 #include "foundation/mdlRunOnStart.h"
 #include "tests/support/TestEnvironment.h"
 
+#include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -160,4 +165,53 @@ TEST_F(RegistryRoutinesTest, RunAtLogOnCycle)
     EXPECT_FALSE(run.GetRegistryValue(QStringLiteral("Quillmere")).isValid());
     EXPECT_FALSE(QFile::exists(AutostartEntryPath()));
     SetProgramExecutablePathForTests(QString());
+}
+
+
+TEST_F(RegistryRoutinesTest, TheDesktopLauncherStartsTheAutostartEntryWithTheExactPathAndSwitch)
+{
+    // A stand-in program that writes what it was started with. Its folder holds the characters
+    // that desktop entries quote or escape. ("%" is checked below on the text: the launcher
+    // looks for the program before it undoes "%%", so it cannot start one with "%" in its path.)
+    const QString gio = QStandardPaths::findExecutable(QStringLiteral("gio"));
+    ASSERT_FALSE(gio.isEmpty()) << "gio (libglib2.0-bin) is needed to launch desktop entries";
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("half off \\ \"quoted\" $HOME `x` 'y' \\n"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString program = folder + QStringLiteral("/quillmere");
+    const QString record = dir.filePath(QStringLiteral("started.txt"));
+    {
+        QFile script(program);
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\n{ printf '%s\\n' \"$0\"; for a in \"$@\"; do printf '%s\\n' \"$a\"; done; } > \""
+                     + record.toUtf8() + "\"\n");
+        script.close();
+        script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+    }
+    SetProgramExecutablePathForTests(program);
+    SetRunOnStartup(true);
+    SetProgramExecutablePathForTests(QString());
+
+    QProcess launcher;
+    launcher.start(gio, {QStringLiteral("launch"), AutostartEntryPath()});
+    ASSERT_TRUE(launcher.waitForFinished(10000));
+    QFile entry(AutostartEntryPath());
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    EXPECT_EQ(launcher.exitCode(), 0) << launcher.readAllStandardError().toStdString() << entry.readAll().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile(record).size() > 0; }, 10000));
+    QTest::qWait(100);
+    QFile started(record);
+    ASSERT_TRUE(started.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(started.readAll()), program + QStringLiteral("\n-st\n"));
+}
+
+TEST_F(RegistryRoutinesTest, AutostartExecLineDoublesPercentSigns)
+{
+    SetProgramExecutablePathForTests(QStringLiteral("/opt/50% off/%f/quillmere"));
+    SetRunOnStartup(true);
+    SetProgramExecutablePathForTests(QString());
+    QFile entry(AutostartEntryPath());
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    const QString desktop = QString::fromUtf8(entry.readAll());
+    EXPECT_TRUE(desktop.contains(QStringLiteral("\nExec=\"/opt/50%% off/%%f/quillmere\" -st\n"))) << desktop.toStdString();
 }

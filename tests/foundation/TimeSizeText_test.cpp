@@ -85,6 +85,30 @@ TEST_F(TextTest, FormatFileSizeUsesThe999Thresholds)
     EXPECT_EQ(FormatSizeNumber(0.125), QStringLiteral("0.13"));
 }
 
+TEST_F(TextTest, AFigureThatRoundsUpTakesTheNextFormatOrUnit)
+{
+    // Rounding must not produce a figure its own format never writes ("1000 KB", "100.0 KB",
+    // "10.00 KB"): such a figure is written as the next format, or the next unit, writes it.
+    const struct {
+        int64_t bytes;
+        const char* byteCount;
+        const char* fileSize;
+    } cases[] = {
+        {1023500, "0.98 MB", "0.98 MB"},  // 999.5 KB
+        {1023487, "999 KB", "0.98 MB"},   // just below 999.5 KB; above 999 KB for file sizes
+        {1048063, "1.00 MB", "1.00 MB"},  // 1023.5 KB
+        {102399, "100 KB", "100 KB"},     // 99.999 KB
+        {102348, "99.9 KB", "99.9 KB"},   // 99.949 KB
+        {10235, "10.0 KB", "10.0 KB"},    // 9.995 KB
+        {10234, "9.99 KB", "9.99 KB"},
+        {1048051712, "0.98 GB", "0.98 GB"},  // 999.5 MB
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FormatByteCount(c.bytes), QLatin1String(c.byteCount)) << c.bytes;
+        EXPECT_EQ(FormatFileSize(static_cast<double>(c.bytes)), QLatin1String(c.fileSize)) << c.bytes;
+    }
+}
+
 TEST_F(TextTest, FormatsUseTheUsersDecimalSeparator)
 {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));

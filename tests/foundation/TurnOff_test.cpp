@@ -10,6 +10,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <optional>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -47,6 +49,7 @@ TEST_F(TurnOffTest, CountsThirtyOneLabelsAndPowersOffOnceAtZero)
     for (int s = 30; s >= 0; --s)
         expected << QString::number(s);
     EXPECT_EQ(labels, expected);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return mainUnloads > 0; }, 3000));
     EXPECT_EQ(power.canCalls, 1);
     EXPECT_EQ(power.powerOffCalls, 1);
     EXPECT_EQ(mainUnloads, 1);
@@ -59,7 +62,7 @@ TEST_F(TurnOffTest, TheTimerDrivesTheCountDown)
     FrmTurnOff* form = g_frmTurnOff.get();
     form->StartShutDown(1);
     EXPECT_EQ(form->lblSecToShutDown->text(), QStringLiteral("1"));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return power.powerOffCalls > 0; }, 3000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return mainUnloads > 0; }, 3000));
     QTest::qWait(50);
     EXPECT_EQ(power.powerOffCalls, 1);
     EXPECT_FALSE(g_frmTurnOff.isLoaded());
@@ -68,6 +71,7 @@ TEST_F(TurnOffTest, TheTimerDrivesTheCountDown)
 TEST_F(TurnOffTest, ZeroShutsDownAtOnceAndShowTurnOffDialogDoesNotBlock)
 {
     ShowTurnOffDialog(0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return mainUnloads > 0; }, 3000));
     EXPECT_EQ(power.powerOffCalls, 1);
     EXPECT_EQ(mainUnloads, 1);
     EXPECT_FALSE(g_frmTurnOff.isLoaded());
@@ -106,8 +110,41 @@ TEST_F(TurnOffTest, ShutdownNowSkipsTheRest)
     FrmTurnOff* form = g_frmTurnOff.get();
     form->StartShutDown(30);
     form->cmdTurnOffNow->click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return mainUnloads > 0; }, 3000));
     EXPECT_EQ(power.powerOffCalls, 1);
     EXPECT_EQ(mainUnloads, 1);
+}
+
+TEST_F(TurnOffTest, TheAnswerIsAwaitedWithoutBlockingAndActedOnWhenItComes)
+{
+    // The session manager holds the request while the user types a password: the count-down
+    // window goes at once, the program keeps handling events, and nothing is decided yet.
+    power.holdAct = true;
+    FrmTurnOff* form = g_frmTurnOff.get();
+    form->StartShutDown(30);
+    form->cmdTurnOffNow->click();
+    EXPECT_FALSE(g_frmTurnOff.isLoaded());
+    bool ticked = false;
+    QTimer::singleShot(10, [&] { ticked = true; });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ticked && power.powerOffCalls == 1; }, 3000));
+    QTest::qWait(50);
+    EXPECT_EQ(mainUnloads, 0);
+    EXPECT_TRUE(boxes.shown.isEmpty());
+
+    power.releaseAct();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return mainUnloads == 1; }, 3000));
+    EXPECT_TRUE(boxes.shown.isEmpty());
+
+    // A refusal that comes late is reported when it comes.
+    power.actAnswer = {platform::PowerAnswer::Denied, QStringLiteral("Interactive authentication required.")};
+    g_frmTurnOff->StartShutDown(0);
+    QTest::qWait(50);
+    EXPECT_TRUE(boxes.shown.isEmpty());
+    power.releaseAct();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !boxes.shown.isEmpty(); }, 3000));
+    EXPECT_EQ(mainUnloads, 1);
+    ASSERT_EQ(boxes.shown.size(), 1);
+    EXPECT_EQ(boxes.shown[0].prompt, QStringLiteral("ShutdownSystem failed: Interactive authentication required. (-2147219925)"));
 }
 
 TEST_F(TurnOffTest, ARefusalIsReportedAndTheProgramKeepsRunning)
@@ -115,6 +152,7 @@ TEST_F(TurnOffTest, ARefusalIsReportedAndTheProgramKeepsRunning)
     power.canAnswer = {platform::PowerAnswer::Denied, QStringLiteral("no")};
     FrmTurnOff* form = g_frmTurnOff.get();
     form->StartShutDown(0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !boxes.shown.isEmpty(); }, 3000));
     EXPECT_EQ(power.powerOffCalls, 0);  // no attempt without the privilege
     EXPECT_EQ(mainUnloads, 0);
     EXPECT_FALSE(g_frmTurnOff.isLoaded());
@@ -125,6 +163,7 @@ TEST_F(TurnOffTest, ARefusalIsReportedAndTheProgramKeepsRunning)
     power.canAnswer = {platform::PowerAnswer::Ok, QStringLiteral("yes")};
     power.actAnswer = {platform::PowerAnswer::Denied, QStringLiteral("Interactive authentication required.")};
     g_frmTurnOff->cmdTurnOffNow->click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return boxes.shown.size() == 2; }, 3000));
     EXPECT_EQ(power.powerOffCalls, 1);
     EXPECT_EQ(mainUnloads, 0);
     ASSERT_EQ(boxes.shown.size(), 2);
@@ -132,11 +171,21 @@ TEST_F(TurnOffTest, ARefusalIsReportedAndTheProgramKeepsRunning)
               QStringLiteral("ShutdownSystem failed: Interactive authentication required. (-2147219925)"));
 }
 
+// Runs ShutdownSystem and waits for its answer, which never comes inside the call.
+bool shutdownAnswer(long flags)
+{
+    std::optional<bool> answer;
+    ShutdownSystem(flags, [&](bool accepted) { answer = accepted; });
+    EXPECT_FALSE(answer.has_value());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return answer.has_value(); }, 3000));
+    return answer.value_or(false);
+}
+
 TEST_F(TurnOffTest, ShutdownSystemRecordsNumberedErrors)
 {
     for (long flags : {32L, -1L}) {
         ClearShutDownError();
-        EXPECT_FALSE(ShutdownSystem(flags));
+        EXPECT_FALSE(shutdownAnswer(flags));
         ASSERT_TRUE(ShutDownError().has_value());
         EXPECT_EQ(ShutDownError()->number(), -2147219921);
         EXPECT_EQ(ShutDownError()->description(), QStringLiteral("Invalid parameter to ShutdownSystem: ") + QString::number(flags));
@@ -146,15 +195,15 @@ TEST_F(TurnOffTest, ShutdownSystemRecordsNumberedErrors)
 
     ClearShutDownError();
     power.canAnswer = {platform::PowerAnswer::Unavailable, QStringLiteral("no bus")};
-    EXPECT_FALSE(ShutdownSystem(EWX_SHUTDOWN));
+    EXPECT_FALSE(shutdownAnswer(EWX_SHUTDOWN));
     EXPECT_EQ(ShutDownError()->number(), -2147219924);
     EXPECT_EQ(power.powerOffCalls, 0);
 
     ClearShutDownError();
     power.canAnswer = {platform::PowerAnswer::Ok, QStringLiteral("challenge")};
-    EXPECT_TRUE(ShutdownSystem(EWX_SHUTDOWN));
+    EXPECT_TRUE(shutdownAnswer(EWX_SHUTDOWN));
     EXPECT_FALSE(ShutDownError().has_value());
-    EXPECT_TRUE(ShutdownSystem(EWX_REBOOT));
+    EXPECT_TRUE(shutdownAnswer(EWX_REBOOT));
     EXPECT_EQ(power.powerOffCalls, 1);
     EXPECT_EQ(power.rebootCalls, 1);
 }
@@ -163,7 +212,7 @@ TEST(ShutDownGuard, TheRealBackendRefusesUnderTheTestGuard)
 {
     ASSERT_TRUE(qEnvironmentVariableIsSet("QUILLMERE_FORBID_POWEROFF"));
     ClearShutDownError();
-    EXPECT_FALSE(ShutdownSystem(EWX_SHUTDOWN));
+    EXPECT_FALSE(shutdownAnswer(EWX_SHUTDOWN));
     ASSERT_TRUE(ShutDownError().has_value());
     EXPECT_EQ(ShutDownError()->number(), -2147219922);
 }

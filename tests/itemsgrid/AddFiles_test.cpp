@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cstdio>
+
 namespace {
 
 using AddFiles = ItemsGridFixture;
@@ -123,6 +125,27 @@ TEST_F(AddFiles, RowsFromTheRealConverterAndOneMessageForEveryRefusal)
     EXPECT_EQ(f->cStatusBar1->StatusPanelText(QStringLiteral("Items List Properties")), QStringLiteral("7 Items."));
     EXPECT_EQ(f->cStatusBar1->StatusPanelText(QStringLiteral("Main")), QStringLiteral("Ready."));
     EXPECT_NE(f->cStatusBar1->StatusPanelText(QStringLiteral("Notes")), QStringLiteral("Ready."));
+}
+
+TEST_F(AddFiles, ANameThatIsNotUtf8IsRefusedNotMisread)
+{
+    // A real WAV whose name holds a byte that is not UTF-8: the name the program sees for it
+    // names no file, so the converter refuses it rather than reading something else.
+    makeListOf(QStringLiteral("L"), {});
+    const QByteArray raw = QFile::encodeName(media) + "/bad-\xff-name.wav";
+    const fixtures::Pcm pcm;
+    const QByteArray wav = fixtures::wavBytes(pcm, fixtures::sine(pcm, pcm.rate));
+    FILE* out = std::fopen(raw.constData(), "wb");
+    ASSERT_NE(out, nullptr);
+    std::fwrite(wav.constData(), 1, size_t(wav.size()), out);
+    std::fclose(out);
+    const QString seen = QFile::decodeName(raw);
+    FrmMain* f = openMain();
+    g_frmStat->AddFilesToList({seen}, f->cGrid1, f, false);
+    std::remove(raw.constData());  // the temporary folder cannot name it either
+    EXPECT_EQ(f->cGrid1->Rows(), 0);
+    ASSERT_EQ(box.shown.size(), 1);
+    EXPECT_EQ(box.shown.first().prompt, QStringLiteral("Cannot add ") + seen);
 }
 
 TEST_F(AddFiles, DefaultTagsAndSelectionAfterTheNewRows)

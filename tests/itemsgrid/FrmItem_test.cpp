@@ -411,3 +411,30 @@ TEST_F(ItemWindow, TextsWithBytesThatAreNotUtf8ComeBackUnchanged)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ItemWindow, DoubleClickAndTheEditCommandOpenItOnTheRow)
+{
+    long shownOn = 0;
+    QTimer::singleShot(0, [&shownOn] {
+        shownOn = g_frmItem->lItem;
+        g_frmItem->cmdExit_Click();
+    });
+    main->cGrid1->CurrentRow(3);
+    main->cGrid1_DblClick(3, 1);
+    EXPECT_EQ(shownOn, 3);
+    EXPECT_FALSE(g_frmItem.isLoaded());
+
+    shownOn = 0;
+    QTimer::singleShot(0, [&shownOn] {
+        shownOn = g_frmItem->lItem;
+        g_frmItem->cmdExit_Click();
+    });
+    main->cGrid1->CurrentRow(2);
+    main->RunCommand(QStringLiteral("Rename Item"));
+    EXPECT_EQ(shownOn, 2);
+    EXPECT_TRUE(box.shown.isEmpty());
+}
+
+}  // namespace

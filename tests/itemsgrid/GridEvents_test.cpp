@@ -1,4 +1,5 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "itemsgrid/FrmItem.h"
 #include "mainwindow/cPopupMenu.h"
 #include "mainwindow/cStatusBar.h"
 #include "settings/controls/cTreeView.h"
@@ -8,6 +9,8 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QMenu>
 #include <QMimeData>
 #include <QTest>
@@ -161,6 +164,23 @@ TEST_F(GridEvents, DoubleClickOnADataTrackIsRefused)
     EXPECT_EQ(box.shown.first().prompt, QStringLiteral("Cannot edit a data track.") + QString(36, u' '));
     f->cGrid1->CurrentRow(3);
     f->cGridInfo_DblClick();
+    EXPECT_EQ(box.shown.size(), 2);
+    EXPECT_FALSE(g_frmItem.isLoaded());
+
+    // An audio row opens the item properties window, modally, on the current row.
+    f->cGrid1->CurrentRow(2);
+    QString shownName;
+    bool modal = false;
+    QTimer::singleShot(0, [&] {
+        ASSERT_TRUE(g_frmItem.isLoaded());
+        modal = g_frmItem->isModal() && g_frmItem->isVisible();
+        shownName = g_frmItem->txtItemName->text();
+        g_frmItem->cmdExit->click();
+    });
+    f->cGrid1_DblClick(2, 3);
+    EXPECT_TRUE(modal);
+    EXPECT_EQ(shownName, QStringLiteral("b.wav"));
+    EXPECT_FALSE(g_frmItem.isLoaded());
     EXPECT_EQ(box.shown.size(), 2);
 }
 

@@ -2,20 +2,30 @@
 #include "platform/PowerOff.h"
 #include "platform/Shell.h"
 
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 namespace {
 
-TEST(PowerOff, TheRealBackendRefusesWhileTheGuardIsSet)
+TEST(PowerOff, TheRealBackendRefusesWhileTheGuardIsSetAndAnswersOutsideTheCall)
 {
     ASSERT_TRUE(platform::powerOffForbidden());
     platform::setPowerService(nullptr);
-    EXPECT_EQ(platform::power().canPowerOff().status, platform::PowerAnswer::Forbidden);
-    EXPECT_EQ(platform::power().powerOff().status, platform::PowerAnswer::Forbidden);
-    EXPECT_EQ(platform::power().reboot().status, platform::PowerAnswer::Forbidden);
+    QList<platform::PowerAnswer::Status> answers;
+    const auto record = [&](const platform::PowerAnswer& a) { answers << a.status; };
+    platform::power().canPowerOff(record);
+    platform::power().powerOff(record);
+    platform::power().reboot(record);
+    EXPECT_TRUE(answers.isEmpty());  // never inside the call
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.size() == 3; }, 3000));
+    for (platform::PowerAnswer::Status s : answers)
+        EXPECT_EQ(s, platform::PowerAnswer::Forbidden);
     // Any value counts, "0" included: nothing but removing the variable lifts the guard.
     qputenv("QUILLMERE_FORBID_POWEROFF", "0");
-    EXPECT_EQ(platform::power().powerOff().status, platform::PowerAnswer::Forbidden);
+    platform::power().powerOff(record);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.size() == 4; }, 3000));
+    EXPECT_EQ(answers.last(), platform::PowerAnswer::Forbidden);
     qputenv("QUILLMERE_FORBID_POWEROFF", "1");
 }
 

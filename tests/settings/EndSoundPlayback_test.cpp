@@ -1,31 +1,15 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
-// Plays through a private sound server with a null sink, so the whole path from file to device
-// runs without touching the machine's real sound.
+// Plays through the private sound server, so the whole path from file to device runs without
+// touching the machine's real sound.
 #include "settings/EndSoundPlayer.h"
-#include "tests/support/TestEnvironment.h"
+#include "tests/support/PulseServer.h"
 
-#include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTest>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 namespace {
-
-bool waitUntil(const std::function<bool()>& done, int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms)
-        QTest::qWait(10);
-    return done();
-}
 
 QString writeSilence(const QString& path, int rate, int frames)
 {
@@ -48,39 +32,18 @@ class SoundServer : public testing::Test {
 protected:
     void SetUp() override
     {
-        const QString exe = QStandardPaths::findExecutable(QStringLiteral("pulseaudio"));
-        ASSERT_FALSE(exe.isEmpty()) << "pulseaudio is needed for the sound tests (tools/debian-packages.txt)";
-        dir = testenv::root() + QStringLiteral("/pulse");
-        QDir().mkpath(dir);
-        socket = dir + QStringLiteral("/native");
-        QFile config(dir + QStringLiteral("/default.pa"));
-        ASSERT_TRUE(config.open(QIODevice::WriteOnly));
-        config.write(("load-module module-native-protocol-unix auth-anonymous=1 socket=" + socket.toUtf8() +
-                      "\nload-module module-null-sink sink_name=qmnull\nset-default-sink qmnull\n"));
-        config.close();
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), dir);
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir);
-        server.setProcessEnvironment(env);
-        server.start(exe, {QStringLiteral("-n"), QStringLiteral("-F"), dir + QStringLiteral("/default.pa"),
-                           QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
-                           QStringLiteral("--disable-shm=yes"), QStringLiteral("--use-pid-file=no")});
-        ASSERT_TRUE(server.waitForStarted(5000));
-        ASSERT_TRUE(waitUntil([this] { return QFile::exists(socket); }, 5000)) << "sound server did not start";
-        qputenv("PULSE_SERVER", ("unix:" + socket).toUtf8());
+        QString error;
+        server = PulseServer::Shared(&error);
+        ASSERT_TRUE(server) << qPrintable(error);
+        dir = server->folder();
     }
-    void TearDown() override
-    {
-        server.terminate();
-        server.waitForFinished(3000);
-    }
+    PulseServer* server = nullptr;
     QString dir;
-    QString socket;
-    QProcess server;
 };
 
 TEST_F(SoundServer, PlaysToTheEndAndCanBeStopped)
 {
+    const auto waitUntil = &PulseServer::waitUntil;
     const QString wav = writeSilence(dir + QStringLiteral("/short.wav"), 44100, 44100 / 4);
     EndSoundPlayer player;
     player.play(wav);  // returns at once

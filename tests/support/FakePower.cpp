@@ -1,6 +1,18 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "tests/support/FakePower.h"
 
+#include <QCoreApplication>
+#include <QTimer>
+
+namespace {
+
+void answerLater(const platform::PowerService::Answered& answered, const platform::PowerAnswer& answer)
+{
+    QTimer::singleShot(0, QCoreApplication::instance(), [answered, answer] { answered(answer); });
+}
+
+}  // namespace
+
 FakePower::FakePower() { platform::setPowerService(this); }
 
 FakePower::~FakePower()
@@ -9,20 +21,35 @@ FakePower::~FakePower()
         platform::setPowerService(nullptr);
 }
 
-platform::PowerAnswer FakePower::canPowerOff()
+void FakePower::canPowerOff(Answered answered)
 {
     ++canCalls;
-    return canAnswer;
+    answerLater(answered, canAnswer);
 }
 
-platform::PowerAnswer FakePower::powerOff()
+void FakePower::powerOff(Answered answered)
 {
     ++powerOffCalls;
-    return actAnswer;
+    act(std::move(answered));
 }
 
-platform::PowerAnswer FakePower::reboot()
+void FakePower::reboot(Answered answered)
 {
     ++rebootCalls;
-    return actAnswer;
+    act(std::move(answered));
+}
+
+void FakePower::act(Answered answered)
+{
+    if (holdAct)
+        m_held.push_back(std::move(answered));
+    else
+        answerLater(answered, actAnswer);
+}
+
+void FakePower::releaseAct()
+{
+    for (const Answered& answered : m_held)
+        answerLater(answered, actAnswer);
+    m_held.clear();
 }

@@ -3,20 +3,32 @@
 
 #include "platform/PowerOff.h"
 
-// A session manager that answers as told and counts what it was asked. Installs itself on
-// construction and puts the real service back when destroyed.
+#include <vector>
+
+// A session manager that answers as told and counts what it was asked. Answers come as the real
+// ones do: later, on the GUI thread. With holdAct set, the answer to powerOff/reboot waits until
+// releaseAct() (a user still at the password prompt). Installs itself on construction and puts
+// the real service back when destroyed.
 class FakePower : public platform::PowerService {
 public:
     FakePower();
     ~FakePower() override;
 
-    platform::PowerAnswer canPowerOff() override;
-    platform::PowerAnswer powerOff() override;
-    platform::PowerAnswer reboot() override;
+    void canPowerOff(Answered answered) override;
+    void powerOff(Answered answered) override;
+    void reboot(Answered answered) override;
+
+    // Sends the held answers of powerOff/reboot (actAnswer as it is now).
+    void releaseAct();
 
     platform::PowerAnswer canAnswer{platform::PowerAnswer::Ok, QStringLiteral("yes")};
     platform::PowerAnswer actAnswer{platform::PowerAnswer::Ok, {}};
+    bool holdAct = false;
     int canCalls = 0;
     int powerOffCalls = 0;
     int rebootCalls = 0;
+
+private:
+    void act(Answered answered);
+    std::vector<Answered> m_held;
 };

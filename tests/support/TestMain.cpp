@@ -1,5 +1,6 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "foundation/FormRef.h"
+#include "foundation/WindowLinks.h"
 #include "platform/Clock.h"
 #include "platform/Desktop.h"
 #include "platform/FileDialogs.h"
@@ -20,6 +21,10 @@ class ResetBetweenTests : public testing::EmptyTestEventListener {
     void OnTestEnd(const testing::TestInfo&) override
     {
         forms::unloadAll();
+        g_appColoursLink = nullptr;
+        g_unloadMainLink = nullptr;
+        g_notesChangedLink = nullptr;
+        g_menuImageLink = nullptr;
         platform::resetRegistryHives();
         platform::setMessageBoxService(nullptr);
         platform::setClockService(nullptr);
@@ -42,6 +47,10 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QUILLMERE_FORBID_POWEROFF", "1");
+    // No real CD drive and no CD database on the network: tests that need them make image
+    // drives and a local server. Port 1 on the loopback has nobody listening.
+    qputenv("QUILLMERE_DRIVES", "");
+    qputenv("QUILLMERE_CDDB_SERVER", "127.0.0.1:1");
 
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);

@@ -1,0 +1,34 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "batchtools/cProgressBar.h"
+
+#include "settings/controls/ColorSwatch.h"
+
+#include <algorithm>
+
+cProgressBar::cProgressBar(QWidget* parent) : QProgressBar(parent)
+{
+    setTextVisible(false);
+    setRange(0, 100);
+    setValue(0);
+}
+
+void cProgressBar::Value(long value)
+{
+    m_value = value;
+    setValue(static_cast<int>(std::clamp<long>(value, 0, m_max)));
+}
+
+void cProgressBar::Max(long max)
+{
+    m_max = std::max<long>(max, 0);
+    setRange(0, static_cast<int>(m_max));
+    Value(m_value);
+}
+
+void cProgressBar::BarColor(int32_t color)
+{
+    m_barColor = color;
+    QPalette p = palette();
+    p.setColor(QPalette::Highlight, ColorSwatch::ToQColor(color));
+    setPalette(p);
+}

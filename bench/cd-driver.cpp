@@ -1,0 +1,202 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+//
+// cd-driver: runs the CD components from the command line over the drive map (QUILLMERE_DRIVES
+// or the system's optical drives), for end-to-end checks on disc images and real drives.
+//
+//   cd-driver drives                                   NAME<TAB>KIND<TAB>TRACKS, one drive a line
+//   cd-driver toc DRIVE                                TRACK<TAB>audio|data<TAB>FIRST<TAB>SECTORS
+//   cd-driver rip DRIVE TRACK OUT FORMAT [START LENGTH]
+//   cd-driver lookup DRIVE                             artist=, album=, then TRACK<TAB>ARTIST<TAB>TITLE
+//
+// DRIVE is a letter with or without its colon ("D:" or "d"). FORMAT as for engine-driver:
+// wav:RATE:CHANNELS:BITS | acm:TAG:FORMAT | mp3:KBPS | wma:CODEC:FORMAT | ogg:q:QUALITY |
+// ogg:b:KBPS | ape:LEVEL. FIRST is the track's logical sector (track 1 of a pressed disc at 0).
+// START and LENGTH are whole seconds. lookup asks the server of QUILLMERE_CDDB_SERVER (host:port),
+// else the public one. Exit status 0 on success; otherwise the error text goes to standard error
+// and the status is 1 (2 for a usage error, 3 when aborted).
+
+#include "bench/FormatWords.h"
+#include "components/cAudioCDRipper.h"
+#include "components/cFreeDB.h"
+#include "components/cd/Disc.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+#include <QTimer>
+
+namespace {
+
+QTextStream& out()
+{
+    static QTextStream s(stdout);
+    return s;
+}
+QTextStream& err()
+{
+    static QTextStream s(stderr);
+    return s;
+}
+
+int usage(const QString& why = {})
+{
+    if (!why.isEmpty())
+        err() << why << "\n";
+    err() << "usage: cd-driver drives\n"
+             "       cd-driver toc DRIVE\n"
+             "       cd-driver rip DRIVE TRACK OUT FORMAT [START LENGTH]\n"
+             "       cd-driver lookup DRIVE\n";
+    err().flush();
+    return 2;
+}
+
+int fail(const QString& text)
+{
+    out().flush();
+    err() << text << "\n";
+    err().flush();
+    return 1;
+}
+
+QString letterOf(const QString& given)
+{
+    QString l = given.trimmed().toUpper();
+    if (l.size() == 1)
+        l += QLatin1Char(':');
+    return l;
+}
+
+int drives()
+{
+    for (const cd::Drive& d : cd::ListDrives()) {
+        const std::unique_ptr<cd::Disc> disc = cd::Disc::open(d, nullptr);
+        out() << d.name << '\t' << cd::KindText(d.kind) << '\t' << (disc ? disc->tracks().size() : 0) << "\n";
+    }
+    out().flush();
+    return 0;
+}
+
+int toc(const QString& letter)
+{
+    cd::Drive drive;
+    if (!cd::FindDrive(letter, &drive))
+        return fail(QStringLiteral("There is no CD drive %1.").arg(letter));
+    QString error;
+    const std::unique_ptr<cd::Disc> disc = cd::Disc::open(drive, &error);
+    if (!disc)
+        return fail(error);
+    for (const cd::TrackInfo& t : disc->tracks())
+        out() << t.number << '\t' << (t.audio ? "audio" : "data") << '\t' << t.firstSector << '\t' << t.sectors << "\n";
+    out().flush();
+    return 0;
+}
+
+long driveIndex(const QString& letter)
+{
+    const QList<cd::Drive> list = cd::ListDrives();
+    for (int i = 0; i < list.size(); ++i)
+        if (list.at(i).letter == letter)
+            return i;
+    return -1;
+}
+
+int rip(const QStringList& a)
+{
+    if (a.size() != 4 && a.size() != 6)
+        return usage(QStringLiteral("rip takes DRIVE TRACK OUT FORMAT [START LENGTH]"));
+    const auto track = formatwords::number(a[1]);
+    if (!track)
+        return usage(QStringLiteral("bad track number '") + a[1] + QLatin1Char('\''));
+    QString why;
+    const auto format = formatwords::parseFormat(a[3], &why);
+    if (!format)
+        return usage(why);
+    auto ripper = CreateAudioCDRipper();
+    const QString letter = letterOf(a[0]);
+    const long index = driveIndex(letter);
+    if (index < 0)
+        return fail(QStringLiteral("There is no CD drive %1.").arg(letter));
+    ripper->DeviceIndex(index);
+    ripper->DestinationFormat(format->code);
+    format->handTo(*ripper);
+    ripper->TrackNumber(*track);
+    if (a.size() == 6) {
+        const auto start = formatwords::number(a[4]), length = formatwords::number(a[5]);
+        if (!start || !length)
+            return usage(QStringLiteral("START and LENGTH are whole seconds"));
+        ripper->RangeStart(*start);
+        ripper->RangeLength(*length);
+    }
+    ripper->OutputFile(a[2]);
+    int status = -1;
+    QObject::connect(ripper.get(), &cAudioCDRipper::Done, [&] {
+        status = 0;
+        QCoreApplication::exit(0);
+    });
+    QObject::connect(ripper.get(), &cAudioCDRipper::Aborted, [&] {
+        err() << "Aborted.\n";
+        status = 3;
+        QCoreApplication::exit(0);
+    });
+    QObject::connect(ripper.get(), &cAudioCDRipper::Error, [&](long code, const QString& text) {
+        err() << text << " (" << code << ")\n";
+        status = 1;
+        QCoreApplication::exit(0);
+    });
+    ripper->Rip();
+    QCoreApplication::exec();
+    err().flush();
+    ripper->Shutdown();
+    return status;
+}
+
+int lookup(const QString& given)
+{
+    const QString letter = letterOf(given);
+    if (driveIndex(letter) < 0)
+        return fail(QStringLiteral("There is no CD drive %1.").arg(letter));
+    auto db = CreateFreeDB();
+    db->SelectDrive(letter);
+    int status = -1;
+    QObject::connect(db.get(), &cFreeDB::ArtistFound, [&](const QString& artist) { out() << "artist=" << artist << "\n"; });
+    QObject::connect(db.get(), &cFreeDB::AlbumFound, [&](const QString& album) { out() << "album=" << album << "\n"; });
+    QObject::connect(db.get(), &cFreeDB::TrackFound, [&](const QString& artist, int track, const QString& title) {
+        out() << track << '\t' << artist << '\t' << title << "\n";
+        // Every track of an entry arrives in one go: the exit waits for the last of them.
+        if (status < 0) {
+            status = 0;
+            QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+        }
+    });
+    QObject::connect(db.get(), &cFreeDB::LookupError, [&](long code, const QString& text) {
+        out().flush();
+        err() << text << " (" << code << ")\n";
+        status = 1;
+        QCoreApplication::exit(0);
+    });
+    db->StartQuery();
+    QCoreApplication::exec();
+    out().flush();
+    err().flush();
+    db->Release();
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList a = app.arguments().mid(1);
+    if (a.isEmpty())
+        return usage();
+    const QString verb = a.takeFirst();
+    if (verb == QLatin1String("drives") && a.isEmpty())
+        return drives();
+    if (verb == QLatin1String("toc") && a.size() == 1)
+        return toc(letterOf(a[0]));
+    if (verb == QLatin1String("rip"))
+        return rip(a);
+    if (verb == QLatin1String("lookup") && a.size() == 1)
+        return lookup(a[0]);
+    return usage(QStringLiteral("unknown command or wrong arguments: ") + verb);
+}

@@ -1,0 +1,224 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+// The joiner window over the real join component: from a filled window to the file on disk.
+#include "tests/batchtools/JoinerFixture.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStorageInfo>
+#include <QTest>
+
+namespace {
+
+using fixtures::Pcm;
+
+class JoinerEngineTest : public JoinerTest {
+protected:
+    void SetUp() override
+    {
+        JoinerTest::SetUp();
+        OutputFormatOptions = OutputFormatOptionsData{};
+        OutputFormatOptions.cboSamplesWAV = 44100;
+        OutputFormatOptions.cboBitrateWAV = 16;
+        OutputFormatOptions.cboChannelsWAV = 1;
+        OutputFormatOptions.cboMP3Bitrate = 128;
+        OutputFormatOptions.cboMP3Samplerate = 44100;
+        OutputFormatOptions.cboMP3Quality = 5;
+        OutputFormatOptions.cboMP3Mode = 1;
+    }
+
+    QString source(const QString& name) const { return QDir(sourceFolder).filePath(name); }
+    QString writeSource(const QString& name, const Pcm& pcm, const QByteArray& data)
+    {
+        const QString path = source(name);
+        EXPECT_TRUE(fixtures::writeFile(path, fixtures::wavBytes(pcm, data)));
+        return path;
+    }
+
+    // The joiner on a list of these files, filled as the command fills it.
+    FrmJoiner* joinerOn(const QStringList& sources)
+    {
+        makeListOf(QStringLiteral("Songs"), sources);
+        FrmMain* f = openMain();
+        if (!f || f->cGrid1->Rows() != sources.size())
+            return nullptr;
+        connect(f);
+        FrmJoiner* j = fill(*f);
+        j->txtJoinedFileName->setText(QStringLiteral("joined.[dest_extension]"));
+        return j;
+    }
+
+    void selectFormat(FrmJoiner* j, const char* code)
+    {
+        j->cboTargetFormat->setCurrentIndex(j->cboTargetFormat->findText(QLatin1String(code), Qt::MatchStartsWith));
+    }
+
+    // Starts the task as the Join button does and waits for its end.
+    static bool runTask(FrmJoiner* j, int timeoutMs = 120000)
+    {
+        j->cmdConvert_Click();
+        return QTest::qWaitFor([&] { return j->cmdConvert->isEnabled(); }, timeoutMs);
+    }
+
+    static int count(const QStringList& lines, const QString& prefix)
+    {
+        int n = 0;
+        for (const QString& l : lines)
+            n += l.startsWith(prefix) ? 1 : 0;
+        return n;
+    }
+
+    static bool run(const QString& program, const QStringList& args)
+    {
+        QProcess p;
+        p.start(program, args);
+        return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    }
+};
+
+TEST_F(JoinerEngineTest, TwoWholeRowsAndARangedOneSampleExact)
+{
+    const Pcm cd{44100, 2, 16};
+    const QByteArray a = fixtures::pattern(cd, 44100 * 2 + 17, 1);
+    const QByteArray b = fixtures::pattern(cd, 44100 * 3 + 5, 2);
+    const QByteArray c = fixtures::pattern(cd, 44100 * 6, 3);
+    FrmJoiner* j = joinerOn({writeSource(QStringLiteral("a.wav"), cd, a), writeSource(QStringLiteral("b.wav"), cd, b),
+                             writeSource(QStringLiteral("c.wav"), cd, c)});
+    ASSERT_NE(j, nullptr);
+    setGridCell(j, 3, COL_RANGE_ALL, QStringLiteral("0"));
+    setGridCell(j, 3, COL_RANGE_START_TIME, QStringLiteral("2"));
+    setGridCell(j, 3, COL_RANGE_LENGTH_TIME, QStringLiteral("3"));
+    selectFormat(j, "WAV");
+    ASSERT_TRUE(runTask(j));
+    ASSERT_EQ(j->lblCurrentTrack->text(), QStringLiteral("Done.")) << j->txtLog->toPlainText().toStdString();
+
+    const auto out = fixtures::parseWavFile(outFolder + QStringLiteral("/joined.wav"));
+    ASSERT_TRUE(out);
+    EXPECT_EQ(out->pcm, cd);
+    const int fb = cd.bytesPerFrame();
+    const QByteArray expected = a + b + c.mid(2 * 44100 * fb, 3 * 44100 * fb);
+    ASSERT_EQ(out->data.size(), expected.size());
+    EXPECT_TRUE(out->data == expected);
+    const QStringList lines = logLines(j);
+    EXPECT_EQ(lines.mid(lines.size() - 4),
+              (QStringList{QStringLiteral("Add a.wav..."), QStringLiteral("Add b.wav..."), QStringLiteral("Add c.wav..."),
+                           QStringLiteral("Done.")}));
+    EXPECT_EQ(j->prgTotal->Value(), 300);
+    EXPECT_EQ(fixtures::folderEntries(outFolder), QStringList{QStringLiteral("joined.wav")});
+}
+
+TEST_F(JoinerEngineTest, MixedSourcesToWavAndToMp3WithTheTagsOfRowOne)
+{
+    const QString tone = writeSource(QStringLiteral("tone.wav"), Pcm{44100, 2, 16}, fixtures::sine(Pcm{44100, 2, 16}, 44100));
+    const QString mp3 = source(QStringLiteral("lame.mp3"));
+    const QString ogg = source(QStringLiteral("vorbis.ogg"));
+    ASSERT_TRUE(run(QStringLiteral("lame"), {QStringLiteral("--quiet"), QStringLiteral("-b"), QStringLiteral("128"), tone, mp3}));
+    ASSERT_TRUE(run(QStringLiteral("oggenc"), {QStringLiteral("--quiet"), QStringLiteral("-o"), ogg, tone}));
+    const QStringList sources{
+        writeSource(QStringLiteral("mono8.wav"), Pcm{44100, 1, 8}, fixtures::sine(Pcm{44100, 1, 8}, 44100)),
+        writeSource(QStringLiteral("deep24.wav"), Pcm{44100, 2, 24}, fixtures::sine(Pcm{44100, 2, 24}, 44100)),
+        writeSource(QStringLiteral("low22.wav"), Pcm{22050, 2, 16}, fixtures::sine(Pcm{22050, 2, 16}, 22050)),
+        mp3,
+        ogg,
+    };
+    FrmJoiner* j = joinerOn(sources);
+    ASSERT_NE(j, nullptr);
+    setGridCell(j, 1, COL_TAG_TITLE, QStringLiteral("Joined by [PROG_NAME]"));
+    setGridCell(j, 1, COL_TAG_ARTIST, QStringLiteral("The Testers"));
+    setGridCell(j, 1, COL_TAG_ALBUM, QStringLiteral("Seams"));
+    setGridCell(j, 1, COL_TAG_YEAR, QStringLiteral("[YEAR]"));
+    setGridCell(j, 1, COL_TAG_TRACK, QStringLiteral("[TRACK_NUM]"));
+    setGridCell(j, 1, COL_TAG_COMMENT, QStringLiteral("five sources"));
+    setGridCell(j, 1, COL_TAG_GEN, QStringLiteral("Rock"));
+    setGridCell(j, 2, COL_TAG_TITLE, QStringLiteral("not this one"));
+
+    selectFormat(j, "WAV");
+    ASSERT_TRUE(runTask(j));
+    ASSERT_EQ(j->lblCurrentTrack->text(), QStringLiteral("Done.")) << j->txtLog->toPlainText().toStdString();
+    const auto wav = fixtures::parseWavFile(outFolder + QStringLiteral("/joined.wav"));
+    ASSERT_TRUE(wav);
+    EXPECT_EQ(wav->pcm, (Pcm{44100, 2, 16}));
+    const qint64 frames = wav->data.size() / 4;
+    EXPECT_NEAR(double(frames), 5.0 * 44100, 1152.0);
+    EXPECT_EQ(count(logLines(j), QStringLiteral("Add ")), 5);
+
+    selectFormat(j, "MP3");
+    ASSERT_TRUE(runTask(j));
+    ASSERT_EQ(j->lblCurrentTrack->text(), QStringLiteral("Done.")) << j->txtLog->toPlainText().toStdString();
+    const QString out = outFolder + QStringLiteral("/joined.mp3");
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("import json,sys,mutagen\n"
+                                 "f=mutagen.File(sys.argv[1]); t=f.tags\n"
+                                 "print(json.dumps({'kind':type(f).__name__,'title':str(t['TIT2']),'artist':str(t['TPE1']),"
+                                 "'album':str(t['TALB']),'year':str(t.get('TYER',t.get('TDRC',''))),'track':str(t['TRCK']),"
+                                 "'genre':str(t['TCON']),'comment':str(t.getall('COMM')[0].text[0]),'length':f.info.length}))"),
+                  out});
+    ASSERT_TRUE(python.waitForFinished(30000));
+    ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+    const QJsonObject tags = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+    EXPECT_EQ(tags[QStringLiteral("kind")].toString(), QStringLiteral("MP3"));
+    EXPECT_EQ(tags[QStringLiteral("title")].toString(), QStringLiteral("Joined by Quillmere"));
+    EXPECT_EQ(tags[QStringLiteral("artist")].toString(), QStringLiteral("The Testers"));
+    EXPECT_EQ(tags[QStringLiteral("album")].toString(), QStringLiteral("Seams"));
+    EXPECT_EQ(tags[QStringLiteral("year")].toString(), QStringLiteral("2024"));
+    EXPECT_EQ(tags[QStringLiteral("track")].toString(), QStringLiteral("1"));
+    EXPECT_EQ(tags[QStringLiteral("comment")].toString(), QStringLiteral("five sources"));
+    EXPECT_EQ(tags[QStringLiteral("genre")].toString(), QStringLiteral("Rock"));
+    EXPECT_NEAR(tags[QStringLiteral("length")].toDouble(), 5.0, 0.1);
+}
+
+TEST_F(JoinerEngineTest, AbortMidJoinLeavesTheExistingFileAndNoPartFile)
+{
+    const Pcm cd{44100, 2, 16};
+    const QByteArray tone = fixtures::sine(cd, 44100 * 60);
+    FrmJoiner* j = joinerOn({writeSource(QStringLiteral("long1.wav"), cd, tone), writeSource(QStringLiteral("long2.wav"), cd, tone),
+                             writeSource(QStringLiteral("long3.wav"), cd, tone)});
+    ASSERT_NE(j, nullptr);
+    selectFormat(j, "MP3");
+    const QString out = outFolder + QStringLiteral("/joined.mp3");
+    ASSERT_TRUE(fixtures::writeFile(out, "an older file"));
+    box.answer(platform::vbYes);  // overwrite it
+    j->cmdConvert_Click();
+    ASSERT_FALSE(j->cmdConvert->isEnabled());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return j->prgCurrnet->Value() > 0; }, 30000));
+    box.answer(platform::vbYes);  // abort
+    j->cmdAbort_Click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return j->cmdConvert->isEnabled(); }, 30000));
+    EXPECT_EQ(j->lblCurrentTrack->text(), QStringLiteral("Aborted."));
+    EXPECT_EQ(logLines(j).last(), QStringLiteral("Aborted."));
+    EXPECT_EQ(balloons, QStringList{QStringLiteral("Aborted.|Quillmere 1.2")});
+    EXPECT_EQ(fixtures::readFile(out), QByteArray("an older file"));
+    EXPECT_EQ(fixtures::folderEntries(outFolder), QStringList{QStringLiteral("joined.mp3")});
+}
+
+TEST_F(JoinerEngineTest, AMissingOrDamagedRowIsNamedAndNothingIsWritten)
+{
+    const Pcm cd{44100, 2, 16};
+    FrmJoiner* j = joinerOn({writeSource(QStringLiteral("one.wav"), cd, fixtures::sine(cd, 44100)),
+                             writeSource(QStringLiteral("two.wav"), cd, fixtures::sine(cd, 44100)),
+                             writeSource(QStringLiteral("three.wav"), cd, fixtures::sine(cd, 44100))});
+    ASSERT_NE(j, nullptr);
+    selectFormat(j, "WAV");
+    const QString damaged = source(QStringLiteral("damaged.wav"));
+    ASSERT_TRUE(fixtures::writeFile(damaged, QByteArray("RIFF\x10\0\0\0WAVEjunk", 16)));
+    const QString missing = source(QStringLiteral("gone.wav"));
+    for (const QString& bad : {missing, damaged}) {
+        j->txtLog->clear();
+        setGridCell(j, 2, COL_FILE, bad);
+        ASSERT_TRUE(runTask(j));
+        const QStringList lines = logLines(j);
+        QStringList errors;
+        for (const QString& l : lines)
+            if (l.startsWith(QStringLiteral("Error: ")))
+                errors << l;
+        ASSERT_EQ(errors.size(), 1) << lines.join(QLatin1Char('\n')).toStdString();
+        EXPECT_TRUE(errors[0].endsWith(QStringLiteral("(2)"))) << errors[0].toStdString();
+        EXPECT_TRUE(errors[0].contains(QFileInfo(bad).fileName())) << errors[0].toStdString();
+        EXPECT_EQ(j->m_bJobError, -1);
+        EXPECT_TRUE(fixtures::folderEntries(outFolder).isEmpty()) << fixtures::folderEntries(outFolder).join(u' ').toStdString();
+    }
+}
+
+}  // namespace

@@ -1,0 +1,99 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "tests/components/WavFixtures.h"
+#include "tests/components_cd/CddbServer.h"
+#include "tests/support/DiscImages.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct DriverRun {
+    int status = -1;
+    QString out, err;
+};
+
+class CdDriverTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        cue = discimages::WriteBinCue(dir.path(), QStringLiteral("mixed"), tracks);
+        iso = discimages::WriteIso(dir.path(), QStringLiteral("files"), 40);
+    }
+
+    DriverRun driver(const QStringList& args, const QString& cddbServer = QStringLiteral("127.0.0.1:1"))
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QUILLMERE_DRIVES"), cue + QLatin1Char(':') + iso);
+        env.insert(QStringLiteral("QUILLMERE_CDDB_SERVER"), cddbServer);
+        p.setProcessEnvironment(env);
+        p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/cd-driver"), args);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        DriverRun r;
+        r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        r.out = QString::fromUtf8(p.readAllStandardOutput());
+        r.err = QString::fromUtf8(p.readAllStandardError());
+        return r;
+    }
+
+    QTemporaryDir dir;
+    // Tracks at 150 and 375 counted from the lead-in, a data track after them.
+    const QList<discimages::Track> tracks{{true, 225}, {true, 300}, {false, 60}};
+    QString cue, iso;
+};
+
+TEST_F(CdDriverTest, ListsDrivesAndTablesOfContents)
+{
+    DriverRun r = driver({QStringLiteral("drives")});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("D: mixed.cue\taudio image\t3\nE: files.iso\tdata image\t1\n"));
+
+    r = driver({QStringLiteral("toc"), QStringLiteral("d:")});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("1\taudio\t0\t225\n2\taudio\t225\t300\n3\tdata\t525\t60\n"));
+
+    QFile::remove(iso);
+    r = driver({QStringLiteral("toc"), QStringLiteral("E")});
+    EXPECT_NE(r.status, 0);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("E: files.iso"))) << r.err.toStdString();
+}
+
+TEST_F(CdDriverTest, RipsARangeExactlyAndReportsFailures)
+{
+    const QString out = dir.filePath(QStringLiteral("range.wav"));
+    DriverRun r = driver({QStringLiteral("rip"), QStringLiteral("D:"), QStringLiteral("2"), out, QStringLiteral("wav:44100:2:16"),
+                    QStringLiteral("1"), QStringLiteral("2")});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const auto wav = fixtures::parseWavFile(out);
+    ASSERT_TRUE(wav);
+    EXPECT_TRUE(wav->data == discimages::AudioSectors(225 + 75, 150));
+
+    r = driver({QStringLiteral("rip"), QStringLiteral("D:"), QStringLiteral("3"), dir.filePath(QStringLiteral("data.wav")),
+                QStringLiteral("wav:44100:2:16")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("data track"))) << r.err.toStdString();
+    r = driver({QStringLiteral("rip"), QStringLiteral("D:"), QStringLiteral("1"), out, QStringLiteral("flac")});
+    EXPECT_EQ(r.status, 2);
+}
+
+TEST_F(CdDriverTest, LooksUpTheServerOfTheVariable)
+{
+    cddbfixture::CddbServer server(cddbfixture::CddbServer::Match);
+    DriverRun r = driver({QStringLiteral("lookup"), QStringLiteral("D:")}, QStringLiteral("127.0.0.1:%1").arg(server.port()));
+    // The disc has a third (data) track here, so its ID differs from the entry's; the server
+    // answers by its script all the same.
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith(QStringLiteral("artist=Les Artistes\nalbum=Été Album\n1\tLes Artistes\tPremière chanson\n")))
+        << r.out.toStdString();
+
+    r = driver({QStringLiteral("lookup"), QStringLiteral("D:")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("127.0.0.1:1"))) << r.err.toStdString();
+}
+
+}  // namespace

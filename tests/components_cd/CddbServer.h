@@ -1,0 +1,129 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+namespace cddbfixture {
+
+// The entry of the two-track disc, as a server sends it. libcddb takes in an entry only with
+// the revision and submitter lines.
+inline QByteArray entry(bool withRevision)
+{
+    QByteArray e = "# xmcd\r\n#\r\n# Track frame offsets:\r\n#\t150\r\n#\t375\r\n#\r\n# Disc length: 9 seconds\r\n#\r\n";
+    if (withRevision)
+        e += "# Revision: 1\r\n# Submitted via: fixture 1.0\r\n#\r\n";
+    e += "DISCID=07000702\r\nDTITLE=Les Artistes / \xc3\x89t\xc3\xa9 Album\r\nDYEAR=2001\r\nDGENRE=Misc\r\n"
+         "TTITLE0=Premi\xc3\xa8re chanson\r\nTTITLE1=Second\r\nEXTD=\r\nEXTT0=\r\nEXTT1=\r\nPLAYORDER=\r\n.\r\n";
+    return e;
+}
+
+// A CDDB server on 127.0.0.1 (an ephemeral port) that answers the protocol's commands from a
+// script and records every line it receives.
+class CddbServer {
+public:
+    enum Mode { Match, NoMatch, EntryWithoutRevision };
+
+    explicit CddbServer(Mode mode) : m_mode(mode)
+    {
+        m_listen = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(m_listen, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        listen(m_listen, 4);
+        socklen_t len = sizeof a;
+        getsockname(m_listen, reinterpret_cast<sockaddr*>(&a), &len);
+        m_port = ntohs(a.sin_port);
+        m_thread = std::thread([this] { serve(); });
+    }
+    ~CddbServer()
+    {
+        m_stop = true;
+        m_thread.join();
+        ::close(m_listen);
+    }
+    int port() const { return m_port; }
+    QStringList lines() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_lines;
+    }
+
+private:
+    void serve()
+    {
+        while (!m_stop) {
+            pollfd p{m_listen, POLLIN, 0};
+            if (poll(&p, 1, 50) != 1)
+                continue;
+            const int fd = accept(m_listen, nullptr, nullptr);
+            if (fd >= 0) {
+                converse(fd);
+                ::close(fd);
+            }
+        }
+    }
+
+    void send(int fd, const QByteArray& bytes) { (void)!::write(fd, bytes.constData(), size_t(bytes.size())); }
+
+    void converse(int fd)
+    {
+        send(fd, "201 fixture CDDBP server v1.5 ready at now\r\n");
+        QByteArray buffer;
+        while (!m_stop) {
+            pollfd p{fd, POLLIN, 0};
+            if (poll(&p, 1, 50) != 1)
+                continue;
+            char chunk[1024];
+            const ssize_t n = ::read(fd, chunk, sizeof chunk);
+            if (n <= 0)
+                return;
+            buffer.append(chunk, int(n));
+            int eol;
+            while ((eol = buffer.indexOf('\n')) >= 0) {
+                const QString line = QString::fromUtf8(buffer.left(eol)).trimmed();
+                buffer.remove(0, eol + 1);
+                {
+                    std::lock_guard lock(m_mutex);
+                    m_lines << line;
+                }
+                if (line.startsWith(QLatin1String("cddb hello")))
+                    send(fd, "200 Hello and welcome\r\n");
+                else if (line.startsWith(QLatin1String("proto")))
+                    send(fd, "201 OK, CDDB protocol level now: " + line.mid(6).toLatin1() + "\r\n");
+                else if (line.startsWith(QLatin1String("cddb query")))
+                    send(fd, m_mode == NoMatch ? QByteArray("202 No match found\r\n")
+                                               : QByteArray("200 misc 07000702 Les Artistes / \xc3\x89t\xc3\xa9 Album\r\n"));
+                else if (line.startsWith(QLatin1String("cddb read")))
+                    send(fd, "210 misc 07000702 CD database entry follows\r\n" + entry(m_mode != EntryWithoutRevision));
+                else if (line == QLatin1String("quit")) {
+                    send(fd, "230 Bye\r\n");
+                    return;
+                } else
+                    send(fd, "500 Unrecognized command\r\n");
+            }
+        }
+    }
+
+    Mode m_mode;
+    int m_listen = -1;
+    int m_port = 0;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+    mutable std::mutex m_mutex;
+    QStringList m_lines;
+};
+
+}  // namespace cddbfixture

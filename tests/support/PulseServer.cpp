@@ -1,0 +1,156 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "tests/support/PulseServer.h"
+
+#include "tests/support/TestEnvironment.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+PulseServer* g_server = nullptr;
+// The server goes with the application object, before the process's static objects.
+void endServer()
+{
+    delete g_server;
+    g_server = nullptr;
+}
+}  // namespace
+
+PulseServer* PulseServer::Shared(QString* error)
+{
+    static QString failure;
+    if (!g_server && failure.isEmpty()) {
+        auto* s = new PulseServer;
+        if (s->start(&failure)) {
+            g_server = s;
+            qAddPostRoutine(endServer);
+        } else {
+            delete s;
+        }
+    }
+    if (!g_server && error)
+        *error = failure;
+    return g_server;
+}
+
+bool PulseServer::waitUntil(const std::function<bool()>& done, int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms)
+        QTest::qWait(5);
+    return done();
+}
+
+bool PulseServer::start(QString* error)
+{
+    const QString exe = QStandardPaths::findExecutable(QStringLiteral("pulseaudio"));
+    if (exe.isEmpty()) {
+        *error = QStringLiteral("pulseaudio is needed for the sound tests (tools/debian-packages.txt)");
+        return false;
+    }
+    m_dir = testenv::root() + QStringLiteral("/pulse");
+    QDir().mkpath(m_dir);
+    const QString socket = m_dir + QStringLiteral("/native");
+    m_fifo = m_dir + QStringLiteral("/capture.fifo");
+    if (::mkfifo(QFile::encodeName(m_fifo).constData(), 0600) != 0 && errno != EEXIST) {
+        *error = QStringLiteral("cannot make the capture FIFO");
+        return false;
+    }
+    // The FIFO is open for reading before the server writes into it, so nothing is lost.
+    const int fd = ::open(QFile::encodeName(m_fifo).constData(), O_RDONLY | O_NONBLOCK);
+    if (fd < 0) {
+        *error = QStringLiteral("cannot open the capture FIFO");
+        return false;
+    }
+    m_reader = std::thread([this, fd] {
+        char buf[65536];
+        while (!m_stop.load()) {
+            pollfd p{fd, POLLIN, 0};
+            if (::poll(&p, 1, 20) <= 0)
+                continue;
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n > 0) {
+                std::lock_guard lock(m_mutex);
+                m_capture.append(buf, n);
+            } else if (n == 0) {
+                ::usleep(5000);  // no writer at the moment
+            }
+        }
+        ::close(fd);
+    });
+
+    QFile config(m_dir + QStringLiteral("/default.pa"));
+    if (!config.open(QIODevice::WriteOnly)) {
+        *error = QStringLiteral("cannot write the server configuration");
+        return false;
+    }
+    config.write(QStringLiteral("load-module module-native-protocol-unix auth-anonymous=1 socket=%1\n"
+                                "load-module module-pipe-sink sink_name=%2 file=%3 format=s16le rate=%4 channels=%5 "
+                                "use_system_clock_for_timing=yes\n"
+                                "load-module module-null-sink sink_name=%6\n"
+                                "set-default-sink %2\n")
+                     .arg(socket, QLatin1String(kPipeSink), m_fifo)
+                     .arg(kRate)
+                     .arg(kChannels)
+                     .arg(QLatin1String(kNullSink))
+                     .toUtf8());
+    config.close();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), m_dir);
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir);
+    env.remove(QStringLiteral("PULSE_SERVER"));
+    m_server.setProcessEnvironment(env);
+    m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_server.start(exe, {QStringLiteral("-n"), QStringLiteral("-F"), m_dir + QStringLiteral("/default.pa"),
+                         QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
+                         QStringLiteral("--disable-shm=yes"), QStringLiteral("--use-pid-file=no"),
+                         QStringLiteral("--log-target=stderr"), QStringLiteral("--log-level=error")});
+    if (!m_server.waitForStarted(5000)) {
+        *error = QStringLiteral("the sound server did not start");
+        return false;
+    }
+    if (!waitUntil([&socket] { return QFile::exists(socket); }, 5000)) {
+        *error = QStringLiteral("the sound server made no socket");
+        return false;
+    }
+    qputenv("PULSE_SERVER", ("unix:" + socket).toUtf8());
+    return true;
+}
+
+PulseServer::~PulseServer()
+{
+    kill();
+    m_stop = true;
+    if (m_reader.joinable())
+        m_reader.join();
+}
+
+void PulseServer::kill()
+{
+    if (m_server.state() != QProcess::NotRunning) {
+        m_server.kill();
+        m_server.waitForFinished(3000);
+    }
+}
+
+QByteArray PulseServer::captured() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_capture;
+}
+
+void PulseServer::clearCapture()
+{
+    std::lock_guard lock(m_mutex);
+    m_capture.clear();
+}
