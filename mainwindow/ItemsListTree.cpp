@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
@@ -42,7 +43,9 @@ public:
     {
         auto* line = qobject_cast<QLineEdit*>(editor);
         QTreeWidgetItem* node = m_tree->itemFromIndex(index);
-        if (!line || !node)
+        // The tree of lists goes before the tree widget that owns this delegate: an edit
+        // committed while the main window is torn down finds no owner and changes nothing.
+        if (!line || !node || !m_owner)
             return;
         const QString text = line->text();
         bool cancel = false;
@@ -52,7 +55,7 @@ public:
     }
 
 private:
-    ItemsListTree* m_owner;
+    QPointer<ItemsListTree> m_owner;
     cTreeView* m_tree;
 };
 

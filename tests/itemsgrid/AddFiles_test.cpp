@@ -5,6 +5,7 @@
 #include "tests/itemsgrid/ItemsGridFixture.h"
 #include "tests/support/FakeFileDialogs.h"
 
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -278,6 +279,39 @@ TEST_F(AddFiles, ClosingTheMainWindowStopsThePassFirst)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(frmMain.isLoaded());
+}
+
+TEST_F(AddFiles, MainWindowGoneDuringThePassEndsItQuietly)
+{
+    // The progress window is a child of the main window, so both go at once while the pass's
+    // own loop is running; neither the pass nor the command may touch them afterwards.
+    const QString a = makeWav(QStringLiteral("a.wav"), 0.2);
+    makeListOf(QStringLiteral("Long"), {});
+    FrmMain* f = openMain();
+    const QPointer<cGrid> grid(f->cGrid1);
+    FakeFileDialogs dialogs;
+    dialogs.chooseFiles(QStringList(3000, a));
+    bool unloaded = false;
+    QPointer<FrmStat> stat;
+    QTimer other;
+    other.setInterval(2);
+    QObject::connect(&other, &QTimer::timeout, [&] {
+        if (!unloaded && grid && grid->Rows() > 0 && g_frmStat.isLoaded()) {
+            unloaded = true;
+            stat = g_frmStat.loaded();
+            frmMain.unload();
+        }
+    });
+    other.start();
+    g_frmStat->SetSliceMilliseconds(2);
+    f->RunCommand(QStringLiteral("Add Files"));
+    other.stop();
+    ASSERT_TRUE(unloaded);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(grid.isNull());
+    EXPECT_TRUE(stat.isNull());
+    EXPECT_FALSE(g_frmStat.isLoaded());
+    EXPECT_FALSE(FrmStat::IsAdding());
 }
 
 TEST_F(AddFiles, FilesDroppedWhileAListLoadsComeAfterIt)
