@@ -1,7 +1,7 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #pragma once
 
-// The FORMAT words of the command-line drivers (see engine-driver.cpp), parsed into the code
+// The FORMAT words of the command-line drivers (engine-driver, cd-driver), parsed into the code
 // and settings record a task window hands to a component.
 
 #include "components/cAudioConverter.h"
