@@ -54,7 +54,7 @@ TEST_F(JoinerTest, TheCommandOfAStartedProgramOpensTheJoinerOnTheMarkedRows)
         j->txtToPath->setEditText(outFolder);
         j->txtJoinedFileName->setText(QStringLiteral("mix.wav"));
         j->cmdConvert_Click();
-        QTest::qWaitFor([&] { return j->cmdConvert->isEnabled(); }, 30000);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return j->cmdConvert->isEnabled(); }, 30000));
         finalState = j->lblCurrentTrack->text();
         j->cmdExit_Click();
     });

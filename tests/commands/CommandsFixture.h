@@ -24,6 +24,7 @@
 #include "tests/support/FakeFileDialogs.h"
 #include "tests/support/FakeMessageBox.h"
 #include "tests/support/FakeShell.h"
+#include "tests/support/ListFixtures.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QApplication>
@@ -135,13 +136,8 @@ protected:
     {
         QList<ItemsListRecord> records;
         for (int i = 0; i < files.size(); ++i) {
-            ItemsListRecord r;
-            r[fldInc] = i < marks.size() ? marks[i] : QStringLiteral("0");
-            r[fldType] = QStringLiteral("Audio");
-            r[fldItemName] = QFileInfo(files[i]).fileName();
-            r[fldFile] = files[i];
-            r[fldRangeAll] = QStringLiteral("1");
-            records << r;
+            records << listfixtures::plainRecord(files[i], QFileInfo(files[i]).fileName(),
+                                                 i < marks.size() ? marks[i] : QStringLiteral("0"));
         }
         const QString p = QDir(listsFolder).filePath(name + QStringLiteral(".flst"));
         EXPECT_TRUE(WriteItemsListFile(p, records));

@@ -78,8 +78,9 @@ TEST_F(DispatcherTest, EveryKeyStopsThePreviewAndEndsAsItsRowSays)
         EXPECT_EQ(preview.stops - stops, 1);
         EXPECT_FALSE(preview.playing);
         EXPECT_EQ(preview.refreshes - refreshes, e.refreshes);
-        if (key == QLatin1String("Exit"))
+        if (key == QLatin1String("Exit")) {
             EXPECT_TRUE(box.shown.size() == messages + 1 && box.shown.last().prompt.startsWith(QStringLiteral("Are you sure you want to exit")));
+        }
         if (cTreeView::Key(f->cTreeView1->SelectedNode()) != songs)
             openList(f, songs);
         if (!f->isVisible() || f->isMinimized()) {

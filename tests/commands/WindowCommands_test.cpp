@@ -171,8 +171,9 @@ TEST_F(WindowCommandsTest, RoutingTablesIgnoreOtherKeysAndOtherCase)
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.route.action, c.action) << c.target;
-        if (c.action != Action::None)
+        if (c.action != Action::None) {
             EXPECT_EQ(c.route.target, QLatin1String(c.target));
+        }
     }
 }
 

@@ -110,8 +110,9 @@ TEST_F(GridEvents, ClickInTheMarkColumnTogglesAndSaves)
         EXPECT_EQ(g->Cell(c.row, 1).Icon() != before, c.toggles) << c.what;
         // Saved exactly when toggled.
         EXPECT_EQ(QFileInfo::exists(list), c.toggles) << c.what;
-        if (c.toggles)
+        if (c.toggles) {
             EXPECT_EQ(recordOf(cell(g, c.row, COL_FILE))[fldInc], QString::number(g->Cell(c.row, 1).Icon())) << c.what;
+        }
     }
     g->CurrentRow(1);
     g->CurrentColumn(1);

@@ -20,6 +20,7 @@
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/FakeMessageBox.h"
 #include "tests/support/FakeShell.h"
+#include "tests/support/ListFixtures.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QCoreApplication>
@@ -66,19 +67,7 @@ protected:
     }
     QString makeListOf(const QString& name, const QStringList& sources)
     {
-        QList<ItemsListRecord> records;
-        for (const QString& source : sources) {
-            ItemsListRecord r;
-            r[fldInc] = QStringLiteral("1");
-            r[fldType] = QStringLiteral("Audio");
-            r[fldItemName] = QFileInfo(source).fileName();
-            r[fldFile] = source;
-            r[fldRangeAll] = QStringLiteral("1");
-            records << r;
-        }
-        const QString path = QDir(listsFolder).filePath(name + QStringLiteral(".flst"));
-        EXPECT_TRUE(WriteItemsListFile(path, records));
-        return path;
+        return listfixtures::writeListOf(listsFolder, name, sources);
     }
     // Loads the main window, which opens the first list, and waits for the list to be in.
     FrmMain* openMain()

@@ -21,6 +21,7 @@
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/FakeMessageBox.h"
 #include "tests/support/FakeShell.h"
+#include "tests/support/ListFixtures.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QCoreApplication>
@@ -91,19 +92,7 @@ protected:
     // A list file of records; a record whose file is missing is held by the loader.
     QString makeListOf(const QString& name, const QStringList& sources)
     {
-        QList<ItemsListRecord> records;
-        for (const QString& source : sources) {
-            ItemsListRecord r;
-            r[fldInc] = QStringLiteral("1");
-            r[fldType] = QStringLiteral("Audio");
-            r[fldItemName] = QFileInfo(source).fileName();
-            r[fldFile] = source;
-            r[fldRangeAll] = QStringLiteral("1");
-            records << r;
-        }
-        const QString p = QDir(listsFolder).filePath(name + QStringLiteral(".flst"));
-        EXPECT_TRUE(WriteItemsListFile(p, records));
-        return p;
+        return listfixtures::writeListOf(listsFolder, name, sources);
     }
     static QList<ItemsListRecord> listRecords(const QString& file) { return ParseItemsListText(ReadItemsListFile(file).text); }
     static QStringList listFiles(const QString& file)

@@ -28,6 +28,7 @@
 #include "tests/support/FakeFileDialogs.h"
 #include "tests/support/FakeMessageBox.h"
 #include "tests/support/FakeShell.h"
+#include "tests/support/ListFixtures.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QApplication>
@@ -99,15 +100,8 @@ protected:
     QString makeListOf(const QString& name, const QStringList& sources)
     {
         QList<ItemsListRecord> records;
-        for (const QString& source : sources) {
-            ItemsListRecord r;
-            r[fldInc] = QStringLiteral("1");
-            r[fldType] = QStringLiteral("Audio");
-            r[fldItemName] = QFileInfo(source).completeBaseName();
-            r[fldFile] = source;
-            r[fldRangeAll] = QStringLiteral("1");
-            records << r;
-        }
+        for (const QString& source : sources)
+            records << listfixtures::plainRecord(source, QFileInfo(source).completeBaseName());
         const QString path = QDir(listsFolder).filePath(name + QStringLiteral(".flst"));
         EXPECT_TRUE(WriteItemsListFile(path, records));
         return path;

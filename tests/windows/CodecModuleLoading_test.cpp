@@ -17,6 +17,7 @@
 #include "platform/Paths.h"
 #include "tests/components/WavFixtures.h"
 #include "tests/support/FakeMessageBox.h"
+#include "tests/support/ListFixtures.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QCoreApplication>
@@ -134,15 +135,8 @@ TEST_F(CodecModuleLoading, WavListsAndWavJoinsLeaveTheCodecLibrariesOutUntilAnMp
     ASSERT_EQ(reg.CreateKey(QStringLiteral("General")), QStringLiteral("0"));
     const QStringList wavs = makeWavs(3);
     QList<ItemsListRecord> records;
-    for (const QString& f : wavs) {
-        ItemsListRecord r;
-        r[fldInc] = QStringLiteral("1");
-        r[fldType] = QStringLiteral("Audio");
-        r[fldItemName] = QFileInfo(f).fileName();
-        r[fldFile] = f;
-        r[fldRangeAll] = QStringLiteral("1");
-        records << r;
-    }
+    for (const QString& f : wavs)
+        records << listfixtures::plainRecord(f, QFileInfo(f).fileName());
     const QString lists = platform::programFolder() + QStringLiteral("/Main/");
     ASSERT_TRUE(QDir().mkpath(lists));
     ASSERT_TRUE(WriteItemsListFile(lists + QStringLiteral("Takes.flst"), records));
