@@ -2,6 +2,7 @@
 #include "components/engine/FfmpegReader.h"
 
 #include "components/engine/Mp3Info.h"
+#include "components/engine/PendingFrames.h"
 #include "components/engine/SampleConverter.h"
 #include "components/engine/VorbisReader.h"
 #include "components/engine/WavFile.h"
@@ -161,26 +162,8 @@ public:
 
     int64_t read(uint8_t* buffer, int64_t maxFrames, QString* error) override
     {
-        const int bpf = m_out.bytesPerFrame();
-        int64_t delivered = 0;
-        while (delivered < maxFrames) {
-            if (m_pendingPos < m_pending.size()) {
-                const int64_t avail = int64_t(m_pending.size() - m_pendingPos) / bpf;
-                const int64_t n = std::min(avail, maxFrames - delivered);
-                memcpy(buffer + delivered * bpf, m_pending.data() + m_pendingPos, size_t(n * bpf));
-                m_pendingPos += size_t(n * bpf);
-                delivered += n;
-                continue;
-            }
-            m_pending.clear();
-            m_pendingPos = 0;
-            const int state = decodeMore(error);
-            if (state < 0)
-                return -1;
-            if (state == 0)
-                break;
-        }
-        return delivered;
+        return readPendingFrames(m_pending, m_pendingPos, buffer, maxFrames, m_out.bytesPerFrame(),
+                                 [&] { return decodeMore(error); });
     }
 
 private:
