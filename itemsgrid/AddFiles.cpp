@@ -58,8 +58,14 @@ void FrmMain::AddFiles()
             paths << path;
     }
 
+    AddPathsAndSave(paths);
+}
+
+void FrmMain::AddPathsAndSave(const QStringList& paths)
+{
+    // The pass lets events run: the main window may be gone when it returns.
     const QPointer<FrmMain> self(this);
-    stat->AddFilesToList(paths, cGrid1, this, false);
+    g_frmStat->AddFilesToList(paths, cGrid1, this, false);
     g_frmStat.unload();
     if (!self)
         return;

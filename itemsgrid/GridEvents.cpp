@@ -187,13 +187,7 @@ void FrmMain::cGrid1_OLEDragDrop(const QMimeData* Data, long, int, int, double, 
                 paths << path;
         }
     }
-    const QPointer<FrmMain> self(this);
-    stat->AddFilesToList(paths, cGrid1, this, false);
-    g_frmStat.unload();
-    if (!self)
-        return;
-    SaveGridToFile();
-    DisplayGridInfoStatusBar();
+    AddPathsAndSave(paths);
 }
 
 void FrmMain::lblAddorDrag_OLEDragDrop(const QMimeData* Data, long Effect, int Button, int Shift, double X, double Y)

@@ -149,6 +149,8 @@ public:
 
     // Adding files and the items grid's events (itemsgrid/AddFiles.cpp, GridEvents.cpp).
     void AddFiles();
+    // Adds the files through g_frmStat's pass (refusals it already noted included), then saves.
+    void AddPathsAndSave(const QStringList& paths);
     void LoadItemToPlayer();
     void cGrid1_MouseUp(int Button, int Shift, double X, double Y);
     void cGrid1_DblClick(long row, long col);
