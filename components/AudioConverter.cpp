@@ -3,6 +3,8 @@
 #include "components/cAudioConverter.h"
 #include "components/engine/FfmpegReader.h"
 
+#include <optional>
+
 
 namespace {
 
@@ -23,7 +25,9 @@ public:
     {
         CloseSource();
         QString error;
-        m_source = engine::probeAudioSource(path, &error);
+        engine::SourceInfo info;
+        if (engine::probeAudioSource(path, &info, &error))
+            m_source = std::move(info);
         m_sourcePath = m_source ? path : QString();
         return m_source ? 0L : long(components::errCannotRead);
     }
@@ -32,16 +36,16 @@ public:
         m_source.reset();
         m_sourcePath.clear();
     }
-    long SourceSampleRate() const override { return m_source ? m_source->info().format.sampleRate : 0; }
-    long SourceChannels() const override { return m_source ? m_source->info().format.channels : 0; }
-    long SourceBits() const override { return m_source ? m_source->info().format.bitsPerSample : 0; }
-    long SourceDuration() const override { return m_source ? long(m_source->info().durationMs) : 0; }
+    long SourceSampleRate() const override { return m_source ? m_source->format.sampleRate : 0; }
+    long SourceChannels() const override { return m_source ? m_source->format.channels : 0; }
+    long SourceBits() const override { return m_source ? m_source->format.bitsPerSample : 0; }
+    long SourceDuration() const override { return m_source ? long(m_source->durationMs) : 0; }
 
     void ReadSourceTags(const QString& path) override
     {
         // The file just opened already holds its tags: adding thousands of files opens each once.
         if (m_source && path == m_sourcePath) {
-            m_tags = m_source->info().tags;
+            m_tags = m_source->tags;
             return;
         }
         QString error;
@@ -127,7 +131,7 @@ public:
     }
 
 private:
-    std::unique_ptr<engine::AudioReader> m_source;
+    std::optional<engine::SourceInfo> m_source;
     QString m_sourcePath;  // the file m_source was opened from
     QString m_input, m_output;
     long m_rangeStart = -1, m_rangeLength = -1;

@@ -61,6 +61,12 @@ public:
     virtual int plainPcmDescriptor() const { return -1; }
 };
 
+// What AudioReader::open would report for the file (format, length, tags), found without
+// setting up any decoding: WAV from its chunk list, MP3 from its frame headers, others through
+// the codec module's reader. False with a user-facing reason when the file cannot be read as
+// audio. Thread-safe.
+bool probeAudioSource(const QString& path, SourceInfo* info, QString* error);
+
 // Destination-type codes.
 enum DestinationFormat : int { dfWAV = 1, dfACM = 2, dfMP3 = 3, dfWMA = 4, dfOGG = 5, dfAPE = 6 };
 

@@ -3,71 +3,106 @@
 #include "components/engine/DiscTrackHook.h"
 
 #include "components/engine/FfmpegReader.h"
+#include "components/engine/PositionedFile.h"
 #include "components/engine/WavFile.h"
 
-#include <QFile>
 #include <QFileInfo>
+
+#include <cstring>
 
 namespace engine {
 
 namespace {
 
-std::unique_ptr<AudioReader> openSource(const QString& path, QString* error, bool probeOnly)
+// What the file turned out to be once opened.
+enum class Opened { Failed, PcmWav, Other };
+
+// Opens the file once and reads a WAV's chunk list from it; a file that is not integer-PCM WAV
+// is left for the codec module (Other). Every system call here is paid once per file when
+// thousands are added or joined.
+Opened openAndParse(const QString& path, PositionedFile& file, WavLayout& layout, QString* error)
 {
-    auto failWith = [&](const QString& text) -> std::unique_ptr<AudioReader> {
+    auto failWith = [&](const QString& text) {
         if (error)
             *error = text.arg(fileText(path));
-        return nullptr;
+        return Opened::Failed;
     };
-    if (IsDiscTrackPath(path)) {
-        if (const DiscTrackOpener opener = CurrentDiscTrackOpener())
-            return opener(path, error);
-        return failWith(QStringLiteral("'%1' is a CD track, and no CD reader is available."));
-    }
-    // Opened first and looked at only when that fails: a join of many short files pays for
-    // every system call made per file.
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
-        const QFileInfo fi(path);
-        if (path.isEmpty() || !fi.exists())
+    if (!file.open(path)) {
+        const int why = file.error();
+        if (path.isEmpty() || why == ENOENT || !QFileInfo::exists(path))
             return failWith(QStringLiteral("The file '%1' does not exist."));
-        if (fi.isDir())
-            return failWith(QStringLiteral("'%1' is a folder, not an audio file."));
-        return failWith(QStringLiteral("Cannot open the file '%1': ") + file.errorString());
+        return failWith(QStringLiteral("Cannot open the file '%1': ") + QString::fromLocal8Bit(strerror(why)));
     }
+    if (file.isFolder())
+        return failWith(QStringLiteral("'%1' is a folder, not an audio file."));
 
     // WAV files are probed from their chunk list alone; integer PCM is then read directly.
-    WavLayout layout;
     switch (parseWav(file, &layout)) {
     case WavParse::Ok:
-        file.close();
-        if (layout.integerPcm)
-            return openPcmWavReader(path, layout, error);
-        break;
+        return layout.integerPcm ? Opened::PcmWav : Opened::Other;
     case WavParse::Truncated:
         return failWith(QStringLiteral("The file '%1' is truncated: it ends before its audio data does."));
     case WavParse::Damaged:
         return failWith(QStringLiteral("The file '%1' is a damaged WAV file."));
     case WavParse::NotWav:
-        // An empty file is no WAV either; asked only here, so that WAV files skip the question.
         if (file.size() == 0)
             return failWith(QStringLiteral("The file '%1' is empty."));
         break;
     }
-    file.close();
-    return probeOnly ? probeFfmpegReader(path, error) : openFfmpegReader(path, error);
+    return Opened::Other;
+}
+
+std::unique_ptr<AudioReader> discTrack(const QString& path, QString* error)
+{
+    if (const DiscTrackOpener opener = CurrentDiscTrackOpener())
+        return opener(path, error);
+    if (error)
+        *error = QStringLiteral("'%1' is a CD track, and no CD reader is available.").arg(fileText(path));
+    return nullptr;
 }
 
 }  // namespace
 
 std::unique_ptr<AudioReader> AudioReader::open(const QString& path, QString* error)
 {
-    return openSource(path, error, false);
+    if (IsDiscTrackPath(path))
+        return discTrack(path, error);
+    PositionedFile file;
+    WavLayout layout;
+    switch (openAndParse(path, file, layout, error)) {
+    case Opened::Failed:
+        return nullptr;
+    case Opened::PcmWav:
+        // The reader goes on with the descriptor the chunk list came from.
+        return openPcmWavReader(path, layout, file.release(), error);
+    case Opened::Other:
+        break;
+    }
+    file.close();
+    return openFfmpegReader(path, error);
 }
 
-std::unique_ptr<AudioReader> probeAudioSource(const QString& path, QString* error)
+bool probeAudioSource(const QString& path, SourceInfo* info, QString* error)
 {
-    return openSource(path, error, true);
+    if (IsDiscTrackPath(path)) {
+        const std::unique_ptr<AudioReader> reader = discTrack(path, error);
+        if (reader)
+            *info = reader->info();
+        return bool(reader);
+    }
+    PositionedFile file;
+    WavLayout layout;
+    switch (openAndParse(path, file, layout, error)) {
+    case Opened::Failed:
+        return false;
+    case Opened::PcmWav:
+        *info = pcmWavInfo(layout);
+        return true;
+    case Opened::Other:
+        break;
+    }
+    file.close();
+    return probeFfmpegSource(path, info, error);
 }
 
 }  // namespace engine

@@ -41,10 +41,10 @@ struct CodecModuleApi {
     std::unique_ptr<AudioWriter> (*createFfmpegWriter)(const FfmpegEncoding& encoding, const QString& path,
                                                        const AudioTags& tags, QString* error);
     std::unique_ptr<PcmConversion> (*createPcmConversion)(const PcmFormat& in, const PcmFormat& out, QString* error);
-    std::unique_ptr<AudioReader> (*probeFfmpegReader)(const QString& path, QString* error);
+    bool (*probeFfmpegSource)(const QString& path, SourceInfo* info, QString* error);
 };
 
-constexpr int kCodecModuleVersion = 2;
+constexpr int kCodecModuleVersion = 3;
 // The one symbol the module exports.
 #define QM_CODEC_MODULE_ENTRY "quillmere_codec_module"
 

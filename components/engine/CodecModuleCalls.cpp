@@ -31,12 +31,13 @@ std::unique_ptr<AudioReader> openFfmpegReader(const QString& path, QString* erro
     return moduleMissing<AudioReader>("read", path, why, error);
 }
 
-std::unique_ptr<AudioReader> probeFfmpegReader(const QString& path, QString* error)
+bool probeFfmpegSource(const QString& path, SourceInfo* info, QString* error)
 {
     QString why;
     if (const CodecModuleApi* api = codecModule(&why))
-        return api->probeFfmpegReader(path, error);
-    return moduleMissing<AudioReader>("read", path, why, error);
+        return api->probeFfmpegSource(path, info, error);
+    moduleMissing<AudioReader>("read", path, why, error);
+    return false;
 }
 
 std::unique_ptr<AudioWriter> createMp3Writer(const Mp3FormatRecord& record, const QString& path,

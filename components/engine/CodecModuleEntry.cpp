@@ -37,7 +37,7 @@ std::unique_ptr<PcmConversion> createPcmConversion(const PcmFormat& in, const Pc
 
 const CodecModuleApi kApi = {
     kCodecModuleVersion, int(sizeof(CodecModuleApi)), &openFfmpegReader, &createMp3Writer, &createOggWriter,
-    &createFfmpegWriter, &createPcmConversion, &probeFfmpegReader,
+    &createFfmpegWriter, &createPcmConversion, &probeFfmpegSource,
 };
 
 }  // namespace

@@ -33,6 +33,13 @@ QString avErrorText(int code)
 
 namespace {
 
+void quietLibrary()
+{
+    // Problems reach the user as error texts; the library's own console chatter is noise.
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { av_log_set_level(AV_LOG_FATAL); });
+}
+
 // Consecutive undecodable packets tolerated before the file counts as damaged.
 constexpr int kMaxBadPackets = 64;
 // Seeks further ahead than this are done by frame offset, not by decoding the way there.
@@ -40,8 +47,6 @@ constexpr int64_t kFarSeekSeconds = 5;
 // Frames decoded ahead of a seek target: enough for the largest bit reservoir at the lowest
 // bitrate plus the filter-bank overlap.
 constexpr int64_t kPrerollFrames = 12;
-// The decoder's own delay, which the LAME tag's encoder delay does not include.
-constexpr int kMp3DecoderDelay = 529;
 
 QString metadata(AVDictionary* a, AVDictionary* b, std::initializer_list<const char*> keys)
 {
@@ -78,7 +83,7 @@ int64_t lastOggGranule(const QString& path)
 
 class FfmpegReader final : public AudioReader {
 public:
-    explicit FfmpegReader(const QString& path, bool probeOnly = false) : m_path(path), m_probeOnly(probeOnly) {}
+    explicit FfmpegReader(const QString& path) : m_path(path) {}
     ~FfmpegReader() override { close(); }
 
     bool open(QString* error)
@@ -193,22 +198,12 @@ private:
     bool openDemuxer(QString* error)
     {
         const QByteArray path = m_path.toUtf8();
-        // A probe of what the frame headers show to be MP3 names the demuxer the library's own
-        // detection would pick, sparing every other format's test of the file's start.
-        const AVInputFormat* format = nullptr;
-        m_headerRate = m_headerChannels = 0;
-        if (m_probeOnly && readMp3StreamFormat(m_path, &m_headerRate, &m_headerChannels))
-            format = av_find_input_format("mp3");
-        int rc = avformat_open_input(&m_fmt, path.constData(), format, nullptr);
+        int rc = avformat_open_input(&m_fmt, path.constData(), nullptr, nullptr);
         if (rc < 0)
             return fail(error, QStringLiteral("The file '%1' is not an audio file that can be read."));
-        // Looking at an MP3 needs only what its first frame header says: the stream analysis
-        // (which decodes frames) is most of the cost of adding thousands of files.
-        if (!(m_probeOnly && takeMp3HeaderFormat())) {
-            rc = avformat_find_stream_info(m_fmt, nullptr);
-            if (rc < 0)
-                return fail(error, QStringLiteral("The file '%1' is not an audio file that can be read."));
-        }
+        rc = avformat_find_stream_info(m_fmt, nullptr);
+        if (rc < 0)
+            return fail(error, QStringLiteral("The file '%1' is not an audio file that can be read."));
         const AVCodec* codec = nullptr;
         m_stream = av_find_best_stream(m_fmt, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
         if (m_stream < 0 || !codec)
@@ -236,21 +231,6 @@ private:
         m_eofSent = false;
         m_decoderDrained = false;
         m_badPackets = 0;
-        return true;
-    }
-
-    // For a probe: an MP3 stream's rate and channels from its first frame header, when the
-    // demuxer gave one MP3 stream and the header walk will give the exact length.
-    bool takeMp3HeaderFormat()
-    {
-        if (qstrcmp(m_fmt->iformat->name, "mp3") != 0 || m_fmt->nb_streams != 1)
-            return false;
-        AVCodecParameters* par = m_fmt->streams[0]->codecpar;
-        if (par->codec_id != AV_CODEC_ID_MP3 || m_headerRate <= 0)
-            return false;
-        par->sample_rate = m_headerRate;
-        av_channel_layout_uninit(&par->ch_layout);
-        av_channel_layout_default(&par->ch_layout, m_headerChannels);
         return true;
     }
 
@@ -290,30 +270,18 @@ private:
                                                  INT32_MAX));
         const int rate = m_dec->sample_rate;
         int64_t frames = 0;
-        Mp3LengthInfo mp3;
         m_exactLength = false;
         m_isMp3 = m_dec->codec_id == AV_CODEC_ID_MP3 && qstrcmp(m_fmt->iformat->name, "mp3") == 0;
-        if (m_isMp3 && readMp3LengthInfo(m_path, &mp3) && mp3.hasFrameCount) {
+        Mp3Stream mp3;
+        if (m_isMp3) {
+            PositionedFile file;
+            if (file.open(m_path))
+                readMp3Stream(file, &mp3);
+        }
+        if (m_isMp3 && mp3.lengthKnown) {
             m_samplesPerFrame = mp3.samplesPerFrame;
-            // What the decoder drops at the start: the encoder's delay and its own. Without the
-            // encoder's word on its delay, its own is all that is known.
-            m_startSkip = (mp3.hasGapless ? mp3.encoderDelay : 0) + kMp3DecoderDelay;
-            frames = mp3.hasGapless ? mp3.exactSamples()
-                                    : std::max<int64_t>(0, mp3.frames * mp3.samplesPerFrame - kMp3DecoderDelay);
-            // A file that lost its end holds fewer frames than the info frame promises: what
-            // comes out is what the frames that are there hold.
-            if (!mp3.hasByteCount || mp3AudioBytes(m_path) < mp3.bytes) {
-                int spf = mp3.samplesPerFrame;
-                const int64_t present = countMp3Frames(m_path, &spf) - 1;  // the info frame is no audio
-                if (present >= 0 && present < mp3.frames)
-                    frames = std::max<int64_t>(0, present * spf - m_startSkip);
-            }
-            m_exactLength = true;
-        } else if (int spf = 0; m_isMp3 && (frames = countMp3Frames(m_path, &spf)) > 0) {
-            // No info frame: the decoder's own delay is removed at the start, as decoders do.
-            frames = std::max<int64_t>(0, frames * spf - kMp3DecoderDelay);
-            m_samplesPerFrame = spf;
-            m_startSkip = kMp3DecoderDelay;
+            m_startSkip = mp3.startSkip;
+            frames = mp3.samples;
             m_exactLength = true;
         } else if (m_dec->codec_id == AV_CODEC_ID_VORBIS && qstrcmp(m_fmt->iformat->name, "ogg") == 0 &&
                    (frames = lastOggGranule(m_path)) > 0) {
@@ -445,8 +413,6 @@ private:
     }
 
     QString m_path;
-    bool m_probeOnly = false;
-    int m_headerRate = 0, m_headerChannels = 0;  // a probed MP3's first frame header
     AVFormatContext* m_fmt = nullptr;
     AVCodecContext* m_dec = nullptr;
     AVPacket* m_pkt = nullptr;
@@ -476,9 +442,7 @@ private:
 
 std::unique_ptr<AudioReader> openFfmpegReader(const QString& path, QString* error)
 {
-    // Problems reach the user as error texts; the library's own console chatter is noise.
-    static std::once_flag quiet;
-    std::call_once(quiet, [] { av_log_set_level(AV_LOG_FATAL); });
+    quietLibrary();
     bool isVorbis = false;
     if (auto vorbis = openVorbisReader(path, error, &isVorbis))
         return vorbis;
@@ -490,19 +454,90 @@ std::unique_ptr<AudioReader> openFfmpegReader(const QString& path, QString* erro
     return reader;
 }
 
-std::unique_ptr<AudioReader> probeFfmpegReader(const QString& path, QString* error)
+namespace {
+
+// The container signatures of formats whose bytes may happen to hold two MP3 frame headers in
+// a row: those files go to the library's own detection.
+bool startsAsOtherFormat(const PositionedFile& file, int64_t at)
 {
-    static std::once_flag quiet;
-    std::call_once(quiet, [] { av_log_set_level(AV_LOG_FATAL); });
-    bool isVorbis = false;
-    if (auto vorbis = openVorbisReader(path, error, &isVorbis))
-        return vorbis;
-    if (isVorbis)
-        return nullptr;
-    auto reader = std::make_unique<FfmpegReader>(path, true);
-    if (!reader->open(error))
-        return nullptr;
-    return reader;
+    char h[12] = {};
+    if (file.readAt(at, h, 12) < 12)
+        return false;
+    for (const char* magic : {"OggS", "fLaC", "RIFF", "RF64", "BW64", "FORM", "MAC ", "wvpk", "TTA1", "MPCK", ".snd",
+                              "#!AM", "MThd", "caff", "\x30\x26\xb2\x75"})
+        if (memcmp(h, magic, 4) == 0)
+            return true;
+    return memcmp(h + 4, "ftyp", 4) == 0;
+}
+
+// The tags of an MP3 file as the full open reads them: the demuxer's reading of its ID3 and
+// APE tags, without the stream analysis or a decoder. False when the demuxer refuses the file.
+bool readMp3Tags(const QString& path, AudioTags* tags)
+{
+    AVFormatContext* fmt = nullptr;
+    if (avformat_open_input(&fmt, path.toUtf8().constData(), av_find_input_format("mp3"), nullptr) < 0)
+        return false;
+    AVDictionary* streamTags = nullptr;
+    for (unsigned i = 0; i < fmt->nb_streams; ++i)
+        if (fmt->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO) {
+            streamTags = fmt->streams[i]->metadata;
+            break;
+        }
+    AVDictionary* a = fmt->metadata;
+    AVDictionary* b = streamTags;
+    AudioTags& t = *tags;
+    t.title = metadata(a, b, {"title"});
+    t.artist = metadata(a, b, {"artist", "author", "album_artist"});
+    t.album = metadata(a, b, {"album"});
+    t.year = metadata(a, b, {"date", "year", "WM/Year"});
+    t.comment = metadata(a, b, {"comment", "description"});
+    t.genre = metadata(a, b, {"genre"});
+    t.track = metadata(a, b, {"track", "tracknumber"});
+    avformat_close_input(&fmt);
+    return true;
+}
+
+// An MP3 looked at from its frame headers alone: true with *info when they give the length.
+bool probeMp3(const QString& path, SourceInfo* info)
+{
+    PositionedFile file;
+    if (!file.open(path) || file.isFolder())
+        return false;
+    Mp3Stream mp3;
+    if (!readMp3Stream(file, &mp3) || !mp3.lengthKnown || mp3.sampleRate <= 0 || mp3.channels <= 0)
+        return false;
+    if (startsAsOtherFormat(file, 0))
+        return false;
+    file.close();
+    SourceInfo result;
+    result.format = PcmFormat{mp3.sampleRate, mp3.channels, 16};
+    result.codecName = QStringLiteral("mp3");
+    result.totalFrames = mp3.samples;
+    result.durationMs = mp3.samples * 1000 / mp3.sampleRate;
+    // The info frame's byte count over its length where it has both, else the first frame's.
+    const int64_t frames = mp3.info.frames;
+    result.bitrate = mp3.info.hasByteCount && mp3.info.hasFrameCount && frames > 0
+                         ? int(std::min<int64_t>(mp3.info.bytes * 8 * mp3.sampleRate / (frames * mp3.info.samplesPerFrame),
+                                                 INT32_MAX))
+                         : mp3.bitrate * 1000;
+    if (mp3.hasTags && !readMp3Tags(path, &result.tags))
+        return false;
+    *info = result;
+    return true;
+}
+
+}  // namespace
+
+bool probeFfmpegSource(const QString& path, SourceInfo* info, QString* error)
+{
+    quietLibrary();
+    if (probeMp3(path, info))
+        return true;
+    auto reader = openFfmpegReader(path, error);
+    if (!reader)
+        return false;
+    *info = reader->info();
+    return true;
 }
 
 }  // namespace engine

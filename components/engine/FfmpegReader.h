@@ -7,12 +7,10 @@ namespace engine {
 
 // Decodes any file libavformat opens; MP3 gapless through the LAME tag. Private to the engine.
 std::unique_ptr<AudioReader> openFfmpegReader(const QString& path, QString* error);
-// The same reader for looking at a file only (format, length, tags): an MP3 whose length the
-// frame headers give exactly skips the library's stream analysis. Its bitrate may differ from a
-// full open's; reading from it works as from openFfmpegReader's.
-std::unique_ptr<AudioReader> probeFfmpegReader(const QString& path, QString* error);
-// AudioReader::open for a probe: WAV from its chunk list, others through probeFfmpegReader.
-std::unique_ptr<AudioReader> probeAudioSource(const QString& path, QString* error);
+// What openFfmpegReader's reader would report, for looking at a file only: an MP3 whose length
+// its frame headers give is answered from them (and the demuxer's reading of its tags, when it
+// has any), with no stream analysis and no decoder. Its bitrate is an estimate.
+bool probeFfmpegSource(const QString& path, SourceInfo* info, QString* error);
 
 QString avErrorText(int code);
 

@@ -1,19 +1,20 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "components/engine/Mp3Info.h"
 
-#include <QFile>
-
+#include <algorithm>
 #include <cstring>
 
 namespace engine {
 
 namespace {
 
+// The frame search looks at this much of the file after its ID3v2 tags, the info frame search
+// at the first kInfoSearch bytes of it.
+constexpr int64_t kFrameSearch = 65536;
+constexpr int64_t kInfoSearch = 16384;
+constexpr int64_t kWalkBlock = 1 << 18;
+
 uint32_t be32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
-
-}  // namespace
-
-namespace {
 
 struct FrameHeader {
     int length = 0;  // bytes, padding included
@@ -45,57 +46,65 @@ bool parseHeader(const uint8_t* b, FrameHeader* h)
     return true;
 }
 
-int64_t skipId3v2(QFile& file)
+// Where the audio starts after any ID3v2 tags (several may follow each other).
+int64_t skipId3v2(const PositionedFile& file)
 {
     int64_t start = 0;
     for (;;) {
-        if (!file.seek(start))
+        uint8_t h[10];
+        if (file.readAt(start, h, 10) != 10 || memcmp(h, "ID3", 3) != 0)
             return start;
-        const QByteArray head = file.read(10);
-        if (head.size() < 10 || !head.startsWith("ID3"))
-            return start;
-        const auto* h = reinterpret_cast<const uint8_t*>(head.constData());
         start += 10 + ((int64_t(h[6] & 0x7f) << 21) | (h[7] & 0x7f) << 14 | (h[8] & 0x7f) << 7 | (h[9] & 0x7f)) +
                  ((h[5] & 0x10) ? 10 : 0);
     }
 }
 
-}  // namespace
-
-namespace {
-
-// The first of two frames in a row (so that a stray sync word does not count), after any
-// ID3v2 tags; -1 when there is none. end is where the audio stops (before an ID3v1 tag).
-int64_t firstFrame(QFile& file, int64_t* end, FrameHeader* h)
+// The first offset in block where a frame header is followed by another (or by the block's
+// end, which *open then says); -1 when there is none.
+int scanFirstFrame(const QByteArray& block, FrameHeader* h, bool* open)
 {
-    *end = file.size();
-    if (*end >= 128 && file.seek(*end - 128) && file.read(3) == "TAG")
-        *end -= 128;
-    const int64_t start = skipId3v2(file);
-    if (!file.seek(start))
-        return -1;
-    const QByteArray head = file.read(65536);
-    const auto* hb = reinterpret_cast<const uint8_t*>(head.constData());
+    const auto* hb = reinterpret_cast<const uint8_t*>(block.constData());
+    const int n = int(block.size());
     FrameHeader next;
-    for (int i = 0; i + 4 <= head.size(); ++i)
-        if (parseHeader(hb + i, h) && (i + h->length + 4 > head.size() || parseHeader(hb + i + h->length, &next)))
-            return start + i;
+    for (int i = 0; i + 4 <= n; ++i) {
+        if (!parseHeader(hb + i, h))
+            continue;
+        if (i + h->length + 4 > n) {
+            *open = true;
+            return i;
+        }
+        if (parseHeader(hb + i + h->length, &next)) {
+            *open = false;
+            return i;
+        }
+    }
     return -1;
+}
+
+// The first of two frames in a row within kFrameSearch bytes from start; head holds the file's
+// bytes from start on (maybe fewer than the search covers: the rest is read only when the
+// answer could depend on them).
+int64_t firstFrame(const PositionedFile& file, int64_t start, const QByteArray& head, FrameHeader* h)
+{
+    const int64_t window = std::clamp<int64_t>(file.size() - start, 0, kFrameSearch);
+    bool open = false;
+    int i = scanFirstFrame(head, h, &open);
+    if (head.size() < window && (i < 0 || open))
+        i = scanFirstFrame(file.readAt(start, window), h, &open);
+    return i < 0 ? -1 : start + i;
 }
 
 // Calls visit(offset, header) for each frame from `from` on until it returns false, the
 // headers stop or the audio ends.
 template <typename Visit>
-void walkFrames(QFile& file, int64_t from, int64_t end, Visit visit)
+void walkFrames(const PositionedFile& file, int64_t from, int64_t end, Visit visit)
 {
     QByteArray buffer;
     int64_t bufferStart = 0;
     FrameHeader h;
     for (int64_t pos = from; pos + 4 <= end;) {
         if (pos < bufferStart || pos + 4 > bufferStart + buffer.size()) {
-            if (!file.seek(pos))
-                return;
-            buffer = file.read(1 << 18);
+            buffer = file.readAt(pos, kWalkBlock);
             bufferStart = pos;
             if (buffer.size() < 4)
                 return;
@@ -108,88 +117,24 @@ void walkFrames(QFile& file, int64_t from, int64_t end, Visit visit)
     }
 }
 
-}  // namespace
-
-int64_t countMp3Frames(const QString& path, int* samplesPerFrame)
+int64_t countFrames(const PositionedFile& file, int64_t first, int64_t end)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    int64_t end = 0;
-    FrameHeader first;
-    const int64_t start = firstFrame(file, &end, &first);
-    if (start < 0)
-        return 0;
-    *samplesPerFrame = first.samples;
     // Counted header by header: an estimate from the size cannot tell a frame cut off by the
     // end of the file from a whole one, and the decoder delivers only whole ones.
     int64_t frames = 0;
-    walkFrames(file, start, end, [&](int64_t, const FrameHeader&) {
-        ++frames;
-        return true;
-    });
+    if (first >= 0)
+        walkFrames(file, first, end, [&](int64_t, const FrameHeader&) {
+            ++frames;
+            return true;
+        });
     return frames;
 }
 
-bool readMp3StreamFormat(const QString& path, int* sampleRate, int* channels)
+// The info frame in the first frame after the tags: block holds the bytes from there on.
+bool parseLengthInfo(const QByteArray& block, Mp3LengthInfo* info)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    int64_t end = 0;
-    FrameHeader first;
-    const int64_t start = firstFrame(file, &end, &first);
-    uint8_t header[4] = {};
-    if (start < 0 || !file.seek(start) || file.read(reinterpret_cast<char*>(header), 4) != 4)
-        return false;
-    *sampleRate = first.rate;
-    *channels = (header[3] >> 6) == 3 ? 1 : 2;
-    return true;
-}
-
-int64_t mp3AudioBytes(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    int64_t end = 0;
-    FrameHeader first;
-    const int64_t start = firstFrame(file, &end, &first);
-    return start < 0 ? 0 : end - start;
-}
-
-std::vector<int64_t> indexMp3Frames(const QString& path)
-{
-    std::vector<int64_t> offsets;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return offsets;
-    int64_t end = 0;
-    FrameHeader first;
-    const int64_t start = firstFrame(file, &end, &first);
-    if (start < 0)
-        return offsets;
-    walkFrames(file, start, end, [&](int64_t pos, const FrameHeader&) {
-        offsets.push_back(pos);
-        return true;
-    });
-    Mp3LengthInfo info;
-    if (!offsets.empty() && readMp3LengthInfo(path, &info))
-        offsets.erase(offsets.begin());
-    return offsets;
-}
-
-bool readMp3LengthInfo(const QString& path, Mp3LengthInfo* info)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const int64_t start = skipId3v2(file);
-    if (!file.seek(start))
-        return false;
-    const QByteArray block = file.read(16384);
     const auto* b = reinterpret_cast<const uint8_t*>(block.constData());
-    const int n = block.size();
+    const int n = int(block.size());
     for (int i = 0; i + 4 <= n; ++i) {
         if (b[i] != 0xff || (b[i + 1] & 0xe0) != 0xe0)
             continue;
@@ -252,6 +197,86 @@ bool readMp3LengthInfo(const QString& path, Mp3LengthInfo* info)
         return false;  // the first frame carries no info tag
     }
     return false;
+}
+
+bool at(const QByteArray& tail, int64_t fromEnd, const char* text)
+{
+    const qsizetype pos = tail.size() - qsizetype(fromEnd);
+    return pos >= 0 && QByteArrayView(tail).sliced(pos).startsWith(QByteArrayView(text));
+}
+
+}  // namespace
+
+bool readMp3Stream(PositionedFile& file, Mp3Stream* s)
+{
+    *s = Mp3Stream();
+    // Small tags and the first frames are in the first block of nearly every file.
+    file.readHead(kInfoSearch + 4096);
+    const int64_t size = file.size();
+    const QByteArray tail = file.readAt(std::max<int64_t>(0, size - 256), std::min<int64_t>(size, 256));
+    s->end = size;
+    if (size >= 128 && at(tail, 128, "TAG"))
+        s->end -= 128;
+    const int64_t start = skipId3v2(file);
+    s->hasTags = start > 0 || s->end != size || at(tail, 32, "APETAGEX") || at(tail, 160, "APETAGEX") ||
+                 at(tail, 10, "3DI") || at(tail, 138, "3DI");
+
+    const QByteArray head = file.readAt(start, std::min<int64_t>(kInfoSearch, std::max<int64_t>(0, size - start)));
+    FrameHeader first;
+    s->firstFrame = firstFrame(file, start, head, &first);
+    if (s->firstFrame >= 0) {
+        s->sampleRate = first.rate;
+        s->bitrate = first.bitrate;
+        uint8_t header[4] = {};
+        if (file.readAt(s->firstFrame, header, 4) == 4)
+            s->channels = (header[3] >> 6) == 3 ? 1 : 2;
+    }
+
+    Mp3LengthInfo& info = s->info;
+    s->hasInfoFrame = parseLengthInfo(head, &info);
+    if (s->hasInfoFrame && info.hasFrameCount) {
+        s->samplesPerFrame = info.samplesPerFrame;
+        // What the decoder drops at the start: the encoder's delay and its own. Without the
+        // encoder's word on its delay, its own is all that is known.
+        s->startSkip = (info.hasGapless ? info.encoderDelay : 0) + kMp3DecoderDelay;
+        s->samples = info.hasGapless ? info.exactSamples()
+                                     : std::max<int64_t>(0, info.frames * info.samplesPerFrame - kMp3DecoderDelay);
+        // A file that lost its end holds fewer frames than the info frame promises: what
+        // comes out is what the frames that are there hold.
+        const int64_t audioBytes = s->firstFrame < 0 ? 0 : s->end - s->firstFrame;
+        if (!info.hasByteCount || audioBytes < info.bytes) {
+            const int spf = s->firstFrame < 0 ? info.samplesPerFrame : first.samples;
+            const int64_t present = countFrames(file, s->firstFrame, s->end) - 1;  // the info frame is no audio
+            if (present >= 0 && present < info.frames)
+                s->samples = std::max<int64_t>(0, present * spf - s->startSkip);
+        }
+        s->lengthKnown = true;
+    } else if (const int64_t frames = countFrames(file, s->firstFrame, s->end); frames > 0) {
+        // No info frame: the decoder's own delay is removed at the start, as decoders do.
+        s->samples = std::max<int64_t>(0, frames * first.samples - kMp3DecoderDelay);
+        s->samplesPerFrame = first.samples;
+        s->startSkip = kMp3DecoderDelay;
+        s->lengthKnown = true;
+    }
+    return s->firstFrame >= 0;
+}
+
+std::vector<int64_t> indexMp3Frames(const QString& path)
+{
+    std::vector<int64_t> offsets;
+    PositionedFile file;
+    if (!file.open(path))
+        return offsets;
+    Mp3Stream s;
+    if (!readMp3Stream(file, &s))
+        return offsets;
+    walkFrames(file, s.firstFrame, s.end, [&](int64_t pos, const FrameHeader&) {
+        offsets.push_back(pos);
+        return true;
+    });
+    if (!offsets.empty() && s.hasInfoFrame)
+        offsets.erase(offsets.begin());
+    return offsets;
 }
 
 }  // namespace engine

@@ -1,9 +1,13 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #pragma once
 
-// What the first frame of an MP3 file says about its length: the Xing/Info frame count and
-// the encoder delay and padding of a LAME extension, which make gapless decoding exact.
-// Private to the engine.
+// What the frame headers of an MP3 file say: the first frame's format, the Xing/Info frame's
+// frame and byte counts with the encoder delay and padding of a LAME extension (which make
+// gapless decoding exact), and from those the number of samples a decoder delivers. Read in
+// one pass over the file's head and tail; the frames are walked one by one only when the info
+// frame does not settle the length. Private to the engine.
+
+#include "components/engine/PositionedFile.h"
 
 #include <QString>
 
@@ -11,6 +15,9 @@
 #include <vector>
 
 namespace engine {
+
+// The decoder's own delay, which the LAME tag's encoder delay does not include.
+constexpr int kMp3DecoderDelay = 529;
 
 struct Mp3LengthInfo {
     bool hasFrameCount = false;
@@ -32,19 +39,28 @@ struct Mp3LengthInfo {
     }
 };
 
-// Reads the start of the file (after an ID3v2 tag). False when no info frame is found.
-bool readMp3LengthInfo(const QString& path, Mp3LengthInfo* info);
+struct Mp3Stream {
+    // The first of two frames in a row after any ID3v2 tags (-1: none), and where the audio
+    // stops (before an ID3v1 tag).
+    int64_t firstFrame = -1;
+    int64_t end = 0;
+    int sampleRate = 0;       // of the first frame
+    int channels = 0;
+    int bitrate = 0;          // kbit/s of the first frame
+    bool hasInfoFrame = false;
+    Mp3LengthInfo info;
+    // The length as the reader delivers it: known from the info frame or the frame count.
+    bool lengthKnown = false;
+    int64_t samples = 0;
+    int startSkip = 0;         // samples the decoder drops before the first delivered one
+    int samplesPerFrame = 1152;
+    // An ID3v2 tag at the start, or an ID3v1, APE or appended ID3v2 tag at the end.
+    bool hasTags = false;
+};
 
-// The number of whole frames in the file (an info frame included), counted header by header
-// without decoding. 0 when no frame is found.
-int64_t countMp3Frames(const QString& path, int* samplesPerFrame);
-
-// The sample rate and channel count of the first frame (found as countMp3Frames finds it).
-// False when no frame is found.
-bool readMp3StreamFormat(const QString& path, int* sampleRate, int* channels);
-
-// Bytes from the first frame to the end of the audio (before an ID3v1 tag).
-int64_t mp3AudioBytes(const QString& path);
+// Reads everything above from an open file. False when no frame is found (the length may
+// still be known from an info frame then).
+bool readMp3Stream(PositionedFile& file, Mp3Stream* stream);
 
 // Byte offsets of the audio frames (the info frame left out), found from the frame headers.
 std::vector<int64_t> indexMp3Frames(const QString& path);

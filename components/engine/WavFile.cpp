@@ -6,12 +6,15 @@
 #include "components/engine/SampleConverter.h"
 
 #include <QDir>
+#include <QFile>
 #include <QStringDecoder>
 
 #include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <vector>
+
+#include <unistd.h>
 
 namespace engine {
 
@@ -101,10 +104,12 @@ QString fileText(const QString& path) { return QDir::toNativeSeparators(path); }
 
 void setRf64ThresholdForTesting(int64_t bytes) { g_rf64Threshold = bytes; }
 
-WavParse parseWav(QFile& file, WavLayout* layout)
+WavParse parseWav(PositionedFile& file, WavLayout* layout)
 {
+    // Headers, tags and all sit in the first few kilobytes of nearly every WAV file.
+    file.readHead(4096);
     char head[12];
-    if (!file.seek(0) || file.read(head, 12) != 12)
+    if (file.readAt(0, head, 12) != 12)
         return WavParse::NotWav;
     const bool riff = memcmp(head, "RIFF", 4) == 0;
     const bool rf64 = memcmp(head, "RF64", 4) == 0 || memcmp(head, "BW64", 4) == 0;
@@ -119,19 +124,19 @@ WavParse parseWav(QFile& file, WavLayout* layout)
     int64_t pos = 12;
     while (pos + 8 <= fileSize) {
         char hdr[8];
-        if (!file.seek(pos) || file.read(hdr, 8) != 8)
+        if (file.readAt(pos, hdr, 8) != 8)
             break;
         uint64_t size = le32(hdr + 4);
         const int64_t body = pos + 8;
         if (memcmp(hdr, "ds64", 4) == 0 && size >= 16) {
             char ds[16];
-            if (file.read(ds, 16) != 16)
+            if (file.readAt(body, ds, 16) != 16)
                 return WavParse::Truncated;
             ds64Data = le64(ds + 8);
         } else if (memcmp(hdr, "fmt ", 4) == 0) {
             if (size < 16)
                 return WavParse::Damaged;
-            QByteArray fmt = file.read(int(std::min<uint64_t>(size, 64)));
+            const QByteArray fmt = file.readAt(body, int64_t(std::min<uint64_t>(size, 64)));
             if (fmt.size() < 16)
                 return WavParse::Truncated;
             int tag = le16(fmt.constData());
@@ -164,7 +169,7 @@ WavParse parseWav(QFile& file, WavLayout* layout)
             layout->dataBytes = int64_t(size);
             haveData = true;
         } else if (memcmp(hdr, "LIST", 4) == 0 && size >= 4 && size < (1u << 20)) {
-            const QByteArray list = file.read(int(size));
+            const QByteArray list = file.readAt(body, int64_t(size));
             if (list.startsWith("INFO"))
                 parseInfo(list, &layout->tags);
         }
@@ -175,6 +180,22 @@ WavParse parseWav(QFile& file, WavLayout* layout)
     if (layout->blockAlign > 0)
         layout->dataBytes -= layout->dataBytes % layout->blockAlign;
     return WavParse::Ok;
+}
+
+SourceInfo pcmWavInfo(const WavLayout& layout)
+{
+    SourceInfo info;
+    info.format = layout.pcm;
+    info.totalFrames = layout.dataBytes / layout.pcm.bytesPerFrame();
+    info.durationMs = info.totalFrames * 1000 / layout.pcm.sampleRate;
+    info.codecName = layout.pcm.bitsPerSample == 8 ? QStringLiteral("pcm_u8")
+                                                   : QStringLiteral("pcm_s%1le").arg(layout.pcm.bitsPerSample);
+    info.bitrate = int(std::min<int64_t>(int64_t(layout.pcm.sampleRate) * layout.pcm.bytesPerFrame() * 8, INT32_MAX));
+    info.isPlainPcmWav = true;
+    info.pcmDataOffset = layout.dataOffset;
+    info.pcmDataBytes = layout.dataBytes;
+    info.tags = layout.tags;
+    return info;
 }
 
 QByteArray buildInfoChunk(const AudioTags& tags)
@@ -211,26 +232,19 @@ namespace {
 // file's own format, through the converter otherwise.
 class PcmWavReader final : public AudioReader {
 public:
-    PcmWavReader(const QString& path, const WavLayout& layout) : m_file(path), m_layout(layout)
+    PcmWavReader(const QString& path, const WavLayout& layout) : m_path(path), m_layout(layout)
     {
-        m_info.format = layout.pcm;
-        m_info.totalFrames = layout.dataBytes / layout.pcm.bytesPerFrame();
-        m_info.durationMs = m_info.totalFrames * 1000 / layout.pcm.sampleRate;
-        m_info.codecName = layout.pcm.bitsPerSample == 8 ? QStringLiteral("pcm_u8")
-                                                         : QStringLiteral("pcm_s%1le").arg(layout.pcm.bitsPerSample);
-        m_info.bitrate = int(std::min<int64_t>(int64_t(layout.pcm.sampleRate) * layout.pcm.bytesPerFrame() * 8, INT32_MAX));
-        m_info.isPlainPcmWav = true;
-        m_info.pcmDataOffset = layout.dataOffset;
-        m_info.pcmDataBytes = layout.dataBytes;
-        m_info.tags = layout.tags;
+        m_info = pcmWavInfo(layout);
         m_out = layout.pcm;
     }
 
-    bool open(QString* error)
+    // Takes over fd, the descriptor the chunk list was read from.
+    bool open(int fd, QString* error)
     {
-        if (!m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        if (!m_file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
             if (error)
-                *error = QStringLiteral("Cannot open the file '%1': %2").arg(fileText(m_file.fileName()), m_file.errorString());
+                *error = QStringLiteral("Cannot open the file '%1': %2").arg(fileText(m_path), m_file.errorString());
             return false;
         }
         QString detail;
@@ -248,7 +262,7 @@ public:
         if (!isDeliverable(format)) {
             if (error)
                 *error = QStringLiteral("Cannot convert the file '%1': %2 Hz, %3 channels, %4 bits is not a PCM format.")
-                             .arg(fileText(m_file.fileName()))
+                             .arg(fileText(m_path))
                              .arg(format.sampleRate)
                              .arg(format.channels)
                              .arg(format.bitsPerSample);
@@ -256,7 +270,7 @@ public:
         }
         if (!m_converter.configure(m_layout.pcm, format, &detail)) {
             if (error)
-                *error = QStringLiteral("Cannot convert the file '%1': %2").arg(fileText(m_file.fileName()), detail);
+                *error = QStringLiteral("Cannot convert the file '%1': %2").arg(fileText(m_path), detail);
             return false;
         }
         m_out = format;
@@ -277,7 +291,7 @@ public:
         m_converter.reset();
         if (!m_file.seek(m_layout.dataOffset + srcFrame * src.bytesPerFrame())) {
             if (error)
-                *error = QStringLiteral("Cannot read the file '%1': %2").arg(fileText(m_file.fileName()), m_file.errorString());
+                *error = QStringLiteral("Cannot read the file '%1': %2").arg(fileText(m_path), m_file.errorString());
             return false;
         }
         return true;
@@ -337,16 +351,17 @@ private:
     {
         if (error)
             *error = QStringLiteral("Cannot read the file '%1': it ends before its sample data does.")
-                         .arg(fileText(m_file.fileName()));
+                         .arg(fileText(m_path));
         return -1;
     }
     int64_t convertFailure(QString* error, const QString& detail)
     {
         if (error)
-            *error = QStringLiteral("Cannot convert the file '%1': %2").arg(fileText(m_file.fileName()), detail);
+            *error = QStringLiteral("Cannot convert the file '%1': %2").arg(fileText(m_path), detail);
         return -1;
     }
 
+    QString m_path;
     QFile m_file;
     WavLayout m_layout;
     SourceInfo m_info;
@@ -477,10 +492,10 @@ private:
 
 }  // namespace
 
-std::unique_ptr<AudioReader> openPcmWavReader(const QString& path, const WavLayout& layout, QString* error)
+std::unique_ptr<AudioReader> openPcmWavReader(const QString& path, const WavLayout& layout, int fd, QString* error)
 {
     auto reader = std::make_unique<PcmWavReader>(path, layout);
-    if (!reader->open(error))
+    if (!reader->open(fd, error))
         return nullptr;
     return reader;
 }

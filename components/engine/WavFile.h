@@ -5,6 +5,7 @@
 // without decoding, the integer-PCM reader, and the PCM writer. Private to the engine.
 
 #include "components/engine/AudioEngine.h"
+#include "components/engine/PositionedFile.h"
 
 #include <QFile>
 
@@ -26,9 +27,13 @@ struct WavLayout {
 enum class WavParse { NotWav, Ok, Truncated, Damaged };
 
 // Reads the chunk list of an open file. NotWav when it does not start as RIFF/RF64 WAVE.
-WavParse parseWav(QFile& file, WavLayout* layout);
+WavParse parseWav(PositionedFile& file, WavLayout* layout);
+// What a reader of an integer-PCM layout reports, without opening one.
+SourceInfo pcmWavInfo(const WavLayout& layout);
 
-std::unique_ptr<AudioReader> openPcmWavReader(const QString& path, const WavLayout& layout, QString* error);
+// The reader of an integer-PCM layout, reading from fd (the descriptor its chunk list was read
+// from), which it takes over and closes, also when it fails.
+std::unique_ptr<AudioReader> openPcmWavReader(const QString& path, const WavLayout& layout, int fd, QString* error);
 std::unique_ptr<AudioWriter> createWavWriter(const PcmFormat& format, const QString& path, const AudioTags& tags,
                                              QString* error);
 

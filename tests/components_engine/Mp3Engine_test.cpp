@@ -162,16 +162,16 @@ TEST_F(Mp3Engine, AProbeSeesWhatAFullOpenSees)
         auto full = openOrFail(file);
         ASSERT_TRUE(full);
         QString error;
-        auto probe = probeAudioSource(file, &error);
-        ASSERT_TRUE(probe) << error.toStdString();
-        EXPECT_EQ(probe->info().format, full->info().format);
-        EXPECT_EQ(probe->info().format, (PcmFormat{c.rate, c.channels, 16}));
-        EXPECT_EQ(probe->info().totalFrames, full->info().totalFrames);
-        EXPECT_EQ(probe->info().durationMs, full->info().durationMs);
-        EXPECT_EQ(probe->info().codecName, full->info().codecName);
-        EXPECT_EQ(probe->info().tags, full->info().tags);
+        SourceInfo probe;
+        ASSERT_TRUE(probeAudioSource(file, &probe, &error)) << error.toStdString();
+        EXPECT_EQ(probe.format, full->info().format);
+        EXPECT_EQ(probe.format, (PcmFormat{c.rate, c.channels, 16}));
+        EXPECT_EQ(probe.totalFrames, full->info().totalFrames);
+        EXPECT_EQ(probe.durationMs, full->info().durationMs);
+        EXPECT_EQ(probe.codecName, full->info().codecName);
+        EXPECT_EQ(probe.tags, full->info().tags);
         if (c.tagged)
-            EXPECT_EQ(probe->info().tags.title, tags.title);
+            EXPECT_EQ(probe.tags.title, tags.title);
     }
     // What is no MP3 is refused by the probe as by a full open.
     const QString text = path(QStringLiteral("text.mp3"));
@@ -181,7 +181,8 @@ TEST_F(Mp3Engine, AProbeSeesWhatAFullOpenSees)
     f.close();
     QString error;
     EXPECT_FALSE(AudioReader::open(text, &error));
-    EXPECT_FALSE(probeAudioSource(text, &error));
+    SourceInfo none;
+    EXPECT_FALSE(probeAudioSource(text, &none, &error));
 }
 
 TEST_F(Mp3Engine, WithoutTheInfoFrameTheProbedLengthMatchesTheDecode)

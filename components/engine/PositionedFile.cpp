@@ -1,0 +1,113 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "components/engine/PositionedFile.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace engine {
+
+bool PositionedFile::open(const QString& path)
+{
+    close();
+    m_error = 0;
+    if (path.isEmpty()) {
+        m_error = ENOENT;
+        return false;
+    }
+    const QByteArray native = QFile::encodeName(path);
+    int fd;
+    do
+        fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        m_error = errno;
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        m_error = errno;
+        ::close(fd);
+        return false;
+    }
+    m_fd = fd;
+    m_folder = S_ISDIR(st.st_mode);
+    m_size = m_folder ? 0 : int64_t(st.st_size);
+    return true;
+}
+
+void PositionedFile::close()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    m_folder = false;
+    m_size = 0;
+    m_head.clear();
+}
+
+void PositionedFile::readHead(int64_t bytes)
+{
+    bytes = std::min(bytes, m_size);
+    if (m_fd < 0 || bytes <= m_head.size())
+        return;
+    QByteArray head(qsizetype(bytes), Qt::Uninitialized);
+    const int64_t got = readAt(0, head.data(), bytes);
+    if (got > 0) {
+        head.truncate(qsizetype(got));
+        m_head = head;
+    }
+}
+
+int64_t PositionedFile::readAt(int64_t pos, void* buffer, int64_t n) const
+{
+    if (m_fd < 0 || m_folder || pos < 0 || n < 0)
+        return -1;
+    if (pos + n <= m_head.size()) {
+        memcpy(buffer, m_head.constData() + pos, size_t(n));
+        return n;
+    }
+    int64_t done = 0;
+    while (done < n) {
+        const ssize_t got = ::pread(m_fd, static_cast<char*>(buffer) + done, size_t(n - done), off_t(pos + done));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (got == 0)
+            break;
+        done += got;
+    }
+    return done;
+}
+
+QByteArray PositionedFile::readAt(int64_t pos, int64_t n) const
+{
+    if (n <= 0)
+        return {};
+    QByteArray data(qsizetype(n), Qt::Uninitialized);
+    const int64_t got = readAt(pos, data.data(), n);
+    if (got <= 0)
+        return {};
+    data.truncate(qsizetype(got));
+    return data;
+}
+
+int PositionedFile::release()
+{
+    const int fd = m_fd;
+    m_fd = -1;
+    m_folder = false;
+    m_size = 0;
+    m_head.clear();
+    return fd;
+}
+
+}  // namespace engine
