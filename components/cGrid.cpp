@@ -133,7 +133,8 @@ cGridModel::Cell* cGridModel::cellForWrite(long row, long col)
         const bool announce = !InBatch();
         if (announce)
             beginInsertRows({}, static_cast<int>(row - 1), static_cast<int>(row - 1));
-        m_rows.emplace_back();
+        // Every column of a new row is usually written: one allocation for all its cells.
+        m_rows.emplace_back().cells.reserve(static_cast<size_t>(Columns()));
         if (announce) {
             m_viewRows = Rows();
             endInsertRows();

@@ -7,6 +7,7 @@
 #include <QTimeZone>
 
 #include <fcntl.h>
+#include <time.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,10 +27,24 @@ FILETIME fromMoment(const Moment& m)
     return FILETIME{static_cast<uint32_t>(units & 0xFFFFFFFFu), static_cast<uint32_t>(units >> 32)};
 }
 
-// The moment as the local clock read it then.
+// The moment as the local clock read it then. The C library's converter with a buffer of our
+// own reads the time zone once, where a local QDateTime looks at the zone file on every call
+// (four system calls per file when thousands are added); Qt's own local-time calls still
+// re-read it, so a changed zone is seen from the next of those on.
 Moment toLocal(const Moment& m)
 {
-    return Moment{m.sec + QDateTime::fromSecsSinceEpoch(m.sec).offsetFromUtc(), m.nsec};
+    const time_t t = static_cast<time_t>(m.sec);
+    struct tm local {};
+    if (::localtime_r(&t, &local) == nullptr)
+        return Moment{m.sec + QDateTime::fromSecsSinceEpoch(m.sec).offsetFromUtc(), m.nsec};
+    return Moment{m.sec + local.tm_gmtoff, m.nsec};
+}
+
+Moment createdOf(const struct statx& sx)
+{
+    // File systems without a birth time report none; the last write is the best stand-in.
+    return (sx.stx_mask & STATX_BTIME) ? Moment{sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec}
+                                       : Moment{sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec};
 }
 
 }  // namespace
@@ -42,8 +57,9 @@ DateValue FileTimeToDate(const FILETIME& ft)
     const double rest = seconds - hours * 3600.0;
     const QDateTime start(QDate(1601, 1, 1), QTime(0, 0), QTimeZone::utc());
     const QDateTime moment = start.addSecs(static_cast<qint64>(hours) * 3600).addSecs(static_cast<qint64>(RoundHalfEven(rest)));
-    // The result is a wall-clock reading: take its fields as they are.
-    return DateValue::fromDateTime(QDateTime(moment.date(), moment.time()));
+    // The result is a wall-clock reading: take its fields as they are (a local QDateTime made
+    // of them would cost a time-zone look-up and could move a reading inside a clock change).
+    return DateValue::fromDateTime(moment);
 }
 
 FILETIME FileTimeFromDateTime(const QDateTime& utc)
@@ -85,7 +101,21 @@ DateValue GetFileCreated(const QString& sFile)
     struct statx sx {};
     if (::statx(AT_FDCWD, native.constData(), 0, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
         return DateValue(0.0);
-    const Moment created = (sx.stx_mask & STATX_BTIME) ? Moment{sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec}
-                                                       : Moment{sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec};
-    return FileTimeToDate(fromMoment(toLocal(created)));
+    return FileTimeToDate(fromMoment(toLocal(createdOf(sx))));
+}
+
+FileLook LookAtFile(const QString& sFile)
+{
+    FileLook look;
+    if (sFile.isEmpty())
+        return look;
+    const QByteArray native = QFile::encodeName(sFile);
+    struct statx sx {};
+    if (::statx(AT_FDCWD, native.constData(), 0, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
+        return look;
+    look.exists = true;
+    look.isFolder = S_ISDIR(sx.stx_mode);
+    look.size = look.isFolder ? 0 : static_cast<qint64>(sx.stx_size);
+    look.created = FileTimeToDate(fromMoment(toLocal(createdOf(sx))));
+    return look;
 }

@@ -22,3 +22,14 @@ bool GetFileTimes(const QString& sFile, DateValue& dtCreated, DateValue& dtAcces
                   bool bLocalTime);
 // Local creation time, or date value 0 when it cannot be read.
 DateValue GetFileCreated(const QString& sFile);
+
+// What adding a file asks of it, from one look at it: whether it is there, a folder, its size
+// and its local creation time (as GetFileCreated gives it; date value 0 when it is not there).
+// Thread-safe.
+struct FileLook {
+    bool exists = false;
+    bool isFolder = false;
+    qint64 size = 0;
+    DateValue created;
+};
+FileLook LookAtFile(const QString& sFile);

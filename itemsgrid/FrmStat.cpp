@@ -9,6 +9,7 @@
 #include "foundation/mdlFunctions.h"
 #include "foundation/mdlSupportedFormats.h"
 #include "foundation/mdlWindowUtils.h"
+#include "itemsgrid/AddFilesProbe.h"
 #include "itemsgrid/ItemRow.h"
 #include "mainwindow/FrmMain.h"
 #include "mainwindow/ItemsListLoader.h"
@@ -27,6 +28,8 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <chrono>
 
 namespace {
 
@@ -155,25 +158,45 @@ QString FrmStat::getLegaName(const QString& sPath)
     return name;
 }
 
-bool FrmStat::addOne(const QString& path, cGrid& grid)
+AddFileFacts FrmStat::factsHere(const QString& path)
 {
-    // One look at the file answers the folder, existence and length tests alike.
+    // The CD-track case: the converter's reader of the track is opened on this thread.
+    AddFileFacts facts;
+    cAudioConverter& probe = *cAudioConverter1;
+    if (probe.OpenSource(path) != 0)
+        return facts;
+    facts.verdict = AddFileFacts::Verdict::Add;
+    facts.itemName = getLegaName(GetFileName(path));
+    facts.durationMs = probe.SourceDuration();
     const QFileInfo info(path);
-    if (info.isDir()) {
+    facts.bytes = info.size();
+    facts.sizeText = FormatFileSize(static_cast<double>(facts.bytes));
+    const DateValue created = GetFileCreated(path);
+    facts.created = created.days == 0.0 ? QVariant(QString()) : QVariant(created.toDateTime());
+    probe.ReadSourceTags(path);
+    facts.tags = {probe.TagTitle(), probe.TagArtist(), probe.TagAlbum(), probe.TagYear(),
+                  probe.TagComment(), probe.TagGenre(), probe.TagTrack()};
+    probe.CloseSource();
+    return facts;
+}
+
+bool FrmStat::addOne(const QString& path, const AddFileFacts& found, cGrid& grid)
+{
+    const AddFileFacts facts = found.verdict == AddFileFacts::Verdict::OpenHere ? factsHere(path) : found;
+    switch (facts.verdict) {
+    case AddFileFacts::Verdict::Add:
+        break;
+    case AddFileFacts::Verdict::Folder:
         NoteRefusal(path, AddRefusal::Folder);
         return false;
-    }
-    if (!SupportAudioFile(path)) {
+    case AddFileFacts::Verdict::Unsupported:
         NoteRefusal(path, AddRefusal::Unsupported);
         return false;
-    }
-    // A vanished file is not caught here: the converter's open refuses it below.
-    if (info.exists() && info.size() <= 0) {
+    case AddFileFacts::Verdict::Empty:
         NoteRefusal(path, AddRefusal::Empty);
         return false;
-    }
-    cAudioConverter& probe = *cAudioConverter1;
-    if (probe.OpenSource(path) != 0) {
+    case AddFileFacts::Verdict::Unreadable:
+    case AddFileFacts::Verdict::OpenHere:
         NoteRefusal(path, AddRefusal::Unreadable);
         return false;
     }
@@ -181,43 +204,51 @@ bool FrmStat::addOne(const QString& path, cGrid& grid)
 
     // Always the row after the last, so the pass never writes over a row that is there.
     const long row = grid.Rows() + 1;
-    auto col = [&grid](const QString& key) { return grid.ColumnIndex(key); };
-    auto cell = [&](const QString& key, const QVariant& value) { grid.SetCell(row, col(key), value); };
+    auto cell = [&](long col, const QVariant& value) { grid.SetCell(row, col, value); };
+    const Columns& c = m_columns;
 
-    grid.SetCell(row, col(ItemRow::COL_INC), QString(), kCellFlags, ItemRow::kMarked);
-    grid.SetCell(row, col(ItemRow::COL_TYPE), QString(), kCellFlags, ItemRow::kTypeAudio);
-    cell(ItemRow::COL_ITEM_NAME, getLegaName(GetFileName(path)));
-    const long seconds = static_cast<long>(RoundHalfEven(probe.SourceDuration() / 1000.0));
-    cell(ItemRow::COL_TIME, PadTimeText(probe.FormatTime(seconds)));
-    const qint64 bytes = info.size();
-    cell(ItemRow::COL_SIZE, FormatFileSize(static_cast<double>(bytes)));
-    cell(COL_FILE, path);
-    const DateValue created = GetFileCreated(path);
-    cell(ItemRow::COL_CREATED, created.days == 0.0 ? QVariant(QString()) : QVariant(created.toDateTime()));
-    cell(ItemRow::COL_RANGE, QStringLiteral("All"));
-    cell(COL_RANGE_ALL, QStringLiteral("1"));
-    cell(COL_BYTES_SIZE, QVariant::fromValue<qint64>(bytes));
+    grid.SetCell(row, c.inc, QString(), kCellFlags, ItemRow::kMarked);
+    grid.SetCell(row, c.type, QString(), kCellFlags, ItemRow::kTypeAudio);
+    cell(c.itemName, facts.itemName);
+    const long seconds = static_cast<long>(RoundHalfEven(static_cast<long>(facts.durationMs) / 1000.0));
+    cell(c.time, PadTimeText(cAudioConverter1->FormatTime(seconds)));
+    cell(c.size, facts.sizeText);
+    cell(c.file, path);
+    cell(c.created, facts.created);
+    cell(c.range, QStringLiteral("All"));
+    cell(c.rangeAll, QStringLiteral("1"));
+    cell(c.bytesSize, QVariant::fromValue<qint64>(facts.bytes));
 
     if (ProgramOptions.chkCopyID3FromSource) {
-        probe.ReadSourceTags(path);
-        cell(COL_TAG_ALBUM, probe.TagAlbum());
-        cell(COL_TAG_ARTIST, probe.TagArtist());
-        cell(COL_TAG_COMMENT, probe.TagComment());
-        cell(COL_TAG_GEN, probe.TagGenre());
-        cell(COL_TAG_YEAR, probe.TagYear());
-        cell(COL_TAG_TITLE, probe.TagTitle());
-        cell(COL_TAG_TRACK, probe.TagTrack());
+        const engine::AudioTags& t = facts.tags;
+        cell(c.album, t.album);
+        cell(c.artist, t.artist);
+        cell(c.comment, t.comment);
+        cell(c.genre, t.genre);
+        cell(c.year, t.year);
+        cell(c.title, t.title);
+        cell(c.track, t.track);
     } else {
-        cell(COL_TAG_ALBUM, ProgramOptions.txtTagAlbum);
-        cell(COL_TAG_ARTIST, ProgramOptions.txtTagArtist);
-        cell(COL_TAG_COMMENT, ProgramOptions.txtTagComment);
-        cell(COL_TAG_GEN, ProgramOptions.txtTagGenre);
-        cell(COL_TAG_YEAR, ProgramOptions.txtTagYear);
-        cell(COL_TAG_TITLE, ProgramOptions.txtTagSong);
-        cell(COL_TAG_TRACK, ProgramOptions.txtTagTrack);
+        cell(c.album, ProgramOptions.txtTagAlbum);
+        cell(c.artist, ProgramOptions.txtTagArtist);
+        cell(c.comment, ProgramOptions.txtTagComment);
+        cell(c.genre, ProgramOptions.txtTagGenre);
+        cell(c.year, ProgramOptions.txtTagYear);
+        cell(c.title, ProgramOptions.txtTagSong);
+        cell(c.track, ProgramOptions.txtTagTrack);
     }
-    probe.CloseSource();
     return true;
+}
+
+void FrmStat::findColumns(const cGrid& grid)
+{
+    auto col = [&grid](const QString& key) { return grid.ColumnIndex(key); };
+    m_columns = {col(ItemRow::COL_INC),   col(ItemRow::COL_TYPE),    col(ItemRow::COL_ITEM_NAME),
+                 col(ItemRow::COL_TIME),  col(ItemRow::COL_SIZE),    col(COL_FILE),
+                 col(ItemRow::COL_CREATED), col(ItemRow::COL_RANGE), col(COL_RANGE_ALL),
+                 col(COL_BYTES_SIZE),     col(COL_TAG_ALBUM),        col(COL_TAG_ARTIST),
+                 col(COL_TAG_COMMENT),    col(COL_TAG_GEN),          col(COL_TAG_YEAR),
+                 col(COL_TAG_TITLE),      col(COL_TAG_TRACK)};
 }
 
 void FrmStat::showAdding()
@@ -253,6 +284,8 @@ void FrmStat::AddFilesToList(const QStringList& Data, cGrid* cGrid1, QWidget* fr
     ++s_running;
     qsizetype next = 0;
     QEventLoop loop;
+    // The files are looked at on worker threads ahead of this one, which only fills rows.
+    AddFilesProbe ahead(Data, GetSupportedFilesFilter().toLower());
     // One slice: paths until the slice's time is used up. False when the pass is over.
     auto slice = [&]() -> bool {
         if (!self || !grid)
@@ -260,18 +293,28 @@ void FrmStat::AddFilesToList(const QStringList& Data, cGrid* cGrid1, QWidget* fr
         // Rows of a list that is still loading would mix with the new ones: wait for it.
         if (FrmMain* main = mainOf(grid); main && main->m_lists && main->m_lists->IsBusy())
             return true;
-        QElapsedTimer clock;
-        clock.start();
+        findColumns(*grid);
+        using Clock = std::chrono::steady_clock;
+        const auto end = m_sliceMs > 0 ? Clock::now() + std::chrono::milliseconds(m_sliceMs)
+                                         : Clock::now() + std::chrono::hours(24);
+        const qsizetype first = next;
         while (next < count) {
-            if (g_bCancelAdding)
+            if (g_bCancelAdding) {
+                ahead.Stop();
                 return false;
-            addOne(Data.at(next), *grid);
+            }
+            // Facts not ready by the slice's end wait for the next slice: events go first.
+            const AddFileFacts* facts = ahead.Facts(next, end);
+            if (!facts)
+                break;
+            addOne(Data.at(next), *facts, *grid);
             ++next;
-            cProgressBar1->setValue(static_cast<int>(next));
-            if (m_sliceMs > 0 && clock.elapsed() >= m_sliceMs)
+            if (Clock::now() >= end)
                 break;
         }
-        // The caption is painted between slices: it names the file added last.
+        // Progress and caption are painted between slices: the caption names the file added last.
+        if (next != first)
+            cProgressBar1->setValue(static_cast<int>(next));
         showAdding();
         return next < count;
     };

@@ -15,6 +15,7 @@ class QProgressBar;
 class QPushButton;
 class cAudioConverter;
 class cGrid;
+struct AddFileFacts;
 
 // Set by Cancel and by the window's unloading; the adding pass reads it before each path.
 inline bool g_bCancelAdding = false;
@@ -71,11 +72,20 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    bool addOne(const QString& path, cGrid& grid);
+    // The grid's columns a row is written to, found once a slice.
+    struct Columns {
+        long inc, type, itemName, time, size, file, created, range, rangeAll, bytesSize;
+        long album, artist, comment, genre, year, title, track;
+    };
+    void findColumns(const cGrid& grid);
+    // One row from the facts read of its file; false (and a refusal noted) for none.
+    bool addOne(const QString& path, const AddFileFacts& facts, cGrid& grid);
+    AddFileFacts factsHere(const QString& path);
     // Caption and label: "Adding " and the file added last.
     void showAdding();
 
     QString m_adding;
+    Columns m_columns{};
 
     QList<QPair<QString, AddRefusal>> m_refusals;
     int m_sliceMs = 25;

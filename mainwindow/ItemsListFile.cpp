@@ -276,12 +276,84 @@ ItemsListReadResult ReadItemsListFile(const QString& sFile)
     return result;
 }
 
+namespace {
+
+// Appends the file's bytes of one value, as EncodeItemsListText gives them. Values without
+// surrogates (nearly all) are written straight into the buffer: a list of ten thousand items
+// is saved after every adding pass.
+void appendEncoded(QByteArray& out, QStringView value)
+{
+    const qsizetype n = value.size();
+    const char16_t* s = value.utf16();
+    for (qsizetype i = 0; i < n; ++i)
+        if (s[i] >= 0xD800 && s[i] <= 0xDFFF) {
+            out += EncodeItemsListText(value.toString());
+            return;
+        }
+    const qsizetype at = out.size();
+    out.resize(at + 3 * n);
+    auto* d = reinterpret_cast<unsigned char*>(out.data() + at);
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = s[i];
+        if (u < 0x80) {
+            *d++ = static_cast<unsigned char>(u);
+        } else if (u < 0x800) {
+            *d++ = static_cast<unsigned char>(0xC0 | (u >> 6));
+            *d++ = static_cast<unsigned char>(0x80 | (u & 0x3F));
+        } else {
+            *d++ = static_cast<unsigned char>(0xE0 | (u >> 12));
+            *d++ = static_cast<unsigned char>(0x80 | ((u >> 6) & 0x3F));
+            *d++ = static_cast<unsigned char>(0x80 | (u & 0x3F));
+        }
+    }
+    out.truncate(reinterpret_cast<char*>(d) - out.constData());
+}
+
+}  // namespace
+
+QByteArray ComposeItemsListBytes(const QList<ItemsListRecord>& records)
+{
+    bool escaped = false;
+    qsizetype valueChars = 0;
+    for (const ItemsListRecord& r : records)
+        for (const QString& v : r.fields) {
+            valueChars += v.size();
+            escaped = escaped || needsEscape(v);
+        }
+
+    const auto& keys = ItemsListFieldKeys();
+    std::array<QByteArray, kItemsListFieldCount> open, close;
+    qsizetype tagBytes = kItemOpen.size() + kItemClose.size();
+    for (int f = 0; f < kItemsListFieldCount; ++f) {
+        open[f] = EncodeItemsListText(QLatin1Char('<') + keys[f] + QLatin1Char('>'));
+        close[f] = EncodeItemsListText(QStringLiteral("</") + keys[f] + QLatin1Char('>'));
+        tagBytes += open[f].size() + close[f].size();
+    }
+    const QByteArray itemOpen = EncodeItemsListText(kItemOpen);
+    const QByteArray itemClose = EncodeItemsListText(kItemClose);
+
+    QByteArray out;
+    out.reserve(records.size() * tagBytes + valueChars + valueChars / 8 + 64);
+    if (escaped)
+        out += EncodeItemsListText(kItemsListEscapedMarker);
+    for (const ItemsListRecord& r : records) {
+        out += itemOpen;
+        for (int f = 0; f < kItemsListFieldCount; ++f) {
+            out += open[f];
+            appendEncoded(out, escaped ? escapeValue(r.fields[f]) : r.fields[f]);
+            out += close[f];
+        }
+        out += itemClose;
+    }
+    out += EncodeItemsListText(kCrLf);
+    return out;
+}
+
 bool WriteItemsListFile(const QString& sFile, const QList<ItemsListRecord>& records)
 {
     if (sFile.isEmpty())
         return false;
-    const QByteArray data = EncodeItemsListText(ComposeItemsListText(records) + kCrLf);
-    return WriteFileAtomically(sFile, data);
+    return WriteFileAtomically(sFile, ComposeItemsListBytes(records));
 }
 
 ItemsListRecord RecordFromGridRow(cGrid& grid, long row)
@@ -303,11 +375,28 @@ ItemsListRecord RecordFromGridRow(cGrid& grid, long row)
 
 QList<ItemsListRecord> RecordsFromGrid(cGrid& grid)
 {
+    // As RecordFromGridRow, with the columns found once rather than once a row.
+    const auto& keys = ItemsListFieldKeys();
+    std::array<long, kItemsListFieldCount> cols{};
+    for (int f = fldItemName; f < kItemsListFieldCount; ++f)
+        cols[f] = grid.ColumnIndex(keys[f]);
+    const long incCol = grid.ColumnIndex(ItemRow::COL_INC);
+    const cGridModel& model = grid.model();
+    const QString audio = QStringLiteral("Audio");
+
     QList<ItemsListRecord> records;
     const long rows = grid.Rows();
-    records.reserve(rows);
-    for (long r = 1; r <= rows; ++r)
-        records.append(RecordFromGridRow(grid, r));
+    records.resize(rows);
+    for (long row = 1; row <= rows; ++row) {
+        ItemsListRecord& r = records[row - 1];
+        const long icon = incCol > 0 ? model.Icon(row, incCol) : cGridModel::kNoIcon;
+        // A mark cell that never got an icon is an unmarked item.
+        r[fldInc] = QString::number(icon < 0 ? 0 : icon);
+        r[fldType] = audio;
+        for (int f = fldItemName; f < kItemsListFieldCount; ++f)
+            if (cols[f] > 0)
+                r.fields[f] = model.Text(row, cols[f]);
+    }
     return records;
 }
 

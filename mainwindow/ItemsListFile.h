@@ -81,6 +81,9 @@ struct ItemsListReadResult {
 ItemsListReadResult ReadItemsListFile(const QString& sFile);
 // The bytes only (text left empty), for the slice reader.
 ItemsListReadResult ReadItemsListData(const QString& sFile);
+// The bytes WriteItemsListFile writes: EncodeItemsListText(ComposeItemsListText(records) plus
+// a line break), composed without the intermediate text.
+QByteArray ComposeItemsListBytes(const QList<ItemsListRecord>& records);
 // Writes the records and the closing CR LF (UTF-8) beside the file and renames the result over
 // it, so a crash or a full disk leaves the old list whole. True when the new file is in place.
 bool WriteItemsListFile(const QString& sFile, const QList<ItemsListRecord>& records);

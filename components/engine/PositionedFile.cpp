@@ -49,28 +49,25 @@ void PositionedFile::close()
     m_fd = -1;
     m_folder = false;
     m_size = 0;
-    m_head.clear();
+    m_headSize = 0;
 }
 
 void PositionedFile::readHead(int64_t bytes)
 {
-    bytes = std::min(bytes, m_size);
-    if (m_fd < 0 || bytes <= m_head.size())
+    bytes = std::min({bytes, m_size, kMaxHead});
+    if (m_fd < 0 || bytes <= m_headSize)
         return;
-    QByteArray head(qsizetype(bytes), Qt::Uninitialized);
-    const int64_t got = readAt(0, head.data(), bytes);
-    if (got > 0) {
-        head.truncate(qsizetype(got));
-        m_head = head;
-    }
+    m_headSize = 0;
+    const int64_t got = readAt(0, m_head, bytes);
+    m_headSize = std::max<int64_t>(got, 0);
 }
 
 int64_t PositionedFile::readAt(int64_t pos, void* buffer, int64_t n) const
 {
     if (m_fd < 0 || m_folder || pos < 0 || n < 0)
         return -1;
-    if (pos + n <= m_head.size()) {
-        memcpy(buffer, m_head.constData() + pos, size_t(n));
+    if (pos + n <= m_headSize) {
+        memcpy(buffer, m_head + pos, size_t(n));
         return n;
     }
     int64_t done = 0;
@@ -106,7 +103,7 @@ int PositionedFile::release()
     m_fd = -1;
     m_folder = false;
     m_size = 0;
-    m_head.clear();
+    m_headSize = 0;
     return fd;
 }
 

@@ -29,7 +29,9 @@ public:
     bool isFolder() const { return m_folder; }
     int64_t size() const { return m_size; }
 
-    // Reads the first `bytes` of the file once; later reads inside them cost no system call.
+    // Reads the first `bytes` (at most kMaxHead) of the file once; later reads inside them
+    // cost no system call.
+    static constexpr int64_t kMaxHead = 20480;
     void readHead(int64_t bytes);
     // Up to n bytes at pos; the count read, short at the end of the file, -1 on error.
     int64_t readAt(int64_t pos, void* buffer, int64_t n) const;
@@ -43,7 +45,9 @@ private:
     int m_error = 0;
     bool m_folder = false;
     int64_t m_size = 0;
-    QByteArray m_head;
+    // In the object, not on the heap: a probe allocates nothing for the bytes it looks at.
+    int64_t m_headSize = 0;
+    char m_head[kMaxHead];
 };
 
 }  // namespace engine

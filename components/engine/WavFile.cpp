@@ -136,16 +136,17 @@ WavParse parseWav(PositionedFile& file, WavLayout* layout)
         } else if (memcmp(hdr, "fmt ", 4) == 0) {
             if (size < 16)
                 return WavParse::Damaged;
-            const QByteArray fmt = file.readAt(body, int64_t(std::min<uint64_t>(size, 64)));
-            if (fmt.size() < 16)
+            char fmt[64];
+            const int64_t fmtSize = file.readAt(body, fmt, int64_t(std::min<uint64_t>(size, 64)));
+            if (fmtSize < 16)
                 return WavParse::Truncated;
-            int tag = le16(fmt.constData());
-            const int channels = le16(fmt.constData() + 2);
-            const int rate = int(le32(fmt.constData() + 4));
-            layout->blockAlign = le16(fmt.constData() + 12);
-            const int bits = le16(fmt.constData() + 14);
-            if (tag == kTagExtensible && fmt.size() >= 40)
-                tag = le16(fmt.constData() + 24);  // first two bytes of the sub-format GUID
+            int tag = le16(fmt);
+            const int channels = le16(fmt + 2);
+            const int rate = int(le32(fmt + 4));
+            layout->blockAlign = le16(fmt + 12);
+            const int bits = le16(fmt + 14);
+            if (tag == kTagExtensible && fmtSize >= 40)
+                tag = le16(fmt + 24);  // first two bytes of the sub-format GUID
             layout->formatTag = tag;
             layout->pcm = PcmFormat{rate, channels, bits};
             layout->integerPcm = tag == kTagPcm && channels >= 1 && rate > 0 &&

@@ -228,8 +228,10 @@ TEST_F(AddFiles, CancelStopsALongPassAndKeepsTheRowsSoFar)
     int ticks = 0;
     bool clicked = false;
     long rowsAtCancel = 0;
+    // The timer fires whenever the pass lets events run: a fixed interval could outlast a
+    // pass of 2,000 files.
     QTimer other;
-    other.setInterval(5);
+    other.setInterval(0);
     QObject::connect(&other, &QTimer::timeout, [&] {
         ++ticks;
         if (!clicked && ticks >= 5 && f->cGrid1->Rows() > 0 && g_frmStat.isLoaded()) {
@@ -242,7 +244,7 @@ TEST_F(AddFiles, CancelStopsALongPassAndKeepsTheRowsSoFar)
     });
     other.start();
     // Short slices, so the timer gets its turns well before the 2,000 files are in.
-    g_frmStat->SetSliceMilliseconds(5);
+    g_frmStat->SetSliceMilliseconds(1);
     f->RunCommand(QStringLiteral("Add Files"));
     other.stop();
 
@@ -262,13 +264,21 @@ TEST_F(AddFiles, ClosingTheMainWindowStopsThePassFirst)
     const QString list = makeListOf(QStringLiteral("Long"), {});
     FrmMain* f = openMain();
     bool asked = false;
-    QTimer::singleShot(30, [&] {
-        asked = true;
-        EXPECT_FALSE(f->close());  // refused for now: the pass stops first
+    // Asked as soon as some rows are in, whenever the pass lets events run.
+    QTimer other;
+    other.setInterval(0);
+    QObject::connect(&other, &QTimer::timeout, [&] {
+        if (!asked && f->cGrid1->Rows() > 0 && g_frmStat.isLoaded()) {
+            asked = true;
+            EXPECT_FALSE(f->close());  // refused for now: the pass stops first
+        }
     });
+    other.start();
     FakeFileDialogs dialogs;
     dialogs.chooseFiles(QStringList(3000, a));
+    g_frmStat->SetSliceMilliseconds(1);
     f->RunCommand(QStringLiteral("Add Files"));
+    other.stop();
     ASSERT_TRUE(asked);
     const long rows = listFiles(list).size();
     EXPECT_GT(rows, 0);
@@ -294,7 +304,7 @@ TEST_F(AddFiles, MainWindowGoneDuringThePassEndsItQuietly)
     bool unloaded = false;
     QPointer<FrmStat> stat;
     QTimer other;
-    other.setInterval(2);
+    other.setInterval(0);
     QObject::connect(&other, &QTimer::timeout, [&] {
         if (!unloaded && grid && grid->Rows() > 0 && g_frmStat.isLoaded()) {
             unloaded = true;
@@ -303,7 +313,7 @@ TEST_F(AddFiles, MainWindowGoneDuringThePassEndsItQuietly)
         }
     });
     other.start();
-    g_frmStat->SetSliceMilliseconds(2);
+    g_frmStat->SetSliceMilliseconds(1);
     f->RunCommand(QStringLiteral("Add Files"));
     other.stop();
     ASSERT_TRUE(unloaded);

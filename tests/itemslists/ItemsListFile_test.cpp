@@ -173,6 +173,35 @@ TEST(ItemsListBytes, EveryByteOfAListSurvivesAReadAndAWrite)
     EXPECT_EQ(EncodeItemsListText(DecodeItemsListBytes("\xef\xbb\xbf<ITEM>\xe9")), QByteArray("<ITEM>\xe9"));
 }
 
+TEST(ItemsListBytes, TheSavedBytesAreTheEncodedTextOfTheRecords)
+{
+    // The writer composes the bytes directly; they must be those of the text form, for plain
+    // and escaped lists alike, whatever the values hold.
+    const QString values[] = {
+        QStringLiteral("plain.wav"),
+        QStringLiteral("caf\u00e9 \u0416\u03a9 \u4e2d\u6587 \u0627\u0644 e\u0301"),
+        QString::fromUtf8("\xf0\x9f\x8e\xb5 non-BMP"),
+        DecodeItemsListBytes("held \xe9 byte"),
+        QString(QChar(0xD800)) + QStringLiteral(" lone high, lone low ") + QChar(0xDE00),
+        QString(QChar(0xD83C)) + QChar(0xDC80) + QStringLiteral(" pair ending in a held-byte code"),
+        QStringLiteral("\u07ff\u0800\uffff edges"),
+        QString(),
+    };
+    for (const bool escaped : {false, true}) {
+        QList<ItemsListRecord> records;
+        for (const QString& v : values) {
+            ItemsListRecord r = sampleRecord(QStringLiteral("/m/") + v, v);
+            r[fldTagComment] = v;
+            records.append(r);
+        }
+        if (escaped)
+            records.last()[fldTagComment] = QStringLiteral("a <b> & c\r\nd");
+        SCOPED_TRACE(escaped ? "escaped" : "plain");
+        EXPECT_EQ(ComposeItemsListBytes(records), EncodeItemsListText(ComposeItemsListText(records) + QStringLiteral("\r\n")));
+    }
+    EXPECT_EQ(ComposeItemsListBytes({}), QByteArray("\r\n"));
+}
+
 TEST(ItemsListBytes, OneBadByteSpoilsNoOtherValueOfItsRecord)
 {
     const QByteArray piece = "<Item Name>caf\xc3\xa9 one.wav</Item Name><COL_FILE>/m/caf\xc3\xa9 one.wav</COL_FILE>"

@@ -1,0 +1,73 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#pragma once
+
+#include "components/engine/AudioEngine.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+// What adding one path needs to know of its file, read off the GUI thread.
+struct AddFileFacts {
+    enum class Verdict {
+        Add,
+        Folder,
+        Unsupported,
+        Empty,
+        Unreadable,
+        // A CD track: its reader belongs to the GUI thread, which opens it itself.
+        OpenHere,
+    };
+    Verdict verdict = Verdict::Unreadable;
+    QString itemName;  // the name cell's text
+    qint64 bytes = 0;
+    QString sizeText;
+    QVariant created;  // the local creation date-time, or an empty text when unknown
+    int64_t durationMs = 0;
+    engine::AudioTags tags;
+};
+
+// The facts of one path, as the adding pass checks it: folder, supported extension (per
+// lowerFilter, the lower-cased supported-files filter), empty file, then the converter's probe.
+AddFileFacts ReadAddFileFacts(const QString& path, const QString& lowerFilter);
+
+// Reads the facts of a list of paths on a few worker threads, in order, ahead of the GUI thread
+// that turns them into rows: the file system and the probes run in parallel while the GUI
+// thread fills the grid, and the GUI thread never waits longer than it asks to (the first
+// compressed file makes a worker load the codec module; the rows before it go on meanwhile).
+// Made and used on one thread (the GUI thread); Stop() or the destructor ends the workers after
+// the file each is reading.
+class AddFilesProbe {
+public:
+    AddFilesProbe(const QStringList& paths, const QString& lowerFilter);
+    ~AddFilesProbe();
+    AddFilesProbe(const AddFilesProbe&) = delete;
+    AddFilesProbe& operator=(const AddFilesProbe&) = delete;
+
+    // The facts of path i once read, waiting until deadline at most; nullptr when they are not
+    // ready by then.
+    const AddFileFacts* Facts(qsizetype i, std::chrono::steady_clock::time_point deadline);
+    void Stop();
+
+private:
+    void work();
+
+    const QStringList m_paths;
+    const QString m_lowerFilter;
+    std::vector<AddFileFacts> m_facts;
+    std::unique_ptr<std::atomic<bool>[]> m_ready;
+    std::atomic<qsizetype> m_next{0};
+    std::atomic<qsizetype> m_waitingFor{-1};
+    std::atomic<bool> m_stop{false};
+    std::mutex m_lock;
+    std::condition_variable m_readyChanged;
+    std::vector<std::thread> m_threads;
+};
