@@ -87,7 +87,7 @@ void AddFilesProbe::work()
         const qsizetype i = m_next.fetch_add(1);
         if (i >= count)
             return;
-        m_facts[size_t(i)] = ReadAddFileFacts(m_paths.at(i), m_lowerFilter);
+        m_facts[size_t(i)] = std::make_unique<AddFileFacts>(ReadAddFileFacts(m_paths.at(i), m_lowerFilter));
         m_ready[size_t(i)] = true;
         if (m_waitingFor == i) {
             const std::lock_guard guard(m_lock);
@@ -107,5 +107,5 @@ const AddFileFacts* AddFilesProbe::Facts(qsizetype i, std::chrono::steady_clock:
         m_readyChanged.wait_until(lock, deadline, [&] { return ready.load(); });
         m_waitingFor = -1;
     }
-    return ready ? &m_facts[size_t(i)] : nullptr;
+    return ready ? m_facts[size_t(i)].get() : nullptr;
 }

@@ -62,7 +62,9 @@ private:
 
     const QStringList m_paths;
     const QString m_lowerFilter;
-    std::vector<AddFileFacts> m_facts;
+    // Made by the worker that reads them: ten thousand entries made up front cost the GUI
+    // thread its page faults.
+    std::vector<std::unique_ptr<AddFileFacts>> m_facts;
     std::unique_ptr<std::atomic<bool>[]> m_ready;
     std::atomic<qsizetype> m_next{0};
     std::atomic<qsizetype> m_waitingFor{-1};
