@@ -231,6 +231,14 @@ TEST_F(Mp3Engine, WithoutTheInfoFrameTheProbedLengthMatchesTheDecode)
         EXPECT_EQ(decoded, int64_t(headers.size()) * 1152 - 529);
         EXPECT_GE(decoded, frames);
         EXPECT_LE(decoded, frames + 3 * 1152);
+        // The probe counts the same frames, and reads the ID3v1 tag as the full open does.
+        SourceInfo probe;
+        QString error;
+        ASSERT_TRUE(probeAudioSource(file, &probe, &error)) << error.toStdString();
+        EXPECT_EQ(probe.totalFrames, decoded);
+        EXPECT_EQ(probe.durationMs, reader->info().durationMs);
+        EXPECT_EQ(probe.tags, reader->info().tags);
+        EXPECT_EQ(probe.tags.title, QStringLiteral("t"));
     }
 }
 
@@ -263,6 +271,10 @@ TEST_F(Mp3Engine, TheOtherInfoFrameKindIsSkippedAndCounted)
     ASSERT_TRUE(reader);
     // That info frame says nothing of the delay: the decoder's own 529 samples go.
     EXPECT_EQ(reader->info().totalFrames, int64_t(audioFrames) * 1152 - 529);
+    SourceInfo probe;
+    QString probeError;
+    ASSERT_TRUE(probeAudioSource(file, &probe, &probeError)) << probeError.toStdString();
+    EXPECT_EQ(probe.totalFrames, reader->info().totalFrames);
     EXPECT_EQ(int64_t(linear.size()) / 4, int64_t(audioFrames) * 1152 - 529);
     QString error;
     std::vector<uint8_t> buf(1000 * 4);
@@ -464,6 +476,15 @@ TEST_F(Mp3Engine, DamagedFilesDecodeWhatSurvivesOrFailWithTheirName)
         const auto pcm = decodeAll(file, PcmFormat{44100, 2, 16});
         EXPECT_GE(int64_t(pcm.size()) / 4, c.minFrames);
         EXPECT_LE(int64_t(pcm.size()) / 4, c.maxFrames);
+        // What the probe reports of a damaged file is what a full open reports.
+        auto full = openOrFail(file);
+        ASSERT_TRUE(full);
+        SourceInfo probe;
+        QString error;
+        ASSERT_TRUE(probeAudioSource(file, &probe, &error)) << error.toStdString();
+        EXPECT_EQ(probe.format, full->info().format);
+        EXPECT_EQ(probe.totalFrames, full->info().totalFrames);
+        EXPECT_EQ(probe.durationMs, full->info().durationMs);
     }
 
     QByteArray noise(100000, '\0');
@@ -477,4 +498,7 @@ TEST_F(Mp3Engine, DamagedFilesDecodeWhatSurvivesOrFailWithTheirName)
     QString error;
     EXPECT_FALSE(AudioReader::open(file, &error));
     EXPECT_TRUE(error.contains(QDir::toNativeSeparators(file))) << error.toStdString();
+    // Noise that happens to hold a frame header or two is no MP3 to the probe either.
+    SourceInfo probe;
+    EXPECT_FALSE(probeAudioSource(file, &probe, &error));
 }

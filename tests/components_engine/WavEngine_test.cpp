@@ -229,6 +229,70 @@ TEST_F(WavEngine, BadInputsAreRefusedWithTheFileName)
         QString error;
         EXPECT_FALSE(AudioReader::open(file, &error));
         EXPECT_TRUE(error.contains(QDir::toNativeSeparators(file))) << error.toStdString();
+        // The probe refuses it with the same words.
+        SourceInfo info;
+        QString probeError;
+        EXPECT_FALSE(probeAudioSource(file, &info, &probeError));
+        EXPECT_EQ(probeError, error);
+    }
+    const QString folder = path(QStringLiteral("folder.wav"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QString error, probeError;
+    SourceInfo info;
+    EXPECT_FALSE(AudioReader::open(folder, &error));
+    EXPECT_FALSE(probeAudioSource(folder, &info, &probeError));
+    EXPECT_EQ(probeError, error);
+    EXPECT_TRUE(error.contains(QStringLiteral("folder"))) << error.toStdString();
+}
+
+TEST_F(WavEngine, AProbeSeesWhatAFullOpenSees)
+{
+    // The probe reads the chunk list from the file's first block and whatever lies beyond it
+    // by position; a full open hands its descriptor on to the reader. Both must report the
+    // same, wherever the chunks sit.
+    AudioTags small;
+    small.title = QStringLiteral("Title");
+    small.comment = QStringLiteral("odd");
+    AudioTags large = small;
+    large.comment = QString(6000, QLatin1Char('c'));  // the tag chunk reaches past the first block
+    struct Case {
+        const char* name;
+        PcmFormat format;
+        int64_t frames;
+        AudioTags tags;
+        int64_t rf64Threshold;
+    } const cases[] = {
+        {"u8-mono.wav", {22050, 1, 8}, 22051, {}, 0xFFFFFFFFLL},
+        {"s16-tagged.wav", {44100, 2, 16}, 4410, small, 0xFFFFFFFFLL},
+        {"s24-long-tag.wav", {48000, 2, 24}, 4801, large, 0xFFFFFFFFLL},
+        {"rf64.wav", {44100, 2, 16}, 3000, small, 1000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString file = path(QString::fromLatin1(c.name));
+        setRf64ThresholdForTesting(c.rf64Threshold);
+        writeWav(file, c.format, makeSignal(c.format, c.frames), c.tags);
+        setRf64ThresholdForTesting(0xFFFFFFFFLL);
+        auto full = openOrFail(file);
+        ASSERT_TRUE(full);
+        SourceInfo probe;
+        QString error;
+        ASSERT_TRUE(probeAudioSource(file, &probe, &error)) << error.toStdString();
+        const SourceInfo& want = full->info();
+        EXPECT_EQ(probe.format, c.format);
+        EXPECT_EQ(probe.format, want.format);
+        EXPECT_EQ(probe.totalFrames, c.frames);
+        EXPECT_EQ(probe.totalFrames, want.totalFrames);
+        EXPECT_EQ(probe.durationMs, want.durationMs);
+        EXPECT_EQ(probe.codecName, want.codecName);
+        EXPECT_EQ(probe.bitrate, want.bitrate);
+        EXPECT_EQ(probe.isPlainPcmWav, want.isPlainPcmWav);
+        EXPECT_EQ(probe.pcmDataOffset, want.pcmDataOffset);
+        EXPECT_EQ(probe.pcmDataBytes, want.pcmDataBytes);
+        EXPECT_EQ(probe.tags, c.tags);
+        EXPECT_EQ(probe.tags, want.tags);
+        // The reader reads from the descriptor the chunk list came from.
+        EXPECT_EQ(readAll(*full, c.format), makeSignal(c.format, c.frames));
     }
 }
 

@@ -249,4 +249,32 @@ TEST_F(FilesTest, GetFileCreatedGivesTheLocalTimeOrZero)
     EXPECT_EQ(w.days, 3.0);
 }
 
+TEST_F(FilesTest, OneLookAtAFileAnswersWhatAddingAsks)
+{
+    write(QStringLiteral("five"), "12345");
+    write(QStringLiteral("empty"), "");
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("folder"))));
+    struct Case {
+        const char* name;
+        bool exists, isFolder;
+        qint64 size;
+    } const cases[] = {
+        {"five", true, false, 5},
+        {"empty", true, false, 0},
+        {"folder", true, true, 0},
+        {"missing", false, false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString file = path(QString::fromLatin1(c.name));
+        const FileLook look = LookAtFile(file);
+        EXPECT_EQ(look.exists, c.exists);
+        EXPECT_EQ(look.isFolder, c.isFolder);
+        EXPECT_EQ(look.size, c.size);
+        // The creation time is the one GetFileCreated gives, local time included.
+        EXPECT_EQ(look.created.days, GetFileCreated(file).days);
+    }
+    EXPECT_FALSE(LookAtFile(QString()).exists);
+}
+
 }  // namespace
