@@ -27,18 +27,21 @@ FILETIME fromMoment(const Moment& m)
     return FILETIME{static_cast<uint32_t>(units & 0xFFFFFFFFu), static_cast<uint32_t>(units >> 32)};
 }
 
-// The moment as the local clock read it then. The C library's converter with a buffer of our
-// own reads the time zone once, where a local QDateTime looks at the zone file on every call
-// (four system calls per file when thousands are added); Qt's own local-time calls still
-// re-read it, so a changed zone is seen from the next of those on.
-Moment toLocal(const Moment& m)
+// Seconds ahead of UTC the local clock was at that moment. The C library's converter with a
+// buffer of our own reads the time zone once, where a local QDateTime looks at the zone file
+// on every call (four system calls per file when thousands are added); Qt's own local-time
+// calls still re-read it, so a changed zone is seen from the next of those on.
+int64_t localOffset(int64_t sec)
 {
-    const time_t t = static_cast<time_t>(m.sec);
+    const time_t t = static_cast<time_t>(sec);
     struct tm local {};
     if (::localtime_r(&t, &local) == nullptr)
-        return Moment{m.sec + QDateTime::fromSecsSinceEpoch(m.sec).offsetFromUtc(), m.nsec};
-    return Moment{m.sec + local.tm_gmtoff, m.nsec};
+        return QDateTime::fromSecsSinceEpoch(sec).offsetFromUtc();
+    return local.tm_gmtoff;
 }
+
+// The moment as the local clock read it then.
+Moment toLocal(const Moment& m) { return Moment{m.sec + localOffset(m.sec), m.nsec}; }
 
 Moment createdOf(const struct statx& sx)
 {
@@ -116,6 +119,15 @@ FileLook LookAtFile(const QString& sFile)
     look.exists = true;
     look.isFolder = S_ISDIR(sx.stx_mode);
     look.size = look.isFolder ? 0 : static_cast<qint64>(sx.stx_size);
-    look.created = FileTimeToDate(fromMoment(toLocal(createdOf(sx))));
+    const Moment created = createdOf(sx);
+    look.createdUtcOffset = static_cast<int>(localOffset(created.sec));
+    look.created = FileTimeToDate(fromMoment(Moment{created.sec + look.createdUtcOffset, created.nsec}));
     return look;
+}
+
+QDateTime FileLook::createdDateTime() const
+{
+    if (!exists)
+        return {};
+    return QDateTime(created.date(), created.time(), Qt::OffsetFromUTC, createdUtcOffset);
 }

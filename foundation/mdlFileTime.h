@@ -31,5 +31,9 @@ struct FileLook {
     bool isFolder = false;
     qint64 size = 0;
     DateValue created;
+    int createdUtcOffset = 0;  // seconds ahead of UTC the local clock was at that moment
+    // created as a date-time at that offset: the same reading and moment as created.toDateTime(),
+    // made without the time-zone look-up a local date-time costs. Invalid when not there.
+    QDateTime createdDateTime() const;
 };
 FileLook LookAtFile(const QString& sFile);

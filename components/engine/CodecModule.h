@@ -3,8 +3,9 @@
 
 // The codec module: the readers, writers and resampler that need FFmpeg, LAME or Vorbis live in
 // a shared module of their own (quillmere-codecs.so), opened the first time a job needs one of
-// them. Start-up, WAV probing, same-format WAV copies and the codec lists never load it, so they
-// never pay for the ~150 libraries behind it. The module is looked for beside the executable,
+// them. Start-up, WAV probing, probing untagged MP3s whose info frame gives their length,
+// same-format WAV copies and the codec lists never load it, so they never pay for the ~150
+// libraries behind it (about 100 ms, during which the process's other threads slow down). The module is looked for beside the executable,
 // then in ../bin (test executables) and ../lib/quillmere; nothing in the environment is read.
 // Thread-safe: the first caller loads it, every later one shares the result.
 

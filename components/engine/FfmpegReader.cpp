@@ -456,20 +456,6 @@ std::unique_ptr<AudioReader> openFfmpegReader(const QString& path, QString* erro
 
 namespace {
 
-// The container signatures of formats whose bytes may happen to hold two MP3 frame headers in
-// a row: those files go to the library's own detection.
-bool startsAsOtherFormat(const PositionedFile& file, int64_t at)
-{
-    char h[12] = {};
-    if (file.readAt(at, h, 12) < 12)
-        return false;
-    for (const char* magic : {"OggS", "fLaC", "RIFF", "RF64", "BW64", "FORM", "MAC ", "wvpk", "TTA1", "MPCK", ".snd",
-                              "#!AM", "MThd", "caff", "\x30\x26\xb2\x75"})
-        if (memcmp(h, magic, 4) == 0)
-            return true;
-    return memcmp(h + 4, "ftyp", 4) == 0;
-}
-
 // The tags of an MP3 file as the full open reads them: the demuxer's reading of its ID3 and
 // APE tags, without the stream analysis or a decoder. False when the demuxer refuses the file.
 bool readMp3Tags(const QString& path, AudioTags* tags)
@@ -504,22 +490,10 @@ bool probeMp3(const QString& path, SourceInfo* info)
     if (!file.open(path) || file.isFolder())
         return false;
     Mp3Stream mp3;
-    if (!readMp3Stream(file, &mp3) || !mp3.lengthKnown || mp3.sampleRate <= 0 || mp3.channels <= 0)
-        return false;
-    if (startsAsOtherFormat(file, 0))
+    SourceInfo result;
+    if (!readMp3Stream(file, &mp3) || !mp3SourceInfo(file, mp3, &result))
         return false;
     file.close();
-    SourceInfo result;
-    result.format = PcmFormat{mp3.sampleRate, mp3.channels, 16};
-    result.codecName = QStringLiteral("mp3");
-    result.totalFrames = mp3.samples;
-    result.durationMs = mp3.samples * 1000 / mp3.sampleRate;
-    // The info frame's byte count over its length where it has both, else the first frame's.
-    const int64_t frames = mp3.info.frames;
-    result.bitrate = mp3.info.hasByteCount && mp3.info.hasFrameCount && frames > 0
-                         ? int(std::min<int64_t>(mp3.info.bytes * 8 * mp3.sampleRate / (frames * mp3.info.samplesPerFrame),
-                                                 INT32_MAX))
-                         : mp3.bitrate * 1000;
     if (mp3.hasTags && !readMp3Tags(path, &result.tags))
         return false;
     *info = result;

@@ -199,6 +199,20 @@ bool parseLengthInfo(const QByteArray& block, Mp3LengthInfo* info)
     return false;
 }
 
+// The container signatures of formats whose bytes may happen to hold two MP3 frame headers in
+// a row: those files go to the library's own detection.
+bool startsAsOtherFormat(const PositionedFile& file, int64_t at)
+{
+    char h[12] = {};
+    if (file.readAt(at, h, 12) < 12)
+        return false;
+    for (const char* magic : {"OggS", "fLaC", "RIFF", "RF64", "BW64", "FORM", "MAC ", "wvpk", "TTA1", "MPCK", ".snd",
+                              "#!AM", "MThd", "caff", "\x30\x26\xb2\x75"})
+        if (memcmp(h, magic, 4) == 0)
+            return true;
+    return memcmp(h + 4, "ftyp", 4) == 0;
+}
+
 bool at(const QByteArray& tail, int64_t fromEnd, const char* text)
 {
     const qsizetype pos = tail.size() - qsizetype(fromEnd);
@@ -247,6 +261,7 @@ bool readMp3Stream(PositionedFile& file, Mp3Stream* s)
         if (!info.hasByteCount || audioBytes < info.bytes) {
             const int spf = s->firstFrame < 0 ? info.samplesPerFrame : first.samples;
             const int64_t present = countFrames(file, s->firstFrame, s->end) - 1;  // the info frame is no audio
+            s->framesWalked = true;
             if (present >= 0 && present < info.frames)
                 s->samples = std::max<int64_t>(0, present * spf - s->startSkip);
         }
@@ -257,8 +272,28 @@ bool readMp3Stream(PositionedFile& file, Mp3Stream* s)
         s->samplesPerFrame = first.samples;
         s->startSkip = kMp3DecoderDelay;
         s->lengthKnown = true;
+        s->framesWalked = true;
     }
     return s->firstFrame >= 0;
+}
+
+bool mp3SourceInfo(const PositionedFile& file, const Mp3Stream& mp3, SourceInfo* info)
+{
+    if (!mp3.lengthKnown || mp3.firstFrame < 0 || mp3.sampleRate <= 0 || mp3.channels <= 0 ||
+        startsAsOtherFormat(file, 0))
+        return false;
+    SourceInfo result;
+    result.format = PcmFormat{mp3.sampleRate, mp3.channels, 16};
+    result.codecName = QStringLiteral("mp3");
+    result.totalFrames = mp3.samples;
+    result.durationMs = mp3.samples * 1000 / mp3.sampleRate;
+    const int64_t frames = mp3.info.frames;
+    result.bitrate = mp3.info.hasByteCount && mp3.info.hasFrameCount && frames > 0
+                         ? int(std::min<int64_t>(mp3.info.bytes * 8 * mp3.sampleRate / (frames * mp3.info.samplesPerFrame),
+                                                 INT32_MAX))
+                         : mp3.bitrate * 1000;
+    *info = result;
+    return true;
 }
 
 std::vector<int64_t> indexMp3Frames(const QString& path)

@@ -7,6 +7,7 @@
 // one pass over the file's head and tail; the frames are walked one by one only when the info
 // frame does not settle the length. Private to the engine.
 
+#include "components/engine/AudioEngine.h"
 #include "components/engine/PositionedFile.h"
 
 #include <QString>
@@ -56,11 +57,18 @@ struct Mp3Stream {
     int samplesPerFrame = 1152;
     // An ID3v2 tag at the start, or an ID3v1, APE or appended ID3v2 tag at the end.
     bool hasTags = false;
+    // The length came from walking the frames (no info frame, or one the file falls short of).
+    bool framesWalked = false;
 };
 
 // Reads everything above from an open file. False when no frame is found (the length may
 // still be known from an info frame then).
 bool readMp3Stream(PositionedFile& file, Mp3Stream* stream);
+
+// What a reader of the file reports, tags aside, from what readMp3Stream found: false when the
+// headers leave the length unknown or the file starts as another container would. The bitrate
+// is the info frame's bytes over its length, else the first frame's.
+bool mp3SourceInfo(const PositionedFile& file, const Mp3Stream& stream, SourceInfo* info);
 
 // Byte offsets of the audio frames (the info frame left out), found from the frame headers.
 std::vector<int64_t> indexMp3Frames(const QString& path);

@@ -271,8 +271,17 @@ TEST_F(FilesTest, OneLookAtAFileAnswersWhatAddingAsks)
         EXPECT_EQ(look.exists, c.exists);
         EXPECT_EQ(look.isFolder, c.isFolder);
         EXPECT_EQ(look.size, c.size);
-        // The creation time is the one GetFileCreated gives, local time included.
+        // The creation time is the one GetFileCreated gives, local time included, and the
+        // date-time made of it at its offset is that local reading and that moment.
         EXPECT_EQ(look.created.days, GetFileCreated(file).days);
+        if (c.exists) {
+            const QDateTime local = look.created.toDateTime();
+            EXPECT_EQ(look.createdDateTime(), local);
+            EXPECT_EQ(look.createdDateTime().date(), local.date());
+            EXPECT_EQ(look.createdDateTime().time(), local.time());
+        } else {
+            EXPECT_FALSE(look.createdDateTime().isValid());
+        }
     }
     EXPECT_FALSE(LookAtFile(QString()).exists);
 }

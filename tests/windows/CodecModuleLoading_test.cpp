@@ -183,12 +183,28 @@ TEST_F(CodecModuleLoading, WithoutTheModuleWavWorkGoesOnAndMp3WorkNamesIt)
     ASSERT_TRUE(parsed.has_value());
     EXPECT_EQ(parsed->data, fixtures::pattern(pcm, 4410, 0) + fixtures::pattern(pcm, 4417, 1));
 
-    // Probing a WAV needs no module; an MP3 cannot be opened.
+    // Probing a WAV needs no module; an MP3 whose frames must be counted cannot be opened.
     auto converter = CreateAudioConverter();
     EXPECT_EQ(converter->OpenSource(wavs.first()), 0);
     const QString mp3 = path(QStringLiteral("silence.mp3"));
     ASSERT_TRUE(fixtures::writeFile(mp3, silentMp3()));
     EXPECT_NE(converter->OpenSource(mp3), 0);
+    // One whose info frame gives its length is probed from its headers alone; with a tag to
+    // read it needs the module again.
+    QByteArray withInfo = silentMp3();
+    QByteArray info("Info\0\0\0\x03", 8);  // frame and byte counts follow
+    for (const quint32 v : {39u, quint32(withInfo.size())})
+        for (int shift : {24, 16, 8, 0})
+            info.append(char(v >> shift));
+    withInfo.replace(4 + 32, info.size(), info);
+    const QString counted = path(QStringLiteral("counted.mp3"));
+    ASSERT_TRUE(fixtures::writeFile(counted, withInfo));
+    ASSERT_EQ(converter->OpenSource(counted), 0);
+    EXPECT_EQ(converter->SourceDuration(), (39 * 1152 - 529) * 1000 / 44100);
+    EXPECT_EQ(converter->SourceSampleRate(), 44100);
+    const QString tagged = path(QStringLiteral("tagged.mp3"));
+    ASSERT_TRUE(fixtures::writeFile(tagged, withInfo + "TAG" + QByteArray(125, ' ')));
+    EXPECT_NE(converter->OpenSource(tagged), 0);
 
     // Each job that needs the module ends in one Error that names the module and the file.
     struct Case {
