@@ -32,6 +32,11 @@ class cProgressBar;
 //      they end with Start(). The abort button calls cmdAbort_Click().
 //   4. Connect the engine's Progress, Done, Aborted and Error signals, queued, to Progress(),
 //      Done(), Aborted() and Error(). Every started row must end in exactly one of them.
+// The options each window sets (everything else at its default):
+//   converter: none; compressed-WAV converter: progressInCaption, captionFollowsStatus and
+//   hourglass off, resetCaptionAtEnd on; CD ripper: verb "rip", markedRowsOnly, SetInput sets
+//   the track number to the row; data burner: announceRowDone off, startLineInStatus on, no
+//   chkOverWrite, OutputFolder the burn folder, RunComplete asks the burn question.
 // At most one row is ever in the engine. The next row is started from inside the Done or Error
 // handler, which then returns; a handler that arrives while the loop is already running (an
 // engine raising synchronously) is put back on the event loop, so the call depth never grows
