@@ -225,7 +225,10 @@ void FrmConverter::layOut()
     PlaceTw(picTitle, 360, 120, 7395, 375);
     PlaceTw(lblTitle, 120, 60, 7155, 255);
     PlaceTw(lblFilesToConvert, 360, 720, 5400, 255);
-    PlaceTw(lblTimeLeft, 6240, 720, 1575, 255);
+    // Its design place leaves too little room for the text in this font: it ends where the bars
+    // end and grows to the left.
+    PlaceTw(lblTimeLeft, 5280, 720, 2415, 255);
+    lblTimeLeft->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     PlaceTw(prgTotal, 360, 960, 7335, 255);
     PlaceTw(lblCurrentTrack, 360, 1440, 7335, 255);
     PlaceTw(prgCurrnet, 360, 1680, 7335, 255);
