@@ -89,6 +89,21 @@ TEST_F(ConverterTest, LoadsWithItsOwnControlsAndTheHandOver)
     EXPECT_EQ(w->lblSetAsDefaultFileName->toolTip(), QStringLiteral("Set as default file name format"));
 }
 
+TEST_F(ConverterTest, TheSkinColourReachesTheOverwriteBoxToo)
+{
+    const QString saved = g_sAppBackColor;
+    g_sAppBackColor = QStringLiteral("255");  // red, as the options keep colours
+    FrmConverter* w = g_frmConverter.get();
+    for (QCheckBox* c : {w->chkOverWrite, w->chkCreateSubFolder, w->chkNoticeApp}) {
+        EXPECT_TRUE(c->autoFillBackground()) << c->objectName().toStdString();
+        EXPECT_EQ(c->palette().color(QPalette::Window), QColor(255, 0, 0)) << c->objectName().toStdString();
+    }
+    g_frmConverter.unload();
+    g_sAppBackColor = QStringLiteral("no number");
+    EXPECT_FALSE(g_frmConverter->chkOverWrite->autoFillBackground());
+    g_sAppBackColor = saved;
+}
+
 TEST_F(ConverterTest, FileNameTemplatesFromTheFileAndTheStoredDefault)
 {
     struct Case {
