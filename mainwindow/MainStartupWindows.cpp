@@ -1,6 +1,7 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "mainwindow/MainStartupWindows.h"
 
+#include "batchtools/FrmConverter.h"
 #include "batchtools/FrmJoiner.h"
 #include "foundation/WindowLinks.h"
 #include "mainwindow/FrmMain.h"
@@ -39,6 +40,7 @@ void MainStartupWindows::LoadMain()
 {
     // The tool windows the main window's commands open.
     RegisterJoinerWindow();
+    RegisterConverterWindow();
     frmMain.get();
     LinkSmallWindows();
 }

@@ -1,0 +1,234 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+// The converter window over the real converter: rows become files, read back by other tools.
+#include "tests/batchtools/ConverterFixture.h"
+
+#include "settings/OutputFormatOptions.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTest>
+
+namespace {
+
+using fixtures::Pcm;
+
+class ConverterEngineTest : public ConverterTest {
+protected:
+    void SetUp() override
+    {
+        ConverterTest::SetUp();
+        OutputFormatOptions = OutputFormatOptionsData{};
+        OutputFormatOptions.cboMP3Bitrate = 128;
+        OutputFormatOptions.cboMP3Samplerate = 44100;
+        OutputFormatOptions.cboMP3Quality = 5;
+        OutputFormatOptions.cboMP3Mode = 1;
+        OutputFormatOptions.cboSamplesWAV = 44100;
+        OutputFormatOptions.cboChannelsWAV = 1;
+        OutputFormatOptions.cboBitrateWAV = 16;
+    }
+
+    QString source(const QString& name) const { return QDir(sourceFolder).filePath(name); }
+    QString writeSource(const QString& name, const Pcm& pcm, int64_t frames)
+    {
+        const QString path = source(name);
+        EXPECT_TRUE(fixtures::writeFile(path, fixtures::wavBytes(pcm, fixtures::sine(pcm, frames))));
+        return path;
+    }
+
+    static bool runTask(FrmConverter* w, int timeoutMs = 120000)
+    {
+        w->cmdConvert_Click();
+        return QTest::qWaitFor([&] { return w->cmdConvert->isEnabled(); }, timeoutMs);
+    }
+
+    // The program's output; nothing when it could not run or failed.
+    static std::optional<QByteArray> run(const QString& program, const QStringList& args)
+    {
+        QProcess p;
+        p.start(program, args);
+        if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+            ADD_FAILURE() << program.toStdString() << ": " << p.readAllStandardError().toStdString();
+            return std::nullopt;
+        }
+        return p.readAllStandardOutput();
+    }
+
+    // The first audio stream and the container's duration, as ffprobe reads them.
+    static QJsonObject probe(const QString& path)
+    {
+        const QJsonObject o = QJsonDocument::fromJson(
+                                  run(QStringLiteral("ffprobe"),
+                                      {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
+                                       QStringLiteral("stream=codec_name,sample_rate,channels,bit_rate:format=duration"),
+                                       QStringLiteral("-of"), QStringLiteral("json"), path})
+                                      .value_or(QByteArray()))
+                                  .object();
+        QJsonObject s = o[QStringLiteral("streams")].toArray().at(0).toObject();
+        s[QStringLiteral("duration")] = o[QStringLiteral("format")].toObject()[QStringLiteral("duration")].toString().toDouble();
+        return s;
+    }
+
+    static QStringList errors(FrmConverter* w)
+    {
+        QStringList out;
+        for (const QString& l : logLines(w))
+            if (l.startsWith(QStringLiteral("Error: ")))
+                out << l;
+        return out;
+    }
+};
+
+TEST_F(ConverterEngineTest, AWavAnMp3AndARangedRowToMp3WithTheirTags)
+{
+    const Pcm cd{44100, 2, 16};
+    const QString tone = writeSource(QStringLiteral("tone.wav"), cd, 44100 * 2);
+    const QString mp3 = source(QStringLiteral("coded.mp3"));
+    ASSERT_TRUE(run(QStringLiteral("lame"), {QStringLiteral("--quiet"), QStringLiteral("-b"), QStringLiteral("128"),
+                                              writeSource(QStringLiteral("for-lame.wav"), cd, 44100 * 3), mp3})
+                     .has_value());
+    const QString longer = writeSource(QStringLiteral("longer.wav"), Pcm{22050, 1, 16}, 22050 * 6);
+    // The ranged row comes before a whole one: the whole one must not inherit its range.
+    FrmConverter* w = converterOn({tone, longer, mp3});
+    ASSERT_NE(w, nullptr);
+    setGridCell(w, 2, COL_RANGE_ALL, QStringLiteral("0"));
+    setGridCell(w, 2, COL_RANGE_START_TIME, QStringLiteral("1"));
+    setGridCell(w, 2, COL_RANGE_LENGTH_TIME, QStringLiteral("3"));
+    for (long r = 1; r <= 3; ++r) {
+        setGridCell(w, r, COL_TAG_TRACK, QStringLiteral("[TRACK_NUM]"));
+        setGridCell(w, r, COL_TAG_TITLE, QStringLiteral("[ITEM_NAME] by [PROG_NAME]"));
+        setGridCell(w, r, COL_TAG_ARTIST, QStringLiteral("The Testers"));
+    }
+    selectFormat(w, "MP3");
+    w->cboFileName->setCurrentIndex(0);  // "[file_name].[dest_extension]"
+    ASSERT_TRUE(runTask(w));
+    ASSERT_EQ(w->lblCurrentTrack->text(), QStringLiteral("Done.")) << w->txtLog->toPlainText().toStdString();
+    EXPECT_TRUE(errors(w).isEmpty());
+    EXPECT_EQ(fixtures::folderEntries(outFolder),
+              (QStringList{QStringLiteral("coded.mp3"), QStringLiteral("longer.mp3"), QStringLiteral("tone.mp3")}));
+
+    struct Expect {
+        const char* file;
+        const char* track;
+        const char* title;
+        double seconds;
+    };
+    const Expect expected[] = {{"tone.mp3", "1", "tone.wav by Quillmere", 2.0},
+                               {"longer.mp3", "2", "longer.wav by Quillmere", 3.0},
+                               {"coded.mp3", "3", "coded.mp3 by Quillmere", 3.0}};
+    for (const Expect& e : expected) {
+        SCOPED_TRACE(e.file);
+        const QString out = outFolder + QLatin1Char('/') + QLatin1String(e.file);
+        const QJsonObject tags = QJsonDocument::fromJson(
+                                     run(QStringLiteral("/usr/bin/python3"),
+                                         {QStringLiteral("-c"),
+                                          QStringLiteral("import json,sys,mutagen\n"
+                                                         "f=mutagen.File(sys.argv[1]); t=f.tags\n"
+                                                         "print(json.dumps({'kind':type(f).__name__,'title':str(t['TIT2']),"
+                                                         "'artist':str(t['TPE1']),'track':str(t['TRCK']),"
+                                                         "'length':f.info.length}))"),
+                                          out})
+                                         .value_or(QByteArray()))
+                                     .object();
+        EXPECT_EQ(tags[QStringLiteral("kind")].toString(), QStringLiteral("MP3"));
+        EXPECT_EQ(tags[QStringLiteral("track")].toString(), QLatin1String(e.track));
+        EXPECT_EQ(tags[QStringLiteral("title")].toString(), QLatin1String(e.title));
+        EXPECT_EQ(tags[QStringLiteral("artist")].toString(), QStringLiteral("The Testers"));
+        EXPECT_NEAR(tags[QStringLiteral("length")].toDouble(), e.seconds, 0.1);
+    }
+}
+
+TEST_F(ConverterEngineTest, EachOtherFormatWithItsSettings)
+{
+    const QString tone = writeSource(QStringLiteral("tone.wav"), Pcm{44100, 2, 16}, 44100 * 2);
+    FrmConverter* w = converterOn({tone});
+    ASSERT_NE(w, nullptr);
+    w->cboFileName->setCurrentIndex(0);  // "[file_name].[dest_extension]"
+    OutputFormatOptions.cboSamplesWAV = 22050;
+    OutputFormatOptions.cboChannelsWAV = 0;  // mono
+    OutputFormatOptions.cboBitrateWAV = 16;
+    OutputFormatOptions.cboTags = QStringLiteral("IMA ADPCM");
+    OutputFormatOptions.cboFormats = QStringLiteral("22,050 kHz, 4 Bit, Mono");
+    OutputFormatOptions.cboWMACodecs = 0;
+    OutputFormatOptions.cboWMAFormat = 2;  // 128 kbps, 44 kHz, stereo
+
+    struct Case {
+        const char* format;
+        const char* file;
+        const char* codec;
+        int rate;
+        int channels;
+        const char* logLine;
+    };
+    const Case cases[] = {
+        {"WAV", "tone.wav", "pcm_s16le", 22050, 1, "Destination format: WAV"},
+        // The compressed WAV's name takes the format's key.
+        {"ACM", "tone.acm", "adpcm_ima_wav", 22050, 1, "Destination format: ACM WAV"},
+        {"WMA", "tone.wma", "wmav2", 44100, 2, "Destination format: WMA"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.format);
+        selectFormat(w, c.format);
+        ASSERT_TRUE(runTask(w));
+        ASSERT_EQ(w->lblCurrentTrack->text(), QStringLiteral("Done.")) << w->txtLog->toPlainText().toStdString();
+        EXPECT_TRUE(logLines(w).contains(QLatin1String(c.logLine)));
+        const QJsonObject s = probe(outFolder + QLatin1Char('/') + QLatin1String(c.file));
+        EXPECT_EQ(s[QStringLiteral("codec_name")].toString(), QLatin1String(c.codec));
+        EXPECT_EQ(s[QStringLiteral("sample_rate")].toString().toInt(), c.rate);
+        EXPECT_EQ(s[QStringLiteral("channels")].toInt(), c.channels);
+        EXPECT_NEAR(s[QStringLiteral("duration")].toDouble(), 2.0, 0.1);
+        if (QLatin1String(c.format) == QLatin1String("WMA")) {
+            EXPECT_NEAR(s[QStringLiteral("bit_rate")].toString().toDouble(), 128000, 8000);
+        }
+    }
+}
+
+TEST_F(ConverterEngineTest, AnUnreadableRowIsLoggedAndTheNextIsStillConverted)
+{
+    const Pcm cd{44100, 2, 16};
+    const QString one = writeSource(QStringLiteral("one.wav"), cd, 44100);
+    const QString gone = writeSource(QStringLiteral("gone.wav"), cd, 44100);
+    const QString three = writeSource(QStringLiteral("three.wav"), cd, 44100);
+    FrmConverter* w = converterOn({one, gone, three});
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(QFile::remove(gone));
+    selectFormat(w, "WAV");
+    w->cboFileName->setCurrentIndex(0);
+    ASSERT_TRUE(runTask(w));
+    EXPECT_EQ(w->lblCurrentTrack->text(), QStringLiteral("Done."));
+    const QStringList errs = errors(w);
+    ASSERT_EQ(errs.size(), 1) << logLines(w).join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(errs[0].endsWith(QStringLiteral("(2)"))) << errs[0].toStdString();
+    EXPECT_TRUE(errs[0].contains(QStringLiteral("gone.wav"))) << errs[0].toStdString();
+    EXPECT_EQ(w->m_bConvertError, -1);
+    EXPECT_EQ(fixtures::folderEntries(outFolder), (QStringList{QStringLiteral("one.wav"), QStringLiteral("three.wav")}));
+}
+
+TEST_F(ConverterEngineTest, AbortMidRowLeavesNoPartialFileAndTheExistingOneUntouched)
+{
+    const Pcm cd{44100, 2, 16};
+    const QString longOne = writeSource(QStringLiteral("long.wav"), cd, 44100 * 120);
+    const QString second = writeSource(QStringLiteral("second.wav"), cd, 44100);
+    FrmConverter* w = converterOn({longOne, second});
+    ASSERT_NE(w, nullptr);
+    selectFormat(w, "MP3");
+    w->cboFileName->setCurrentIndex(0);
+    const QString out = outFolder + QStringLiteral("/long.mp3");
+    ASSERT_TRUE(fixtures::writeFile(out, "an older file"));
+    box.answer(platform::vbYes);  // overwrite it
+    w->cmdConvert_Click();
+    ASSERT_FALSE(w->cmdConvert->isEnabled());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->prgCurrnet->Value() > 0; }, 30000));
+    box.answer(platform::vbYes);  // abort
+    w->cmdAbort_Click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->cmdConvert->isEnabled(); }, 30000));
+    EXPECT_EQ(w->lblCurrentTrack->text(), QStringLiteral("Aborted."));
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Aborted."));
+    EXPECT_EQ(logLines(w).last(), QStringLiteral("Aborted."));
+    QTest::qWait(100);  // nothing more starts
+    EXPECT_EQ(fixtures::readFile(out), QByteArray("an older file"));
+    EXPECT_EQ(fixtures::folderEntries(outFolder), QStringList{QStringLiteral("long.mp3")});
+}
+
+}  // namespace
