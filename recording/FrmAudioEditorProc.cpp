@@ -46,7 +46,7 @@ FrmAudioEditorProc::FrmAudioEditorProc()
     Timer1->setInterval(10);
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
     connect(cmdAbort, &QPushButton::clicked, this, [this] { cmdAbort_Click(); });
-    UseConverter(CreateAudioConverter());
+    UseConverter(converterFactory ? converterFactory() : CreateAudioConverter());
     Form_Load();
 }
 

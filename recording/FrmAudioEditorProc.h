@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class QLabel;
@@ -25,6 +26,9 @@ int ConversionDestinationCode(const QString& target);
 class FrmAudioEditorProc : public QWidget, public ToolWindow {
     Q_OBJECT
 public:
+    // Makes the converter of the next load (tests); null: the real one.
+    static inline std::function<std::unique_ptr<cAudioConverter>()> converterFactory;
+
     FrmAudioEditorProc();
     ~FrmAudioEditorProc() override;
 
