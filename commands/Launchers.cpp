@@ -8,8 +8,12 @@
 #include "itemsgrid/ItemRow.h"
 #include "mainwindow/FrmMain.h"
 #include "platform/MessageBox.h"
+#include "platform/Paths.h"
+#include "recording/FrmAudioEditorProc.h"
 #include "settings/controls/cTreeView.h"
 
+#include <QDir>
+#include <QFile>
 #include <QPointer>
 #include <QTimer>
 
@@ -156,8 +160,99 @@ bool AudioConverter(FrmMain& f) { return launch(f, Tool::Converter); }
 bool ACMConverter(FrmMain& f) { return launch(f, Tool::ACMConverter); }
 bool AudioSplitter(FrmMain& f) { return launch(f, Tool::Splitter); }
 
+bool AudioAnalyser(FrmMain& f)
+{
+    const QString key = QStringLiteral("Audio Analyser");
+    if (f.CheckItemsListSelected())
+        return false;
+    cGrid& grid = *f.cGrid1;
+    if (grid.Rows() == 0) {
+        f.RunCommand(QStringLiteral("Add Files"));
+        return false;
+    }
+    if (f.GetMarkedCount() == 0) {
+        say(f, QStringLiteral("Mark the item to edit.") + QString(29, u' '));
+        return false;
+    }
+    Hourglass hourglass(f);
+    if (!ToolWindows::Load(key)) {
+        hourglass.release();
+        say(f, ToolWindows::NotPartOfThisVersion(key));
+        return false;
+    }
+    f.g_bAbortedAudioEditor = false;
+    const long current = grid.CurrentRow();
+    const QString source = cellText(grid, current, COL_FILE);
+    QString editorFile = source;
+    const QPointer<FrmMain> self(&f);
+    if (GetFileExtension(source).toUpper() != QLatin1String("WAV")) {
+        editorFile = QDir(platform::programFolder()).filePath(QStringLiteral("tmpeditor.wav"));
+        // An earlier item's audio must never be shown for this one (a failed or closed conversion).
+        QFile::remove(editorFile);
+        f.setCursor(Qt::WaitCursor);
+        FrmAudioEditorProc* proc = g_frmAudioEditorProc.get();
+        proc->ConvertFile(source, editorFile);
+        hourglass.release();
+        ToolWindows::ShowToolModal(*proc);
+        if (!self)
+            return false;
+    }
+    if (!f.g_bAbortedAudioEditor) {
+        if (ToolWindow* editor = ToolWindows::Load(key)) {
+            editor->txtWavFile(editorFile);
+            editor->LoadEditorFile(editorFile);
+            editor->Caption(cellText(grid, current, ItemRow::COL_ITEM_NAME));
+            hourglass.release();
+            f.unsetCursor();
+            showPaused(f, *editor);
+            if (!self)
+                return false;
+        }
+    }
+    hourglass.release();
+    f.unsetCursor();
+    return true;
+}
+
+bool AudioRecorder(FrmMain& f)
+{
+    const QString key = QStringLiteral("Audio Recorder");
+    Hourglass hourglass(f);
+    ToolWindow* tool = ToolWindows::Load(key);
+    hourglass.release();
+    if (!tool) {
+        say(f, ToolWindows::NotPartOfThisVersion(key));
+        return false;
+    }
+    const QPointer<FrmMain> self(&f);
+    ToolWindows::ShowToolModal(*tool);
+    return static_cast<bool>(self);
+}
+
+bool TextToSpeech(FrmMain& f)
+{
+    const QString key = QStringLiteral("Text To Speech");
+    // The main window keeps its hourglass while the window is open.
+    Hourglass hourglass(f);
+    ToolWindow* tool = ToolWindows::Load(key);
+    if (!tool) {
+        hourglass.release();
+        say(f, ToolWindows::NotPartOfThisVersion(key));
+        return false;
+    }
+    const QPointer<FrmMain> self(&f);
+    ToolWindows::ShowToolModal(*tool);
+    return static_cast<bool>(self);
+}
+
 bool RegisteredTool(FrmMain& f, const QString& key)
 {
+    if (key == QLatin1String("Audio Analyser"))
+        return AudioAnalyser(f);
+    if (key == QLatin1String("Audio Recorder"))
+        return AudioRecorder(f);
+    if (key == QLatin1String("Text To Speech"))
+        return TextToSpeech(f);
     ToolWindow* tool = ToolWindows::Load(key);
     if (!tool) {
         say(f, ToolWindows::NotPartOfThisVersion(key));

@@ -16,6 +16,14 @@ bool AudioConverter(FrmMain& f);
 bool ACMConverter(FrmMain& f);
 bool AudioSplitter(FrmMain& f);
 
+// "Audio Analyser": the current row's file in the editor, a non-WAV file converted first into
+// "tmpeditor.wav" of the program folder; no editor when that conversion was aborted.
+bool AudioAnalyser(FrmMain& f);
+// "Audio Recorder" and "Text To Speech": the window shown modally; the speech window keeps the
+// main window's hourglass while it is open.
+bool AudioRecorder(FrmMain& f);
+bool TextToSpeech(FrmMain& f);
+
 // A tool whose launcher comes with its window (CD tools, editor, recorder, speech): the
 // registered window shown modally with the polling paused, or the not-in-this-version message.
 bool RegisteredTool(FrmMain& f, const QString& key);

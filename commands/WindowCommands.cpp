@@ -43,7 +43,9 @@ bool FrmMain::cmdMP3TagsEditor(long)
 {
     SetTopMost(this, false);
     // Modeless and without an owner: the user chooses the file in the window.
+    setCursor(Qt::WaitCursor);
     FrmMP3TagsEditor* editor = g_frmMP3TagsEditor.get();
+    unsetCursor();
     editor->show();
     editor->raise();
     editor->activateWindow();

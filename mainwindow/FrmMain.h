@@ -134,6 +134,8 @@ public:
     void SaveGridToFile();
     void DisplayGridInfoStatusBar();
     void GetFileInfoToGridInfo();
+    // Set by the conversion window when the "Audio Analyser" conversion was aborted.
+    bool g_bAbortedAudioEditor = false;
 
     // Rows of the items grid (the rules live in itemsgrid/GridRows.h).
     long GetMarkedCount();

@@ -3,6 +3,7 @@
 
 #include "batchtools/FrmConverter.h"
 #include "batchtools/FrmJoiner.h"
+#include "recording/RecordingWindows.h"
 #include "foundation/WindowLinks.h"
 #include "mainwindow/FrmMain.h"
 #include "mainwindow/MainWindowRules.h"
@@ -41,6 +42,7 @@ void MainStartupWindows::LoadMain()
     // The tool windows the main window's commands open.
     RegisterJoinerWindow();
     RegisterConverterWindow();
+    RegisterRecordingWindows();
     frmMain.get();
     LinkSmallWindows();
 }

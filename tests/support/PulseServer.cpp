@@ -12,6 +12,8 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -62,6 +64,7 @@ bool PulseServer::start(QString* error)
     QDir().mkpath(m_dir);
     const QString socket = m_dir + QStringLiteral("/native");
     m_fifo = m_dir + QStringLiteral("/capture.fifo");
+    m_sourceFifo = m_dir + QStringLiteral("/source.fifo");
     if (::mkfifo(QFile::encodeName(m_fifo).constData(), 0600) != 0 && errno != EEXIST) {
         *error = QStringLiteral("cannot make the capture FIFO");
         return false;
@@ -98,11 +101,14 @@ bool PulseServer::start(QString* error)
                                 "load-module module-pipe-sink sink_name=%2 file=%3 format=s16le rate=%4 channels=%5 "
                                 "use_system_clock_for_timing=yes\n"
                                 "load-module module-null-sink sink_name=%6\n"
-                                "set-default-sink %2\n")
+                                "load-module module-pipe-source source_name=%7 file=%8 format=s16le rate=%4 "
+                                "channels=%5\n"
+                                "set-default-sink %2\n"
+                                "set-default-source %7\n")
                      .arg(socket, QLatin1String(kPipeSink), m_fifo)
                      .arg(kRate)
                      .arg(kChannels)
-                     .arg(QLatin1String(kNullSink))
+                     .arg(QLatin1String(kNullSink), QLatin1String(kPipeSource), m_sourceFifo)
                      .toUtf8());
     config.close();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -127,10 +133,45 @@ bool PulseServer::start(QString* error)
     return true;
 }
 
+void PulseServer::feedSource(const QByteArray& pcm)
+{
+    if (m_feeder.joinable())
+        m_feeder.join();
+    m_feeding = true;
+    const QByteArray path = QFile::encodeName(m_sourceFifo);
+    m_feeder = std::thread([this, pcm, path] {
+        // A server gone meanwhile must fail the write, not end the test process.
+        sigset_t pipe;
+        sigemptyset(&pipe);
+        sigaddset(&pipe, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
+        // The server holds the FIFO open, so this open does not wait for a reader.
+        const int fd = ::open(path.constData(), O_WRONLY);
+        if (fd >= 0) {
+            qint64 done = 0;
+            while (done < pcm.size() && !m_stop.load()) {
+                const ssize_t n = ::write(fd, pcm.constData() + done, static_cast<size_t>(std::min<qint64>(pcm.size() - done, 4096)));
+                if (n <= 0)
+                    break;
+                done += n;
+            }
+            ::close(fd);
+        }
+        m_feeding = false;
+    });
+}
+
+bool PulseServer::waitFed(int ms)
+{
+    return waitUntil([this] { return !m_feeding.load(); }, ms);
+}
+
 PulseServer::~PulseServer()
 {
     kill();
     m_stop = true;
+    if (m_feeder.joinable())
+        m_feeder.join();
     if (m_reader.joinable())
         m_reader.join();
 }

@@ -13,7 +13,8 @@
 
 // A private sound server for sound tests: PulseAudio without shared memory, its socket in the
 // test's own folder, a pipe sink at 44100 Hz s16 stereo as the default output whose FIFO is read
-// into memory from the moment the server starts, and a null sink as a second output. The
+// into memory from the moment the server starts, and a null sink as a second output; a pipe
+// source at the same format is the default input, fed by feedSource(). The
 // process's PULSE_SERVER points at it. The audio back end of Qt connects once per process, so
 // a test executable starts one server (Shared()) and keeps it; TearDown-free by design.
 class PulseServer {
@@ -22,6 +23,7 @@ public:
     static constexpr int kChannels = 2;
     static constexpr const char* kPipeSink = "qmpipe";
     static constexpr const char* kNullSink = "qmnull";
+    static constexpr const char* kPipeSource = "qmsource";
 
     // The process's server, started on first use. Null, with the reason in `error`, when it
     // cannot be started.
@@ -31,6 +33,10 @@ public:
     // Everything the pipe sink has played since the server started (or the last clearCapture).
     QByteArray captured() const;
     void clearCapture();
+    // Writes PCM (44100 Hz, s16, stereo) into the pipe source from a thread of its own, after
+    // whatever earlier calls are still writing; waitFed() waits until all of it is written.
+    void feedSource(const QByteArray& pcm);
+    bool waitFed(int ms);
     // Ends the server at once (a crash as the client sees it).
     void kill();
     QString folder() const { return m_dir; }
@@ -45,6 +51,9 @@ private:
 
     QString m_dir;
     QString m_fifo;
+    QString m_sourceFifo;
+    std::thread m_feeder;
+    std::atomic<bool> m_feeding{false};
     QProcess m_server;
     std::thread m_reader;
     std::atomic<bool> m_stop{false};

@@ -1,0 +1,35 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#pragma once
+
+#include "components/engine/AudioEngine.h"
+
+#include <QFile>
+#include <QString>
+
+// A plain PCM WAV file written as a stream: the header goes out first with empty sizes, the
+// samples are appended, and finish() writes the real sizes (cutting the data first when asked),
+// so a recording stopped at any moment is a valid file. The data chunk is kept below 4 GiB:
+// room() says how many bytes still fit. One thread at a time; owned by its user.
+class PcmWavFile {
+public:
+    ~PcmWavFile() { close(); }
+
+    bool open(const QString& path, const engine::PcmFormat& format, QString* error);
+    bool isOpen() const { return m_file.isOpen(); }
+    // Appends whole frames; false with the system's reason.
+    bool write(const char* data, qint64 bytes, QString* error);
+    qint64 dataBytes() const { return m_dataBytes; }
+    qint64 room() const;
+    // Keeps the first `keepBytes` sample bytes (all when negative or larger), writes the sizes
+    // and closes the file.
+    bool finish(qint64 keepBytes, QString* error);
+    void close();
+
+    // The 44-byte header of a PCM WAV file holding `dataBytes` sample bytes.
+    static QByteArray header(const engine::PcmFormat& format, quint32 dataBytes);
+
+private:
+    QFile m_file;
+    engine::PcmFormat m_format;
+    qint64 m_dataBytes = 0;
+};

@@ -1,0 +1,440 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "components/cWave.h"
+
+#include "components/FilePlayback.h"
+#include "components/OutputTarget.h"
+#include "components/PcmWavFile.h"
+#include "components/engine/WavFile.h"
+#include "components/sound/SoundOutput.h"
+#include "foundation/mdlFunctions.h"
+
+#include <QAudioDevice>
+#include <QAudioFormat>
+#include <QAudioSource>
+#include <QFileInfo>
+#include <QMediaDevices>
+#include <QPointer>
+#include <QTimer>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+int MeterLevelOf(double peak)
+{
+    if (peak <= 0.0)
+        return 0;
+    const double level = 120.0 + 2.0 * 20.0 * std::log10(std::min(1.0, peak));
+    return static_cast<int>(std::lround(std::clamp(level, 0.0, 120.0)));
+}
+
+namespace {
+
+// Recorded buffers on their way to the pre-screen output; GUI thread on both ends.
+class QueueSource final : public sound::PcmSource {
+public:
+    void push(const char* data, qint64 bytes)
+    {
+        // A stalled output must not make the queue grow without end.
+        if (m_buffer.size() > (1 << 20))
+            m_buffer.clear();
+        m_buffer.append(data, static_cast<int>(bytes));
+    }
+    qint64 readPcm(char* data, qint64 maxBytes) override
+    {
+        const qint64 n = std::min<qint64>(maxBytes / m_block * m_block, m_buffer.size() / m_block * m_block);
+        std::memcpy(data, m_buffer.constData(), static_cast<size_t>(n));
+        m_buffer.remove(0, static_cast<int>(n));
+        return n;
+    }
+    qint64 bytesReady() const override { return m_buffer.size() / m_block * m_block; }
+    bool atEnd() const override { return false; }
+    void clear() { m_buffer.clear(); }
+    int m_block = 1;
+
+private:
+    QByteArray m_buffer;
+};
+
+engine::PcmFormat pcmOf(const cWave::WaveFormatEx& f)
+{
+    engine::PcmFormat p;
+    p.sampleRate = static_cast<int>(f.nSamplesPerSec);
+    p.channels = f.nChannels;
+    p.bitsPerSample = f.wBitsPerSample;
+    return p;
+}
+
+QAudioFormat qtOf(const engine::PcmFormat& p)
+{
+    QAudioFormat q;
+    q.setSampleRate(p.sampleRate);
+    q.setChannelCount(p.channels);
+    q.setSampleFormat(p.bitsPerSample == 8 ? QAudioFormat::UInt8 : QAudioFormat::Int16);
+    return q;
+}
+
+// One sample as a fraction of full scale.
+inline double sampleAt(const char* p, int bits)
+{
+    if (bits == 8)
+        return (static_cast<int>(static_cast<unsigned char>(*p)) - 128) / 128.0;
+    int16_t v;
+    std::memcpy(&v, p, 2);
+    return v / 32768.0;
+}
+
+class Wave final : public cWave {
+public:
+    Wave()
+    {
+        connect(&m_player, &FilePlayback::Ended, this, [this] {
+            // Heard to its end: the position stays there for the window's next poll.
+            m_lastPercent = 100;
+            m_lastSeconds = m_playSeconds;
+            emit DonePlay();
+        });
+    }
+    ~Wave() override { Release(); }
+
+    long GetDeviceCount(long kind) override { return devices(kind).size(); }
+
+    long GetDeviceCaps(long& index, WaveDeviceCaps& caps, long kind) override
+    {
+        const QList<QAudioDevice> list = devices(kind);
+        if (index < 0 || index >= list.size())
+            return fail(ErrNoDevice, QStringLiteral("There is no sound device number %1.").arg(index));
+        const QAudioDevice& d = list.at(static_cast<int>(index));
+        caps.szPname = d.description();
+        caps.szId = QString::fromUtf8(d.id());
+        caps.dwFormats = 0;
+        caps.wChannels = d.maximumChannelCount();
+        return 0;
+    }
+
+    bool MeterIn() const override { return m_meter; }
+    void MeterIn(bool on) override { m_meter = on; }
+    bool CutSilence() const override { return m_cutSilence; }
+    void CutSilence(bool on) override { m_cutSilence = on; }
+    long CutSilenceValue() const override { return m_cutLevel; }
+    void CutSilenceValue(long level) override { m_cutLevel = level; }
+
+    void PreScreenOpen(WaveFormatEx& format, long device) override
+    {
+        PreScreenClose();
+        m_preFormat = pcmOf(format);
+        m_preDevice = device;
+        m_preScreen = true;
+    }
+    void PreScreenClose() override
+    {
+        m_preScreen = false;
+        stopPreScreen();
+    }
+    bool IsPreScreenOpen() const override { return m_preScreen; }
+
+    long RecordStart(long& device, const QString& path, WaveFormatEx& format, int16_t bufferMs) override
+    {
+        if (m_source)
+            return fail(ErrBusy, QStringLiteral("A recording into '%1' runs already.").arg(m_target->file()));
+        const QList<QAudioDevice> inputs = QMediaDevices::audioInputs();
+        if (device < 0 || device >= inputs.size())
+            return fail(ErrNoDevice, inputs.isEmpty() ? QStringLiteral("There is no sound input to record from.")
+                                                      : QStringLiteral("There is no sound input number %1.").arg(device));
+        const QAudioDevice input = inputs.at(static_cast<int>(device));
+        const engine::PcmFormat pcm = pcmOf(format);
+        if (format.wFormatTag != 1 || (pcm.bitsPerSample != 8 && pcm.bitsPerSample != 16) || pcm.channels < 1 ||
+            pcm.channels > 2 || pcm.sampleRate < 1000 || pcm.sampleRate > 192000)
+            return fail(ErrFormat, QStringLiteral("The sound input '%1' cannot record %2 Hz, %3 bits, %4 channels.")
+                                       .arg(input.description())
+                                       .arg(pcm.sampleRate)
+                                       .arg(pcm.bitsPerSample)
+                                       .arg(pcm.channels));
+        const QAudioFormat qfmt = qtOf(pcm);
+        if (!input.isFormatSupported(qfmt))
+            return fail(ErrFormat, QStringLiteral("The sound input '%1' cannot record %2 Hz, %3 bits, %4 channels.")
+                                       .arg(input.description())
+                                       .arg(pcm.sampleRate)
+                                       .arg(pcm.bitsPerSample)
+                                       .arg(pcm.channels));
+        QString error;
+        m_target = std::make_unique<components::OutputTarget>();
+        if (!m_target->resolve(path, &error) || !m_target->createPartFile(&error) ||
+            !m_file.open(m_target->partFile(), pcm, &error)) {
+            m_target.reset();
+            return fail(ErrFile, error.contains(path) ? error : QStringLiteral("Cannot write the file '%1': %2").arg(path, error));
+        }
+        m_format = pcm;
+        m_block = pcm.bytesPerFrame();
+        m_meterPeak = 0;
+        m_meterFrames = 0;
+        m_loudBytes = 0;
+        m_cutAmplitude = std::pow(10.0, (static_cast<double>(m_cutLevel) - 120.0) / 40.0);
+        m_source = std::make_unique<QAudioSource>(input, qfmt);
+        if (bufferMs > 0)
+            m_source->setBufferSize(static_cast<qsizetype>(qfmt.bytesForDuration(qint64(bufferMs) * 1000)));
+        m_io = m_source->start();
+        if (!m_io || m_source->error() != QAudio::NoError) {
+            m_source.reset();
+            m_io = nullptr;
+            m_file.close();
+            m_target.reset();
+            return fail(ErrNoDevice, QStringLiteral("The sound input '%1' cannot be opened.").arg(input.description()));
+        }
+        connect(m_io, &QIODevice::readyRead, this, [this] { pull(); });
+        connect(m_source.get(), &QAudioSource::stateChanged, this, [this](QAudio::State s) {
+            if (s == QAudio::StoppedState && m_source && m_source->error() != QAudio::NoError)
+                finishRecording();
+        });
+        m_preQueue.clear();
+        return 0;
+    }
+
+    void RecordStop() override { finishRecording(); }
+    void RecordPause() override
+    {
+        if (m_source && !m_paused) {
+            pull();
+            m_source->suspend();
+            m_paused = true;
+        }
+    }
+    void RecordUnPause() override
+    {
+        if (m_source && m_paused) {
+            m_source->resume();
+            m_paused = false;
+        }
+    }
+    bool IsRecording() const override { return m_source != nullptr; }
+    bool IsRecordPaused() const override { return m_source && m_paused; }
+
+    QString GetErrorText(long& code) override
+    {
+        if (code == m_lastCode && !m_lastText.isEmpty())
+            return m_lastText;
+        switch (code) {
+        case 0: return QStringLiteral("No error.");
+        case ErrNoDevice: return QStringLiteral("There is no such sound device.");
+        case ErrFormat: return QStringLiteral("The sound device cannot use this format.");
+        case ErrFile: return QStringLiteral("The file cannot be used.");
+        case ErrBusy: return QStringLiteral("A recording runs already.");
+        default: return QStringLiteral("Unknown error %1.").arg(code);
+        }
+    }
+
+    bool IsPlaying() const override { return m_player.IsPlaying(); }
+
+    long GetFileInfo(const QString& path, WaveFileInfo& info) override
+    {
+        QString error;
+        std::unique_ptr<engine::AudioReader> reader = engine::AudioReader::open(path, &error);
+        if (!reader)
+            return fail(ErrFile, error);
+        const engine::SourceInfo& s = reader->info();
+        info = WaveFileInfo();
+        info.wFormatTag = s.isPlainPcmWav ? 1 : 0;
+        QFile f(path);
+        engine::WavLayout layout;
+        if (f.open(QIODevice::ReadOnly) && engine::parseWav(f, &layout) == engine::WavParse::Ok) {
+            info.wFormatTag = static_cast<uint16_t>(layout.formatTag);
+            info.nBlockAlign = static_cast<uint16_t>(layout.blockAlign);
+        }
+        info.nChannels = static_cast<uint16_t>(s.format.channels);
+        info.nSamplesPerSec = static_cast<uint32_t>(s.format.sampleRate);
+        info.wBitsPerSample = static_cast<uint16_t>(s.format.bitsPerSample);
+        if (info.nBlockAlign == 0)
+            info.nBlockAlign = static_cast<uint16_t>(s.format.bytesPerFrame());
+        info.nAvgBytesPerSec = s.isPlainPcmWav ? info.nBlockAlign * info.nSamplesPerSec
+                                               : static_cast<uint32_t>(std::max(0, s.bitrate) / 8);
+        const QFileInfo fi(path);
+        info.FileName = fi.fileName();
+        info.FilePath = fi.absolutePath();
+        info.SecondsLength = static_cast<long>(s.durationMs / 1000);
+        return 0;
+    }
+
+    long PlayStart(const QString& path, int16_t, int16_t) override
+    {
+        QString error;
+        const long r = m_player.Start(path, 0, -1, -1, &error);
+        if (r != FilePlayback::Ok)
+            return fail(r == FilePlayback::ErrFile ? ErrFile : r == FilePlayback::ErrFormat ? ErrFormat : ErrNoDevice,
+                        error);
+        m_lastPercent = 0;
+        m_lastSeconds = 0;
+        m_playSeconds = m_player.SampleRate() > 0 ? static_cast<long>(m_player.Frames() / m_player.SampleRate()) : 0;
+        return 0;
+    }
+    long PlayStop() override
+    {
+        if (m_player.IsPlaying()) {
+            m_player.Stop();
+            QTimer::singleShot(0, this, [this] { emit DonePlay(); });
+        }
+        return 0;
+    }
+    void PlayPause() override { m_player.Pause(); }
+    void PlayUnPause() override { m_player.Resume(); }
+    long GetPlayPosition() override
+    {
+        if (m_player.IsPlaying() && m_player.Frames() > 0)
+            m_lastPercent = static_cast<long>(std::min<qint64>(100, m_player.FramesHeard() * 100 / m_player.Frames()));
+        return m_lastPercent;
+    }
+    long GetPlayPositionSeconds() override
+    {
+        if (m_player.IsPlaying() && m_player.SampleRate() > 0)
+            m_lastSeconds = static_cast<long>(m_player.FramesHeard() / m_player.SampleRate());
+        return m_lastSeconds;
+    }
+    QString FormatTime(long seconds) override { return FormatSecondsHMS(static_cast<int32_t>(seconds)); }
+
+    void Release() override
+    {
+        m_player.Stop();
+        finishRecording();
+        PreScreenClose();
+    }
+
+private:
+    static QList<QAudioDevice> devices(long kind)
+    {
+        return kind == KindOutput ? QMediaDevices::audioOutputs() : QMediaDevices::audioInputs();
+    }
+
+    long fail(long code, const QString& text)
+    {
+        m_lastCode = code;
+        m_lastText = text;
+        return code;
+    }
+
+    void pull()
+    {
+        if (!m_io)
+            return;
+        const QByteArray data = m_io->readAll();
+        const qint64 bytes = std::min<qint64>(data.size() / m_block * m_block, m_file.room());
+        if (bytes <= 0) {
+            if (m_file.room() <= 0)
+                QTimer::singleShot(0, this, [this] { finishRecording(); });
+            return;
+        }
+        measure(data.constData(), bytes);
+        if (m_preScreen) {
+            m_preQueue.push(data.constData(), bytes);
+            // The output starts once it has a tenth of a second to play: a sink that finds
+            // nothing at its first read stops asking.
+            if (!m_pre && m_preQueue.bytesReady() >= m_format.sampleRate / 10 * m_block)
+                startPreScreen();
+        }
+        QString error;
+        if (!m_file.write(data.constData(), bytes, &error)) {
+            m_lastCode = ErrFile;
+            m_lastText = error;
+            // What reached the disk is kept; the recording ends here.
+            QTimer::singleShot(0, this, [this] { finishRecording(); });
+        }
+    }
+
+    // Level blocks of 50 ms and the end of the last sound loud enough to keep.
+    void measure(const char* data, qint64 bytes)
+    {
+        const int bits = m_format.bitsPerSample;
+        const int step = bits / 8;
+        const qint64 frames = bytes / m_block;
+        const qint64 blockFrames = std::max(1, m_format.sampleRate / 20);
+        const qint64 base = m_file.dataBytes();
+        for (qint64 i = 0; i < frames; ++i) {
+            double peak = 0;
+            for (int c = 0; c < m_format.channels; ++c)
+                peak = std::max(peak, std::fabs(sampleAt(data + i * m_block + c * step, bits)));
+            if (peak >= m_cutAmplitude)
+                m_loudBytes = base + (i + 1) * m_block;
+            m_meterPeak = std::max(m_meterPeak, peak);
+            if (++m_meterFrames >= blockFrames) {
+                if (m_meter)
+                    emit MeterLevel(MeterLevelOf(m_meterPeak));
+                m_meterPeak = 0;
+                m_meterFrames = 0;
+            }
+        }
+    }
+
+    void finishRecording()
+    {
+        if (!m_source)
+            return;
+        pull();
+        m_io = nullptr;
+        m_source->disconnect(this);
+        m_source->stop();
+        m_source.reset();
+        m_paused = false;
+        stopPreScreen();
+        QString error;
+        const bool kept = m_file.finish(m_cutSilence ? m_loudBytes : -1, &error) && m_target->commit(&error);
+        if (!kept) {
+            m_lastCode = ErrFile;
+            m_lastText = error;
+        }
+        m_target.reset();  // removes the part file when it was not put in place
+        QTimer::singleShot(0, this, [this] { emit DoneRecord(); });
+    }
+
+    void startPreScreen()
+    {
+        const QAudioDevice out = sound::SoundOutput::OutputDevice(m_preDevice);
+        engine::PcmFormat chosen;
+        if (out.isNull() || !sound::SoundOutput::ChooseFormat(out, m_preFormat, &chosen) || !(chosen == m_format))
+            return;
+        m_preQueue.m_block = m_block;
+        m_pre = std::make_unique<sound::SoundOutput>();
+        // A lost output ends the pre-screen only; the recording goes on.
+        connect(m_pre.get(), &sound::SoundOutput::ended, this, [this] { m_preScreen = false; }, Qt::QueuedConnection);
+        QString error;
+        if (!m_pre->start(out, chosen, &m_preQueue, &error))
+            m_pre.reset();
+    }
+    void stopPreScreen()
+    {
+        if (m_pre)
+            m_pre->stop();
+        m_pre.reset();
+    }
+
+    FilePlayback m_player;
+    std::unique_ptr<QAudioSource> m_source;
+    QIODevice* m_io = nullptr;
+    std::unique_ptr<components::OutputTarget> m_target;
+    PcmWavFile m_file;
+    engine::PcmFormat m_format;
+    int m_block = 1;
+    bool m_paused = false;
+
+    bool m_meter = false;
+    double m_meterPeak = 0;
+    qint64 m_meterFrames = 0;
+
+    bool m_cutSilence = false;
+    long m_cutLevel = 20;
+    double m_cutAmplitude = 0;
+    qint64 m_loudBytes = 0;
+
+    bool m_preScreen = false;
+    engine::PcmFormat m_preFormat;
+    long m_preDevice = 0;
+    std::unique_ptr<sound::SoundOutput> m_pre;
+    QueueSource m_preQueue;
+
+    long m_lastCode = 0;
+    QString m_lastText;
+    long m_lastPercent = 0;
+    long m_lastSeconds = 0;
+    long m_playSeconds = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<cWave> CreateWave() { return std::make_unique<Wave>(); }

@@ -1,0 +1,93 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "recording/RecordingUi.h"
+
+#include "foundation/mdlModes.h"
+#include "itemsgrid/FrmStat.h"
+#include "mainwindow/FrmMain.h"
+#include "platform/MessageBox.h"
+#include "platform/Paths.h"
+#include "settings/ProgramOptions.h"
+#include "settings/controls/ColorSwatch.h"
+
+#include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QPixmap>
+
+namespace recording {
+
+void SetBackColor(QWidget* w, int32_t bgr)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, ColorSwatch::ToQColor(bgr));
+    p.setColor(QPalette::Base, ColorSwatch::ToQColor(bgr));
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+void ApplyAppBackColor(std::initializer_list<QWidget*> widgets)
+{
+    bool ok = false;
+    const long back = g_sAppBackColor.toLong(&ok);
+    if (!ok)
+        return;
+    for (QWidget* w : widgets) {
+        if (!w)
+            continue;
+        QPalette p = w->palette();
+        p.setColor(QPalette::Window, ColorSwatch::ToQColor(static_cast<int32_t>(back)));
+        w->setPalette(p);
+        w->setAutoFillBackground(true);
+    }
+}
+
+bool ApplyViewPicture(QWidget* w, const QString& name)
+{
+    if (name.isEmpty())
+        return false;
+    const QPixmap pic(platform::programFolder() + QStringLiteral("/View/") + name);
+    if (pic.isNull())
+        return false;
+    QPalette p = w->palette();
+    p.setBrush(QPalette::Window, pic);
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+    return true;
+}
+
+void ApplyTitleColors(QFrame* picTitle, QLabel* lblTitle)
+{
+    SetBackColor(picTitle, ProgramOptions.picColor);
+    QPalette p = lblTitle->palette();
+    p.setColor(QPalette::WindowText, ColorSwatch::ToQColor(ProgramOptions.picTextColor));
+    lblTitle->setPalette(p);
+}
+
+void AddFileToMainList(const QString& path)
+{
+    FrmMain* main = frmMain.loaded();
+    if (!main)
+        return;
+    g_frmStat.get();
+    g_frmStat->AddFilesToList(QStringList{path}, main->cGrid1, main, false);
+    g_frmStat.unload();
+}
+
+bool CheckProducedFile(const QString& name, QWidget* owner)
+{
+    const QFileInfo fi(name);
+    const auto say = [&](const QString& text) {
+        platform::MsgBox(text, platform::vbInformation | platform::vbOKOnly, QString(), owner);
+    };
+    if (name.isEmpty() || !fi.isFile()) {
+        say(QStringLiteral("The file:") + name + QStringLiteral(" was not found."));
+        return false;
+    }
+    if (fi.size() <= 64) {
+        say(QStringLiteral("The file:") + name + QStringLiteral(" is empty."));
+        return false;
+    }
+    return true;
+}
+
+}  // namespace recording
