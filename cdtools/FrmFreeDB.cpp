@@ -244,7 +244,7 @@ void FrmFreeDB::cFreeDB1_TrackFound(const QString& artist, int track, const QStr
     // Writing a row past the last would append one: a track the listing has not is ignored.
     if (track < 1 || track > rows)
         return;
-    grid->SetCell(track, grid->ColumnIndex(ItemRow::COL_ITEM_NAME), title + QStringLiteral(".cda"));
+    grid->SetCell(track, grid->ColumnIndex(ItemRow::COL_ITEM_NAME), QString(title + QStringLiteral(".cda")));
     grid->SetCell(track, grid->ColumnIndex(COL_TAG_ARTIST), artist);
     grid->SetCell(track, grid->ColumnIndex(COL_TAG_ALBUM), lblAlbumName->text());
     if (track != rows)
