@@ -15,6 +15,8 @@ bool AudioJoiner(FrmMain& f);
 bool AudioConverter(FrmMain& f);
 bool ACMConverter(FrmMain& f);
 bool AudioSplitter(FrmMain& f);
+// "Audio CD Ripper": every row of the drive's listing, marks included, so row r is track r.
+bool AudioCDRipper(FrmMain& f);
 
 // A tool whose launcher comes with its window (CD tools, editor, recorder, speech): the
 // registered window shown modally with the polling paused, or the not-in-this-version message.

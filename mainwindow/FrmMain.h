@@ -295,6 +295,7 @@ private:
     bool cmdACMConverter(long item);
     bool cmdAudioJoiner(long item);
     bool cmdAudioSplitter(long item);
+    bool cmdAudioCDRipper(long item);
     bool cmdRegisteredTool(long item);
     bool cmdSaveAs(long item);
     bool cmdRenameItem(long item);
