@@ -6,7 +6,6 @@
 #include "mainwindow/ItemsListLoader.h"
 
 #include <QLineEdit>
-
 #include <QSignalBlocker>
 
 namespace {
