@@ -5,6 +5,7 @@
 #include "components/cAudioConverter.h"
 #include "foundation/mdlMain.h"
 #include "mainwindow/cStatusBar.h"
+#include "tests/cdtools/FakeRipper.h"
 
 #include <QFile>
 #include <QLabel>
@@ -178,6 +179,35 @@ TEST_F(DriveNodes, TheAddAudioCDSwitchSelectsTheFirstDriveWithTracks)
             EXPECT_TRUE(frmMain->tmrCDs->isActive());
         }
     }
+}
+
+TEST_F(DriveNodes, ADiscThatVanishesWhileListedKeepsItsRowsAndIsReported)
+{
+    const QString cue = discimages::WriteBinCue(dir.path(), QStringLiteral("fake"), {{true, 75}});
+    setDrives({cue});
+    FrmMain* f = loadMain();
+    auto fake = std::make_unique<FakeRipper>();
+    fake->seconds = {60, 70, 80, 90};
+    fake->vanishAfter = 2;  // gone after the second track was read
+    f->cAudioCDRipper1 = std::move(fake);
+    click(f, driveNode(0));
+    EXPECT_EQ(column(f->cGrid1, ItemRow::COL_ITEM_NAME), (QStringList{QStringLiteral("Track01.cda"), QStringLiteral("Track02.cda")}));
+    EXPECT_TRUE(f->picEmptyMsg->isVisibleTo(f));
+    EXPECT_EQ(f->lblAddorDrag->text(), QStringLiteral("Insert an Audio CD to the CD drive."));
+    EXPECT_TRUE(f->prgStatus->isHidden());
+    EXPECT_NE(f->cursor().shape(), Qt::WaitCursor);
+    ASSERT_EQ(box.shown.size(), 1);
+    EXPECT_EQ(box.shown.at(0).prompt, QStringLiteral("There is no CD in the drive."));
+    EXPECT_EQ(box.shown.at(0).style, platform::vbInformation);
+
+    // A disc that stays lists all its tracks and asks nothing.
+    box.shown.clear();
+    auto steady = std::make_unique<FakeRipper>();
+    steady->seconds = {60, 70, 80, 90};
+    f->cAudioCDRipper1 = std::move(steady);
+    click(f, driveNode(0));
+    EXPECT_EQ(f->cGrid1->Rows(), 4);
+    EXPECT_TRUE(box.shown.isEmpty());
 }
 
 TEST_F(DriveNodes, TheRippersErrorsAreShownWithTheirNumber)
