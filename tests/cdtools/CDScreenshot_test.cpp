@@ -11,6 +11,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPixmap>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -71,8 +72,12 @@ TEST_F(CDPictures, DriveNodeAfterALookUpAndTheLookUpWindow)
     QTest::qWait(200);
     const QPixmap lookup = w->grab();
     EXPECT_EQ(lookup.size(), w->size());
-    if (!folder.isEmpty())
+    if (!folder.isEmpty()) {
         EXPECT_TRUE(lookup.save(folder + QStringLiteral("/cd-freedb.png"), "PNG"));
+        // The whole screen, frames and all, as the desktop shows the two windows.
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            EXPECT_TRUE(screen->grabWindow(0).save(folder + QStringLiteral("/cd-screen.png"), "PNG"));
+    }
     qputenv("QUILLMERE_CDDB_SERVER", saved);
     g_lAppTreeRestore = 0;
 }
