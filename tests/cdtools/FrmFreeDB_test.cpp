@@ -187,6 +187,33 @@ TEST_F(FreeDBWindow, ResultsForAnotherNodeOrAnotherTrackAreDropped)
     EXPECT_TRUE(g_frmFreeDB.isLoaded());
 }
 
+TEST_F(FreeDBWindow, AHiddenWindowStillFinishesTheLookUp)
+{
+    CddbServer server(CddbServer::Match);
+    useServer(server);
+    FrmMain* f = mainOnDrive();
+    // As soon as the window is up, the component asks for it to be hidden.
+    QTimer hide;
+    QObject::connect(&hide, &QTimer::timeout, [&] {
+        if (FrmFreeDB* w = g_frmFreeDB.loaded(); w && w->isVisible()) {
+            hide.stop();
+            emit w->cFreeDB1->RequestHide();
+        }
+    });
+    hide.start(0);
+    runLookUp(f);
+    // The command has returned with the window hidden but loaded; it goes on and names the node.
+    EXPECT_TRUE(g_frmFreeDB.isLoaded());
+    EXPECT_FALSE(g_frmFreeDB.isLoaded() && g_frmFreeDB->isVisible());
+    QElapsedTimer t;
+    t.start();
+    while (g_frmFreeDB.isLoaded() && t.elapsed() < 15000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_FALSE(g_frmFreeDB.isLoaded());
+    EXPECT_EQ(cTreeView::Text(driveNode(0)), QStringLiteral("Les Artistes - Été Album"));
+    EXPECT_EQ(cell(f->cGrid1, 1, ItemRow::COL_ITEM_NAME), QStringLiteral("Première chanson.cda"));
+}
+
 TEST_F(FreeDBWindow, TheListingLooksTheDiscUpWhenTheOptionIsOn)
 {
     CddbServer server(CddbServer::Match);
