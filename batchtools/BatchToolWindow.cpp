@@ -325,7 +325,7 @@ void BatchToolWindow::Form_Load()
     PlaceTw(txtLog, 100, 100, WidthTw(TabLog) - 200, HeightTw(TabLog) - 200);
 
     // 8.
-    InitGrid(cGrid1);
+    InitGrid(cGrid1, m_spec.itemIcons ? GridIcons::Items : GridIcons::Menu);
 
     // 9. Destination.
     LoadPathHistory(txtToPath);
@@ -359,11 +359,11 @@ void BatchToolWindow::loadEventChecks()
     chkTurnOffComputer->setChecked(BatchTool::OptionToCheckValue(ProgramOptions.chkTurnOffComputer) == 1);
 }
 
-void BatchToolWindow::InitGrid(cGrid* grid)
+void BatchToolWindow::InitGrid(cGrid* grid, GridIcons icons)
 {
     grid->RowHeight(24);
     if (FrmMain* main = frmMain.loaded())
-        grid->ImageList(&main->imgMenu);
+        grid->ImageList(icons == GridIcons::Items ? &main->imgGrid : &main->imgMenu);
     // The task grid shows the first seven columns with its own headers and widths; the order
     // is the items grid's, because rows are copied into it column by column.
     static const std::pair<const char*, int> shown[] = {{"", 20},        {"Type", 40},      {"Item Name", 160},

@@ -31,6 +31,7 @@ struct BatchToolSpec {
     QString startCaption;     // the start button
     QString verb;             // "Preparing to <verb>: n tracks."
     bool joinedFileName = false;  // the one name template box of the joiner
+    bool itemIcons = false;       // the grid shows the main grid's icons (the CD tools)
 };
 
 // The batch tool window: a grid of the items copied from the main window, three tabs
@@ -53,7 +54,10 @@ public:
     TaskState State() const;
 
     // Loading, tabs and closing.
-    static void InitGrid(cGrid* grid);
+    // The grid's icons: the main window's menu icons, or its items grid's (marks and track
+    // types), which the CD tools show.
+    enum class GridIcons { Menu, Items };
+    static void InitGrid(cGrid* grid, GridIcons icons = GridIcons::Menu);
     void HideTabPanels();
     void cTabControl1_TabClick(int index);
     void cmdExit_Click();

@@ -26,7 +26,7 @@ const std::vector<FrmMain::CommandRow>& FrmMain::CommandTable()
         {"MP3 CD Maker", &FrmMain::cmdRegisteredTool},
         {"WMA CD Maker", &FrmMain::cmdRegisteredTool},
         {"Audio CD Duplicator", &FrmMain::cmdRegisteredTool},
-        {"Audio CD Ripper", &FrmMain::cmdRegisteredTool},
+        {"Audio CD Ripper", &FrmMain::cmdAudioCDRipper},
         {"ACM Converter", &FrmMain::cmdACMConverter},
         {"Audio Joiner", &FrmMain::cmdAudioJoiner},
         {"Audio Splitter", &FrmMain::cmdAudioSplitter},
@@ -118,6 +118,7 @@ bool FrmMain::cmdAudioConverter(long) { return Launchers::AudioConverter(*this);
 bool FrmMain::cmdACMConverter(long) { return Launchers::ACMConverter(*this); }
 bool FrmMain::cmdAudioJoiner(long) { return Launchers::AudioJoiner(*this); }
 bool FrmMain::cmdAudioSplitter(long) { return Launchers::AudioSplitter(*this); }
+bool FrmMain::cmdAudioCDRipper(long) { return Launchers::AudioCDRipper(*this); }
 bool FrmMain::cmdRegisteredTool(long item) { return Launchers::RegisteredTool(*this, m_cMenu->MenuItemKey(item)); }
 
 bool FrmMain::CheckItemsListSelected()

@@ -6,14 +6,19 @@
 #include "foundation/mdlFileSystem.h"
 #include "foundation/mdlFunctions.h"
 #include "itemsgrid/ItemRow.h"
+#include "mainwindow/ItemsListTree.h"
 #include "mainwindow/FrmMain.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "recording/FrmAudioEditorProc.h"
 #include "settings/controls/cTreeView.h"
 
+<<<<<<< HEAD
 #include <QDir>
 #include <QFile>
+=======
+#include <QComboBox>
+>>>>>>> h19
 #include <QPointer>
 #include <QTimer>
 
@@ -160,6 +165,7 @@ bool AudioConverter(FrmMain& f) { return launch(f, Tool::Converter); }
 bool ACMConverter(FrmMain& f) { return launch(f, Tool::ACMConverter); }
 bool AudioSplitter(FrmMain& f) { return launch(f, Tool::Splitter); }
 
+<<<<<<< HEAD
 bool AudioAnalyser(FrmMain& f)
 {
     const QString key = QStringLiteral("Audio Analyser");
@@ -176,10 +182,43 @@ bool AudioAnalyser(FrmMain& f)
     }
     Hourglass hourglass(f);
     if (!ToolWindows::Load(key)) {
+=======
+bool AudioCDRipper(FrmMain& f)
+{
+    const QString key = QStringLiteral("Audio CD Ripper");
+    QTreeWidgetItem* node = f.cTreeView1->SelectedNode();
+    const QString nodeKey = cTreeView::Key(node);
+    if (FrmMain::IsMainNode(nodeKey)) {
+        say(f, QStringLiteral("Select the Items List of the CD.") + QString(40, u' '));
+        if (node && node->childCount() > 0)
+            f.cTreeView1_NodeClick(node->child(0));
+        return false;
+    }
+    if (!FrmMain::IsCDNode(nodeKey)) {
+        say(f, QStringLiteral("Select the the Audio CD device to rip from.") + QString(40, u' '));
+        if (g_nodeMainCDs) {
+            g_nodeMainCDs->setExpanded(true);
+            if (g_nodeMainCDs->childCount() > 0)
+                f.cTreeView1_NodeClick(g_nodeMainCDs->child(0));
+        }
+        return false;
+    }
+    // A drive without rows has no marked rows: there is no empty-list step here.
+    const long marked = f.GetMarkedCount();
+    if (marked == 0) {
+        say(f, QStringLiteral("Mark the items to rip.") + QString(29, u' '));
+        return false;
+    }
+
+    Hourglass hourglass(f);
+    ToolWindow* tool = ToolWindows::Load(key);
+    if (!tool) {
+>>>>>>> h19
         hourglass.release();
         say(f, ToolWindows::NotPartOfThisVersion(key));
         return false;
     }
+<<<<<<< HEAD
     f.g_bAbortedAudioEditor = false;
     const long current = grid.CurrentRow();
     const QString source = cellText(grid, current, COL_FILE);
@@ -242,6 +281,36 @@ bool TextToSpeech(FrmMain& f)
     }
     const QPointer<FrmMain> self(&f);
     ToolWindows::ShowToolModal(*tool);
+=======
+    const long totalSeconds = f.GetTotalTime(true).toLong();
+    tool->lblFilesToConvert(QString::number(marked) + QStringLiteral(" items to convert."));
+    tool->g_ltmrItemSecsTotal(totalSeconds);
+    tool->StatusPanelText(QStringLiteral("Total Size"),
+                          QStringLiteral("Total Time: ") + FormatSecondsHMS(static_cast<int32_t>(totalSeconds)));
+    tool->StatusPanelText(QStringLiteral("Total Time"), QStringLiteral("Total Size: ") + f.GetTotalSize(true));
+    tool->txtUndeForlder(MakeSafeName(cTreeView::Text(node)));
+    // Every row, in order: the ripper rips the marked ones as the track of their row number.
+    if (cGrid* into = tool->Grid())
+        f.CopyGridRows(*f.cGrid1, *into, false);
+    // The source is the drive of the node; the last entry of its letter wins.
+    if (QComboBox* devices = tool->cboDevices()) {
+        const QString drive = GetCDNameNode(nodeKey);
+        for (int i = 0; i < devices->count(); ++i) {
+            if (devices->itemText(i).startsWith(drive)) {
+                devices->setCurrentIndex(i);
+                devices->setEnabled(false);
+                if (QWidget* open = tool->cmdOpenCD())
+                    open->setEnabled(false);
+            }
+        }
+    }
+
+    hourglass.release();
+    const QPointer<FrmMain> self(&f);
+    showPaused(f, *tool);
+    if (self)
+        f.unsetCursor();
+>>>>>>> h19
     return static_cast<bool>(self);
 }
 

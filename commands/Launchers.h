@@ -15,6 +15,8 @@ bool AudioJoiner(FrmMain& f);
 bool AudioConverter(FrmMain& f);
 bool ACMConverter(FrmMain& f);
 bool AudioSplitter(FrmMain& f);
+// "Audio CD Ripper": every row of the drive's listing, marks included, so row r is track r.
+bool AudioCDRipper(FrmMain& f);
 
 // "Audio Analyser": the current row's file in the editor, a non-WAV file converted first into
 // "tmpeditor.wav" of the program folder; no editor when that conversion was aborted.

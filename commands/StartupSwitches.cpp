@@ -10,6 +10,3 @@ void FrmMain::RunStartupSwitches(const QString& sCommandLine)
     else if (sCommandLine == QLatin1String("-addaudiocd"))
         SelectFirstAudioCD();
 }
-
-// Selects the first drive holding an audio CD; this build lists no drives, so there is none.
-void FrmMain::SelectFirstAudioCD() {}

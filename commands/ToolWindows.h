@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class QComboBox;
 class QWidget;
 class cGrid;
 
@@ -37,6 +38,10 @@ public:
     virtual void cboBestAccordItem_Text(const QString& text) {}
 
     // CD tools.
+    // The ripper's source drives (one entry per drive, each beginning with its letter) and its
+    // "Open" button; the launcher selects the drive node's entry and locks both.
+    virtual QComboBox* cboDevices() { return nullptr; }
+    virtual QWidget* cmdOpenCD() { return nullptr; }
     virtual void lblTitle(const QString& caption) {}
     virtual void Caption(const QString& caption) {}
     virtual void txtCDName(const QString& name) {}

@@ -11,6 +11,8 @@
 
 #include <netdb.h>
 #include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -240,6 +242,12 @@ public:
         // The worker is detached: libcddb cannot be interrupted, and a look-up given up on must
         // not hold up the window that closes. It touches nothing of the component.
         std::thread([r, post] {
+            // A server that hangs up while libcddb writes would otherwise end the whole
+            // program with SIGPIPE; blocked here, the write fails with EPIPE instead.
+            sigset_t pipe;
+            sigemptyset(&pipe);
+            sigaddset(&pipe, SIGPIPE);
+            pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
             const Result result = lookUp(r, [&](const QString& text) {
                 post([text](FreeDB& f) { emit f.StateChanged(text); });
             });

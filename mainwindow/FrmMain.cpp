@@ -3,8 +3,10 @@
 
 #include "commands/PreviewStrip.h"
 #include "commands/ToolWindows.h"
+#include "components/cAudioCDRipper.h"
 #include "components/cAudioConverter.h"
 #include "components/cAudioGraph.h"
+#include "components/cFreeDB.h"
 #include "components/cPlayer.h"
 #include "components/cSlider.h"
 #include "components/cGrid.h"
@@ -91,8 +93,7 @@ void attach(QFrame* host, cToolbar* toolbar)
     layout->addStretch(1);
 }
 
-// What the tree of lists needs of this window. The CD ripper and the CD track listing are not
-// hosted here yet: there are no drives.
+// What the tree of lists needs of this window.
 class MainListHost final : public ItemsListHost {
 public:
     explicit MainListHost(FrmMain& f) : m_f(f) {}
@@ -118,6 +119,9 @@ public:
         else
             m_f.tmrCDs->stop();
     }
+    void ListCDTracks(const QString& sDrive) override { m_f.GetCDTracksToGrid(sDrive); }
+    long CDDriveCount() override { return m_f.cAudioCDRipper1 ? m_f.cAudioCDRipper1->DeviceCount() : 0; }
+    QString CDDriveName(long index) override { return m_f.cAudioCDRipper1 ? m_f.cAudioCDRipper1->DeviceName(index) : QString(); }
     void RefreshItemInfo() override { m_f.GetFileInfoToGridInfo(); }
     void SetStatusPanelText(const QString& sKey, const QString& sText) override { m_f.cStatusBar1->StatusPanelText(sKey, sText); }
     QString TotalSize(cGrid&) override { return m_f.GetTotalSize(false); }
@@ -313,6 +317,8 @@ void FrmMain::buildControls()
     cSysTray1 = new cSysTray(this);
     cPlayer1 = CreatePlayer();
     cAudioConverter1 = CreateAudioConverter();
+    cFreeDB1 = CreateFreeDB();
+    cAudioCDRipper1 = CreateAudioCDRipper();
     m_probe = std::make_unique<ConverterProbe>(*cAudioConverter1);
     m_host = std::make_unique<MainListHost>(*this);
     const ItemsListControls c{cTreeView1, cGrid1, lblListName, prgStatus, picEmptyMsg, lblAddorDrag, &imgGrid, &imgMenu};
@@ -344,6 +350,8 @@ void FrmMain::buildControls()
     connect(cStatusBar1, &cStatusBar::PanelClick, this, &FrmMain::cStatusBar1_PanelClick);
     connect(cSysTray1, &cSysTray::TrayClick, this, &FrmMain::cSysTray1_TrayClick);
     connect(tmrRemove, &QTimer::timeout, this, &FrmMain::tmrRemove_Timer);
+    connect(tmrCDs, &QTimer::timeout, this, &FrmMain::tmrCDs_Timer);
+    connect(cAudioCDRipper1.get(), &cAudioCDRipper::Error, this, &FrmMain::cAudioCDRipper1_Error);
     connect(cPlayer1.get(), &cPlayer::PlayEnd, this, &FrmMain::cPlayer1_PlayEnd);
     connect(cSlider1, &cSlider::DragStart, this, &FrmMain::cSlider1_DragStart);
     connect(cSlider1, &cSlider::DragEnd, this, &FrmMain::cSlider1_DragEnd);
@@ -791,13 +799,17 @@ void FrmMain::Form_Unload(int& Cancel)
     QFile::remove(programFile(QStringLiteral("tmptts.wav")));
 
     // The hosted components close in a fixed order: player, the two graphs, converter, CD
-    // lookup, ripper. Those this build does not host are absent.
+    // lookup, ripper.
     if (cPlayer1)
         cPlayer1->Release();
     cAudioGraphAmp->Release();
     cAudioGraphFreq->Release();
     if (cAudioConverter1)
         cAudioConverter1->Release();
+    if (cFreeDB1)
+        cFreeDB1->Release();
+    if (cAudioCDRipper1)
+        cAudioCDRipper1->Shutdown();
 
     if (m_reg) {
         m_reg->Subkey(QStringLiteral("General"));

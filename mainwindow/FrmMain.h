@@ -23,8 +23,10 @@ class RegistryRoutines;
 class ItemProbe;
 class ItemsListHost;
 class ItemsListTree;
+class cAudioCDRipper;
 class cAudioConverter;
 class cAudioGraph;
+class cFreeDB;
 class cGrid;
 class cPlayer;
 class cSlider;
@@ -64,7 +66,16 @@ public:
     void SetPreviewSeam(ItemsListHost* seam);
     // Start-up switches: the whole command line, lower-cased.
     void RunStartupSwitches(const QString& sCommandLine);
+    // Selects the first drive node whose drive holds a disc with tracks.
     void SelectFirstAudioCD();
+
+    // Drive nodes (mainwindow/CDDrives.cpp, rules in CDDriveNodes.h).
+    long GetCDDriveIndex(const QString& sDrive);
+    // Lists the tracks of the disc in the drive ("D:") into the grid, one row per track.
+    void GetCDTracksToGrid(const QString& sDrive);
+    // Every 5 s while a drive node is selected: lists a disc that came, clears one that went.
+    void tmrCDs_Timer();
+    void cAudioCDRipper1_Error(long number, const QString& text);
 
     // Text services for the tool windows (commands/Templates.h).
     QString GetNoticAppParameters();
@@ -227,6 +238,8 @@ public:
     QTimer* tmrAudioData = nullptr;
     std::unique_ptr<cPlayer> cPlayer1;
     std::unique_ptr<cAudioConverter> cAudioConverter1;
+    std::unique_ptr<cFreeDB> cFreeDB1;
+    std::unique_ptr<cAudioCDRipper> cAudioCDRipper1;
     // The tree of lists reads items through the probe (over the converter) and reaches this
     // window through the host as long as it lives, so it is declared after them and goes first.
     std::unique_ptr<ItemProbe> m_probe;
@@ -284,6 +297,7 @@ private:
     bool cmdACMConverter(long item);
     bool cmdAudioJoiner(long item);
     bool cmdAudioSplitter(long item);
+    bool cmdAudioCDRipper(long item);
     bool cmdRegisteredTool(long item);
     bool cmdSaveAs(long item);
     bool cmdRenameItem(long item);

@@ -4,6 +4,7 @@
 #include "batchtools/FrmConverter.h"
 #include "batchtools/FrmJoiner.h"
 #include "recording/RecordingWindows.h"
+#include "cdtools/FrmFreeDB.h"
 #include "foundation/WindowLinks.h"
 #include "mainwindow/FrmMain.h"
 #include "mainwindow/MainWindowRules.h"
@@ -43,6 +44,7 @@ void MainStartupWindows::LoadMain()
     RegisterJoinerWindow();
     RegisterConverterWindow();
     RegisterRecordingWindows();
+    RegisterFreeDBWindow();
     frmMain.get();
     LinkSmallWindows();
 }

@@ -1,0 +1,85 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+// Shows the main window on a listed image drive after a look-up, and the look-up window while it
+// connects, for a person to look at. QM_SCREENSHOT_CD names a folder for the pictures; under
+// Xvfb with a window manager run it with QT_QPA_PLATFORM=xcb.
+#include "tests/cdtools/CDFixture.h"
+
+#include "cdtools/FrmFreeDB.h"
+#include "components/cFreeDB.h"
+#include "tests/components_cd/CddbServer.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPixmap>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+using cddbfixture::CddbServer;
+
+class CDPictures : public CDFixture {};
+
+TEST_F(CDPictures, DriveNodeAfterALookUpAndTheLookUpWindow)
+{
+    g_lAppTreeRestore = 1;  // the tree pane, where the drive nodes are
+    ProgramOptions.chkDisplayTitle = true;
+    ProgramOptions.chkDisplayPlayer = true;
+    ProgramOptions.chkDisplayGridLine = true;
+    ProgramOptions.picColor = 8404992;
+    ProgramOptions.picTextColor = 16777215;
+    const QString cue = discimages::WriteBinCue(dir.path(), QStringLiteral("two"), {{true, 225}, {true, 300}});
+    const QString iso = discimages::WriteIso(dir.path(), QStringLiteral("backup"), 300);
+    setDrives({cue, iso});
+    CddbServer server(CddbServer::Match);
+    const QByteArray saved = qgetenv("QUILLMERE_CDDB_SERVER");
+    qputenv("QUILLMERE_CDDB_SERVER", QByteArray("127.0.0.1:") + QByteArray::number(server.port()));
+
+    FrmMain* f = loadMain();
+    f->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(f) || QGuiApplication::platformName() == QLatin1String("offscreen"));
+    click(f, driveNode(0));
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] {
+        if (FrmFreeDB* w = g_frmFreeDB.loaded())
+            w->close();
+    });
+    guard.start(15000);
+    f->RunCommand(QStringLiteral("FreeDB"));
+    EXPECT_EQ(cTreeView::Text(driveNode(0)), QStringLiteral("Les Artistes - Été Album"));
+    QTest::qWait(200);
+    const QString folder = qEnvironmentVariable("QM_SCREENSHOT_CD");
+    const QPixmap main = f->grab();
+    EXPECT_FALSE(main.toImage().isNull());
+    if (!folder.isEmpty())
+        EXPECT_TRUE(main.save(folder + QStringLiteral("/cd-main.png"), "PNG"));
+
+    // The data drive: the grid asks for an audio CD.
+    click(f, driveNode(1));
+    QTest::qWait(100);
+    if (!folder.isEmpty())
+        EXPECT_TRUE(f->grab().save(folder + QStringLiteral("/cd-data.png"), "PNG"));
+
+    // The look-up window as it connects.
+    click(f, driveNode(0));
+    FrmFreeDB* w = g_frmFreeDB.get();
+    ASSERT_TRUE(w->GetFreeDB());
+    w->cFreeDB1->StopQuery();
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w) || QGuiApplication::platformName() == QLatin1String("offscreen"));
+    QTest::qWait(200);
+    const QPixmap lookup = w->grab();
+    EXPECT_EQ(lookup.size(), w->size());
+    if (!folder.isEmpty()) {
+        EXPECT_TRUE(lookup.save(folder + QStringLiteral("/cd-freedb.png"), "PNG"));
+        // The whole screen, frames and all, as the desktop shows the two windows.
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            EXPECT_TRUE(screen->grabWindow(0).save(folder + QStringLiteral("/cd-screen.png"), "PNG"));
+    }
+    qputenv("QUILLMERE_CDDB_SERVER", saved);
+    g_lAppTreeRestore = 0;
+}
+
+}  // namespace
