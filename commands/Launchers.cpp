@@ -4,6 +4,7 @@
 #include "commands/ToolWindows.h"
 #include "components/cGrid.h"
 #include "foundation/mdlFileSystem.h"
+#include "foundation/VbNumbers.h"
 #include "foundation/mdlFunctions.h"
 #include "itemsgrid/ItemRow.h"
 #include "mainwindow/FrmMain.h"
@@ -147,6 +148,50 @@ bool launch(FrmMain& f, Tool which)
     return static_cast<bool>(self);
 }
 
+// "Audio CD Maker": the marked rows, their minutes against the 80 of a CD. The limit is only
+// shown; the burner does not read it.
+bool audioCDMaker(FrmMain& f, const QString& key)
+{
+    if (f.CheckItemsListSelected())
+        return false;
+    cGrid& grid = *f.cGrid1;
+    if (grid.Rows() == 0) {
+        f.RunCommand(QStringLiteral("Add Files"));
+        return false;
+    }
+    const long marked = f.GetMarkedCount();
+    if (marked == 0) {
+        say(f, QStringLiteral("Mark the items to burn.") + QString(29, u' '));
+        return false;
+    }
+    Hourglass hourglass(f);
+    ToolWindow* tool = ToolWindows::Load(key);
+    if (!tool) {
+        hourglass.release();
+        say(f, ToolWindows::NotPartOfThisVersion(key));
+        return false;
+    }
+    const long seconds = f.GetTotalTime(true).toLong();
+    const long minutes = long(RoundHalfEven(double(seconds) / 60.0));
+    const QString m = QString::number(minutes);
+    tool->lblFilesToConvert(QString::number(marked) + QStringLiteral(" items to burn (") + m + QStringLiteral(" minutes)."));
+    tool->StatusPanelText(QStringLiteral("Total Size"), m + QStringLiteral(" Min / 80 Min."));
+    tool->prgSize(minutes, 83);
+    if (double(seconds) / 60.0 > 80.0)
+        tool->lblDataSize(QStringLiteral("Data is to big (more then 80 min). Please remove some tracks."));
+    else
+        tool->lblDataSize(QStringLiteral("Data Size: ") + QString::number(marked) + QStringLiteral(" files, ") + m +
+                          QStringLiteral(" Min / 80 Min."));
+    if (cGrid* into = tool->Grid())
+        f.CopyGridRows(grid, *into, true);
+    hourglass.release();
+    const QPointer<FrmMain> self(&f);
+    showPaused(f, *tool);
+    if (self)
+        f.unsetCursor();
+    return static_cast<bool>(self);
+}
+
 }  // namespace
 
 namespace Launchers {
@@ -158,6 +203,8 @@ bool AudioSplitter(FrmMain& f) { return launch(f, Tool::Splitter); }
 
 bool RegisteredTool(FrmMain& f, const QString& key)
 {
+    if (key == QLatin1String("Audio CD Maker"))
+        return audioCDMaker(f, key);
     ToolWindow* tool = ToolWindows::Load(key);
     if (!tool) {
         say(f, ToolWindows::NotPartOfThisVersion(key));
