@@ -27,25 +27,25 @@ BurnerDrivePanel::BurnerDrivePanel(cAudioBurner& component, QWidget* parent, int
     cboDrv = new QComboBox(parent);
     cboDrv->setObjectName(QStringLiteral("cboDrv"));
     PlaceTw(cboDrv, x + 1260, y, 3900, 330);
-    Label2 = label(QStringLiteral("Speeds:"), parent, x, y + 465, 1215);
+    Label2 = label(QStringLiteral("Speeds:"), parent, x, y + 435, 1215);
     cboSpeed = new QComboBox(parent);
     cboSpeed->setObjectName(QStringLiteral("cboSpeed"));
-    PlaceTw(cboSpeed, x + 1260, y + 420, 2400, 330);
+    PlaceTw(cboSpeed, x + 1260, y + 390, 2400, 330);
     cmdOpenCD = new QPushButton(QStringLiteral("Open CD"), parent);
     cmdOpenCD->setObjectName(QStringLiteral("cmdOpenCD"));
     PlaceTw(cmdOpenCD, x + 5280, y, 1095, 330);
     cmdClose = new QPushButton(QStringLiteral("Close CD"), parent);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
-    PlaceTw(cmdClose, x + 5280, y + 420, 1095, 330);
+    PlaceTw(cmdClose, x + 5280, y + 390, 1095, 330);
 
-    Label3 = label(QStringLiteral("Disk Size"), parent, x, y + 885, 1215);
-    lblDiskSize = label(QStringLiteral("Disk Size"), parent, x + 1260, y + 885, 1800);
+    Label3 = label(QStringLiteral("Disk Size"), parent, x, y + 810, 1215);
+    lblDiskSize = label(QStringLiteral("Disk Size"), parent, x + 1260, y + 810, 1800);
     lblDiskSize->setObjectName(QStringLiteral("lblDiskSize"));
-    Label4 = label(QStringLiteral("Disk Capacity"), parent, x + 3180, y + 885, 1215);
-    lblDiskCapacity = label(QStringLiteral("Disk Capacity"), parent, x + 4440, y + 885, 1900);
+    Label4 = label(QStringLiteral("Disk Capacity"), parent, x + 3180, y + 810, 1215);
+    lblDiskCapacity = label(QStringLiteral("Disk Capacity"), parent, x + 4440, y + 810, 1900);
     lblDiskCapacity->setObjectName(QStringLiteral("lblDiskCapacity"));
-    Label5 = label(QStringLiteral("Disk State"), parent, x, y + 1185, 1215);
-    lblState = label(QStringLiteral("State"), parent, x + 1260, y + 1185, 5100);
+    Label5 = label(QStringLiteral("Disk State"), parent, x, y + 1080, 1215);
+    lblState = label(QStringLiteral("State"), parent, x + 1260, y + 1080, 5100);
     lblState->setObjectName(QStringLiteral("lblState"));
 
     for (QWidget* w : controls())

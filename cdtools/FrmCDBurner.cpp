@@ -97,15 +97,15 @@ FrmCDBurner::FrmCDBurner() : BatchToolWindow(burnerSpec())
     prgSize = new cProgressBar(TabSettings);
     prgSize->setObjectName(QStringLiteral("prgSize"));
     prgSize->BarColor(ProgramOptions.picColor);
-    PlaceTw(prgSize, 240, 1590, 6360, 210);
-    Label11 = label(QStringLiteral("0 MIN"), TabSettings, 240, 1830, 900);
-    Label10 = label(QStringLiteral("80 MIN"), TabSettings, 5700, 1830, 900);
+    PlaceTw(prgSize, 240, 1470, 6360, 180);
+    Label11 = label(QStringLiteral("0 MIN"), TabSettings, 240, 1680, 900);
+    Label10 = label(QStringLiteral("80 MIN"), TabSettings, 5700, 1680, 900);
     Label10->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    lblDataSize = label(QStringLiteral("Data Size:"), TabSettings, 240, 2100, 6360);
+    lblDataSize = label(QStringLiteral("Data Size:"), TabSettings, 240, 1935, 8400);
     lblDataSize->setObjectName(QStringLiteral("lblDataSize"));
     lblOpenDestinationDestinationFolder->setText(QStringLiteral("Browse with explorer"));
     lblOpenDestinationDestinationFolder->setToolTip(QStringLiteral("Browse with the explorer."));
-    PlaceTw(lblOpenDestinationDestinationFolder, 6780, 2100, 1900, 255);
+    PlaceTw(lblOpenDestinationDestinationFolder, 6780, 165, 1900, 255);
     lblOpenDestinationDestinationFolder->disconnect(this);
     connect(lblOpenDestinationDestinationFolder, &LinkLabel::Click, this, [this] { lblOpenDestinationDestinationFolder_Click(); });
 
@@ -154,7 +154,7 @@ void FrmCDBurner::UseBurnerComponent(std::unique_ptr<cAudioBurner> component)
     connect(c, &cAudioBurner::WritingTrack, this, [this] { cAudioBurner1_WritingTrack(); });
     connect(c, &cAudioBurner::Finished, this, [this] { cAudioBurner1_Finished(); });
     connect(c, &cAudioBurner::Error, this, [this](long code, const QString& text) { cAudioBurner1_Error(code, text); });
-    DrivePanel = std::make_unique<BurnerDrivePanel>(*c, TabSettings, 240, 180);
+    DrivePanel = std::make_unique<BurnerDrivePanel>(*c, TabSettings, 240, 120);
     DrivePanel->FillBurnerDrives();
 }
 
