@@ -192,6 +192,49 @@ bool audioCDMaker(FrmMain& f, const QString& key)
     return static_cast<bool>(self);
 }
 
+// "MP3 CD Maker" and "WMA CD Maker": one launcher, two keys; the key names the format.
+bool dataCDMaker(FrmMain& f, const QString& key)
+{
+    if (f.CheckItemsListSelected())
+        return false;
+    cGrid& grid = *f.cGrid1;
+    if (grid.Rows() == 0) {
+        f.RunCommand(QStringLiteral("Add Files"));
+        return false;
+    }
+    const long marked = f.GetMarkedCount();
+    if (marked == 0) {
+        say(f, QStringLiteral("Mark the items to burn.") + QString(29, u' '));
+        return false;
+    }
+    Hourglass hourglass(f);
+    ToolWindow* tool = ToolWindows::Load(key);
+    if (!tool) {
+        hourglass.release();
+        say(f, ToolWindows::NotPartOfThisVersion(key));
+        return false;
+    }
+    const long totalSeconds = f.GetTotalTime(true).toLong();
+    tool->lblTitle(key);
+    tool->Caption(key);
+    tool->lblFilesToConvert(QString::number(marked) + QStringLiteral(" items to burn."));
+    tool->cboTargetFormat_Text(key == QLatin1String("WMA CD Maker") ? QStringLiteral("WMA - Windows Media Audio files (*.wma)")
+                                                                    : QStringLiteral("MP3 - MPEG-1 Audio Layer 3 (*.mp3)"));
+    tool->g_ltmrItemSecsTotal(totalSeconds);
+    tool->StatusPanelText(QStringLiteral("Total Size"),
+                          QStringLiteral("Total Time: ") + FormatSecondsHMS(static_cast<int32_t>(totalSeconds)));
+    tool->StatusPanelText(QStringLiteral("Total Time"), QStringLiteral("Total Size: ") + f.GetTotalSize(true));
+    tool->txtCDName(MakeSafeName(cTreeView::Text(f.cTreeView1->SelectedNode())));
+    if (cGrid* into = tool->Grid())
+        f.CopyGridRows(grid, *into, true);
+    hourglass.release();
+    const QPointer<FrmMain> self(&f);
+    showPaused(f, *tool);
+    if (self)
+        f.unsetCursor();
+    return static_cast<bool>(self);
+}
+
 }  // namespace
 
 namespace Launchers {
@@ -205,6 +248,8 @@ bool RegisteredTool(FrmMain& f, const QString& key)
 {
     if (key == QLatin1String("Audio CD Maker"))
         return audioCDMaker(f, key);
+    if (key == QLatin1String("MP3 CD Maker") || key == QLatin1String("WMA CD Maker"))
+        return dataCDMaker(f, key);
     ToolWindow* tool = ToolWindows::Load(key);
     if (!tool) {
         say(f, ToolWindows::NotPartOfThisVersion(key));
