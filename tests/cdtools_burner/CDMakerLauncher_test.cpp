@@ -1,6 +1,8 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "tests/commands/CommandsFixture.h"
 
+#include "foundation/mdlFunctions.h"
+
 namespace {
 
 // Records the disc-fill gauge and its label besides what the recording tool keeps.
@@ -14,6 +16,16 @@ public:
     void lblDataSize(const QString& caption) override { dataSize = caption; }
     long gaugeValue = -1, gaugeMax = -1;
     QString dataSize;
+};
+
+// Records what the data CD makers write besides the recording tool's members.
+class DataTool final : public RecordingTool {
+public:
+    void lblTitle(const QString& t) override { title = t; }
+    void Caption(const QString& t) override { caption = t; }
+    void txtCDName(const QString& n) override { volume = n; }
+    void cboTargetFormat_Text(const QString& t) override { format = t; }
+    QString title, caption, volume, format;
 };
 
 class CDMakerLauncherTest : public CommandsFixture {
@@ -77,6 +89,37 @@ TEST_F(CDMakerLauncherTest, HandsTheMarkedRowsWithTheirMinutesAgainstEightyOfACd
     EXPECT_EQ(prompts(), QStringList{QStringLiteral("Mark the items to burn.") + QString(29, u' ')});
     EXPECT_EQ(tool.shown, int(std::size(cases)));
     ToolWindows::Register(QStringLiteral("Audio CD Maker"), {});
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CDMakerLauncherTest, TheDataMakersHandTheFormatOfTheirKeyAndTheVolumeName)
+{
+    g_lAppIncMP3Burner = 1;
+    g_lAppIncWMABurner = 1;
+    const QString list = makeList(QStringLiteral("Road Trip (2024)"), makeWavs(3), {QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("1")});
+    FrmMain* f = openMain();
+    openList(f, list);
+    for (const char* key : {"MP3 CD Maker", "WMA CD Maker"}) {
+        SCOPED_TRACE(key);
+        DataTool tool;
+        ToolWindows::Register(QLatin1String(key), [&] { return &tool; });
+        f->RunCommand(QLatin1String(key));
+        ASSERT_EQ(tool.shown, 1);
+        EXPECT_EQ(tool.title, QLatin1String(key));
+        EXPECT_EQ(tool.caption, QLatin1String(key));
+        EXPECT_EQ(tool.count, QStringLiteral("2 items to burn."));
+        EXPECT_EQ(tool.format, QLatin1String(key) == QLatin1String("MP3 CD Maker") ? QStringLiteral("MP3 - MPEG-1 Audio Layer 3 (*.mp3)")
+                                                                                   : QStringLiteral("WMA - Windows Media Audio files (*.wma)"));
+        EXPECT_EQ(tool.volume, MakeSafeName(QStringLiteral("Road Trip (2024)")));
+        EXPECT_EQ(tool.secondsTotal, f->GetTotalTime(true).toLong());
+        EXPECT_TRUE(tool.panels.value(QStringLiteral("Total Size")).startsWith(QStringLiteral("Total Time: ")));
+        EXPECT_TRUE(tool.panels.value(QStringLiteral("Total Time")).startsWith(QStringLiteral("Total Size: ")));
+        EXPECT_EQ(tool.grid.Rows(), 2);
+        ToolWindows::Register(QLatin1String(key), {});
+    }
 }
 
 }  // namespace

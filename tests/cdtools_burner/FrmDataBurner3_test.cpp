@@ -3,6 +3,7 @@
 #include "cdtools/DataBurnerRules.h"
 #include "cdtools/FrmDataBurner3.h"
 #include "commands/ToolWindows.h"
+#include "components/cAudioConverter.h"
 #include "components/cAudioDataBurner.h"
 #include "components/cBurner.h"
 #include "components/cd/Burning.h"
@@ -50,6 +51,30 @@ TEST(DataBurnerRules, StoredEngineTextsAndNameTemplates)
     EXPECT_EQ(DataBurner::ExpandName(QStringLiteral("x.[dest_extension]"), row, QStringLiteral("Odd format"), false, now, {}),
               QStringLiteral("x.[dest_extension]"));
 }
+
+// A second engine that answers from a list of devices given out of order and records the
+// burn set-up; the test raises its events.
+class FakeBurner final : public cBurner {
+public:
+    long DeviceCount() const override { return long(devices.size()); }
+    QString DevicePath(long i) const override { return devices.value(int(i)).first; }
+    QString DeviceName(long i) const override { return devices.value(int(i)).second; }
+    void NewImage() override { calls << QStringLiteral("NewImage"); }
+    void UseISO(bool on) override { calls << QStringLiteral("ISO %1").arg(on); }
+    void UseJoliet(bool on) override { calls << QStringLiteral("Joliet %1").arg(on); }
+    void UseUDF(bool on) override { calls << QStringLiteral("UDF %1").arg(on); }
+    void VolumeName(const QString& n) override { calls << QStringLiteral("Volume ") + n; }
+    bool AddFile(const QString& path) override
+    {
+        calls << QStringLiteral("AddFile ") + QFileInfo(path).fileName();
+        return true;
+    }
+    void BurnDisc(long index) override { calls << QStringLiteral("BurnDisc %1").arg(index); }
+    void CancelBurn() override {}
+    void Shutdown() override {}
+    QList<std::pair<QString, QString>> devices;
+    QStringList calls;
+};
 
 class FrmDataBurner3Test : public ItemWindowTest {
 protected:
@@ -314,6 +339,55 @@ TEST_F(FrmDataBurner3Test, AbortDuringABurnAsksNothingAndTheEraseLinkAlwaysSaysD
     box.shown.clear();
     w->lblErasetempfilesnow_Click();
     EXPECT_EQ(prompts(), QStringList{QStringLiteral("Done.") + QString(28, u' ')});
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FrmDataBurner3Test, TheSecondEngineHandsTheSortedPositionAndReportsItsEvents)
+{
+    useDrives({image(QStringLiteral("disc.iso"))});
+    const QStringList files = sources();
+    FrmDataBurner3* w = open(files);
+    auto fake = std::make_unique<FakeBurner>();
+    FakeBurner* b = fake.get();
+    // The fake numbers its devices in the order of their texts, as the real one does.
+    b->devices = {{QStringLiteral("E:"), QStringLiteral("alpha")}, {QStringLiteral("F:"), QStringLiteral("beta")}};
+    w->UseComponents(CreateAudioConverter(), CreateAudioDataBurner(), std::move(fake));
+    w->cmbEngine->setCurrentIndex(1);
+    ASSERT_EQ(w->cboDrv->count(), 2);
+    EXPECT_EQ(w->cboDrv->itemText(0), QStringLiteral("E: - alpha"));
+    EXPECT_EQ(w->cboDrv->currentIndex(), 0);
+    w->cboDrv->setCurrentIndex(1);
+    w->chkDoNotConvertSource->setChecked(true);
+    w->chkUDF->setChecked(true);
+    w->chkISO->setChecked(false);
+    w->cboFileName->setEditText(QStringLiteral("[123].[dest_extension]"));
+    w->cmdConvert_Click();
+    EXPECT_EQ(b->calls, (QStringList{QStringLiteral("NewImage"), QStringLiteral("ISO 0"), QStringLiteral("Joliet 0"), QStringLiteral("UDF 0"),
+                                     QStringLiteral("Joliet 1"), QStringLiteral("UDF 1"), QStringLiteral("Volume My_Songs"),
+                                     QStringLiteral("AddFile 1.wav"), QStringLiteral("AddFile 2.wav"), QStringLiteral("AddFile 3.wav"),
+                                     QStringLiteral("BurnDisc 1")}));
+    // Preparing: the buttons and the door links are off, Abort on.
+    EXPECT_FALSE(w->cmdConvert->isEnabled());
+    EXPECT_FALSE(w->lblOpenCDDoor->isEnabled());
+    EXPECT_TRUE(w->cmdAbort->isEnabled());
+    Q_EMIT b->BurnerInitializing();
+    Q_EMIT b->BurnerFileCount(12, 1);
+    Q_EMIT b->StartBurning();
+    EXPECT_FALSE(w->cmdAbort->isEnabled());
+    Q_EMIT b->BurnerProgress(40);
+    EXPECT_EQ(w->lblCurrentTrack->text(), QStringLiteral("40%"));
+    Q_EMIT b->BurnerError(QStringLiteral("A"), QStringLiteral("B"));
+    EXPECT_TRUE(w->cmdConvert->isEnabled());
+    EXPECT_TRUE(w->lblOpenCDDoor->isEnabled());
+    EXPECT_EQ(w->lblCurrentTrack->text(), QStringLiteral("B (A)"));
+    const QStringList log = logLines(w);
+    EXPECT_EQ(log.mid(log.size() - 5), (QStringList{QStringLiteral("BurnerInitializing..."), QStringLiteral("12 files to burn."),
+                                                    QStringLiteral("1 dirs to burn."), QStringLiteral("StartBurning..."),
+                                                    QStringLiteral("B (A)")}));
+    EXPECT_FALSE(log.contains(QStringLiteral("Done.")));
 }
 
 }  // namespace
