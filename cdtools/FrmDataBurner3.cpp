@@ -171,21 +171,21 @@ FrmDataBurner3::FrmDataBurner3() : BatchToolWindow(dataBurnerSpec())
         w->hide();
 
     // Settings page.
-    Label3 = label(QStringLiteral("Burning Engine:"), TabSettings, 240, 135, 1400);
+    Label3 = label(QStringLiteral("Burning Engine:"), TabSettings, 240, 135, 1600);
     cmbEngine = new QComboBox(TabSettings);
     cmbEngine->setObjectName(QStringLiteral("cmbEngine"));
     cmbEngine->addItems({QStringLiteral("IMAPI V1 - CDs only."), QStringLiteral("IMAPI V2 - CDs / DVDs")});
     cmbEngine->setCurrentIndex(-1);
-    PlaceTw(cmbEngine, 1740, 90, 2700, 330);
+    PlaceTw(cmbEngine, 1860, 90, 2640, 330);
     Label1 = label(QStringLiteral("CD Name:"), TabSettings, 4620, 135, 900);
     txtCDName = new QLineEdit(TabSettings);
     txtCDName->setObjectName(QStringLiteral("txtCDName"));
     PlaceTw(txtCDName, 5520, 90, 3060, 330);
-    auto* destination = label(QStringLiteral("Destination CD:"), TabSettings, 240, 495, 1400);
+    auto* destination = label(QStringLiteral("Destination CD:"), TabSettings, 240, 495, 1600);
     destination->setObjectName(QStringLiteral("Label4"));
     cboDrv = new QComboBox(TabSettings);
     cboDrv->setObjectName(QStringLiteral("cboDrv"));
-    PlaceTw(cboDrv, 1740, 450, 4200, 330);
+    PlaceTw(cboDrv, 1860, 450, 4080, 330);
     lblOpenCDDoor = link(QStringLiteral("Open"), QStringLiteral("Open CD"), TabSettings, 6060, 495, 600);
     lblCloseCDDoor = link(QStringLiteral("Close"), QStringLiteral("Close CD"), TabSettings, 6720, 495, 700);
     Label2 = label(QStringLiteral("Speeds:"), TabSettings, 7440, 495, 700);
@@ -194,22 +194,22 @@ FrmDataBurner3::FrmDataBurner3() : BatchToolWindow(dataBurnerSpec())
     PlaceTw(cboSpeed, 8100, 450, 500, 330);
     Label2->hide();
     cboSpeed->hide();
-    lblFileSys = label(QStringLiteral("File Sytem:"), TabSettings, 240, 855, 1400);
-    chkJOLIET = checkBox(QStringLiteral("JOLIET"), "chkJOLIET", TabSettings, 1740, 840, 1100);
-    chkISO = checkBox(QStringLiteral("ISO"), "chkISO", TabSettings, 2940, 840, 900);
-    chkUDF = checkBox(QStringLiteral("UDF"), "chkUDF", TabSettings, 3960, 840, 900);
+    lblFileSys = label(QStringLiteral("File Sytem:"), TabSettings, 240, 855, 1600);
+    chkJOLIET = checkBox(QStringLiteral("JOLIET"), "chkJOLIET", TabSettings, 1860, 840, 1100);
+    chkISO = checkBox(QStringLiteral("ISO"), "chkISO", TabSettings, 3060, 840, 900);
+    chkUDF = checkBox(QStringLiteral("UDF"), "chkUDF", TabSettings, 4080, 840, 900);
     chkJOLIET->setChecked(true);
     chkISO->setChecked(true);
-    lblCDFormat = label(QStringLiteral("CD / DVD Format:"), TabSettings, 240, 1215, 1400);
-    PlaceTw(cboTargetFormat, 1740, 1170, 4200, 330);
+    lblCDFormat = label(QStringLiteral("CD / DVD Format:"), TabSettings, 240, 1215, 1600);
+    PlaceTw(cboTargetFormat, 1860, 1170, 4080, 330);
     PlaceTw(cmdEditTargetFormat, 6060, 1170, 615, 330);
-    auto* nameLabel = label(QStringLiteral("File Name Format:"), TabSettings, 240, 1575, 1400);
+    auto* nameLabel = label(QStringLiteral("File Name Format:"), TabSettings, 240, 1575, 1600);
     nameLabel->setObjectName(QStringLiteral("Label21"));
     cboFileName = new QComboBox(TabSettings);
     cboFileName->setObjectName(QStringLiteral("cboFileName"));
     cboFileName->setEditable(true);
     cboFileName->setInsertPolicy(QComboBox::NoInsert);
-    PlaceTw(cboFileName, 1740, 1530, 4200, 330);
+    PlaceTw(cboFileName, 1860, 1530, 4080, 330);
     lblParameters = link(QStringLiteral("Parameters"), QStringLiteral("Parameters"), TabSettings, 6060, 1575, 1215);
     chkDoNotConvertSource = checkBox(
         QStringLiteral("Do not convert the source files - Burn the files with the same format as they are."),

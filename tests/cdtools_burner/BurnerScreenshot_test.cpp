@@ -4,6 +4,7 @@
 // (the others go beside it as -events.png, -written.png, -log.png); without it the pictures are only checked to be drawn.
 #include "cdtools/BurnerDrivePanel.h"
 #include "cdtools/FrmCDBurner.h"
+#include "cdtools/FrmDataBurner3.h"
 #include "commands/ToolWindows.h"
 #include "settings/controls/cTabControl.h"
 #include "tests/components_cd/BurnFixtures.h"
@@ -70,6 +71,43 @@ TEST_F(BurnerPicture, SettingsAndLogPages)
     ASSERT_FALSE(log.isNull());
     if (!out.isEmpty())
         log.save(QString(out).replace(QStringLiteral(".png"), QStringLiteral("-log.png")));
+    qputenv("QUILLMERE_DRIVES", "");
+}
+
+}  // namespace
+
+namespace {
+
+// The data disc burner's settings page with each engine; QM_SCREENSHOT_DATABURNER names the
+// first file (the second engine's page goes beside it as -second.png).
+TEST_F(BurnerPicture, DataBurnerSettingsPage)
+{
+    ProgramOptions.picColor = 8404992;
+    ProgramOptions.picTextColor = 16777215;
+    qputenv("QUILLMERE_DRIVES", QDir(sourceFolder).filePath(QStringLiteral("blank.iso")).toUtf8());
+    makeListOf(QStringLiteral("Songs"), {makeWav(QStringLiteral("Track 1.wav"), fixtures::Pcm{}, 1)});
+    FrmMain* f = openMain();
+    RegisterDataBurnerWindow();
+    ToolWindow* h = ToolWindows::Load(QStringLiteral("MP3 CD Maker"));
+    h->lblTitle(QStringLiteral("MP3 CD Maker"));
+    h->Caption(QStringLiteral("MP3 CD Maker"));
+    h->cboTargetFormat_Text(QStringLiteral("MP3 - MPEG-1 Audio Layer 3 (*.mp3)"));
+    h->txtCDName(QStringLiteral("Songs"));
+    f->CopyGridRows(*f->cGrid1, *h->Grid(), true);
+    FrmDataBurner3* w = g_frmDataBurner3.get();
+    w->show();
+    QTest::qWait(300);
+    const QString out = qEnvironmentVariable("QM_SCREENSHOT_DATABURNER");
+    QImage first = w->grab().toImage();
+    ASSERT_FALSE(first.isNull());
+    if (!out.isEmpty())
+        first.save(out);
+    w->cmbEngine->setCurrentIndex(1);
+    QTest::qWait(100);
+    QImage second = w->grab().toImage();
+    ASSERT_FALSE(second.isNull());
+    if (!out.isEmpty())
+        second.save(QString(out).replace(QStringLiteral(".png"), QStringLiteral("-second.png")));
     qputenv("QUILLMERE_DRIVES", "");
 }
 
