@@ -116,13 +116,15 @@ QByteArray libburnAddress(const QString& path)
 // A grabbed libburn drive, released on every way out.
 class Grab {
 public:
-    explicit Grab(const QByteArray& address)
+    // `load`: close an open tray first; only a burn asks for that, a look at the disc never
+    // moves the tray.
+    explicit Grab(const QByteArray& address, bool load = false)
     {
         if (!startLibraries())
             return;
         std::lock_guard<std::mutex> lock(g_libraryLock);
         QByteArray adr = address;
-        if (burn_drive_scan_and_grab(&m_infos, adr.data(), 1) != 1 || !m_infos) {
+        if (burn_drive_scan_and_grab(&m_infos, adr.data(), load ? 1 : 0) != 1 || !m_infos) {
             m_error = libburnMessages();
             m_infos = nullptr;
         }
@@ -521,7 +523,7 @@ BurnResult burnAudioDevice(const Drive& drive, const QStringList& files, int spe
     BusyMark busy(drive.path);
     if (!busy.taken())
         return failed(errBusy, QStringLiteral("The drive ") + quoted(drive) + QStringLiteral(" is busy."));
-    Grab g(libburnAddress(drive.path));
+    Grab g(libburnAddress(drive.path), true);
     if (!g.ok())
         return failed(errNoWriter, QStringLiteral("The drive ") + quoted(drive) + QStringLiteral(" cannot be used: ") + g.error());
     if (burn_disc_get_status(g.drive()) != BURN_DISC_BLANK)
@@ -566,7 +568,7 @@ QString isoError(int code)
 BurnResult burnImage(const Drive& drive, const QByteArray& address, IsoImage* image_, IsoWriteOpts* opts,
                      const DataImageSpec& spec, const BurnCallbacks& cb, const std::atomic<bool>& stop)
 {
-    Grab g(address);
+    Grab g(address, true);
     if (!g.ok())
         return failed(errNoWriter, QStringLiteral("The drive ") + quoted(drive) + QStringLiteral(" cannot be used: ") + g.error());
     if (burn_disc_get_status(g.drive()) != BURN_DISC_BLANK)
