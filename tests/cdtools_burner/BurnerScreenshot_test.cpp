@@ -79,7 +79,8 @@ TEST_F(BurnerPicture, SettingsAndLogPages)
 namespace {
 
 // The data disc burner's settings page with each engine; QM_SCREENSHOT_DATABURNER names the
-// first file (the second engine's page goes beside it as -second.png).
+// first file (the second engine's page and the events page go beside it as -second.png and
+// -events.png).
 TEST_F(BurnerPicture, DataBurnerSettingsPage)
 {
     ProgramOptions.picColor = 8404992;
@@ -108,6 +109,13 @@ TEST_F(BurnerPicture, DataBurnerSettingsPage)
     ASSERT_FALSE(second.isNull());
     if (!out.isEmpty())
         second.save(QString(out).replace(QStringLiteral(".png"), QStringLiteral("-second.png")));
+    w->cTabControl1->SelectTab(QStringLiteral("Events"));
+    w->cTabControl1_TabClick(w->cTabControl1->TabIndex(QStringLiteral("Events")));
+    QTest::qWait(100);
+    QImage events = w->grab().toImage();
+    ASSERT_FALSE(events.isNull());
+    if (!out.isEmpty())
+        events.save(QString(out).replace(QStringLiteral(".png"), QStringLiteral("-events.png")));
     qputenv("QUILLMERE_DRIVES", "");
 }
 
