@@ -102,13 +102,15 @@ bool driveBusy(const QString& path)
     return g_busyDrives.contains(path);
 }
 
-// The address libburn knows a device of the map by: device nodes as they are, anything else as
-// a "stdio:" pseudo drive.
+// The address libburn knows a device of the map by: device nodes, and anything under /dev
+// (present or not, so a missing node is no writer rather than a file to create), as they are;
+// any other path as a "stdio:" pseudo drive.
 QByteArray libburnAddress(const QString& path)
 {
     struct stat st {};
     const QByteArray local = QFile::encodeName(path);
-    if (::stat(local.constData(), &st) == 0 && (S_ISBLK(st.st_mode) || S_ISCHR(st.st_mode)))
+    if (path.startsWith(QLatin1String("/dev/")) ||
+        (::stat(local.constData(), &st) == 0 && (S_ISBLK(st.st_mode) || S_ISCHR(st.st_mode))))
         return local;
     return QByteArrayLiteral("stdio:") + local;
 }
@@ -181,10 +183,6 @@ DiscFacts deviceFacts(const Drive& drive, BurnKind kind)
     DiscFacts f;
     if (driveBusy(drive.path)) {
         f.state = QStringLiteral("The drive is busy.");
-        return f;
-    }
-    if (drive.kind == Drive::Device && libburnAddress(drive.path).startsWith("/") && !QFileInfo::exists(drive.path)) {
-        f.state = QStringLiteral("No disc.");
         return f;
     }
     Grab g(libburnAddress(drive.path));

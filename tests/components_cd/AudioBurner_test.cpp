@@ -291,3 +291,16 @@ TEST(IsoVolumeIdTest, CapitalsAndUnderscoresAtMost32)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(AudioBurnerTest, AMissingDeviceNodeIsNoWriterAndNothingIsCreatedForIt)
+{
+    useDrives({QStringLiteral("/dev/quillmere-no-such-drive"), path(QStringLiteral("disc.cue"))});
+    ASSERT_EQ(burner->DriveCount(), 1);
+    EXPECT_EQ(burner->DriveName(1), QStringLiteral("E: disc.cue"));
+    EXPECT_EQ(burner->DiscState(QStringLiteral("D")), QStringLiteral("No such drive."));
+    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/dev/quillmere-no-such-drive")));
+}
+
+}  // namespace
