@@ -7,16 +7,23 @@
 //   cd-driver toc DRIVE                                TRACK<TAB>audio|data<TAB>FIRST<TAB>SECTORS
 //   cd-driver rip DRIVE TRACK OUT FORMAT [START LENGTH]
 //   cd-driver lookup DRIVE                             artist=, album=, then TRACK<TAB>ARTIST<TAB>TITLE
+//   cd-driver burn-audio DRIVE FILE...                 the files as the audio tracks of a CD
+//   cd-driver burn-data DRIVE ENGINE FILE...           the files as a data disc, ENGINE 1 or 2
 //
 // DRIVE is a letter with or without its colon ("D:" or "d"). FORMAT as for engine-driver:
 // wav:RATE:CHANNELS:BITS | acm:TAG:FORMAT | mp3:KBPS | wma:CODEC:FORMAT | ogg:q:QUALITY |
 // ogg:b:KBPS | ape:LEVEL. FIRST is the track's logical sector (track 1 of a pressed disc at 0).
-// START and LENGTH are whole seconds. lookup asks the server of QUILLMERE_CDDB_SERVER (host:port),
+// START and LENGTH are whole seconds. The burns print the burner's stage events one a line
+// (progress only as it passes each tenth) and write the volume "Quillmere"; they exit 0 only
+// when the burn finished. lookup asks the server of QUILLMERE_CDDB_SERVER (host:port),
 // else the public one. Exit status 0 on success; otherwise the error text goes to standard error
 // and the status is 1 (2 for a usage error, 3 when aborted).
 
 #include "bench/FormatWords.h"
+#include "components/cAudioBurner.h"
 #include "components/cAudioCDRipper.h"
+#include "components/cAudioDataBurner.h"
+#include "components/cBurner.h"
 #include "components/cFreeDB.h"
 #include "components/cd/Disc.h"
 
@@ -44,7 +51,9 @@ int usage(const QString& why = {})
     err() << "usage: cd-driver drives\n"
              "       cd-driver toc DRIVE\n"
              "       cd-driver rip DRIVE TRACK OUT FORMAT [START LENGTH]\n"
-             "       cd-driver lookup DRIVE\n";
+             "       cd-driver lookup DRIVE\n"
+             "       cd-driver burn-audio DRIVE FILE...\n"
+             "       cd-driver burn-data DRIVE ENGINE FILE...\n";
     err().flush();
     return 2;
 }
@@ -181,6 +190,127 @@ int lookup(const QString& given)
     return status;
 }
 
+void say(const QString& line)
+{
+    out() << line << "\n";
+    out().flush();
+}
+
+// Prints a percent only as it passes each tenth, so a log stays short.
+struct Tenths {
+    int last = -1;
+    void operator()(const QString& what, int percent)
+    {
+        if (percent / 10 != last) {
+            last = percent / 10;
+            say(what + QLatin1Char(' ') + QString::number(percent));
+        }
+    }
+};
+
+int burnAudio(const QStringList& a)
+{
+    if (a.size() < 2)
+        return usage(QStringLiteral("burn-audio takes DRIVE FILE..."));
+    auto burner = CreateAudioBurner();
+    for (const QString& f : a.mid(1))
+        if (!burner->AddTrack(f))
+            return fail(QStringLiteral("Cannot add ") + f);
+    int status = -1;
+    Tenths tenths;
+    QObject::connect(burner.get(), &cAudioBurner::CachingTrack, [] { say(QStringLiteral("CachingTrack")); });
+    QObject::connect(burner.get(), &cAudioBurner::WritingTrack, [&] {
+        tenths.last = -1;
+        say(QStringLiteral("WritingTrack"));
+    });
+    QObject::connect(burner.get(), &cAudioBurner::Progress, [&](int p, int t) { tenths(QStringLiteral("Progress %1").arg(t), p); });
+    QObject::connect(burner.get(), &cAudioBurner::ClosingTrack, [](int t) { say(QStringLiteral("ClosingTrack %1").arg(t)); });
+    QObject::connect(burner.get(), &cAudioBurner::ClosingSession, [] { say(QStringLiteral("ClosingSession")); });
+    QObject::connect(burner.get(), &cAudioBurner::Finished, [&] {
+        say(QStringLiteral("Finished"));
+        status = 0;
+    });
+    QObject::connect(burner.get(), &cAudioBurner::Error, [&](long code, const QString& text) {
+        err() << text << " (" << code << ")\n";
+        status = 1;
+    });
+    burner->BurnMode(false);
+    QString letter = letterOf(a[0]);
+    burner->Burn(letter, 65535);
+    err().flush();
+    burner->Shutdown();
+    return status == 0 ? 0 : 1;
+}
+
+int burnData(const QStringList& a)
+{
+    if (a.size() < 3 || (a[1] != QLatin1String("1") && a[1] != QLatin1String("2")))
+        return usage(QStringLiteral("burn-data takes DRIVE ENGINE FILE..., ENGINE 1 or 2"));
+    const QString letter = letterOf(a[0]);
+    const QString volume = QStringLiteral("Quillmere");
+    int status = -1;
+    auto end = [&](int s) {
+        status = s;
+        QCoreApplication::exit(0);
+    };
+    auto failWith = [&](const QString& text) {
+        err() << text << "\n";
+        end(1);
+    };
+    Tenths tenths;
+    std::unique_ptr<cAudioDataBurner> first;
+    std::unique_ptr<cBurner> second;
+    if (a[1] == QLatin1String("1")) {
+        first = CreateAudioDataBurner();
+        for (const QString& f : a.mid(2))
+            if (!first->AddFile(f))
+                return fail(QStringLiteral("Couldn't add the file ") + f);
+        QObject::connect(first.get(), &cAudioDataBurner::BurnStarting, [] { say(QStringLiteral("BurnStarting")); });
+        QObject::connect(first.get(), &cAudioDataBurner::Progress, [&](int p) { tenths(QStringLiteral("Progress"), p); });
+        QObject::connect(first.get(), &cAudioDataBurner::ClosingSession, [] { say(QStringLiteral("ClosingSession")); });
+        QObject::connect(first.get(), &cAudioDataBurner::Finished, [&] {
+            say(QStringLiteral("Finished"));
+            end(0);
+        });
+        QObject::connect(first.get(), &cAudioDataBurner::BurnError, [&](long, const QString& m) { failWith(m); });
+        first->VolumeName(volume);
+        first->FileSystemName(QStringLiteral("CDFS"));
+        first->ApplicationName(volume);
+        first->PublisherName(volume);
+        first->BurnOption(false);
+        first->BurnDisc(letter, 65535);
+    } else {
+        second = CreateBurner();
+        second->NewImage();
+        for (const QString& f : a.mid(2))
+            if (!second->AddFile(f))
+                return fail(QStringLiteral("Couldn't add the file ") + f);
+        second->VolumeName(volume);
+        long index = -1;
+        for (long i = 0; i < second->DeviceCount(); ++i)
+            if (second->DevicePath(i).compare(letter, Qt::CaseInsensitive) == 0)
+                index = i;
+        QObject::connect(second.get(), &cBurner::StartBurning, [] { say(QStringLiteral("StartBurning")); });
+        QObject::connect(second.get(), &cBurner::BurnerProgress, [&](long p) { tenths(QStringLiteral("BurnerProgress"), int(p)); });
+        QObject::connect(second.get(), &cBurner::BurnerFinalization, [] { say(QStringLiteral("BurnerFinalization")); });
+        QObject::connect(second.get(), &cBurner::BurnerEnd, [&] {
+            say(QStringLiteral("BurnerEnd"));
+            end(0);
+        });
+        QObject::connect(second.get(), &cBurner::BurnerError, [&](const QString& code, const QString& text) {
+            failWith(text + QStringLiteral(" (") + code + QLatin1Char(')'));
+        });
+        second->BurnDisc(index);
+    }
+    QCoreApplication::exec();
+    err().flush();
+    if (first)
+        first->Shutdown();
+    if (second)
+        second->Shutdown();
+    return status == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -198,5 +328,9 @@ int main(int argc, char** argv)
         return rip(a);
     if (verb == QLatin1String("lookup") && a.size() == 1)
         return lookup(a[0]);
+    if (verb == QLatin1String("burn-audio"))
+        return burnAudio(a);
+    if (verb == QLatin1String("burn-data"))
+        return burnData(a);
     return usage(QStringLiteral("unknown command or wrong arguments: ") + verb);
 }

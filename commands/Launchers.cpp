@@ -4,6 +4,7 @@
 #include "commands/ToolWindows.h"
 #include "components/cGrid.h"
 #include "foundation/mdlFileSystem.h"
+#include "foundation/VbNumbers.h"
 #include "foundation/mdlFunctions.h"
 #include "itemsgrid/ItemRow.h"
 #include "mainwindow/ItemsListTree.h"
@@ -148,6 +149,93 @@ bool launch(FrmMain& f, Tool which)
     }
 
     // 11 to 15.
+    hourglass.release();
+    const QPointer<FrmMain> self(&f);
+    showPaused(f, *tool);
+    if (self)
+        f.unsetCursor();
+    return static_cast<bool>(self);
+}
+
+// "Audio CD Maker": the marked rows, their minutes against the 80 of a CD. The limit is only
+// shown; the burner does not read it.
+bool audioCDMaker(FrmMain& f, const QString& key)
+{
+    if (f.CheckItemsListSelected())
+        return false;
+    cGrid& grid = *f.cGrid1;
+    if (grid.Rows() == 0) {
+        f.RunCommand(QStringLiteral("Add Files"));
+        return false;
+    }
+    const long marked = f.GetMarkedCount();
+    if (marked == 0) {
+        say(f, QStringLiteral("Mark the items to burn.") + QString(29, u' '));
+        return false;
+    }
+    Hourglass hourglass(f);
+    ToolWindow* tool = ToolWindows::Load(key);
+    if (!tool) {
+        hourglass.release();
+        say(f, ToolWindows::NotPartOfThisVersion(key));
+        return false;
+    }
+    const long seconds = f.GetTotalTime(true).toLong();
+    const long minutes = long(RoundHalfEven(double(seconds) / 60.0));
+    const QString m = QString::number(minutes);
+    tool->lblFilesToConvert(QString::number(marked) + QStringLiteral(" items to burn (") + m + QStringLiteral(" minutes)."));
+    tool->StatusPanelText(QStringLiteral("Total Size"), m + QStringLiteral(" Min / 80 Min."));
+    tool->prgSize(minutes, 83);
+    if (double(seconds) / 60.0 > 80.0)
+        tool->lblDataSize(QStringLiteral("Data is to big (more then 80 min). Please remove some tracks."));
+    else
+        tool->lblDataSize(QStringLiteral("Data Size: ") + QString::number(marked) + QStringLiteral(" files, ") + m +
+                          QStringLiteral(" Min / 80 Min."));
+    if (cGrid* into = tool->Grid())
+        f.CopyGridRows(grid, *into, true);
+    hourglass.release();
+    const QPointer<FrmMain> self(&f);
+    showPaused(f, *tool);
+    if (self)
+        f.unsetCursor();
+    return static_cast<bool>(self);
+}
+
+// "MP3 CD Maker" and "WMA CD Maker": one launcher, two keys; the key names the format.
+bool dataCDMaker(FrmMain& f, const QString& key)
+{
+    if (f.CheckItemsListSelected())
+        return false;
+    cGrid& grid = *f.cGrid1;
+    if (grid.Rows() == 0) {
+        f.RunCommand(QStringLiteral("Add Files"));
+        return false;
+    }
+    const long marked = f.GetMarkedCount();
+    if (marked == 0) {
+        say(f, QStringLiteral("Mark the items to burn.") + QString(29, u' '));
+        return false;
+    }
+    Hourglass hourglass(f);
+    ToolWindow* tool = ToolWindows::Load(key);
+    if (!tool) {
+        hourglass.release();
+        say(f, ToolWindows::NotPartOfThisVersion(key));
+        return false;
+    }
+    const long totalSeconds = f.GetTotalTime(true).toLong();
+    tool->lblTitle(key);
+    tool->Caption(key);
+    tool->lblFilesToConvert(QString::number(marked) + QStringLiteral(" items to burn."));
+    tool->cboTargetFormat_Text(key == QLatin1String("WMA CD Maker") ? QStringLiteral("WMA - Windows Media Audio files (*.wma)")
+                                                                    : QStringLiteral("MP3 - MPEG-1 Audio Layer 3 (*.mp3)"));
+    tool->g_ltmrItemSecsTotal(totalSeconds);
+    tool->StatusPanelText(QStringLiteral("Total Size"),
+                          QStringLiteral("Total Time: ") + FormatSecondsHMS(static_cast<int32_t>(totalSeconds)));
+    tool->StatusPanelText(QStringLiteral("Total Time"), QStringLiteral("Total Size: ") + f.GetTotalSize(true));
+    tool->txtCDName(MakeSafeName(cTreeView::Text(f.cTreeView1->SelectedNode())));
+    if (cGrid* into = tool->Grid())
+        f.CopyGridRows(grid, *into, true);
     hourglass.release();
     const QPointer<FrmMain> self(&f);
     showPaused(f, *tool);
@@ -316,12 +404,19 @@ bool TextToSpeech(FrmMain& f)
 
 bool RegisteredTool(FrmMain& f, const QString& key)
 {
+<<<<<<< HEAD
     if (key == QLatin1String("Audio Analyser"))
         return AudioAnalyser(f);
     if (key == QLatin1String("Audio Recorder"))
         return AudioRecorder(f);
     if (key == QLatin1String("Text To Speech"))
         return TextToSpeech(f);
+=======
+    if (key == QLatin1String("Audio CD Maker"))
+        return audioCDMaker(f, key);
+    if (key == QLatin1String("MP3 CD Maker") || key == QLatin1String("WMA CD Maker"))
+        return dataCDMaker(f, key);
+>>>>>>> h20
     ToolWindow* tool = ToolWindows::Load(key);
     if (!tool) {
         say(f, ToolWindows::NotPartOfThisVersion(key));

@@ -45,6 +45,8 @@ public:
     virtual void lblTitle(const QString& caption) {}
     virtual void Caption(const QString& caption) {}
     virtual void txtCDName(const QString& name) {}
+    // cboTargetFormat: the text of the entry to choose.
+    virtual void cboTargetFormat_Text(const QString& text) {}
     // prgSize (the disc-fill bar) and lblDataSize.
     virtual void prgSize(long value, long max) {}
     virtual void lblDataSize(const QString& caption) {}

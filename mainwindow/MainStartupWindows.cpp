@@ -5,6 +5,7 @@
 #include "batchtools/FrmJoiner.h"
 #include "recording/RecordingWindows.h"
 #include "cdtools/FrmFreeDB.h"
+#include "cdtools/FrmCDBurner.h"
 #include "foundation/WindowLinks.h"
 #include "mainwindow/FrmMain.h"
 #include "mainwindow/MainWindowRules.h"
@@ -45,6 +46,7 @@ void MainStartupWindows::LoadMain()
     RegisterConverterWindow();
     RegisterRecordingWindows();
     RegisterFreeDBWindow();
+    RegisterCDBurnerWindow();
     frmMain.get();
     LinkSmallWindows();
 }

@@ -1,0 +1,801 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "components/cd/Burning.h"
+
+#include "components/engine/AudioEngine.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
+#include <QThread>
+
+#include <libburn/libburn.h>
+#include <libisofs/libisofs.h>
+
+#include <mutex>
+#include <sys/stat.h>
+#include <vector>
+
+// libburn declares itself inside namespace burn for C++ callers; libisofs names the source it
+// hands out at global scope. It is the same C struct.
+using namespace burn;
+
+namespace cd {
+
+namespace {
+
+QString quoted(const Drive& drive) { return QLatin1Char('\'') + drive.name + QLatin1Char('\''); }
+
+BurnResult failed(long code, const QString& text) { return {BurnResult::Failed, code, text}; }
+BurnResult stopped() { return {BurnResult::Stopped, 0, {}}; }
+BurnResult written() { return {BurnResult::Written, 0, {}}; }
+
+// libburn and libisofs keep process-wide state; both start once, quietly (their messages are
+// collected into our errors instead of going to stderr).
+std::mutex g_libraryLock;
+std::atomic<int> g_librariesForTests{-1};
+
+bool startLibraries()
+{
+    static const bool started = [] {
+        if (!burn_initialize())
+            return false;
+        burn_msgs_set_severities(const_cast<char*>("SORRY"), const_cast<char*>("NEVER"), const_cast<char*>("quillmere: "));
+        if (iso_init() < 0)
+            return false;
+        iso_set_msgs_severities(const_cast<char*>("NEVER"), const_cast<char*>("NEVER"), const_cast<char*>("quillmere: "));
+        iso_set_local_charset(const_cast<char*>("UTF-8"), 0);
+        return true;
+    }();
+    return started;
+}
+
+// The libburn messages queued since the last call, newest last, as one sentence.
+QString libburnMessages()
+{
+    QStringList texts;
+    int code = 0, osErrno = 0;
+    char text[BURN_MSGS_MESSAGE_LEN];
+    char severity[80];
+    while (burn_msgs_obtain(const_cast<char*>("SORRY"), &code, text, &osErrno, severity) > 0) {
+        const QString t = QString::fromLocal8Bit(text).trimmed();
+        if (!t.isEmpty() && !texts.contains(t))
+            texts << t;
+    }
+    return texts.join(QStringLiteral("; "));
+}
+
+// The drives a burn of this process has grabbed: queries answer "busy" for them rather than
+// waiting for the burn to let go.
+std::mutex g_busyLock;
+QSet<QString> g_busyDrives;
+
+class BusyMark {
+public:
+    explicit BusyMark(const QString& path) : m_path(path)
+    {
+        std::lock_guard<std::mutex> lock(g_busyLock);
+        m_taken = !g_busyDrives.contains(path);
+        if (m_taken)
+            g_busyDrives.insert(path);
+    }
+    ~BusyMark()
+    {
+        if (m_taken) {
+            std::lock_guard<std::mutex> lock(g_busyLock);
+            g_busyDrives.remove(m_path);
+        }
+    }
+    bool taken() const { return m_taken; }
+
+private:
+    QString m_path;
+    bool m_taken = false;
+};
+
+bool driveBusy(const QString& path)
+{
+    std::lock_guard<std::mutex> lock(g_busyLock);
+    return g_busyDrives.contains(path);
+}
+
+// The address libburn knows a device of the map by: device nodes, and anything under /dev
+// (present or not, so a missing node is no writer rather than a file to create), as they are;
+// any other path as a "stdio:" pseudo drive.
+QByteArray libburnAddress(const QString& path)
+{
+    struct stat st {};
+    const QByteArray local = QFile::encodeName(path);
+    if (path.startsWith(QLatin1String("/dev/")) ||
+        (::stat(local.constData(), &st) == 0 && (S_ISBLK(st.st_mode) || S_ISCHR(st.st_mode))))
+        return local;
+    return QByteArrayLiteral("stdio:") + local;
+}
+
+// A grabbed libburn drive, released on every way out.
+class Grab {
+public:
+    // `load`: close an open tray first; only a burn asks for that, a look at the disc never
+    // moves the tray.
+    explicit Grab(const QByteArray& address, bool load = false)
+    {
+        if (!startLibraries())
+            return;
+        std::lock_guard<std::mutex> lock(g_libraryLock);
+        QByteArray adr = address;
+        if (burn_drive_scan_and_grab(&m_infos, adr.data(), load ? 1 : 0) != 1 || !m_infos) {
+            m_error = libburnMessages();
+            m_infos = nullptr;
+        }
+    }
+    ~Grab()
+    {
+        if (!m_infos)
+            return;
+        std::lock_guard<std::mutex> lock(g_libraryLock);
+        burn_drive_release(m_infos[0].drive, 0);
+        burn_drive_info_free(m_infos);
+    }
+    Grab(const Grab&) = delete;
+    Grab& operator=(const Grab&) = delete;
+
+    bool ok() const { return m_infos != nullptr; }
+    burn_drive* drive() const { return m_infos[0].drive; }
+    const burn_drive_info& info() const { return m_infos[0]; }
+    QString error() const { return m_error; }
+
+private:
+    burn_drive_info* m_infos = nullptr;
+    QString m_error;
+};
+
+bool canWrite(const Grab& g)
+{
+    if (burn_drive_get_drive_role(g.drive()) != 1)
+        return burn_drive_get_drive_role(g.drive()) != 4;  // a read-only pseudo drive writes nothing
+    const burn_drive_info& i = g.info();
+    return i.write_cdr || i.write_cdrw || i.write_dvdr || i.write_dvdram;
+}
+
+bool isCdProfile(int profile) { return profile >= 0x08 && profile <= 0x0a; }
+
+DiscFacts imageFacts(const Drive& drive, BurnKind kind)
+{
+    DiscFacts f;
+    f.present = true;
+    f.isCd = true;
+    f.blank = !QFileInfo::exists(drive.path);
+    f.blankSectors = f.blank ? kBlankCdSectors : 0;
+    const bool takes = (drive.kind == Drive::AudioImage) == (kind == BurnKind::Audio);
+    if (!f.blank)
+        f.state = QStringLiteral("The disc is not empty.");
+    else if (!takes)
+        f.state = kind == BurnKind::Audio ? QStringLiteral("This drive writes data discs only.")
+                                          : QStringLiteral("This drive writes audio discs only.");
+    return f;
+}
+
+DiscFacts deviceFacts(const Drive& drive, BurnKind kind)
+{
+    DiscFacts f;
+    if (driveBusy(drive.path)) {
+        f.state = QStringLiteral("The drive is busy.");
+        return f;
+    }
+    Grab g(libburnAddress(drive.path));
+    if (!g.ok()) {
+        f.state = QStringLiteral("The drive cannot be used.");
+        return f;
+    }
+    int profile = 0;
+    char profileName[80] = {};
+    burn_disc_get_profile(g.drive(), &profile, profileName);
+    const bool pseudo = burn_drive_get_drive_role(g.drive()) != 1;
+    f.isCd = !pseudo && isCdProfile(profile);
+    switch (burn_disc_get_status(g.drive())) {
+    case BURN_DISC_BLANK: f.present = f.blank = true; break;
+    case BURN_DISC_EMPTY: f.state = QStringLiteral("No disc."); break;
+    case BURN_DISC_APPENDABLE:
+    case BURN_DISC_FULL: f.present = true, f.state = QStringLiteral("The disc is not empty."); break;
+    default: f.present = true, f.state = QStringLiteral("The disc cannot be written."); break;
+    }
+    if (f.blank) {
+        f.blankSectors = int64_t(burn_disc_available_space(g.drive(), nullptr)) / kDataSectorBytes;
+        if (kind == BurnKind::Audio && !f.isCd)
+            f.state = QStringLiteral("The disc is not a CD for audio.");
+    }
+    burn_speed_descriptor* list = nullptr;
+    if (burn_drive_get_speedlist(g.drive(), &list) > 0) {
+        for (burn_speed_descriptor* s = list; s; s = s->next)
+            if (s->write_speed > 0 && !f.writeSpeeds.contains(s->write_speed))
+                f.writeSpeeds << s->write_speed;
+        burn_drive_free_speedlist(&list);
+    }
+    std::sort(f.writeSpeeds.begin(), f.writeSpeeds.end());
+    return f;
+}
+
+// A part file beside a target, created empty, removed unless kept.
+class PartFile {
+public:
+    explicit PartFile(const QString& target)
+    {
+        const QFileInfo fi(target);
+        QTemporaryFile t(fi.absolutePath() + QStringLiteral("/.") + fi.fileName() + QStringLiteral(".part-XXXXXX"));
+        t.setAutoRemove(false);
+        if (t.open())
+            m_path = t.fileName();
+    }
+    ~PartFile()
+    {
+        if (!m_path.isEmpty() && !m_kept)
+            QFile::remove(m_path);
+    }
+    bool ok() const { return !m_path.isEmpty(); }
+    const QString& path() const { return m_path; }
+    // Renames the part file over the target.
+    bool commit(const QString& target)
+    {
+        if (::rename(QFile::encodeName(m_path).constData(), QFile::encodeName(target).constData()) != 0)
+            return false;
+        m_kept = true;
+        return true;
+    }
+
+private:
+    QString m_path;
+    bool m_kept = false;
+};
+
+QString cueTime(int64_t sector)
+{
+    return QStringLiteral("%1:%2:%3")
+        .arg(sector / (60 * 75), 2, 10, QLatin1Char('0'))
+        .arg((sector / 75) % 60, 2, 10, QLatin1Char('0'))
+        .arg(sector % 75, 2, 10, QLatin1Char('0'));
+}
+
+const engine::PcmFormat kCdFormat{44100, 2, 16};
+constexpr int kFramesPerSector = 588;
+
+// Decodes one file as a CD track into `out`, padded with silence to a whole sector. Returns the
+// sectors written, or -1 (stopped: `*wasStopped`).
+int64_t decodeTrack(const QString& file, QFile& out, int64_t expectedFrames,
+                    const std::function<void(int)>& progress, const std::atomic<bool>& stop, bool* wasStopped,
+                    QString* error)
+{
+    *wasStopped = false;
+    std::unique_ptr<engine::AudioReader> reader = engine::AudioReader::open(file, error);
+    if (!reader || !reader->setOutputFormat(kCdFormat, error))
+        return -1;
+    std::vector<uint8_t> buffer(size_t(kFramesPerSector) * 64 * 4);
+    int64_t frames = 0;
+    int lastPercent = -1;
+    for (;;) {
+        if (stop.load()) {
+            *wasStopped = true;
+            return -1;
+        }
+        const int64_t n = reader->read(buffer.data(), kFramesPerSector * 64, error);
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        if (out.write(reinterpret_cast<const char*>(buffer.data()), n * 4) != n * 4) {
+            *error = QStringLiteral("The disc image cannot be written: ") + out.errorString();
+            return -1;
+        }
+        frames += n;
+        const int percent = expectedFrames > 0 ? int(std::min<int64_t>(99, frames * 100 / expectedFrames)) : 0;
+        if (percent != lastPercent && progress) {
+            progress(percent);
+            lastPercent = percent;
+        }
+    }
+    const int64_t pad = (kFramesPerSector - frames % kFramesPerSector) % kFramesPerSector;
+    if (pad > 0) {
+        const QByteArray silence(int(pad * 4), '\0');
+        if (out.write(silence) != silence.size()) {
+            *error = QStringLiteral("The disc image cannot be written: ") + out.errorString();
+            return -1;
+        }
+    }
+    if (progress)
+        progress(100);
+    return (frames + pad) / kFramesPerSector;
+}
+
+BurnResult burnAudioImage(const Drive& drive, const QStringList& files, const QList<int64_t>& estimates,
+                          const BurnCallbacks& cb, const std::atomic<bool>& stop)
+{
+    const QFileInfo cueInfo(drive.path);
+    const QString binTarget = cueInfo.absolutePath() + QLatin1Char('/') + cueInfo.completeBaseName() + QStringLiteral(".bin");
+    PartFile bin(binTarget);
+    QFile out(bin.path());
+    if (!bin.ok() || !out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return failed(errCannotWrite, QStringLiteral("The disc image cannot be written beside ") + drive.path + QLatin1Char('.'));
+
+    QList<int64_t> firsts;
+    int64_t sector = 0;
+    for (int i = 0; i < files.size(); ++i) {
+        const int track = i + 1;
+        if (cb.cachingTrack)
+            cb.cachingTrack(track);
+        if (cb.writingTrack)
+            cb.writingTrack(track);
+        bool wasStopped = false;
+        QString error;
+        const int64_t sectors = decodeTrack(
+            files.at(i), out, estimates.value(i) * kFramesPerSector,
+            [&](int percent) {
+                if (cb.trackProgress)
+                    cb.trackProgress(percent, track);
+                if (cb.totalProgress)
+                    cb.totalProgress(int((i * 100 + percent) / files.size()));
+            },
+            stop, &wasStopped, &error);
+        if (wasStopped)
+            return stopped();
+        if (sectors < 0)
+            return failed(errInputUnreadable, error);
+        firsts << sector;
+        sector += sectors;
+        if (sector > kBlankCdSectors)
+            return failed(errDoesNotFit, QStringLiteral("The tracks do not fit on the disc in the drive ") + quoted(drive) + QLatin1Char('.'));
+        if (cb.closingTrack)
+            cb.closingTrack(track);
+    }
+    if (cb.closingSession)
+        cb.closingSession();
+    if (!out.flush() || ::fsync(out.handle()) != 0) {
+        return failed(errCannotWrite, QStringLiteral("The disc image cannot be written: ") + out.errorString());
+    }
+    out.close();
+
+    QString cue = QStringLiteral("FILE \"%1\" BINARY\n").arg(QFileInfo(binTarget).fileName());
+    for (int i = 0; i < firsts.size(); ++i) {
+        cue += QStringLiteral("  TRACK %1 AUDIO\n").arg(i + 1, 2, 10, QLatin1Char('0'));
+        cue += QStringLiteral("    INDEX 01 %1\n").arg(cueTime(firsts.at(i)));
+    }
+    if (stop.load())
+        return stopped();
+    // The BIN goes into place first: the disc is there once the cue sheet is.
+    if (!bin.commit(binTarget))
+        return failed(errCannotWrite, QStringLiteral("The disc image cannot be put in place: ") + binTarget);
+    QSaveFile sheet(drive.path);
+    if (!sheet.open(QIODevice::WriteOnly) || sheet.write(cue.toUtf8()) < 0 || !sheet.commit()) {
+        QFile::remove(binTarget);
+        return failed(errCannotWrite, QStringLiteral("The disc image cannot be written: ") + drive.path);
+    }
+    return written();
+}
+
+// Waits for a libburn write to end, reporting progress; cancels it when asked to stop.
+struct WriteOutcome {
+    bool cancelled = false;
+    bool wroteWell = false;
+};
+
+WriteOutcome followWrite(burn_drive* d, const BurnCallbacks& cb, const std::atomic<bool>& stop, bool perTrack)
+{
+    WriteOutcome o;
+    // The write thread needs a moment to leave the idle state.
+    burn_progress p {};
+    int lastTrack = -1, lastPercent = -1;
+    bool closing = false;
+    for (;;) {
+        const burn_drive_status s = burn_drive_get_status(d, &p);
+        if (s == BURN_DRIVE_IDLE)
+            break;
+        if (stop.load() && !o.cancelled) {
+            burn_drive_cancel(d);
+            o.cancelled = true;
+        }
+        if (s == BURN_DRIVE_WRITING && p.sectors > 0) {
+            const int track = p.track + 1;
+            if (perTrack && track != lastTrack) {
+                if (lastTrack > 0 && cb.closingTrack)
+                    cb.closingTrack(lastTrack);
+                if (cb.writingTrack)
+                    cb.writingTrack(track);
+                lastTrack = track;
+                lastPercent = -1;
+            }
+            const int percent = int(std::min<int64_t>(100, int64_t(p.sector) * 100 / p.sectors));
+            if (percent != lastPercent) {
+                lastPercent = percent;
+                if (cb.trackProgress)
+                    cb.trackProgress(percent, std::max(track, 1));
+                if (cb.totalProgress)
+                    cb.totalProgress(perTrack && p.tracks > 0 ? (p.track * 100 + percent) / p.tracks : percent);
+            }
+        }
+        if ((s == BURN_DRIVE_CLOSING_SESSION || s == BURN_DRIVE_WRITING_LEADOUT) && !closing) {
+            closing = true;
+            if (perTrack && lastTrack > 0 && cb.closingTrack)
+                cb.closingTrack(lastTrack);
+            if (cb.closingSession)
+                cb.closingSession();
+        }
+        QThread::msleep(50);
+    }
+    if (!closing && !o.cancelled && cb.closingSession)
+        cb.closingSession();
+    o.wroteWell = burn_drive_wrote_well(d);
+    return o;
+}
+
+// Everything libburn needs for one session, freed on every way out.
+struct Session {
+    burn_disc* disc = burn_disc_create();
+    burn_session* session = burn_session_create();
+    std::vector<burn_track*> tracks;
+    std::vector<burn::burn_source*> sources;
+    burn_write_opts* opts = nullptr;
+
+    Session() { burn_disc_add_session(disc, session, BURN_POS_END); }
+    ~Session()
+    {
+        if (opts)
+            burn_write_opts_free(opts);
+        for (burn::burn_source* s : sources)
+            burn_source_free(s);
+        for (burn_track* t : tracks)
+            burn_track_free(t);
+        burn_session_free(session);
+        burn_disc_free(disc);
+    }
+    void add(int mode, burn::burn_source* source)
+    {
+        burn_track* t = burn_track_create();
+        burn_track_define_data(t, 0, 0, 1, mode);
+        burn_track_set_source(t, source);
+        burn_session_add_track(session, t, BURN_POS_END);
+        tracks.push_back(t);
+        sources.push_back(source);
+    }
+};
+
+// Checks the set-up with libburn and writes it; the drive is grabbed already.
+BurnResult writeSession(const Drive& drive, burn_drive* d, Session& s, bool closeDisc, int speedKbs,
+                        const BurnCallbacks& cb, const std::atomic<bool>& stop, bool perTrack)
+{
+    s.opts = burn_write_opts_new(d);
+    if (!s.opts)
+        return failed(errCannotWrite, QStringLiteral("The drive ") + quoted(drive) + QStringLiteral(" cannot be written."));
+    burn_write_opts_set_perform_opc(s.opts, 0);
+    burn_write_opts_set_multi(s.opts, closeDisc ? 0 : 1);
+    burn_write_opts_set_underrun_proof(s.opts, 1);
+    char reasons[BURN_REASONS_LEN] = {};
+    if (burn_precheck_write(s.opts, s.disc, reasons, 1) <= 0 ||
+        burn_write_opts_auto_write_type(s.opts, s.disc, reasons, 0) == BURN_WRITE_NONE) {
+        QString why = QString::fromLocal8Bit(reasons).simplified();
+        while (why.endsWith(QLatin1Char(',')) || why.endsWith(QLatin1Char(';')))
+            why.chop(1);
+        if (why.isEmpty())
+            why = libburnMessages();
+        return failed(errCannotWrite, QStringLiteral("The drive ") + quoted(drive) + QStringLiteral(" refuses the burn: ") + why);
+    }
+    burn_drive_set_speed(d, 0, speedKbs <= 0 || speedKbs >= 65535 ? 0 : speedKbs);
+    libburnMessages();  // forget what the checks queued
+    if (cb.starting)
+        cb.starting();
+    burn_disc_write(s.opts, s.disc);
+    const WriteOutcome o = followWrite(d, cb, stop, perTrack);
+    if (o.cancelled)
+        return stopped();
+    if (!o.wroteWell) {
+        QString why = libburnMessages();
+        if (why.isEmpty())
+            why = QStringLiteral("the write failed");
+        return failed(errCannotWrite, QStringLiteral("The disc in the drive ") + quoted(drive) + QStringLiteral(" was not written: ") + why);
+    }
+    return written();
+}
+
+BurnResult burnAudioDevice(const Drive& drive, const QStringList& files, int speedKbs, const BurnCallbacks& cb,
+                           const std::atomic<bool>& stop)
+{
+    // Tracks are decoded first: a drive must be fed at its own pace, which no decoder promises.
+    QTemporaryDir cache;
+    if (!cache.isValid())
+        return failed(errCannotWrite, QStringLiteral("No room for the decoded tracks: ") + cache.errorString());
+    QStringList raws;
+    for (int i = 0; i < files.size(); ++i) {
+        if (cb.cachingTrack)
+            cb.cachingTrack(i + 1);
+        const QString raw = cache.filePath(QStringLiteral("track%1.pcm").arg(i + 1));
+        QFile out(raw);
+        if (!out.open(QIODevice::WriteOnly))
+            return failed(errCannotWrite, QStringLiteral("No room for the decoded tracks: ") + out.errorString());
+        bool wasStopped = false;
+        QString error;
+        if (decodeTrack(files.at(i), out, 0, {}, stop, &wasStopped, &error) < 0)
+            return wasStopped ? stopped() : failed(errInputUnreadable, error);
+        raws << raw;
+    }
+
+    BusyMark busy(drive.path);
+    if (!busy.taken())
+        return failed(errBusy, QStringLiteral("The drive ") + quoted(drive) + QStringLiteral(" is busy."));
+    Grab g(libburnAddress(drive.path), true);
+    if (!g.ok())
+        return failed(errNoWriter, QStringLiteral("The drive ") + quoted(drive) + QStringLiteral(" cannot be used: ") + g.error());
+    if (burn_disc_get_status(g.drive()) != BURN_DISC_BLANK)
+        return failed(errCannotWrite, QStringLiteral("The disc in the drive ") + quoted(drive) + QStringLiteral(" is not empty."));
+    int64_t total = 0;
+    for (const QString& raw : raws)
+        total += QFileInfo(raw).size() / 2352;
+    const int64_t room = int64_t(burn_disc_available_space(g.drive(), nullptr)) / kDataSectorBytes;
+    if (room > 0 && total > room)
+        return failed(errDoesNotFit, QStringLiteral("The tracks do not fit on the disc in the drive ") + quoted(drive) + QLatin1Char('.'));
+
+    Session s;
+    for (const QString& raw : raws) {
+        burn::burn_source* src = burn_file_source_new(QFile::encodeName(raw).constData(), nullptr);
+        if (!src)
+            return failed(errInputUnreadable, QStringLiteral("A decoded track cannot be read back: ") + raw);
+        s.add(BURN_AUDIO, src);
+    }
+    return writeSession(drive, g.drive(), s, true, speedKbs, cb, stop, true);
+}
+
+// The libisofs image of the files, as a source libburn reads.
+struct Image {
+    IsoImage* image = nullptr;
+    IsoWriteOpts* opts = nullptr;
+    ~Image()
+    {
+        if (opts)
+            iso_write_opts_free(opts);
+        if (image)
+            iso_image_unref(image);
+    }
+};
+
+QString isoError(int code)
+{
+    const char* m = iso_error_to_msg(code);
+    return m ? QString::fromLocal8Bit(m) : QStringLiteral("error %1").arg(code);
+}
+
+// Grabs the drive, checks its disc and writes the image to it.
+BurnResult burnImage(const Drive& drive, const QByteArray& address, IsoImage* image_, IsoWriteOpts* opts,
+                     const DataImageSpec& spec, const BurnCallbacks& cb, const std::atomic<bool>& stop)
+{
+    Grab g(address, true);
+    if (!g.ok())
+        return failed(errNoWriter, QStringLiteral("The drive ") + quoted(drive) + QStringLiteral(" cannot be used: ") + g.error());
+    if (burn_disc_get_status(g.drive()) != BURN_DISC_BLANK)
+        return failed(errCannotWrite, QStringLiteral("The disc in the drive ") + quoted(drive) + QStringLiteral(" is not empty."));
+    int profile = 0;
+    char profileName[80] = {};
+    burn_disc_get_profile(g.drive(), &profile, profileName);
+    const bool image = drive.kind == Drive::DataImage;
+    if (spec.cdOnly && !image && !isCdProfile(profile))
+        return failed(errWrongKind, QStringLiteral("The disc in the drive ") + quoted(drive) + QStringLiteral(" is not a CD."));
+
+    ::burn_source* isoSource = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(g_libraryLock);
+        const int r = iso_image_create_burn_source(image_, opts, &isoSource);
+        if (r < 0 || !isoSource)
+            return failed(errCannotWrite, QStringLiteral("The disc image cannot be made: ") + isoError(r));
+    }
+    auto* src = reinterpret_cast<burn::burn_source*>(isoSource);
+    const int64_t sectors = (src->get_size(src) + kDataSectorBytes - 1) / kDataSectorBytes;
+    const int64_t room = image ? kBlankCdSectors : int64_t(burn_disc_available_space(g.drive(), nullptr)) / kDataSectorBytes;
+    if (room > 0 && sectors > room) {
+        src->cancel(src);
+        burn_source_free(src);
+        return failed(errDoesNotFit, QStringLiteral("The files do not fit on the disc in the drive ") + quoted(drive) + QLatin1Char('.'));
+    }
+    Session s;
+    s.add(BURN_MODE1, src);
+    BurnResult r = writeSession(drive, g.drive(), s, spec.closeDisc, spec.speedKbs, cb, stop, false);
+    if (r.outcome != BurnResult::Written)
+        src->cancel(src);
+    return r;
+}
+
+}  // namespace
+
+QString IsoVolumeId(const QString& volumeName)
+{
+    QString id;
+    for (const QChar c : volumeName.left(32).toUpper())
+        id += (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_' ? c : QLatin1Char('_');
+    return id;
+}
+
+QList<Drive> ListWriters()
+{
+    QList<Drive> writers;
+    for (const Drive& d : ListDrives()) {
+        if (d.kind != Drive::Device) {
+            writers << d;
+            continue;
+        }
+        if (driveBusy(d.path)) {
+            writers << d;
+            continue;
+        }
+        Grab g(libburnAddress(d.path));
+        if (g.ok() && canWrite(g))
+            writers << d;
+    }
+    return writers;
+}
+
+bool FindWriter(const QString& letter, Drive* drive)
+{
+    const QString wanted = letter.left(1);
+    if (wanted.isEmpty())
+        return false;
+    for (const Drive& d : ListWriters()) {
+        if (d.letter.left(1).compare(wanted, Qt::CaseInsensitive) == 0) {
+            if (drive)
+                *drive = d;
+            return true;
+        }
+    }
+    return false;
+}
+
+DiscFacts QueryDisc(const Drive& drive, BurnKind kind)
+{
+    return drive.kind == Drive::Device ? deviceFacts(drive, kind) : imageFacts(drive, kind);
+}
+
+QString DriveRootFolder(const Drive& drive)
+{
+    if (drive.kind != Drive::Device)
+        return QFileInfo(drive.path).absolutePath();
+    const QString node = QFileInfo(drive.path).canonicalFilePath();
+    QFile mounts(QStringLiteral("/proc/self/mounts"));
+    if (node.isEmpty() || !mounts.open(QIODevice::ReadOnly))
+        return {};
+    for (const QByteArray& line : mounts.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.split(' ');
+        if (fields.size() < 2)
+            continue;
+        // The table escapes blanks and other specials as three octal digits.
+        auto unescape = [](const QByteArray& f) {
+            QByteArray out;
+            for (int i = 0; i < f.size(); ++i) {
+                if (f.at(i) == '\\' && i + 3 < f.size()) {
+                    out += char(f.mid(i + 1, 3).toInt(nullptr, 8));
+                    i += 3;
+                } else {
+                    out += f.at(i);
+                }
+            }
+            return QFile::decodeName(out);
+        };
+        if (QFileInfo(unescape(fields.at(0))).canonicalFilePath() == node)
+            return unescape(fields.at(1));
+    }
+    return {};
+}
+
+bool MasteringLibrariesStart()
+{
+    const int forced = g_librariesForTests.load();
+    if (forced >= 0)
+        return forced == 1;
+    return startLibraries();
+}
+
+void SetMasteringLibrariesStartForTests(int answer) { g_librariesForTests.store(answer); }
+
+int64_t AudioTrackSectors(const QString& file, QString* error)
+{
+    std::unique_ptr<engine::AudioReader> reader = engine::AudioReader::open(file, error);
+    if (!reader)
+        return -1;
+    const engine::SourceInfo& i = reader->info();
+    const int64_t rate = i.format.sampleRate > 0 ? i.format.sampleRate : 44100;
+    const int64_t frames = (i.totalFrames * 44100 + rate - 1) / rate;
+    return (frames + kFramesPerSector - 1) / kFramesPerSector;
+}
+
+BurnResult BurnAudio(const Drive& drive, const QStringList& files, int speedKbs, const BurnCallbacks& cb,
+                     const std::atomic<bool>& stop)
+{
+    if (files.isEmpty())
+        return failed(errNothingToBurn, QStringLiteral("There are no tracks to burn."));
+    if (drive.kind == Drive::DataImage)
+        return failed(errWrongKind, QStringLiteral("The drive ") + quoted(drive) + QStringLiteral(" writes data discs only; audio cannot be burned to it."));
+
+    // Whether the list fits is known before anything is written.
+    QList<int64_t> estimates;
+    int64_t total = 0;
+    for (const QString& f : files) {
+        QString error;
+        const int64_t sectors = AudioTrackSectors(f, &error);
+        if (sectors < 0)
+            return failed(errInputUnreadable, error);
+        estimates << sectors;
+        total += sectors;
+    }
+    if (drive.kind == Drive::AudioImage) {
+        const DiscFacts facts = imageFacts(drive, BurnKind::Audio);
+        if (!facts.blank)
+            return failed(errCannotWrite, QStringLiteral("The disc in the drive ") + quoted(drive) + QStringLiteral(" is not empty."));
+        if (total > facts.blankSectors)
+            return failed(errDoesNotFit, QStringLiteral("The tracks do not fit on the disc in the drive ") + quoted(drive) + QLatin1Char('.'));
+        BusyMark busy(drive.path);
+        if (!busy.taken())
+            return failed(errBusy, QStringLiteral("The drive ") + quoted(drive) + QStringLiteral(" is busy."));
+        return burnAudioImage(drive, files, estimates, cb, stop);
+    }
+    return burnAudioDevice(drive, files, speedKbs, cb, stop);
+}
+
+BurnResult BurnData(const Drive& drive, const DataImageSpec& spec, const BurnCallbacks& cb, const std::atomic<bool>& stop)
+{
+    if (drive.kind == Drive::AudioImage)
+        return failed(errWrongKind, QStringLiteral("The drive ") + quoted(drive) + QStringLiteral(" writes audio discs only; data cannot be burned to it."));
+    if (spec.files.isEmpty())
+        return failed(errNothingToBurn, QStringLiteral("There are no files to burn."));
+    if (drive.kind == Drive::DataImage && QFileInfo::exists(drive.path))
+        return failed(errCannotWrite, QStringLiteral("The disc in the drive ") + quoted(drive) + QStringLiteral(" is not empty."));
+    if (!startLibraries())
+        return failed(errCannotWrite, QStringLiteral("The disc-mastering libraries cannot be started."));
+
+    Image img;
+    {
+        std::lock_guard<std::mutex> lock(g_libraryLock);
+        const QByteArray volume = spec.volumeName.toUtf8();
+        int r = iso_image_new(volume.constData(), &img.image);
+        if (r < 0)
+            return failed(errCannotWrite, QStringLiteral("The disc image cannot be made: ") + isoError(r));
+        iso_image_set_volume_id(img.image, volume.constData());
+        iso_image_set_application_id(img.image, spec.applicationId.toUtf8().constData());
+        iso_image_set_publisher_id(img.image, spec.publisherId.toUtf8().constData());
+        iso_tree_set_follow_symlinks(img.image, 1);
+        for (const QString& f : spec.files) {
+            if (stop.load())
+                return stopped();
+            if (cb.adding)
+                cb.adding(f);
+            const QFileInfo fi(f);
+            if (!fi.isFile() || !fi.isReadable())
+                return failed(errInputUnreadable, QStringLiteral("The file cannot be read: ") + f);
+            r = iso_tree_add_node(img.image, iso_image_get_root(img.image), QFile::encodeName(fi.absoluteFilePath()).constData(), nullptr);
+            if (r < 0)
+                return failed(errInputUnreadable, QStringLiteral("The file ") + f + QStringLiteral(" cannot be put on the disc: ") + isoError(r));
+        }
+        iso_write_opts_new(&img.opts, 0);
+        iso_write_opts_set_iso_level(img.opts, 2);
+        iso_write_opts_set_rockridge(img.opts, 0);
+        iso_write_opts_set_joliet(img.opts, spec.joliet ? 1 : 0);
+        iso_write_opts_set_output_charset(img.opts, "UTF-8");
+    }
+
+    // An image drive is written through a part file beside it, renamed when the burn ends well.
+    std::unique_ptr<PartFile> part;
+    QByteArray address;
+    if (drive.kind == Drive::DataImage) {
+        part = std::make_unique<PartFile>(drive.path);
+        if (!part->ok())
+            return failed(errCannotWrite, QStringLiteral("The disc image cannot be written beside ") + drive.path + QLatin1Char('.'));
+        address = QByteArrayLiteral("stdio:") + QFile::encodeName(part->path());
+    } else {
+        address = libburnAddress(drive.path);
+    }
+
+    BusyMark busy(drive.path);
+    if (!busy.taken())
+        return failed(errBusy, QStringLiteral("The drive ") + quoted(drive) + QStringLiteral(" is busy."));
+    BurnResult r = burnImage(drive, address, img.image, img.opts, spec, cb, stop);
+    // The drive has let go of the part file before it is put in place.
+    if (r.outcome == BurnResult::Written && part && !part->commit(drive.path))
+        return failed(errCannotWrite, QStringLiteral("The disc image cannot be put in place: ") + drive.path);
+    return r;
+}
+
+}  // namespace cd

@@ -1,0 +1,122 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+// Shows the audio CD burner over a blank image drive and a written one and saves pictures of its
+// settings, events and log pages, for a person to look at. QM_SCREENSHOT_BURNER names the first file
+// (the others go beside it as -events.png, -written.png, -log.png); without it the pictures are only checked to be drawn.
+#include "cdtools/BurnerDrivePanel.h"
+#include "cdtools/FrmCDBurner.h"
+#include "cdtools/FrmDataBurner3.h"
+#include "commands/ToolWindows.h"
+#include "settings/controls/cTabControl.h"
+#include "tests/components_cd/BurnFixtures.h"
+#include "tests/itemsgrid/ItemWindowFixture.h"
+#include "tests/support/DiscImages.h"
+
+#include <QComboBox>
+#include <QImage>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+class BurnerPicture : public ItemWindowTest {};
+
+TEST_F(BurnerPicture, SettingsAndLogPages)
+{
+    ProgramOptions.picColor = 8404992;
+    ProgramOptions.picTextColor = 16777215;
+    const QString blank = QDir(sourceFolder).filePath(QStringLiteral("blank.cue"));
+    const QString written = discimages::WriteBinCue(sourceFolder, QStringLiteral("written"), {{true, 300}});
+    qputenv("QUILLMERE_DRIVES", (blank + QLatin1Char(':') + written).toUtf8());
+    QStringList files;
+    for (int i = 1; i <= 3; ++i)
+        files << makeWav(QStringLiteral("Track %1.wav").arg(i), fixtures::Pcm{}, 1);
+    makeListOf(QStringLiteral("Songs"), files);
+    FrmMain* f = openMain();
+    RegisterCDBurnerWindow();
+    ToolWindow* h = ToolWindows::Load(QStringLiteral("Audio CD Maker"));
+    f->CopyGridRows(*f->cGrid1, *h->Grid(), true);
+    h->lblFilesToConvert(QStringLiteral("3 items to burn (0 minutes)."));
+    h->StatusPanelText(QStringLiteral("Total Size"), QStringLiteral("0 Min / 80 Min."));
+    h->prgSize(0, 83);
+    h->lblDataSize(QStringLiteral("Data Size: 3 files, 0 Min / 80 Min."));
+    FrmCDBurner* w = g_frmCDBurner.get();
+    w->show();
+    QTest::qWait(300);
+    const QString out = qEnvironmentVariable("QM_SCREENSHOT_BURNER");
+    QImage settings = w->grab().toImage();
+    ASSERT_FALSE(settings.isNull());
+    if (!out.isEmpty())
+        settings.save(out);
+
+    w->cTabControl1->SelectTab(QStringLiteral("Events"));
+    w->cTabControl1_TabClick(w->cTabControl1->TabIndex(QStringLiteral("Events")));
+    QTest::qWait(100);
+    if (!out.isEmpty())
+        w->grab().toImage().save(QString(out).replace(QStringLiteral(".png"), QStringLiteral("-events.png")));
+    w->cTabControl1->SelectTab(QStringLiteral("Settings"));
+    w->cTabControl1_TabClick(w->cTabControl1->TabIndex(QStringLiteral("Settings")));
+
+    // The written drive's state in red, then a burn to the blank one, shown on the log page.
+    w->DrivePanel->cboDrv->setCurrentIndex(1);
+    w->DrivePanel->cboDrv_Click();
+    QTest::qWait(100);
+    if (!out.isEmpty())
+        w->grab().toImage().save(QString(out).replace(QStringLiteral(".png"), QStringLiteral("-written.png")));
+    w->DrivePanel->cboDrv->setCurrentIndex(0);
+    w->DrivePanel->cboDrv_Click();
+    w->cmdConvert->click();
+    ASSERT_TRUE(burnfixtures::waitUntil([&] { return w->cmdConvert->isEnabled(); }));
+    QTest::qWait(200);
+    QImage log = w->grab().toImage();
+    ASSERT_FALSE(log.isNull());
+    if (!out.isEmpty())
+        log.save(QString(out).replace(QStringLiteral(".png"), QStringLiteral("-log.png")));
+    qputenv("QUILLMERE_DRIVES", "");
+}
+
+}  // namespace
+
+namespace {
+
+// The data disc burner's settings page with each engine; QM_SCREENSHOT_DATABURNER names the
+// first file (the second engine's page and the events page go beside it as -second.png and
+// -events.png).
+TEST_F(BurnerPicture, DataBurnerSettingsPage)
+{
+    ProgramOptions.picColor = 8404992;
+    ProgramOptions.picTextColor = 16777215;
+    qputenv("QUILLMERE_DRIVES", QDir(sourceFolder).filePath(QStringLiteral("blank.iso")).toUtf8());
+    makeListOf(QStringLiteral("Songs"), {makeWav(QStringLiteral("Track 1.wav"), fixtures::Pcm{}, 1)});
+    FrmMain* f = openMain();
+    RegisterDataBurnerWindow();
+    ToolWindow* h = ToolWindows::Load(QStringLiteral("MP3 CD Maker"));
+    h->lblTitle(QStringLiteral("MP3 CD Maker"));
+    h->Caption(QStringLiteral("MP3 CD Maker"));
+    h->cboTargetFormat_Text(QStringLiteral("MP3 - MPEG-1 Audio Layer 3 (*.mp3)"));
+    h->txtCDName(QStringLiteral("Songs"));
+    f->CopyGridRows(*f->cGrid1, *h->Grid(), true);
+    FrmDataBurner3* w = g_frmDataBurner3.get();
+    w->show();
+    QTest::qWait(300);
+    const QString out = qEnvironmentVariable("QM_SCREENSHOT_DATABURNER");
+    QImage first = w->grab().toImage();
+    ASSERT_FALSE(first.isNull());
+    if (!out.isEmpty())
+        first.save(out);
+    w->cmbEngine->setCurrentIndex(1);
+    QTest::qWait(100);
+    QImage second = w->grab().toImage();
+    ASSERT_FALSE(second.isNull());
+    if (!out.isEmpty())
+        second.save(QString(out).replace(QStringLiteral(".png"), QStringLiteral("-second.png")));
+    w->cTabControl1->SelectTab(QStringLiteral("Events"));
+    w->cTabControl1_TabClick(w->cTabControl1->TabIndex(QStringLiteral("Events")));
+    QTest::qWait(100);
+    QImage events = w->grab().toImage();
+    ASSERT_FALSE(events.isNull());
+    if (!out.isEmpty())
+        events.save(QString(out).replace(QStringLiteral(".png"), QStringLiteral("-events.png")));
+    qputenv("QUILLMERE_DRIVES", "");
+}
+
+}  // namespace

@@ -1,0 +1,393 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "batchtools/cProgressBar.h"
+#include "cdtools/DataBurnerRules.h"
+#include "cdtools/FrmDataBurner3.h"
+#include "commands/ToolWindows.h"
+#include "components/cAudioConverter.h"
+#include "components/cAudioDataBurner.h"
+#include "components/cBurner.h"
+#include "components/cd/Burning.h"
+#include "foundation/AppSettings.h"
+#include "mainwindow/cSysTray.h"
+#include "settings/controls/LinkLabel.h"
+#include "tests/components_cd/BurnFixtures.h"
+#include "tests/itemsgrid/ItemWindowFixture.h"
+#include "tests/support/DiscImages.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace {
+
+TEST(DataBurnerRules, StoredEngineTextsAndNameTemplates)
+{
+    const std::pair<const char*, int> stored[] = {{"", 0}, {"0", 0}, {"1", 1}, {"abc", 0}, {"-1", 0}, {"7", 0}, {"1.4", 1}, {"0.5", 0}, {"1.5", 0}};
+    for (const auto& [text, index] : stored)
+        EXPECT_EQ(DataBurner::EngineIndexFromStored(QLatin1String(text)), index) << text;
+
+    const QDateTime now(QDate(2024, 3, 5), QTime(14, 5, 9));
+    const DataBurner::RowNameCells row{3, QStringLiteral("/music/song.wav"), QStringLiteral("My Song.WAV")};
+    const QString mp3 = QStringLiteral("MP3 - MPEG-1 Audio Layer 3 (*.mp3)");
+    struct Case {
+        const char* nameTemplate;
+        bool copy;
+        const char* want;
+    };
+    const Case cases[] = {
+        {"[file_name].[dest_extension]", false, "song.mp3"},
+        {"[file_name].[dest_extension]", true, "song.wav"},  // copied unchanged: its own extension
+        {"[123]-[item_name].[convert_extension]", false, "3-My Song.WAV.mp3"},
+        {"[file_name].[source_extension]", false, "song.wav"},
+        {"[date] [time]", false, "05.03.2024 14-05-09"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(DataBurner::ExpandName(QLatin1String(c.nameTemplate), row, mp3, c.copy, now, QStringLiteral("dd/MM/yyyy").replace('/', '.')),
+                  QLatin1String(c.want))
+            << c.nameTemplate;
+    EXPECT_EQ(DataBurner::ExpandName(QStringLiteral("x.[dest_extension]"), row, QStringLiteral("Odd format"), false, now, {}),
+              QStringLiteral("x.[dest_extension]"));
+}
+
+// A second engine that answers from a list of devices given out of order and records the
+// burn set-up; the test raises its events.
+class FakeBurner final : public cBurner {
+public:
+    long DeviceCount() const override { return long(devices.size()); }
+    QString DevicePath(long i) const override { return devices.value(int(i)).first; }
+    QString DeviceName(long i) const override { return devices.value(int(i)).second; }
+    void NewImage() override { calls << QStringLiteral("NewImage"); }
+    void UseISO(bool on) override { calls << QStringLiteral("ISO %1").arg(on); }
+    void UseJoliet(bool on) override { calls << QStringLiteral("Joliet %1").arg(on); }
+    void UseUDF(bool on) override { calls << QStringLiteral("UDF %1").arg(on); }
+    void VolumeName(const QString& n) override { calls << QStringLiteral("Volume ") + n; }
+    bool AddFile(const QString& path) override
+    {
+        calls << QStringLiteral("AddFile ") + QFileInfo(path).fileName();
+        return true;
+    }
+    void BurnDisc(long index) override { calls << QStringLiteral("BurnDisc %1").arg(index); }
+    void CancelBurn() override {}
+    void Shutdown() override {}
+    QList<std::pair<QString, QString>> devices;
+    QStringList calls;
+};
+
+class FrmDataBurner3Test : public ItemWindowTest {
+protected:
+    void SetUp() override
+    {
+        ItemWindowTest::SetUp();
+        ProgramOptions.chkNoticeApp = false;
+        ProgramOptions.chkOpenDestFolder = false;
+        ProgramOptions.chkPlaySound = false;
+        ProgramOptions.chkTurnOffComputer = false;
+        RegisterDataBurnerWindow();
+    }
+    void TearDown() override
+    {
+        ItemWindowTest::TearDown();
+        qputenv("QUILLMERE_DRIVES", "");
+        cd::SetMasteringLibrariesStartForTests(-1);
+    }
+    void useDrives(const QStringList& entries) { qputenv("QUILLMERE_DRIVES", entries.join(QLatin1Char(':')).toUtf8()); }
+    QString image(const QString& name) const { return QDir(sourceFolder).filePath(name); }
+
+    // Sources whose names test the disc's file systems: blanks, a letter outside ASCII, and a
+    // name past the 31 characters of ISO 9660 level 2.
+    QStringList sources()
+    {
+        const QStringList names{QStringLiteral("with some blanks.wav"), QStringLiteral("été.wav"),
+                                QStringLiteral("a name well past thirty-one characters.wav")};
+        QStringList files;
+        for (int i = 0; i < names.size(); ++i)
+            files << makeWav(names.at(i), fixtures::Pcm{}, 1);
+        return files;
+    }
+    FrmDataBurner3* open(const QStringList& files, const QString& key = QStringLiteral("MP3 CD Maker"))
+    {
+        makeListOf(QStringLiteral("My Songs"), files);
+        FrmMain* f = openMain();
+        QObject::connect(f->cSysTray1, &cSysTray::BalloonShown, f->cSysTray1,
+                         [this](const QString& text, const QString&) { balloons << text; });
+        ToolWindow* h = ToolWindows::Load(key);
+        h->lblTitle(key);
+        h->Caption(key);
+        h->cboTargetFormat_Text(QStringLiteral("MP3 - MPEG-1 Audio Layer 3 (*.mp3)"));
+        h->txtCDName(QStringLiteral("My_Songs"));
+        f->CopyGridRows(*f->cGrid1, *h->Grid(), true);
+        return g_frmDataBurner3.get();
+    }
+    static QStringList logLines(FrmDataBurner3* w)
+    {
+        QStringList out;
+        for (QString line : w->txtLog->toPlainText().split(QLatin1Char('\n'))) {
+            line.remove(QLatin1Char('\r'));
+            const int first = int(line.indexOf(QLatin1Char(':')));
+            const int second = first < 0 ? -1 : int(line.indexOf(QLatin1Char(':'), first + 1));
+            const int third = second < 0 ? -1 : int(line.indexOf(QLatin1Char(':'), second + 1));
+            out << (third < 0 ? line : line.mid(third + 1));
+        }
+        while (!out.isEmpty() && out.last().isEmpty())
+            out.removeLast();
+        return out;
+    }
+    QStringList prompts() const
+    {
+        QStringList out;
+        for (const platform::MessageBoxRequest& r : box.shown)
+            out << r.prompt;
+        return out;
+    }
+    bool waitIdle(FrmDataBurner3* w)
+    {
+        return burnfixtures::waitUntil([&] { return w->cmdConvert->isEnabled() && w->cmdExit->isEnabled(); });
+    }
+
+    QStringList balloons;
+};
+
+TEST_F(FrmDataBurner3Test, LoadsTheStoredEngineAndFallsBackWhenTheSecondDoesNotStart)
+{
+    useDrives({image(QStringLiteral("disc.iso")), image(QStringLiteral("audio.cue"))});
+    struct Case {
+        const char* stored;  // nullptr: nothing stored
+        int libraries;
+        int index;
+        bool question;
+        const char* firstDrive;
+    };
+    const Case cases[] = {
+        {nullptr, -1, 0, false, "D: disc.iso"},
+        {"1", -1, 1, false, "D: - disc.iso"},
+        {"1", 0, 0, true, "D: disc.iso"},
+        {"abc", -1, 0, false, "D: disc.iso"},
+        {"-1", -1, 0, false, "D: disc.iso"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored ? c.stored : "nothing");
+        if (c.stored)
+            SaveSetting(g_sAppName, QStringLiteral("BurnerEngine"), QStringLiteral("cmbEngine"), QLatin1String(c.stored));
+        cd::SetMasteringLibrariesStartForTests(c.libraries);
+        box.shown.clear();
+        FrmDataBurner3* w = g_frmDataBurner3.get();
+        EXPECT_EQ(w->cmbEngine->currentIndex(), c.index);
+        EXPECT_EQ(w->chkJOLIET->isVisibleTo(w), c.index == 1);
+        EXPECT_TRUE(w->chkJOLIET->isChecked());
+        EXPECT_TRUE(w->chkISO->isChecked());
+        EXPECT_FALSE(w->chkUDF->isChecked());
+        EXPECT_EQ(w->cboDrv->currentText(), QLatin1String(c.firstDrive));
+        EXPECT_EQ(w->cboSpeed->count(), c.index == 0 ? 1 : 0);
+        EXPECT_EQ(prompts(), c.question ? QStringList{DataBurner::MissingLibraryQuestion()} : QStringList());
+        w->close();
+        EXPECT_FALSE(g_frmDataBurner3.isLoaded());
+        EXPECT_EQ(GetSetting(g_sAppName, QStringLiteral("BurnerEngine"), QStringLiteral("cmbEngine")), QString::number(c.index));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    // Yes to the question opens the notes on burning.
+    cd::SetMasteringLibrariesStartForTests(0);
+    FrmDataBurner3* w = g_frmDataBurner3.get();
+    box.answer(platform::vbYes);
+    w->cmbEngine->setCurrentIndex(1);
+    EXPECT_EQ(w->cmbEngine->currentIndex(), 0);
+    EXPECT_EQ(shell.opened, QStringList{platform::programFolder() + QStringLiteral("/Burning.html")});
+}
+
+TEST_F(FrmDataBurner3Test, CopyModeBurnsTheFilesUnderTheirOwnExtensionWithEitherEngine)
+{
+    const QStringList files = sources();
+    for (int engine = 0; engine < 2; ++engine) {
+        SCOPED_TRACE(engine);
+        const QString iso = image(QStringLiteral("engine%1.iso").arg(engine));
+        useDrives({iso});
+        FrmDataBurner3* w = open(files);
+        w->cmbEngine->setCurrentIndex(engine);
+        w->chkDoNotConvertSource->setChecked(true);
+        w->chkDoNotConvertSource_Click();
+        EXPECT_FALSE(w->cboTargetFormat->isEnabled());
+        w->cboFileName->setEditText(QStringLiteral("[file_name].[dest_extension]"));
+        w->chkEraseTempfiles->setChecked(false);
+        w->cmdConvert_Click();
+        ASSERT_TRUE(waitIdle(w));
+        ASSERT_EQ(w->lblCurrentTrack->text(), QStringLiteral("Done.")) << logLines(w).join(QLatin1Char('\n')).toStdString();
+        EXPECT_TRUE(prompts().contains(QStringLiteral("Burn CD?") + QString(46, u' ')));
+        EXPECT_TRUE(logLines(w).contains(QStringLiteral("Destination format: MP3")));
+        QStringList want{QStringLiteral("with some blanks.wav"), QStringLiteral("été.wav"),
+                         QStringLiteral("a name well past thirty-one characters.wav")};
+        want.sort();
+        EXPECT_EQ(burnfixtures::isoRootNames(iso), want);
+        const QString out = image(QStringLiteral("out%1").arg(engine));
+        ASSERT_TRUE(burnfixtures::extractIso(iso, out));
+        for (const QString& f : files)
+            EXPECT_TRUE(fixtures::readFile(out + QLatin1Char('/') + QFileInfo(f).fileName()) == fixtures::readFile(f));
+        const QString info = burnfixtures::isoInfo(iso);
+        EXPECT_TRUE(info.contains(QStringLiteral("Volume id: MY_SONGS"))) << info.toStdString();
+        EXPECT_TRUE(info.contains(QStringLiteral("Joliet"))) << info.toStdString();
+        if (engine == 0) {
+            EXPECT_TRUE(info.contains(QStringLiteral("Application id: QUILLMERE"))) << info.toStdString();
+            EXPECT_TRUE(info.contains(QStringLiteral("Publisher id: QUILLMERE"))) << info.toStdString();
+        }
+        // Without "Erase Temp files" the prepared files stay until the window closes.
+        EXPECT_EQ(QDir(DataBurner::BurnTempFolder()).entryList(QDir::Files).size(), 3);
+        w->close();
+        EXPECT_TRUE(QDir(DataBurner::BurnTempFolder()).entryList(QDir::Files).isEmpty());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        box.shown.clear();
+    }
+}
+
+TEST_F(FrmDataBurner3Test, EachRowKeepsTheNameItWasPreparedUnder)
+{
+    const QStringList files = sources();
+    const QString iso = image(QStringLiteral("timed.iso"));
+    useDrives({iso});
+    FrmDataBurner3* w = open(files);
+    w->chkDoNotConvertSource->setChecked(true);
+    w->cboFileName->setEditText(QStringLiteral("[time] [123].[dest_extension]"));
+    // The clock moves on while the user looks at the burn question.
+    struct Clocked : FakeMessageBox {
+        explicit Clocked(FakeClock& c) : FakeMessageBox(platform::vbOK), clock(c) {}
+        int show(const platform::MessageBoxRequest& r, QWidget* parent) override
+        {
+            clock.advance(61000);
+            return FakeMessageBox::show(r, parent);
+        }
+        FakeClock& clock;
+    } clockedBox(clock);
+    w->cmdConvert_Click();
+    ASSERT_TRUE(waitIdle(w));
+    EXPECT_EQ(w->lblCurrentTrack->text(), QStringLiteral("Done.")) << logLines(w).join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(logLines(w).filter(QStringLiteral("Couldn't add")).isEmpty());
+    EXPECT_EQ(burnfixtures::isoRootNames(iso),
+              (QStringList{QStringLiteral("14-05-09 1.wav"), QStringLiteral("14-05-09 2.wav"), QStringLiteral("14-05-09 3.wav")}));
+}
+
+TEST_F(FrmDataBurner3Test, AWrittenDiscStopsTheFirstEngineBeforeAnythingIsPrepared)
+{
+    const QString written = discimages::WriteIso(sourceFolder, QStringLiteral("written"), 20);
+    const QByteArray before = fixtures::readFile(written);
+    useDrives({written});
+    FrmDataBurner3* w = open(sources());
+    w->cmdConvert_Click();
+    EXPECT_EQ(prompts(), QStringList{QStringLiteral("Please insert an empty media into drive: D:")});
+    EXPECT_EQ(logLines(w), (QStringList{QStringLiteral("Preparing to burn: 3 tracks."), QStringLiteral("The CD drive 'D:' is not empty."),
+                                        QStringLiteral("Aborted.")}));
+    EXPECT_TRUE(w->cmdConvert->isEnabled());
+    EXPECT_TRUE(fixtures::readFile(written) == before);
+}
+
+TEST_F(FrmDataBurner3Test, BurnRefusalsComeBackAsOneErrorAndKeepThePreparedFiles)
+{
+    const QStringList files = sources();
+    // Data to an audio drive with either engine; UDF alone with the second.
+    struct Case {
+        int engine;
+        bool udfOnly;
+        const char* says;
+    };
+    const Case cases[] = {{0, false, "audio discs only"}, {1, false, "audio discs only"}, {1, true, "UDF"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.says);
+        useDrives({image(QStringLiteral("audio.cue"))});
+        FrmDataBurner3* w = open(files);
+        w->cmbEngine->setCurrentIndex(c.engine);
+        w->chkDoNotConvertSource->setChecked(true);
+        if (c.udfOnly) {
+            w->chkISO->setChecked(false);
+            w->chkJOLIET->setChecked(false);
+            w->chkUDF->setChecked(true);
+        }
+        w->cmdConvert_Click();
+        ASSERT_TRUE(waitIdle(w));
+        EXPECT_TRUE(w->lblCurrentTrack->text().contains(QLatin1String(c.says))) << w->lblCurrentTrack->text().toStdString();
+        EXPECT_FALSE(logLines(w).contains(QStringLiteral("Done.")));
+        EXPECT_EQ(QDir(DataBurner::BurnTempFolder()).entryList(QDir::Files).size(), 3);
+        EXPECT_FALSE(QFile::exists(image(QStringLiteral("audio.cue"))));
+        EXPECT_TRUE(w->lblOpenCDDoor->isEnabled());
+        w->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+TEST_F(FrmDataBurner3Test, AbortDuringABurnAsksNothingAndTheEraseLinkAlwaysSaysDone)
+{
+    const QString iso = image(QStringLiteral("disc.iso"));
+    useDrives({iso});
+    const fixtures::Pcm cd{44100, 2, 16};
+    QStringList files;
+    files << makeWav(QStringLiteral("big.wav"), cd, 60);
+    FrmDataBurner3* w = open(files);
+    w->chkDoNotConvertSource->setChecked(true);
+    bool triedAbort = false;
+    QObject::connect(w->cAudioDataBurner1.get(), &cAudioDataBurner::BurnStarting, w, [&] {
+        triedAbort = true;
+        const qsizetype shown = box.shown.size();
+        w->cmdAbort_Click();
+        EXPECT_EQ(box.shown.size(), shown);
+    });
+    w->cmdConvert_Click();
+    ASSERT_TRUE(waitIdle(w));
+    EXPECT_TRUE(triedAbort);
+    EXPECT_EQ(w->lblCurrentTrack->text(), QStringLiteral("Done."));
+    EXPECT_FALSE(balloons.contains(QStringLiteral("Aborted.")));
+    EXPECT_TRUE(QFile::exists(iso));
+
+    QDir(DataBurner::BurnTempFolder()).removeRecursively();
+    box.shown.clear();
+    w->lblErasetempfilesnow_Click();
+    EXPECT_EQ(prompts(), QStringList{QStringLiteral("Done.") + QString(28, u' ')});
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FrmDataBurner3Test, TheSecondEngineHandsTheSortedPositionAndReportsItsEvents)
+{
+    useDrives({image(QStringLiteral("disc.iso"))});
+    const QStringList files = sources();
+    FrmDataBurner3* w = open(files);
+    auto fake = std::make_unique<FakeBurner>();
+    FakeBurner* b = fake.get();
+    // The fake numbers its devices in the order of their texts, as the real one does.
+    b->devices = {{QStringLiteral("E:"), QStringLiteral("alpha")}, {QStringLiteral("F:"), QStringLiteral("beta")}};
+    w->UseComponents(CreateAudioConverter(), CreateAudioDataBurner(), std::move(fake));
+    w->cmbEngine->setCurrentIndex(1);
+    ASSERT_EQ(w->cboDrv->count(), 2);
+    EXPECT_EQ(w->cboDrv->itemText(0), QStringLiteral("E: - alpha"));
+    EXPECT_EQ(w->cboDrv->currentIndex(), 0);
+    w->cboDrv->setCurrentIndex(1);
+    w->chkDoNotConvertSource->setChecked(true);
+    w->chkUDF->setChecked(true);
+    w->chkISO->setChecked(false);
+    w->cboFileName->setEditText(QStringLiteral("[123].[dest_extension]"));
+    w->cmdConvert_Click();
+    EXPECT_EQ(b->calls, (QStringList{QStringLiteral("NewImage"), QStringLiteral("ISO 0"), QStringLiteral("Joliet 0"), QStringLiteral("UDF 0"),
+                                     QStringLiteral("Joliet 1"), QStringLiteral("UDF 1"), QStringLiteral("Volume My_Songs"),
+                                     QStringLiteral("AddFile 1.wav"), QStringLiteral("AddFile 2.wav"), QStringLiteral("AddFile 3.wav"),
+                                     QStringLiteral("BurnDisc 1")}));
+    // Preparing: the buttons and the door links are off, Abort on.
+    EXPECT_FALSE(w->cmdConvert->isEnabled());
+    EXPECT_FALSE(w->lblOpenCDDoor->isEnabled());
+    EXPECT_TRUE(w->cmdAbort->isEnabled());
+    Q_EMIT b->BurnerInitializing();
+    Q_EMIT b->BurnerFileCount(12, 1);
+    Q_EMIT b->StartBurning();
+    EXPECT_FALSE(w->cmdAbort->isEnabled());
+    Q_EMIT b->BurnerProgress(40);
+    EXPECT_EQ(w->lblCurrentTrack->text(), QStringLiteral("40%"));
+    Q_EMIT b->BurnerError(QStringLiteral("A"), QStringLiteral("B"));
+    EXPECT_TRUE(w->cmdConvert->isEnabled());
+    EXPECT_TRUE(w->lblOpenCDDoor->isEnabled());
+    EXPECT_EQ(w->lblCurrentTrack->text(), QStringLiteral("B (A)"));
+    const QStringList log = logLines(w);
+    EXPECT_EQ(log.mid(log.size() - 5), (QStringList{QStringLiteral("BurnerInitializing..."), QStringLiteral("12 files to burn."),
+                                                    QStringLiteral("1 dirs to burn."), QStringLiteral("StartBurning..."),
+                                                    QStringLiteral("B (A)")}));
+    EXPECT_FALSE(log.contains(QStringLiteral("Done.")));
+}
+
+}  // namespace

@@ -1,0 +1,314 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "components/cAudioDataBurner.h"
+#include "components/cBurner.h"
+#include "components/cd/Burning.h"
+#include "tests/components_cd/BurnFixtures.h"
+#include "tests/support/DiscImages.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Files whose names test what each file system keeps: blanks, a letter outside ASCII, and a
+// name past the 31 characters of ISO 9660 level 2.
+const QStringList kNames{QStringLiteral("with some blanks.mp3"), QStringLiteral("été.mp3"),
+                         QStringLiteral("a name well past thirty-one characters.mp3")};
+
+// The volume id of the image's Joliet descriptor (a supplementary volume descriptor with a
+// UCS-2 escape sequence), read straight from the sectors; "" when there is none.
+QString jolietVolumeId(const QString& iso)
+{
+    const QByteArray bytes = fixtures::readFile(iso);
+    for (int sector = 16; (sector + 1) * 2048 <= bytes.size(); ++sector) {
+        const QByteArray d = bytes.mid(sector * 2048, 2048);
+        if (uint8_t(d.at(0)) == 255)
+            break;
+        if (d.at(0) != 2 || d.mid(1, 5) != "CD001" || d.at(88) != '%' || d.at(89) != '/')
+            continue;
+        QString id;
+        for (int i = 40; i < 72; i += 2)
+            id += QChar(char16_t(uint8_t(d.at(i)) << 8 | uint8_t(d.at(i + 1))));
+        return id.trimmed();
+    }
+    return {};
+}
+
+struct DataEvents {
+    explicit DataEvents(cAudioDataBurner& b)
+    {
+        QObject::connect(&b, &cAudioDataBurner::BurnStarting, &ctx, [this] { add(QStringLiteral("BurnStarting")); });
+        QObject::connect(&b, &cAudioDataBurner::Progress, &ctx, [this](int p) { add(QStringLiteral("Progress")), last = p; });
+        QObject::connect(&b, &cAudioDataBurner::ClosingSession, &ctx, [this] { add(QStringLiteral("ClosingSession")); });
+        QObject::connect(&b, &cAudioDataBurner::Finished, &ctx, [this] { add(QStringLiteral("Finished")), ++ends; });
+        QObject::connect(&b, &cAudioDataBurner::BurnError, &ctx, [this](long, const QString& m) {
+            add(QStringLiteral("BurnError")), text = m, ++ends;
+        });
+    }
+    void add(const QString& e)
+    {
+        if (log.isEmpty() || log.last() != e)
+            log << e;
+    }
+    bool waitEnd() { return burnfixtures::waitUntil([this] { return ends > 0; }); }
+    QObject ctx;
+    QStringList log;
+    int ends = 0, last = -1;
+    QString text;
+};
+
+struct SecondEvents {
+    explicit SecondEvents(cBurner& b)
+    {
+        QObject::connect(&b, &cBurner::BurnerInitializing, &ctx, [this] { add(QStringLiteral("Initializing")); });
+        QObject::connect(&b, &cBurner::BurnerFileCount, &ctx, [this](long f, long d) { add(QStringLiteral("FileCount %1 %2").arg(f).arg(d)); });
+        QObject::connect(&b, &cBurner::BurnerAdding, &ctx, [this](const QString&) { add(QStringLiteral("Adding")); });
+        QObject::connect(&b, &cBurner::StartBurning, &ctx, [this] { add(QStringLiteral("StartBurning")); });
+        QObject::connect(&b, &cBurner::BurnerProgress, &ctx, [this](long) { add(QStringLiteral("Progress")); });
+        QObject::connect(&b, &cBurner::BurnerFinalization, &ctx, [this] { add(QStringLiteral("Finalization")); });
+        QObject::connect(&b, &cBurner::BurnerCompleted, &ctx, [this] { add(QStringLiteral("Completed")); });
+        QObject::connect(&b, &cBurner::BurnerDoneBurn, &ctx, [this] { add(QStringLiteral("DoneBurn")); });
+        QObject::connect(&b, &cBurner::BurnerCanceled, &ctx, [this] { add(QStringLiteral("Canceled")); });
+        QObject::connect(&b, &cBurner::BurnerEnd, &ctx, [this] { add(QStringLiteral("End")), ++ends; });
+        QObject::connect(&b, &cBurner::BurnerError, &ctx, [this](const QString&, const QString& second) {
+            add(QStringLiteral("Error")), text = second, ++ends;
+        });
+    }
+    void add(const QString& e)
+    {
+        if (log.isEmpty() || log.last() != e)
+            log << e;
+    }
+    bool waitEnd() { return burnfixtures::waitUntil([this] { return ends > 0; }); }
+    QObject ctx;
+    QStringList log;
+    int ends = 0;
+    QString text;
+};
+
+class DataBurnersTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        QDir(dir.path()).mkdir(QStringLiteral("src"));
+        for (int i = 0; i < kNames.size(); ++i) {
+            QByteArray bytes;
+            for (int k = 0; k < 5000 * (i + 1); ++k)
+                bytes += char((k * 7 + i) & 0xff);
+            fixtures::writeFile(source(kNames.at(i)), bytes);
+        }
+    }
+    void TearDown() override
+    {
+        qputenv("QUILLMERE_DRIVES", "");
+        cd::SetMasteringLibrariesStartForTests(-1);
+    }
+    QString path(const QString& name) const { return dir.filePath(name); }
+    QString source(const QString& name) const { return dir.filePath(QStringLiteral("src/") + name); }
+    void useDrives(const QStringList& entries) { qputenv("QUILLMERE_DRIVES", entries.join(QLatin1Char(':')).toUtf8()); }
+    QStringList leftovers() const { return QDir(dir.path()).entryList({QStringLiteral(".*part*")}, QDir::Files | QDir::Hidden); }
+
+    // The image holds the files under their Joliet names, byte for byte.
+    void expectFilesOn(const QString& iso)
+    {
+        QStringList want = kNames;
+        want.sort();
+        EXPECT_EQ(burnfixtures::isoRootNames(iso), want);
+        const QString out = path(QStringLiteral("out"));
+        ASSERT_TRUE(burnfixtures::extractIso(iso, out));
+        for (const QString& n : kNames)
+            EXPECT_TRUE(fixtures::readFile(out + QLatin1Char('/') + n) == fixtures::readFile(source(n))) << n.toStdString();
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(DataBurnersTest, FirstEngineWritesAJolietCdWithTheVolumeAndIds)
+{
+    const QString iso = path(QStringLiteral("disc.iso"));
+    useDrives({iso});
+    auto burner = CreateAudioDataBurner();
+    ASSERT_EQ(burner->DriveCount(), 1);
+    EXPECT_EQ(burner->DriveName(1), QStringLiteral("D: disc.iso"));
+    EXPECT_EQ(burner->SpeedCount(QStringLiteral("D")), 0);
+    EXPECT_TRUE(burner->IsDriveReady(QStringLiteral("D")));
+    EXPECT_TRUE(burner->IsDiscEmpty(QStringLiteral("D")));
+
+    for (const QString& n : kNames)
+        ASSERT_TRUE(burner->AddFile(source(n)));
+    EXPECT_FALSE(burner->AddFile(source(QStringLiteral("missing.mp3"))));
+    burner->VolumeName(QStringLiteral("My Café Songs"));
+    burner->FileSystemName(QStringLiteral("CDFS"));
+    burner->ApplicationName(QStringLiteral("Quillmere"));
+    burner->PublisherName(QStringLiteral("Quillmere Publisher"));
+    burner->BurnOption(false);
+    DataEvents ev(*burner);
+    burner->BurnDisc(QStringLiteral("D"), 65535);
+    ASSERT_TRUE(ev.waitEnd());
+    ASSERT_EQ(ev.log.last(), QStringLiteral("Finished")) << ev.text.toStdString();
+    EXPECT_EQ(ev.ends, 1);
+    EXPECT_EQ(ev.log.first(), QStringLiteral("BurnStarting"));
+    EXPECT_TRUE(ev.log.contains(QStringLiteral("ClosingSession")));
+    EXPECT_TRUE(leftovers().isEmpty());
+
+    expectFilesOn(iso);
+    const QString info = burnfixtures::isoInfo(iso);
+    EXPECT_TRUE(info.contains(QStringLiteral("Joliet with UCS level 3 found"))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QStringLiteral("Volume id: ") + cd::IsoVolumeId(QStringLiteral("My Café Songs")))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QStringLiteral("Application id: QUILLMERE"))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QStringLiteral("Publisher id: QUILLMERE PUBLISHER"))) << info.toStdString();
+    // The Joliet tree keeps the volume name as it was given.
+    EXPECT_EQ(jolietVolumeId(iso), QStringLiteral("My Café Songs"));
+
+    // The list was taken by the burn: the disc is written, and the next burn has nothing.
+    EXPECT_FALSE(burner->IsDiscEmpty(QStringLiteral("D")));
+}
+
+TEST_F(DataBurnersTest, SecondEngineWritesTheSameDiscAndReportsEachStage)
+{
+    const QString iso = path(QStringLiteral("disc.iso"));
+    useDrives({path(QStringLiteral("audio.cue")), iso});
+    ASSERT_TRUE(cBurner::LibraryStarts());
+    auto burner = CreateBurner();
+    ASSERT_EQ(burner->DeviceCount(), 2);
+    EXPECT_EQ(burner->DevicePath(1) + QStringLiteral(" - ") + burner->DeviceName(1), QStringLiteral("E: - disc.iso"));
+    burner->NewImage();
+    burner->UseISO(true);
+    burner->UseJoliet(true);
+    burner->UseUDF(true);  // left out beside the others
+    burner->VolumeName(QStringLiteral("Second"));
+    for (const QString& n : kNames)
+        EXPECT_TRUE(burner->AddFile(source(n)));
+    SecondEvents ev(*burner);
+    burner->BurnDisc(1);
+    ASSERT_TRUE(ev.waitEnd());
+    ASSERT_EQ(ev.log.last(), QStringLiteral("End")) << ev.text.toStdString();
+    EXPECT_EQ(ev.ends, 1);
+    EXPECT_EQ(ev.log.mid(0, 3), (QStringList{QStringLiteral("Initializing"), QStringLiteral("FileCount 3 0"), QStringLiteral("Adding")}));
+    EXPECT_TRUE(ev.log.contains(QStringLiteral("StartBurning")));
+    EXPECT_EQ(ev.log.mid(ev.log.size() - 4),
+              (QStringList{QStringLiteral("Finalization"), QStringLiteral("Completed"), QStringLiteral("DoneBurn"), QStringLiteral("End")}));
+    expectFilesOn(iso);
+    EXPECT_TRUE(burnfixtures::isoInfo(iso).contains(QStringLiteral("Volume id: SECOND")));
+}
+
+TEST_F(DataBurnersTest, WithoutJolietOnlyTheIsoNamesAreWritten)
+{
+    const QString iso = path(QStringLiteral("plain.iso"));
+    useDrives({iso});
+    auto burner = CreateBurner();
+    burner->NewImage();
+    burner->UseJoliet(false);
+    burner->AddFile(source(kNames.at(0)));
+    SecondEvents ev(*burner);
+    burner->BurnDisc(0);
+    ASSERT_TRUE(ev.waitEnd());
+    ASSERT_EQ(ev.log.last(), QStringLiteral("End")) << ev.text.toStdString();
+    const QString info = burnfixtures::isoInfo(iso);
+    EXPECT_TRUE(info.contains(QStringLiteral("NO Joliet present"))) << info.toStdString();
+    EXPECT_EQ(jolietVolumeId(iso), QString());
+}
+
+TEST_F(DataBurnersTest, RefusalsEndInOneErrorAndKeepWhatIsThere)
+{
+    const QString written = discimages::WriteIso(dir.path(), QStringLiteral("written"), 20);
+    const QByteArray before = fixtures::readFile(written);
+    useDrives({written, path(QStringLiteral("audio.cue")), path(QStringLiteral("blank.iso"))});
+
+    auto first = CreateAudioDataBurner();
+    EXPECT_FALSE(first->IsDiscEmpty(QStringLiteral("D")));
+    struct Case {
+        const char* name;
+        QString letter;
+        bool files;
+        QString says;
+    };
+    const Case cases[] = {
+        {"a written image", QStringLiteral("D"), true, QStringLiteral("is not empty")},
+        {"data to an audio image", QStringLiteral("E"), true, QStringLiteral("audio discs only")},
+        {"an empty file list", QStringLiteral("F"), false, QStringLiteral("no files")},
+        {"no drive", QString(), true, QStringLiteral("No CD writer")},
+    };
+    for (const Case& c : cases) {
+        if (c.files)
+            first->AddFile(source(kNames.at(0)));
+        DataEvents ev(*first);
+        first->BurnDisc(c.letter, 65535);
+        ASSERT_TRUE(ev.waitEnd()) << c.name;
+        EXPECT_EQ(ev.log, QStringList{QStringLiteral("BurnError")}) << c.name;
+        EXPECT_TRUE(ev.text.contains(c.says)) << c.name << ": " << ev.text.toStdString();
+    }
+
+    auto second = CreateBurner();
+    struct SecondCase {
+        const char* name;
+        long index;
+        bool iso, joliet, udf;
+        QString says;
+    };
+    const SecondCase secondCases[] = {
+        {"UDF alone", 2, false, false, true, QStringLiteral("UDF")},
+        {"no device", -1, true, true, false, QStringLiteral("No recorder")},
+        {"a written image", 0, true, true, false, QStringLiteral("is not empty")},
+        {"data to an audio image", 1, true, true, false, QStringLiteral("audio discs only")},
+    };
+    for (const SecondCase& c : secondCases) {
+        second->NewImage();
+        second->UseISO(c.iso);
+        second->UseJoliet(c.joliet);
+        second->UseUDF(c.udf);
+        second->AddFile(source(kNames.at(0)));
+        SecondEvents ev(*second);
+        second->BurnDisc(c.index);
+        ASSERT_TRUE(ev.waitEnd()) << c.name;
+        EXPECT_EQ(ev.log.filter(QStringLiteral("Error")).size(), 1) << c.name;
+        EXPECT_FALSE(ev.log.contains(QStringLiteral("End"))) << c.name;
+        EXPECT_TRUE(ev.text.contains(c.says)) << c.name << ": " << ev.text.toStdString();
+    }
+    EXPECT_TRUE(fixtures::readFile(written) == before);
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("audio.cue"))));
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("blank.iso"))));
+    EXPECT_TRUE(leftovers().isEmpty());
+}
+
+TEST_F(DataBurnersTest, ACancelledBurnEndsInBurnerErrorAndLeavesNoImage)
+{
+    // Enough data that the cancel lands while libburn writes.
+    QByteArray big(40 * 1024 * 1024, 'x');
+    fixtures::writeFile(source(QStringLiteral("big.bin")), big);
+    const QString iso = path(QStringLiteral("disc.iso"));
+    useDrives({iso});
+    auto burner = CreateBurner();
+    burner->NewImage();
+    burner->AddFile(source(QStringLiteral("big.bin")));
+    SecondEvents ev(*burner);
+    QObject::connect(burner.get(), &cBurner::StartBurning, burner.get(), [&] { burner->CancelBurn(); });
+    burner->BurnDisc(0);
+    ASSERT_TRUE(ev.waitEnd());
+    EXPECT_EQ(ev.log.last(), QStringLiteral("Error"));
+    EXPECT_TRUE(ev.log.contains(QStringLiteral("Canceled")));
+    EXPECT_FALSE(ev.log.contains(QStringLiteral("End")));
+    EXPECT_EQ(ev.ends, 1);
+    EXPECT_FALSE(QFile::exists(iso));
+    EXPECT_TRUE(leftovers().isEmpty());
+}
+
+TEST_F(DataBurnersTest, TheLibrarySeamMakesTheSecondEngineRefuse)
+{
+    useDrives({path(QStringLiteral("disc.iso"))});
+    cd::SetMasteringLibrariesStartForTests(0);
+    EXPECT_FALSE(cBurner::LibraryStarts());
+    auto burner = CreateBurner();
+    burner->NewImage();
+    burner->AddFile(source(kNames.at(0)));
+    SecondEvents ev(*burner);
+    burner->BurnDisc(0);
+    ASSERT_TRUE(ev.waitEnd());
+    EXPECT_EQ(ev.log, QStringList{QStringLiteral("Error")});
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("disc.iso"))));
+}
+
+}  // namespace
