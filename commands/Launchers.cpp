@@ -14,12 +14,9 @@
 #include "recording/FrmAudioEditorProc.h"
 #include "settings/controls/cTreeView.h"
 
-<<<<<<< HEAD
 #include <QDir>
 #include <QFile>
-=======
 #include <QComboBox>
->>>>>>> h19
 #include <QPointer>
 #include <QTimer>
 
@@ -253,7 +250,6 @@ bool AudioConverter(FrmMain& f) { return launch(f, Tool::Converter); }
 bool ACMConverter(FrmMain& f) { return launch(f, Tool::ACMConverter); }
 bool AudioSplitter(FrmMain& f) { return launch(f, Tool::Splitter); }
 
-<<<<<<< HEAD
 bool AudioAnalyser(FrmMain& f)
 {
     const QString key = QStringLiteral("Audio Analyser");
@@ -270,43 +266,10 @@ bool AudioAnalyser(FrmMain& f)
     }
     Hourglass hourglass(f);
     if (!ToolWindows::Load(key)) {
-=======
-bool AudioCDRipper(FrmMain& f)
-{
-    const QString key = QStringLiteral("Audio CD Ripper");
-    QTreeWidgetItem* node = f.cTreeView1->SelectedNode();
-    const QString nodeKey = cTreeView::Key(node);
-    if (FrmMain::IsMainNode(nodeKey)) {
-        say(f, QStringLiteral("Select the Items List of the CD.") + QString(40, u' '));
-        if (node && node->childCount() > 0)
-            f.cTreeView1_NodeClick(node->child(0));
-        return false;
-    }
-    if (!FrmMain::IsCDNode(nodeKey)) {
-        say(f, QStringLiteral("Select the the Audio CD device to rip from.") + QString(40, u' '));
-        if (g_nodeMainCDs) {
-            g_nodeMainCDs->setExpanded(true);
-            if (g_nodeMainCDs->childCount() > 0)
-                f.cTreeView1_NodeClick(g_nodeMainCDs->child(0));
-        }
-        return false;
-    }
-    // A drive without rows has no marked rows: there is no empty-list step here.
-    const long marked = f.GetMarkedCount();
-    if (marked == 0) {
-        say(f, QStringLiteral("Mark the items to rip.") + QString(29, u' '));
-        return false;
-    }
-
-    Hourglass hourglass(f);
-    ToolWindow* tool = ToolWindows::Load(key);
-    if (!tool) {
->>>>>>> h19
         hourglass.release();
         say(f, ToolWindows::NotPartOfThisVersion(key));
         return false;
     }
-<<<<<<< HEAD
     f.g_bAbortedAudioEditor = false;
     const long current = grid.CurrentRow();
     const QString source = cellText(grid, current, COL_FILE);
@@ -369,7 +332,43 @@ bool TextToSpeech(FrmMain& f)
     }
     const QPointer<FrmMain> self(&f);
     ToolWindows::ShowToolModal(*tool);
-=======
+    return static_cast<bool>(self);
+}
+
+bool AudioCDRipper(FrmMain& f)
+{
+    const QString key = QStringLiteral("Audio CD Ripper");
+    QTreeWidgetItem* node = f.cTreeView1->SelectedNode();
+    const QString nodeKey = cTreeView::Key(node);
+    if (FrmMain::IsMainNode(nodeKey)) {
+        say(f, QStringLiteral("Select the Items List of the CD.") + QString(40, u' '));
+        if (node && node->childCount() > 0)
+            f.cTreeView1_NodeClick(node->child(0));
+        return false;
+    }
+    if (!FrmMain::IsCDNode(nodeKey)) {
+        say(f, QStringLiteral("Select the the Audio CD device to rip from.") + QString(40, u' '));
+        if (g_nodeMainCDs) {
+            g_nodeMainCDs->setExpanded(true);
+            if (g_nodeMainCDs->childCount() > 0)
+                f.cTreeView1_NodeClick(g_nodeMainCDs->child(0));
+        }
+        return false;
+    }
+    // A drive without rows has no marked rows: there is no empty-list step here.
+    const long marked = f.GetMarkedCount();
+    if (marked == 0) {
+        say(f, QStringLiteral("Mark the items to rip.") + QString(29, u' '));
+        return false;
+    }
+
+    Hourglass hourglass(f);
+    ToolWindow* tool = ToolWindows::Load(key);
+    if (!tool) {
+        hourglass.release();
+        say(f, ToolWindows::NotPartOfThisVersion(key));
+        return false;
+    }
     const long totalSeconds = f.GetTotalTime(true).toLong();
     tool->lblFilesToConvert(QString::number(marked) + QStringLiteral(" items to convert."));
     tool->g_ltmrItemSecsTotal(totalSeconds);
@@ -398,25 +397,21 @@ bool TextToSpeech(FrmMain& f)
     showPaused(f, *tool);
     if (self)
         f.unsetCursor();
->>>>>>> h19
     return static_cast<bool>(self);
 }
 
 bool RegisteredTool(FrmMain& f, const QString& key)
 {
-<<<<<<< HEAD
     if (key == QLatin1String("Audio Analyser"))
         return AudioAnalyser(f);
     if (key == QLatin1String("Audio Recorder"))
         return AudioRecorder(f);
     if (key == QLatin1String("Text To Speech"))
         return TextToSpeech(f);
-=======
     if (key == QLatin1String("Audio CD Maker"))
         return audioCDMaker(f, key);
     if (key == QLatin1String("MP3 CD Maker") || key == QLatin1String("WMA CD Maker"))
         return dataCDMaker(f, key);
->>>>>>> h20
     ToolWindow* tool = ToolWindows::Load(key);
     if (!tool) {
         say(f, ToolWindows::NotPartOfThisVersion(key));
