@@ -2,6 +2,7 @@
 #include "mainwindow/MainStartupWindows.h"
 
 #include "batchtools/FrmJoiner.h"
+#include "batchtools/FrmSplitter.h"
 #include "foundation/WindowLinks.h"
 #include "mainwindow/FrmMain.h"
 #include "mainwindow/MainWindowRules.h"
@@ -39,6 +40,7 @@ void MainStartupWindows::LoadMain()
 {
     // The tool windows the main window's commands open.
     RegisterJoinerWindow();
+    RegisterSplitterWindow();
     frmMain.get();
     LinkSmallWindows();
 }
