@@ -294,7 +294,9 @@ long FrmSplitter::ConvertTask()
     const QString name = GetFileName(g_sFileToSplit);
     lblCurrentTrack->setText(name);
     Log(QStringLiteral("Start to split: ") + name + QStringLiteral("..."));
+    // Row 1 is the part's row: its number is the track number of the tag templates.
     long first = 1;
+    cGrid1->CurrentRow(first);
     SetID3Tags(first);
     cAudioConverter1->InputFile(g_sFileToSplit);
     cAudioConverter1->RangeStart(m_lPartStart);
