@@ -129,7 +129,7 @@ void FrmSplitter::buildSplitterControls()
     txtSplitSecs->raise();
     chkOverWrite = new QCheckBox(QStringLiteral("Overwrite existing files"), TabSettings);
     chkOverWrite->setObjectName(QStringLiteral("chkOverWrite"));
-    PlaceTw(chkOverWrite, 1740, 2280, 3600, 285);
+    PlaceTw(chkOverWrite, 5400, 615, 3360, 285);
     ptnSplitByParts->setChecked(true);
 
     bool ok = false;
