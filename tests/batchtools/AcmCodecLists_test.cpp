@@ -1,7 +1,7 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 // Building the ACM converter's tag and format lists from what the converter reports.
 #include "batchtools/AcmCodecLists.h"
-#include "tests/batchtools/FakeConverter.h"
+#include "tests/batchtools/FakeProbeConverter.h"
 #include "tests/components/WavFixtures.h"
 
 #include <QComboBox>
@@ -11,7 +11,7 @@
 
 namespace {
 
-using Listing = FakeConverter::TagListing;
+using Listing = FakeProbeConverter::TagListing;
 
 QStringList entries(const QComboBox& box)
 {
@@ -30,13 +30,13 @@ protected:
         conv.formats.insert(QStringLiteral("PCM"), {QStringLiteral("8,000 kHz, 8 Bit, Mono"), QStringLiteral("8,000 kHz, 8 Bit, Stereo")});
         conv.formats.insert(QStringLiteral("IMA ADPCM"), {QStringLiteral("8,000 kHz, 4 Bit, Mono"), QStringLiteral("44,100 kHz, 4 Bit, Stereo")});
         conv.formats.insert(QStringLiteral("GSM 6.10"), {QStringLiteral("8,000 kHz, Mono, 13 kbit/s")});
-        conv.sources.insert(QStringLiteral("/music/a.wav"), FakeConverter::Facts{1000, 22050, 1, 8});
-        conv.sources.insert(QStringLiteral("/music/b.wav"), FakeConverter::Facts{1000, 48000, 2, 24});
+        conv.sources.insert(QStringLiteral("/music/a.wav"), FakeProbeConverter::Facts{1000, 22050, 1, 8});
+        conv.sources.insert(QStringLiteral("/music/b.wav"), FakeProbeConverter::Facts{1000, 48000, 2, 24});
         QObject::connect(&conv, &cAudioConverter::TagFound, [this](const QString& n) { lists.TagFound(n); });
         QObject::connect(&conv, &cAudioConverter::FormatFound, [this](const QString& n) { lists.FormatFound(n); });
     }
 
-    FakeConverter conv;
+    FakeProbeConverter conv;
     QComboBox cboTags, cboFormats;
     AcmCodecLists lists{&cboTags, &cboFormats};
 };

@@ -34,7 +34,7 @@ protected:
     QString part(int n) const { return outFolder + QStringLiteral("/Part_%1_song.WAV").arg(n); }
 
     QString source;
-    FakeConverter* conv = nullptr;
+    FakeProbeConverter* conv = nullptr;
 };
 
 TEST_F(FrmSplitterTest, OpensWithItsOwnTextsAndTheDefaultMode)
@@ -100,7 +100,7 @@ TEST_F(FrmSplitterTest, SixtyTwoSecondsInSixPartsMakesSevenWithTheirLogAndEnd)
 
     ASSERT_EQ(conv->started.size(), 7);
     for (int i = 0; i < 7; ++i) {
-        const FakeConverter::Started& p = conv->started[i];
+        const FakeProbeConverter::Started& p = conv->started[i];
         EXPECT_EQ(p.input, source);
         EXPECT_EQ(p.rangeStart, 10 * i);
         EXPECT_EQ(p.rangeLength, 10);

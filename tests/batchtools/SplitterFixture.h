@@ -11,7 +11,7 @@
 #include "foundation/mdlFunctions.h"
 #include "mainwindow/cSysTray.h"
 #include "settings/OutputFormatOptions.h"
-#include "tests/batchtools/FakeConverter.h"
+#include "tests/batchtools/FakeProbeConverter.h"
 #include "tests/itemsgrid/ItemWindowFixture.h"
 
 #include <QCheckBox>
@@ -64,11 +64,11 @@ protected:
         s->cboTargetFormat->setCurrentIndex(s->cboTargetFormat->findText(QLatin1String(code), Qt::MatchStartsWith));
     }
 
-    FakeConverter* fake(FrmSplitter* s, const QString& source, long durationMs)
+    FakeProbeConverter* fake(FrmSplitter* s, const QString& source, long durationMs)
     {
-        auto owned = std::make_unique<FakeConverter>();
-        FakeConverter* raw = owned.get();
-        raw->sources.insert(source, FakeConverter::Facts{durationMs, 44100, 2, 16});
+        auto owned = std::make_unique<FakeProbeConverter>();
+        FakeProbeConverter* raw = owned.get();
+        raw->sources.insert(source, FakeProbeConverter::Facts{durationMs, 44100, 2, 16});
         s->UseConverter(std::move(owned));
         return raw;
     }

@@ -11,7 +11,7 @@
 #include <QList>
 #include <QStringList>
 
-class FakeConverter final : public cAudioConverter {
+class FakeProbeConverter final : public cAudioConverter {
 public:
     struct Facts {
         long durationMs = 0;
