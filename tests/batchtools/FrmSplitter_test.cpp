@@ -1,6 +1,7 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 // The splitter window over a scripted converter: its settings, the part loop and its ends.
 #include "foundation/FrmTurnOff.h"
+#include "mainwindow/MainStartupWindows.h"
 #include "tests/batchtools/SplitterFixture.h"
 #include "settings/controls/cTabControl.h"
 #include "tests/support/FakePower.h"
@@ -326,10 +327,11 @@ TEST_F(FrmSplitterTest, TheCommandHandsTheCurrentRowToTheRegisteredWindow)
     const QString a = makeWav(QStringLiteral("a.wav"), fixtures::Pcm{8000, 1, 16}, 1);
     const QString b = makeWav(QStringLiteral("b.wav"), fixtures::Pcm{8000, 1, 16}, 2);
     makeListOf(QStringLiteral("Songs"), {a, b});
+    // The program's own start-up registers the window for its command.
+    MainStartupWindows().LoadMain();
     FrmMain* f = openMain();
     ASSERT_EQ(f->cGrid1->Rows(), 2);
     f->cGrid1->CurrentRow(2);
-    RegisterSplitterWindow();
     QString file, label, name;
     bool shown = false;
     QTimer::singleShot(0, [&] {
