@@ -551,33 +551,49 @@ void BatchToolWindow::cmdConvert_Click()
     if (!cmdConvert->isEnabled() || m_preparing)
         return;
     m_preparing = true;
-    // 1. One empty line between tasks.
+    // 1, 2.
+    OpenTaskLog();
+    // 3, 4.
+    Log(QStringLiteral("Preparing to ") + m_spec.verb + QStringLiteral(": ") + QString::number(cGrid1->Rows()) +
+        QStringLiteral(" tracks."));
+    m_bJobError = 0;
+    // 5.
+    ShowLogTab();
+    // 6, 7.
+    SetDestination();
+    CreateUnderFolder();
+    // 8.
+    StartTask();
+    m_preparing = false;
+}
+
+void BatchToolWindow::OpenTaskLog()
+{
+    // One empty line between tasks.
     if (!txtLog->toPlainText().isEmpty()) {
         QTextCursor cursor(txtLog->document());
         cursor.movePosition(QTextCursor::End);
         cursor.insertText(QStringLiteral("\r\n"));
     }
-    // 2. The destination in use heads the history.
+    // The destination in use heads the history.
     const QString destination = txtToPath->currentText();
     SavePathHistory(txtToPath);
     LoadPathHistory(txtToPath);
     txtToPath->setEditText(destination);
-    // 3, 4.
-    Log(QStringLiteral("Preparing to ") + m_spec.verb + QStringLiteral(": ") + QString::number(cGrid1->Rows()) +
-        QStringLiteral(" tracks."));
-    m_bJobError = 0;
-    // 5. The log comes to the front.
+}
+
+void BatchToolWindow::ShowLogTab()
+{
     cTabControl1->SelectTab(QStringLiteral("Log"));
     cTabControl1_TabClick(cTabControl1->TabIndex(QStringLiteral("Log")));
-    // 6, 7.
-    SetDestination();
+}
+
+void BatchToolWindow::CreateUnderFolder()
+{
     if (chkCreateSubFolder->isChecked()) {
         const QString folder = OutputFolder();
         CreateFolderPath(folder.left(folder.size() - 1));
     }
-    // 8.
-    StartTask();
-    m_preparing = false;
 }
 
 void BatchToolWindow::EnterRunning()

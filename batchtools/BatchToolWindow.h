@@ -80,8 +80,8 @@ public:
     void lblEventsSettings_Click();
     void lblParameters_Click();
 
-    // Task.
-    void cmdConvert_Click();
+    // Task. A tool whose start differs from the template's order overrides the click.
+    virtual void cmdConvert_Click();
     void cmdAbort_Click();
     void DoEndEvents();
     virtual void SetDestination() = 0;
@@ -140,6 +140,12 @@ protected:
     // Destroys this window through its single instance.
     virtual void UnloadSelf() = 0;
 
+    // The template's start steps, for tools that run them in their own order: an empty line
+    // between tasks and the destination heading the path history; the Log tab to the front;
+    // the sub-folder made when it is asked for.
+    void OpenTaskLog();
+    void ShowLogTab();
+    void CreateUnderFolder();
     // The task is now running: buttons off, "Processing...".
     void EnterRunning();
     // Progress of item `item` (from 1) at `percent`.

@@ -39,7 +39,18 @@ public:
     long SourceSampleRate() const override { return m_source ? m_source->format.sampleRate : 0; }
     long SourceChannels() const override { return m_source ? m_source->format.channels : 0; }
     long SourceBits() const override { return m_source ? m_source->format.bitsPerSample : 0; }
-    long SourceDuration() const override { return m_source ? long(m_source->durationMs) : 0; }
+    // Rounded up to the next whole millisecond: a source a few samples longer than a whole
+    // number of seconds must not read as ending on that second, or a split would lose its tail.
+    long SourceDuration() const override
+    {
+        if (!m_source)
+            return 0;
+        const engine::SourceInfo& info = *m_source;
+        const int64_t rate = info.format.sampleRate;
+        if (info.totalFrames > 0 && rate > 0)
+            return long((info.totalFrames * 1000 + rate - 1) / rate);
+        return long(info.durationMs);
+    }
 
     void ReadSourceTags(const QString& path) override
     {

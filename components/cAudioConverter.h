@@ -26,7 +26,7 @@ public:
     virtual long SourceSampleRate() const = 0;  // Hz
     virtual long SourceChannels() const = 0;    // 1 mono
     virtual long SourceBits() const = 0;
-    virtual long SourceDuration() const = 0;    // ms
+    virtual long SourceDuration() const = 0;    // ms, rounded up: no sample lies past it
     // Fills the seven tag properties with the file's tags (all empty when it has none).
     virtual void ReadSourceTags(const QString& path) = 0;
     virtual QString FormatTime(long seconds) const = 0;

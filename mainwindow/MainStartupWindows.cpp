@@ -6,6 +6,7 @@
 #include "recording/RecordingWindows.h"
 #include "cdtools/FrmFreeDB.h"
 #include "cdtools/FrmCDBurner.h"
+#include "batchtools/FrmSplitter.h"
 #include "foundation/WindowLinks.h"
 #include "mainwindow/FrmMain.h"
 #include "mainwindow/MainWindowRules.h"
@@ -47,6 +48,7 @@ void MainStartupWindows::LoadMain()
     RegisterRecordingWindows();
     RegisterFreeDBWindow();
     RegisterCDBurnerWindow();
+    RegisterSplitterWindow();
     frmMain.get();
     LinkSmallWindows();
 }

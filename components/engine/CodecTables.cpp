@@ -160,6 +160,12 @@ std::unique_ptr<AudioWriter> createAcmWriter(const QString& tagName, const QStri
             continue;
         if (tag->encoder[0] == '\0')
             return createWavWriter(e.info.pcm, path, tags, error);
+        // G.711 is coded here, sample by sample as the standard gives it: the library's
+        // tables put a few samples near the step boundaries into the neighbouring step.
+        if (qstrcmp(tag->encoder, "pcm_alaw") == 0)
+            return createWavWriter(e.info.pcm, path, tags, error, WavCoding::ALaw);
+        if (qstrcmp(tag->encoder, "pcm_mulaw") == 0)
+            return createWavWriter(e.info.pcm, path, tags, error, WavCoding::MuLaw);
         return createFfmpegWriter(FfmpegEncoding{"wav", tag->encoder, e.info.pcm, 0}, path, tags, error);
     }
     if (error)

@@ -21,6 +21,8 @@ namespace engine {
 namespace {
 
 constexpr int kTagPcm = 1;
+constexpr int kTagALaw = 6;
+constexpr int kTagMuLaw = 7;
 constexpr int kTagExtensible = 0xFFFE;
 constexpr int64_t kChunkCopyFrames = 1 << 16;
 
@@ -379,7 +381,10 @@ private:
 // data. The sizes are filled in by finish().
 class WavWriter final : public AudioWriter {
 public:
-    WavWriter(const PcmFormat& format, const QString& path) : m_format(format), m_file(path) {}
+    WavWriter(const PcmFormat& format, const QString& path, WavCoding coding = WavCoding::Pcm)
+        : m_format(format), m_coding(coding), m_file(path)
+    {
+    }
 
     bool open(const AudioTags& tags, QString* error)
     {
@@ -393,15 +398,31 @@ public:
         char junk[8 + 28] = {'J', 'U', 'N', 'K'};
         put32(junk + 4, 28);
         header.append(junk, sizeof junk);
-        char fmt[8 + 16] = {'f', 'm', 't', ' '};
-        put32(fmt + 4, 16);
-        put16(fmt + 8, kTagPcm);
-        put16(fmt + 10, uint16_t(m_format.channels));
-        put32(fmt + 12, uint32_t(m_format.sampleRate));
-        put32(fmt + 16, uint32_t(m_format.sampleRate * m_format.bytesPerFrame()));
-        put16(fmt + 20, uint16_t(m_format.bytesPerFrame()));
-        put16(fmt + 22, uint16_t(m_format.bitsPerSample));
-        header.append(fmt, sizeof fmt);
+        if (m_coding == WavCoding::Pcm) {
+            char fmt[8 + 16] = {'f', 'm', 't', ' '};
+            put32(fmt + 4, 16);
+            put16(fmt + 8, kTagPcm);
+            put16(fmt + 10, uint16_t(m_format.channels));
+            put32(fmt + 12, uint32_t(m_format.sampleRate));
+            put32(fmt + 16, uint32_t(m_format.sampleRate * m_format.bytesPerFrame()));
+            put16(fmt + 20, uint16_t(m_format.bytesPerFrame()));
+            put16(fmt + 22, uint16_t(m_format.bitsPerSample));
+            header.append(fmt, sizeof fmt);
+        } else {
+            // A compressed format: an 18-byte fmt with no extra bytes, then the sample count.
+            char fmt[8 + 18] = {'f', 'm', 't', ' '};
+            put32(fmt + 4, 18);
+            put16(fmt + 8, m_coding == WavCoding::ALaw ? kTagALaw : kTagMuLaw);
+            put16(fmt + 10, uint16_t(m_format.channels));
+            put32(fmt + 12, uint32_t(m_format.sampleRate));
+            put32(fmt + 16, uint32_t(m_format.sampleRate * m_format.channels));
+            put16(fmt + 20, uint16_t(m_format.channels));
+            put16(fmt + 22, 8);
+            put16(fmt + 24, 0);
+            header.append(fmt, sizeof fmt);
+            m_factOffset = header.size() + 8;
+            header.append("fact\4\0\0\0\0\0\0\0", 12);
+        }
         header.append(buildInfoChunk(tags));
         header.append("data\0\0\0\0", 8);
         m_dataOffset = header.size();
@@ -414,6 +435,8 @@ public:
 
     bool write(const uint8_t* buffer, int64_t frames, QString* error) override
     {
+        if (m_coding != WavCoding::Pcm)
+            return writeCoded(buffer, frames, error);
         const int64_t bytes = frames * m_format.bytesPerFrame();
         if (bytes <= 0)
             return true;
@@ -425,6 +448,8 @@ public:
 
     int64_t copyFromFile(int fd, int64_t offset, int64_t bytes, QString* error) override
     {
+        if (m_coding != WavCoding::Pcm)
+            return kCopyUnsupported;
         const int64_t n = m_file.copyFrom(fd, offset, bytes);
         if (n == OutputFile::kCopyUnsupported)
             return kCopyUnsupported;
@@ -442,6 +467,15 @@ public:
             if (m_file.write("\0", 1) != 1)
                 return writeFailure(error);
         }
+        if (m_factOffset > 0) {
+            // Coded samples are one byte each: the frames are the bytes over the channels.
+            char count[4];
+            put32(count, uint32_t(std::min<int64_t>(m_dataBytes / m_format.channels, 0xFFFFFFFFLL)));
+            if (!patch(m_factOffset, count, 4))
+                return writeFailure(error);
+            if (!m_file.seek(m_dataOffset + m_dataBytes + (m_dataBytes & 1)))
+                return writeFailure(error);
+        }
         const int64_t fileSize = m_dataOffset + m_dataBytes + (m_dataBytes & 1);
         const int64_t riffSize = fileSize - 8;
         const bool rf64 = riffSize > g_rf64Threshold.load() || m_dataBytes > 0xFFFFFFFFLL;
@@ -453,7 +487,7 @@ public:
             put32(buf + 4, 28);
             put64(buf + 8, uint64_t(riffSize));
             put64(buf + 16, uint64_t(m_dataBytes));
-            put64(buf + 24, uint64_t(m_dataBytes / m_format.bytesPerFrame()));
+            put64(buf + 24, uint64_t(m_dataBytes / storedBytesPerFrame()));
             put32(buf + 32, 0);
             if (!patch(12, buf, 36) || !patch(m_dataOffset - 4, "\xff\xff\xff\xff", 4))
                 return writeFailure(error);
@@ -474,6 +508,25 @@ public:
     }
 
 private:
+    int storedBytesPerFrame() const { return m_coding == WavCoding::Pcm ? m_format.bytesPerFrame() : m_format.channels; }
+
+    bool writeCoded(const uint8_t* buffer, int64_t frames, QString* error)
+    {
+        const int64_t samples = frames * m_format.channels;
+        if (samples <= 0)
+            return true;
+        m_coded.resize(size_t(samples));
+        const bool aLaw = m_coding == WavCoding::ALaw;
+        for (int64_t i = 0; i < samples; ++i) {
+            const auto s = int16_t(uint16_t(buffer[2 * i]) | uint16_t(buffer[2 * i + 1]) << 8);
+            m_coded[size_t(i)] = aLaw ? LinearToALaw(s) : LinearToMuLaw(s);
+        }
+        if (m_file.write(reinterpret_cast<const char*>(m_coded.data()), samples) != samples)
+            return writeFailure(error);
+        m_dataBytes += samples;
+        return true;
+    }
+
     bool patch(int64_t offset, const char* bytes, int length)
     {
         return m_file.seek(offset) && m_file.write(bytes, length) == length;
@@ -486,9 +539,12 @@ private:
     }
 
     PcmFormat m_format;
+    WavCoding m_coding;
     OutputFile m_file;
     int64_t m_dataOffset = 0;
     int64_t m_dataBytes = 0;
+    int64_t m_factOffset = 0;  // where the "fact" count goes; 0 for PCM
+    std::vector<uint8_t> m_coded;
 };
 
 }  // namespace
@@ -501,9 +557,52 @@ std::unique_ptr<AudioReader> openPcmWavReader(const QString& path, const WavLayo
     return reader;
 }
 
-std::unique_ptr<AudioWriter> createWavWriter(const PcmFormat& format, const QString& path, const AudioTags& tags,
-                                             QString* error)
+uint8_t LinearToALaw(int16_t sample)
 {
+    // 13 significant bits; negative samples take their ones' complement, so -1 codes as 0.
+    int magnitude = sample >> 3;
+    const bool negative = magnitude < 0;
+    if (negative)
+        magnitude = ~magnitude;
+    int segment = 0;
+    while (segment < 8 && magnitude >= (32 << segment))
+        ++segment;
+    uint8_t code = 0x7F;  // beyond the last segment: the largest step
+    if (segment < 8)
+        code = uint8_t(segment << 4 | ((magnitude >> (segment < 2 ? 1 : segment)) & 0x0F));
+    // Even bits inverted, and the sign bit set for positive samples.
+    return uint8_t(code ^ (negative ? 0x55 : 0xD5));
+}
+
+uint8_t LinearToMuLaw(int16_t sample)
+{
+    // 14 significant bits, biased by 33 so that each segment starts at a power of two.
+    int magnitude = sample >> 2;
+    const bool negative = magnitude < 0;
+    if (negative)
+        magnitude = -magnitude;
+    magnitude = std::min(magnitude, 8159) + 33;
+    int segment = 0;
+    while (segment < 8 && magnitude >= (64 << segment))
+        ++segment;
+    uint8_t code = 0x7F;
+    if (segment < 8)
+        code = uint8_t(segment << 4 | ((magnitude >> (segment + 1)) & 0x0F));
+    return uint8_t(~code & (negative ? 0x7F : 0xFF));
+}
+
+std::unique_ptr<AudioWriter> createWavWriter(const PcmFormat& format, const QString& path, const AudioTags& tags,
+                                             QString* error, WavCoding coding)
+{
+    if (coding != WavCoding::Pcm && (format.bitsPerSample != 16 || format.channels < 1 || format.channels > 8 ||
+                                     format.sampleRate < 1000 || format.sampleRate > 768000)) {
+        if (error)
+            *error = QStringLiteral("Cannot write the file '%1': unsupported G.711 format (%2 Hz, %3 channels).")
+                         .arg(fileText(path))
+                         .arg(format.sampleRate)
+                         .arg(format.channels);
+        return nullptr;
+    }
     const bool validBits = format.bitsPerSample == 8 || format.bitsPerSample == 16 || format.bitsPerSample == 24 ||
                            format.bitsPerSample == 32;
     if (!validBits || format.channels < 1 || format.channels > 8 || format.sampleRate < 1000 ||
@@ -516,7 +615,7 @@ std::unique_ptr<AudioWriter> createWavWriter(const PcmFormat& format, const QStr
                          .arg(format.bitsPerSample);
         return nullptr;
     }
-    auto writer = std::make_unique<WavWriter>(format, path);
+    auto writer = std::make_unique<WavWriter>(format, path, coding);
     if (!writer->open(tags, error))
         return nullptr;
     return writer;

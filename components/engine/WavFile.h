@@ -34,8 +34,16 @@ SourceInfo pcmWavInfo(const WavLayout& layout);
 // The reader of an integer-PCM layout, reading from fd (the descriptor its chunk list was read
 // from), which it takes over and closes, also when it fails.
 std::unique_ptr<AudioReader> openPcmWavReader(const QString& path, const WavLayout& layout, int fd, QString* error);
+// How a WAV writer stores the samples it is given: as they are, or in G.711 A-law or µ-law
+// (one byte a sample, from 16-bit input) with the "fact" count compressed WAVs carry.
+enum class WavCoding { Pcm, ALaw, MuLaw };
 std::unique_ptr<AudioWriter> createWavWriter(const PcmFormat& format, const QString& path, const AudioTags& tags,
-                                             QString* error);
+                                             QString* error, WavCoding coding = WavCoding::Pcm);
+
+// The G.711 code of one 16-bit sample: the standard's segment and step for the sample's
+// magnitude, so every output byte is what a reference coder makes of the input.
+uint8_t LinearToALaw(int16_t sample);
+uint8_t LinearToMuLaw(int16_t sample);
 
 // Files whose RIFF size would pass this many bytes become RF64. Lowered only by tests so that
 // the switch can be checked without writing 4 GiB.

@@ -227,3 +227,29 @@ TEST_F(AudioConverterTest, OggKeepsTheSourcesRateAndChannels)
     EXPECT_EQ(converter->SourceChannels(), 1);
     EXPECT_NEAR(converter->SourceDuration(), 1000, 1);
 }
+
+TEST_F(AudioConverterTest, SourceDurationRoundsUpSoThatNoSampleLiesPastIt)
+{
+    // frames at 44100 Hz -> milliseconds: exact ones stay, any fraction goes up.
+    const struct {
+        int64_t frames;
+        long ms;
+    } cases[] = {
+        {44100 * 60, 60000},       // whole seconds
+        {44100 * 60 + 17, 60001},  // 60 s and 17 samples: 60000.39 ms
+        {44100 * 60 + 44, 60001},  // 60000.998 ms
+        {44100 * 60 + 45, 60002},  // 60001.02 ms
+        {66150, 1500},             // exactly 1.5 s
+        {1, 1},
+    };
+    const Pcm pcm{44100, 1, 16};
+    for (const auto& c : cases) {
+        const QString file = path(QStringLiteral("len%1.wav").arg(c.frames));
+        ASSERT_TRUE(fixtures::writeFile(file, fixtures::wavBytes(pcm, fixtures::pattern(pcm, c.frames, 3))));
+        ASSERT_EQ(converter->OpenSource(file), 0);
+        EXPECT_EQ(converter->SourceDuration(), c.ms) << c.frames;
+        // The last sample starts before the end the duration gives.
+        EXPECT_LT(double(c.frames - 1) / 44100.0, converter->SourceDuration() / 1000.0) << c.frames;
+        EXPECT_GE(double(converter->SourceDuration()) / 1000.0, double(c.frames) / 44100.0) << c.frames;
+    }
+}

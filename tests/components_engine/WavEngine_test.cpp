@@ -347,3 +347,18 @@ TEST_F(WavEngine, AWrongBlockAlignmentIsReadByChannelsAndBits)
         EXPECT_EQ(int64_t(decodeAll(file, PcmFormat{44100, 1, 16}).size()), 44100 * 2);
     }
 }
+
+TEST(G711, TheExtremesAndTheSmallestSamplesCodeAsTheStandardsTables)
+{
+    const struct {
+        int16_t sample;
+        uint8_t aLaw, muLaw;
+    } cases[] = {
+        {0, 0xD5, 0xFF},      {-1, 0x55, 0x7E},     {7, 0xD5, 0xFE},       {16, 0xD4, 0xFD},
+        {32767, 0xAA, 0x80},  {-32768, 0x2A, 0x00}, {-32767, 0x2A, 0x00},  {4095, 0x9A, 0xAF},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(engine::LinearToALaw(c.sample), c.aLaw) << c.sample;
+        EXPECT_EQ(engine::LinearToMuLaw(c.sample), c.muLaw) << c.sample;
+    }
+}
