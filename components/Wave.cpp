@@ -4,6 +4,7 @@
 #include "components/FilePlayback.h"
 #include "components/OutputTarget.h"
 #include "components/PcmWavFile.h"
+#include "components/engine/PositionedFile.h"
 #include "components/engine/WavFile.h"
 #include "components/sound/SoundOutput.h"
 #include "foundation/mdlFunctions.h"
@@ -234,9 +235,9 @@ public:
         const engine::SourceInfo& s = reader->info();
         info = WaveFileInfo();
         info.wFormatTag = s.isPlainPcmWav ? 1 : 0;
-        QFile f(path);
+        engine::PositionedFile f;
         engine::WavLayout layout;
-        if (f.open(QIODevice::ReadOnly) && engine::parseWav(f, &layout) == engine::WavParse::Ok) {
+        if (f.open(path) && engine::parseWav(f, &layout) == engine::WavParse::Ok) {
             info.wFormatTag = static_cast<uint16_t>(layout.formatTag);
             info.nBlockAlign = static_cast<uint16_t>(layout.blockAlign);
         }
