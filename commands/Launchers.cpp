@@ -20,6 +20,8 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <optional>
+
 namespace {
 
 enum class Tool { Joiner, Converter, ACMConverter, Splitter };
@@ -74,39 +76,59 @@ void showPaused(FrmMain& f, ToolWindow& tool)
         f.tmrCDs->start();
 }
 
+// Steps 1 to 6, shared by every launcher of a window over the marked rows: the root check, an
+// empty list adds files instead, the mark checks, then the window is loaded under the hourglass.
+// Null when the launch ends here.
+ToolWindow* loadForMarked(FrmMain& f, const QString& key, const QString& markText, bool needsTwo,
+                          std::optional<Hourglass>& hourglass, long* marked)
+{
+    if (f.CheckItemsListSelected())
+        return nullptr;
+    if (f.cGrid1->Rows() == 0) {
+        f.RunCommand(QStringLiteral("Add Files"));
+        return nullptr;
+    }
+    *marked = f.GetMarkedCount();
+    if (*marked == 0) {
+        say(f, markText + QString(29, u' '));
+        return nullptr;
+    }
+    if (needsTwo && *marked < 2) {
+        say(f, QStringLiteral("Nothing to join.") + QString(55, u' ') + QStringLiteral("\r\n\r\n"));
+        return nullptr;
+    }
+    hourglass.emplace(f);
+    ToolWindow* tool = ToolWindows::Load(key);
+    if (!tool) {
+        hourglass->release();
+        say(f, ToolWindows::NotPartOfThisVersion(key));
+    }
+    return tool;
+}
+
+// Steps 11 to 15: the window is shown modal with the polling paused; false when the main window
+// went meanwhile.
+bool showLoaded(FrmMain& f, ToolWindow& tool, Hourglass& hourglass)
+{
+    hourglass.release();
+    const QPointer<FrmMain> self(&f);
+    showPaused(f, tool);
+    if (self)
+        f.unsetCursor();
+    return static_cast<bool>(self);
+}
+
 bool launch(FrmMain& f, Tool which)
 {
     const Variant& v = variantOf(which);
     const QString key = QLatin1String(v.key);
 
-    // 1. Root check.
-    if (f.CheckItemsListSelected())
+    std::optional<Hourglass> hourglass;
+    long marked = 0;
+    ToolWindow* tool = loadForMarked(f, key, QLatin1String(v.markText), v.needsTwo, hourglass, &marked);
+    if (!tool)
         return false;
-    // 2. Empty list: the files are added instead.
     cGrid& grid = *f.cGrid1;
-    if (grid.Rows() == 0) {
-        f.RunCommand(QStringLiteral("Add Files"));
-        return false;
-    }
-    // 3, 4.
-    const long marked = f.GetMarkedCount();
-    if (marked == 0) {
-        say(f, QLatin1String(v.markText) + QString(29, u' '));
-        return false;
-    }
-    if (v.needsTwo && marked < 2) {
-        say(f, QStringLiteral("Nothing to join.") + QString(55, u' ') + QStringLiteral("\r\n\r\n"));
-        return false;
-    }
-
-    // 5, 6.
-    Hourglass hourglass(f);
-    ToolWindow* tool = ToolWindows::Load(key);
-    if (!tool) {
-        hourglass.release();
-        say(f, ToolWindows::NotPartOfThisVersion(key));
-        return false;
-    }
 
     const QString listName = cTreeView::Text(f.cTreeView1->SelectedNode());
     const long current = grid.CurrentRow();
@@ -145,38 +167,19 @@ bool launch(FrmMain& f, Tool which)
         }
     }
 
-    // 11 to 15.
-    hourglass.release();
-    const QPointer<FrmMain> self(&f);
-    showPaused(f, *tool);
-    if (self)
-        f.unsetCursor();
-    return static_cast<bool>(self);
+    return showLoaded(f, *tool, *hourglass);
 }
 
 // "Audio CD Maker": the marked rows, their minutes against the 80 of a CD. The limit is only
 // shown; the burner does not read it.
 bool audioCDMaker(FrmMain& f, const QString& key)
 {
-    if (f.CheckItemsListSelected())
+    std::optional<Hourglass> hourglass;
+    long marked = 0;
+    ToolWindow* tool = loadForMarked(f, key, QStringLiteral("Mark the items to burn."), false, hourglass, &marked);
+    if (!tool)
         return false;
     cGrid& grid = *f.cGrid1;
-    if (grid.Rows() == 0) {
-        f.RunCommand(QStringLiteral("Add Files"));
-        return false;
-    }
-    const long marked = f.GetMarkedCount();
-    if (marked == 0) {
-        say(f, QStringLiteral("Mark the items to burn.") + QString(29, u' '));
-        return false;
-    }
-    Hourglass hourglass(f);
-    ToolWindow* tool = ToolWindows::Load(key);
-    if (!tool) {
-        hourglass.release();
-        say(f, ToolWindows::NotPartOfThisVersion(key));
-        return false;
-    }
     const long seconds = f.GetTotalTime(true).toLong();
     const long minutes = long(RoundHalfEven(double(seconds) / 60.0));
     const QString m = QString::number(minutes);
@@ -190,36 +193,18 @@ bool audioCDMaker(FrmMain& f, const QString& key)
                           QStringLiteral(" Min / 80 Min."));
     if (cGrid* into = tool->Grid())
         f.CopyGridRows(grid, *into, true);
-    hourglass.release();
-    const QPointer<FrmMain> self(&f);
-    showPaused(f, *tool);
-    if (self)
-        f.unsetCursor();
-    return static_cast<bool>(self);
+    return showLoaded(f, *tool, *hourglass);
 }
 
 // "MP3 CD Maker" and "WMA CD Maker": one launcher, two keys; the key names the format.
 bool dataCDMaker(FrmMain& f, const QString& key)
 {
-    if (f.CheckItemsListSelected())
+    std::optional<Hourglass> hourglass;
+    long marked = 0;
+    ToolWindow* tool = loadForMarked(f, key, QStringLiteral("Mark the items to burn."), false, hourglass, &marked);
+    if (!tool)
         return false;
     cGrid& grid = *f.cGrid1;
-    if (grid.Rows() == 0) {
-        f.RunCommand(QStringLiteral("Add Files"));
-        return false;
-    }
-    const long marked = f.GetMarkedCount();
-    if (marked == 0) {
-        say(f, QStringLiteral("Mark the items to burn.") + QString(29, u' '));
-        return false;
-    }
-    Hourglass hourglass(f);
-    ToolWindow* tool = ToolWindows::Load(key);
-    if (!tool) {
-        hourglass.release();
-        say(f, ToolWindows::NotPartOfThisVersion(key));
-        return false;
-    }
     const long totalSeconds = f.GetTotalTime(true).toLong();
     tool->lblTitle(key);
     tool->Caption(key);
@@ -233,12 +218,7 @@ bool dataCDMaker(FrmMain& f, const QString& key)
     tool->txtCDName(MakeSafeName(cTreeView::Text(f.cTreeView1->SelectedNode())));
     if (cGrid* into = tool->Grid())
         f.CopyGridRows(grid, *into, true);
-    hourglass.release();
-    const QPointer<FrmMain> self(&f);
-    showPaused(f, *tool);
-    if (self)
-        f.unsetCursor();
-    return static_cast<bool>(self);
+    return showLoaded(f, *tool, *hourglass);
 }
 
 }  // namespace
@@ -391,13 +371,7 @@ bool AudioCDRipper(FrmMain& f)
             }
         }
     }
-
-    hourglass.release();
-    const QPointer<FrmMain> self(&f);
-    showPaused(f, *tool);
-    if (self)
-        f.unsetCursor();
-    return static_cast<bool>(self);
+    return showLoaded(f, *tool, hourglass);
 }
 
 bool RegisteredTool(FrmMain& f, const QString& key)
