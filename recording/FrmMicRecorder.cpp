@@ -77,21 +77,7 @@ cWave::WaveFormatEx RecorderWaveFormat(const QString& bits, const QString& rate,
 
 FrmMicRecorder::FrmMicRecorder()
 {
-    setWindowTitle(QStringLiteral("Audio Recorder"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSize(8);
-    setFont(font);
-    setFixedSize(TwipsToPixels(kWidth), TwipsToPixels(kHeight));
-
-    picTitle = new QFrame(this);
-    PlaceTw(picTitle, 0, 0, kWidth, 495);
-    lblTitle = new QLabel(QStringLiteral("Audio Recorder"), picTitle);
-    QFont tf = lblTitle->font();
-    tf.setBold(true);
-    tf.setPointSize(10);
-    lblTitle->setFont(tf);
-    PlaceTw(lblTitle, 120, 105, 6000, 300);
+    recording::SetUpFixedWindow(this, QStringLiteral("Audio Recorder"), kWidth, kHeight, &picTitle, &lblTitle);
 
     caption(QStringLiteral("Devices:"), this, 120, 600, 3000);
     cboDevices = list(this, 120, 840, kWidth - 240, {});

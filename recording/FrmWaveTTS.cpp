@@ -103,21 +103,7 @@ QString SpeechListFileName(const QString& made, const QString& targetFormat, con
 
 FrmWaveTTS::FrmWaveTTS()
 {
-    setWindowTitle(QStringLiteral("Text To Speech"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSize(8);
-    setFont(font);
-    setFixedSize(TwipsToPixels(kWidth), TwipsToPixels(kHeight));
-
-    picTitle = new QFrame(this);
-    PlaceTw(picTitle, 0, 0, kWidth, 495);
-    lblTitle = new QLabel(QStringLiteral("Text To Speech"), picTitle);
-    QFont tf = lblTitle->font();
-    tf.setBold(true);
-    tf.setPointSize(10);
-    lblTitle->setFont(tf);
-    PlaceTw(lblTitle, 120, 105, 6000, 300);
+    recording::SetUpFixedWindow(this, QStringLiteral("Text To Speech"), kWidth, kHeight, &picTitle, &lblTitle);
 
     lblOutputs = caption(QStringLiteral("Audio Outputs:"), this, 120, 600, 3000);
     cboAudioOutputs = dropDown(this, 120, 840, kWidth - 240);

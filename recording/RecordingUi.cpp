@@ -8,6 +8,8 @@
 #include "platform/Paths.h"
 #include "settings/ProgramOptions.h"
 #include "settings/controls/ColorSwatch.h"
+#include "settings/controls/TwipsGeometry.h"
+#include "foundation/Twips.h"
 
 #include <QFileInfo>
 #include <QFrame>
@@ -53,6 +55,26 @@ bool ApplyViewPicture(QWidget* w, const QString& name)
     w->setPalette(p);
     w->setAutoFillBackground(true);
     return true;
+}
+
+void SetUpFixedWindow(QWidget* w, const QString& title, int widthTw, int heightTw, QFrame** picTitle,
+                      QLabel** lblTitle)
+{
+    w->setWindowTitle(title);
+    w->setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPointSize(8);
+    w->setFont(font);
+    w->setFixedSize(TwipsToPixels(widthTw), TwipsToPixels(heightTw));
+
+    *picTitle = new QFrame(w);
+    PlaceTw(*picTitle, 0, 0, widthTw, 495);
+    *lblTitle = new QLabel(title, *picTitle);
+    QFont tf = (*lblTitle)->font();
+    tf.setBold(true);
+    tf.setPointSize(10);
+    (*lblTitle)->setFont(tf);
+    PlaceTw(*lblTitle, 120, 105, 6000, 300);
 }
 
 void ApplyTitleColors(QFrame* picTitle, QLabel* lblTitle)

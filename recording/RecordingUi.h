@@ -20,6 +20,10 @@ void ApplyAppBackColor(std::initializer_list<QWidget*> widgets);
 // A picture file of the program's "View" folder as the widget's background; false when the
 // name is empty or the file cannot be read.
 bool ApplyViewPicture(QWidget* w, const QString& name);
+// The fixed-size frame of the recorder and speech windows: caption, close box only, the small
+// UI font and the title strip across the top (made into picTitle and lblTitle).
+void SetUpFixedWindow(QWidget* w, const QString& title, int widthTw, int heightTw, QFrame** picTitle,
+                      QLabel** lblTitle);
 // The title strip in the options' colours.
 void ApplyTitleColors(QFrame* picTitle, QLabel* lblTitle);
 
