@@ -7,6 +7,7 @@
 #include "cdtools/FrmFreeDB.h"
 #include "cdtools/FrmCDBurner.h"
 #include "batchtools/FrmSplitter.h"
+#include "batchtools/FrmACMConverter.h"
 #include "foundation/WindowLinks.h"
 #include "mainwindow/FrmMain.h"
 #include "mainwindow/MainWindowRules.h"
@@ -49,6 +50,7 @@ void MainStartupWindows::LoadMain()
     RegisterFreeDBWindow();
     RegisterCDBurnerWindow();
     RegisterSplitterWindow();
+    RegisterACMConverterWindow();
     frmMain.get();
     LinkSmallWindows();
 }
