@@ -149,7 +149,11 @@ TEST_F(RecordingPictures, EditorWithAFileLoadedAndASelection)
 
 TEST_F(RecordingPictures, SpeechWindow)
 {
+    // The installer's default target format, which the window follows.
+    ASSERT_GT(frmOptions->cboTargetFormat->count(), 0);
+    frmOptions->cboTargetFormat->setCurrentIndex(0);
     FrmWaveTTS* w = g_frmWaveTTS.get();
+    EXPECT_EQ(w->cboTargetFormatList->currentText(), frmOptions->cboTargetFormat->currentText());
     EXPECT_GT(w->cboVoices->count(), 0);
     look(w, "speech");
 }
