@@ -144,7 +144,7 @@ TEST_F(RecorderWindow, StartOntoAFileNotConfirmedAsksFirst)
             w->txtAudioFile->setText(c.file);
         }
         w->cmdRecord_Click();
-        EXPECT_EQ(box.shown.size(), c.questions) << c.what;
+        ASSERT_EQ(box.shown.size(), c.questions) << c.what;
         if (c.questions > 0) {
             EXPECT_EQ(box.shown.first().prompt, question) << c.what;
             EXPECT_EQ(box.shown.first().style & 0xf, platform::vbYesNo) << c.what;
