@@ -7,6 +7,9 @@
 #include "components/cWaveTTS.h"
 #include "foundation/mdlMain.h"
 #include "mainwindow/MainStartupWindows.h"
+#include "components/cAudioEditor.h"
+#include "mainwindow/cToolbar.h"
+#include "recording/FrmAudioEditor.h"
 #include "recording/FrmMicRecorder.h"
 #include "recording/FrmWaveTTS.h"
 #include "tests/commands/CommandsFixture.h"
@@ -239,6 +242,50 @@ TEST_F(RecordingOnServer, SayItMarksEachWordAsItIsHeardThenTheWholeText)
     w->cmdSay->click();
     ASSERT_TRUE(whole.wait(15000));
     EXPECT_EQ(w->txtSpeak->textCursor().selectedText(), text);
+}
+
+TEST_F(RecordingOnServer, EditorToolbarPlaysPausesByTheComponentsFlagAndStops)
+{
+    const QString path = QDir(media).filePath(QStringLiteral("counting.wav"));
+    const QByteArray pcm = soundfx::countingPcm(PulseServer::kRate * 3 / 2);
+    ASSERT_TRUE(soundfx::writeFile(path, soundfx::wavHeader(PulseServer::kRate, 2, 16, pcm.size()) + pcm));
+    FrmAudioEditor* e = g_frmAudioEditor.get();
+    QSignalSpy info(e->cAudioEditor1, &cAudioEditor::FileInfo);
+    e->txtWavFile(path);
+    e->LoadEditorFile(path);
+    ASSERT_TRUE(info.wait(5000));
+    e->cAudioEditor1->Select(10000, 30000);
+    QTest::qWait(50);
+    cToolbar* bar = e->tlbrList;
+    const auto click = [bar](const char* key) { bar->Click(bar->ButtonIndex(QLatin1String(key))); };
+
+    QSignalSpy ended(e->cAudioEditor1, &cAudioEditor::DonePlay);
+    server->clearCapture();
+    click("Play");
+    EXPECT_FALSE(bar->ButtonEnabled(QStringLiteral("Play")));
+    click("Pause");
+    EXPECT_TRUE(e->cAudioEditor1->IsPaused());
+    QTest::qWait(200);
+    EXPECT_EQ(ended.count(), 0);
+    click("Pause");
+    EXPECT_FALSE(e->cAudioEditor1->IsPaused());
+    EXPECT_FALSE(bar->ButtonEnabled(QStringLiteral("Play")));
+    ASSERT_TRUE(ended.wait(5000));
+    EXPECT_TRUE(bar->ButtonEnabled(QStringLiteral("Play")));
+    const std::vector<qint64> heard = soundfx::heardNumbers(server->captured());
+    ASSERT_EQ(heard.size(), 20000u);
+    EXPECT_EQ(heard.front(), 10000);
+    EXPECT_EQ(heard.back(), 29999);
+
+    // "Stop" gives the button back at once; closing while playing asks nothing.
+    click("Play");
+    EXPECT_FALSE(bar->ButtonEnabled(QStringLiteral("Play")));
+    click("Stop");
+    EXPECT_TRUE(bar->ButtonEnabled(QStringLiteral("Play")));
+    click("Play");
+    e->close();
+    EXPECT_FALSE(g_frmAudioEditor.isLoaded());
+    EXPECT_TRUE(box.shown.isEmpty());
 }
 
 }  // namespace
