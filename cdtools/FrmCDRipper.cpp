@@ -283,28 +283,29 @@ void FrmCDRipper::layOut()
     }
     PlaceTw(txtLog, 100, 100, WidthTw(TabLog) - 200, HeightTw(TabLog) - 200);
 
-    // Settings tab: the source drive heads it.
-    PlaceTw(Label1, 240, 195, 1455, 255);
-    PlaceTw(cboDevices, 1740, 150, 5220, 330);
+    // Settings tab: the source drive heads it; the boxes start a little right of the template's,
+    // so that "File Name Format:" fits in front of its list.
+    PlaceTw(Label1, 240, 195, 1575, 255);
+    PlaceTw(cboDevices, 1860, 150, 5100, 330);
     PlaceTw(cmdOpenCD, 7020, 150, 735, 330);
-    PlaceTw(lblCDStatus, 1740, 525, 7200, 255);
-    PlaceTw(Label4, 240, 945, 1455, 255);
-    PlaceTw(txtToPath, 1740, 900, 5220, 330);
+    PlaceTw(lblCDStatus, 1860, 525, 7080, 255);
+    PlaceTw(Label4, 240, 945, 1575, 255);
+    PlaceTw(txtToPath, 1860, 900, 5100, 330);
     PlaceTw(cmdSelectPath, 7020, 900, 435, 330);
     PlaceTw(lblSetAsDefaultDestination, 7560, 945, 1395, 255);
-    PlaceTw(imgOpenDestFolder, 1740, 1290, 255, 255);
-    PlaceTw(lblOpenDestinationDestinationFolder, 2040, 1305, 2400, 255);
+    PlaceTw(imgOpenDestFolder, 1860, 1290, 255, 255);
+    PlaceTw(lblOpenDestinationDestinationFolder, 2160, 1305, 2400, 255);
     PlaceTw(chkCreateSubFolder, 240, 1650, 2880, 285);
     PlaceTw(txtUndeForlder, 3180, 1635, 3780, 315);
-    PlaceTw(Label5, 240, 2100, 1455, 255);
-    PlaceTw(cboTargetFormat, 1740, 2055, 5220, 330);
+    PlaceTw(Label5, 240, 2100, 1575, 255);
+    PlaceTw(cboTargetFormat, 1860, 2055, 5100, 330);
     PlaceTw(cmdEditTargetFormat, 7020, 2055, 615, 330);
     PlaceTw(lblSetAsDefaultFormat, 7740, 2100, 1215, 255);
-    PlaceTw(Label21, 240, 2535, 1455, 255);
-    PlaceTw(cboFileName, 1740, 2490, 5220, 330);
+    PlaceTw(Label21, 240, 2535, 1575, 255);
+    PlaceTw(cboFileName, 1860, 2490, 5100, 330);
     PlaceTw(lblSetAsDefaultFileName, 7020, 2535, 1215, 255);
     PlaceTw(lblParameters, 7020, 2925, 1215, 255);
-    PlaceTw(chkOverWrite, 1740, 2910, 3600, 285);
+    PlaceTw(chkOverWrite, 1860, 2910, 3600, 285);
 
     // Events tab: the door below the template's four boxes.
     PlaceTw(chkOpenCDdrive, 480, 1410, 3600, 285);

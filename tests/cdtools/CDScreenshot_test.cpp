@@ -121,9 +121,8 @@ TEST_F(CDPictures, TheRipperOnADriveWithTwoTracksMarked)
         w->cboDevices->setCurrentIndex(0);  // the data drive: the check in red
         QTest::qWait(100);
         lookingAtData = w->grab();
-        if (!folder.isEmpty())
-            if (QScreen* screen = QGuiApplication::primaryScreen())
-                screen->grabWindow(0).save(folder + QStringLiteral("/cd-ripper-screen.png"), "PNG");
+        if (QScreen* screen = QGuiApplication::primaryScreen(); screen && !folder.isEmpty())
+            screen->grabWindow(0).save(folder + QStringLiteral("/cd-ripper-screen.png"), "PNG");
         w->cmdExit_Click();
     });
     QTimer::singleShot(20000, [] {
