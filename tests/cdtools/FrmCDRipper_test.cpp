@@ -250,6 +250,20 @@ TEST_F(RipperWindow, TheDiscCheckNamesTheFirstTestThatFails)
     w->cmdOpenCD_Click();
     EXPECT_EQ(r->calls, QStringList{QStringLiteral("OpenTray 2")});
     EXPECT_EQ(w->lblCDStatus->text(), QStringLiteral("'F:/' is not an Audio CD."));
+
+    // No drive at all: the list stays empty, and a task asks the ripper for drive -1, which it
+    // refuses with an Error the task logs and passes over.
+    setDrives({});
+    w->UseRipper(CreateAudioCDRipper());
+    EXPECT_EQ(w->cboDevices->count(), 0);
+    EXPECT_EQ(w->lblCDStatus->text(), QStringLiteral("Ready."));
+    w->cmdConvert_Click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->lblCurrentTrack->text() == QLatin1String("Done."); }, 10000));
+    const QStringList log = logLines(w);
+    ASSERT_EQ(log.size(), 4);
+    EXPECT_EQ(log.at(2), QStringLiteral("Start to rip: Track01.cda..."));
+    EXPECT_EQ(log.at(3), QStringLiteral("Error: No CD drive is selected: track 1 was not ripped.(2)"));
+    EXPECT_EQ(w->m_bJobError, -1);
 }
 
 TEST_F(RipperWindow, RipsTheMarkedTracksOfATwelveTrackDiscBitExact)
