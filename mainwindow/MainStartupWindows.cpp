@@ -6,6 +6,7 @@
 #include "recording/RecordingWindows.h"
 #include "cdtools/FrmFreeDB.h"
 #include "cdtools/FrmCDBurner.h"
+#include "cdtools/FrmCDRipper.h"
 #include "batchtools/FrmSplitter.h"
 #include "batchtools/FrmACMConverter.h"
 #include "foundation/WindowLinks.h"
@@ -51,6 +52,7 @@ void MainStartupWindows::LoadMain()
     RegisterCDBurnerWindow();
     RegisterSplitterWindow();
     RegisterACMConverterWindow();
+    RegisterCDRipperWindow();
     frmMain.get();
     LinkSmallWindows();
 }

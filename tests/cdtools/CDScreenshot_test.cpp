@@ -1,13 +1,16 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
-// Shows the main window on a listed image drive after a look-up, and the look-up window while it
-// connects, for a person to look at. QM_SCREENSHOT_CD names a folder for the pictures; under
-// Xvfb with a window manager run it with QT_QPA_PLATFORM=xcb.
+// Shows the main window on a listed image drive after a look-up, the look-up window while it
+// connects, and the ripper window on a drive, for a person to look at. QM_SCREENSHOT_CD names a
+// folder for the pictures; under Xvfb with a window manager run it with QT_QPA_PLATFORM=xcb.
 #include "tests/cdtools/CDFixture.h"
 
+#include "cdtools/FrmCDRipper.h"
 #include "cdtools/FrmFreeDB.h"
 #include "components/cFreeDB.h"
+#include "settings/controls/cTabControl.h"
 #include "tests/components_cd/CddbServer.h"
 
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPixmap>
@@ -80,6 +83,61 @@ TEST_F(CDPictures, DriveNodeAfterALookUpAndTheLookUpWindow)
     }
     qputenv("QUILLMERE_CDDB_SERVER", saved);
     g_lAppTreeRestore = 0;
+}
+
+TEST_F(CDPictures, TheRipperOnADriveWithTwoTracksMarked)
+{
+    ProgramOptions.picColor = 8404992;
+    ProgramOptions.picTextColor = 16777215;
+    QList<discimages::Track> tracks;
+    for (int t = 1; t <= 12; ++t)
+        tracks << discimages::Track{true, 150 + 15 * t};
+    const QString cue = discimages::WriteBinCue(dir.path(), QStringLiteral("twelve"), tracks);
+    const QString iso = discimages::WriteIso(dir.path(), QStringLiteral("backup"), 300);
+    setDrives({iso, cue});
+    FrmMain* f = loadMain();
+    click(f, driveNode(1));
+    ASSERT_EQ(f->cGrid1->Rows(), 12);
+    for (long r = 1; r <= 12; ++r)
+        f->cGrid1->SetCell(r, f->cGrid1->ColumnIndex(ItemRow::COL_INC), std::nullopt, 0x40020,
+                           r == 3 || r == 7 ? ItemRow::kMarked : ItemRow::kUnmarked);
+
+    // The command fills and shows the window; the pictures are taken while it is up.
+    const QString folder = qEnvironmentVariable("QM_SCREENSHOT_CD");
+    QPixmap settings, events, lookingAtData;
+    QTimer::singleShot(300, [&] {
+        FrmCDRipper* w = g_frmCDRipper.loaded();
+        if (!w)
+            return;
+        QTest::qWait(200);
+        settings = w->grab();
+        w->cTabControl1->SelectTab(QStringLiteral("Events"));
+        w->cTabControl1_TabClick(w->cTabControl1->TabIndex(QStringLiteral("Events")));
+        QTest::qWait(100);
+        events = w->grab();
+        w->cTabControl1->SelectTab(QStringLiteral("Settings"));
+        w->cTabControl1_TabClick(w->cTabControl1->TabIndex(QStringLiteral("Settings")));
+        w->cboDevices->setEnabled(true);
+        w->cboDevices->setCurrentIndex(0);  // the data drive: the check in red
+        QTest::qWait(100);
+        lookingAtData = w->grab();
+        if (QScreen* screen = QGuiApplication::primaryScreen(); screen && !folder.isEmpty())
+            screen->grabWindow(0).save(folder + QStringLiteral("/cd-ripper-screen.png"), "PNG");
+        w->cmdExit_Click();
+    });
+    QTimer::singleShot(20000, [] {
+        if (FrmCDRipper* w = g_frmCDRipper.loaded())
+            w->hide();
+    });
+    f->RunCommand(QStringLiteral("Audio CD Ripper"));
+    ASSERT_FALSE(settings.isNull());
+    EXPECT_FALSE(events.isNull());
+    EXPECT_FALSE(lookingAtData.isNull());
+    if (!folder.isEmpty()) {
+        EXPECT_TRUE(settings.save(folder + QStringLiteral("/cd-ripper.png"), "PNG"));
+        EXPECT_TRUE(events.save(folder + QStringLiteral("/cd-ripper-events.png"), "PNG"));
+        EXPECT_TRUE(lookingAtData.save(folder + QStringLiteral("/cd-ripper-data.png"), "PNG"));
+    }
 }
 
 }  // namespace

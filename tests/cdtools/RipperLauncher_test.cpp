@@ -62,6 +62,13 @@ protected:
         ToolWindows::Register(QStringLiteral("Audio CD Ripper"), {});
         CDFixture::TearDown();
     }
+    // Start-up registers the real ripper window; the launcher is watched through the recorder.
+    FrmMain* loadMain()
+    {
+        FrmMain* f = CDFixture::loadMain();
+        ToolWindows::Register(QStringLiteral("Audio CD Ripper"), [this] { return &ripper; });
+        return f;
+    }
     QStringList prompts() const
     {
         QStringList texts;
