@@ -1,6 +1,7 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "cdtools/DataBurnerRules.h"
 
+#include "batchtools/ConverterNames.h"
 #include "foundation/VbNumbers.h"
 #include "foundation/mdlFunctions.h"
 #include "platform/Paths.h"
@@ -22,30 +23,14 @@ int EngineIndexFromStored(const QString& stored)
 QString ExpandName(const QString& nameTemplate, const RowNameCells& row, const QString& targetFormatText, bool copyMode,
                    const QDateTime& now, const QString& shortDateFormat)
 {
-    QString name = nameTemplate;
-    name.replace(QStringLiteral("[123]"), QString::number(row.row));
-    name.replace(QStringLiteral("[file_name]"), RemoveExtension(GetFileName(row.file)));
-    name.replace(QStringLiteral("[source_extension]"), GetFileExtension(row.itemName).toLower());
-    QString destination;
-    bool haveDestination = false;
-    if (copyMode) {
-        destination = GetFileExtension(GetFileName(row.file)).toLower();
-        haveDestination = true;
-    } else {
-        const int dash = int(targetFormatText.indexOf(QStringLiteral(" -")));
-        if (dash >= 0) {
-            destination = targetFormatText.left(dash).toLower();
-            haveDestination = true;
-        }
-    }
-    if (haveDestination) {
-        name.replace(QStringLiteral("[dest_extension]"), destination);
-        name.replace(QStringLiteral("[convert_extension]"), destination);
-    }
-    name.replace(QStringLiteral("[time]"), now.toString(QStringLiteral("HH:mm:ss")).replace(QLatin1Char(':'), QLatin1Char('-')));
-    name.replace(QStringLiteral("[date]"), now.toString(shortDateFormat).replace(QLatin1Char('/'), QLatin1Char('-')));
-    name.replace(QStringLiteral("[item_name]"), row.itemName);
-    return name;
+    ConverterNames::RowFacts facts;
+    facts.row = row.row;
+    facts.sourcePath = row.file;
+    facts.itemName = row.itemName;
+    // A copied file keeps its format, so its name keeps the source's extension: the expansion
+    // takes the extension where it would take the target format's key.
+    const QString target = copyMode ? GetFileExtension(GetFileName(row.file)) + QStringLiteral(" - ") : targetFormatText;
+    return ConverterNames::ExpandFileNameTemplate(nameTemplate, facts, target, now, shortDateFormat);
 }
 
 QString MissingLibraryQuestion()

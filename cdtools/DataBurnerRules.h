@@ -27,8 +27,10 @@ struct RowNameCells {
 // without folder and extension, "[source_extension]" the item name's extension in lower case,
 // "[dest_extension]" and "[convert_extension]" the target format's text up to " -" in lower case
 // (left in place when it has none), "[time]" HH-MM-SS, "[date]" the short date with "-" for "/",
-// "[item_name]" the item name; every occurrence, in that order. In copy mode the file is copied
-// unchanged, so "[dest_extension]" and "[convert_extension]" are the source's own extension.
+// "[item_name]" the item name; every occurrence, in that order; the converter's expansion, so a
+// "/" a value brings in becomes "-" and no prepared file lands outside the burn folder. In copy
+// mode the file is copied unchanged, so "[dest_extension]" and "[convert_extension]" are the
+// source's own extension.
 QString ExpandName(const QString& nameTemplate, const RowNameCells& row, const QString& targetFormatText, bool copyMode,
                    const QDateTime& now, const QString& shortDateFormat);
 

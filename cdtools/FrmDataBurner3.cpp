@@ -1,6 +1,8 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "cdtools/FrmDataBurner3.h"
 
+#include "batchtools/ConverterNames.h"
+#include "batchtools/RowRunner.h"
 #include "batchtools/cProgressBar.h"
 #include "cdtools/DataBurnerRules.h"
 #include "commands/Templates.h"
@@ -39,6 +41,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTimer>
 
 namespace {
 
@@ -159,9 +162,80 @@ struct ConverterFormatCalls {
 
 }  // namespace
 
-FrmDataBurner3::FrmDataBurner3() : BatchToolWindow(dataBurnerSpec())
+// The window's side of the row runner in conversion mode: the prepared names, tags and burn
+// folder, the converter's calls, and the burn question where the converter says "Done.".
+class FrmDataBurner3::Host final : public RowRunnerHost {
+public:
+    explicit Host(FrmDataBurner3& w) : m_w(w) {}
+    QString ExpandFileNameTemplate(long row) override { return m_w.prepareName(row); }
+    void SetID3Tags(long row) override { m_w.SetID3Tags(row); }
+    void SetInput(long, const QString& source) override { m_w.cAudioConverter1->InputFile(source); }
+    QString OutputFolder() override { return m_w.GetBurnTempFolder(); }
+    void SetRangeStart(long seconds) override { m_w.cAudioConverter1->RangeStart(seconds); }
+    void SetRangeLength(long seconds) override { m_w.cAudioConverter1->RangeLength(seconds); }
+    void SetOutput(const QString& path) override { m_w.cAudioConverter1->OutputFile(path); }
+    void StartRow() override { m_w.cAudioConverter1->Start(); }
+    void AbortRow() override { m_w.cAudioConverter1->Abort(); }
+    void DoEndEvents() override { m_w.DoEndEvents(); }
+    void RunComplete(RowRunner&) override
+    {
+        // The loop's every entry leaves "Ready." behind it; the caption takes it up.
+        m_w.lblCurrentTrack->setText(QStringLiteral("Ready."));
+        m_w.endOfStage(0);
+    }
+
+private:
+    FrmDataBurner3& m_w;
+};
+
+namespace {
+
+RowRunnerOptions conversionOptions()
+{
+    RowRunnerOptions o;
+    o.announceRowDone = false;
+    o.startLineInStatus = true;
+    return o;
+}
+
+RowRunnerControls runnerControls(FrmDataBurner3& w)
+{
+    RowRunnerControls c;
+    c.window = &w;
+    c.grid = w.cGrid1;
+    c.txtLog = w.txtLog;
+    c.lblCurrentTrack = w.lblCurrentTrack;
+    c.lblFilesToConvert = w.lblFilesToConvert;
+    c.lblTimeLeft = w.lblTimeLeft;
+    c.prgCurrnet = w.prgCurrnet;
+    c.prgTotal = w.prgTotal;
+    c.cmdConvert = w.cmdConvert;
+    c.cmdExit = w.cmdExit;
+    c.jobError = &w.m_bJobError;  // no overwrite box: an existing prepared file is always asked about
+    return c;
+}
+
+}  // namespace
+
+FrmDataBurner3::FrmDataBurner3()
+    : BatchToolWindow(dataBurnerSpec()),
+      lblTimeLeft(new QLabel(QStringLiteral("Time Left: 00:00:00"), this)),
+      m_host(std::make_unique<Host>(*this)),
+      m_runner(std::make_unique<RowRunner>(*m_host, runnerControls(*this), conversionOptions())),
+      Timer1(&m_runner->Timer1),
+      g_ltmrItemSecsTotal(m_runner->g_ltmrItemSecsTotal),
+      m_lCurrentRow(m_runner->m_lCurrentRow),
+      m_lItemSecs(m_runner->m_lItemSecs),
+      m_lItemSecsDone(m_runner->m_lItemSecsDone),
+      m_lFinishedSecs(m_runner->m_lFinishedSecs),
+      m_lTimerTicks(m_runner->m_lTimerTicks)
 {
     setObjectName(QStringLiteral("g_frmDataBurner3"));
+    lblTimeLeft->setObjectName(QStringLiteral("lblTimeLeft"));
+    // Count, time left and the current file share the line above the bars.
+    PlaceTw(lblFilesToConvert, 120, 5940, 2400, 255);
+    PlaceTw(lblTimeLeft, 2580, 5940, 2040, 255);
+    PlaceTw(lblCurrentTrack, 4680, 5940, 9360 - 4800, 255);
     m_dataHandOver = std::make_unique<DataHandOverOf>(*this);
 
     // The destination is the disc.
@@ -282,6 +356,13 @@ void FrmDataBurner3::UseComponents(std::unique_ptr<cAudioConverter> converter, s
     cAudioDataBurner1 = std::move(first);
     cBurner1 = std::move(second);
 
+    if (cAudioConverter* c = cAudioConverter1.get()) {
+        connect(c, &cAudioConverter::Progress, this, [this](int percent) { cAudioConverter1_Progress(percent); });
+        connect(c, &cAudioConverter::Done, this, [this] { cAudioConverter1_Done(); });
+        connect(c, &cAudioConverter::Aborted, this, [this] { cAudioConverter1_Aborted(); });
+        connect(c, &cAudioConverter::Error, this, [this](long code, const QString& text) { cAudioConverter1_Error(code, text); });
+    }
+
     cAudioDataBurner* a = cAudioDataBurner1.get();
     connect(a, &cAudioDataBurner::ClosingSession, this, [this] { stageLine(QStringLiteral("Closing session...")); });
     connect(a, &cAudioDataBurner::BurnStarting, this, [this] { stageLine(QStringLiteral("Start the burning process...")); });
@@ -371,6 +452,34 @@ QString FrmDataBurner3::ExpandFileNameTemplate(long row)
                                   chkDoNotConvertSource->isChecked(), clock.now(), clock.shortDateFormat());
 }
 
+QString FrmDataBurner3::prepareName(long row)
+{
+    if (row >= 1 && row <= m_preparedNames.size())
+        m_preparedNames[int(row - 1)].clear();
+    const QString name = ExpandFileNameTemplate(row);
+    if (row >= 1 && row <= m_preparedNames.size())
+        m_preparedNames[int(row - 1)] = name;
+    return name;
+}
+
+QString FrmDataBurner3::CreateID3TagsString(const QString& text)
+{
+    const platform::ClockService& clock = platform::clock();
+    // The track number is the grid's current row, which the runner makes the row being
+    // converted before it asks for the tags.
+    ConverterNames::RowFacts facts = ConverterNames::FactsOfRow(*cGrid1, m_lCurrentRow);
+    facts.row = cGrid1->CurrentRow();
+    return ConverterNames::CreateID3TagsString(text, facts, clock.now(), clock.shortDateFormat(), clock.timeFormat());
+}
+
+void FrmDataBurner3::SetID3Tags(long row)
+{
+    const std::optional<ConverterNames::TagCells> cells = ConverterNames::TagCellsOfRow(*cGrid1, row);
+    if (!cells)
+        return;
+    ConverterNames::HandOverTags(*cAudioConverter1, *cells, [this](const QString& t) { return CreateID3TagsString(t); });
+}
+
 void FrmDataBurner3::SetDestination()
 {
     ConverterFormatCalls calls{*cAudioConverter1};
@@ -428,8 +537,10 @@ void FrmDataBurner3::cmdConvert_Click()
     CreateFolderPath(GetBurnTempFolder());
     m_lCurrentRow = 1;
     m_bJobError = 0;
+    m_lFinishedSecs = 0;
     cTabControl1->SelectTab(QStringLiteral("Log"));
     cTabControl1_TabClick(cTabControl1->TabIndex(QStringLiteral("Log")));
+    m_lTimerTicks = 1;
     ConvertTracks(true);
 }
 
@@ -437,6 +548,7 @@ void FrmDataBurner3::ConvertTracks(bool taskStart)
 {
     cmdConvert->setEnabled(false);
     cmdExit->setEnabled(false);
+    Timer1->start();
     lblCurrentTrack->setText(QStringLiteral("Ready."));
     if (taskStart) {
         EraseTempFiles();
@@ -444,11 +556,38 @@ void FrmDataBurner3::ConvertTracks(bool taskStart)
         for (long r = 0; r < cGrid1->Rows(); ++r)
             m_preparedNames << QString();
     }
+    if (!chkDoNotConvertSource->isChecked()) {
+        // The runner's loop from the current row on; a task's first entry starts it at row 1
+        // with its counters back at their start.
+        if (taskStart)
+            m_runner->Start();
+        else
+            m_runner->ConvertTracks();
+        return;
+    }
     const QPointer<FrmDataBurner3> self(this);
     const bool copied = copyRows();
     if (!self)
         return;
     endOfStage(copied ? 0 : -1);
+}
+
+long FrmDataBurner3::ConvertTask(long row) { return m_runner->ConvertTask(row); }
+
+void FrmDataBurner3::Timer1_Timer() { m_runner->Timer1_Timer(); }
+
+void FrmDataBurner3::cAudioConverter1_Progress(long percent) { m_runner->Progress(percent); }
+
+void FrmDataBurner3::cAudioConverter1_Done() { m_runner->Done(); }
+
+void FrmDataBurner3::cAudioConverter1_Aborted() { m_runner->Aborted(); }
+
+void FrmDataBurner3::cAudioConverter1_Error(long code, const QString& text)
+{
+    const QPointer<FrmDataBurner3> self(this);
+    m_runner->Error(code, text);
+    if (self)
+        unsetCursor();
 }
 
 bool FrmDataBurner3::copyRows()
@@ -463,8 +602,7 @@ bool FrmDataBurner3::copyRows()
             Log(QStringLiteral("Aborted."));
             return false;
         }
-        const QString name = ExpandFileNameTemplate(i);
-        m_preparedNames[int(i - 1)] = name;
+        const QString name = prepareName(i);
         const QString path = GetBurnTempFolder() + name;
         bool copy = true;
         if (QFileInfo::exists(path)) {
@@ -502,6 +640,7 @@ void FrmDataBurner3::endOfStage(int result)
     setWindowTitle(lblCurrentTrack->text());
     prgCurrnet->Value(100);
     prgTotal->Value(0);
+    Timer1->stop();
     const int answer = platform::MsgBox(QStringLiteral("Burn CD?") + QString(46, u' '), platform::vbOKCancel, QString(), this);
     if (answer != platform::vbOK)
         return;
@@ -523,6 +662,7 @@ void FrmDataBurner3::cmdAbort_Click()
         return;
     cAudioConverter1->Abort();
     ShowBalloon(QStringLiteral("Aborted."));
+    Timer1->stop();
     m_bAbortRequested = true;
 }
 
@@ -708,7 +848,11 @@ void FrmDataBurner3::SetBurnControlsEnabled(bool enabled)
     lblCloseCDDoor->setEnabled(enabled);
 }
 
-void FrmDataBurner3::AbortComponent() { cAudioConverter1->Abort(); }
+void FrmDataBurner3::AbortComponent()
+{
+    cAudioConverter1->Abort();
+    Timer1->stop();
+}
 
 void FrmDataBurner3::ShutdownComponent()
 {

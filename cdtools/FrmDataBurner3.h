@@ -12,6 +12,8 @@ class LinkLabel;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
+class QTimer;
+class RowRunner;
 class cAudioConverter;
 class cAudioDataBurner;
 class cBurner;
@@ -19,9 +21,10 @@ class cBurner;
 // "MP3 CD Maker" / "WMA CD Maker": prepares one file per copied row in the burn folder, copied
 // unchanged or converted to the target format, then offers to burn them as a data disc with one
 // of two engines (the first for CDs, the second for CDs and DVDs with a choice of file
-// systems). Each row's prepared name is expanded once, when the row is prepared, and the burn
-// takes the files under those names. A task runs exactly while cmdConvert is disabled. GUI
-// thread.
+// systems). The conversion runs row by row on the converter's events through the shared row
+// runner; copying runs all rows in one call. Each row's prepared name is expanded once, when the
+// row is prepared, and the burn takes the files under those names. A task runs exactly while
+// cmdConvert is disabled. GUI thread.
 class FrmDataBurner3 : public BatchToolWindow {
     Q_OBJECT
 public:
@@ -34,8 +37,19 @@ public:
 
     // Task.
     void cmdConvert_Click();
+    // The first entry of a task (taskStart) empties the burn folder; the converter's Done and
+    // Error come back through the runner, not here.
     void ConvertTracks(bool taskStart = false);
+    // One row's conversion: 0 started, 1 skipped, 2 task cancelled.
+    long ConvertTask(long row);
+    void SetID3Tags(long row);
+    QString CreateID3TagsString(const QString& text);
     void cmdAbort_Click();
+    void Timer1_Timer();
+    void cAudioConverter1_Progress(long percent);
+    void cAudioConverter1_Done();
+    void cAudioConverter1_Aborted();
+    void cAudioConverter1_Error(long code, const QString& text);
     void DoEndEvents();
     void SetDestination() override;
     QString GetBurnTempFolder() const;
@@ -84,14 +98,28 @@ public:
     QCheckBox* chkOpenCDdrive = nullptr;
     QCheckBox* chkEraseTempfiles = nullptr;
     LinkLabel* lblErasetempfilesnow = nullptr;
+    QLabel* lblTimeLeft = nullptr;
 
     std::unique_ptr<cAudioConverter> cAudioConverter1;
     std::unique_ptr<cAudioDataBurner> cAudioDataBurner1;
     std::unique_ptr<cBurner> cBurner1;
 
     bool m_bAbortRequested = false;
-    long m_lCurrentRow = 0;
-    long g_ltmrItemSecsTotal = 0;
+
+private:
+    class Host;
+    std::unique_ptr<Host> m_host;
+    std::unique_ptr<RowRunner> m_runner;
+
+public:
+    // The conversion's timer and counters are the row runner's, under this window's names.
+    QTimer* const Timer1;
+    long& g_ltmrItemSecsTotal;
+    long& m_lCurrentRow;
+    long& m_lItemSecs;
+    long& m_lItemSecsDone;
+    long& m_lFinishedSecs;
+    long& m_lTimerTicks;
 
 protected:
     void StartTask() override {}
@@ -105,6 +133,8 @@ private:
     bool copyRows();  // false when the loop was aborted
     void endOfStage(int result);
     QString driveLetter() const;
+    // The name a row is prepared under, expanded now and kept for the burn.
+    QString prepareName(long row);
 
     // The name each row was prepared under, by row (from 1); empty before a row is prepared.
     QStringList m_preparedNames;

@@ -7,6 +7,7 @@
 #include "cdtools/FrmFreeDB.h"
 #include "cdtools/FrmCDBurner.h"
 #include "cdtools/FrmCDRipper.h"
+#include "cdtools/FrmDataBurner3.h"
 #include "batchtools/FrmSplitter.h"
 #include "batchtools/FrmACMConverter.h"
 #include "foundation/WindowLinks.h"
@@ -53,6 +54,7 @@ void MainStartupWindows::LoadMain()
     RegisterSplitterWindow();
     RegisterACMConverterWindow();
     RegisterCDRipperWindow();
+    RegisterDataBurnerWindow();
     frmMain.get();
     LinkSmallWindows();
 }

@@ -6,12 +6,14 @@
 #include "cdtools/FrmCDBurner.h"
 #include "cdtools/FrmDataBurner3.h"
 #include "commands/ToolWindows.h"
+#include "settings/OutputFormatOptions.h"
 #include "settings/controls/cTabControl.h"
 #include "tests/components_cd/BurnFixtures.h"
 #include "tests/itemsgrid/ItemWindowFixture.h"
 #include "tests/support/DiscImages.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QImage>
 #include <QPushButton>
 #include <QTest>
@@ -79,12 +81,16 @@ TEST_F(BurnerPicture, SettingsAndLogPages)
 namespace {
 
 // The data disc burner's settings page with each engine; QM_SCREENSHOT_DATABURNER names the
-// first file (the second engine's page and the events page go beside it as -second.png and
-// -events.png).
+// first file (the second engine's page, the events page and the log of a converted burn go
+// beside it as -second.png, -events.png and -log.png).
 TEST_F(BurnerPicture, DataBurnerSettingsPage)
 {
     ProgramOptions.picColor = 8404992;
     ProgramOptions.picTextColor = 16777215;
+    OutputFormatOptions.cboMP3Bitrate = 128;
+    OutputFormatOptions.cboMP3Samplerate = 44100;
+    OutputFormatOptions.cboMP3Quality = 5;
+    OutputFormatOptions.cboMP3Mode = 1;
     qputenv("QUILLMERE_DRIVES", QDir(sourceFolder).filePath(QStringLiteral("blank.iso")).toUtf8());
     makeListOf(QStringLiteral("Songs"), {makeWav(QStringLiteral("Track 1.wav"), fixtures::Pcm{}, 1)});
     FrmMain* f = openMain();
@@ -116,6 +122,18 @@ TEST_F(BurnerPicture, DataBurnerSettingsPage)
     ASSERT_FALSE(events.isNull());
     if (!out.isEmpty())
         events.save(QString(out).replace(QStringLiteral(".png"), QStringLiteral("-events.png")));
+
+    // A conversion-mode burn with the first engine, shown on the log page (-log.png).
+    w->cmbEngine->setCurrentIndex(0);
+    w->cboFileName->setEditText(QStringLiteral("[file_name].[dest_extension]"));
+    w->cmdConvert->click();
+    ASSERT_TRUE(burnfixtures::waitUntil([&] { return w->cmdConvert->isEnabled() && w->cmdExit->isEnabled(); }));
+    EXPECT_EQ(w->lblCurrentTrack->text(), QStringLiteral("Done."));
+    QTest::qWait(200);
+    QImage log = w->grab().toImage();
+    ASSERT_FALSE(log.isNull());
+    if (!out.isEmpty())
+        log.save(QString(out).replace(QStringLiteral(".png"), QStringLiteral("-log.png")));
     qputenv("QUILLMERE_DRIVES", "");
 }
 

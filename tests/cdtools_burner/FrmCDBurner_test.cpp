@@ -13,11 +13,13 @@
 #include "tests/cdtools_burner/FakeAudioBurner.h"
 #include "tests/components_cd/BurnFixtures.h"
 #include "tests/itemsgrid/ItemWindowFixture.h"
+#include "tests/support/DiscImages.h"
 #include "tests/support/FakePower.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QMap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabBar>
@@ -345,6 +347,59 @@ TEST_F(FrmCDBurnerTest, AnAbortMidBurnLeavesNoImageAndNothingMoreIsReported)
     EXPECT_EQ(QDir(sourceFolder).entryList({QStringLiteral("*.cue"), QStringLiteral("*.bin"), QStringLiteral(".*part*")},
                                            QDir::Files | QDir::Hidden),
               QStringList());
+}
+
+}  // namespace
+
+namespace {
+
+// What a folder holds, name by name, with each file's bytes.
+QMap<QString, QByteArray> folderContents(const QString& folder)
+{
+    QMap<QString, QByteArray> out;
+    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
+        out.insert(name, fixtures::readFile(QDir(folder).filePath(name)));
+    return out;
+}
+
+TEST_F(FrmCDBurnerTest, AWrittenDiscOrADataDriveShowsWhyInRedAndRefusesTheBurnOnce)
+{
+    const QStringList files = threeFiles();
+    const QString written = discimages::WriteBinCue(sourceFolder, QStringLiteral("written"), {{true, 300}});
+    const QString iso = QDir(sourceFolder).filePath(QStringLiteral("data.iso"));
+    struct Case {
+        QString drive;
+        const char* state;
+        const char* says;
+    };
+    const Case cases[] = {
+        {written, "The disc is not empty.", "is not empty"},
+        {iso, "This drive writes data discs only.", "data discs only"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.state);
+        qputenv("QUILLMERE_DRIVES", c.drive.toUtf8());
+        const QMap<QString, QByteArray> before = folderContents(sourceFolder);
+        FrmCDBurner* w = open(files);
+        EXPECT_EQ(w->DrivePanel->lblState->text(), QLatin1String(c.state));
+        EXPECT_EQ(w->DrivePanel->lblState->palette().color(QPalette::WindowText), QColor(0xff, 0, 0));
+        EXPECT_TRUE(w->DrivePanel->lblState->font().bold());
+        int errors = 0, finished = 0;
+        QObject::connect(w->cAudioBurner1.get(), &cAudioBurner::Error, w, [&] { ++errors; });
+        QObject::connect(w->cAudioBurner1.get(), &cAudioBurner::Finished, w, [&] { ++finished; });
+        w->cmdConvert_Click();
+        ASSERT_TRUE(burnfixtures::waitUntil([&] { return w->cmdConvert->isEnabled(); }));
+        EXPECT_EQ(errors, 1);
+        EXPECT_EQ(finished, 0);
+        const QStringList log = logLines(w);
+        EXPECT_EQ(log.filter(QStringLiteral("Error:")).size(), 1) << log.join(QLatin1Char('\n')).toStdString();
+        EXPECT_TRUE(w->lblCurrentTrack->text().contains(QLatin1String(c.says))) << w->lblCurrentTrack->text().toStdString();
+        EXPECT_EQ(w->m_bJobError, -1);
+        EXPECT_TRUE(folderContents(sourceFolder) == before);
+        w->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        box.shown.clear();
+    }
 }
 
 }  // namespace

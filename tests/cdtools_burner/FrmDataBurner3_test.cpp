@@ -9,10 +9,12 @@
 #include "components/cd/Burning.h"
 #include "foundation/AppSettings.h"
 #include "mainwindow/cSysTray.h"
+#include "settings/OutputFormatOptions.h"
 #include "settings/controls/LinkLabel.h"
 #include "tests/components_cd/BurnFixtures.h"
 #include "tests/itemsgrid/ItemWindowFixture.h"
 #include "tests/support/DiscImages.h"
+#include "tests/support/FakeConverter.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,6 +22,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTimer>
 
 namespace {
 
@@ -85,6 +89,14 @@ protected:
         ProgramOptions.chkOpenDestFolder = false;
         ProgramOptions.chkPlaySound = false;
         ProgramOptions.chkTurnOffComputer = false;
+        OutputFormatOptions = OutputFormatOptionsData{};
+        OutputFormatOptions.cboMP3Bitrate = 128;
+        OutputFormatOptions.cboMP3Samplerate = 44100;
+        OutputFormatOptions.cboMP3Quality = 5;
+        OutputFormatOptions.cboMP3Mode = 1;
+        OutputFormatOptions.chkMP3VBRTag = -1;
+        OutputFormatOptions.cboWMACodecs = 0;
+        OutputFormatOptions.cboWMAFormat = 2;  // 128 kbps, 44 kHz, stereo
         RegisterDataBurnerWindow();
     }
     void TearDown() override
@@ -388,6 +400,273 @@ TEST_F(FrmDataBurner3Test, TheSecondEngineHandsTheSortedPositionAndReportsItsEve
                                                     QStringLiteral("1 dirs to burn."), QStringLiteral("StartBurning..."),
                                                     QStringLiteral("B (A)")}));
     EXPECT_FALSE(log.contains(QStringLiteral("Done.")));
+}
+
+}  // namespace
+
+namespace {
+
+// Answers the burn question itself and notes the window's state behind it; every other box
+// goes to the fixture's scripted one, which it puts back when it goes.
+struct BurnQuestionWatch : platform::MessageBoxService {
+    BurnQuestionWatch(FakeMessageBox& inner, FrmDataBurner3* window, int burnAnswer) : box(inner), w(window), answerToBurn(burnAnswer)
+    {
+        platform::setMessageBoxService(this);
+    }
+    ~BurnQuestionWatch() override { platform::setMessageBoxService(&box); }
+    int show(const platform::MessageBoxRequest& r, QWidget* parent) override
+    {
+        if (!r.prompt.startsWith(QStringLiteral("Burn CD?")))
+            return box.show(r, parent);
+        box.shown.append(r);
+        ++asked;
+        atQuestion = QStringList{QString::number(w->prgCurrnet->Value()), QString::number(w->prgTotal->Value()), w->windowTitle(),
+                                 w->Timer1->isActive() ? QStringLiteral("timer on") : QStringLiteral("timer off"),
+                                 w->cmdConvert->isEnabled() ? QStringLiteral("idle") : QStringLiteral("busy")};
+        return answerToBurn;
+    }
+    FakeMessageBox& box;
+    FrmDataBurner3* w;
+    int answerToBurn;
+    int asked = 0;
+    QStringList atQuestion;
+};
+
+TEST_F(FrmDataBurner3Test, ConversionModeBurnsWhatTheConverterWroteWithEitherEngine)
+{
+    const QStringList files = sources();
+    struct Case {
+        int engine;
+        const char* key;
+        const char* format;
+        const char* code;
+    };
+    const Case cases[] = {
+        {0, "MP3 CD Maker", "MP3 - MPEG-1 Audio Layer 3 (*.mp3)", "MP3"},
+        {1, "MP3 CD Maker", "MP3 - MPEG-1 Audio Layer 3 (*.mp3)", "MP3"},
+        {1, "WMA CD Maker", "WMA - Windows Media Audio files (*.wma)", "WMA"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.key) + " engine " + std::to_string(c.engine));
+        const QString iso = image(QStringLiteral("converted%1%2.iso").arg(c.engine).arg(QLatin1String(c.code)));
+        useDrives({iso});
+        FrmDataBurner3* w = open(files, QLatin1String(c.key));
+        w->cboTargetFormat->setCurrentIndex(w->cboTargetFormat->findText(QLatin1String(c.format)));
+        w->cmbEngine->setCurrentIndex(c.engine);
+        ASSERT_FALSE(w->chkDoNotConvertSource->isChecked());
+        EXPECT_TRUE(w->cboTargetFormat->isEnabled());
+        w->cboFileName->setEditText(QStringLiteral("[file_name].[dest_extension]"));
+        w->chkEraseTempfiles->setChecked(false);
+        w->cmdConvert_Click();
+        ASSERT_TRUE(waitIdle(w));
+        const QStringList log = logLines(w);
+        ASSERT_EQ(w->lblCurrentTrack->text(), QStringLiteral("Done.")) << log.join(QLatin1Char('\n')).toStdString();
+        EXPECT_EQ(prompts().filter(QStringLiteral("Burn CD?")).size(), 1);
+        EXPECT_TRUE(log.contains(QStringLiteral("Destination format: ") + QLatin1String(c.code)));
+        for (const QString& f : files)
+            EXPECT_TRUE(log.contains(QStringLiteral("Start to convert: ") + QFileInfo(f).fileName() + QStringLiteral("...")));
+        // The rows end without a "Done." of their own: the only one closes the burn.
+        EXPECT_EQ(log.filter(QRegularExpression(QStringLiteral("^Done\\.$"))).size(), 1);
+
+        const QString ext = QString::fromLatin1(c.code).toLower();
+        QStringList want;
+        for (const QString& f : files)
+            want << QFileInfo(f).completeBaseName() + QLatin1Char('.') + ext;
+        want.sort();
+        EXPECT_EQ(burnfixtures::isoRootNames(iso), want);
+        const QString out = image(QStringLiteral("out-%1-%2").arg(c.engine).arg(ext));
+        ASSERT_TRUE(burnfixtures::extractIso(iso, out));
+        const qsizetype sourceBytes = fixtures::Pcm{}.rate * fixtures::Pcm{}.bytesPerFrame();
+        for (const QString& name : want) {
+            SCOPED_TRACE(name.toStdString());
+            const QByteArray burned = fixtures::readFile(out + QLatin1Char('/') + name);
+            ASSERT_FALSE(burned.isEmpty());
+            // Byte for byte what the converter wrote into the burn folder.
+            EXPECT_TRUE(burned == fixtures::readFile(DataBurner::BurnTempFolder() + name));
+            const QByteArray decoded = burnfixtures::decodeForCd(out + QLatin1Char('/') + name);
+            if (ext == QLatin1String("mp3"))
+                EXPECT_EQ(decoded.size(), sourceBytes);
+            else  // the format keeps no count of its samples: whole frames of 2048 at most
+                EXPECT_LE(std::abs(decoded.size() - sourceBytes), 2048 * 4);
+        }
+        const QString info = burnfixtures::isoInfo(iso);
+        EXPECT_TRUE(info.contains(QStringLiteral("Volume id: MY_SONGS"))) << info.toStdString();
+        EXPECT_TRUE(info.contains(QStringLiteral("Joliet"))) << info.toStdString();
+        if (c.engine == 0) {
+            EXPECT_TRUE(info.contains(QStringLiteral("Application id: QUILLMERE"))) << info.toStdString();
+            EXPECT_TRUE(info.contains(QStringLiteral("Publisher id: QUILLMERE"))) << info.toStdString();
+        }
+        w->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        box.shown.clear();
+    }
+}
+
+TEST_F(FrmDataBurner3Test, TheConversionStageRunsEveryRowThenAsksToBurnOnce)
+{
+    const QString iso = image(QStringLiteral("disc.iso"));
+    useDrives({iso});
+    const QStringList files = sources();
+    FrmDataBurner3* w = open(files);
+    BurnQuestionWatch watch(box, w, platform::vbCancel);
+    auto owned = std::make_unique<FakeConverter>();
+    FakeConverter* c = owned.get();
+    c->script = {FakeConverter::done(), FakeConverter::error(7, QStringLiteral("bad")), FakeConverter::done()};
+    w->UseComponents(std::move(owned), CreateAudioDataBurner(), CreateBurner());
+    w->cGrid1->Cell(2, w->cGrid1->ColumnIndex(COL_TAG_TITLE)).Text(QStringLiteral("Track [TRACK_NUM]"));
+    w->cboFileName->setEditText(QStringLiteral("[123].[dest_extension]"));
+    w->cmdConvert_Click();
+    ASSERT_TRUE(burnfixtures::waitUntil([&] { return watch.asked > 0 && w->cmdConvert->isEnabled(); }));
+
+    ASSERT_EQ(c->started.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(c->started.at(i).input, files.at(i));
+        EXPECT_EQ(c->started.at(i).output, DataBurner::BurnTempFolder() + QString::number(i + 1) + QStringLiteral(".mp3"));
+    }
+    EXPECT_EQ(c->started.at(1).title, QStringLiteral("Track 2"));
+    EXPECT_EQ(c->calls.mid(0, 2), (QStringList{QStringLiteral("OutputFormat 3"), QStringLiteral("SetMp3Format")}));
+    EXPECT_EQ(logLines(w), (QStringList{QStringLiteral("Preparing to burn: 3 tracks."), QStringLiteral("Destination format: MP3"),
+                                        QStringLiteral("Start to convert: with some blanks.wav..."),
+                                        QStringLiteral("Start to convert: été.wav..."), QStringLiteral("Error: bad(7)"),
+                                        QStringLiteral("Start to convert: a name well past thirty-one characters.wav...")}));
+    // Behind the question: the row bar full, the total bar empty, the caption "Ready.", the
+    // estimate stopped, the buttons back.
+    EXPECT_EQ(watch.asked, 1);
+    EXPECT_EQ(watch.atQuestion, (QStringList{QStringLiteral("100"), QStringLiteral("0"), QStringLiteral("Ready."),
+                                             QStringLiteral("timer off"), QStringLiteral("idle")}));
+    // Cancel: nothing burned, no balloon; the failed row keeps the computer on at the end.
+    EXPECT_TRUE(balloons.isEmpty());
+    EXPECT_FALSE(QFile::exists(iso));
+    EXPECT_EQ(w->m_bJobError, -1);
+    EXPECT_EQ(w->lblFilesToConvert->text(), QStringLiteral("Files: 3/3"));
+    EXPECT_TRUE(w->cmdExit->isEnabled());
+}
+
+TEST_F(FrmDataBurner3Test, AbortStopsTheConversionAndNothingIsOffered)
+{
+    useDrives({image(QStringLiteral("disc.iso"))});
+    FrmDataBurner3* w = open(sources());
+    auto owned = std::make_unique<FakeConverter>();
+    FakeConverter* c = owned.get();
+    c->script = {FakeConverter::hold()};
+    w->UseComponents(std::move(owned), CreateAudioDataBurner(), CreateBurner());
+    w->cmdConvert_Click();
+    ASSERT_TRUE(burnfixtures::waitUntil([&] { return c->holding; }));
+    EXPECT_TRUE(w->Timer1->isActive());
+    box.answer(platform::vbNo);
+    w->cmdAbort_Click();
+    EXPECT_FALSE(c->calls.contains(QStringLiteral("Abort")));
+    EXPECT_FALSE(w->cmdConvert->isEnabled());
+    box.answer(platform::vbYes);
+    w->cmdAbort_Click();
+    ASSERT_TRUE(waitIdle(w));
+    EXPECT_EQ(prompts(), (QStringList{QStringLiteral("Abort operation?") + QString(38, u' '), QStringLiteral("Abort operation?") + QString(38, u' ')}));
+    EXPECT_EQ(c->started.size(), 1);
+    EXPECT_EQ(w->lblCurrentTrack->text(), QStringLiteral("Aborted."));
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Aborted."));
+    EXPECT_EQ(balloons, QStringList{QStringLiteral("Aborted.")});
+    EXPECT_EQ(logLines(w).last(), QStringLiteral("Aborted."));
+    EXPECT_FALSE(w->Timer1->isActive());
+    EXPECT_NE(w->cursor().shape(), Qt::WaitCursor);
+}
+
+TEST_F(FrmDataBurner3Test, TwoRowsUnderOneNameAskBeforeTheSecondIsConverted)
+{
+    const QStringList files{makeWav(QStringLiteral("a.wav"), fixtures::Pcm{}, 1), makeWav(QStringLiteral("b.wav"), fixtures::Pcm{}, 1)};
+    struct Case {
+        int answer;
+        bool burnAsked;
+        const char* lastLine;
+    };
+    const Case cases[] = {
+        {platform::vbYes, true, "Overwrite it..."},
+        {platform::vbNo, false, "File already exists."},
+        {platform::vbCancel, false, "Aborted."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer);
+        useDrives({image(QStringLiteral("same.iso"))});
+        FrmDataBurner3* w = open(files);
+        BurnQuestionWatch watch(box, w, platform::vbCancel);
+        box.answer(c.answer);
+        w->cboFileName->setEditText(QStringLiteral("same.[dest_extension]"));
+        w->cmdConvert_Click();
+        ASSERT_TRUE(burnfixtures::waitUntil([&] { return w->cmdConvert->isEnabled() && !box.shown.isEmpty(); }));
+        const QString path = DataBurner::BurnTempFolder() + QStringLiteral("same.mp3");
+        ASSERT_FALSE(box.shown.isEmpty());
+        EXPECT_EQ(box.shown.first().prompt, QStringLiteral("The file: '") + path + QStringLiteral("' already exists.\r\n\r\nOverwrite it?"));
+        EXPECT_EQ(watch.asked, c.burnAsked ? 1 : 0);
+        const QStringList log = logLines(w);
+        EXPECT_EQ(log.filter(QStringLiteral("Start to convert: ")).size(), 2);
+        EXPECT_EQ(log.last(), QLatin1String(c.lastLine));
+        EXPECT_TRUE(QFile::exists(path));
+        // A skipped last row or a Cancel ends the stage as aborted, without the burn question.
+        EXPECT_EQ(w->lblCurrentTrack->text(), c.burnAsked ? QStringLiteral("Ready.") : QStringLiteral("Aborted."));
+        // Every open() listens to the tray once more, so a balloon is seen once per opening.
+        QStringList seen = balloons;
+        seen.removeDuplicates();
+        EXPECT_EQ(seen, c.burnAsked ? QStringList() : QStringList{QStringLiteral("Aborted.")});
+        w->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        balloons.clear();
+        box.shown.clear();
+    }
+}
+
+TEST_F(FrmDataBurner3Test, AWrittenDiscOrNothingPreparedEndsTheBurnInOneErrorAndWritesNothing)
+{
+    const QString written = discimages::WriteIso(sourceFolder, QStringLiteral("written"), 20);
+    const QByteArray before = fixtures::readFile(written);
+    const QString blank = image(QStringLiteral("blank.iso"));
+    struct Case {
+        const char* name;
+        int engine;
+        bool toWritten;
+        bool everyRowFails;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"second engine, written disc", 1, true, false, "is not empty"},
+        {"first engine, no file prepared", 0, false, true, "no files"},
+        {"second engine, no file prepared", 1, false, true, "no files"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        useDrives({c.toWritten ? written : blank});
+        FrmDataBurner3* w = open(sources());
+        if (c.everyRowFails) {
+            auto owned = std::make_unique<FakeConverter>();
+            owned->script = {FakeConverter::error(5, QStringLiteral("no")), FakeConverter::error(5, QStringLiteral("no")),
+                             FakeConverter::error(5, QStringLiteral("no"))};
+            w->UseComponents(std::move(owned), CreateAudioDataBurner(), CreateBurner());
+        } else {
+            w->chkDoNotConvertSource->setChecked(true);
+        }
+        w->cmbEngine->setCurrentIndex(c.engine);
+        int ends = 0;
+        QObject::connect(w->cAudioDataBurner1.get(), &cAudioDataBurner::BurnError, w, [&] { ++ends; });
+        QObject::connect(w->cAudioDataBurner1.get(), &cAudioDataBurner::Finished, w, [&] { ++ends; });
+        QObject::connect(w->cBurner1.get(), &cBurner::BurnerError, w, [&] { ++ends; });
+        QObject::connect(w->cBurner1.get(), &cBurner::BurnerEnd, w, [&] { ++ends; });
+        w->cmdConvert_Click();
+        ASSERT_TRUE(burnfixtures::waitUntil([&] { return ends > 0 && w->cmdConvert->isEnabled(); }));
+        EXPECT_EQ(ends, 1);
+        const QStringList log = logLines(w);
+        EXPECT_TRUE(w->lblCurrentTrack->text().contains(QLatin1String(c.says))) << w->lblCurrentTrack->text().toStdString();
+        EXPECT_EQ(log.filter(QLatin1String(c.says)).size(), 1) << log.join(QLatin1Char('\n')).toStdString();
+        EXPECT_FALSE(log.contains(QStringLiteral("Done.")));
+        if (c.everyRowFails) {
+            EXPECT_EQ(log.filter(QStringLiteral("Error: no(5)")).size(), 3);
+            // The first engine names every file it could not take.
+            EXPECT_EQ(prompts().filter(QStringLiteral("Couldn't add the file ")).size(), c.engine == 0 ? 3 : 0) << prompts().join(QLatin1Char('|')).toStdString();
+        }
+        EXPECT_TRUE(w->cmdExit->isEnabled());
+        EXPECT_TRUE(fixtures::readFile(written) == before);
+        EXPECT_FALSE(QFile::exists(blank));
+        w->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        box.shown.clear();
+    }
 }
 
 }  // namespace
