@@ -6,6 +6,7 @@
 #include "recording/RecordingWindows.h"
 #include "cdtools/FrmFreeDB.h"
 #include "cdtools/FrmCDBurner.h"
+#include "cdtools/FrmAudioCDDuplicator.h"
 #include "batchtools/FrmSplitter.h"
 #include "foundation/WindowLinks.h"
 #include "mainwindow/FrmMain.h"
@@ -49,6 +50,7 @@ void MainStartupWindows::LoadMain()
     RegisterFreeDBWindow();
     RegisterCDBurnerWindow();
     RegisterSplitterWindow();
+    RegisterAudioCDDuplicatorWindow();
     frmMain.get();
     LinkSmallWindows();
 }
