@@ -91,13 +91,13 @@ FrmAudioCDDuplicator::FrmAudioCDDuplicator() : BatchToolWindow(duplicatorSpec())
             w->hide();
 
     // Settings page: the source drive with its check, then the writer panel.
-    lblSource = label(QStringLiteral("Source Audio CD:"), TabSettings, 240, 195, 1455);
+    lblSource = label(QStringLiteral("Source Audio CD:"), TabSettings, 240, 195, 2100);
     cboDevices = new QComboBox(TabSettings);
     cboDevices->setObjectName(QStringLiteral("cboDevices"));
-    PlaceTw(cboDevices, 1740, 150, 4320, 330);
+    PlaceTw(cboDevices, 2400, 150, 3660, 330);
     cmdOpenCD = button(QStringLiteral("Open"), "cmdOpenCD", TabSettings, 6180, 150);
     cmdCloseCD = button(QStringLiteral("Close"), "cmdCloseCD", TabSettings, 7380, 150);
-    lblCDStatus = label(QStringLiteral("Ready."), TabSettings, 1740, 555, 6735);
+    lblCDStatus = label(QStringLiteral("Ready."), TabSettings, 2400, 555, 6075);
     lblCDStatus->setObjectName(QStringLiteral("lblCDStatus"));
     chkOnTheFly = new QCheckBox(QStringLiteral("On The Fly - Duplicate without using a temp folder"), TabSettings);
     chkOnTheFly->setObjectName(QStringLiteral("chkOnTheFly"));
@@ -189,16 +189,16 @@ void FrmAudioCDDuplicator::placeWriterPanel()
     lblState = p.lblState;
     // Lined up under the source row.
     p.Label1->setText(QStringLiteral("Destination Audio CD:"));
-    PlaceTw(p.Label1, 240, 1005, 1455, 255);
-    PlaceTw(cboDrv, 1740, 960, 4320, 330);
+    PlaceTw(p.Label1, 240, 1005, 2100, 255);
+    PlaceTw(cboDrv, 2400, 960, 3660, 330);
     PlaceTw(cmdOpenDestCD, 6180, 960, 1095, 330);
     PlaceTw(cmdClose, 7380, 960, 1095, 330);
-    PlaceTw(p.Label2, 240, 1395, 1455, 255);
-    PlaceTw(cboSpeed, 1740, 1350, 2400, 330);
-    PlaceTw(p.Label3, 240, 1800, 1455, 255);
-    PlaceTw(lblDiskSize, 1740, 1800, 1800, 255);
-    PlaceTw(p.Label4, 3720, 1800, 1215, 255);
-    PlaceTw(lblDiskCapacity, 5040, 1800, 1900, 255);
+    PlaceTw(p.Label2, 240, 1395, 2100, 255);
+    PlaceTw(cboSpeed, 2400, 1350, 2400, 330);
+    PlaceTw(p.Label3, 240, 1800, 2100, 255);
+    PlaceTw(lblDiskSize, 2400, 1800, 1500, 255);
+    PlaceTw(p.Label4, 4200, 1800, 1500, 255);
+    PlaceTw(lblDiskCapacity, 5760, 1800, 1900, 255);
     // The disc-state row is kept, hidden, with its text and colour still set.
     p.Label5->hide();
     lblState->hide();
