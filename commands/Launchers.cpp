@@ -383,18 +383,16 @@ bool AudioCDDuplicator(FrmMain& f)
     f.tmrCDs->stop();
     Hourglass hourglass(f);
     ToolWindow* tool = ToolWindows::Load(key);
-    if (!tool) {
-        hourglass.release();
-        say(f, ToolWindows::NotPartOfThisVersion(key));
-        return false;
-    }
-    ToolWindows::ShowToolModal(*tool);
+    if (tool)
+        ToolWindows::ShowToolModal(*tool);
     if (!self)
         return false;
     hourglass.release();
+    if (!tool)
+        say(f, ToolWindows::NotPartOfThisVersion(key));
     if (FrmMain::IsCDNode(cTreeView::Key(f.cTreeView1->SelectedNode())))
         f.tmrCDs->start();
-    return true;
+    return tool != nullptr;
 }
 
 bool RegisteredTool(FrmMain& f, const QString& key)

@@ -6,8 +6,10 @@
 #include "commands/ToolWindows.h"
 #include "foundation/mdlMain.h"
 #include "platform/Clock.h"
+#include "settings/controls/cTreeView.h"
 
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -87,6 +89,54 @@ TEST_F(DuplicatorStartupTest, TheCommandOfAStartedProgramOpensTheDuplicatorUnder
     for (int t = 1; t <= 3; ++t)
         EXPECT_TRUE(burnfixtures::ripTrack(QStringLiteral("E:"), t) == burnfixtures::ripTrack(QStringLiteral("D:"), t)) << t;
     ToolWindows::Register(QStringLiteral("Audio CD Duplicator"), {});
+}
+
+// A stand-in window that notes the main window's state while it is shown.
+class NotingTool final : public ToolWindow {
+public:
+    QWidget* Window() override { return &window; }
+    void ShowModal() override
+    {
+        ++shown;
+        polling << frmMain->tmrCDs->isActive();
+        hourglass << (frmMain->cursor().shape() == Qt::WaitCursor);
+    }
+    QDialog window;
+    int shown = 0;
+    QList<bool> polling, hourglass;
+};
+
+TEST_F(DuplicatorStartupTest, TheLauncherPausesThePollingAndOpensOnAnyNode)
+{
+    setDrives({discimages::WriteBinCue(dir.path(), QStringLiteral("disc"), {{true, 75}})});
+    FrmMain* f = loadMain();
+    NotingTool tool;
+    ToolWindows::Register(QStringLiteral("Audio CD Duplicator"), [&] { return &tool; });
+    click(f, driveNode(0));
+    ASSERT_TRUE(f->tmrCDs->isActive());
+
+    f->RunCommand(QStringLiteral("Audio CD Duplicator"));
+    EXPECT_TRUE(f->tmrCDs->isActive());  // back on: a drive node is selected
+    EXPECT_NE(f->cursor().shape(), Qt::WaitCursor);
+    // A root node opens it as well; the polling stays off there.
+    f->cTreeView1->setCurrentItem(g_nodeMainItems);
+    f->cTreeView1_NodeClick(g_nodeMainItems);
+    waitIdle(f);
+    f->RunCommand(QStringLiteral("Audio CD Duplicator"));
+    EXPECT_EQ(tool.shown, 2);
+    EXPECT_EQ(tool.polling, (QList<bool>{false, false}));
+    EXPECT_EQ(tool.hourglass, (QList<bool>{true, true}));
+    EXPECT_FALSE(f->tmrCDs->isActive());
+    EXPECT_TRUE(acting.shown.isEmpty());
+
+    // Without a window the build says so, and the polling comes back on a drive node.
+    ToolWindows::Register(QStringLiteral("Audio CD Duplicator"), {});
+    click(f, driveNode(0));
+    f->RunCommand(QStringLiteral("Audio CD Duplicator"));
+    ASSERT_EQ(acting.shown.size(), 1);
+    EXPECT_EQ(acting.shown[0].prompt, ToolWindows::NotPartOfThisVersion(QStringLiteral("Audio CD Duplicator")));
+    EXPECT_TRUE(f->tmrCDs->isActive());
+    EXPECT_NE(f->cursor().shape(), Qt::WaitCursor);
 }
 
 struct DriverRun {
