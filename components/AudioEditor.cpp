@@ -400,7 +400,8 @@ private:
     // the nearest sample.
     void saveRange(int64_t total, int rate, bool sameFile, int64_t* a, int64_t* b) const
     {
-        const int64_t startMs = std::max<int64_t>(0, m_saveStartMs);
+        // A stretch reaching outside the file keeps only its part inside.
+        const int64_t startMs = m_saveStartMs;
         const int64_t endMs = startMs + std::max<int64_t>(0, m_saveLengthMs);
         if (sameFile && startMs == m_reportedStartMs && endMs == m_reportedEndMs) {
             *a = m_reportedStart;

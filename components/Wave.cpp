@@ -109,7 +109,10 @@ public:
         caps.szPname = d.description();
         caps.szId = QString::fromUtf8(d.id());
         caps.dwFormats = 0;
-        caps.wChannels = d.maximumChannelCount();
+        // The device's own channel count: the sound server's back end gives every device the
+        // same upper limit as its maximum.
+        const int channels = d.preferredFormat().channelCount();
+        caps.wChannels = channels > 0 ? channels : d.maximumChannelCount();
         return 0;
     }
 

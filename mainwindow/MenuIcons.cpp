@@ -163,6 +163,8 @@ void FillMenuImages(cImageList& img)
                   {32, "edit-rename"},
                   {38, "media-playback-start"},
                   {39, "view-media-playlist"},
+                  {40, "media-playback-stop"},
+                  {41, "media-playback-stop"},
                   {45, "window"},
                   {47, "dialog-information"},
                   {48, "document-new"},
@@ -170,12 +172,15 @@ void FillMenuImages(cImageList& img)
                   {50, "edit-delete"},
                   {51, "document-properties"},
                   {53, "window-keep-above"},
+                  {55, "media-playback-start"},
                   {59, "settings-configure"},
                   {60, "document-export"},
                   {61, "media-playlist-shuffle"},
                   {62, "view-statistics"},
                   {63, "edit-cut"},
                   {64, "merge"},
+                  {67, "media-playback-pause"},
+                  {68, "zoom-in"},
                   {70, "media-record"},
                   {72, "tools-media-optical-burn"},
                   {73, "tools-media-optical-burn"},
@@ -188,6 +193,7 @@ void FillMenuImages(cImageList& img)
                   {81, "go-bottom"},
                   {82, "text-speak"},
                   {83, "tools-media-optical-copy"},
+                  {84, "media-playback-start"},
               });
 }
 

@@ -154,6 +154,32 @@ TEST_F(Editor, SavedSelectionEqualsSoxTrim)
     }
 }
 
+TEST_F(Editor, TimesNotReportedGoToTheNearestSampleWithinTheFile)
+{
+    path = writeWav(QStringLiteral("clamp.wav"), 8000, 1, 8, 4.5, 9);
+    load(path);
+    const auto source = dataChunk(path);
+    ASSERT_TRUE(source);
+    struct Case {
+        long startMs, endMs;
+        qint64 from, to;  // samples at 8000 Hz
+    } cases[] = {
+        {3000, 13000, 24000, 36000},  // past the end: up to the end
+        {-500, 500, 0, 4000},         // before the start: from the start
+        {1234, 1235, 9872, 9880},
+        {0, 4500, 0, 36000},          // the fraction past the last whole second, asked for by time
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        startMs = c.startMs;
+        endMs = c.endMs;
+        const QString out = dir + QStringLiteral("/clamped%1.wav").arg(++n);
+        save(out);
+        ASSERT_TRUE(done->wait(2000)) << c.startMs;
+        EXPECT_EQ(dataChunk(out), source->mid(c.from, c.to - c.from)) << c.startMs << " " << c.endMs;
+    }
+}
+
 TEST_F(Editor, SavingOverTheLoadedFileKeepsTheSelection)
 {
     path = writeWav(QStringLiteral("over.wav"), 44100, 2, 16, 4.5, 3);

@@ -5,9 +5,15 @@
 #include "components/cSlider.h"
 #include "mainwindow/cStatusBar.h"
 #include "mainwindow/cToolbar.h"
+#include "recording/FrmMicRecorder.h"
+#include "recording/FrmWaveTTS.h"
 #include "tests/itemsgrid/ItemsGridFixture.h"
 
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
 
 namespace {
@@ -52,6 +58,42 @@ TEST_F(NoSoundServer, PlayAnswersAtOnceWithOneMessageAndLeavesTheStrip)
     EXPECT_FALSE(f->tmSlider->isActive() || f->tmrAudioData->isActive() || f->tmrPlayer->isActive());
     QTest::qWait(300);
     EXPECT_EQ(box.shown.size(), before + 1);
+}
+
+TEST_F(NoSoundServer, RecorderAndSpeechWindowsAnswerAtOnceAndCreateNothing)
+{
+    ASSERT_TRUE(g_deadServer);
+    QElapsedTimer t;
+    t.start();
+    FrmMicRecorder* w = g_frmMicRecorder.get();
+    EXPECT_EQ(w->cboDevices->count(), 0);
+    EXPECT_EQ(w->cboDevices->currentIndex(), -1);
+    const QString take = path(QStringLiteral("never.wav"));
+    w->txtAudioFile->setText(take);
+    w->cmdRecord->click();
+    const QStringList lines = w->txtResults->toPlainText().remove(QLatin1Char('\r')).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_TRUE(lines.last().contains(QStringLiteral(": Error RecordStart .There is no sound input")))
+        << qPrintable(lines.last());
+    EXPECT_TRUE(w->cmdRecord->isEnabled());
+    EXPECT_FALSE(w->tmrRec->isActive());
+    EXPECT_TRUE(QDir(media).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    // Playing a file that is there fails the same way, with a line and no waiting.
+    const QString wav = makeWav(QStringLiteral("there.wav"), 0.5);
+    w->txtAudioFile->setText(wav);
+    w->cmdPlay->click();
+    EXPECT_TRUE(w->txtResults->toPlainText().contains(QStringLiteral(": Error Play Start:")));
+    EXPECT_FALSE(w->tmSlider->isActive());
+    w->cmdExit->click();
+    EXPECT_FALSE(g_frmMicRecorder.isLoaded());
+
+    FrmWaveTTS* s = g_frmWaveTTS.get();
+    EXPECT_EQ(s->cboAudioOutputs->count(), 0);
+    EXPECT_GT(s->cboVoices->count(), 0) << "the voices are the engine's, not the server's";
+    s->cmdSay->click();
+    EXPECT_FALSE(s->cWaveTTS1->Status());
+    s->close();
+    EXPECT_LT(t.elapsed(), 5000);
 }
 
 }  // namespace

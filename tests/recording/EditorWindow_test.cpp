@@ -1,0 +1,237 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+// The audio editor window over the real editor component: what its "Save As" and "Add
+// Selection" write is compared with the samples the window showed as selected; the toolbar's
+// and the buttons' abort; the checks before a saved selection is handed to the items list.
+#include "components/cAudioEditor.h"
+#include "mainwindow/cToolbar.h"
+#include "recording/FrmAudioEditor.h"
+#include "recording/RecordingWindows.h"
+#include "tests/commands/CommandsFixture.h"
+#include "tests/sound/SoundFixtures.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QtEndian>
+
+#include <optional>
+
+namespace {
+
+std::optional<QByteArray> dataChunk(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray b = f.readAll();
+    if (b.size() < 12 || !b.startsWith("RIFF") || b.mid(8, 4) != "WAVE")
+        return std::nullopt;
+    qsizetype at = 12;
+    while (at + 8 <= b.size()) {
+        const quint32 size = qFromLittleEndian<quint32>(b.constData() + at + 4);
+        if (b.mid(at, 4) == "data")
+            return b.mid(at + 8, size);
+        at += 8 + size + (size & 1);
+    }
+    return std::nullopt;
+}
+
+QByteArray noise(qint64 bytes, uint32_t seed)
+{
+    QByteArray d(static_cast<qsizetype>(bytes), '\0');
+    uint32_t x = seed * 2654435761u + 11;
+    for (auto& c : d) {
+        x = x * 1664525u + 1013904223u;
+        c = static_cast<char>(x >> 24);
+    }
+    return d;
+}
+
+class EditorWindow : public CommandsFixture {
+protected:
+    void SetUp() override
+    {
+        CommandsFixture::SetUp();
+        g_lAppIncEditor = 1;
+        RegisterRecordingWindows();
+    }
+    void TearDown() override
+    {
+        for (const char* key : {"Audio Analyser", "Audio Recorder", "Text To Speech"})
+            ToolWindows::Register(QLatin1String(key), {});
+        CommandsFixture::TearDown();
+        g_lAppIncEditor = 0;
+    }
+    // A PCM file of noise; its data bytes are kept in `data`.
+    QString writeWav(const QString& name, int rate, int channels, int bits, double seconds, QByteArray* data)
+    {
+        const qint64 frames = static_cast<qint64>(rate * seconds);
+        *data = noise(frames * channels * bits / 8, static_cast<uint32_t>(rate + channels + bits));
+        const QString path = QDir(media).filePath(name);
+        EXPECT_TRUE(soundfx::writeFile(path, soundfx::wavHeader(rate, channels, bits, data->size()) + *data));
+        return path;
+    }
+    // Loads the file as the "Audio Analyser" command does and waits for its facts.
+    FrmAudioEditor* openEditor(const QString& path)
+    {
+        FrmAudioEditor* e = g_frmAudioEditor.get();
+        QSignalSpy info(e->cAudioEditor1, &cAudioEditor::FileInfo);
+        e->txtWavFile(path);
+        e->LoadEditorFile(path);
+        EXPECT_TRUE(info.wait(5000)) << qPrintable(path);
+        return e;
+    }
+    static void clickTool(FrmAudioEditor* e, const char* key)
+    {
+        const long index = e->tlbrList->ButtonIndex(QLatin1String(key));
+        ASSERT_GT(index, 0) << key;
+        e->tlbrList->Click(index);
+    }
+    QString out(const QString& name) const { return QDir(media).filePath(name); }
+};
+
+TEST_F(EditorWindow, SaveAsWritesExactlyTheSelectionShown)
+{
+    struct Format {
+        const char* name;
+        int rate, channels, bits;
+    } formats[] = {{"8-bit mono", 8000, 1, 8}, {"16-bit stereo", 44100, 2, 16}, {"24-bit stereo", 48000, 2, 24}};
+    enum class Sel { Untouched, Drag1500To4000, OneSample };
+    int n = 0;
+    for (const Format& f : formats) {
+        for (const Sel sel : {Sel::Untouched, Sel::Drag1500To4000, Sel::OneSample}) {
+            ++n;
+            const QString what = QString::fromLatin1(f.name) + QStringLiteral(" case %1").arg(static_cast<int>(sel));
+            const int block = f.channels * f.bits / 8;
+            QByteArray data;
+            // 2.5 s untouched: the half second past the last whole one must be saved too.
+            const double seconds = sel == Sel::Untouched ? 2.5 : 4.5;
+            const QString path = writeWav(QStringLiteral("src%1.wav").arg(n), f.rate, f.channels, f.bits, seconds, &data);
+            FrmAudioEditor* e = openEditor(path);
+            qint64 from = 0, to = data.size() / block;
+            if (sel == Sel::Untouched) {
+                EXPECT_EQ(e->lblTimeEnd->text(), QStringLiteral("2000 ms [0:00:02]")) << qPrintable(what);
+                EXPECT_EQ(e->lblNumOfSamples->text(), QString::number(to)) << qPrintable(what);
+            } else {
+                if (sel == Sel::Drag1500To4000) {
+                    from = f.rate * 3 / 2;
+                    to = f.rate * 4;
+                } else {
+                    from = f.rate + 7;
+                    to = from + 1;
+                }
+                QSignalSpy changed(e->cAudioEditor1, &cAudioEditor::SelectionChanged);
+                e->cAudioEditor1->Select(from, to);
+                ASSERT_TRUE(changed.wait(2000)) << qPrintable(what);
+                EXPECT_EQ(e->lblSamplesStart->text(), QString::number(from)) << qPrintable(what);
+                EXPECT_EQ(e->lblSamplesEnd->text(), QString::number(to)) << qPrintable(what);
+            }
+            if (sel == Sel::Drag1500To4000) {
+                EXPECT_EQ(e->lblTimeStart->text(), QStringLiteral("1500 ms [0:00:02]"));
+                EXPECT_EQ(e->lblTimeEnd->text(), QStringLiteral("4000 ms [0:00:04]"));
+                EXPECT_EQ(e->lblSelectedTime->text(), QStringLiteral("2500 ms [0:00:02]"));
+            }
+            const QString saved = out(QStringLiteral("saved%1.wav").arg(n));
+            dialogs.saveAs(saved);
+            QSignalSpy done(e->cAudioEditor1, &cAudioEditor::Done);
+            clickTool(e, "Save Selection");
+            // Complete when the save returns; the buttons wait for Done.
+            ASSERT_TRUE(QFileInfo::exists(saved)) << qPrintable(what);
+            EXPECT_FALSE(e->cmdAddSelection->isEnabled());
+            EXPECT_FALSE(e->tlbrList->ButtonEnabled(QStringLiteral("Save Selection")));
+            ASSERT_TRUE(done.wait(2000)) << qPrintable(what);
+            EXPECT_TRUE(e->cmdAddSelection->isEnabled());
+            EXPECT_TRUE(e->tlbrList->ButtonEnabled(QStringLiteral("Save Selection")));
+            const auto got = dataChunk(saved);
+            ASSERT_TRUE(got) << qPrintable(what);
+            EXPECT_EQ(got->size(), (to - from) * block) << qPrintable(what);
+            EXPECT_TRUE(*got == data.mid(from * block, (to - from) * block)) << qPrintable(what);
+            // The file shown is never written.
+            EXPECT_EQ(dataChunk(path), data) << qPrintable(what);
+            e->cmdExit_Click();
+        }
+    }
+    ASSERT_FALSE(dialogs.requests.isEmpty());
+    EXPECT_EQ(dialogs.requests.last().title, QStringLiteral("Save Selection As"));
+}
+
+TEST_F(EditorWindow, AddSelectionChecksAndHandsOnTheFileJustSaved)
+{
+    const QString list = makeList(QStringLiteral("Edits"), makeWavs(1), {QStringLiteral("1")});
+    FrmMain* f = openMain();
+    openList(f, list);
+    ASSERT_EQ(f->cGrid1->Rows(), 1);
+    QByteArray data;
+    const QString source = writeWav(QStringLiteral("shown.wav"), 8000, 1, 8, 1.5, &data);
+
+    // A cancelled dialog ends it quietly.
+    FrmAudioEditor* e = openEditor(source);
+    dialogs.cancelSave();
+    e->cmdAddSelection_Click();
+    EXPECT_TRUE(box.shown.isEmpty()) << qPrintable(box.shown.value(0).prompt);
+    EXPECT_TRUE(e->cmdAddSelection->isEnabled());
+    EXPECT_TRUE(g_frmAudioEditor.isLoaded());
+
+    // The save fails although the file shown is there: it is the saved one that is missing.
+    const QString nowhere = QDir(media).filePath(QStringLiteral("no-folder/cut.wav"));
+    dialogs.saveAs(nowhere);
+    QSignalSpy failed(e->cAudioEditor1, &cAudioEditor::Error);
+    e->cmdAddSelection_Click();
+    ASSERT_EQ(box.shown.size(), 1);
+    EXPECT_EQ(box.shown.first().prompt, QStringLiteral("The file:") + nowhere + QStringLiteral(" was not found."));
+    EXPECT_EQ(f->cGrid1->Rows(), 1);
+    EXPECT_TRUE(g_frmAudioEditor.isLoaded());
+    ASSERT_TRUE(failed.wait(2000));
+    EXPECT_TRUE(e->cmdAddSelection->isEnabled());
+
+    // A good save: that file becomes the new row and the window closes.
+    box.shown.clear();
+    const QString cut = out(QStringLiteral("cut.wav"));
+    dialogs.saveAs(cut);
+    e->cmdAddSelection_Click();
+    EXPECT_TRUE(box.shown.isEmpty()) << qPrintable(box.shown.value(0).prompt);
+    ASSERT_EQ(f->cGrid1->Rows(), 2);
+    EXPECT_EQ(cell(f->cGrid1, 2, COL_FILE), cut);
+    EXPECT_EQ(dataChunk(cut), data);
+    EXPECT_FALSE(g_frmAudioEditor.isLoaded());
+}
+
+TEST_F(EditorWindow, ToolbarAbortAbortsLikeTheButtonAndExitAbortsFirst)
+{
+    // An hour of silence as a sparse file: its outline takes long enough to be aborted.
+    const QString hour = out(QStringLiteral("hour.wav"));
+    {
+        QFile f(hour);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        const qint64 bytes = qint64(44100) * 4 * 3600;
+        f.write(soundfx::wavHeader(44100, 2, 16, bytes));
+        ASSERT_TRUE(f.resize(44 + bytes));
+    }
+    for (const char* how : {"toolbar", "button"}) {
+        FrmAudioEditor* e = openEditor(hour);
+        EXPECT_EQ(e->lblLength->text(), QStringLiteral("1:00:00")) << how;
+        QSignalSpy aborted(e->cAudioEditor1, &cAudioEditor::Aborted);
+        e->tlbrList->ButtonEnabled(QStringLiteral("Play"), false);  // as after a play
+        if (QLatin1String(how) == QLatin1String("toolbar"))
+            clickTool(e, "Abort");
+        else
+            e->cmdAbort->click();
+        ASSERT_TRUE(aborted.wait(3000)) << how;
+        EXPECT_TRUE(e->tlbrList->ButtonEnabled(QStringLiteral("Play"))) << how;
+        EXPECT_TRUE(g_frmAudioEditor.isLoaded()) << how;
+        e->cmdExit_Click();
+        EXPECT_FALSE(g_frmAudioEditor.isLoaded()) << how;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    // Exit while the outline builds: aborted and closed, with nothing left running.
+    FrmAudioEditor* e = openEditor(hour);
+    const QPointer<cAudioEditor> component(e->cAudioEditor1);
+    e->cmdExit->click();
+    EXPECT_FALSE(g_frmAudioEditor.isLoaded());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(component);
+}
+
+}  // namespace
