@@ -9,17 +9,22 @@
 //   cd-driver lookup DRIVE                             artist=, album=, then TRACK<TAB>ARTIST<TAB>TITLE
 //   cd-driver burn-audio DRIVE FILE...                 the files as the audio tracks of a CD
 //   cd-driver burn-data DRIVE ENGINE FILE...           the files as a data disc, ENGINE 1 or 2
+//   cd-driver duplicate SOURCE-DRIVE WRITER-DRIVE      copies an audio CD through the duplicator's task
 //
 // DRIVE is a letter with or without its colon ("D:" or "d"). FORMAT as for engine-driver:
 // wav:RATE:CHANNELS:BITS | acm:TAG:FORMAT | mp3:KBPS | wma:CODEC:FORMAT | ogg:q:QUALITY |
 // ogg:b:KBPS | ape:LEVEL. FIRST is the track's logical sector (track 1 of a pressed disc at 0).
 // START and LENGTH are whole seconds. The burns print the burner's stage events one a line
 // (progress only as it passes each tenth) and write the volume "Quillmere"; they exit 0 only
-// when the burn finished. lookup asks the server of QUILLMERE_CDDB_SERVER (host:port),
+// when the burn finished. duplicate prints the task's log lines; when the writer holds no blank
+// disc it prints the disc prompt to standard error and reads one line: "ok" or an empty line
+// answers OK, anything else or the end of the input Cancel. It exits 0 only when every track
+// was copied. lookup asks the server of QUILLMERE_CDDB_SERVER (host:port),
 // else the public one. Exit status 0 on success; otherwise the error text goes to standard error
 // and the status is 1 (2 for a usage error, 3 when aborted).
 
 #include "bench/FormatWords.h"
+#include "cdtools/DuplicationTask.h"
 #include "components/cAudioBurner.h"
 #include "components/cAudioCDRipper.h"
 #include "components/cAudioDataBurner.h"
@@ -28,6 +33,7 @@
 #include "components/cd/Disc.h"
 
 #include <QCoreApplication>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
 
@@ -53,7 +59,8 @@ int usage(const QString& why = {})
              "       cd-driver rip DRIVE TRACK OUT FORMAT [START LENGTH]\n"
              "       cd-driver lookup DRIVE\n"
              "       cd-driver burn-audio DRIVE FILE...\n"
-             "       cd-driver burn-data DRIVE ENGINE FILE...\n";
+             "       cd-driver burn-data DRIVE ENGINE FILE...\n"
+             "       cd-driver duplicate SOURCE-DRIVE WRITER-DRIVE\n";
     err().flush();
     return 2;
 }
@@ -311,6 +318,74 @@ int burnData(const QStringList& a)
     return status == 0 ? 0 : 1;
 }
 
+// The duplicator's task with the console as its window.
+class ConsoleDuplication final : public DuplicationHost {
+public:
+    explicit ConsoleDuplication(const QString& writer) : m_writer(writer.left(1)) {}
+    void Log(const QString& line) override { say(line); }
+    QString WriterLetter() override { return m_writer; }
+    long WriterSpeed() override { return 65535; }
+    bool PromptForDisc(const QString& text) override
+    {
+        err() << text << "\n";
+        err().flush();
+        QTextStream in(stdin);
+        QString answer;
+        if (!in.readLineInto(&answer))
+            return false;
+        answer = answer.trimmed().toLower();
+        return answer.isEmpty() || answer == QLatin1String("ok");
+    }
+    void NothingToBurn() override { err() << "Nothing to burn.\n"; }
+    void Succeeded() override { end(0); }
+    void Failed() override { end(1); }
+    int status = -1;
+
+private:
+    void end(int s)
+    {
+        status = s;
+        QCoreApplication::exit(0);
+    }
+    QString m_writer;
+};
+
+int duplicate(const QStringList& a)
+{
+    const QString source = letterOf(a[0]);
+    const QString writer = letterOf(a[1]);
+    const long index = driveIndex(source);
+    if (index < 0)
+        return fail(QStringLiteral("There is no CD drive %1.").arg(source));
+    auto ripper = CreateAudioCDRipper();
+    auto burner = CreateAudioBurner();
+    // The source check of the window.
+    if (!ripper->SelectDevice(index))
+        return fail(QStringLiteral("Cannot select '") + source + QStringLiteral("\\' as an Audio CD."));
+    if (!ripper->IsAudioCD())
+        return fail(QStringLiteral("'") + source + QStringLiteral("\\' is not an Audio CD."));
+    const long tracks = ripper->TrackCount();
+    if (tracks < 1)
+        return fail(QStringLiteral("'") + source + QStringLiteral("\\' has no CDA tracks."));
+    QStringList files;
+    for (long t = 1; t <= tracks; ++t)
+        files << source + QStringLiteral("/Track%1.cda").arg(t, 2, 10, QLatin1Char('0'));
+    QTemporaryDir temp;
+    if (!temp.isValid())
+        return fail(QStringLiteral("Cannot make a temporary folder: ") + temp.errorString());
+    ConsoleDuplication host(writer);
+    DuplicationTask task(*ripper, *burner, host);
+    task.TempFolder = temp.path() + QLatin1Char('/');
+    task.Start(files, index);
+    if (task.Running())
+        QCoreApplication::exec();
+    out().flush();
+    err().flush();
+    ripper->Shutdown();
+    burner->Shutdown();
+    return task.LastOutcome() == DuplicationTask::Outcome::Copied ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -332,5 +407,7 @@ int main(int argc, char** argv)
         return burnAudio(a);
     if (verb == QLatin1String("burn-data"))
         return burnData(a);
+    if (verb == QLatin1String("duplicate") && a.size() == 2)
+        return duplicate(a);
     return usage(QStringLiteral("unknown command or wrong arguments: ") + verb);
 }

@@ -374,6 +374,27 @@ bool AudioCDRipper(FrmMain& f)
     return showLoaded(f, *tool, hourglass);
 }
 
+// "Audio CD Duplicator": no check and no hand-over; the polling is paused first and the
+// hourglass stays over the main window while the duplicator is open.
+bool AudioCDDuplicator(FrmMain& f)
+{
+    const QString key = QStringLiteral("Audio CD Duplicator");
+    const QPointer<FrmMain> self(&f);
+    f.tmrCDs->stop();
+    Hourglass hourglass(f);
+    ToolWindow* tool = ToolWindows::Load(key);
+    if (tool)
+        ToolWindows::ShowToolModal(*tool);
+    if (!self)
+        return false;
+    hourglass.release();
+    if (!tool)
+        say(f, ToolWindows::NotPartOfThisVersion(key));
+    if (FrmMain::IsCDNode(cTreeView::Key(f.cTreeView1->SelectedNode())))
+        f.tmrCDs->start();
+    return tool != nullptr;
+}
+
 bool RegisteredTool(FrmMain& f, const QString& key)
 {
     if (key == QLatin1String("Audio Analyser"))
@@ -386,6 +407,8 @@ bool RegisteredTool(FrmMain& f, const QString& key)
         return audioCDMaker(f, key);
     if (key == QLatin1String("MP3 CD Maker") || key == QLatin1String("WMA CD Maker"))
         return dataCDMaker(f, key);
+    if (key == QLatin1String("Audio CD Duplicator"))
+        return AudioCDDuplicator(f);
     ToolWindow* tool = ToolWindows::Load(key);
     if (!tool) {
         say(f, ToolWindows::NotPartOfThisVersion(key));

@@ -17,6 +17,9 @@ bool ACMConverter(FrmMain& f);
 bool AudioSplitter(FrmMain& f);
 // "Audio CD Ripper": every row of the drive's listing, marks included, so row r is track r.
 bool AudioCDRipper(FrmMain& f);
+// "Audio CD Duplicator": the window shown modally under the main window's hourglass, the drive
+// polling paused; nothing is handed over.
+bool AudioCDDuplicator(FrmMain& f);
 
 // "Audio Analyser": the current row's file in the editor, a non-WAV file converted first into
 // "tmpeditor.wav" of the program folder; no editor when that conversion was aborted.

@@ -8,6 +8,7 @@
 #include "cdtools/FrmCDBurner.h"
 #include "cdtools/FrmCDRipper.h"
 #include "cdtools/FrmDataBurner3.h"
+#include "cdtools/FrmAudioCDDuplicator.h"
 #include "batchtools/FrmSplitter.h"
 #include "batchtools/FrmACMConverter.h"
 #include "foundation/WindowLinks.h"
@@ -55,6 +56,7 @@ void MainStartupWindows::LoadMain()
     RegisterACMConverterWindow();
     RegisterCDRipperWindow();
     RegisterDataBurnerWindow();
+    RegisterAudioCDDuplicatorWindow();
     frmMain.get();
     LinkSmallWindows();
 }

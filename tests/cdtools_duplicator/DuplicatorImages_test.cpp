@@ -1,0 +1,287 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+// The duplicator with the real ripper and writer, from a disc image to a disc image.
+#include "tests/cdtools_duplicator/DuplicatorFixture.h"
+
+#include "batchtools/cProgressBar.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+using discimages::Track;
+
+class DuplicatorImagesTest : public DuplicatorTest {
+protected:
+    // Four audio tracks of unequal lengths.
+    const QList<Track> fourTracks{{true, 75}, {true, 113}, {true, 40}, {true, 150}};
+
+    // Every track of `copy` holds exactly the samples of the source track it came from.
+    static void expectSameTracks(const QString& copyLetter, const QString& sourceLetter, const QList<int>& sourceTracks)
+    {
+        const Toc copy = toc(copyLetter);
+        ASSERT_EQ(copy.starts.size(), sourceTracks.size());
+        for (int i = 0; i < sourceTracks.size(); ++i) {
+            SCOPED_TRACE(i + 1);
+            const QByteArray original = burnfixtures::ripTrack(sourceLetter, sourceTracks[i]);
+            ASSERT_FALSE(original.isEmpty());
+            EXPECT_TRUE(burnfixtures::ripTrack(copyLetter, i + 1) == original);
+        }
+    }
+};
+
+TEST_F(DuplicatorImagesTest, CopiesEveryTrackBitExactThenSaysDoneAndUnloads)
+{
+    const QString source = discimages::WriteBinCue(dir.path(), QStringLiteral("source"), fourTracks);
+    const QString copy = QDir(dir.path()).filePath(QStringLiteral("copy.cue"));
+    setDrives({source, copy});
+    FrmAudioCDDuplicator* w = open();
+    EXPECT_EQ(w->lblCDStatus->text(), QStringLiteral("OK: 4 CDA tracks"));
+    EXPECT_EQ(w->lblFilesToConvert->text(), QStringLiteral("OK: 4 CDA tracks"));
+    EXPECT_EQ(column(w->cGrid1, QStringLiteral("Item Name")),
+              (QStringList{QStringLiteral("Track01.cda"), QStringLiteral("Track02.cda"), QStringLiteral("Track03.cda"),
+                           QStringLiteral("Track04.cda")}));
+    EXPECT_EQ(cell(w->cGrid1, 4, COL_FILE), QStringLiteral("D:/Track04.cda"));
+    EXPECT_TRUE(w->cmdConvert->isEnabled());
+    chooseWriter(w, QStringLiteral("E:"));
+    ASSERT_EQ(w->cboDrv->currentText(), QStringLiteral("E: copy.cue"));
+    EXPECT_EQ(w->lblState->text(), QStringLiteral("OK - Ready to be burn."));
+
+    QStringList seenLog, seenFiles, ripped;
+    acting.onShow = [&](const platform::MessageBoxRequest& r) {
+        if (r.prompt.startsWith(QStringLiteral("Done."))) {
+            seenLog = logLines(w);
+            seenFiles = tempFiles();
+            ripped = w->Task->m_colRippedFiles;
+        }
+    };
+    QStringList inBurn;
+    QObject::connect(w->cAudioBurner1.get(), &cAudioBurner::CachingTrack, w, [&] {
+        if (inBurn.isEmpty())
+            inBurn = tempFiles();
+    });
+    w->cmdConvert_Click();
+    ASSERT_TRUE(waitFor([] { return !g_frmAudioCDDuplicator.isLoaded(); }));
+
+    EXPECT_EQ(inBurn, (QStringList{QStringLiteral("1.wav"), QStringLiteral("2.wav"), QStringLiteral("3.wav"), QStringLiteral("4.wav")}));
+    EXPECT_EQ(ripped.size(), 4);
+    EXPECT_EQ(ripped.value(3), tempFolder() + QStringLiteral("4.wav"));
+    ASSERT_EQ(acting.shown.size(), 1);
+    EXPECT_EQ(acting.shown[0].prompt, QStringLiteral("Done.") + QString(19, u' '));
+    EXPECT_EQ(balloons, QStringList{QStringLiteral("Done.")});
+    EXPECT_TRUE(seenFiles.isEmpty());
+    EXPECT_TRUE(tempFiles().isEmpty());
+
+    // The log, in order: the ripping of each track, then the writer's stages.
+    QStringList expectedStart{QStringLiteral("Preparing to copy: 4 tracks."), QStringLiteral("Destination format: PCM WAV 44100 16 Stereo.")};
+    for (int t = 1; t <= 4; ++t)
+        expectedStart << QStringLiteral("Start to rip: Track0%1.cda...").arg(t) << QStringLiteral("Done.");
+    EXPECT_EQ(seenLog.mid(0, expectedStart.size()), expectedStart);
+    EXPECT_TRUE(seenLog.contains(QStringLiteral("Writing track...")));
+    EXPECT_TRUE(seenLog.contains(QStringLiteral("Closing session, please wait...")));
+    EXPECT_EQ(seenLog.value(seenLog.size() - 1), QStringLiteral("Finished."));
+
+    // The copy: the same track starts and lengths, every track the same samples.
+    const Toc original = toc(QStringLiteral("D:")), written = toc(QStringLiteral("E:"));
+    EXPECT_EQ(written.starts, original.starts);
+    EXPECT_EQ(written.lengths, original.lengths);
+    expectSameTracks(QStringLiteral("E:"), QStringLiteral("D:"), {1, 2, 3, 4});
+}
+
+TEST_F(DuplicatorImagesTest, OneDriveAsksForAnEmptyDiscAndWritesTheCopyThere)
+{
+    const QString cue = discimages::WriteBinCue(dir.path(), QStringLiteral("disc"), fourTracks);
+    setDrives({cue});
+    FrmAudioCDDuplicator* w = open();
+    ASSERT_EQ(w->cboDrv->currentText(), QStringLiteral("D: disc.cue"));
+    ASSERT_TRUE(w->cmdConvert->isEnabled());
+
+    // The user takes the original out and puts a blank disc in.
+    const QString keptCue = QDir(dir.path()).filePath(QStringLiteral("original.cue"));
+    const QString keptBin = QDir(dir.path()).filePath(QStringLiteral("original.bin"));
+    int prompts = 0;
+    acting.onShow = [&](const platform::MessageBoxRequest& r) {
+        if (r.prompt.startsWith(QStringLiteral("Insert"))) {
+            ++prompts;
+            ASSERT_TRUE(QFile::rename(cue, keptCue));
+            ASSERT_TRUE(QFile::rename(QDir(dir.path()).filePath(QStringLiteral("disc.bin")), keptBin));
+        }
+    };
+    w->cmdConvert_Click();
+    ASSERT_TRUE(waitFor([] { return !g_frmAudioCDDuplicator.isLoaded(); }));
+
+    EXPECT_EQ(prompts, 1);
+    ASSERT_GE(acting.shown.size(), 2);
+    EXPECT_EQ(acting.shown[0].prompt, QStringLiteral("Insert an empty media to drive D then click on 'OK'.\r\n\r\n"
+                                                     "Click on cancel in order to cancel the burn proccess."));
+    EXPECT_EQ(acting.shown[0].style, platform::vbOKCancel | platform::vbInformation);
+    EXPECT_EQ(acting.shown.last().prompt, QStringLiteral("Done.") + QString(19, u' '));
+    // What the drive holds now is the copy, sample for sample the original disc.
+    const Toc written = toc(QStringLiteral("D:"));
+    ASSERT_EQ(written.starts, discimages::FirstSectors(fourTracks));
+    for (int t = 0; t < fourTracks.size(); ++t) {
+        SCOPED_TRACE(t + 1);
+        EXPECT_TRUE(burnfixtures::ripTrack(QStringLiteral("D:"), t + 1) ==
+                    discimages::AudioSectors(written.starts[t], fourTracks[t].sectors));
+    }
+    QFile originalBin(keptBin), copyBin(QDir(dir.path()).filePath(QStringLiteral("disc.bin")));
+    ASSERT_TRUE(originalBin.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(copyBin.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(originalBin.readAll() == copyBin.readAll());
+}
+
+TEST_F(DuplicatorImagesTest, CancelAtThePromptBurnsNothingAndKeepsTheFilesUntilClosing)
+{
+    const QString source = discimages::WriteBinCue(dir.path(), QStringLiteral("source"), fourTracks);
+    const QString full = discimages::WriteBinCue(dir.path(), QStringLiteral("full"), {{true, 30}});
+    setDrives({source, full});
+    QFile fullBin(QDir(dir.path()).filePath(QStringLiteral("full.bin")));
+    ASSERT_TRUE(fullBin.open(QIODevice::ReadOnly));
+    const QByteArray before = fullBin.readAll();
+    fullBin.close();
+    FrmAudioCDDuplicator* w = open();
+    chooseWriter(w, QStringLiteral("E:"));
+    acting.answer(platform::vbCancel);
+    w->cmdConvert_Click();
+    ASSERT_TRUE(waitFor([w] { return idle(w); }));
+
+    ASSERT_TRUE(g_frmAudioCDDuplicator.isLoaded());
+    ASSERT_EQ(acting.shown.size(), 1);
+    EXPECT_TRUE(acting.shown[0].prompt.startsWith(QStringLiteral("Insert an empty media to drive E then")));
+    EXPECT_EQ(w->Task->LastOutcome(), DuplicationTask::Outcome::Cancelled);
+    EXPECT_TRUE(balloons.isEmpty());
+    EXPECT_EQ(logLines(w).last(), QStringLiteral("Cancelled: nothing was burned."));
+    for (QWidget* c : std::initializer_list<QWidget*>{w->cmdExit, w->cmdConvert, w->cboDevices, w->cboDrv, w->cmdClose})
+        EXPECT_TRUE(c->isEnabled()) << c->objectName().toStdString();
+    EXPECT_TRUE(w->tmrState->isActive());
+    EXPECT_EQ(tempFiles(), (QStringList{QStringLiteral("1.wav"), QStringLiteral("2.wav"), QStringLiteral("3.wav"), QStringLiteral("4.wav")}));
+    ASSERT_TRUE(fullBin.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(fullBin.readAll() == before);
+    fullBin.close();
+
+    w->cmdExit_Click();
+    EXPECT_FALSE(g_frmAudioCDDuplicator.isLoaded());
+    EXPECT_TRUE(tempFiles().isEmpty());
+    EXPECT_TRUE(QFileInfo(tempFolder()).isDir());
+}
+
+TEST_F(DuplicatorImagesTest, ADataTrackIsLoggedTheAudioTracksAreCopiedAndNoTurnOffIsOffered)
+{
+    const QList<Track> mixed{{true, 75}, {false, 30}, {true, 60}};
+    const QString source = discimages::WriteBinCue(dir.path(), QStringLiteral("mixed"), mixed);
+    setDrives({source, QDir(dir.path()).filePath(QStringLiteral("copy.cue"))});
+    FrmAudioCDDuplicator* w = open();
+    ASSERT_EQ(w->cGrid1->Rows(), 3);
+    chooseWriter(w, QStringLiteral("E:"));
+    w->chkTurnOffComputer->setChecked(true);
+    bool turnOffShown = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (FrmTurnOff* t = g_frmTurnOff.loaded()) {
+            turnOffShown = true;
+            t->cmdCancel_Click();
+        }
+    });
+    watch.start(10);
+    QStringList inBurn;
+    QObject::connect(w->cAudioBurner1.get(), &cAudioBurner::CachingTrack, w, [&] {
+        if (inBurn.isEmpty())
+            inBurn = tempFiles();
+    });
+    w->cmdConvert_Click();
+    ASSERT_TRUE(waitFor([w] { return idle(w); }));
+
+    ASSERT_TRUE(g_frmAudioCDDuplicator.isLoaded());
+    const QStringList log = logLines(w);
+    const int failed = int(log.indexOf(QStringLiteral("Start to rip: Track02.cda...")));
+    ASSERT_GE(failed, 0);
+    EXPECT_TRUE(log.value(failed + 1).startsWith(QStringLiteral("Error: "))) << log.value(failed + 1).toStdString();
+    EXPECT_TRUE(log.value(failed + 1).endsWith(QStringLiteral("(2)")));
+    EXPECT_EQ(log.last(), QStringLiteral("Finished."));
+    EXPECT_EQ(w->Task->LastOutcome(), DuplicationTask::Outcome::TracksFailed);
+    // The failed rip left no file behind: only the audio tracks were burned.
+    EXPECT_EQ(inBurn, (QStringList{QStringLiteral("1.wav"), QStringLiteral("3.wav")}));
+    EXPECT_FALSE(turnOffShown);
+    EXPECT_TRUE(acting.shown.isEmpty());
+    EXPECT_TRUE(balloons.isEmpty());
+    EXPECT_TRUE(w->cmdExit->isEnabled());
+    EXPECT_TRUE(w->tmrState->isActive());
+    expectSameTracks(QStringLiteral("E:"), QStringLiteral("D:"), {1, 3});
+}
+
+TEST_F(DuplicatorImagesTest, AbortDuringARipStopsTheChainAndASecondRunStartsAtTrackOne)
+{
+    // A long first track, so the abort comes while it is being ripped.
+    const QString source = discimages::WriteBinCue(dir.path(), QStringLiteral("source"), {{true, 75 * 60}, {true, 40}});
+    setDrives({source, QDir(dir.path()).filePath(QStringLiteral("copy.cue"))});
+    FrmAudioCDDuplicator* w = open();
+    chooseWriter(w, QStringLiteral("E:"));
+    acting.answer(platform::vbYes);
+    w->cmdConvert_Click();
+    EXPECT_FALSE(w->tmrState->isActive());
+    w->cmdAbort_Click();
+    ASSERT_TRUE(waitFor([w] { return idle(w); }));
+
+    ASSERT_TRUE(g_frmAudioCDDuplicator.isLoaded());
+    EXPECT_EQ(acting.shown.value(0).prompt, QStringLiteral("Abort operation?") + QString(38, u' '));
+    EXPECT_EQ(balloons, QStringList{QStringLiteral("Aborted.")});
+    EXPECT_EQ(logLines(w).last(), QStringLiteral("Aborted."));
+    EXPECT_EQ(w->lblCurrentTrack->text(), QStringLiteral("Aborted."));
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Aborted."));
+    EXPECT_EQ(w->Task->LastOutcome(), DuplicationTask::Outcome::RipAborted);
+    EXPECT_TRUE(w->cmdConvert->isEnabled());
+    EXPECT_TRUE(w->cmdExit->isEnabled());
+    EXPECT_TRUE(w->tmrState->isActive());
+    EXPECT_TRUE(tempFiles().isEmpty());  // the track being ripped left nothing
+    EXPECT_TRUE(toc(QStringLiteral("E:")).starts.isEmpty());
+
+    // Again, to the end: track 1 first, two files in the list.
+    QStringList ripped;
+    acting.onShow = [&](const platform::MessageBoxRequest& r) {
+        if (r.prompt.startsWith(QStringLiteral("Done.")))
+            ripped = w->Task->m_colRippedFiles;
+    };
+    w->cmdConvert_Click();
+    ASSERT_TRUE(waitFor([] { return !g_frmAudioCDDuplicator.isLoaded(); }, 120000));
+    EXPECT_EQ(ripped, (QStringList{tempFolder() + QStringLiteral("1.wav"), tempFolder() + QStringLiteral("2.wav")}));
+    expectSameTracks(QStringLiteral("E:"), QStringLiteral("D:"), {1, 2});
+}
+
+TEST_F(DuplicatorImagesTest, AbortDuringTheBurnLeavesNoImageAndKeepsTheRippedFiles)
+{
+    const QString source = discimages::WriteBinCue(dir.path(), QStringLiteral("source"), fourTracks);
+    setDrives({source, QDir(dir.path()).filePath(QStringLiteral("copy.cue"))});
+    FrmAudioCDDuplicator* w = open();
+    chooseWriter(w, QStringLiteral("E:"));
+    bool asked = false;
+    QObject::connect(w->cAudioBurner1.get(), &cAudioBurner::WritingTrack, w, [&] {
+        if (asked)
+            return;
+        asked = true;
+        acting.answer(platform::vbYes);
+        w->cmdAbort_Click();
+    });
+    w->cmdConvert_Click();
+    ASSERT_TRUE(waitFor([w] { return idle(w); }));
+
+    ASSERT_TRUE(asked);
+    ASSERT_TRUE(g_frmAudioCDDuplicator.isLoaded());
+    EXPECT_EQ(w->Task->LastOutcome(), DuplicationTask::Outcome::BurnAborted);
+    EXPECT_EQ(logLines(w).last(), QStringLiteral("Aborted."));
+    EXPECT_FALSE(logLines(w).contains(QStringLiteral("Finished.")));
+    EXPECT_EQ(balloons, QStringList{QStringLiteral("Aborted.")});
+    EXPECT_EQ(acting.shown.size(), 1);  // the question only, no "Done."
+    EXPECT_TRUE(w->cmdConvert->isEnabled());
+    EXPECT_TRUE(w->tmrState->isActive());
+    // No image, no part file; the ripped files wait for the closing.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+              (QStringList{QStringLiteral("source.bin"), QStringLiteral("source.cue")}));
+    EXPECT_EQ(tempFiles().size(), 4);
+    w->close();
+    EXPECT_TRUE(tempFiles().isEmpty());
+}
+
+}  // namespace

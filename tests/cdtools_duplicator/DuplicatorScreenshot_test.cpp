@@ -1,0 +1,59 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+// Shows the duplicator over image drives and saves pictures of its pages, for a person to look
+// at. QM_SCREENSHOT_DUPLICATOR names the first file (the others go beside it as -events.png,
+// -nodisc.png, -log.png); without it the pictures are only checked to be drawn.
+#include "tests/cdtools_duplicator/DuplicatorFixture.h"
+
+#include "settings/controls/cTabControl.h"
+
+#include <QImage>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+class DuplicatorPicture : public DuplicatorTest {};
+
+TEST_F(DuplicatorPicture, SettingsEventsAndLogPages)
+{
+    ProgramOptions.picColor = 8404992;
+    ProgramOptions.picTextColor = 16777215;
+    const QString source = discimages::WriteBinCue(dir.path(), QStringLiteral("concert"), {{true, 75}, {false, 30}, {true, 60}});
+    const QString written = discimages::WriteBinCue(dir.path(), QStringLiteral("written"), {{true, 30}});
+    setDrives({source, QDir(dir.path()).filePath(QStringLiteral("blank.cue")), written});
+    FrmAudioCDDuplicator* w = open();
+    chooseWriter(w, QStringLiteral("E:"));
+    w->show();
+    QTest::qWait(300);
+    const QString out = qEnvironmentVariable("QM_SCREENSHOT_DUPLICATOR");
+    const auto save = [&](const QString& suffix) {
+        const QImage picture = w->grab().toImage();
+        ASSERT_FALSE(picture.isNull());
+        if (!out.isEmpty())
+            picture.save(suffix.isEmpty() ? out : QString(out).replace(QStringLiteral(".png"), suffix));
+    };
+    save({});
+
+    w->cTabControl1->SelectTab(QStringLiteral("Events"));
+    w->cTabControl1_TabClick(w->cTabControl1->TabIndex(QStringLiteral("Events")));
+    QTest::qWait(100);
+    save(QStringLiteral("-events.png"));
+    w->cTabControl1->SelectTab(QStringLiteral("Settings"));
+    w->cTabControl1_TabClick(w->cTabControl1->TabIndex(QStringLiteral("Settings")));
+
+    // A drive without an audio disc, in red.
+    w->cboDevices->setCurrentIndex(1);
+    w->cboDevices_Click();
+    QTest::qWait(100);
+    save(QStringLiteral("-nodisc.png"));
+
+    // A copy with a data track: the log page after the burn.
+    w->cboDevices->setCurrentIndex(0);
+    w->cboDevices_Click();
+    w->cmdConvert->click();
+    ASSERT_TRUE(waitFor([w] { return idle(w); }));
+    QTest::qWait(200);
+    save(QStringLiteral("-log.png"));
+}
+
+}  // namespace

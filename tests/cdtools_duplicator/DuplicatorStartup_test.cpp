@@ -1,0 +1,197 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+// The "Audio CD Duplicator" command of a program started through Main, and the command line
+// driver's "duplicate" over the same task.
+#include "tests/cdtools_duplicator/DuplicatorFixture.h"
+
+#include "commands/ToolWindows.h"
+#include "foundation/mdlMain.h"
+#include "platform/Clock.h"
+#include "settings/controls/cTreeView.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+class DuplicatorStartupTest : public DuplicatorTest {};
+
+// Start-up with the duplicator in the product profile, as start-up itself runs.
+class DuplicatorStartupWindows final : public StartupWindows {
+public:
+    void LoadOptions() override
+    {
+        m_real.LoadOptions();
+        g_lAppIncDuplicator = 1;
+    }
+    void LoadAudioProp() override { m_real.LoadAudioProp(); }
+    void LoadMain() override { m_real.LoadMain(); }
+    void ShowMain() override { m_real.ShowMain(); }
+    void ShowMainInTray() override { m_real.ShowMainInTray(); }
+    void ShowMainMinimised() override { m_real.ShowMainMinimised(); }
+    void RunStartupSwitches(const QString& commandLine) override { m_real.RunStartupSwitches(commandLine); }
+
+private:
+    MainStartupWindows m_real;
+};
+
+TEST_F(DuplicatorStartupTest, TheCommandOfAStartedProgramOpensTheDuplicatorUnderTheHourglass)
+{
+    const QString source = discimages::WriteBinCue(dir.path(), QStringLiteral("source"), {{true, 75}, {true, 40}, {true, 60}});
+    const QString copy = QDir(dir.path()).filePath(QStringLiteral("copy.cue"));
+    setDrives({source, copy});
+    ToolWindows::Register(QStringLiteral("Audio CD Duplicator"), {});
+
+    platform::setClockService(nullptr);  // the splash fades by the real tick count
+    DuplicatorStartupWindows windows;
+    ASSERT_TRUE(Main(windows, {}));
+    ASSERT_TRUE(ToolWindows::IsRegistered(QStringLiteral("Audio CD Duplicator")));
+    FrmMain* f = frmMain.get();
+    waitIdle(f);
+    f->tmrCDs->start();
+
+    QString status;
+    bool hourglass = false, polling = true, copied = false;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        FrmAudioCDDuplicator* w = g_frmAudioCDDuplicator.loaded();
+        if (!w || !w->isVisible())
+            return;
+        poll.stop();
+        status = w->lblCDStatus->text();
+        hourglass = f->testAttribute(Qt::WA_SetCursor) && f->cursor().shape() == Qt::WaitCursor;
+        polling = f->tmrCDs->isActive();
+        chooseWriter(w, QStringLiteral("E:"));
+        w->cmdConvert->click();
+        copied = QTest::qWaitFor([] { return !g_frmAudioCDDuplicator.isLoaded(); }, 60000);
+    });
+    poll.start();
+    QTimer::singleShot(90000, [] {
+        if (FrmAudioCDDuplicator* w = g_frmAudioCDDuplicator.loaded())
+            w->hide();  // never leave the test hanging in the modal loop
+    });
+    f->RunCommand(QStringLiteral("Audio CD Duplicator"));
+
+    EXPECT_EQ(status, QStringLiteral("OK: 3 CDA tracks"));
+    EXPECT_TRUE(hourglass);
+    EXPECT_FALSE(polling);
+    ASSERT_TRUE(copied);
+    EXPECT_NE(f->cursor().shape(), Qt::WaitCursor);
+    const Toc original = toc(QStringLiteral("D:")), written = toc(QStringLiteral("E:"));
+    EXPECT_EQ(written.starts, original.starts);
+    EXPECT_EQ(written.lengths, original.lengths);
+    for (int t = 1; t <= 3; ++t)
+        EXPECT_TRUE(burnfixtures::ripTrack(QStringLiteral("E:"), t) == burnfixtures::ripTrack(QStringLiteral("D:"), t)) << t;
+    ToolWindows::Register(QStringLiteral("Audio CD Duplicator"), {});
+}
+
+// A stand-in window that notes the main window's state while it is shown.
+class NotingTool final : public ToolWindow {
+public:
+    QWidget* Window() override { return &window; }
+    void ShowModal() override
+    {
+        ++shown;
+        polling << frmMain->tmrCDs->isActive();
+        hourglass << (frmMain->cursor().shape() == Qt::WaitCursor);
+    }
+    QDialog window;
+    int shown = 0;
+    QList<bool> polling, hourglass;
+};
+
+TEST_F(DuplicatorStartupTest, TheLauncherPausesThePollingAndOpensOnAnyNode)
+{
+    setDrives({discimages::WriteBinCue(dir.path(), QStringLiteral("disc"), {{true, 75}})});
+    FrmMain* f = loadMain();
+    NotingTool tool;
+    ToolWindows::Register(QStringLiteral("Audio CD Duplicator"), [&] { return &tool; });
+    click(f, driveNode(0));
+    ASSERT_TRUE(f->tmrCDs->isActive());
+
+    f->RunCommand(QStringLiteral("Audio CD Duplicator"));
+    EXPECT_TRUE(f->tmrCDs->isActive());  // back on: a drive node is selected
+    EXPECT_NE(f->cursor().shape(), Qt::WaitCursor);
+    // A root node opens it as well; the polling stays off there.
+    f->cTreeView1->setCurrentItem(g_nodeMainItems);
+    f->cTreeView1_NodeClick(g_nodeMainItems);
+    waitIdle(f);
+    f->RunCommand(QStringLiteral("Audio CD Duplicator"));
+    EXPECT_EQ(tool.shown, 2);
+    EXPECT_EQ(tool.polling, (QList<bool>{false, false}));
+    EXPECT_EQ(tool.hourglass, (QList<bool>{true, true}));
+    EXPECT_FALSE(f->tmrCDs->isActive());
+    EXPECT_TRUE(acting.shown.isEmpty());
+
+    // Without a window the build says so, and the polling comes back on a drive node.
+    ToolWindows::Register(QStringLiteral("Audio CD Duplicator"), {});
+    click(f, driveNode(0));
+    f->RunCommand(QStringLiteral("Audio CD Duplicator"));
+    ASSERT_EQ(acting.shown.size(), 1);
+    EXPECT_EQ(acting.shown[0].prompt, ToolWindows::NotPartOfThisVersion(QStringLiteral("Audio CD Duplicator")));
+    EXPECT_TRUE(f->tmrCDs->isActive());
+    EXPECT_NE(f->cursor().shape(), Qt::WaitCursor);
+}
+
+struct DriverRun {
+    int status = -1;
+    QString out, err;
+};
+
+DriverRun driver(const QStringList& drives, const QStringList& args, const QByteArray& input = {})
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QUILLMERE_DRIVES"), drives.join(QLatin1Char(':')));
+    p.setProcessEnvironment(env);
+    p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/cd-driver"), args);
+    p.write(input);
+    p.closeWriteChannel();
+    EXPECT_TRUE(p.waitForFinished(60000));
+    DriverRun r;
+    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+TEST_F(DuplicatorStartupTest, TheDriverDuplicatesAndSucceedsOnlyWhenEveryTrackWasCopied)
+{
+    const QList<discimages::Track> tracks{{true, 75}, {true, 113}};
+    const QString source = discimages::WriteBinCue(dir.path(), QStringLiteral("source"), tracks);
+    const QString copy = QDir(dir.path()).filePath(QStringLiteral("copy.cue"));
+    const QString dupe = QDir(dir.path()).filePath(QStringLiteral("again.cue"));
+
+    DriverRun r = driver({source, copy}, {QStringLiteral("duplicate"), QStringLiteral("d"), QStringLiteral("E:")});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("Start to rip: Track02.cda...")));
+    EXPECT_TRUE(r.out.endsWith(QStringLiteral("Finished.\n"))) << r.out.toStdString();
+    QFile a(QDir(dir.path()).filePath(QStringLiteral("source.bin"))), b(QDir(dir.path()).filePath(QStringLiteral("copy.bin")));
+    ASSERT_TRUE(a.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(b.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(a.readAll() == b.readAll());
+
+    // The written disc is not blank: the prompt comes, and the end of the input cancels it.
+    r = driver({source, copy}, {QStringLiteral("duplicate"), QStringLiteral("D:"), QStringLiteral("E:")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Insert an empty media to drive E then click on 'OK'.")));
+    // A data track cannot be copied: the audio is written, the status says the copy is not whole.
+    const QString mixed = discimages::WriteBinCue(dir.path(), QStringLiteral("mixed"), {{true, 75}, {false, 30}});
+    r = driver({mixed, dupe}, {QStringLiteral("duplicate"), QStringLiteral("D"), QStringLiteral("E")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.contains(QStringLiteral("Error: "))) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("Finished.")));
+    // No disc in the source.
+    r = driver({QDir(dir.path()).filePath(QStringLiteral("none.cue")), dupe},
+               {QStringLiteral("duplicate"), QStringLiteral("D"), QStringLiteral("E")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, QStringLiteral("'D:\\' is not an Audio CD.\n"));
+}
+
+}  // namespace
