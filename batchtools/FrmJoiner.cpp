@@ -26,6 +26,7 @@ BatchToolSpec joinerSpec()
     s.startCaption = QStringLiteral("Join");
     s.verb = QStringLiteral("join");
     s.joinedFileName = true;
+    s.itemIcons = true;  // the rows come from the items grid with their type icons
     return s;
 }
 

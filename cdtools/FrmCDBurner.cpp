@@ -40,6 +40,7 @@ BatchToolSpec burnerSpec()
     s.tab1Icon = 73;
     s.startCaption = QStringLiteral("Burn");
     s.verb = QStringLiteral("burn");
+    s.itemIcons = true;  // the rows come from the items grid with their type icons
     return s;
 }
 

@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QPaintEvent>
 #include <QPalette>
+#include <QScrollBar>
 #include <QStyleOptionViewItem>
 #include <QUrl>
 
@@ -403,6 +404,10 @@ cGrid::cGrid(QWidget* parent) : QTableView(parent)
     setDropIndicatorShown(false);
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this, &cGrid::onViewCurrentChanged);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) { emit HeaderClick(section + 1); });
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int section) {
+        if (section < m_model.columnCount() - 1)
+            fitLastColumnToView();
+    });
     connect(&m_model, &QAbstractItemModel::modelReset, this, [this] {
         for (long c = 1; c <= m_model.Columns(); ++c)
             applyColumn(c);
@@ -426,6 +431,44 @@ void cGrid::applyColumn(long col)
     if (c->width >= 0)
         setColumnWidth(section, c->width);
     setColumnHidden(section, !c->visible);
+    if (m_lastColumnFills)
+        fitLastColumnToView();
+}
+
+void cGrid::LastColumnFillsView(bool on)
+{
+    m_lastColumnFills = on;
+    setHorizontalScrollBarPolicy(on ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
+    if (on)
+        fitLastColumnToView();
+    else
+        for (long c = 1; c <= m_model.Columns(); ++c)
+            applyColumn(c);
+}
+
+void cGrid::fitLastColumnToView()
+{
+    // Before the grid is first shown its view has no size yet: the designed width stands.
+    const int last = m_model.columnCount() - 1;
+    if (!m_lastColumnFills || last < 0 || !isVisible())
+        return;
+    int others = 0;
+    for (int section = 0; section < last; ++section)
+        if (!isColumnHidden(section))
+            others += columnWidth(section);
+    const int room = std::max(viewport()->width() - others, horizontalHeader()->minimumSectionSize());
+    if (columnWidth(last) != room)
+        setColumnWidth(last, room);
+    horizontalScrollBar()->setValue(0);
+}
+
+bool cGrid::viewportEvent(QEvent* event)
+{
+    const bool handled = QTableView::viewportEvent(event);
+    // The view narrows when the vertical scroll bar appears, not only when the grid is resized.
+    if (event->type() == QEvent::Resize || event->type() == QEvent::Show)
+        fitLastColumnToView();
+    return handled;
 }
 
 bool cGrid::SetCell(long row, long col, const std::optional<QVariant>& value, long, std::optional<long> icon)

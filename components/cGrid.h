@@ -200,6 +200,10 @@ public:
     // Widens a column, never narrows it, so that a cell holding `text` in the grid's font shows
     // it whole.
     void FitColumnToText(long col, const QString& text);
+    // On: the last column takes exactly the room the others leave in the view, so the grid never
+    // scrolls sideways; a text too long for it is elided. Off (the default): columns keep their
+    // widths and a horizontal scroll bar shows when they are wider than the view.
+    void LastColumnFillsView(bool on);
 
 signals:
     void SelChange();
@@ -222,9 +226,11 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     void applyColumn(long col);
+    void fitLastColumnToView();
     void syncSelectionToView();
     void onViewCurrentChanged(const QModelIndex& current, const QModelIndex& previous);
 
@@ -237,4 +243,5 @@ private:
     int m_rowHeight = 0;
     bool m_hotTrack = false;
     QColor m_backColor;
+    bool m_lastColumnFills = false;
 };

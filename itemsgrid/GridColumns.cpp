@@ -55,4 +55,7 @@ void SetInfoGridColumns(cGrid& grid)
     grid.Editable(false);
     // A creation time in the desktop's formats may be wider than the designed column.
     grid.FitColumnToText(2, cGridModel::ValueText(QDateTime(QDate(2028, 12, 28), QTime(20, 58, 58))));
+    // The pane is narrow: scrolling it sideways would hide the names or the start of a value.
+    // The values take what the names leave of it instead (a tip shows an elided one whole).
+    grid.LastColumnFillsView(true);
 }

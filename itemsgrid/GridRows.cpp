@@ -86,6 +86,12 @@ void CopyGridRows(cGrid& source, cGrid& destination, bool bMarkedOnly, long* cop
         return;
     destination.Redraw(false);
     const long columns = source.Columns();
+    const bool sameIcons = source.model().ImageList() && source.model().ImageList() == destination.model().ImageList();
+    auto copyCell = [&](long from, long to, long c) {
+        const long icon = source.Cell(from, c).Icon();
+        destination.SetCell(to, c, source.Cell(from, c).Value(), 0,
+                            sameIcons && icon != cGridModel::kNoIcon ? std::optional<long>(icon) : std::nullopt);
+    };
     long k = 0;
     if (bMarkedOnly) {
         for (long i = 1; i <= source.Rows(); ++i) {
@@ -93,7 +99,7 @@ void CopyGridRows(cGrid& source, cGrid& destination, bool bMarkedOnly, long* cop
                 continue;
             ++k;
             for (long c = 2; c <= columns; ++c)
-                destination.SetCell(k, c, source.Cell(i, c).Value());
+                copyCell(i, k, c);
             destination.CurrentRow(1);
         }
     } else {
@@ -102,7 +108,7 @@ void CopyGridRows(cGrid& source, cGrid& destination, bool bMarkedOnly, long* cop
         for (long i = 1; i <= source.Rows(); ++i) {
             destination.SetCell(i, destInc, std::nullopt, kCellFlags, source.Cell(i, srcInc).Icon());
             for (long c = 2; c <= columns; ++c)
-                destination.SetCell(i, c, source.Cell(i, c).Value());
+                copyCell(i, i, c);
             destination.CurrentRow(1);
             k = i;
         }

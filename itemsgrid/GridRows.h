@@ -17,9 +17,10 @@ bool IsAnyItemMarked(const cGrid& grid);
 // Gives every row's "Inc" cell icon 1 (bMark) or 0, with painting off for the batch.
 void MarkAllItems(cGrid& grid, bool bMark);
 
-// Fills an empty destination with the source's rows, columns 2 onward copied by number (values
-// only), all rows with their marks or only the marked ones without. Row 1 becomes the
-// destination's current row. `copied` receives the number of rows written.
+// Fills an empty destination with the source's rows, columns 2 onward copied by number, all rows
+// with their marks or only the marked ones without. A cell's icon (the type) goes with it when
+// both grids draw from the same image list, where its number names the same picture. Row 1
+// becomes the destination's current row. `copied` receives the number of rows written.
 void CopyGridRows(cGrid& source, cGrid& destination, bool bMarkedOnly, long* copied = nullptr);
 
 // Exchanges the current row with the row lMove away: the values of columns 2 onward, the marks

@@ -39,6 +39,7 @@ TEST_F(JoinerTest, TheCommandOfAStartedProgramOpensTheJoinerOnTheMarkedRows)
 
     QString seenFiles, seenUnder, seenPanel, finalState;
     long seenRows = 0;
+    QList<long> seenTypes;
     // Acts once the modal window is up, as its user would.
     QTimer poll;
     poll.setInterval(20);
@@ -51,6 +52,8 @@ TEST_F(JoinerTest, TheCommandOfAStartedProgramOpensTheJoinerOnTheMarkedRows)
         seenUnder = j->txtUndeForlder->text();
         seenPanel = j->cStatusBar1->StatusPanelText(QStringLiteral("Total Size"));
         seenRows = j->cGrid1->Rows();
+        for (long r = 1; r <= seenRows; ++r)
+            seenTypes << j->cGrid1->Cell(r, j->cGrid1->ColumnIndex(ItemRow::COL_TYPE)).Icon();
         j->txtToPath->setEditText(outFolder);
         j->txtJoinedFileName->setText(QStringLiteral("mix.wav"));
         j->cmdConvert_Click();
@@ -68,6 +71,8 @@ TEST_F(JoinerTest, TheCommandOfAStartedProgramOpensTheJoinerOnTheMarkedRows)
     EXPECT_EQ(seenUnder, QStringLiteral("Party-Mix"));
     EXPECT_EQ(seenPanel, QStringLiteral("Total Time: 0:00:02"));
     EXPECT_EQ(seenRows, 2);
+    // The rows show the items grid's audio icon in their "Type" column.
+    EXPECT_EQ(seenTypes, (QList<long>{ItemRow::kTypeAudio, ItemRow::kTypeAudio}));
     EXPECT_EQ(finalState, QStringLiteral("Done."));
     EXPECT_FALSE(g_frmJoiner.isLoaded());
     const auto out = fixtures::parseWavFile(outFolder + QStringLiteral("/mix.wav"));

@@ -1,5 +1,6 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "components/cGrid.h"
+#include "components/cImageList.h"
 #include "itemsgrid/GridColumns.h"
 #include "itemsgrid/GridRows.h"
 #include "itemsgrid/ItemRow.h"
@@ -118,6 +119,44 @@ TEST_F(Rows, CopyAllRowsKeepsMarks)
     // Values pass unchanged, a number stays a number.
     EXPECT_EQ(dest.Cell(3, dest.ColumnIndex(COL_BYTES_SIZE)).Value(), QVariant::fromValue<qint64>(5'000'000'000LL));
     EXPECT_EQ(dest.CurrentRow(), 1);
+}
+
+// A type icon is a number into the grid's image list: it goes with the row only where the
+// destination draws from the same list (a task window over the items grid's icons), so a grid
+// of other pictures never shows a stranger in its "Type" column.
+TEST_F(Rows, CopiedRowsKeepTheirTypeIconsWhereBothGridsShareTheIcons)
+{
+    cImageList items;
+    cImageList others;
+    const struct {
+        const char* what;
+        const cImageList* source;
+        const cImageList* destination;
+        bool markedOnly;
+        bool iconsGo;
+    } cases[] = {
+        {"shared list, marked rows", &items, &items, true, true},
+        {"shared list, all rows", &items, &items, false, true},
+        {"other list", &items, &others, true, false},
+        {"destination without a list", &items, nullptr, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        cGrid from;
+        cGrid into;
+        SetItemGridColumns(from, c.source);
+        SetItemGridColumns(into, c.destination);
+        addRow(from, {ItemRow::kMarked, ItemRow::kTypeAudio, QStringLiteral("song")});
+        addRow(from, {ItemRow::kMarked, ItemRow::kTypeData, QStringLiteral("data")});
+        GridRows::CopyGridRows(from, into, c.markedOnly);
+        ASSERT_EQ(into.Rows(), 2);
+        const long type = into.ColumnIndex(ItemRow::COL_TYPE);
+        EXPECT_EQ(into.Cell(1, type).Icon(), c.iconsGo ? ItemRow::kTypeAudio : cGridModel::kNoIcon);
+        EXPECT_EQ(into.Cell(2, type).Icon(), c.iconsGo ? ItemRow::kTypeData : cGridModel::kNoIcon);
+        // The mark column follows its own rule whatever the icons.
+        EXPECT_EQ(into.Cell(1, 1).Icon(), c.markedOnly ? cGridModel::kNoIcon : ItemRow::kMarked);
+        EXPECT_EQ(name(into, 2), QStringLiteral("data"));
+    }
 }
 
 TEST_F(Rows, CopyMarkedOnlyWithNothingMarkedLeavesTheDestinationAlone)

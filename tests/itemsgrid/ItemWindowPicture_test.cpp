@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QScreen>
 #include <QTest>
 
@@ -90,6 +91,49 @@ TEST_F(ItemWindowPicture, EveryPageShowsItsTextsWhole)
     }
     EXPECT_EQ(clippedTexts(w), QStringList());
     EXPECT_FALSE(w->lblRangeNote->text().isEmpty());
+}
+
+// A creation time in long desktop formats widens the information grid's values beyond its pane.
+// Clicking a value must not scroll the names out of view, nor cut a value's first letters: the
+// grid stays at its left edge, both columns lie inside it, and a value that cannot fit is elided.
+TEST_F(ItemWindowPicture, InformationGridKeepsNamesAndValuesInView)
+{
+    FakeClock longFormats{QDateTime(QDate(2024, 3, 5), QTime(14, 5, 9)), QStringLiteral("MM/dd/yyyy"),
+                          QStringLiteral("hh:mm:ss AP")};
+    ProgramOptions.picColor = 8404992;
+    ProgramOptions.picTextColor = 16777215;
+    makeListOf(QStringLiteral("Evening"), {makeWav(QStringLiteral("01 - Night.wav"), {44100, 2, 16}, 1)});
+    FrmMain* f = openMain();
+    ASSERT_EQ(f->cGrid1->Rows(), 1);
+    f->cGrid1->CurrentRow(1);
+    f->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(f));
+    QTest::qWait(100);
+    cGrid* info = f->cGridInfo;
+    ASSERT_EQ(info->Rows(), 9);
+    ASSERT_EQ(info->Cell(4, 1).Text(), QStringLiteral("Created"));
+    ASSERT_TRUE(info->Cell(4, 2).Text().endsWith(QStringLiteral("M"))) << info->Cell(4, 2).Text().toStdString();
+
+    const QRect view = info->viewport()->rect();
+    for (const int col : {1, 0}) {  // the value first, then the name, as a user would click
+        const QModelIndex created = info->model().index(3, col);
+        QTest::mouseClick(info->viewport(), Qt::LeftButton, {}, info->visualRect(created).center());
+        QTest::qWait(50);
+        EXPECT_EQ(info->horizontalScrollBar()->value(), 0) << "after a click on column " << col;
+        for (int c = 0; c < 2; ++c) {
+            const QRect cell = info->visualRect(info->model().index(3, c));
+            EXPECT_GE(cell.left(), view.left()) << c;
+            EXPECT_LE(cell.right(), view.right()) << c;
+        }
+    }
+    // Every name shows whole in its column.
+    const QFontMetrics fm(info->model().DefaultFont());
+    for (long r = 1; r <= info->Rows(); ++r)
+        EXPECT_LE(fm.horizontalAdvance(info->Cell(r, 1).Text()), info->columnWidth(0))
+            << info->Cell(r, 1).Text().toStdString();
+    const QString dir = qEnvironmentVariable("QM_SCREENSHOT_DIR");
+    if (!dir.isEmpty())
+        QGuiApplication::primaryScreen()->grabWindow(0).save(QDir(dir).filePath(QStringLiteral("main-long-date.png")));
 }
 
 }  // namespace

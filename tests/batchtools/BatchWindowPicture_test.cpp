@@ -1,0 +1,122 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+// The joiner and the audio CD burner as their user sees them: the rows copied from the main
+// window show their type icons, and the status strip reads as a status line. With
+// QM_SCREENSHOT_DIR set (run under a real X display with a window manager) it also saves
+// pictures of the windows there.
+#include "cdtools/FrmCDBurner.h"
+#include "commands/ToolWindows.h"
+#include "mainwindow/cStatusBar.h"
+#include "tests/batchtools/JoinerFixture.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+class BatchWindowPicture : public JoinerTest {
+protected:
+    void TearDown() override
+    {
+        g_sAppBackColor = m_savedBack;
+        JoinerTest::TearDown();
+    }
+    // A light grey skin, so that a band of another colour would show.
+    void greySkin()
+    {
+        ProgramOptions.picColor = 8404992;
+        ProgramOptions.picTextColor = 16777215;
+        g_sAppBackColor = QStringLiteral("15132390");
+    }
+    static void save(QWidget* w, const QString& name)
+    {
+        const QString dir = qEnvironmentVariable("QM_SCREENSHOT_DIR");
+        if (dir.isEmpty())
+            return;
+        EXPECT_TRUE(w->grab().save(QDir(dir).filePath(name + QStringLiteral(".png"))));
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            screen->grabWindow(0).save(QDir(dir).filePath(name + QStringLiteral("-screen.png")));
+    }
+    // Every row's "Type" cell draws an icon.
+    static void expectTypeIcons(cGrid* g)
+    {
+        const int type = static_cast<int>(g->ColumnIndex(ItemRow::COL_TYPE)) - 1;
+        ASSERT_GT(g->Rows(), 0);
+        for (int r = 0; r < g->Rows(); ++r) {
+            const QVariant icon = g->model().data(g->model().index(r, type), Qt::DecorationRole);
+            EXPECT_FALSE(icon.value<QIcon>().isNull()) << "row " << r + 1;
+        }
+    }
+    // The strip lies along the window's bottom edge, full width, in the window's background,
+    // with its texts whole and vertically centred in it.
+    static void expectStatusLine(QWidget* w, cStatusBar* bar)
+    {
+        EXPECT_EQ(bar->geometry().bottom(), w->height() - 1);
+        EXPECT_EQ(bar->width(), w->width());
+        const QImage strip = w->grab(bar->geometry()).toImage();
+        const QColor back = w->palette().color(QPalette::Window);
+        EXPECT_EQ(strip.pixelColor(strip.width() - 4, strip.height() / 2).rgb(), back.rgb());
+        int top = strip.height(), bottom = -1;
+        for (long i = 1; i <= bar->PanelCount(); ++i) {
+            QToolButton* b = bar->Panel(i);
+            EXPECT_TRUE(bar->rect().contains(b->geometry())) << i;
+            EXPECT_GE(b->height(), b->fontMetrics().height()) << i;
+            for (int y = 0; y < strip.height(); ++y)
+                for (int x = b->x(); x <= b->geometry().right(); ++x)
+                    if (qGray(strip.pixel(x, y)) < qGray(back.rgb()) / 2) {
+                        top = std::min(top, y);
+                        bottom = std::max(bottom, y);
+                    }
+        }
+        ASSERT_GE(bottom, 0) << "no status text drawn";
+        const int above = top;
+        const int below = strip.height() - 1 - bottom;
+        EXPECT_LE(std::abs(above - below), 2) << "text rows " << top << ".." << bottom << " of " << strip.height();
+    }
+
+private:
+    QString m_savedBack = g_sAppBackColor;
+};
+
+TEST_F(BatchWindowPicture, Joiner)
+{
+    greySkin();
+    FrmJoiner* j = openJoiner(3);
+    ASSERT_NE(j, nullptr);
+    j->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(j));
+    QTest::qWait(200);
+    expectTypeIcons(j->cGrid1);
+    expectStatusLine(j, j->cStatusBar1);
+    save(j, QStringLiteral("joiner"));
+}
+
+TEST_F(BatchWindowPicture, AudioCDBurner)
+{
+    greySkin();
+    QStringList files;
+    for (int i = 1; i <= 3; ++i)
+        files << makeWav(QStringLiteral("Track %1.wav").arg(i), fixtures::Pcm{}, 1);
+    makeListOf(QStringLiteral("Songs"), files);
+    FrmMain* f = openMain();
+    ASSERT_EQ(f->cGrid1->Rows(), 3);
+    RegisterCDBurnerWindow();
+    ToolWindow* h = ToolWindows::Load(QStringLiteral("Audio CD Maker"));
+    ASSERT_NE(h, nullptr);
+    f->CopyGridRows(*f->cGrid1, *h->Grid(), true);
+    h->StatusPanelText(QStringLiteral("Total Size"), QStringLiteral("0 Min / 80 Min."));
+    FrmCDBurner* w = g_frmCDBurner.get();
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    QTest::qWait(200);
+    expectTypeIcons(w->cGrid1);
+    expectStatusLine(w, w->cStatusBar1);
+    save(w, QStringLiteral("burner"));
+}
+
+}  // namespace
