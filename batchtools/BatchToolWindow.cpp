@@ -518,15 +518,23 @@ void BatchToolWindow::cmdEditTargetFormat_Click()
 
 void BatchToolWindow::lblSetAsDefaultFormat_Click()
 {
-    const QString text = cboTargetFormat->currentText();
+    StoreDefault(QStringLiteral("cboTargetFormat"), cboTargetFormat->currentText(), &FrmOptions::cboTargetFormat,
+                 ProgramOptions.cboTargetFormat);
+    lblSetAsDefaultFormat->setEnabled(false);
+}
+
+void BatchToolWindow::StoreDefault(const QString& valueName, const QString& text, QComboBox* FrmOptions::*optionsBox,
+                                   QString& option)
+{
     RegistryRoutines reg;
     reg.hkey(platform::HKEY_LOCAL_MACHINE);
     reg.KeyRoot(SettingsKeyRoot());
     reg.Subkey(QStringLiteral("General"));
-    reg.SetRegistryValue(QStringLiteral("cboTargetFormat"), text, platform::REG_SZ);
-    frmOptions->cboTargetFormat->setCurrentIndex(frmOptions->cboTargetFormat->findText(text));
-    ProgramOptions.cboTargetFormat = text;
-    lblSetAsDefaultFormat->setEnabled(false);
+    reg.SetRegistryValue(valueName, text, platform::REG_SZ);
+    // The options window may load only now, after the value is stored.
+    QComboBox* box = frmOptions.get()->*optionsBox;
+    box->setCurrentIndex(box->findText(text));
+    option = text;
 }
 
 void BatchToolWindow::lblEventsSettings_Click()
@@ -667,15 +675,23 @@ void BatchToolWindow::cmdAbort_Click()
 
 void BatchToolWindow::DoEndEvents()
 {
+    if (RunEndActions())
+        ShowTurnOffDialog(30);
+}
+
+bool BatchToolWindow::RunEndActions()
+{
     const std::vector<BatchTool::EndAction> actions =
         BatchTool::EndActions(chkPlaySound->isChecked(), chkOpenDestFolder->isChecked(), chkNoticeApp->isChecked(),
                               chkTurnOffComputer->isChecked(), m_bJobError != 0);
+    bool turnOff = false;
     for (BatchTool::EndAction action : actions) {
         switch (action) {
         case BatchTool::EndAction::PlaySound: platform::endSound().play(ProgramOptions.txtPlayAtEnd); break;
         case BatchTool::EndAction::OpenFolder: ShellOpen(this, OutputFolder()); break;
         case BatchTool::EndAction::NoticeApp: RunNoticeApp(); break;
-        case BatchTool::EndAction::TurnOff: ShowTurnOffDialog(30); break;
+        case BatchTool::EndAction::TurnOff: turnOff = true; break;
         }
     }
+    return turnOff;
 }

@@ -20,6 +20,7 @@ class cGrid;
 class cProgressBar;
 class cStatusBar;
 class cTabControl;
+class FrmOptions;
 
 // What one batch tool window makes of the shared window: its texts, icons and the controls it
 // has. Everything else is the same in every window.
@@ -77,6 +78,10 @@ public:
     void cboTargetFormat_Click();
     void cmdEditTargetFormat_Click();
     void lblSetAsDefaultFormat_Click();
+    // A set-as-default link's store: the General value `valueName`, the options window's box
+    // and the option, all to `text`, so later windows and the options window start from it.
+    static void StoreDefault(const QString& valueName, const QString& text, QComboBox* FrmOptions::*optionsBox,
+                             QString& option);
     void lblEventsSettings_Click();
     void lblParameters_Click();
 
@@ -148,6 +153,10 @@ protected:
     void CreateUnderFolder();
     // The task is now running: buttons off, "Processing...".
     void EnterRunning();
+    // The end-of-task actions the boxes ask for, all but turning the computer off, which comes
+    // last and is left to the caller (a tool may have more to do before it); true when it is due.
+    // The window may be gone on return, through the external program.
+    bool RunEndActions();
     // Progress of item `item` (from 1) at `percent`.
     void ReportProgress(long item, long percent);
     void GoodEnd();

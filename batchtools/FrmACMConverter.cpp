@@ -3,17 +3,16 @@
 
 #include "batchtools/ConverterHandOver.h"
 #include "batchtools/ConverterNames.h"
+#include "batchtools/FileNameFormats.h"
+#include "batchtools/RunnerWindowParts.h"
 #include "batchtools/cProgressBar.h"
 #include "commands/ToolWindows.h"
 #include "components/cAudioConverter.h"
 #include "components/cGrid.h"
-#include "foundation/RegistryRoutines.h"
 #include "foundation/mdlFunctions.h"
 #include "foundation/mdlModes.h"
 #include "mainwindow/cStatusBar.h"
 #include "platform/Clock.h"
-#include "platform/RegistryHive.h"
-#include "settings/FrmOptions.h"
 #include "settings/OutputFormatOptions.h"
 #include "settings/ProgramOptions.h"
 #include "settings/controls/ColorSwatch.h"
@@ -27,7 +26,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -69,50 +67,16 @@ RowRunnerOptions acmRunOptions()
 
 }  // namespace
 
-// The window's side of the row runner: its names and folder, and the converter's calls. No tags.
-class FrmACMConverter::Host final : public RowRunnerHost {
+// The window's side of the row runner: the converter host's as it is; no tags.
+class FrmACMConverter::Host final : public ConverterRunnerHost<FrmACMConverter> {
 public:
-    explicit Host(FrmACMConverter& w) : m_w(w) {}
-    QString ExpandFileNameTemplate(long row) override { return m_w.ExpandFileNameTemplate(row); }
-    void SetInput(long, const QString& source) override { m_w.cAudioConverter1->InputFile(source); }
-    QString OutputFolder() override { return m_w.OutputFolder(); }
-    void SetRangeStart(long seconds) override { m_w.cAudioConverter1->RangeStart(seconds); }
-    void SetRangeLength(long seconds) override { m_w.cAudioConverter1->RangeLength(seconds); }
-    void SetOutput(const QString& path) override { m_w.cAudioConverter1->OutputFile(path); }
-    void StartRow() override { m_w.cAudioConverter1->Start(); }
-    void AbortRow() override { m_w.cAudioConverter1->Abort(); }
-    void DoEndEvents() override { m_w.DoEndEvents(); }
-
-private:
-    FrmACMConverter& m_w;
+    using ConverterRunnerHost::ConverterRunnerHost;
 };
 
 // The template's hand-over, plus the total seconds and the source list.
-class FrmACMConverter::HandOverPlus final : public ToolWindow {
+class FrmACMConverter::HandOverPlus final : public RunnerHandOver<FrmACMConverter> {
 public:
-    explicit HandOverPlus(FrmACMConverter& w) : m_w(&w) {}
-    QWidget* Window() override { return m_w; }
-    void lblFilesToConvert(const QString& caption) override
-    {
-        if (m_w)
-            m_w->HandOver().lblFilesToConvert(caption);
-    }
-    void StatusPanelText(const QString& key, const QString& text) override
-    {
-        if (m_w)
-            m_w->HandOver().StatusPanelText(key, text);
-    }
-    void txtUndeForlder(const QString& text) override
-    {
-        if (m_w)
-            m_w->HandOver().txtUndeForlder(text);
-    }
-    cGrid* Grid() override { return m_w ? m_w->cGrid1 : nullptr; }
-    void g_ltmrItemSecsTotal(long seconds) override
-    {
-        if (m_w)
-            m_w->g_ltmrItemSecsTotal = seconds;
-    }
+    using RunnerHandOver::RunnerHandOver;
     // Adding selects nothing: only choosing the current item's file lists its codecs.
     void cboBestAccordItem_AddItem(const QString& entry) override
     {
@@ -131,9 +95,6 @@ public:
         if (index >= 0)
             m_w->cboBestAccordItem->setCurrentIndex(index);
     }
-
-private:
-    QPointer<FrmACMConverter> m_w;
 };
 
 FrmACMConverter::FrmACMConverter()
@@ -141,7 +102,7 @@ FrmACMConverter::FrmACMConverter()
       chkOverWrite(new QCheckBox(QStringLiteral("Overwrite existing files"), TabSettings)),
       lblTimeLeft(new QLabel(QStringLiteral("Time Left: 00:00:00"), this)),
       m_host(std::make_unique<Host>(*this)),
-      m_runner(std::make_unique<RowRunner>(*m_host, runnerControls(), acmRunOptions())),
+      m_runner(std::make_unique<RowRunner>(*m_host, RunnerControlsOf(*this, lblTimeLeft, chkOverWrite), acmRunOptions())),
       m_acmHandOver(std::make_unique<HandOverPlus>(*this)),
       Timer1(&m_runner->Timer1),
       g_ltmrItemSecsTotal(m_runner->g_ltmrItemSecsTotal),
@@ -189,10 +150,7 @@ FrmACMConverter::FrmACMConverter()
 
     // The name templates in place of the target format.
     LoadFileNameFormats();
-    if (!ProgramOptions.cboFileName.isEmpty())
-        cboFileName->setCurrentIndex(cboFileName->findText(ProgramOptions.cboFileName));
-    else
-        cboFileName->setCurrentIndex(cboFileName->count() > 1 ? 1 : -1);
+    FileNameFormats::ChooseDefault(cboFileName);
 
     // After the status panels: every codec of CD audio.
     UseConverter(converterFactory ? converterFactory() : CreateAudioConverter());
@@ -228,13 +186,11 @@ void FrmACMConverter::buildAcmControls()
     cboBestAccordItem->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_lists = std::make_unique<AcmCodecLists>(cboTags, cboFormats);
 
-    Label21 = new QLabel(QStringLiteral("File Name Format:"), TabSettings);
-    lblSetAsDefaultFileName = new LinkLabel(QStringLiteral("Set as default"), TabSettings, true);
-    lblSetAsDefaultFileName->setToolTip(QStringLiteral("Set as default file name format"));
-    lblParameters = new LinkLabel(QStringLiteral("Parameters"), TabSettings, true);
-    lblParameters->setToolTip(QStringLiteral("Parameters"));
-    cboFileName = new QComboBox(TabSettings);
-    cboFileName->setObjectName(QStringLiteral("cboFileName"));
+    const FileNameFormats::Controls names = FileNameFormats::Build(TabSettings);
+    Label21 = names.Label21;
+    cboFileName = names.cboFileName;
+    lblSetAsDefaultFileName = names.lblSetAsDefaultFileName;
+    lblParameters = names.lblParameters;
 
     // Only a choice runs a handler: filling and clearing the lists are silent or pass -1.
     connect(cboBestAccordItem, &QComboBox::currentIndexChanged, this, [this](int index) {
@@ -251,24 +207,6 @@ void FrmACMConverter::buildAcmControls()
     });
     connect(lblSetAsDefaultFileName, &LinkLabel::Click, this, [this] { lblSetAsDefaultFileName_Click(); });
     connect(lblParameters, &LinkLabel::Click, this, [this] { lblParameters_Click(); });
-}
-
-RowRunnerControls FrmACMConverter::runnerControls()
-{
-    RowRunnerControls c;
-    c.window = this;
-    c.grid = cGrid1;
-    c.txtLog = txtLog;
-    c.lblCurrentTrack = lblCurrentTrack;
-    c.lblFilesToConvert = lblFilesToConvert;
-    c.lblTimeLeft = lblTimeLeft;
-    c.prgCurrnet = prgCurrnet;
-    c.prgTotal = prgTotal;
-    c.cmdConvert = cmdConvert;
-    c.cmdExit = cmdExit;
-    c.chkOverWrite = chkOverWrite;
-    c.jobError = &m_bJobError;
-    return c;
 }
 
 void FrmACMConverter::layOut()
@@ -381,31 +319,11 @@ void FrmACMConverter::SetDestination()
     Log(DestinationFormatLogText(kAcmWav));
 }
 
-void FrmACMConverter::LoadFileNameFormats()
-{
-    const QSignalBlocker quiet(cboFileName);
-    cboFileName->clear();
-    cboFileName->addItems(LoadFileNameFormatList());
-    cboFileName->setCurrentIndex(-1);
-}
-
-void FrmACMConverter::cboFileName_Click()
-{
-    lblSetAsDefaultFileName->setEnabled(
-        BatchTool::DefaultLinkEnabled(cboFileName->currentText(), ProgramOptions.cboFileName));
-}
-
+void FrmACMConverter::LoadFileNameFormats() { FileNameFormats::Load(cboFileName); }
+void FrmACMConverter::cboFileName_Click() { FileNameFormats::Chosen(cboFileName, lblSetAsDefaultFileName); }
 void FrmACMConverter::lblSetAsDefaultFileName_Click()
 {
-    const QString text = cboFileName->currentText();
-    RegistryRoutines reg;
-    reg.hkey(platform::HKEY_LOCAL_MACHINE);
-    reg.KeyRoot(SettingsKeyRoot());
-    reg.Subkey(QStringLiteral("General"));
-    reg.SetRegistryValue(QStringLiteral("cboFileName"), text, platform::REG_SZ);
-    frmOptions->cboFileName->setCurrentIndex(frmOptions->cboFileName->findText(text));
-    ProgramOptions.cboFileName = text;
-    lblSetAsDefaultFileName->setEnabled(false);
+    FileNameFormats::SetAsDefault(cboFileName, lblSetAsDefaultFileName);
 }
 
 void FrmACMConverter::StartTask() { m_runner->Start(); }

@@ -76,7 +76,6 @@ public:
 private:
     class Host;
     class HandOverPlus;
-    RowRunnerControls runnerControls();
 
     std::unique_ptr<AcmCodecLists> m_lists;
     std::unique_ptr<Host> m_host;

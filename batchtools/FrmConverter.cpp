@@ -1,18 +1,19 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "batchtools/FrmConverter.h"
 
+#include "batchtools/ConverterHandOver.h"
 #include "batchtools/ConverterNames.h"
+#include "batchtools/FileNameFormats.h"
+#include "batchtools/RunnerWindowParts.h"
 #include "batchtools/cProgressBar.h"
 #include "commands/ToolWindows.h"
 #include "components/cAudioConverter.h"
 #include "components/cGrid.h"
-#include "foundation/RegistryRoutines.h"
 #include "foundation/mdlFunctions.h"
 #include "foundation/mdlModes.h"
 #include "foundation/mdlSupportedDestination.h"
 #include "mainwindow/cStatusBar.h"
 #include "platform/Clock.h"
-#include "platform/RegistryHive.h"
 #include "settings/FrmOptions.h"
 #include "settings/ProgramOptions.h"
 #include "settings/controls/ColorSwatch.h"
@@ -26,7 +27,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -49,69 +49,19 @@ BatchToolSpec converterSpec()
     return s;
 }
 
-// The converter takes the output format as `OutputFormat`; the shared hand-over calls it by the
-// name the join and rip components use.
-struct FormatTarget {
-    cAudioConverter& c;
-    void DestinationFormat(long code) { c.OutputFormat(code); }
-    void SetWavFormat(const engine::WavFormatRecord& r) { c.SetWavFormat(r); }
-    void SetAcmFormat(const QString& tag, const QString& format) { c.SetAcmFormat(tag, format); }
-    void SetMp3Format(const engine::Mp3FormatRecord& r) { c.SetMp3Format(r); }
-    void SetWmaFormat(const engine::WmaFormatRecord& r) { c.SetWmaFormat(r); }
-    void SetOggFormat(const engine::OggFormatRecord& r) { c.SetOggFormat(r); }
-    void SetApeLevel(long level) { c.SetApeLevel(level); }
-};
-
 }  // namespace
 
-// The window's side of the row runner: its names, tags and folder, and the converter's calls.
-class FrmConverter::Host final : public RowRunnerHost {
+// The window's side of the row runner: the converter host's, plus the tags.
+class FrmConverter::Host final : public ConverterRunnerHost<FrmConverter> {
 public:
-    explicit Host(FrmConverter& w) : m_w(w) {}
-    QString ExpandFileNameTemplate(long row) override { return m_w.ExpandFileNameTemplate(row); }
+    using ConverterRunnerHost::ConverterRunnerHost;
     void SetID3Tags(long row) override { m_w.SetID3Tags(row); }
-    void SetInput(long, const QString& source) override { m_w.cAudioConverter1->InputFile(source); }
-    QString OutputFolder() override { return m_w.OutputFolder(); }
-    void SetRangeStart(long seconds) override { m_w.cAudioConverter1->RangeStart(seconds); }
-    void SetRangeLength(long seconds) override { m_w.cAudioConverter1->RangeLength(seconds); }
-    void SetOutput(const QString& path) override { m_w.cAudioConverter1->OutputFile(path); }
-    void StartRow() override { m_w.cAudioConverter1->Start(); }
-    void AbortRow() override { m_w.cAudioConverter1->Abort(); }
-    void DoEndEvents() override { m_w.DoEndEvents(); }
-
-private:
-    FrmConverter& m_w;
 };
 
 // The template's hand-over, plus the total seconds the estimate counts against.
-class FrmConverter::HandOverPlus final : public ToolWindow {
+class FrmConverter::HandOverPlus final : public RunnerHandOver<FrmConverter> {
 public:
-    explicit HandOverPlus(FrmConverter& w) : m_w(&w) {}
-    QWidget* Window() override { return m_w; }
-    void lblFilesToConvert(const QString& caption) override
-    {
-        if (m_w)
-            m_w->HandOver().lblFilesToConvert(caption);
-    }
-    void StatusPanelText(const QString& key, const QString& text) override
-    {
-        if (m_w)
-            m_w->HandOver().StatusPanelText(key, text);
-    }
-    void txtUndeForlder(const QString& text) override
-    {
-        if (m_w)
-            m_w->HandOver().txtUndeForlder(text);
-    }
-    cGrid* Grid() override { return m_w ? m_w->cGrid1 : nullptr; }
-    void g_ltmrItemSecsTotal(long seconds) override
-    {
-        if (m_w)
-            m_w->g_ltmrItemSecsTotal = seconds;
-    }
-
-private:
-    QPointer<FrmConverter> m_w;
+    using RunnerHandOver::RunnerHandOver;
 };
 
 FrmConverter::FrmConverter()
@@ -119,7 +69,7 @@ FrmConverter::FrmConverter()
       chkOverWrite(new QCheckBox(QStringLiteral("Overwrite existing files"), TabSettings)),
       lblTimeLeft(new QLabel(QStringLiteral("Time Left: 00:00:00"), this)),
       m_host(std::make_unique<Host>(*this)),
-      m_runner(std::make_unique<RowRunner>(*m_host, runnerControls())),
+      m_runner(std::make_unique<RowRunner>(*m_host, RunnerControlsOf(*this, lblTimeLeft, chkOverWrite))),
       m_converterHandOver(std::make_unique<HandOverPlus>(*this)),
       Timer1(&m_runner->Timer1),
       g_ltmrItemSecsTotal(m_runner->g_ltmrItemSecsTotal),
@@ -135,14 +85,11 @@ FrmConverter::FrmConverter()
     lblTimeLeft->setObjectName(QStringLiteral("lblTimeLeft"));
 
     // The settings tab's name templates, in place of the joiner's one name box.
-    Label21 = new QLabel(QStringLiteral("File Name Format:"), TabSettings);
-    lblSetAsDefaultFileName = new LinkLabel(QStringLiteral("Set as default"), TabSettings, true);
-    lblSetAsDefaultFileName->setToolTip(QStringLiteral("Set as default file name format"));
-    lblParameters = new LinkLabel(QStringLiteral("Parameters"), TabSettings, true);
-    lblParameters->setToolTip(QStringLiteral("Parameters"));
-    cboFileName = new QComboBox(TabSettings);
-    cboFileName->setObjectName(QStringLiteral("cboFileName"));
-    cboFileName->setEditable(false);
+    const FileNameFormats::Controls names = FileNameFormats::Build(TabSettings);
+    Label21 = names.Label21;
+    cboFileName = names.cboFileName;
+    lblSetAsDefaultFileName = names.lblSetAsDefaultFileName;
+    lblParameters = names.lblParameters;
     connect(cboFileName, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index >= 0)
             cboFileName_Click();
@@ -178,10 +125,7 @@ FrmConverter::FrmConverter()
     // The templates come before the target format: the template list is loaded, then the
     // format list is filled afresh and its default chosen.
     LoadFileNameFormats();
-    if (!ProgramOptions.cboFileName.isEmpty())
-        cboFileName->setCurrentIndex(cboFileName->findText(ProgramOptions.cboFileName));
-    else
-        cboFileName->setCurrentIndex(cboFileName->count() > 1 ? 1 : -1);
+    FileNameFormats::ChooseDefault(cboFileName);
     {
         const QSignalBlocker quiet(cboTargetFormat);
         FillDestinationFormats(cboTargetFormat);
@@ -199,24 +143,6 @@ FrmConverter::~FrmConverter()
 {
     if (cAudioConverter1)
         cAudioConverter1->Release();
-}
-
-RowRunnerControls FrmConverter::runnerControls()
-{
-    RowRunnerControls c;
-    c.window = this;
-    c.grid = cGrid1;
-    c.txtLog = txtLog;
-    c.lblCurrentTrack = lblCurrentTrack;
-    c.lblFilesToConvert = lblFilesToConvert;
-    c.lblTimeLeft = lblTimeLeft;
-    c.prgCurrnet = prgCurrnet;
-    c.prgTotal = prgTotal;
-    c.cmdConvert = cmdConvert;
-    c.cmdExit = cmdExit;
-    c.chkOverWrite = chkOverWrite;
-    c.jobError = &m_bJobError;
-    return c;
 }
 
 void FrmConverter::layOut()
@@ -317,36 +243,13 @@ void FrmConverter::SetID3Tags(long& row)
 
 void FrmConverter::SetDestination()
 {
-    FormatTarget target{*cAudioConverter1};
+    ConverterFormatCalls target(*cAudioConverter1);
     Log(BatchTool::HandOverDestination(target, cboTargetFormat->currentText()));
 }
 
-void FrmConverter::LoadFileNameFormats()
-{
-    const QSignalBlocker quiet(cboFileName);
-    cboFileName->clear();
-    cboFileName->addItems(LoadFileNameFormatList());
-    cboFileName->setCurrentIndex(-1);
-}
-
-void FrmConverter::cboFileName_Click()
-{
-    lblSetAsDefaultFileName->setEnabled(
-        BatchTool::DefaultLinkEnabled(cboFileName->currentText(), ProgramOptions.cboFileName));
-}
-
-void FrmConverter::lblSetAsDefaultFileName_Click()
-{
-    const QString text = cboFileName->currentText();
-    RegistryRoutines reg;
-    reg.hkey(platform::HKEY_LOCAL_MACHINE);
-    reg.KeyRoot(SettingsKeyRoot());
-    reg.Subkey(QStringLiteral("General"));
-    reg.SetRegistryValue(QStringLiteral("cboFileName"), text, platform::REG_SZ);
-    frmOptions->cboFileName->setCurrentIndex(frmOptions->cboFileName->findText(text));
-    ProgramOptions.cboFileName = text;
-    lblSetAsDefaultFileName->setEnabled(false);
-}
+void FrmConverter::LoadFileNameFormats() { FileNameFormats::Load(cboFileName); }
+void FrmConverter::cboFileName_Click() { FileNameFormats::Chosen(cboFileName, lblSetAsDefaultFileName); }
+void FrmConverter::lblSetAsDefaultFileName_Click() { FileNameFormats::SetAsDefault(cboFileName, lblSetAsDefaultFileName); }
 
 void FrmConverter::StartTask() { m_runner->Start(); }
 void FrmConverter::ConvertTracks() { m_runner->ConvertTracks(); }

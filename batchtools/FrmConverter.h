@@ -57,7 +57,6 @@ public:
 private:
     class Host;
     class HandOverPlus;
-    RowRunnerControls runnerControls();
 
     std::unique_ptr<Host> m_host;
     std::unique_ptr<RowRunner> m_runner;

@@ -3,21 +3,20 @@
 
 #include "batchtools/BatchToolRules.h"
 #include "batchtools/ConverterNames.h"
+#include "batchtools/FileNameFormats.h"
+#include "batchtools/RunnerWindowParts.h"
 #include "batchtools/cProgressBar.h"
 #include "cdtools/RipperRules.h"
 #include "commands/Templates.h"
 #include "commands/ToolWindows.h"
 #include "components/cAudioCDRipper.h"
 #include "components/cGrid.h"
-#include "foundation/RegistryRoutines.h"
 #include "foundation/mdlFunctions.h"
 #include "foundation/mdlModes.h"
 #include "foundation/mdlShutDown.h"
 #include "foundation/mdlSupportedDestination.h"
 #include "mainwindow/cStatusBar.h"
 #include "platform/Clock.h"
-#include "platform/EndSound.h"
-#include "platform/RegistryHive.h"
 #include "settings/FrmOptions.h"
 #include "settings/ProgramOptions.h"
 #include "settings/controls/ColorSwatch.h"
@@ -93,36 +92,11 @@ private:
 };
 
 // The template's hand-over, plus the total seconds and the source drive controls.
-class FrmCDRipper::HandOverPlus final : public ToolWindow {
+class FrmCDRipper::HandOverPlus final : public RunnerHandOver<FrmCDRipper> {
 public:
-    explicit HandOverPlus(FrmCDRipper& w) : m_w(&w) {}
-    QWidget* Window() override { return m_w; }
-    void lblFilesToConvert(const QString& caption) override
-    {
-        if (m_w)
-            m_w->HandOver().lblFilesToConvert(caption);
-    }
-    void StatusPanelText(const QString& key, const QString& text) override
-    {
-        if (m_w)
-            m_w->HandOver().StatusPanelText(key, text);
-    }
-    void txtUndeForlder(const QString& text) override
-    {
-        if (m_w)
-            m_w->HandOver().txtUndeForlder(text);
-    }
-    cGrid* Grid() override { return m_w ? m_w->cGrid1 : nullptr; }
-    void g_ltmrItemSecsTotal(long seconds) override
-    {
-        if (m_w)
-            m_w->g_ltmrItemSecsTotal = seconds;
-    }
+    using RunnerHandOver::RunnerHandOver;
     QComboBox* cboDevices() override { return m_w ? m_w->cboDevices : nullptr; }
     QWidget* cmdOpenCD() override { return m_w ? m_w->cmdOpenCD : nullptr; }
-
-private:
-    QPointer<FrmCDRipper> m_w;
 };
 
 FrmCDRipper::FrmCDRipper()
@@ -131,7 +105,7 @@ FrmCDRipper::FrmCDRipper()
       chkOpenCDdrive(new QCheckBox(QStringLiteral("Eject the CD door"), TabEvents)),
       lblTimeLeft(new QLabel(QStringLiteral("Time Left: 00:00:00"), this)),
       m_host(std::make_unique<Host>(*this)),
-      m_runner(std::make_unique<RowRunner>(*m_host, runnerControls(), ripperRunOptions())),
+      m_runner(std::make_unique<RowRunner>(*m_host, RunnerControlsOf(*this, lblTimeLeft, chkOverWrite), ripperRunOptions())),
       m_ripperHandOver(std::make_unique<HandOverPlus>(*this)),
       Timer1(&m_runner->Timer1),
       g_ltmrItemSecsTotal(m_runner->g_ltmrItemSecsTotal),
@@ -148,10 +122,7 @@ FrmCDRipper::FrmCDRipper()
     // Templates before the target format: the template list is loaded and its default chosen,
     // then the format list is filled afresh and the options' default chosen.
     LoadFileNameFormats();
-    if (!ProgramOptions.cboFileName.isEmpty())
-        cboFileName->setCurrentIndex(cboFileName->findText(ProgramOptions.cboFileName));
-    else
-        cboFileName->setCurrentIndex(cboFileName->count() > 1 ? 1 : -1);
+    FileNameFormats::ChooseDefault(cboFileName);
     {
         const QSignalBlocker quiet(cboTargetFormat);
         FillDestinationFormats(cboTargetFormat);
@@ -185,24 +156,6 @@ FrmCDRipper::~FrmCDRipper()
         cAudioCDRipper1->Shutdown();
 }
 
-RowRunnerControls FrmCDRipper::runnerControls()
-{
-    RowRunnerControls c;
-    c.window = this;
-    c.grid = cGrid1;
-    c.txtLog = txtLog;
-    c.lblCurrentTrack = lblCurrentTrack;
-    c.lblFilesToConvert = lblFilesToConvert;
-    c.lblTimeLeft = lblTimeLeft;
-    c.prgCurrnet = prgCurrnet;
-    c.prgTotal = prgTotal;
-    c.cmdConvert = cmdConvert;
-    c.cmdExit = cmdExit;
-    c.chkOverWrite = chkOverWrite;
-    c.jobError = &m_bJobError;
-    return c;
-}
-
 void FrmCDRipper::buildRipperControls()
 {
     chkOverWrite->setObjectName(QStringLiteral("chkOverWrite"));
@@ -224,14 +177,11 @@ void FrmCDRipper::buildRipperControls()
     connect(cmdOpenCD, &QPushButton::clicked, this, [this] { cmdOpenCD_Click(); });
 
     // The name templates of the converter windows, in place of the joiner's one name box.
-    Label21 = new QLabel(QStringLiteral("File Name Format:"), TabSettings);
-    cboFileName = new QComboBox(TabSettings);
-    cboFileName->setObjectName(QStringLiteral("cboFileName"));
-    cboFileName->setEditable(false);
-    lblSetAsDefaultFileName = new LinkLabel(QStringLiteral("Set as default"), TabSettings, true);
-    lblSetAsDefaultFileName->setToolTip(QStringLiteral("Set as default file name format"));
-    lblParameters = new LinkLabel(QStringLiteral("Parameters"), TabSettings, true);
-    lblParameters->setToolTip(QStringLiteral("Parameters"));
+    const FileNameFormats::Controls names = FileNameFormats::Build(TabSettings);
+    Label21 = names.Label21;
+    cboFileName = names.cboFileName;
+    lblSetAsDefaultFileName = names.lblSetAsDefaultFileName;
+    lblParameters = names.lblParameters;
     connect(cboFileName, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index >= 0)
             cboFileName_Click();
@@ -398,32 +348,9 @@ void FrmCDRipper::SetID3Tags(long& row)
 
 void FrmCDRipper::SetDestination() { Log(BatchTool::HandOverDestination(*cAudioCDRipper1, cboTargetFormat->currentText())); }
 
-void FrmCDRipper::LoadFileNameFormats()
-{
-    const QSignalBlocker quiet(cboFileName);
-    cboFileName->clear();
-    cboFileName->addItems(LoadFileNameFormatList());
-    cboFileName->setCurrentIndex(-1);
-}
-
-void FrmCDRipper::cboFileName_Click()
-{
-    lblSetAsDefaultFileName->setEnabled(
-        BatchTool::DefaultLinkEnabled(cboFileName->currentText(), ProgramOptions.cboFileName));
-}
-
-void FrmCDRipper::lblSetAsDefaultFileName_Click()
-{
-    const QString text = cboFileName->currentText();
-    RegistryRoutines reg;
-    reg.hkey(platform::HKEY_LOCAL_MACHINE);
-    reg.KeyRoot(SettingsKeyRoot());
-    reg.Subkey(QStringLiteral("General"));
-    reg.SetRegistryValue(QStringLiteral("cboFileName"), text, platform::REG_SZ);
-    frmOptions->cboFileName->setCurrentIndex(frmOptions->cboFileName->findText(text));
-    ProgramOptions.cboFileName = text;
-    lblSetAsDefaultFileName->setEnabled(false);
-}
+void FrmCDRipper::LoadFileNameFormats() { FileNameFormats::Load(cboFileName); }
+void FrmCDRipper::cboFileName_Click() { FileNameFormats::Chosen(cboFileName, lblSetAsDefaultFileName); }
+void FrmCDRipper::lblSetAsDefaultFileName_Click() { FileNameFormats::SetAsDefault(cboFileName, lblSetAsDefaultFileName); }
 
 // ---------------------------------------------------------------------------------------------
 // Task
@@ -446,18 +373,7 @@ void FrmCDRipper::cAudioCDRipper1_Error(long code, const QString& text) { m_runn
 void FrmCDRipper::DoEndEvents()
 {
     const QPointer<FrmCDRipper> self(this);
-    const std::vector<BatchTool::EndAction> actions =
-        BatchTool::EndActions(chkPlaySound->isChecked(), chkOpenDestFolder->isChecked(), chkNoticeApp->isChecked(),
-                              chkTurnOffComputer->isChecked(), m_bJobError != 0);
-    bool turnOff = false;
-    for (BatchTool::EndAction action : actions) {
-        switch (action) {
-        case BatchTool::EndAction::PlaySound: platform::endSound().play(ProgramOptions.txtPlayAtEnd); break;
-        case BatchTool::EndAction::OpenFolder: ShellOpen(this, OutputFolder()); break;
-        case BatchTool::EndAction::NoticeApp: RunNoticeApp(); break;
-        case BatchTool::EndAction::TurnOff: turnOff = true; break;
-        }
-    }
+    const bool turnOff = RunEndActions();
     if (!self)
         return;
     // The disc comes out before the count-down to turning off could start.
