@@ -315,14 +315,9 @@ void BatchToolWindow::Form_Load()
     }
 
     // 5 to 7. Panels over the client area, the log inside its panel.
-    for (QWidget* panel : {TabSettings, TabEvents, TabLog}) {
-        PlaceTw(panel, cTabControl1->ClientLeft() - 50, cTabControl1->ClientTop(), cTabControl1->ClientWidth() + 50,
-                cTabControl1->ClientHeight());
-        panel->raise();
-    }
+    PlaceTabPanels();
     HideTabPanels();
     TabSettings->setVisible(true);
-    PlaceTw(txtLog, 100, 100, WidthTw(TabLog) - 200, HeightTw(TabLog) - 200);
 
     // 8.
     InitGrid(cGrid1, m_spec.itemIcons ? GridIcons::Items : GridIcons::Menu);
@@ -333,16 +328,7 @@ void BatchToolWindow::Form_Load()
         txtToPath->setEditText(DefaultItemsListsFolder());
 
     // 10. Target format: the default one of the options window.
-    {
-        // Filling selects nothing; only choosing the default entry runs the box's handler, so
-        // without a stored default the box stays empty and its link enabled.
-        const QSignalBlocker quiet(cboTargetFormat);
-        FillDestinationFormats(cboTargetFormat);
-        cboTargetFormat->setCurrentIndex(-1);
-    }
-    const int format = cboTargetFormat->findText(frmOptions->cboTargetFormat->currentText());
-    if (format >= 0)
-        cboTargetFormat->setCurrentIndex(format);
+    LoadTargetFormats();
 
     // 11 to 13.
     loadEventChecks();
@@ -671,6 +657,41 @@ void BatchToolWindow::cmdAbort_Click()
         return;
     AbortComponent();
     ShowBalloon(QStringLiteral("Aborted."));
+}
+
+void BatchToolWindow::PlaceTabPanels()
+{
+    for (QWidget* panel : {TabSettings, TabEvents, TabLog}) {
+        PlaceTw(panel, cTabControl1->ClientLeft() - 50, cTabControl1->ClientTop(), cTabControl1->ClientWidth() + 50,
+                cTabControl1->ClientHeight());
+        panel->raise();
+    }
+    PlaceTw(txtLog, 100, 100, WidthTw(TabLog) - 200, HeightTw(TabLog) - 200);
+}
+
+void BatchToolWindow::LoadTargetFormats()
+{
+    {
+        // Filling selects nothing; only choosing the default entry runs the box's handler, so
+        // without a stored default the box stays empty and its link enabled.
+        const QSignalBlocker quiet(cboTargetFormat);
+        FillDestinationFormats(cboTargetFormat);
+        cboTargetFormat->setCurrentIndex(-1);
+    }
+    const int format = cboTargetFormat->findText(frmOptions->cboTargetFormat->currentText());
+    if (format >= 0)
+        cboTargetFormat->setCurrentIndex(format);
+}
+
+void BatchToolWindow::SkinBackground(std::initializer_list<QWidget*> widgets)
+{
+    bool ok = false;
+    const long back = g_sAppBackColor.toLong(&ok);
+    if (!ok)
+        return;
+    const QColor c = ColorSwatch::ToQColor(static_cast<int32_t>(back));
+    for (QWidget* w : widgets)
+        setBackColor(w, c);
 }
 
 void BatchToolWindow::DoEndEvents()

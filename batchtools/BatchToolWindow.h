@@ -5,6 +5,7 @@
 
 #include <QDialog>
 
+#include <initializer_list>
 #include <memory>
 
 class LinkLabel;
@@ -153,6 +154,12 @@ protected:
     void CreateUnderFolder();
     // The task is now running: buttons off, "Processing...".
     void EnterRunning();
+    // The three tab panels over the tab control's client area, the log filling its panel.
+    void PlaceTabPanels();
+    // Fills the target formats afresh and chooses the options window's default.
+    void LoadTargetFormats();
+    // The skin's back colour, when one is set, behind a window's own boxes too.
+    static void SkinBackground(std::initializer_list<QWidget*> widgets);
     // The end-of-task actions the boxes ask for, all but turning the computer off, which comes
     // last and is left to the caller (a tool may have more to do before it); true when it is due.
     // The window may be gone on return, through the external program.

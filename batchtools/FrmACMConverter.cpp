@@ -15,7 +15,6 @@
 #include "platform/Clock.h"
 #include "settings/OutputFormatOptions.h"
 #include "settings/ProgramOptions.h"
-#include "settings/controls/ColorSwatch.h"
 #include "settings/controls/LinkLabel.h"
 #include "settings/controls/TwipsGeometry.h"
 #include "settings/controls/cTabControl.h"
@@ -139,14 +138,7 @@ FrmACMConverter::FrmACMConverter()
     layOut();
 
     // The skin colour also on the overwrite box.
-    bool ok = false;
-    const long back = g_sAppBackColor.toLong(&ok);
-    if (ok) {
-        QPalette p = chkOverWrite->palette();
-        p.setColor(QPalette::Window, ColorSwatch::ToQColor(static_cast<int32_t>(back)));
-        chkOverWrite->setPalette(p);
-        chkOverWrite->setAutoFillBackground(true);
-    }
+    SkinBackground({chkOverWrite});
 
     // The name templates in place of the target format.
     LoadFileNameFormats();
@@ -226,12 +218,7 @@ void FrmACMConverter::layOut()
     PlaceTw(cmdExit, 6480, 7200, 1215, 375);
     PlaceTw(cStatusBar1, 0, kHeight - 375, kWidth, 375);
 
-    for (QWidget* panel : {TabSettings, TabEvents, TabLog}) {
-        PlaceTw(panel, cTabControl1->ClientLeft() - 50, cTabControl1->ClientTop(), cTabControl1->ClientWidth() + 50,
-                cTabControl1->ClientHeight());
-        panel->raise();
-    }
-    PlaceTw(txtLog, 100, 100, WidthTw(TabLog) - 200, HeightTw(TabLog) - 200);
+    PlaceTabPanels();
 
     // Settings tab: the codec choice, then where and under which names the files go.
     PlaceTw(Label1, 360, 180, 3600, 255);

@@ -11,12 +11,9 @@
 #include "components/cGrid.h"
 #include "foundation/mdlFunctions.h"
 #include "foundation/mdlModes.h"
-#include "foundation/mdlSupportedDestination.h"
 #include "mainwindow/cStatusBar.h"
 #include "platform/Clock.h"
-#include "settings/FrmOptions.h"
 #include "settings/ProgramOptions.h"
-#include "settings/controls/ColorSwatch.h"
 #include "settings/controls/LinkLabel.h"
 #include "settings/controls/TwipsGeometry.h"
 #include "settings/controls/cTabControl.h"
@@ -28,7 +25,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QTimer>
 
 namespace {
@@ -113,27 +109,13 @@ FrmConverter::FrmConverter()
     layOut();
 
     // The skin colour also on the overwrite box.
-    bool ok = false;
-    const long back = g_sAppBackColor.toLong(&ok);
-    if (ok) {
-        QPalette p = chkOverWrite->palette();
-        p.setColor(QPalette::Window, ColorSwatch::ToQColor(static_cast<int32_t>(back)));
-        chkOverWrite->setPalette(p);
-        chkOverWrite->setAutoFillBackground(true);
-    }
+    SkinBackground({chkOverWrite});
 
     // The templates come before the target format: the template list is loaded, then the
     // format list is filled afresh and its default chosen.
     LoadFileNameFormats();
     FileNameFormats::ChooseDefault(cboFileName);
-    {
-        const QSignalBlocker quiet(cboTargetFormat);
-        FillDestinationFormats(cboTargetFormat);
-        cboTargetFormat->setCurrentIndex(-1);
-    }
-    const int format = cboTargetFormat->findText(frmOptions->cboTargetFormat->currentText());
-    if (format >= 0)
-        cboTargetFormat->setCurrentIndex(format);
+    LoadTargetFormats();
     CheckUnderFolderEna();
 
     UseConverter(CreateAudioConverter());
@@ -164,12 +146,7 @@ void FrmConverter::layOut()
     PlaceTw(cmdExit, 6480, 6600, 1215, 375);
     PlaceTw(cStatusBar1, 0, kHeight - 375, kWidth, 375);
 
-    for (QWidget* panel : {TabSettings, TabEvents, TabLog}) {
-        PlaceTw(panel, cTabControl1->ClientLeft() - 50, cTabControl1->ClientTop(), cTabControl1->ClientWidth() + 50,
-                cTabControl1->ClientHeight());
-        panel->raise();
-    }
-    PlaceTw(txtLog, 100, 100, WidthTw(TabLog) - 200, HeightTw(TabLog) - 200);
+    PlaceTabPanels();
 
     // Settings tab.
     PlaceTw(Label5, 360, 240, 2400, 255);

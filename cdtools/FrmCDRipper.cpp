@@ -14,10 +14,8 @@
 #include "foundation/mdlFunctions.h"
 #include "foundation/mdlModes.h"
 #include "foundation/mdlShutDown.h"
-#include "foundation/mdlSupportedDestination.h"
 #include "mainwindow/cStatusBar.h"
 #include "platform/Clock.h"
-#include "settings/FrmOptions.h"
 #include "settings/ProgramOptions.h"
 #include "settings/controls/ColorSwatch.h"
 #include "settings/controls/LinkLabel.h"
@@ -123,14 +121,7 @@ FrmCDRipper::FrmCDRipper()
     // then the format list is filled afresh and the options' default chosen.
     LoadFileNameFormats();
     FileNameFormats::ChooseDefault(cboFileName);
-    {
-        const QSignalBlocker quiet(cboTargetFormat);
-        FillDestinationFormats(cboTargetFormat);
-        cboTargetFormat->setCurrentIndex(-1);
-    }
-    const int format = cboTargetFormat->findText(frmOptions->cboTargetFormat->currentText());
-    if (format >= 0)
-        cboTargetFormat->setCurrentIndex(format);
+    LoadTargetFormats();
     CheckUnderFolderEna();
 
     // Neither box is stored: every opening starts with both unticked. The door stays shut
@@ -200,16 +191,7 @@ void FrmCDRipper::buildRipperControls()
     cmdConvert->setFont(bold);
 
     // The skin colour also on the two boxes of this window.
-    bool ok = false;
-    const long back = g_sAppBackColor.toLong(&ok);
-    if (ok) {
-        for (QCheckBox* box : {chkOverWrite, chkOpenCDdrive}) {
-            QPalette p = box->palette();
-            p.setColor(QPalette::Window, ColorSwatch::ToQColor(static_cast<int32_t>(back)));
-            box->setPalette(p);
-            box->setAutoFillBackground(true);
-        }
-    }
+    SkinBackground({chkOverWrite, chkOpenCDdrive});
 }
 
 void FrmCDRipper::layOut()
@@ -226,12 +208,7 @@ void FrmCDRipper::layOut()
     PlaceTw(cmdExit, kWidth - 1320, 7890, 1095, 375);
     PlaceTw(cStatusBar1, 0, kHeight - 375, kWidth, 375);
 
-    for (QWidget* panel : {TabSettings, TabEvents, TabLog}) {
-        PlaceTw(panel, cTabControl1->ClientLeft() - 50, cTabControl1->ClientTop(), cTabControl1->ClientWidth() + 50,
-                cTabControl1->ClientHeight());
-        panel->raise();
-    }
-    PlaceTw(txtLog, 100, 100, WidthTw(TabLog) - 200, HeightTw(TabLog) - 200);
+    PlaceTabPanels();
 
     // Settings tab: the source drive heads it; the boxes start a little right of the template's,
     // so that "File Name Format:" fits in front of its list.

@@ -1,6 +1,7 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "cdtools/FrmDataBurner3.h"
 
+#include "batchtools/ConverterHandOver.h"
 #include "batchtools/ConverterNames.h"
 #include "batchtools/RowRunner.h"
 #include "batchtools/cProgressBar.h"
@@ -147,18 +148,6 @@ private:
     QPointer<FrmDataBurner3> m_w;
 };
 
-// The converter names the destination code OutputFormat; the hand-over speaks of
-// DestinationFormat as the other components do.
-struct ConverterFormatCalls {
-    cAudioConverter& c;
-    void DestinationFormat(long code) { c.OutputFormat(code); }
-    void SetWavFormat(const engine::WavFormatRecord& r) { c.SetWavFormat(r); }
-    void SetAcmFormat(const QString& tag, const QString& format) { c.SetAcmFormat(tag, format); }
-    void SetMp3Format(const engine::Mp3FormatRecord& r) { c.SetMp3Format(r); }
-    void SetWmaFormat(const engine::WmaFormatRecord& r) { c.SetWmaFormat(r); }
-    void SetOggFormat(const engine::OggFormatRecord& r) { c.SetOggFormat(r); }
-    void SetApeLevel(long level) { c.SetApeLevel(level); }
-};
 
 }  // namespace
 
@@ -482,7 +471,7 @@ void FrmDataBurner3::SetID3Tags(long row)
 
 void FrmDataBurner3::SetDestination()
 {
-    ConverterFormatCalls calls{*cAudioConverter1};
+    ConverterFormatCalls calls(*cAudioConverter1);
     Log(BatchTool::HandOverDestination(calls, cboTargetFormat->currentText()));
 }
 
