@@ -1,8 +1,10 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #pragma once
 
-class LinkLabel;
-class QComboBox;
+#include "settings/controls/LinkLabel.h"
+
+#include <QComboBox>
+
 class QLabel;
 class QWidget;
 
@@ -19,6 +21,24 @@ struct Controls {
     LinkLabel* lblParameters = nullptr;
 };
 Controls Build(QWidget* tab);
+
+// Builds the list on the window's settings tab under its member names and wires the window's
+// handlers: only a choice runs cboFileName_Click, never filling or clearing (which pass -1).
+template <class Window>
+void AddTo(Window& w)
+{
+    const Controls c = Build(w.TabSettings);
+    w.Label21 = c.Label21;
+    w.cboFileName = c.cboFileName;
+    w.lblSetAsDefaultFileName = c.lblSetAsDefaultFileName;
+    w.lblParameters = c.lblParameters;
+    QObject::connect(w.cboFileName, &QComboBox::currentIndexChanged, &w, [&w](int index) {
+        if (index >= 0)
+            w.cboFileName_Click();
+    });
+    QObject::connect(w.lblSetAsDefaultFileName, &LinkLabel::Click, &w, [&w] { w.lblSetAsDefaultFileName_Click(); });
+    QObject::connect(w.lblParameters, &LinkLabel::Click, &w, [&w] { w.lblParameters_Click(); });
+}
 
 // Fills the list afresh from the stored templates, silently and with nothing chosen.
 void Load(QComboBox* cboFileName);

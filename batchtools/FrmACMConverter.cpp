@@ -178,11 +178,7 @@ void FrmACMConverter::buildAcmControls()
     cboBestAccordItem->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_lists = std::make_unique<AcmCodecLists>(cboTags, cboFormats);
 
-    const FileNameFormats::Controls names = FileNameFormats::Build(TabSettings);
-    Label21 = names.Label21;
-    cboFileName = names.cboFileName;
-    lblSetAsDefaultFileName = names.lblSetAsDefaultFileName;
-    lblParameters = names.lblParameters;
+    FileNameFormats::AddTo(*this);
 
     // Only a choice runs a handler: filling and clearing the lists are silent or pass -1.
     connect(cboBestAccordItem, &QComboBox::currentIndexChanged, this, [this](int index) {
@@ -193,12 +189,6 @@ void FrmACMConverter::buildAcmControls()
         if (index >= 0)
             cboTags_Click();
     });
-    connect(cboFileName, &QComboBox::currentIndexChanged, this, [this](int index) {
-        if (index >= 0)
-            cboFileName_Click();
-    });
-    connect(lblSetAsDefaultFileName, &LinkLabel::Click, this, [this] { lblSetAsDefaultFileName_Click(); });
-    connect(lblParameters, &LinkLabel::Click, this, [this] { lblParameters_Click(); });
 }
 
 void FrmACMConverter::layOut()

@@ -81,17 +81,7 @@ FrmConverter::FrmConverter()
     lblTimeLeft->setObjectName(QStringLiteral("lblTimeLeft"));
 
     // The settings tab's name templates, in place of the joiner's one name box.
-    const FileNameFormats::Controls names = FileNameFormats::Build(TabSettings);
-    Label21 = names.Label21;
-    cboFileName = names.cboFileName;
-    lblSetAsDefaultFileName = names.lblSetAsDefaultFileName;
-    lblParameters = names.lblParameters;
-    connect(cboFileName, &QComboBox::currentIndexChanged, this, [this](int index) {
-        if (index >= 0)
-            cboFileName_Click();
-    });
-    connect(lblSetAsDefaultFileName, &LinkLabel::Click, this, [this] { lblSetAsDefaultFileName_Click(); });
-    connect(lblParameters, &LinkLabel::Click, this, [this] { lblParameters_Click(); });
+    FileNameFormats::AddTo(*this);
 
     // This window's captions of the template's controls.
     chkPlaySound->setText(QStringLiteral("Play a sound"));

@@ -132,18 +132,7 @@ void FrmSplitter::buildSplitterControls()
     PlaceTw(chkOverWrite, 5400, 615, 3360, 285);
     ptnSplitByParts->setChecked(true);
 
-    bool ok = false;
-    const long back = g_sAppBackColor.toLong(&ok);
-    if (ok) {
-        const QColor c = ColorSwatch::ToQColor(static_cast<int32_t>(back));
-        for (QWidget* w : {static_cast<QWidget*>(ptnSplitByParts), static_cast<QWidget*>(ptnSplitBySecs),
-                           static_cast<QWidget*>(chkOverWrite)}) {
-            QPalette p = w->palette();
-            p.setColor(QPalette::Window, c);
-            w->setPalette(p);
-            w->setAutoFillBackground(true);
-        }
-    }
+    SkinBackground({ptnSplitByParts, ptnSplitBySecs, chkOverWrite});
 
     connect(ptnSplitByParts, &QRadioButton::clicked, this, [this] { ptnSplitByParts_Click(); });
     connect(ptnSplitBySecs, &QRadioButton::clicked, this, [this] { ptnSplitBySecs_Click(); });
