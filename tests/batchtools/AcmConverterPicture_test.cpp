@@ -3,44 +3,16 @@
 // settings and log tabs for a person to look at. QM_SCREENSHOT_ACM names a folder for the
 // pictures; under Xvfb with a window manager run it with QT_QPA_PLATFORM=xcb.
 #include "tests/batchtools/AcmConverterFixture.h"
+#include "tests/batchtools/ClippedCaptions.h"
 
 #include "settings/controls/cTabControl.h"
 
-#include <QAbstractButton>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
 #include <QTest>
 
 namespace {
-
-// The controls on a panel whose text is cut off: wider than the control or past the panel.
-QStringList clipped(QWidget* panel)
-{
-    QStringList out;
-    for (QWidget* w : panel->findChildren<QWidget*>()) {
-        if (!w->isVisibleTo(panel))
-            continue;
-        QString text;
-        int needed = 0;
-        if (auto* l = qobject_cast<QLabel*>(w)) {
-            text = l->text();
-            needed = l->sizeHint().width();
-        } else if (auto* p = qobject_cast<QPushButton*>(w)) {
-            // A push button's size hint has a style minimum well beyond short texts.
-            text = p->text();
-            needed = p->fontMetrics().horizontalAdvance(text) + 6;
-        } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
-            text = b->text();
-            needed = b->sizeHint().width();
-        }
-        if (text.isEmpty())
-            continue;
-        if (needed > w->width() || w->geometry().right() > panel->width())
-            out << text;
-    }
-    return out;
-}
 
 TEST_F(AcmConverterTest, CaptionsFitAndPicturesOfTheSettingsAndLogTabs)
 {
