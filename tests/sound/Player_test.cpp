@@ -139,7 +139,7 @@ TEST_F(PlayerSound, SeekLandsOnItsFrameAndPauseLosesNothing)
 {
     const QString wav = writeWav(QStringLiteral("counting.wav"), countingPcm(kRate * 7));
     ASSERT_EQ(player->OpenAndPlay(wav, -1), 0);
-    ASSERT_TRUE(PulseServer::waitUntil([&] { return heardNumbers(server->captured()).size() > kRate / 4; }, 3000));
+    ASSERT_TRUE(PulseServer::waitUntil([&] { return heardNumbers(server->captured()).size() > kRate / 4; }, 15000));
     player->Seek(4);
     QTest::qWait(400);
     // Position() follows what has been heard, not what has been decoded ahead of it.
@@ -198,7 +198,7 @@ TEST_F(PlayerSound, DeviceNumberPicksTheOutput)
         SCOPED_TRACE(c.device);
         server->clearCapture();
         ASSERT_EQ(player->OpenAndPlay(wav, c.device), 0);
-        ASSERT_TRUE(PulseServer::waitUntil([&] { return player->Position() >= 1; }, 4000)) << "nothing played";
+        ASSERT_TRUE(PulseServer::waitUntil([&] { return player->Position() >= 1; }, 15000)) << "nothing played";
         EXPECT_EQ(firstSound(server->captured()) >= 0, c.onPipe);
         player->Stop();
         QTest::qWait(50);
