@@ -1,6 +1,7 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "batchtools/FrmJoiner.h"
 
+#include "batchtools/ConverterNames.h"
 #include "batchtools/cProgressBar.h"
 #include "commands/Templates.h"
 #include "commands/ToolWindows.h"
@@ -76,16 +77,10 @@ QString FrmJoiner::CreateID3TagsString(const QString& text)
 
 void FrmJoiner::SetID3Tags(long& row)
 {
-    if (row < 1 || row > cGrid1->Rows())
+    const std::optional<ConverterNames::TagCells> cells = ConverterNames::TagCellsOfRow(*cGrid1, row);
+    if (!cells)
         return;  // no cell to read: the component keeps the tags it has
-    const auto tag = [&](const QString& key) { return CreateID3TagsString(cGrid1->Cell(row, cGrid1->ColumnIndex(key)).Text()); };
-    cAudioJoin1->TagAlbum(tag(COL_TAG_ALBUM));
-    cAudioJoin1->TagArtist(tag(COL_TAG_ARTIST));
-    cAudioJoin1->TagComment(tag(COL_TAG_COMMENT));
-    cAudioJoin1->TagGenre(tag(COL_TAG_GEN));
-    cAudioJoin1->TagTitle(tag(COL_TAG_TITLE));
-    cAudioJoin1->TagTrack(tag(COL_TAG_TRACK));
-    cAudioJoin1->TagYear(tag(COL_TAG_YEAR));
+    ConverterNames::HandOverTags(*cAudioJoin1, *cells, [this](const QString& t) { return CreateID3TagsString(t); });
 }
 
 void FrmJoiner::SetDestination() { Log(BatchTool::HandOverDestination(*cAudioJoin1, cboTargetFormat->currentText())); }

@@ -2,6 +2,7 @@
 #include "batchtools/FrmSplitter.h"
 
 #include "batchtools/ConverterHandOver.h"
+#include "batchtools/ConverterNames.h"
 #include "batchtools/SplitterRules.h"
 #include "batchtools/cProgressBar.h"
 #include "commands/Templates.h"
@@ -205,16 +206,10 @@ QString FrmSplitter::CreateID3TagsString(const QString& text)
 
 void FrmSplitter::SetID3Tags(long& row)
 {
-    if (row < 1 || row > cGrid1->Rows())
+    const std::optional<ConverterNames::TagCells> cells = ConverterNames::TagCellsOfRow(*cGrid1, row);
+    if (!cells)
         return;  // no cell to read: the converter keeps the tags it has
-    const auto tag = [&](const QString& key) { return CreateID3TagsString(cGrid1->Cell(row, cGrid1->ColumnIndex(key)).Text()); };
-    cAudioConverter1->TagAlbum(tag(COL_TAG_ALBUM));
-    cAudioConverter1->TagArtist(tag(COL_TAG_ARTIST));
-    cAudioConverter1->TagComment(tag(COL_TAG_COMMENT));
-    cAudioConverter1->TagGenre(tag(COL_TAG_GEN));
-    cAudioConverter1->TagTitle(tag(COL_TAG_TITLE));
-    cAudioConverter1->TagTrack(tag(COL_TAG_TRACK));
-    cAudioConverter1->TagYear(tag(COL_TAG_YEAR));
+    ConverterNames::HandOverTags(*cAudioConverter1, *cells, [this](const QString& t) { return CreateID3TagsString(t); });
 }
 
 QString FrmSplitter::MakePartFileName(const QString& sourcePath) const
