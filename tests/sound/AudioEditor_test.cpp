@@ -5,6 +5,7 @@
 #include "tests/sound/SoundFixtures.h"
 #include "tests/support/PulseServer.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/WavBytes.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -20,36 +21,8 @@
 
 namespace {
 
-// The bytes of the data chunk of a RIFF WAVE file, or nothing.
-std::optional<QByteArray> dataChunk(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray b = f.readAll();
-    if (b.size() < 12 || !b.startsWith("RIFF") || b.mid(8, 4) != "WAVE")
-        return std::nullopt;
-    qsizetype at = 12;
-    while (at + 8 <= b.size()) {
-        const quint32 size = qFromLittleEndian<quint32>(b.constData() + at + 4);
-        if (b.mid(at, 4) == "data")
-            return b.mid(at + 8, size);
-        at += 8 + size + (size & 1);
-    }
-    return std::nullopt;
-}
-
-// Samples that differ from frame to frame in every byte.
-QByteArray noise(qint64 bytes, uint32_t seed)
-{
-    QByteArray d(static_cast<qsizetype>(bytes), '\0');
-    uint32_t x = seed * 2654435761u + 7;
-    for (auto& c : d) {
-        x = x * 1664525u + 1013904223u;
-        c = static_cast<char>(x >> 24);
-    }
-    return d;
-}
+using wavbytes::dataChunk;
+using wavbytes::noise;
 
 bool sox(const QStringList& args)
 {
