@@ -178,38 +178,40 @@ void BatchToolWindow::buildControls()
     txtLog->setReadOnly(true);
 
     // Settings tab.
-    Label4 = label(QStringLiteral("Destination:"), TabSettings, 240, 270, 1455);
+    // The label column is wider than the twips the layout was drawn with: the desktop's fonts
+    // need it for "File Name Format:".
+    Label4 = label(QStringLiteral("Destination:"), TabSettings, 240, 270, 1635);
     txtToPath = new QComboBox(TabSettings);
     txtToPath->setObjectName(QStringLiteral("txtToPath"));
     txtToPath->setEditable(true);
     txtToPath->setInsertPolicy(QComboBox::NoInsert);
-    PlaceTw(txtToPath, 1740, 225, 5220, 330);
+    PlaceTw(txtToPath, 1920, 225, 5040, 330);
     cmdSelectPath = button(QStringLiteral("..."), TabSettings, 7020, 225, 435, 330);
     cmdSelectPath->setToolTip(QStringLiteral("Select a new directory"));
     lblSetAsDefaultDestination =
         link(QStringLiteral("Set as default"), QStringLiteral("Set as default destination"), TabSettings, 7560, 270, 1395);
     imgOpenDestFolder = new QLabel(TabSettings);
-    PlaceTw(imgOpenDestFolder, 1740, 630, 255, 255);
+    PlaceTw(imgOpenDestFolder, 1920, 630, 255, 255);
     lblOpenDestinationDestinationFolder = link(QStringLiteral("Open destination folder"),
-                                               QStringLiteral("Open destination folder"), TabSettings, 2040, 645, 2400);
+                                               QStringLiteral("Open destination folder"), TabSettings, 2220, 645, 2400);
     chkCreateSubFolder =
         checkBox(QStringLiteral("Under a new directory name:"), "chkCreateSubFolder", TabSettings, 240, 1035, 2880);
     txtUndeForlder = new QLineEdit(TabSettings);
     txtUndeForlder->setObjectName(QStringLiteral("txtUndeForlder"));
     PlaceTw(txtUndeForlder, 3180, 1005, 3780, 315);
-    Label5 = label(QStringLiteral("Audio Format:"), TabSettings, 240, 1500, 1455);
+    Label5 = label(QStringLiteral("Audio Format:"), TabSettings, 240, 1500, 1635);
     cboTargetFormat = new QComboBox(TabSettings);
     cboTargetFormat->setObjectName(QStringLiteral("cboTargetFormat"));
-    PlaceTw(cboTargetFormat, 1740, 1455, 5220, 330);
+    PlaceTw(cboTargetFormat, 1920, 1455, 5040, 330);
     cmdEditTargetFormat = button(QStringLiteral("Edit"), TabSettings, 7020, 1455, 615, 330);
     cmdEditTargetFormat->setToolTip(QStringLiteral("Edit Target Audio Formats"));
     lblSetAsDefaultFormat =
         link(QStringLiteral("Set as default"), QStringLiteral("Set as default format"), TabSettings, 7740, 1500, 1215);
     if (m_spec.joinedFileName) {
-        Label21 = label(QStringLiteral("File Name Format:"), TabSettings, 240, 1935, 1455);
+        Label21 = label(QStringLiteral("File Name Format:"), TabSettings, 240, 1935, 1635);
         txtJoinedFileName = new QLineEdit(QStringLiteral("Joined_File-[date]-[time].[dest_extension]"), TabSettings);
         txtJoinedFileName->setObjectName(QStringLiteral("txtJoinedFileName"));
-        PlaceTw(txtJoinedFileName, 1740, 1890, 5220, 315);
+        PlaceTw(txtJoinedFileName, 1920, 1890, 5040, 315);
         lblParameters = link(QStringLiteral("Parameters"), QStringLiteral("Parameters"), TabSettings, 7020, 1935, 1215);
     }
     Image1 = new QLabel(TabSettings);

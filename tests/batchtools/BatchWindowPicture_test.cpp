@@ -6,6 +6,7 @@
 #include "cdtools/FrmCDBurner.h"
 #include "commands/ToolWindows.h"
 #include "mainwindow/cStatusBar.h"
+#include "tests/batchtools/ClippedCaptions.h"
 #include "tests/batchtools/JoinerFixture.h"
 
 #include <QDir>
@@ -93,6 +94,7 @@ TEST_F(BatchWindowPicture, Joiner)
     QTest::qWait(200);
     expectTypeIcons(j->cGrid1);
     expectStatusLine(j, j->cStatusBar1);
+    EXPECT_EQ(clipped(j->TabSettings), QStringList());
     save(j, QStringLiteral("joiner"));
 }
 
