@@ -92,7 +92,22 @@ std::unique_ptr<Disc> Disc::open(const Drive& drive, QString* error)
     if (drive.kind == Drive::AudioImage) {
         if (!QFileInfo(drive.path).isFile())
             return fail(QStringLiteral("There is no disc in the drive ") + quoted(drive) + QLatin1Char('.'));
-        disc->m_cdio = cdio_open_cue(path.constData());
+        CueSheet sheet;
+        QString why;
+        if (!ReadCueSheet(drive.path, &sheet, &why))
+            return fail(QStringLiteral("The disc in the drive ") + quoted(drive) + QStringLiteral(" cannot be read from the cue sheet '") +
+                        drive.path + QStringLiteral("': ") + why);
+        for (const CueTrack& c : sheet.tracks) {
+            TrackInfo t;
+            t.number = int(disc->m_tracks.size()) + 1;
+            t.audio = c.audio;
+            t.firstSector = c.firstSector;
+            t.sectors = c.sectors;
+            disc->m_tracks << t;
+        }
+        disc->m_leadOut = sheet.leadOut;
+        disc->m_image = std::move(sheet);
+        return disc;
     } else {
         if (!deviceReady(drive.path))
             return fail(QStringLiteral("There is no disc in the drive ") + quoted(drive) + QStringLiteral(", or it is not ready."));

@@ -5,6 +5,7 @@
 // discs, the libcdio handle reads go through. Every open makes a handle of its own, so a rip
 // never shares one with the queries of the window that started it.
 
+#include "components/cd/CueSheet.h"
 #include "components/cd/DriveMap.h"
 
 #include <QList>
@@ -12,6 +13,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 typedef struct _CdIo CdIo_t;
 
@@ -43,7 +45,10 @@ public:
     const QList<TrackInfo>& tracks() const { return m_tracks; }
     bool isAudio() const;               // any track is audio
     int32_t leadOutSector() const { return m_leadOut; }
-    CdIo_t* handle() const { return m_cdio; }  // nullptr for a data image
+    CdIo_t* handle() const { return m_cdio; }  // nullptr for images
+    // The checked cue sheet of an audio image, whose sectors are read from its data file;
+    // nullptr for devices and data images.
+    const CueSheet* image() const { return m_image ? &*m_image : nullptr; }
     // Hands the handle to a new owner (the reader that frees it with its paranoia object).
     CdIo_t* takeHandle();
 
@@ -52,6 +57,7 @@ private:
 
     Drive m_drive;
     CdIo_t* m_cdio = nullptr;
+    std::optional<CueSheet> m_image;
     QList<TrackInfo> m_tracks;
     int32_t m_leadOut = 0;
 };

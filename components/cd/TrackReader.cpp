@@ -6,6 +6,8 @@
 #include "components/engine/PcmConverter.h"
 #include "components/engine/SampleConverter.h"  // isDeliverable
 
+#include <QFile>
+
 #include <cdio/paranoia/cdda.h>
 #include <cdio/paranoia/paranoia.h>
 
@@ -21,6 +23,8 @@ constexpr engine::PcmFormat kCdFormat{44100, 2, 16};
 constexpr int kRetries = 20;          // re-reads of a sector before the rip fails
 constexpr int kSectorsPerChunk = 8;   // converted at a time when the output is not CD format
 
+// Devices are read through libcdio-paranoia; images straight from their data file, sector by
+// sector, so every read() returns after a bounded amount of work and an abort is seen at once.
 class ParanoiaTrackReader final : public engine::AudioReader {
 public:
     ~ParanoiaTrackReader() override
@@ -36,6 +40,14 @@ public:
         m_label = QStringLiteral("track %1 of the drive '%2'").arg(track.number).arg(disc->drive().name);
         m_first = track.firstSector;
         m_sectors = track.sectors;
+        if (const CueSheet* image = disc->image()) {
+            m_image = *image;
+            m_file.setFileName(image->dataPath);
+            if (!m_file.open(QIODevice::ReadOnly))
+                return fail(error, QStringLiteral("Cannot read the data file '%1' of the drive '%2': %3.")
+                                       .arg(image->dataPath, disc->drive().name, m_file.errorString()));
+            return setUp(error);
+        }
         CdIo_t* handle = disc->takeHandle();
         m_drive = cdio_cddap_identify_cdio(handle, CDDA_MESSAGE_FORGETIT, nullptr);
         if (!m_drive) {
@@ -53,7 +65,11 @@ public:
         if (!m_paranoia)
             return fail(error, QStringLiteral("Cannot read audio from the drive '%1'.").arg(disc->drive().name));
         cdio_paranoia_modeset(m_paranoia, PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
+        return setUp(error);
+    }
 
+    bool setUp(QString* error)
+    {
         m_info.format = kCdFormat;
         m_info.totalFrames = int64_t(m_sectors) * kFramesPerSector;
         m_info.durationMs = int64_t(m_sectors) * 1000 / kSectorsPerSecond;
@@ -166,6 +182,8 @@ private:
         const int32_t sector = m_first + int32_t(frame / kFramesPerSector);
         if (sector == m_bufferedSector)
             return true;
+        if (m_file.isOpen())
+            return readImageSector(sector, error);
         if (sector != m_nextSector)
             cdio_paranoia_seek(m_paranoia, sector, SEEK_SET);
         const int16_t* data = cdio_paranoia_read_limited(m_paranoia, nullptr, kRetries);
@@ -183,6 +201,30 @@ private:
         return true;
     }
 
+    // A disc sector of an image: the data file's sector where a segment covers it, silence in
+    // the gaps; the missing end of a last sector cut short is silence too.
+    bool readImageSector(int32_t sector, QString* error)
+    {
+        memset(m_sector, 0, sizeof m_sector);
+        for (const CueSegment& seg : m_image.segments) {
+            if (sector < seg.discSector || sector >= seg.discSector + seg.count)
+                continue;
+            const int64_t offset = int64_t(seg.fileSector + (sector - seg.discSector)) * kBytesPerSector;
+            const int64_t want = std::min<int64_t>(kBytesPerSector, m_image.dataBytes - offset);
+            int64_t got = 0;
+            if (want > 0 && m_file.seek(offset))
+                got = m_file.read(reinterpret_cast<char*>(m_sector), want);
+            if (want <= 0 || got != want)
+                return fail(error, QStringLiteral("Cannot read sector %1 of %2: the data file '%3' ends before it.")
+                                       .arg(sector - m_first).arg(m_label, m_image.dataPath));
+            break;
+        }
+        m_bufferedSector = sector;
+        return true;
+    }
+
+    CueSheet m_image;
+    QFile m_file;
     cdrom_drive_t* m_drive = nullptr;
     cdrom_paranoia_t* m_paranoia = nullptr;
     QString m_label;
@@ -224,7 +266,7 @@ std::unique_ptr<engine::AudioReader> OpenTrackReader(const QString& letter, int 
     if (track < 1 || track > disc->tracks().size())
         return fail(QStringLiteral("The disc in the drive '%1' has no track %2.").arg(drive.name).arg(track));
     const TrackInfo info = disc->tracks().at(track - 1);
-    if (!info.audio || !disc->handle())
+    if (!info.audio || (!disc->handle() && !disc->image()))
         return fail(QStringLiteral("Track %1 of the disc in the drive '%2' is a data track, not audio.").arg(track).arg(drive.name));
     auto reader = std::make_unique<ParanoiaTrackReader>();
     if (!reader->init(std::move(disc), info, error))

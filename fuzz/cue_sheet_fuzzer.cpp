@@ -1,0 +1,45 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+// Reads arbitrary bytes as the cue sheet of an audio image whose data file is 150 sectors long,
+// once whole and once cut inside its last sector, and checks that whatever is accepted is a disc
+// the image reader can deliver: every track at least a sector long, in order, starting on a
+// sector the data file holds, and every segment inside the data file.
+#include "fuzz/FuzzFile.h"
+#include "components/cd/CueSheet.h"
+
+namespace {
+
+void checkSheet(const QByteArray& text, int64_t bytes)
+{
+    cd::CueSheet sheet;
+    QString why;
+    const bool ok = cd::ParseCueSheet(text, [bytes](const QString&) { return std::optional<int64_t>(bytes); }, &sheet, &why);
+    if (!ok) {
+        fuzz::check(!why.isEmpty());
+        return;
+    }
+    const int64_t fileSectors = (bytes + 2351) / 2352;
+    fuzz::check(!sheet.tracks.isEmpty() && sheet.tracks.size() <= 99);
+    int32_t previous = -1;
+    for (const cd::CueTrack& t : sheet.tracks) {
+        fuzz::check(t.sectors > 0 && t.firstSector > previous && t.firstSector >= 0);
+        fuzz::check(int64_t(t.firstSector) + t.sectors <= sheet.leadOut);
+        previous = t.firstSector;
+        bool held = false;
+        for (const cd::CueSegment& s : sheet.segments)
+            held = held || (t.firstSector >= s.discSector && t.firstSector < s.discSector + s.count);
+        fuzz::check(held);
+    }
+    for (const cd::CueSegment& s : sheet.segments)
+        fuzz::check(s.count > 0 && s.fileSector >= 0 && s.discSector >= 0 && s.fileSector + int64_t(s.count) <= fileSectors &&
+                    s.discSector + int64_t(s.count) <= sheet.leadOut);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray text(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    checkSheet(text, 150 * 2352);
+    checkSheet(text, 150 * 2352 - 1000);
+    return 0;
+}
