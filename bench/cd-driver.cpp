@@ -272,6 +272,7 @@ int burnData(const QStringList& a)
         for (const QString& f : a.mid(2))
             if (!first->AddFile(f))
                 return fail(QStringLiteral("Couldn't add the file ") + f);
+        QObject::connect(first.get(), &cAudioDataBurner::Notice, [](const QString& t) { say(QStringLiteral("Notice ") + t); });
         QObject::connect(first.get(), &cAudioDataBurner::BurnStarting, [] { say(QStringLiteral("BurnStarting")); });
         QObject::connect(first.get(), &cAudioDataBurner::Progress, [&](int p) { tenths(QStringLiteral("Progress"), p); });
         QObject::connect(first.get(), &cAudioDataBurner::ClosingSession, [] { say(QStringLiteral("ClosingSession")); });
@@ -297,6 +298,7 @@ int burnData(const QStringList& a)
         for (long i = 0; i < second->DeviceCount(); ++i)
             if (second->DevicePath(i).compare(letter, Qt::CaseInsensitive) == 0)
                 index = i;
+        QObject::connect(second.get(), &cBurner::BurnerNotice, [](const QString& t) { say(QStringLiteral("Notice ") + t); });
         QObject::connect(second.get(), &cBurner::StartBurning, [] { say(QStringLiteral("StartBurning")); });
         QObject::connect(second.get(), &cBurner::BurnerProgress, [&](long p) { tenths(QStringLiteral("BurnerProgress"), int(p)); });
         QObject::connect(second.get(), &cBurner::BurnerFinalization, [] { say(QStringLiteral("BurnerFinalization")); });

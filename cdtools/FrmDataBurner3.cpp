@@ -354,6 +354,7 @@ void FrmDataBurner3::UseComponents(std::unique_ptr<cAudioConverter> converter, s
 
     cAudioDataBurner* a = cAudioDataBurner1.get();
     connect(a, &cAudioDataBurner::ClosingSession, this, [this] { stageLine(QStringLiteral("Closing session...")); });
+    connect(a, &cAudioDataBurner::Notice, this, [this](const QString& text) { Log(text); });
     connect(a, &cAudioDataBurner::BurnStarting, this, [this] { stageLine(QStringLiteral("Start the burning process...")); });
     connect(a, &cAudioDataBurner::Progress, this, [this](int p) {
         prgTotal->Value(p);
@@ -379,6 +380,7 @@ void FrmDataBurner3::UseComponents(std::unique_ptr<cAudioConverter> converter, s
         cmdAbort->setEnabled(false);
         stageLine(QStringLiteral("StartBurning..."));
     });
+    connect(b, &cBurner::BurnerNotice, this, [this](const QString& text) { Log(text); });
     connect(b, &cBurner::BurnerAdding, this, [this](const QString& path) { stageLine(QStringLiteral("Adding:") + GetFileName(path)); });
     connect(b, &cBurner::BurnerFileCount, this, [this](long files, long folders) {
         Log(QString::number(files) + QStringLiteral(" files to burn.") + QStringLiteral("\r\n") + QString::number(folders) +

@@ -97,6 +97,7 @@ public:
                 cb.starting = [&] { post([self] { Q_EMIT self->BurnStarting(); }); };
                 cb.totalProgress = [&](int p) { post([self, p] { Q_EMIT self->Progress(p); }); };
                 cb.closingSession = [&] { post([self] { Q_EMIT self->ClosingSession(); }); };
+                cb.notice = [&](const QString& text) { post([self, text] { Q_EMIT self->Notice(text); }); };
                 return cd::BurnData(drive, spec, cb, stop);
             },
             [this](const cd::BurnResult& r) {
@@ -192,6 +193,7 @@ public:
                 post([self, files] { Q_EMIT self->BurnerFileCount(files, 0); });
                 cd::BurnCallbacks cb;
                 cb.adding = [&](const QString& path) { post([self, path] { Q_EMIT self->BurnerAdding(path); }); };
+                cb.notice = [&](const QString& text) { post([self, text] { Q_EMIT self->BurnerNotice(text); }); };
                 cb.starting = [&] { post([self] { Q_EMIT self->StartBurning(); }); };
                 cb.totalProgress = [&](int p) { post([self, p] { Q_EMIT self->BurnerProgress(p); }); };
                 cb.closingSession = [&] { post([self] { Q_EMIT self->BurnerFinalization(); }); };

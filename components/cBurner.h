@@ -47,6 +47,8 @@ Q_SIGNALS:
     void StartBurning();
     void BurnerFileCount(long files, long folders);
     void BurnerAdding(const QString& path);
+    // A sentence for the log that does not stop the burn: a name that had to be cut.
+    void BurnerNotice(const QString& text);
 };
 
 std::unique_ptr<cBurner> CreateBurner();

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSaveFile>
 #include <QSet>
 #include <QTemporaryDir>
@@ -15,8 +16,12 @@
 #include <libburn/libburn.h>
 #include <libisofs/libisofs.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 // libburn declares itself inside namespace burn for C++ callers; libisofs names the source it
@@ -26,6 +31,8 @@ using namespace burn;
 namespace cd {
 
 namespace {
+
+constexpr int kJolietVolumeChars = 16;  // a Joliet volume id holds 16 UCS-2 characters
 
 QString quoted(const Drive& drive) { return QLatin1Char('\'') + drive.name + QLatin1Char('\''); }
 
@@ -162,15 +169,29 @@ bool canWrite(const Grab& g)
 
 bool isCdProfile(int profile) { return profile >= 0x08 && profile <= 0x0a; }
 
+// The data file an audio image drive writes beside its cue sheet.
+QString imageDataFile(const Drive& drive)
+{
+    const QFileInfo cueInfo(drive.path);
+    return cueInfo.absolutePath() + QLatin1Char('/') + cueInfo.completeBaseName() + QStringLiteral(".bin");
+}
+
 DiscFacts imageFacts(const Drive& drive, BurnKind kind)
 {
     DiscFacts f;
     f.present = true;
     f.isCd = true;
     f.blank = !QFileInfo::exists(drive.path);
+    // An audio image is two files: a data file of that name, of another image perhaps, is
+    // never replaced.
+    const bool dataFileInTheWay = f.blank && drive.kind == Drive::AudioImage && QFileInfo::exists(imageDataFile(drive));
+    if (dataFileInTheWay)
+        f.blank = false;
     f.blankSectors = f.blank ? kBlankCdSectors : 0;
     const bool takes = (drive.kind == Drive::AudioImage) == (kind == BurnKind::Audio);
-    if (!f.blank)
+    if (dataFileInTheWay)
+        f.state = QStringLiteral("The file %1 already exists; the image would replace it.").arg(imageDataFile(drive));
+    else if (!f.blank)
         f.state = QStringLiteral("The disc is not empty.");
     else if (!takes)
         f.state = kind == BurnKind::Audio ? QStringLiteral("This drive writes data discs only.")
@@ -218,16 +239,28 @@ DiscFacts deviceFacts(const Drive& drive, BurnKind kind)
     return f;
 }
 
-// A part file beside a target, created empty, removed unless kept.
+// A part file beside a target, created empty, removed unless kept. It is created with the
+// modes the umask leaves, as every other output of the program, so the image it becomes is as
+// readable as a ripped file.
 class PartFile {
 public:
     explicit PartFile(const QString& target)
     {
         const QFileInfo fi(target);
-        QTemporaryFile t(fi.absolutePath() + QStringLiteral("/.") + fi.fileName() + QStringLiteral(".part-XXXXXX"));
-        t.setAutoRemove(false);
-        if (t.open())
-            m_path = t.fileName();
+        const QString stem = fi.absolutePath() + QStringLiteral("/.") + fi.fileName() + QStringLiteral(".part-");
+        static const char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+        for (int attempt = 0; attempt < 100 && m_path.isEmpty(); ++attempt) {
+            QString candidate = stem;
+            for (int i = 0; i < 6; ++i)
+                candidate += QLatin1Char(kChars[QRandomGenerator::global()->bounded(int(sizeof kChars - 1))]);
+            const int fd = ::open(QFile::encodeName(candidate).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd >= 0) {
+                ::close(fd);
+                m_path = candidate;
+            } else if (errno != EEXIST) {
+                break;
+            }
+        }
     }
     ~PartFile()
     {
@@ -241,6 +274,19 @@ public:
     {
         if (::rename(QFile::encodeName(m_path).constData(), QFile::encodeName(target).constData()) != 0)
             return false;
+        m_kept = true;
+        return true;
+    }
+    // Puts the part file in place only where no file of that name is: one that appeared while
+    // the burn ran is never replaced.
+    bool commitNew(const QString& target)
+    {
+        const QByteArray from = QFile::encodeName(m_path), to = QFile::encodeName(target);
+        if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) != 0) {
+            // File systems without the flag: the check and the rename are then two steps.
+            if ((errno != EINVAL && errno != ENOSYS) || QFileInfo::exists(target) || ::rename(from.constData(), to.constData()) != 0)
+                return false;
+        }
         m_kept = true;
         return true;
     }
@@ -311,8 +357,7 @@ int64_t decodeTrack(const QString& file, QFile& out, int64_t expectedFrames,
 BurnResult burnAudioImage(const Drive& drive, const QStringList& files, const QList<int64_t>& estimates,
                           const BurnCallbacks& cb, const std::atomic<bool>& stop)
 {
-    const QFileInfo cueInfo(drive.path);
-    const QString binTarget = cueInfo.absolutePath() + QLatin1Char('/') + cueInfo.completeBaseName() + QStringLiteral(".bin");
+    const QString binTarget = imageDataFile(drive);
     PartFile bin(binTarget);
     QFile out(bin.path());
     if (!bin.ok() || !out.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -363,8 +408,9 @@ BurnResult burnAudioImage(const Drive& drive, const QStringList& files, const QL
     if (stop.load())
         return stopped();
     // The BIN goes into place first: the disc is there once the cue sheet is.
-    if (!bin.commit(binTarget))
-        return failed(errCannotWrite, QStringLiteral("The disc image cannot be put in place: ") + binTarget);
+    if (!bin.commitNew(binTarget))
+        return failed(errCannotWrite, QStringLiteral("The disc image cannot be put in place: ") + binTarget +
+                                          (QFileInfo::exists(binTarget) ? QStringLiteral(" already exists.") : QString()));
     QSaveFile sheet(drive.path);
     if (!sheet.open(QIODevice::WriteOnly) || sheet.write(cue.toUtf8()) < 0 || !sheet.commit()) {
         QFile::remove(binTarget);
@@ -603,6 +649,22 @@ BurnResult burnImage(const Drive& drive, const QByteArray& address, IsoImage* im
 
 }  // namespace
 
+QString JolietName(const QString& name)
+{
+    // As the mastering library cuts: the dot before an extension does not count; a long name
+    // keeps its extension, cut to three characters where the stem is long too.
+    const int length = int(name.size());
+    const int dot = int(name.lastIndexOf(QLatin1Char('.')));
+    if (dot < 0 || dot == length - 1)
+        return name.left(kJolietNameChars);
+    if (length <= kJolietNameChars + 1)
+        return name;
+    const int extension = length - dot - 1;
+    const int stem = dot;
+    const int keptExtension = extension > 3 ? (stem < kJolietNameChars - 3 ? kJolietNameChars - stem - 1 : 3) : extension;
+    return name.left(kJolietNameChars - keptExtension) + QLatin1Char('.') + name.mid(dot + 1, keptExtension);
+}
+
 QString IsoVolumeId(const QString& volumeName)
 {
     QString id;
@@ -718,11 +780,17 @@ BurnResult BurnAudio(const Drive& drive, const QStringList& files, int speedKbs,
         const int64_t sectors = AudioTrackSectors(f, &error);
         if (sectors < 0)
             return failed(errInputUnreadable, error);
+        // A track of no sectors would share its start with the next one; no disc has such.
+        if (sectors == 0)
+            return failed(errInputUnreadable, QStringLiteral("The file %1 holds no audio; it cannot be a track.").arg(f));
         estimates << sectors;
         total += sectors;
     }
     if (drive.kind == Drive::AudioImage) {
         const DiscFacts facts = imageFacts(drive, BurnKind::Audio);
+        if (!facts.blank && !QFileInfo::exists(drive.path))
+            return failed(errCannotWrite, QStringLiteral("The disc image of the drive ") + quoted(drive) +
+                                              QStringLiteral(" cannot be written: ") + facts.state);
         if (!facts.blank)
             return failed(errCannotWrite, QStringLiteral("The disc in the drive ") + quoted(drive) + QStringLiteral(" is not empty."));
         if (total > facts.blankSectors)
@@ -754,6 +822,15 @@ BurnResult BurnData(const Drive& drive, const DataImageSpec& spec, const BurnCal
         if (r < 0)
             return failed(errCannotWrite, QStringLiteral("The disc image cannot be made: ") + isoError(r));
         iso_image_set_volume_id(img.image, volume.constData());
+        if (cb.notice) {
+            const QString isoVolume = IsoVolumeId(spec.volumeName);
+            const QString jolietVolume = spec.volumeName.left(kJolietVolumeChars);
+            if (isoVolume != spec.volumeName && (!spec.joliet || jolietVolume != spec.volumeName))
+                cb.notice(spec.joliet ? QStringLiteral("The volume name '%1' is longer than a disc's volume name can be: "
+                                                       "readers of Joliet names see '%2', others '%3'.")
+                                            .arg(spec.volumeName, jolietVolume, isoVolume)
+                                      : QStringLiteral("The volume name '%1' is written as '%2'.").arg(spec.volumeName, isoVolume));
+        }
         iso_image_set_application_id(img.image, spec.applicationId.toUtf8().constData());
         iso_image_set_publisher_id(img.image, spec.publisherId.toUtf8().constData());
         iso_tree_set_follow_symlinks(img.image, 1);
@@ -768,11 +845,20 @@ BurnResult BurnData(const Drive& drive, const DataImageSpec& spec, const BurnCal
             r = iso_tree_add_node(img.image, iso_image_get_root(img.image), QFile::encodeName(fi.absoluteFilePath()).constData(), nullptr);
             if (r < 0)
                 return failed(errInputUnreadable, QStringLiteral("The file ") + f + QStringLiteral(" cannot be put on the disc: ") + isoError(r));
+            const QString joliet = JolietName(fi.fileName());
+            if (spec.joliet && joliet != fi.fileName() && cb.notice)
+                cb.notice(QStringLiteral("The name '%1' is longer than the %2 characters of a Joliet name: readers of Joliet "
+                                         "names see '%3'; readers of Rock Ridge names see it whole.")
+                              .arg(fi.fileName()).arg(kJolietNameChars).arg(joliet));
         }
         iso_write_opts_new(&img.opts, 0);
         iso_write_opts_set_iso_level(img.opts, 2);
-        iso_write_opts_set_rockridge(img.opts, 0);
+        // Joliet names of up to 103 characters and Rock Ridge beside them: Linux readers take
+        // the Rock Ridge names, which keep every name whole.
+        iso_write_opts_set_rockridge(img.opts, spec.joliet ? 1 : 0);
         iso_write_opts_set_joliet(img.opts, spec.joliet ? 1 : 0);
+        iso_write_opts_set_joliet_long_names(img.opts, 1);
+        iso_write_opts_set_joliet_longer_paths(img.opts, 1);
         iso_write_opts_set_output_charset(img.opts, "UTF-8");
     }
 

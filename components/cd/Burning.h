@@ -67,6 +67,7 @@ struct BurnCallbacks {
     std::function<void()> closingSession;
     std::function<void()> starting;                     // the drive is grabbed, the write begins
     std::function<void(const QString& path)> adding;    // a data file goes into the image
+    std::function<void(const QString& text)> notice;    // a sentence for the log (a name that had to be cut)
 };
 
 struct BurnResult {
@@ -109,6 +110,14 @@ struct DataImageSpec {
 
 BurnResult BurnData(const Drive& drive, const DataImageSpec& spec, const BurnCallbacks& callbacks,
                     const std::atomic<bool>& stop);
+
+// The longest leaf name a Joliet tree holds here (beyond the standard's 64, as every current
+// reader takes it); Rock Ridge beside it keeps names whole for Linux readers.
+constexpr int kJolietNameChars = 103;
+
+// The name a Joliet reader sees for a file of that name: unchanged up to the limit (the dot
+// before an extension not counted), else its stem cut before the extension.
+QString JolietName(const QString& name);
 
 // The ISO 9660 volume id a volume name becomes: capitals, "_" for every other character than
 // A-Z, 0-9 and "_", at most 32 characters.

@@ -2,12 +2,15 @@
 #include "tests/components_cd/BurnFixtures.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -74,6 +77,118 @@ TEST_F(BurnDriverTest, BurnsDataWithEitherEngineAndExitsZeroOnlyWhenFinished)
         EXPECT_FALSE(QFile::exists(path(QStringLiteral("disc.cue"))));
     }
     EXPECT_EQ(driver({}, {QStringLiteral("burn-data"), QStringLiteral("E"), QStringLiteral("3"), path(QStringLiteral("song one.mp3"))}).status, 2);
+}
+
+// Every name in the folder, hidden ones too.
+QStringList folderNames(const QString& dir)
+{
+    QStringList names = QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    names.sort();
+    return names;
+}
+
+TEST_F(BurnDriverTest, ABurnToACueDriveNeverReplacesADataFileOfThatName)
+{
+    const Pcm cd{44100, 2, 16};
+    fixtures::writeFile(path(QStringLiteral("a.wav")), fixtures::wavBytes(cd, fixtures::pattern(cd, 3000, 2)));
+    // An album whose sheet has another name than its data file, as image tools write them.
+    const QByteArray album(2352 * 75, 'A');
+    fixtures::writeFile(path(QStringLiteral("CDImage.bin")), album);
+    fixtures::writeFile(path(QStringLiteral("Album.cue")), "FILE \"CDImage.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n");
+    const QStringList before = folderNames(dir.path());
+
+    const burnfixtures::Tool r = driver({path(QStringLiteral("CDImage.cue"))},
+                                        {QStringLiteral("burn-audio"), QStringLiteral("D"), path(QStringLiteral("a.wav"))});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.contains(path(QStringLiteral("CDImage.bin")) + QStringLiteral(" already exists"))) << r.out.toStdString();
+    EXPECT_FALSE(r.out.contains(QStringLiteral("WritingTrack"))) << r.out.toStdString();
+    EXPECT_EQ(folderNames(dir.path()), before);
+    QFile bin(path(QStringLiteral("CDImage.bin")));
+    ASSERT_TRUE(bin.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(bin.readAll() == album);
+}
+
+TEST_F(BurnDriverTest, AnEmptyTrackIsRefusedBeforeAnythingIsWritten)
+{
+    const Pcm cd{44100, 2, 16};
+    fixtures::writeFile(path(QStringLiteral("a.wav")), fixtures::wavBytes(cd, fixtures::pattern(cd, 3000, 2)));
+    fixtures::writeFile(path(QStringLiteral("empty.wav")), fixtures::wavBytes(cd, QByteArray()));
+    const QStringList before = folderNames(dir.path());
+    const QStringList drives{path(QStringLiteral("disc.cue"))};
+    const burnfixtures::Tool r = driver(drives, {QStringLiteral("burn-audio"), QStringLiteral("D"), path(QStringLiteral("a.wav")),
+                                                 path(QStringLiteral("empty.wav"))});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.contains(QStringLiteral("The file %1 holds no audio").arg(path(QStringLiteral("empty.wav"))))) << r.out.toStdString();
+    EXPECT_FALSE(r.out.contains(QStringLiteral("CachingTrack"))) << r.out.toStdString();
+    EXPECT_FALSE(r.out.contains(QStringLiteral("Finished"))) << r.out.toStdString();
+    EXPECT_EQ(folderNames(dir.path()), before);
+}
+
+TEST_F(BurnDriverTest, BurnedAndDuplicatedImagesFollowTheUmask)
+{
+    const Pcm cd{44100, 2, 16};
+    fixtures::writeFile(path(QStringLiteral("a.wav")), fixtures::wavBytes(cd, fixtures::pattern(cd, 3000, 2)));
+    const QStringList drives{path(QStringLiteral("disc.cue")), path(QStringLiteral("data.iso")), path(QStringLiteral("copy.cue"))};
+    const mode_t old = ::umask(027);
+    burnfixtures::Tool audio = driver(drives, {QStringLiteral("burn-audio"), QStringLiteral("D"), path(QStringLiteral("a.wav"))});
+    burnfixtures::Tool data = driver(drives, {QStringLiteral("burn-data"), QStringLiteral("E"), QStringLiteral("1"), path(QStringLiteral("a.wav"))});
+    burnfixtures::Tool copy = driver(drives, {QStringLiteral("duplicate"), QStringLiteral("D"), QStringLiteral("F")});
+    ::umask(old);
+    ASSERT_EQ(audio.status, 0) << audio.out.toStdString();
+    ASSERT_EQ(data.status, 0) << data.out.toStdString();
+    ASSERT_EQ(copy.status, 0) << copy.out.toStdString();
+    for (const char* name : {"disc.cue", "disc.bin", "data.iso", "copy.cue", "copy.bin"}) {
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(path(QString::fromLatin1(name))).constData(), &st), 0) << name;
+        EXPECT_EQ(st.st_mode & 0777, 0640u) << name;
+    }
+}
+
+TEST_F(BurnDriverTest, DataDiscsKeepLongNamesWholeAndSayWhereJolietCutsOne)
+{
+    // Two names past Joliet's standard 64 characters that differ only at their ends, and one
+    // past even the 103 characters long Joliet names hold.
+    const QString stem = QStringLiteral("Mix Grüße 2024 - A Very Long Album Title - 01 - A Song Title With Many Charact");
+    const QStringList names{stem + QStringLiteral("er0.mp3"), stem + QStringLiteral("er1.mp3"),
+                            stem + QStringLiteral("ers And Then Some More Words To Pass 103.mp3")};
+    QStringList files;
+    for (const QString& n : names) {
+        fixtures::writeFile(path(n), QByteArray(5000, 'm'));
+        files << path(n);
+    }
+    ASSERT_GT(names[0].size(), 64);
+    ASSERT_LE(names[0].size(), 103);
+    ASSERT_GT(names[2].size(), 103);
+    for (const QString& engine : {QStringLiteral("1"), QStringLiteral("2")}) {
+        const QString iso = path(QStringLiteral("engine%1.iso").arg(engine));
+        const burnfixtures::Tool r = driver({path(QStringLiteral("disc.cue")), iso},
+                                            QStringList{QStringLiteral("burn-data"), QStringLiteral("E"), engine} + files);
+        ASSERT_EQ(r.status, 0) << r.out.toStdString();
+        const QString cut = names[2].left(100) + QStringLiteral(".mp3");
+        EXPECT_TRUE(r.out.contains(QStringLiteral("Notice The name '%1' is longer than the 103 characters of a Joliet name: "
+                                                  "readers of Joliet names see '%2'; readers of Rock Ridge names see it whole.\n")
+                                       .arg(names[2], cut)))
+            << r.out.toStdString();
+        EXPECT_EQ(r.out.count(QStringLiteral("Notice ")), 1) << r.out.toStdString();
+
+        // Rock Ridge, as xorriso reads it.
+        const burnfixtures::Tool find = burnfixtures::run(QStringLiteral("xorriso"), {QStringLiteral("-abort_on"), QStringLiteral("FATAL"),
+                                                                                      QStringLiteral("-indev"), iso, QStringLiteral("-find"),
+                                                                                      QStringLiteral("/"), QStringLiteral("-type"), QStringLiteral("f")});
+        ASSERT_EQ(find.status, 0) << find.out.toStdString();
+        for (const QString& n : names)
+            EXPECT_TRUE(find.out.contains(QStringLiteral("'/") + n + QStringLiteral("'\n"))) << n.toStdString() << "\n" << find.out.toStdString();
+        // Joliet, as isoinfo reads it (in Latin-1, which holds every character of these names).
+        QProcess isoinfo;
+        isoinfo.start(QStringLiteral("isoinfo"), {QStringLiteral("-J"), QStringLiteral("-j"), QStringLiteral("iso8859-1"),
+                                                  QStringLiteral("-l"), QStringLiteral("-i"), iso});
+        ASSERT_TRUE(isoinfo.waitForFinished(60000));
+        burnfixtures::Tool joliet{isoinfo.exitCode(), QString::fromLatin1(isoinfo.readAllStandardOutput())};
+        ASSERT_EQ(joliet.status, 0) << QString::fromLatin1(isoinfo.readAllStandardError()).toStdString();
+        EXPECT_TRUE(joliet.out.contains(names[0])) << joliet.out.toStdString();
+        EXPECT_TRUE(joliet.out.contains(names[1])) << joliet.out.toStdString();
+        EXPECT_TRUE(joliet.out.contains(cut)) << joliet.out.toStdString();
+    }
 }
 
 }  // namespace
