@@ -428,7 +428,6 @@ struct WriteOutcome {
 WriteOutcome followWrite(burn_drive* d, const BurnCallbacks& cb, const std::atomic<bool>& stop, bool perTrack)
 {
     WriteOutcome o;
-    // The write thread needs a moment to leave the idle state.
     burn_progress p {};
     int lastTrack = -1, lastPercent = -1;
     bool closing = false;
@@ -529,7 +528,20 @@ BurnResult writeSession(const Drive& drive, burn_drive* d, Session& s, bool clos
     libburnMessages();  // forget what the checks queued
     if (cb.starting)
         cb.starting();
-    burn_disc_write(s.opts, s.disc);
+    // A write refused at once leaves the drive idle with a message and an earlier "wrote well"
+    // standing. The usual cause is the worker of the drive's previous burn, which leaves the
+    // library's list a moment after the drive went idle: that one is waited for.
+    for (int attempt = 0;; ++attempt) {
+        burn_disc_write(s.opts, s.disc);
+        if (burn_drive_get_status(d, nullptr) != BURN_DRIVE_IDLE)
+            break;
+        const QString why = libburnMessages();
+        if (why.isEmpty())
+            break;
+        if (attempt >= 100 || stop.load())
+            return failed(errCannotWrite, QStringLiteral("The disc in the drive ") + quoted(drive) + QStringLiteral(" was not written: ") + why);
+        QThread::msleep(50);
+    }
     const WriteOutcome o = followWrite(d, cb, stop, perTrack);
     if (o.cancelled)
         return stopped();
@@ -644,6 +656,13 @@ BurnResult burnImage(const Drive& drive, const QByteArray& address, IsoImage* im
     BurnResult r = writeSession(drive, g.drive(), s, spec.closeDisc, spec.speedKbs, cb, stop, false);
     if (r.outcome != BurnResult::Written)
         src->cancel(src);
+    // An image must hold every sector of the file system, whatever the library said.
+    if (r.outcome == BurnResult::Written && image) {
+        const int64_t held = QFileInfo(QFile::decodeName(address.mid(6))).size() / kDataSectorBytes;
+        if (held < sectors)
+            return failed(errCannotWrite, QStringLiteral("The disc in the drive %1 was not written: the image holds %2 of its %3 sectors. %4")
+                                              .arg(quoted(drive)).arg(held).arg(sectors).arg(libburnMessages()).trimmed());
+    }
     return r;
 }
 
@@ -667,9 +686,16 @@ QString JolietName(const QString& name)
 
 QString IsoVolumeId(const QString& volumeName)
 {
+    // One character for each character of the name: a whole-string upper case would turn "ß"
+    // into "SS", which the mastering library does not.
     QString id;
-    for (const QChar c : volumeName.left(32).toUpper())
-        id += (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_' ? c : QLatin1Char('_');
+    for (const char32_t c : volumeName.toUcs4()) {
+        if (id.size() == 32)
+            break;
+        const bool lower = c >= U'a' && c <= U'z';
+        const bool kept = (c >= U'A' && c <= U'Z') || (c >= U'0' && c <= U'9') || c == U'_';
+        id += lower ? QChar(char16_t(c - U'a' + U'A')) : kept ? QChar(char16_t(c)) : QChar(u'_');
+    }
     return id;
 }
 

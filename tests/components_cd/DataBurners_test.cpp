@@ -311,4 +311,77 @@ TEST_F(DataBurnersTest, TheLibrarySeamMakesTheSecondEngineRefuse)
     EXPECT_FALSE(QFile::exists(path(QStringLiteral("disc.iso"))));
 }
 
+TEST_F(DataBurnersTest, AVolumeNameCutForTheDiscIsSaidWithBothNamesByEitherEngine)
+{
+    const QString volume = QStringLiteral("Mix Grüße 2024 Volume With A Long Name");
+    for (const int engine : {1, 2}) {
+        SCOPED_TRACE(engine);
+        const QString iso = path(QStringLiteral("volume%1.iso").arg(engine));
+        useDrives({iso});
+        QStringList notices;
+        QObject ctx;
+        bool ended = false;
+        std::unique_ptr<cAudioDataBurner> first;
+        std::unique_ptr<cBurner> second;
+        if (engine == 1) {
+            first = CreateAudioDataBurner();
+            QObject::connect(first.get(), &cAudioDataBurner::Notice, &ctx, [&](const QString& t) { notices << t; });
+            QObject::connect(first.get(), &cAudioDataBurner::Finished, &ctx, [&] { ended = true; });
+            QObject::connect(first.get(), &cAudioDataBurner::BurnError, &ctx, [&](long, const QString& t) { ADD_FAILURE() << t.toStdString(); ended = true; });
+            ASSERT_TRUE(first->AddFile(source(kNames.first())));
+            first->VolumeName(volume);
+            first->BurnDisc(QStringLiteral("D"), 0);
+        } else {
+            second = CreateBurner();
+            QObject::connect(second.get(), &cBurner::BurnerNotice, &ctx, [&](const QString& t) { notices << t; });
+            QObject::connect(second.get(), &cBurner::BurnerEnd, &ctx, [&] { ended = true; });
+            QObject::connect(second.get(), &cBurner::BurnerError, &ctx, [&](const QString&, const QString& t) { ADD_FAILURE() << t.toStdString(); ended = true; });
+            second->NewImage();
+            ASSERT_TRUE(second->AddFile(source(kNames.first())));
+            second->VolumeName(volume);
+            second->BurnDisc(0);
+        }
+        ASSERT_TRUE(burnfixtures::waitUntil([&] { return ended; }));
+        // What the two volume descriptors hold is what the notice names.
+        const QString joliet = jolietVolumeId(iso);
+        EXPECT_EQ(joliet, QStringLiteral("Mix Grüße 2024 V"));
+        const QString info = burnfixtures::isoInfo(iso);
+        EXPECT_TRUE(info.contains(QStringLiteral("Volume id: ") + cd::IsoVolumeId(volume) + QLatin1Char('\n'))) << info.toStdString();
+        EXPECT_EQ(notices, QStringList{QStringLiteral("The volume name '%1' is longer than a disc's volume name can be: readers of "
+                                                      "Joliet names see '%2', others '%3'.")
+                                           .arg(volume, joliet, cd::IsoVolumeId(volume))});
+    }
+}
+
+TEST_F(DataBurnersTest, ABurnRightAfterACancelledOneWritesTheWholeImageOrFails)
+{
+    // The cancelled burn's worker leaves the library a moment after its drive went idle; a burn
+    // started in that moment was refused by the library and still reported as finished, with
+    // an empty image put in place.
+    fixtures::writeFile(source(QStringLiteral("big.bin")), QByteArray(40 * 1024 * 1024, 'x'));
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE(round);
+        const QString cancelled = path(QStringLiteral("cancelled%1.iso").arg(round));
+        const QString iso = path(QStringLiteral("after%1.iso").arg(round));
+        useDrives({cancelled, iso});
+        auto burner = CreateBurner();
+        burner->NewImage();
+        burner->AddFile(source(QStringLiteral("big.bin")));
+        SecondEvents first(*burner);
+        QObject::connect(burner.get(), &cBurner::StartBurning, burner.get(), [&] { burner->CancelBurn(); });
+        burner->BurnDisc(0);
+        ASSERT_TRUE(first.waitEnd());
+        ASSERT_TRUE(first.log.contains(QStringLiteral("Canceled")));
+        burner.reset();
+
+        auto next = CreateAudioDataBurner();
+        ASSERT_TRUE(next->AddFile(source(kNames.first())));
+        DataEvents ev(*next);
+        next->BurnDisc(QStringLiteral("E"), 0);
+        ASSERT_TRUE(ev.waitEnd());
+        ASSERT_EQ(ev.log.last(), QStringLiteral("Finished")) << ev.text.toStdString();
+        EXPECT_EQ(burnfixtures::isoRootNames(iso), QStringList{kNames.first()});
+    }
+}
+
 }  // namespace
