@@ -669,4 +669,33 @@ TEST_F(FrmDataBurner3Test, AWrittenDiscOrNothingPreparedEndsTheBurnInOneErrorAnd
     }
 }
 
+TEST_F(FrmDataBurner3Test, ANameJolietMustCutIsSaidInTheLogAndKeptWholeForRockRidge)
+{
+    const QString name = QStringLiteral("Mix Grüße 2024 - A Very Long Album Title - 01 - A Song Title With Many Characters "
+                                        "And Then Some More Words.wav");
+    ASSERT_GT(name.size(), 104);
+    const QStringList files{makeWav(name, fixtures::Pcm{}, 1)};
+    for (int engine = 0; engine < 2; ++engine) {
+        SCOPED_TRACE(engine);
+        const QString iso = image(QStringLiteral("long%1.iso").arg(engine));
+        useDrives({iso});
+        FrmDataBurner3* w = open(files);
+        w->cmbEngine->setCurrentIndex(engine);
+        w->chkDoNotConvertSource->setChecked(true);
+        w->chkDoNotConvertSource_Click();
+        w->cboFileName->setEditText(QStringLiteral("[file_name].[dest_extension]"));
+        w->cmdConvert_Click();
+        ASSERT_TRUE(waitIdle(w));
+        ASSERT_EQ(w->lblCurrentTrack->text(), QStringLiteral("Done.")) << logLines(w).join(QLatin1Char('\n')).toStdString();
+        EXPECT_TRUE(logLines(w).contains(QStringLiteral("The name '%1' is longer than the 103 characters of a Joliet name: readers of "
+                                                        "Joliet names see '%2'; readers of Rock Ridge names see it whole.")
+                                             .arg(name, cd::JolietName(name))))
+            << logLines(w).join(QLatin1Char('\n')).toStdString();
+        EXPECT_EQ(burnfixtures::isoRootNames(iso), QStringList{name});
+        w->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        box.shown.clear();
+    }
+}
+
 }  // namespace
