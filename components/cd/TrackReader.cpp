@@ -25,9 +25,9 @@ constexpr int kSectorsPerChunk = 8;   // converted at a time when the output is 
 
 // Devices are read through libcdio-paranoia; images straight from their data file, sector by
 // sector, so every read() returns after a bounded amount of work and an abort is seen at once.
-class ParanoiaTrackReader final : public engine::AudioReader {
+class DiscTrackReader final : public engine::AudioReader {
 public:
-    ~ParanoiaTrackReader() override
+    ~DiscTrackReader() override
     {
         if (m_paranoia)
             cdio_paranoia_free(m_paranoia);
@@ -268,7 +268,7 @@ std::unique_ptr<engine::AudioReader> OpenTrackReader(const QString& letter, int 
     const TrackInfo info = disc->tracks().at(track - 1);
     if (!info.audio || (!disc->handle() && !disc->image()))
         return fail(QStringLiteral("Track %1 of the disc in the drive '%2' is a data track, not audio.").arg(track).arg(drive.name));
-    auto reader = std::make_unique<ParanoiaTrackReader>();
+    auto reader = std::make_unique<DiscTrackReader>();
     if (!reader->init(std::move(disc), info, error))
         return nullptr;
     return reader;
