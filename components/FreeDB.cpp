@@ -11,8 +11,6 @@
 
 #include <netdb.h>
 #include <poll.h>
-#include <pthread.h>
-#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -124,8 +122,10 @@ bool tcpConnects(const QString& host, long port, int timeoutMs)
     return true;
 }
 
-// One conversation with a CDDB server over a blocking-free socket: every reply must be complete
-// within the time-out, counted from the command that asked for it.
+// One conversation with a CDDB server over a non-blocking socket: every reply must be complete
+// within the time-out, counted from the command that asked for it. The protocol is spoken here
+// rather than through a CDDB library because entries in the wild are Latin-1 as often as UTF-8,
+// have lines of any length and more titles than tracks, and an entry cut short must be an error.
 class CddbConversation {
 public:
     CddbConversation(QString server, int timeoutSeconds) : m_server(std::move(server)), m_timeoutSeconds(timeoutSeconds) {}
@@ -443,15 +443,10 @@ public:
         emitLater(generation, [r](FreeDB& f) {
             emit f.StateChanged(QStringLiteral("Connecting to %1:%2...").arg(r.host).arg(r.port));
         });
-        // The worker is detached: libcddb cannot be interrupted, and a look-up given up on must
-        // not hold up the window that closes. It touches nothing of the component.
+        // The worker is detached: name resolution cannot be interrupted and every reply may take
+        // up to the time-out, and a look-up given up on must not hold up the window that closes.
+        // It touches nothing of the component. Its writes never raise SIGPIPE (MSG_NOSIGNAL).
         std::thread([r, post] {
-            // A server that hangs up while libcddb writes would otherwise end the whole
-            // program with SIGPIPE; blocked here, the write fails with EPIPE instead.
-            sigset_t pipe;
-            sigemptyset(&pipe);
-            sigaddset(&pipe, SIGPIPE);
-            pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
             const Result result = lookUp(r, [&](const QString& text) {
                 post([text](FreeDB& f) { emit f.StateChanged(text); });
             });

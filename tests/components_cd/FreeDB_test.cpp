@@ -84,7 +84,7 @@ TEST_F(FreeDBTest, LooksTheDiscUpAndDeliversItsUtf8Titles)
 
     const QStringList lines = server.lines();
     EXPECT_TRUE(lines.contains(QStringLiteral("cddb hello clsCDDB localhost clsCDDB v0.5"))) << lines.join(QLatin1Char('\n')).toStdString();
-    // libcddb puts two blanks before the length; the fields are what count.
+    // The fields are what count, not the blanks between them.
     QStringList simplified;
     for (const QString& line : lines)
         simplified << line.simplified();
@@ -324,7 +324,7 @@ TEST_F(FreeDBTest, AMalformedServerVariableIsAnErrorAndSendsNothing)
 {
     const QByteArray saved = qgetenv("QUILLMERE_CDDB_SERVER");
     CddbServer server(CddbServer::Match);
-    for (const QByteArray value : {QByteArray("127.0.0.1:"), QByteArray(":8880"), QByteArray("127.0.0.1"),
+    for (const QByteArray& value : {QByteArray("127.0.0.1:"), QByteArray(":8880"), QByteArray("127.0.0.1"),
                                    QByteArray("127.0.0.1:99999"), QByteArray("127.0.0.1:88x"), QByteArray("127.0.0.1:0")}) {
         SCOPED_TRACE(value.constData());
         qputenv("QUILLMERE_CDDB_SERVER", value);
