@@ -283,6 +283,18 @@ void RowRunner::DoneEnding()
     m_host.DoEndEvents();
 }
 
+void RowRunner::FailuresEnding(const QString& text)
+{
+    log(text);
+    m_host.ShowBalloon(text);
+    m_c.lblCurrentTrack->setText(text);
+    setCaption(text);
+    m_c.prgCurrnet->Value(0);
+    Timer1.stop();
+    hourglass(false);
+    m_host.DoEndEvents();
+}
+
 void RowRunner::AbortedEnding()
 {
     hourglass(false);

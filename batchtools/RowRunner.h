@@ -148,6 +148,9 @@ public:
     // The two endings of the row loop; RunComplete's default is DoneEnding.
     void DoneEnding();
     void AbortedEnding();
+    // The end of a run in which rows failed: `text` (what failed, where to read why) where
+    // DoneEnding says "Done.", in the log too, and the bars are not shown full.
+    void FailuresEnding(const QString& text);
 
     // The run's members, public so that each window can name them as it does.
     long g_ltmrItemSecsTotal = 0;  // written by the command that opens the window

@@ -75,8 +75,13 @@ bool DuplicationTask::Start(const QStringList& sourceFiles, long deviceIndex)
     m_host.Log(QStringLiteral("Preparing to copy: ") + QString::number(rows()) + QStringLiteral(" tracks."));
     SetDestination();
     CreateFolderPath(TempFolder.left(TempFolder.size() - 1));
+    // Files a cancelled or failed run left there are another disc's tracks: only what this run
+    // rips may reach the writer.
+    if (!OnTheFly)
+        EraseTempFiles(TempFolder);
     m_lCurrentRow = 1;
     m_iErrorFlag = 0;
+    m_failedRows = 0;
     m_abortRequested = false;
     m_host.ShowLog();
     m_colRippedFiles.clear();
@@ -262,9 +267,19 @@ void DuplicationTask::endTask(Outcome outcome)
         m_host.Succeeded();
         return;
     }
+    // Whatever the ripping said last ("Done.") is no ending of a task that burned nothing or
+    // lost tracks.
+    const auto ending = [this](const QString& text) {
+        m_host.Log(text);
+        m_host.Status(text);
+        m_host.Caption(text);
+    };
     switch (outcome) {
-    case Outcome::Cancelled: m_host.Log(QStringLiteral("Cancelled: nothing was burned.")); break;
-    case Outcome::NothingToBurn: m_host.Log(QStringLiteral("Nothing to burn.")); break;
+    case Outcome::Cancelled: ending(QStringLiteral("Cancelled: nothing was burned.")); break;
+    case Outcome::NothingToBurn: ending(QStringLiteral("Nothing to burn.")); break;
+    case Outcome::TracksFailed:
+        ending(QStringLiteral("%1 of %2 tracks failed; see the log.").arg(m_failedRows).arg(rows()));
+        break;
     case Outcome::BurnAborted:
         m_host.Log(QStringLiteral("Aborted."));
         m_host.Status(QStringLiteral("Aborted."));
@@ -323,6 +338,11 @@ void DuplicationTask::cAudioCDRipper1_Error(long code, const QString& text)
     if (!m_running)
         return;
     m_iErrorFlag = -1;
+    ++m_failedRows;
+    // The row's file, if anything of it was written, is no track of this disc.
+    const QString path = TempFolder + MakeRipFileName(m_lCurrentRow);
+    m_colRippedFiles.removeAll(path);
+    QFile::remove(path);
     const QString message = QStringLiteral("Error: ") + text + QLatin1Char('(') + QString::number(code) + QLatin1Char(')');
     m_host.Log(message);
     m_host.Status(message);
@@ -393,6 +413,7 @@ void DuplicationTask::cAudioBurner1_Error(long code, const QString& text)
     const QString message = QStringLiteral("Error:") + text + QLatin1Char('(') + QString::number(code) + QLatin1Char(')');
     m_host.Log(message);
     m_host.Status(message);
+    m_host.Caption(message);
     m_host.ControlsEnabled(true);
     m_host.SourceChecks(true);
 }

@@ -140,5 +140,6 @@ private:
     bool m_writerError = false;
     long m_totalMax = 0;
     long m_gridRows = 0;
+    long m_failedRows = 0;  // rows of this run whose rip failed
     Outcome m_outcome = Outcome::None;
 };

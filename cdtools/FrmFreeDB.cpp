@@ -171,6 +171,14 @@ void FrmFreeDB::Form_Load()
 bool FrmFreeDB::GetFreeDB()
 {
     lblCurrentTrack->setText(QStringLiteral("Checking connection..."));
+    // A mistyped server variable is not a missing connection: say what is wrong with it.
+    const QString serverError = cFreeDB::ServerVariableError();
+    if (!serverError.isEmpty()) {
+        lblCurrentTrack->setText(serverError);
+        platform::MsgBox(serverError, platform::vbExclamation, QString(), this);
+        unloadSelf();
+        return false;
+    }
     if (!cFreeDB1 || !cFreeDB1->IsConnected()) {
         lblCurrentTrack->setText(QStringLiteral("No internet connection!"));
         platform::MsgBox(QStringLiteral("There is no internet connection.") + QStringLiteral("\r\n\r\n") +

@@ -10,8 +10,8 @@
 // contents and asks a CDDB server (the CDDB protocol, not HTTP) for its entry. GUI thread;
 // StartQuery returns at once and the look-up runs on a worker thread. Its results arrive as
 // queued events: state texts, then the album's artist and title and one TrackFound per track.
-// Whatever ends a look-up early (no disc, no connection, no answer, no match, a bad reply, an
-// entry without a title) is one LookupError with code 2.
+// Whatever ends a look-up early (no disc, no connection, no answer in time, no match, a bad or
+// incomplete reply, an entry without a title) is one LookupError with code 2.
 class cFreeDB : public QObject {
     Q_OBJECT
 public:
@@ -20,10 +20,14 @@ public:
 
     // The public server every look-up goes to unless QUILLMERE_CDDB_SERVER ("host:port") names
     // another one; what DefaultServerHost/Port answer, and what a new component starts with.
+    // A variable that is set but is not host:port never falls back to the public server: the
+    // defaults are then empty and 0, IsConnected is false and every look-up fails with
+    // ServerVariableError(), so nothing is sent anywhere.
     static constexpr const char* kPublicServer = "gnudb.gnudb.org";
     static constexpr long kPublicPort = 8880;
     static QString DefaultServerHost();
     static long DefaultServerPort();
+    static QString ServerVariableError();  // empty unless the variable is malformed
 
     virtual long Timeout() const = 0;  // seconds
     virtual void Timeout(long seconds) = 0;

@@ -258,11 +258,12 @@ TEST_F(RipperWindow, TheDiscCheckNamesTheFirstTestThatFails)
     EXPECT_EQ(w->cboDevices->count(), 0);
     EXPECT_EQ(w->lblCDStatus->text(), QStringLiteral("Ready."));
     w->cmdConvert_Click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w->lblCurrentTrack->text() == QLatin1String("Done."); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->lblCurrentTrack->text() == QLatin1String("1 of 1 tracks failed; see the log."); }, 10000));
     const QStringList log = logLines(w);
-    ASSERT_EQ(log.size(), 4);
+    ASSERT_EQ(log.size(), 5);
     EXPECT_EQ(log.at(2), QStringLiteral("Start to rip: Track01.cda..."));
     EXPECT_EQ(log.at(3), QStringLiteral("Error: No CD drive is selected: track 1 was not ripped.(2)"));
+    EXPECT_EQ(log.at(4), QStringLiteral("1 of 1 tracks failed; see the log."));
     EXPECT_EQ(w->m_bJobError, -1);
 }
 
@@ -313,6 +314,43 @@ TEST_F(RipperWindow, RipsTheMarkedTracksOfATwelveTrackDiscBitExact)
     EXPECT_TRUE(seven->data == trackBytes(tracks, 7)) << seven->data.size();
     // The last tags handed over are track 7's own number.
     EXPECT_EQ(w->cAudioCDRipper1->TagTrack(), QStringLiteral("7"));
+}
+
+// A run whose rows all fail, or some of them, says so where a good run says "Done.". The
+// destination lies under an ordinary file, so no one (root included) can write there.
+TEST_F(RipperWindow, FailedRowsAreCountedAtTheEndNotCalledDone)
+{
+    const QList<Track> tracks{{true, 160}, {true, 170}, {true, 180}};
+    const QString cue = discimages::WriteBinCue(dir.path(), QStringLiteral("three"), tracks);
+    const QString blocker = dir.filePath(QStringLiteral("not-a-folder"));
+    ASSERT_TRUE(fixtures::writeFile(blocker, "x"));
+    FrmCDRipper* w = openOn({cue}, 0, {1, 2, 3});
+    ASSERT_NE(w, nullptr);
+    w->cboFileName->setCurrentIndex(0);
+    w->txtToPath->setEditText(blocker + QStringLiteral("/Out/"));
+
+    w->cmdConvert_Click();
+    ASSERT_TRUE(waitIdleWindow(w));
+    QTest::qWait(50);
+    const QString ending = QStringLiteral("3 of 3 tracks failed; see the log.");
+    EXPECT_EQ(w->lblCurrentTrack->text(), ending);
+    EXPECT_EQ(w->windowTitle(), ending);
+    EXPECT_EQ(balloons, QStringList{ending + QLatin1Char('|') + kTitle});
+    EXPECT_EQ(logLines(w).filter(QStringLiteral("Error: ")).size(), 3) << logLines(w).join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(logLines(w).last(), ending);
+    EXPECT_EQ(w->prgCurrnet->Value(), 0);
+
+    // One row of three failing: the same ending with its own count; the good rows are written.
+    w->txtToPath->setEditText(outFolder + QLatin1Char('/'));
+    ASSERT_TRUE(QDir().mkpath(outFolder + QStringLiteral("/Track02.wav")));  // a folder where the file goes
+    balloons.clear();
+    w->cmdConvert_Click();
+    ASSERT_TRUE(waitIdleWindow(w));
+    QTest::qWait(50);
+    EXPECT_EQ(w->lblCurrentTrack->text(), QStringLiteral("1 of 3 tracks failed; see the log."));
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("1 of 3 tracks failed; see the log."));
+    EXPECT_TRUE(QFileInfo(outFolder + QStringLiteral("/Track01.wav")).isFile());
+    EXPECT_TRUE(QFileInfo(outFolder + QStringLiteral("/Track03.wav")).isFile());
 }
 
 TEST_F(RipperWindow, AnExistingFileIsOverwrittenSkippedOrEndsTheTask)
@@ -416,8 +454,8 @@ TEST_F(RipperWindow, AbortEndsTheTaskAndEndActionsRunWithTheDoorBeforeTheCountDo
     EXPECT_EQ(r->rips[0].format, 3);
     EXPECT_EQ(r->rips[0].output, outFolder + QStringLiteral("/3 - Track03.cda.mp3"));
 
-    // Track 3 fails, track 7 is ripped: the "Done." ending with the actions in their order, the
-    // door before the count-down, which the error keeps from coming.
+    // Track 3 fails, track 7 is ripped: the ending counts the failure, the actions run in their
+    // order, the door before the count-down, which the error keeps from coming.
     FakePower power;
     QStringList order;
     w->chkTurnOffComputer->setChecked(true);
@@ -425,12 +463,13 @@ TEST_F(RipperWindow, AbortEndsTheTaskAndEndActionsRunWithTheDoorBeforeTheCountDo
     r->rips.clear();
     r->script = {FakeRipSession::error(2, QStringLiteral("Cannot read track 3")), FakeRipSession::done()};
     w->cmdConvert_Click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w->cmdConvert->isEnabled() && w->lblCurrentTrack->text() == "Done."; }, 5000));
+    const QString ending = QStringLiteral("1 of 2 tracks failed; see the log.");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->cmdConvert->isEnabled() && w->lblCurrentTrack->text() == ending; }, 5000));
     QTest::qWait(20);
     const QStringList log = logLines(w);
     EXPECT_TRUE(log.contains(QStringLiteral("Error: Cannot read track 3(2)")));
-    EXPECT_EQ(log.last(), QStringLiteral("Done."));
-    EXPECT_EQ(w->windowTitle(), QStringLiteral("Done."));
+    EXPECT_EQ(log.last(), ending);
+    EXPECT_EQ(w->windowTitle(), ending);
     EXPECT_EQ(w->m_bJobError, -1);
     ASSERT_EQ(r->rips.size(), 2);
     EXPECT_EQ(r->rips[1].track, 7);

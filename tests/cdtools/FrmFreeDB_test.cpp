@@ -124,6 +124,19 @@ TEST_F(FreeDBWindow, WithoutAConnectionTheWindowIsNeverShownAndTheGridStays)
     EXPECT_EQ(column(f->cGrid1, ItemRow::COL_ITEM_NAME), (QStringList{QStringLiteral("Track01.cda"), QStringLiteral("Track02.cda")}));
 }
 
+// A server variable without a port is a mistake to name, not a reason to ask the public server.
+TEST_F(FreeDBWindow, AMalformedServerVariableIsNamedAndNothingIsAsked)
+{
+    qputenv("QUILLMERE_CDDB_SERVER", "127.0.0.1:");
+    FrmMain* f = mainOnDrive();
+    runLookUp(f);
+    EXPECT_FALSE(g_frmFreeDB.isLoaded());
+    ASSERT_EQ(box.shown.size(), 1);
+    EXPECT_EQ(box.shown.at(0).prompt,
+              QStringLiteral("QUILLMERE_CDDB_SERVER is set to \"127.0.0.1:\", which is not host:port; nothing was looked up."));
+    EXPECT_EQ(column(f->cGrid1, ItemRow::COL_ITEM_NAME), (QStringList{QStringLiteral("Track01.cda"), QStringLiteral("Track02.cda")}));
+}
+
 TEST_F(FreeDBWindow, TheStatusLineFollowsTheLookUp)
 {
     FrmMain* f = mainOnDrive();

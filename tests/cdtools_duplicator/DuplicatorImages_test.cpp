@@ -168,6 +168,48 @@ TEST_F(DuplicatorImagesTest, CancelAtThePromptBurnsNothingAndKeepsTheFilesUntilC
     EXPECT_TRUE(QFileInfo(tempFolder()).isDir());
 }
 
+// A run cancelled at the prompt keeps its files until the window closes; the next run, of
+// another disc whose third track is data, must burn none of them.
+TEST_F(DuplicatorImagesTest, ASecondRunBurnsOnlyWhatItRippedItself)
+{
+    const QString first = discimages::WriteBinCue(dir.path(), QStringLiteral("first"), {{true, 75}, {true, 60}, {true, 90}});
+    const QString second =
+        discimages::WriteBinCue(dir.path(), QStringLiteral("second"), {{true, 50}, {true, 65}, {false, 30}, {true, 80}});
+    const QString full = discimages::WriteBinCue(dir.path(), QStringLiteral("full"), {{true, 30}});
+    setDrives({first, second, full, QDir(dir.path()).filePath(QStringLiteral("copy.cue"))});
+    FrmAudioCDDuplicator* w = open();
+    chooseWriter(w, QStringLiteral("F:"));
+    acting.answer(platform::vbCancel);
+    w->cmdConvert_Click();
+    ASSERT_TRUE(waitFor([w] { return idle(w); }));
+    ASSERT_EQ(w->Task->LastOutcome(), DuplicationTask::Outcome::Cancelled);
+    ASSERT_EQ(tempFiles(), (QStringList{QStringLiteral("1.wav"), QStringLiteral("2.wav"), QStringLiteral("3.wav")}));
+    // The end says what happened, not the "Done." of the last rip.
+    EXPECT_EQ(w->lblCurrentTrack->text(), QStringLiteral("Cancelled: nothing was burned."));
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Cancelled: nothing was burned."));
+
+    w->cboDevices->setCurrentIndex(1);
+    w->cboDevices_Click();
+    ASSERT_EQ(w->cGrid1->Rows(), 4);
+    chooseWriter(w, QStringLiteral("G:"));
+    acting.shown.clear();
+    QStringList inBurn;
+    QObject::connect(w->cAudioBurner1.get(), &cAudioBurner::CachingTrack, w, [&] {
+        if (inBurn.isEmpty())
+            inBurn = tempFiles();
+    });
+    w->cmdConvert_Click();
+    ASSERT_TRUE(waitFor([w] { return idle(w); }));
+    ASSERT_TRUE(g_frmAudioCDDuplicator.isLoaded());
+    EXPECT_EQ(w->Task->LastOutcome(), DuplicationTask::Outcome::TracksFailed);
+    EXPECT_EQ(inBurn, (QStringList{QStringLiteral("1.wav"), QStringLiteral("2.wav"), QStringLiteral("4.wav")}));
+    expectSameTracks(QStringLiteral("G:"), QStringLiteral("E:"), {1, 2, 4});
+    const QString ending = QStringLiteral("1 of 4 tracks failed; see the log.");
+    EXPECT_EQ(logLines(w).last(), ending);
+    EXPECT_EQ(w->lblCurrentTrack->text(), ending);
+    EXPECT_EQ(w->windowTitle(), ending);
+}
+
 TEST_F(DuplicatorImagesTest, ADataTrackIsLoggedTheAudioTracksAreCopiedAndNoTurnOffIsOffered)
 {
     const QList<Track> mixed{{true, 75}, {false, 30}, {true, 60}};
@@ -200,7 +242,9 @@ TEST_F(DuplicatorImagesTest, ADataTrackIsLoggedTheAudioTracksAreCopiedAndNoTurnO
     ASSERT_GE(failed, 0);
     EXPECT_TRUE(log.value(failed + 1).startsWith(QStringLiteral("Error: "))) << log.value(failed + 1).toStdString();
     EXPECT_TRUE(log.value(failed + 1).endsWith(QStringLiteral("(2)")));
-    EXPECT_EQ(log.last(), QStringLiteral("Finished."));
+    EXPECT_EQ(log.value(log.size() - 2), QStringLiteral("Finished."));
+    EXPECT_EQ(log.last(), QStringLiteral("1 of 3 tracks failed; see the log."));
+    EXPECT_EQ(w->windowTitle(), log.last());
     EXPECT_EQ(w->Task->LastOutcome(), DuplicationTask::Outcome::TracksFailed);
     // The failed rip left no file behind: only the audio tracks were burned.
     EXPECT_EQ(inBurn, (QStringList{QStringLiteral("1.wav"), QStringLiteral("3.wav")}));

@@ -1,10 +1,12 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
-// Shows the duplicator over image drives and saves pictures of its pages, for a person to look
-// at. QM_SCREENSHOT_DUPLICATOR names the first file (the others go beside it as -events.png,
-// -nodisc.png, -log.png); without it the pictures are only checked to be drawn.
+// Shows the duplicator over image drives, checks what each page shows (rows, the drive states,
+// the end of a copy, no caption cut off) and saves pictures of the pages for a person to look
+// at: QM_SCREENSHOT_DUPLICATOR names the first file (the others go beside it as -events.png,
+// -nodisc.png, -log.png).
 #include "tests/cdtools_duplicator/DuplicatorFixture.h"
 
 #include "settings/controls/cTabControl.h"
+#include "tests/batchtools/ClippedCaptions.h"
 
 #include <QImage>
 #include <QPushButton>
@@ -33,11 +35,16 @@ TEST_F(DuplicatorPicture, SettingsEventsAndLogPages)
             picture.save(suffix.isEmpty() ? out : QString(out).replace(QStringLiteral(".png"), suffix));
     };
     save({});
+    EXPECT_EQ(w->cGrid1->Rows(), 3);
+    EXPECT_EQ(w->lblCDStatus->text(), QStringLiteral("OK: 3 CDA tracks"));
+    EXPECT_TRUE(w->cmdConvert->isEnabled());
+    EXPECT_EQ(clipped(w->TabSettings), QStringList());
 
     w->cTabControl1->SelectTab(QStringLiteral("Events"));
     w->cTabControl1_TabClick(w->cTabControl1->TabIndex(QStringLiteral("Events")));
     QTest::qWait(100);
     save(QStringLiteral("-events.png"));
+    EXPECT_EQ(clipped(w->TabEvents), QStringList());
     w->cTabControl1->SelectTab(QStringLiteral("Settings"));
     w->cTabControl1_TabClick(w->cTabControl1->TabIndex(QStringLiteral("Settings")));
 
@@ -46,6 +53,10 @@ TEST_F(DuplicatorPicture, SettingsEventsAndLogPages)
     w->cboDevices_Click();
     QTest::qWait(100);
     save(QStringLiteral("-nodisc.png"));
+    EXPECT_EQ(w->cGrid1->Rows(), 0);
+    EXPECT_FALSE(w->cmdConvert->isEnabled());
+    EXPECT_EQ(w->lblCDStatus->palette().color(QPalette::WindowText), QColor(Qt::red));
+    EXPECT_EQ(clipped(w->TabSettings), QStringList());
 
     // A copy with a data track: the log page after the burn.
     w->cboDevices->setCurrentIndex(0);
@@ -54,6 +65,11 @@ TEST_F(DuplicatorPicture, SettingsEventsAndLogPages)
     ASSERT_TRUE(waitFor([w] { return idle(w); }));
     QTest::qWait(200);
     save(QStringLiteral("-log.png"));
+    // The two audio tracks were copied, the data track is counted as failed.
+    EXPECT_EQ(toc(QStringLiteral("E:")).starts.size(), 2);
+    EXPECT_EQ(logLines(w).last(), QStringLiteral("1 of 3 tracks failed; see the log."));
+    EXPECT_EQ(w->lblCurrentTrack->text(), logLines(w).last());
+    EXPECT_TRUE(w->TabLog->isVisibleTo(w));
 }
 
 }  // namespace

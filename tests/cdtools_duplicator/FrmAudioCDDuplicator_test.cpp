@@ -329,7 +329,7 @@ TEST_F(FrmAudioCDDuplicatorTest, OnlyACompleteCopyEndsWithDoneEveryOtherEndKeeps
          },
          DuplicationTask::Outcome::BurnAborted, "Aborted.", 3},
         {"failed track", [](ScriptRipper* r, ScriptBurner*, FrmAudioCDDuplicator*) { r->failing.insert(2); },
-         DuplicationTask::Outcome::TracksFailed, "Finished.", 0},
+         DuplicationTask::Outcome::TracksFailed, "1 of 3 tracks failed; see the log.", 0},
     };
     setDrives({});
     for (const Case& c : cases) {
@@ -350,6 +350,9 @@ TEST_F(FrmAudioCDDuplicatorTest, OnlyACompleteCopyEndsWithDoneEveryOtherEndKeeps
         ASSERT_TRUE(g_frmAudioCDDuplicator.isLoaded());
         EXPECT_EQ(w->Task->LastOutcome(), c.outcome);
         EXPECT_EQ(logLines(w).last(), QLatin1String(c.lastLog));
+        // Caption and status end on what happened, never on the rips' "Done.".
+        EXPECT_EQ(w->lblCurrentTrack->text(), QLatin1String(c.lastLog));
+        EXPECT_EQ(w->windowTitle(), QLatin1String(c.lastLog));
         EXPECT_FALSE(balloons.contains(QStringLiteral("Done.")));
         for (const platform::MessageBoxRequest& m : acting.shown)
             EXPECT_FALSE(m.prompt.startsWith(QStringLiteral("Done.")));

@@ -122,6 +122,44 @@ TEST_F(AudioBurnerTest, BurnsThreeSourcesToACueDriveThatRipsBackSampleForSample)
     EXPECT_EQ(burner->DiscCapacity(QStringLiteral("D")), 0);
 }
 
+// A 48 kHz source and an MP3 burned, then ripped back: each track holds exactly as many frames
+// as sox and lame make of the source (then silence to the sector) and the same samples to within
+// a few steps of rounding.
+TEST_F(AudioBurnerTest, ResampledAndDecodedTracksMatchIndependentDecoders)
+{
+    const Pcm high{48000, 2, 16}, cd{44100, 2, 16};
+    const QString wav48 = path(QStringLiteral("high.wav"));
+    const QString mp3 = path(QStringLiteral("tone.mp3"));
+    fixtures::writeFile(wav48, fixtures::wavBytes(high, fixtures::sine(high, 52001, 1000.0)));
+    burnfixtures::writeMp3(mp3, fixtures::sine(cd, 55125, 600.0));
+    useDrives({path(QStringLiteral("disc.cue"))});
+    ASSERT_TRUE(burner->AddTrack(wav48));
+    ASSERT_TRUE(burner->AddTrack(mp3));
+    Events ev(*burner);
+    burner->BurnMode(false);
+    QString letter = QStringLiteral("D");
+    ASSERT_EQ(burner->Burn(letter, 65535), 0) << ev.text.toStdString();
+
+    const QString scratch = path(QStringLiteral("ref"));
+    QDir().mkpath(scratch);
+    const QStringList sources{wav48, mp3};
+    for (int t = 1; t <= 2; ++t) {
+        SCOPED_TRACE(sources.at(t - 1).toStdString());
+        const QByteArray reference = burnfixtures::referenceDecodeForCd(sources.at(t - 1), scratch);
+        ASSERT_FALSE(reference.isEmpty());
+        const QByteArray ripped = burnfixtures::ripTrack(QStringLiteral("D:"), t);
+        ASSERT_EQ(ripped.size(), burnfixtures::padToSector(reference).size());
+        EXPECT_TRUE(ripped.mid(reference.size()) == QByteArray(ripped.size() - reference.size(), '\0'));
+        // Two resamplers part ways only within their filters' reach of either end (64 frames is
+        // 1.5 ms); a frame or a channel off anywhere differs by a thousand steps and more.
+        const qsizetype edge = 64 * 4, compared = reference.size() - 2 * edge;
+        ASSERT_GT(compared, 0);
+        const int difference = burnfixtures::largestSampleDifference(ripped.mid(edge, compared), reference.mid(edge, compared));
+        EXPECT_GE(difference, 0);
+        EXPECT_LE(difference, 2);
+    }
+}
+
 TEST_F(AudioBurnerTest, BurnModeFalseReturnsAfterTheEventsWithTheResult)
 {
     const QStringList sources = threeSources();

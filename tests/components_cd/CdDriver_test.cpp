@@ -94,6 +94,12 @@ TEST_F(CdDriverTest, LooksUpTheServerOfTheVariable)
     r = driver({QStringLiteral("lookup"), QStringLiteral("D:")});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("127.0.0.1:1"))) << r.err.toStdString();
+
+    // A variable without its port is named as the error; the look-up goes nowhere.
+    r = driver({QStringLiteral("lookup"), QStringLiteral("D:")}, QStringLiteral("127.0.0.1:"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("QUILLMERE_CDDB_SERVER is set to \"127.0.0.1:\""))) << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
 }
 
 }  // namespace

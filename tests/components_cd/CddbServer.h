@@ -17,25 +17,23 @@
 
 namespace cddbfixture {
 
-// The entry of the two-track disc, as a server sends it. libcddb takes in an entry only with
-// the revision and submitter lines.
-inline QByteArray entry(bool withRevision)
+// The entry of the two-track disc, as a server sends it, closing "." included.
+inline QByteArray entry()
 {
-    QByteArray e = "# xmcd\r\n#\r\n# Track frame offsets:\r\n#\t150\r\n#\t375\r\n#\r\n# Disc length: 9 seconds\r\n#\r\n";
-    if (withRevision)
-        e += "# Revision: 1\r\n# Submitted via: fixture 1.0\r\n#\r\n";
-    e += "DISCID=07000702\r\nDTITLE=Les Artistes / \xc3\x89t\xc3\xa9 Album\r\nDYEAR=2001\r\nDGENRE=Misc\r\n"
-         "TTITLE0=Premi\xc3\xa8re chanson\r\nTTITLE1=Second\r\nEXTD=\r\nEXTT0=\r\nEXTT1=\r\nPLAYORDER=\r\n.\r\n";
-    return e;
+    return "# xmcd\r\n#\r\n# Track frame offsets:\r\n#\t150\r\n#\t375\r\n#\r\n# Disc length: 9 seconds\r\n#\r\n"
+           "# Revision: 1\r\n# Submitted via: fixture 1.0\r\n#\r\n"
+           "DISCID=07000702\r\nDTITLE=Les Artistes / \xc3\x89t\xc3\xa9 Album\r\nDYEAR=2001\r\nDGENRE=Misc\r\n"
+           "TTITLE0=Premi\xc3\xa8re chanson\r\nTTITLE1=Second\r\nEXTD=\r\nEXTT0=\r\nEXTT1=\r\nPLAYORDER=\r\n.\r\n";
 }
 
 // A CDDB server on 127.0.0.1 (an ephemeral port) that answers the protocol's commands from a
-// script and records every line it receives.
+// script and records every line it receives. Match answers "cddb read" with `readReply` (the
+// entry above unless given); Silent accepts connections and never says a word.
 class CddbServer {
 public:
-    enum Mode { Match, NoMatch, EntryWithoutRevision };
+    enum Mode { Match, NoMatch, Silent };
 
-    explicit CddbServer(Mode mode) : m_mode(mode)
+    explicit CddbServer(Mode mode, QByteArray readReply = entry()) : m_mode(mode), m_readReply(std::move(readReply))
     {
         m_listen = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in a{};
@@ -81,7 +79,8 @@ private:
 
     void converse(int fd)
     {
-        send(fd, "201 fixture CDDBP server v1.5 ready at now\r\n");
+        if (m_mode != Silent)
+            send(fd, "201 fixture CDDBP server v1.5 ready at now\r\n");
         QByteArray buffer;
         while (!m_stop) {
             pollfd p{fd, POLLIN, 0};
@@ -93,7 +92,7 @@ private:
                 return;
             buffer.append(chunk, int(n));
             int eol;
-            while ((eol = buffer.indexOf('\n')) >= 0) {
+            while ((eol = buffer.indexOf('\n')) >= 0 && m_mode != Silent) {
                 const QString line = QString::fromUtf8(buffer.left(eol)).trimmed();
                 buffer.remove(0, eol + 1);
                 {
@@ -108,7 +107,7 @@ private:
                     send(fd, m_mode == NoMatch ? QByteArray("202 No match found\r\n")
                                                : QByteArray("200 misc 07000702 Les Artistes / \xc3\x89t\xc3\xa9 Album\r\n"));
                 else if (line.startsWith(QLatin1String("cddb read")))
-                    send(fd, "210 misc 07000702 CD database entry follows\r\n" + entry(m_mode != EntryWithoutRevision));
+                    send(fd, "210 misc 07000702 CD database entry follows\r\n" + m_readReply);
                 else if (line == QLatin1String("quit")) {
                     send(fd, "230 Bye\r\n");
                     return;
@@ -119,6 +118,7 @@ private:
     }
 
     Mode m_mode;
+    QByteArray m_readReply;
     int m_listen = -1;
     int m_port = 0;
     std::atomic<bool> m_stop{false};

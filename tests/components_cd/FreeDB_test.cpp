@@ -84,7 +84,7 @@ TEST_F(FreeDBTest, LooksTheDiscUpAndDeliversItsUtf8Titles)
 
     const QStringList lines = server.lines();
     EXPECT_TRUE(lines.contains(QStringLiteral("cddb hello clsCDDB localhost clsCDDB v0.5"))) << lines.join(QLatin1Char('\n')).toStdString();
-    // libcddb puts two blanks before the length; the fields are what count.
+    // The fields are what count, not the blanks between them.
     QStringList simplified;
     for (const QString& line : lines)
         simplified << line.simplified();
@@ -103,9 +103,8 @@ TEST_F(FreeDBTest, EveryFailureIsOneLookupErrorWithCodeTwo)
         EXPECT_TRUE(e.tracks.isEmpty());
     }
     {
-        CddbServer server(CddbServer::EntryWithoutRevision);
+        CddbServer server(CddbServer::Match, "DISCID=07000702\r\nDYEAR=2001\r\nTTITLE0=One\r\nTTITLE1=Two\r\n.\r\n");
         useServer(server);
-        db->Timeout(3);  // the library waits for the rest of an entry it cannot place
         const Events e = lookUp(*db);
         EXPECT_EQ(e.codes, QList<long>{2});
         EXPECT_TRUE(e.errors.value(0).contains(QStringLiteral("without a title"))) << e.errors.value(0).toStdString();
@@ -133,6 +132,157 @@ TEST_F(FreeDBTest, EveryFailureIsOneLookupErrorWithCodeTwo)
         const Events none = lookUp(*db);
         EXPECT_EQ(none.codes, QList<long>{2});
         EXPECT_TRUE(none.errors.value(0).contains(QStringLiteral("K:")));
+    }
+}
+
+// Entries as old servers keep them: Latin-1 text, lines of any length, a value continued on a
+// second line (here inside a UTF-8 character), more titles than the disc has tracks.
+TEST_F(FreeDBTest, ReadsEntriesOfEveryKindServersSend)
+{
+    const QByteArray longTitle(5000, 'x');
+    const QString longText = QString::fromLatin1(longTitle);
+    struct Case {
+        const char* what;
+        QByteArray entry;
+        QString artist, album;
+        QStringList tracks;
+    } cases[] = {
+        {"Latin-1", "DTITLE=Les Artistes / \xc9t\xe9 Album\r\nTTITLE0=Premi\xe8re chanson\r\nTTITLE1=Second\r\n.\r\n",
+         QStringLiteral("Les Artistes"), QStringLiteral("Été Album"),
+         {QStringLiteral("1|Les Artistes|Première chanson"), QStringLiteral("2|Les Artistes|Second")}},
+        {"overlong lines", "DTITLE=A / " + longTitle + "\r\nTTITLE0=" + longTitle + "\r\nTTITLE1=" + longTitle + "\r\n.\r\n",
+         QStringLiteral("A"), longText, {QStringLiteral("1|A|") + longText, QStringLiteral("2|A|") + longText}},
+        {"continued lines", "DTITLE=Les Artistes / \xc3\r\nDTITLE=\x89t\xc3\xa9 Album\r\nTTITLE0=Part one, \r\nTTITLE0=part two\r\n"
+                            "TTITLE1=Guest / Duet\r\n.\r\n",
+         QStringLiteral("Les Artistes"), QStringLiteral("Été Album"),
+         {QStringLiteral("1|Les Artistes|Part one, part two"), QStringLiteral("2|Guest|Duet")}},
+        {"extra titles", []() -> QByteArray {
+             QByteArray e = "DTITLE=Band / Record\r\n";
+             for (int i = 0; i < 50; ++i)
+                 e += "TTITLE" + QByteArray::number(i) + "=Song " + QByteArray::number(i + 1) + "\r\n";
+             return e + ".\r\n";
+         }(),
+         QStringLiteral("Band"), QStringLiteral("Record"), {QStringLiteral("1|Band|Song 1"), QStringLiteral("2|Band|Song 2")}},
+        {"missing titles", "DTITLE=Solo\r\nTTITLE1=Only the second\r\n.\r\n", QStringLiteral("Solo"), QStringLiteral("Solo"),
+         {QStringLiteral("1|Solo|"), QStringLiteral("2|Solo|Only the second")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CddbServer server(CddbServer::Match, "# xmcd\r\n# Revision: 1\r\n# Submitted via: fixture 1.0\r\n#\r\n" + c.entry);
+        useServer(server);
+        const Events e = lookUp(*db);
+        ASSERT_TRUE(e.errors.isEmpty()) << e.errors.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(e.artist, c.artist);
+        EXPECT_EQ(e.album, c.album);
+        EXPECT_EQ(e.tracks, c.tracks);
+    }
+}
+
+// A reply that stops coming is a time-out, said as such, never a success with what came so far.
+TEST_F(FreeDBTest, AReplyThatNeverEndsIsATimeOut)
+{
+    struct Case {
+        const char* what;
+        CddbServer::Mode mode;
+        QByteArray entry;
+    } cases[] = {
+        {"entry without its closing line", CddbServer::Match, "DTITLE=Band / Record\r\nTTITLE0=One\r\nTTITLE1=Two\r\n"},
+        {"server that never greets", CddbServer::Silent, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CddbServer server(c.mode, c.entry);
+        useServer(server);
+        db->Timeout(2);
+        QElapsedTimer clock;
+        clock.start();
+        const Events e = lookUp(*db);
+        EXPECT_EQ(e.codes, QList<long>{2});
+        EXPECT_TRUE(e.errors.value(0).contains(QStringLiteral("did not answer within 2 seconds (time-out)"))) << e.errors.value(0).toStdString();
+        EXPECT_TRUE(e.errors.value(0).contains(QStringLiteral("127.0.0.1:%1").arg(server.port()))) << e.errors.value(0).toStdString();
+        EXPECT_TRUE(e.tracks.isEmpty());
+        EXPECT_TRUE(e.album.isEmpty());
+        EXPECT_LT(clock.elapsed(), 10000);
+    }
+}
+
+// The disc ID as the CDDB documents define it, written out here apart from the program's:
+// offsets in frames from the start of the lead-in (the first track at 150), the disc length in
+// whole seconds of the lead-out's offset.
+QString independentQuery(const QList<int>& trackSectors, int trackCount)
+{
+    QList<int> offsets;
+    int at = 150;
+    for (int i = 0; i < trackCount; ++i) {
+        offsets << at;
+        at += trackSectors.at(i);
+    }
+    const int leadOutSeconds = at / 75;
+    int n = 0;
+    for (const int offset : offsets)
+        for (int seconds = offset / 75; seconds > 0; seconds /= 10)
+            n += seconds % 10;
+    const unsigned id = (unsigned(n % 255) << 24) | (unsigned(leadOutSeconds - offsets.first() / 75) << 8) | unsigned(trackCount);
+    QString query = QStringLiteral("cddb query %1 %2").arg(id, 8, 16, QLatin1Char('0')).arg(trackCount);
+    for (const int offset : offsets)
+        query += QStringLiteral(" %1").arg(offset);
+    return query + QStringLiteral(" %1").arg(leadOutSeconds);
+}
+
+// Discs whose IDs have every field at full width: a data track among the audio ones, a digit
+// sum past 255 (where modulo 255 and the low byte differ), a length past 255 seconds, 99 tracks.
+// The images are sparse: only their tables of contents are read.
+TEST_F(FreeDBTest, SendsTheStandardDiscIdForEveryKindOfDisc)
+{
+    struct Disc {
+        const char* what;
+        QList<int> sectors;
+        QList<bool> audio;
+    };
+    QList<Disc> discs{
+        {"data track", {17000, 24000, 90000, 12345}, {true, true, false, true}},
+        {"99 tracks", QList<int>(99, 4 * 75 + 31), QList<bool>(99, true)},
+        {"long tracks", {}, {}},
+    };
+    for (int i = 0; i < 14; ++i) {
+        discs.last().sectors << 75 * (200 + 37 * i) + i;
+        discs.last().audio << true;
+    }
+    for (const Disc& d : discs) {
+        SCOPED_TRACE(d.what);
+        const QString name = QString::fromLatin1(d.what).replace(QLatin1Char(' '), QLatin1Char('-'));
+        QString sheet = QStringLiteral("FILE \"%1.bin\" BINARY\n").arg(name);
+        int at = 0;
+        for (int i = 0; i < d.sectors.size(); ++i) {
+            sheet += QStringLiteral("  TRACK %1 %2\n    INDEX 01 %3:%4:%5\n")
+                         .arg(i + 1, 2, 10, QLatin1Char('0'))
+                         .arg(d.audio.at(i) ? QStringLiteral("AUDIO") : QStringLiteral("MODE1/2352"))
+                         .arg(at / 4500, 2, 10, QLatin1Char('0'))
+                         .arg(at / 75 % 60, 2, 10, QLatin1Char('0'))
+                         .arg(at % 75, 2, 10, QLatin1Char('0'));
+            at += d.sectors.at(i);
+        }
+        QFile bin(dir.filePath(name + QStringLiteral(".bin")));
+        ASSERT_TRUE(bin.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(bin.resize(qint64(at) * 2352));
+        bin.close();
+        QFile cueFile(dir.filePath(name + QStringLiteral(".cue")));
+        ASSERT_TRUE(cueFile.open(QIODevice::WriteOnly));
+        cueFile.write(sheet.toUtf8());
+        cueFile.close();
+        qputenv("QUILLMERE_DRIVES", cueFile.fileName().toUtf8());
+
+        CddbServer server(CddbServer::NoMatch);
+        useServer(server);
+        const Events e = lookUp(*db);
+        EXPECT_EQ(e.codes, QList<long>{2});
+        const QString expected = independentQuery(d.sectors, int(d.sectors.size()));
+        QStringList queries;
+        for (const QString& line : server.lines())
+            if (line.startsWith(QLatin1String("cddb query")))
+                queries << line.simplified();
+        EXPECT_EQ(queries, QStringList{expected});
+        EXPECT_TRUE(e.errors.value(0).contains(expected.section(QLatin1Char(' '), 2, 2))) << e.errors.value(0).toStdString();
     }
 }
 
@@ -164,7 +314,37 @@ TEST_F(FreeDBTest, TheServerComesFromTheVariableOrIsThePublicOne)
     qunsetenv("QUILLMERE_CDDB_SERVER");
     EXPECT_EQ(cFreeDB::DefaultServerHost(), QString::fromLatin1(cFreeDB::kPublicServer));
     EXPECT_EQ(cFreeDB::DefaultServerPort(), 8880);  // nothing is contacted here
+    EXPECT_TRUE(cFreeDB::ServerVariableError().isEmpty());
     qputenv("QUILLMERE_CDDB_SERVER", saved);
+}
+
+// A mistyped variable must not send the look-up to the public server: it is an error naming
+// the variable, and not even the server named elsewhere hears from the component.
+TEST_F(FreeDBTest, AMalformedServerVariableIsAnErrorAndSendsNothing)
+{
+    const QByteArray saved = qgetenv("QUILLMERE_CDDB_SERVER");
+    CddbServer server(CddbServer::Match);
+    for (const QByteArray& value : {QByteArray("127.0.0.1:"), QByteArray(":8880"), QByteArray("127.0.0.1"),
+                                   QByteArray("127.0.0.1:99999"), QByteArray("127.0.0.1:88x"), QByteArray("127.0.0.1:0")}) {
+        SCOPED_TRACE(value.constData());
+        qputenv("QUILLMERE_CDDB_SERVER", value);
+        EXPECT_TRUE(cFreeDB::DefaultServerHost().isEmpty());
+        EXPECT_EQ(cFreeDB::DefaultServerPort(), 0);
+        const QString error = cFreeDB::ServerVariableError();
+        EXPECT_TRUE(error.contains(QStringLiteral("QUILLMERE_CDDB_SERVER")) && error.contains(QString::fromLatin1(value)))
+            << error.toStdString();
+        auto fresh = CreateFreeDB();
+        EXPECT_NE(fresh->ServerHost(), QString::fromLatin1(cFreeDB::kPublicServer));
+        EXPECT_FALSE(fresh->IsConnected());
+        fresh->ServerHost(QStringLiteral("127.0.0.1"));
+        fresh->ServerPort(server.port());
+        fresh->SelectDrive(QStringLiteral("D:"));
+        const Events e = lookUp(*fresh);
+        EXPECT_EQ(e.codes, QList<long>{2});
+        EXPECT_EQ(e.errors.value(0), error);
+    }
+    qputenv("QUILLMERE_CDDB_SERVER", saved);
+    EXPECT_TRUE(server.lines().isEmpty()) << server.lines().join(QLatin1Char('\n')).toStdString();
 }
 
 }  // namespace
