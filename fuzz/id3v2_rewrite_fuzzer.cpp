@@ -30,9 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     tag.Comment(QString::fromUtf8("c\u00e9 \u65e5"));
     try {
         tag.Update();
-    } catch (const NumberedError& e) {
-        // Only a frame id the input made too short may stop the write, and then nothing changed.
-        fuzz::check(e.number() == 5);
+    } catch (const NumberedError&) {
+        // A write may be refused (a tag that could not be read through, a frame id the input
+        // made too short, ...), but a refused write leaves the file as it was.
         fuzz::check(fuzz::readFile(path) == original);
         return 0;
     }
@@ -49,8 +49,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     fuzz::check(back.Title() == QStringLiteral("fuzz title"));
     fuzz::check(back.Comment() == QString::fromUtf8("c\u00e9 \u65e5"));
 
-    // A second write of the same frames goes in place.
-    tag.Update();
+    // A second write of the same frames goes in place: the tag in front is now our own.
+    try {
+        tag.Update();
+    } catch (const NumberedError&) {
+        fuzz::check(false);
+    }
     fuzz::check(fuzz::readFile(path).size() == after.size());
     return 0;
 }

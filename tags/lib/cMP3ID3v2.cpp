@@ -287,22 +287,21 @@ void cMP3ID3v2::Comment(const QString& v)
     m_props[P_Comment] = v;
     // Only the plain comment is replaced; it keeps its language, so that players that look for
     // a comment in theirs still find it.
-    QString language = ourLanguage();
+    // The value replaced is the one a read takes for the comment, in its place: a new plain
+    // comment after another one would be hidden behind it.
     const int at = findFrame(QStringLiteral("COMM"));
     if (at >= 0) {
-        auto& values = m_frames[static_cast<size_t>(at)].values;
-        for (auto it = values.begin(); it != values.end(); ++it) {
-            if (isPlainComment(it->text)) {
-                language = it->text.left(3);
-                values.erase(it);
-                break;
+        for (Value& value : m_frames[static_cast<size_t>(at)].values) {
+            if (isPlainComment(value.text)) {
+                const QString language = value.text.left(3);
+                value = Value();
+                value.text = language + kNul + v;
+                return;
             }
         }
-        if (values.empty())
-            m_frames.erase(m_frames.begin() + at);
     }
     Value value;
-    value.text = language + kNul + v;
+    value.text = ourLanguage() + kNul + v;
     addValue(QStringLiteral("COMM"), std::move(value));
 }
 
@@ -486,28 +485,32 @@ bool cMP3ID3v2::ParseTag(TagFile& file, int64_t tagStart)
             if ((frameFlags & 0x0002) || tagUnsync)
                 payload = RemoveUnsynchronisation(payload);
             value.flags = static_cast<uint16_t>((frameFlags & 0x7000) << 1);
-            if (id == QLatin1String("APIC"))
+            if (id.compare(QLatin1String("APIC"), Qt::CaseInsensitive) == 0)
                 payload = ConvertApicTextTo23(payload);
         }
-        value.text = decodeValue(id, payload);
-        if (m_version == 4 && (id == QLatin1String("TDRC") || id == QLatin1String("TDOR"))) {
+        // Ids are matched as the frame list matches them, without regard to letter case, so
+        // that a frame is read as the same frame that the setters replace.
+        const QString kind = id.toUpper();
+        value.text = decodeValue(kind, payload);
+        if (m_version == 4 && (kind == QLatin1String("TDRC") || kind == QLatin1String("TDOR"))) {
             // 2.4 time stamps; version 2.3 keeps only the year.
-            id = id == QLatin1String("TDRC") ? QStringLiteral("TYER") : QStringLiteral("TORY");
+            id = kind == QLatin1String("TDRC") ? QStringLiteral("TYER") : QStringLiteral("TORY");
             value.text = value.text.left(4);
         } else {
             value.raw = payload;
             value.hasRaw = true;
-            value.rawFits23 = m_version == 3 || bodyFits23(id, payload);
+            value.rawFits23 = m_version == 3 || bodyFits23(kind, payload);
         }
         StoreFrame(id, std::move(value));
     }
     return true;
 }
 
-void cMP3ID3v2::StoreFrame(const QString& id, Value value)
+void cMP3ID3v2::StoreFrame(const QString& frameId, Value value)
 {
     const QString text = value.text;
-    addValue(id, std::move(value));
+    addValue(frameId, std::move(value));
+    const QString id = frameId.toUpper();
 
     static const QHash<QString, Prop> direct = {
         {"PCNT", P_PlayCounter}, {"TRCK", P_Track},   {"TENC", P_EncodedBy}, {"TCOP", P_Copyright},
@@ -557,8 +560,8 @@ QByteArray cMP3ID3v2::BuildTagBuffer() const
             continue;
         if (frame.id.size() < 4)
             throw RuntimeError(kErrInvalidCall, source());
-        const QString id = frame.id.left(4);
-        const QByteArray idBytes = id.toLatin1();
+        const QByteArray idBytes = frame.id.left(4).toLatin1();
+        const QString id = frame.id.left(4).toUpper();
         for (const Value& v : frame.values) {
             QByteArray body;
             uint16_t flags = 0;
@@ -713,4 +716,7 @@ void cMP3ID3v2::WriteTag()
     } catch (const NumberedError& e) {
         throw WithSource(e, source());
     }
+    // The tag at the start of the file is now the one held here, whole; whatever the last read
+    // could not get through is no longer what a next write would replace.
+    m_tagIncomplete = false;
 }

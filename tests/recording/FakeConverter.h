@@ -12,10 +12,19 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <functional>
+
 class FakeConverter : public cAudioConverter {
 public:
     enum class Answer { Done, Aborted, Error, Wait };
     explicit FakeConverter(Answer answer = Answer::Wait) : m_answer(answer) {}
+    // The window that asked for the converter deletes it when it closes; a test that looks at
+    // the calls after that takes a copy here.
+    ~FakeConverter() override
+    {
+        if (onDestroyed)
+            onDestroyed(*this);
+    }
 
     long OpenSource(const QString&) override { return 0; }
     void CloseSource() override {}
@@ -91,6 +100,7 @@ public:
     QString WmaFormatName(long, long) const override { return {}; }
     void Release() override { calls << QStringLiteral("Release"); running = false; }
 
+    std::function<void(const FakeConverter&)> onDestroyed;
     QStringList calls;
     bool running = false;
     bool inputExistedAtStart = false;

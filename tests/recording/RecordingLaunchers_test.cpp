@@ -22,6 +22,7 @@
 #include <QTest>
 
 #include <functional>
+#include <optional>
 
 namespace {
 
@@ -270,10 +271,19 @@ TEST_F(SpeechAdd, FailedRenderingLeavesNoEarlierFileToConvert)
 {
     const QString tmp = QDir(platform::programFolder()).filePath(QStringLiteral("tmptts.wav"));
     QFile::copy(makeWav(QStringLiteral("old.wav")), tmp);
-    FakeConverter* fake = nullptr;
-    FrmAudioEditorProc::converterFactory = [&fake] {
+    // The window deletes its converter when it closes, before the checks below.
+    struct Seen {
+        QStringList calls;
+        bool inputExistedAtStart = false;
+    };
+    std::optional<Seen> seen;
+    bool made = false;
+    FrmAudioEditorProc::converterFactory = [&seen, &made] {
         auto c = std::make_unique<FakeConverter>(FakeConverter::Answer::Error);
-        fake = c.get();
+        made = true;
+        c->onDestroyed = [&seen](const FakeConverter& gone) {
+            seen = Seen{gone.calls, gone.inputExistedAtStart};
+        };
         return c;
     };
     watch([] {
@@ -285,9 +295,10 @@ TEST_F(SpeechAdd, FailedRenderingLeavesNoEarlierFileToConvert)
     w->txtSpeak->clear();  // nothing to say: the rendering fails
     dialogs.saveAs(QDir(media).filePath(QStringLiteral("saved.mp3")));
     w->cmdSaveAs_Click();
-    ASSERT_TRUE(fake);
-    EXPECT_TRUE(fake->calls.contains(QStringLiteral("InputFile ") + tmp));
-    EXPECT_FALSE(fake->inputExistedAtStart);
+    ASSERT_TRUE(made);
+    ASSERT_TRUE(seen) << "the closed window still holds its converter";
+    EXPECT_TRUE(seen->calls.contains(QStringLiteral("InputFile ") + tmp));
+    EXPECT_FALSE(seen->inputExistedAtStart);
     EXPECT_TRUE(g_frmWaveTTS.isLoaded());
     // The dialog offered the target's extension.
     ASSERT_FALSE(dialogs.requests.isEmpty());

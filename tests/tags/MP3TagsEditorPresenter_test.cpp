@@ -157,6 +157,33 @@ TEST_F(EditorPresenterTest, ApplyWritesBothTagsWithTheResolvedGenre)
     EXPECT_EQ(after.size(), 2048 + audio.size() + 128);
 }
 
+TEST_F(EditorPresenterTest, AppliedCommentIsTheOneShownAfterwardsAlsoOnASecondApply)
+{
+    // Two plain comments, the first with an id in mixed case: the one shown is the one replaced.
+    const QByteArray tag = buildTag(3, {{"cOMM", QByteArray("\0eng\0old1", 9)}, {"COMM", QByteArray("\0deu\0old2", 9)}});
+    // Behind other bytes, a tag that cannot be read through: the first Apply puts a new tag in
+    // front, and the second replaces that one.
+    QByteArray unreadable = buildTag(3, {{"TIT2", latin1Text("a")}, {"TPE1", latin1Text("b")}}, 10);
+    unreadable.replace(unreadable.indexOf("TPE1") + 4, 4, be32(500));
+    QByteArray mpeg2(2000, 'm');
+    mpeg2[0] = '\xFF';
+    mpeg2[1] = '\xF3';
+    for (const QByteArray& content : {QByteArray(tag + fakeAudio(500)), QByteArray(mpeg2.left(50) + unreadable + mpeg2.mid(50))}) {
+        writeAll(path(), content);
+        MP3TagsEditorPresenter p;
+        p.VersionChanged(1);
+        MP3TagFields f = p.ReadTags(path());
+        for (const char* text : {"x", "y"}) {
+            f.txtDescription = QLatin1String(text);
+            const auto error = p.Apply(f);
+            EXPECT_FALSE(error.has_value()) << text;
+            MP3TagsEditorPresenter reader;
+            reader.VersionChanged(1);
+            EXPECT_EQ(reader.ReadTags(path()).txtDescription, QLatin1String(text));
+        }
+    }
+}
+
 TEST_F(EditorPresenterTest, ApplyThatLeavesTheGenreAloneKeepsIt)
 {
     struct Case {

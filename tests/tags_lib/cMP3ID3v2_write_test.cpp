@@ -341,6 +341,63 @@ TEST_F(ID3v2WriteTest, ID3InsideAudioOrWithAnUntrustedSizeIsNeverOverwritten)
     }
 }
 
+TEST_F(ID3v2WriteTest, SecondUpdateAfterATagWasPutInFrontOfOneThatCouldNotBeRead)
+{
+    // The unreadable tag lies inside the audio, so the first write puts a new tag in front of
+    // the file; that new tag is the object's own and a second write replaces it.
+    QByteArray unreadable = buildTag(3, {{"TIT2", latin1Text("a")}, {"TPE1", latin1Text("b")}}, 10);
+    unreadable.replace(unreadable.indexOf("TPE1") + 4, 4, be32(500));
+    QByteArray mpeg2(3000, 'm');
+    mpeg2[0] = '\xFF';
+    mpeg2[1] = '\xF3';
+    const QByteArray content = mpeg2.left(100) + unreadable + mpeg2.mid(100);
+    cMP3ID3v2 tag = open(content);
+    tag.Title(QStringLiteral("first"));
+    tag.Update();
+    tag.Title(QStringLiteral("second"));
+    EXPECT_NO_THROW(tag.Update());
+    const QByteArray after = readAll(path());
+    EXPECT_EQ(after.mid(tagLength(after)), content);
+    cMP3ID3v2 back;
+    back.MP3File(path());
+    EXPECT_EQ(back.Title(), QStringLiteral("second"));
+}
+
+TEST_F(ID3v2WriteTest, CommentEditReplacesTheCommentThatIsRead)
+{
+    const QByteArray old1("\0eng\0old1", 9);
+    const QByteArray old2("\0deu\0old2", 9);
+    struct Case {
+        const char* name;
+        std::vector<RawFrame> frames;
+        QByteArray replaced;  // the frame that becomes the new comment, in its place
+        QByteArray kept;
+    };
+    const std::vector<Case> cases = {
+        {"two plain comments", {{"COMM", old1}, {"COMM", old2}}, frame("COMM", QByteArray("\0eng\0x", 6)),
+         frame("COMM", old2)},
+        {"id in mixed case", {{"cOMM", old1}, {"TIT2", latin1Text("t")}}, frame("cOMM", QByteArray("\0eng\0x", 6)),
+         frame("TIT2", latin1Text("t"))},
+        {"mixed case before upper case", {{"cOMM", old1}, {"COMM", old2}}, frame("cOMM", QByteArray("\0eng\0x", 6)),
+         frame("cOMM", old2)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        cMP3ID3v2 tag = open(buildTag(3, c.frames, 20) + fakeAudio(500));
+        EXPECT_EQ(tag.Comment(), QStringLiteral("old1"));
+        tag.Comment(QStringLiteral("x"));
+        tag.Update();
+        const QByteArray after = readAll(path());
+        const qsizetype at = after.indexOf(c.replaced);
+        EXPECT_GE(at, 10) << after.left(80).toHex().constData();
+        EXPECT_GT(after.indexOf(c.kept), at);
+        EXPECT_FALSE(after.contains("old1"));
+        cMP3ID3v2 back;
+        back.MP3File(path());
+        EXPECT_EQ(back.Comment(), QStringLiteral("x"));
+    }
+}
+
 TEST_F(ID3v2WriteTest, TagOfTheEarlierWriterIsReplacedInPlace)
 {
     QByteArray old = QByteArray("ID3\x03\0\0", 6) + be32(2048) + frame("TIT2", latin1Text(QByteArray(1500, 'L')));
