@@ -5,6 +5,7 @@
 #include "commands/Templates.h"
 #include "commands/ToolWindows.h"
 #include "components/cGrid.h"
+#include "foundation/BufferedLog.h"
 #include "foundation/RegistryRoutines.h"
 #include "foundation/mdlCommDialog.h"
 #include "foundation/mdlFunctions.h"
@@ -176,6 +177,7 @@ void BatchToolWindow::buildControls()
     txtLog = new QPlainTextEdit(TabLog);
     txtLog->setObjectName(QStringLiteral("txtLog"));
     txtLog->setReadOnly(true);
+    m_entryLog = std::make_unique<BufferedLog>(txtLog);
 
     // Settings tab.
     // The label column is wider than the twips the layout was drawn with: the desktop's fonts
@@ -540,7 +542,13 @@ void BatchToolWindow::lblParameters_Click()
     w->exec();
 }
 
-void BatchToolWindow::Log(const QString& message) { AddLogLine(message, txtLog); }
+void BatchToolWindow::Log(const QString& message)
+{
+    m_entryLog->Flush();
+    AddLogLine(message, txtLog);
+}
+
+void BatchToolWindow::LogEntry(const QString& message) { m_entryLog->Add(message); }
 
 void BatchToolWindow::cmdConvert_Click()
 {
@@ -566,6 +574,7 @@ void BatchToolWindow::cmdConvert_Click()
 void BatchToolWindow::OpenTaskLog()
 {
     // One empty line between tasks.
+    m_entryLog->Flush();
     if (!txtLog->toPlainText().isEmpty()) {
         QTextCursor cursor(txtLog->document());
         cursor.movePosition(QTextCursor::End);

@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <memory>
 
+class BufferedLog;
 class LinkLabel;
 class QCheckBox;
 class QComboBox;
@@ -170,6 +171,9 @@ protected:
     void AbortEnd();
     void ErrorEnd(long code, const QString& text);
     void Log(const QString& message);
+    // A line per entry of a running task: it reaches the box with the others of its burst, in
+    // order with every Log() line.
+    void LogEntry(const QString& message);
     static void ShowBalloon(const QString& text);
 
     void closeEvent(QCloseEvent* event) override;
@@ -181,5 +185,6 @@ private:
 
     BatchToolSpec m_spec;
     std::unique_ptr<ToolWindow> m_handOver;
+    std::unique_ptr<BufferedLog> m_entryLog;
     bool m_preparing = false;
 };

@@ -136,7 +136,7 @@ void FrmJoiner::cAudioJoin1_Progress(long entry, long percent)
         m_lLastFileIndex = entry;
         long start = 0;
         long length = 0;
-        Log(QStringLiteral("Add ") + GetFileName(cAudioJoin1->GetFile(entry, start, length)) + QStringLiteral("..."));
+        LogEntry(QStringLiteral("Add ") + GetFileName(cAudioJoin1->GetFile(entry, start, length)) + QStringLiteral("..."));
     }
 }
 

@@ -15,7 +15,17 @@ cProgressBar::cProgressBar(QWidget* parent) : QProgressBar(parent)
 void cProgressBar::Value(long value)
 {
     m_value = value;
+    // QProgressBar paints at once, on the spot, whenever a new value moves the bar; a task
+    // reporting many entries in a burst would paint the window once per report. The bar is
+    // drawn with the window's next paint instead, like every other control.
+    const bool updates = updatesEnabled();
+    if (updates)
+        setUpdatesEnabled(false);
     setValue(static_cast<int>(std::clamp<long>(value, 0, m_max)));
+    if (updates) {
+        setUpdatesEnabled(true);
+        update();
+    }
 }
 
 void cProgressBar::Max(long max)

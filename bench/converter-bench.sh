@@ -49,7 +49,7 @@ t1=$(now)
 lame_nrg_s=$(awk -v a="$t1" -v b="$t0" 'BEGIN { printf "%.6f", a - b }')
 
 t0=$(now)
-task_s=$("$window" "$work/window" 10 "${files[@]}" 2>/dev/null)
+read -r _ task_s <<<"$("$window" "$work/window" 10 "${files[@]}" 2>/dev/null)"
 t1=$(now)
 process_s=$(awk -v a="$t1" -v b="$t0" 'BEGIN { printf "%.6f", a - b }')
 

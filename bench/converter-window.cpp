@@ -3,7 +3,8 @@
 // converter-window: converts files to MP3 through the converter window's own task (its Convert
 // button, the row runner, the real converter, the progress and log handlers), filled the way
 // the "Audio Converter" command fills it, and prints the seconds from the press of Convert to
-// Done.
+// the last output in place, then to Done (see WindowDriver.h for the click through a real
+// display).
 //
 //   converter-window OUT_FOLDER SECONDS_EACH FILE...
 //
@@ -60,5 +61,8 @@ int main(int argc, char* argv[])
     w->txtToPath->setEditText(QString::fromLocal8Bit(argv[1]) + QLatin1Char('/'));
     w->cboFileName->setCurrentIndex(0);  // "[file_name].[dest_extension]"
     w->cboTargetFormat->setCurrentIndex(w->cboTargetFormat->findText(QStringLiteral("MP3"), Qt::MatchStartsWith));
-    return windowdriver::timeTask(w, showSeconds);
+    QStringList outputs;
+    for (long row = 1; row <= rows; ++row)
+        outputs << QFileInfo(QString::fromLocal8Bit(argv[row + 2])).completeBaseName() + QStringLiteral(".mp3");
+    return windowdriver::timeTask(w, showSeconds, QString::fromLocal8Bit(argv[1]), outputs);
 }

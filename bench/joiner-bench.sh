@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #
-# The joiner window's own task against the join component alone, in one run: 500 two-second
+# The joiner window's own task against the join component alone, offscreen (window-bench.sh
+# measures the window on a real X server), in one run: 500 two-second
 # 44.1 kHz stereo WAV files joined into one WAV by joiner-window (the window filled as the
 # command fills it, Join pressed, progress and log handled) and by engine-driver join. Prints the
 # best of RUNS timings of each (whole processes, and the window's task alone) and their ratios.
@@ -36,7 +37,7 @@ for ((r = 0; r < runs; r++)); do
   # Alternate the order so neither profits from the other's warm cache alone.
   t0=$(now); "$driver" join "$work/out/driver.wav" wav:44100:2:16 "${files[@]}" >/dev/null; t1=$(now)
   d=$(awk -v a="$t1" -v b="$t0" 'BEGIN { printf "%.6f", a - b }')
-  t0=$(now); w=$("$window" "$work/out" "${files[@]}" 2>/dev/null); t1=$(now)
+  t0=$(now); read -r _ w <<<"$("$window" "$work/out" "${files[@]}" 2>/dev/null)"; t1=$(now)
   p=$(awk -v a="$t1" -v b="$t0" 'BEGIN { printf "%.6f", a - b }')
   [[ -z $best_process ]] || awk -v d="$p" -v b="$best_process" 'BEGIN { exit !(d < b) }' && best_process=$p
   [[ -z $best_driver ]] || awk -v d="$d" -v b="$best_driver" 'BEGIN { exit !(d < b) }' && best_driver=$d

@@ -2,7 +2,8 @@
 //
 // joiner-window: joins files through the joiner window's own task (its Join button, the real
 // join component, the progress handler and log), the way the "Audio Joiner" command fills it,
-// and prints the seconds from the press of Join to Done.
+// and prints the seconds from the press of Join to the output in place, then to Done (see
+// WindowDriver.h for the click through a real display).
 //
 //   joiner-window OUT_FOLDER FILE...
 //
@@ -50,5 +51,5 @@ int main(int argc, char* argv[])
     j->txtToPath->setEditText(QString::fromLocal8Bit(argv[1]) + QLatin1Char('/'));
     j->txtJoinedFileName->setText(QStringLiteral("joined.[dest_extension]"));
     j->cboTargetFormat->setCurrentIndex(0);
-    return windowdriver::timeTask(j, showSeconds);
+    return windowdriver::timeTask(j, showSeconds, QString::fromLocal8Bit(argv[1]), {QStringLiteral("joined.wav")});
 }

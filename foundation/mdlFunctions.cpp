@@ -326,16 +326,25 @@ QString logLine(const QString& message)
 
 }  // namespace
 
-void AddLogLine(const QString& sMessage, QPlainTextEdit* txtLog)
+QString LogLineText(const QString& sMessage) { return logLine(sMessage); }
+
+void AppendLogText(const QString& sLines, QPlainTextEdit* txtLog)
 {
     if (!txtLog)
         return;
     // Appended at the end rather than by rewriting the whole text, so long logs stay cheap.
     QTextCursor cursor(txtLog->document());
     cursor.movePosition(QTextCursor::End);
-    cursor.insertText(logLine(sMessage));
+    cursor.insertText(sLines);
     txtLog->moveCursor(QTextCursor::End);
     txtLog->ensureCursorVisible();
+}
+
+void AddLogLine(const QString& sMessage, QPlainTextEdit* txtLog)
+{
+    if (!txtLog)
+        return;
+    AppendLogText(logLine(sMessage), txtLog);
 }
 
 void AddLogLine(const QString& sMessage, QTextEdit* txtLog)

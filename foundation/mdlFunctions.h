@@ -67,6 +67,10 @@ int32_t TimeTextToSeconds(const QString& sTime);
 QString FormatByteCount(int64_t cBytes);
 // Appends the time of day, ":", the message and CR LF, and scrolls to the end.
 void AddLogLine(const QString& sMessage, QPlainTextEdit* txtLog);
+// What AddLogLine appends for a message now: the time of day, ":", the message and CR LF.
+QString LogLineText(const QString& sMessage);
+// Appends whole log lines (LogLineText's) at once, and scrolls to the end.
+void AppendLogText(const QString& sLines, QPlainTextEdit* txtLog);
 void AddLogLine(const QString& sMessage, QTextEdit* txtLog);
 // The destination folders last used, newest first, at most 16, in "PathHistory" beside the program.
 void LoadPathHistory(QComboBox* cbo);

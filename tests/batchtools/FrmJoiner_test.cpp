@@ -201,7 +201,58 @@ TEST_F(JoinerTest, ATaskFromStartToDoneAndASecondOne)
     // The last task stopped in entry 1; the next one still logs its entry 1.
     j->cmdConvert_Click();
     Q_EMIT join->Progress(1, 30);
+    QCoreApplication::processEvents();
     EXPECT_EQ(logLines(j).last(), QStringLiteral("Add src1.wav..."));
+}
+
+// Counts the paints a widget receives.
+class PaintCount : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        paints += e->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+    int paints = 0;
+};
+
+TEST_F(JoinerTest, ABurstOfEntriesIsPaintedWithTheWindowNotPerReport)
+{
+    constexpr int kRows = 40;
+    FrmJoiner* j = openJoiner(kRows);
+    ASSERT_NE(j, nullptr);
+    FakeJoin* join = fake(j);
+    j->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(j));
+    j->cmdConvert_Click();
+    QTest::qWait(50);  // the start's own changes painted
+    PaintCount bars;
+    j->prgCurrnet->installEventFilter(&bars);
+    j->prgTotal->installEventFilter(&bars);
+
+    // One delivery of the runner: every entry begins and ends in it.
+    for (int entry = 1; entry <= kRows; ++entry) {
+        Q_EMIT join->Progress(entry, 50);
+        Q_EMIT join->Progress(entry, 100);
+    }
+    EXPECT_EQ(bars.paints, 0);
+    EXPECT_EQ(j->prgTotal->Value(), kRows * 100);
+    EXPECT_EQ(j->lblFilesToConvert->text(), QStringLiteral("Files: 40/40"));
+    QTest::qWait(50);
+    EXPECT_GT(bars.paints, 0);  // and then they are painted, with the window
+    EXPECT_LE(bars.paints, 10);  // painted per report, it would be four per entry
+
+    QStringList adds;
+    for (int entry = 1; entry <= kRows; ++entry)
+        adds << QStringLiteral("Add src%1.wav...").arg(entry);
+    const QStringList lines = logLines(j);
+    ASSERT_GE(lines.size(), kRows);
+    EXPECT_EQ(lines.mid(lines.size() - kRows), adds);
+    // A line written directly comes after every entry before it, waiting or not.
+    Q_EMIT join->Progress(1, 100);  // a new entry for the window: the last was entry 40
+    Q_EMIT join->Done();
+    const QStringList end = logLines(j);
+    EXPECT_EQ(end.mid(end.size() - 2), (QStringList{QStringLiteral("Add src1.wav..."), QStringLiteral("Done.")}));
 }
 
 TEST_F(JoinerTest, OverwriteQuestionAnswers)
