@@ -4,103 +4,18 @@
 // streams. The sources are made by sox, lame and oggenc, not by our own writers, and their two
 // channels carry different tones, so that a swap, a wrong sign or scale, silence or a shift shows.
 
+#include "tests/support/ReferenceAudio.h"
+
 #include <QCoreApplication>
-#include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <cstring>
-#include <vector>
+using namespace refaudio;
 
 namespace {
-
-bool run(const QString& program, const QStringList& args, QString* output = nullptr)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(120000))
-        return false;
-    const QString text = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
-    if (output)
-        *output = text;
-    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
 
 QString driverPath()
 {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/engine-driver");
-}
-
-// The samples of an integer-PCM WAV as signed values at the file's own width, interleaved.
-struct Samples {
-    int rate = 0;
-    int channels = 0;
-    int bits = 0;
-    std::vector<int32_t> values;
-    int64_t frames() const { return channels ? int64_t(values.size()) / channels : 0; }
-};
-
-Samples readWav(const QString& path)
-{
-    Samples out;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return out;
-    const QByteArray b = f.readAll();
-    const auto* u = reinterpret_cast<const uint8_t*>(b.constData());
-    auto u32 = [&](qsizetype at) { return uint32_t(u[at] | u[at + 1] << 8 | u[at + 2] << 16 | uint32_t(u[at + 3]) << 24); };
-    auto u16 = [&](qsizetype at) { return uint16_t(u[at] | u[at + 1] << 8); };
-    for (qsizetype pos = 12; pos + 8 <= b.size();) {
-        const QByteArray id = b.mid(pos, 4);
-        qsizetype size = u32(pos + 4);
-        if (id == "fmt ") {
-            out.channels = u16(pos + 10);
-            out.rate = int(u32(pos + 12));
-            out.bits = u16(pos + 22);
-        } else if (id == "data" && out.bits > 0) {
-            size = std::min(size, b.size() - pos - 8);  // writers to a pipe leave the size open
-            const int width = out.bits / 8;
-            for (qsizetype at = pos + 8; at + width <= pos + 8 + size; at += width) {
-                if (width == 1) {
-                    out.values.push_back(int32_t(u[at]) - 128);
-                } else {
-                    uint32_t v = 0;
-                    for (int k = 0; k < width; ++k)
-                        v |= uint32_t(u[at + k]) << (8 * k);
-                    const int shift = 32 - out.bits;
-                    out.values.push_back(int32_t(v << shift) >> shift);
-                }
-            }
-        }
-        pos += 8 + size + (size & 1);
-    }
-    return out;
-}
-
-// How far two stretches of samples lie apart: the largest difference and the root mean square,
-// over `frames` frames from the given frames of each.
-struct Difference {
-    int64_t largest = 0;
-    double rms = 0;
-};
-
-Difference compare(const Samples& a, int64_t aFrom, const Samples& b, int64_t bFrom, int64_t frames, bool swapB = false)
-{
-    Difference d;
-    double sum = 0;
-    const int ch = a.channels;
-    for (int64_t f = 0; f < frames; ++f)
-        for (int c = 0; c < ch; ++c) {
-            const int cb = swapB ? ch - 1 - c : c;
-            const int64_t diff = int64_t(a.values[size_t((aFrom + f) * ch + c)]) - b.values[size_t((bFrom + f) * ch + cb)];
-            d.largest = std::max(d.largest, std::abs(diff));
-            sum += double(diff) * double(diff);
-        }
-    d.rms = frames > 0 ? std::sqrt(sum / double(frames * ch)) : 0;
-    return d;
 }
 
 class PeerSamples : public testing::Test {
@@ -113,54 +28,17 @@ protected:
     }
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
-    // A source made by sox: `seconds` of a tone per channel (different on each), at the given
-    // layout; never dithered, so every reference sox makes of it is exact.
     QString makeSource(const QString& name, int rate, int channels, int bits, double seconds)
     {
-        const QString file = path(name);
-        QStringList args{QStringLiteral("-D"), QStringLiteral("-n"), QStringLiteral("-r"), QString::number(rate),
-                         QStringLiteral("-c"), QString::number(channels), QStringLiteral("-b"), QString::number(bits),
-                         QStringLiteral("-e"), bits == 8 ? QStringLiteral("unsigned") : QStringLiteral("signed"),
-                         file, QStringLiteral("synth"), QString::number(seconds), QStringLiteral("sine"),
-                         QStringLiteral("440")};
-        if (channels == 2)
-            args << QStringLiteral("sine") << QStringLiteral("1250");
-        // Unequal levels too: a swap shows in the level as well as in the tone.
-        args << QStringLiteral("remix") << QStringLiteral("1v0.6");
-        if (channels == 2)
-            args << QStringLiteral("2v-0.35");
-        QString output;
-        EXPECT_TRUE(run(QStringLiteral("/usr/bin/sox"), args, &output)) << output.toStdString();
-        return file;
+        return soxSource(m_dir.path(), name, rate, channels, bits, seconds);
     }
-
-    // sox's conversion of a file to the given layout, undithered.
+    QString nextReference() { return path(QStringLiteral("ref-%1.wav").arg(m_references++)); }
     Samples soxReference(const QString& source, int rate, int channels, int bits)
     {
-        const QString file = path(QStringLiteral("ref-%1.wav").arg(m_references++));
-        QString output;
-        EXPECT_TRUE(run(QStringLiteral("/usr/bin/sox"),
-                        {QStringLiteral("-D"), source, QStringLiteral("-r"), QString::number(rate), QStringLiteral("-c"),
-                         QString::number(channels), QStringLiteral("-b"), QString::number(bits), QStringLiteral("-e"),
-                         bits == 8 ? QStringLiteral("unsigned") : QStringLiteral("signed"), file},
-                        &output))
-            << output.toStdString();
-        return readWav(file);
+        return soxConversion(source, nextReference(), rate, channels, bits);
     }
-
-    Samples lameDecode(const QString& mp3)
-    {
-        const QString file = path(QStringLiteral("ref-%1.wav").arg(m_references++));
-        EXPECT_TRUE(run(QStringLiteral("/usr/bin/lame"), {QStringLiteral("--quiet"), QStringLiteral("--decode"), mp3, file}));
-        return readWav(file);
-    }
-
-    Samples oggDecode(const QString& ogg)
-    {
-        const QString file = path(QStringLiteral("ref-%1.wav").arg(m_references++));
-        EXPECT_TRUE(run(QStringLiteral("/usr/bin/oggdec"), {QStringLiteral("-Q"), ogg, QStringLiteral("-o"), file}));
-        return readWav(file);
-    }
+    Samples lameDecode(const QString& mp3) { return refaudio::lameDecode(mp3, nextReference()); }
+    Samples oggDecode(const QString& ogg) { return refaudio::oggDecode(ogg, nextReference()); }
 
     QTemporaryDir m_dir;
     int m_references = 0;
