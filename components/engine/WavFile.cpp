@@ -196,12 +196,15 @@ WavParse parseWav(PositionedFile& file, WavLayout* layout)
         }
         const int64_t next = body + int64_t(size) + int64_t(size & 1);
         // A writer that left out the pad byte after an odd-sized chunk puts the next chunk one
-        // byte early; read from the padded offset, it would be garbage and the audio lost.
+        // byte early; read from the padded offset, it would be garbage. Once the format and the
+        // samples are known nothing is lost by stopping there; before, the audio would be.
         if ((size & 1) && next + 8 <= fileSize) {
-            char id[5] = {};
+            char id[4];
             char early[4];
             if (file.readAt(next, id, 4) == 4 && !isChunkId(id) && file.readAt(next - 1, early, 4) == 4 &&
                 isChunkId(early)) {
+                if (haveFmt && haveData)
+                    break;
                 layout->unpaddedChunk = QByteArray(hdr, 4);
                 return WavParse::MissingPad;
             }

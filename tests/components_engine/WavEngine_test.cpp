@@ -452,9 +452,9 @@ TEST_F(WavEngine, HostileHeadersAreRefusedSayingWhatIsWrong)
     }
 }
 
-TEST_F(WavEngine, OnlyAFinalOddChunkMayGoWithoutItsPadByteAndRatesAtTheEdgesAreRead)
+TEST_F(WavEngine, AnOddChunkAfterTheSamplesMayGoWithoutItsPadByteAndRatesAtTheEdgesAreRead)
 {
-    // A last odd-sized chunk whose pad byte is missing loses nothing: the samples are all there.
+    // An odd-sized chunk whose pad byte is missing after the samples were found loses none of them.
     QByteArray samples;
     for (int i = 0; i < 801; ++i)
         samples.append(char(i * 7));
@@ -465,6 +465,11 @@ TEST_F(WavEngine, OnlyAFinalOddChunkMayGoWithoutItsPadByteAndRatesAtTheEdgesAreR
         int64_t frames;
     } const cases[] = {
         {"final-odd.wav", riff(chunk("fmt ", fmtBody(1, 1, 8000, 8)) + chunk("data", samples, false)), {8000, 1, 8}, 801},
+        // Once the samples are found, what follows an unpadded chunk cannot cost any of them.
+        {"odd-data-then-list.wav",
+         riff(chunk("fmt ", fmtBody(1, 1, 8000, 8)) + chunk("data", samples, false) +
+              chunk("LIST", "INFO" + chunk("INAM", QByteArray("Title\0", 6)))),
+         {8000, 1, 8}, 801},
         {"rf64-exact.wav", rf64(4000, 4000), {44100, 2, 16}, 1000},
         {"rate-1000.wav", riff(chunk("fmt ", fmtBody(1, 1, 1000, 8)) + chunk("data", samples)), {1000, 1, 8}, 801},
         {"rate-768000.wav", riff(chunk("fmt ", fmtBody(1, 1, 768000, 8)) + chunk("data", samples)), {768000, 1, 8}, 801},
