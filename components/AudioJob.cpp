@@ -64,6 +64,12 @@ bool SameFile(const QString& a, const QString& b)
 namespace {
 
 constexpr int64_t kChunkBytes = 1 << 20;
+// The longest range, in seconds, whose frame count fits in 64 bits at any rate read or written.
+constexpr long kMaxRangeSeconds = long(INT64_MAX / engine::kMaxSampleRate);
+// How far short of its stated length a decoded source may end, in its own frames: what a
+// decoder may drop at the ends (two MP3 frames hold an encoder's delay and padding and the
+// decoder's own delay). Anything more is audio the file claims and does not hold.
+constexpr int64_t kDecodePaddingFrames = 2 * 1152;
 
 bool sameInode(const QString& path, const struct stat& other)
 {
@@ -284,6 +290,20 @@ WorkerResult decodeInto(const JobInput& input, engine::AudioReader& reader, engi
         written += got;
         context.progress(stage, percentOf(written, expected));
     }
+    // A source whose stated length is exact must deliver it: a join or conversion that quietly
+    // leaves out what did not decode would report success for audio that is not there.
+    if (info.lengthExact && info.format.sampleRate > 0) {
+        const int64_t total = int64_t((__int128)info.totalFrames * target.sampleRate / info.format.sampleRate);
+        const int64_t rest = std::max<int64_t>(0, total - span.first);
+        const int64_t due = span.count < 0 ? rest : std::min(span.count, rest);
+        const int64_t allowance = kDecodePaddingFrames * target.sampleRate / info.format.sampleRate + 1;
+        if (written + allowance < due)
+            return WorkerResult::failed(
+                errCannotRead, QStringLiteral("The file ") + quoted(input.path) +
+                                   QStringLiteral(" holds less audio than it claims: %1 ms of its %2 ms could be decoded.")
+                                       .arg((span.first + written) * 1000 / target.sampleRate)
+                                       .arg(total * 1000 / target.sampleRate));
+    }
     // A source whose length was not known beforehand: the start lay beyond what it holds.
     if (written == 0 && span.first > 0)
         return rangePastTheEnd(input, -1, 0);
@@ -353,7 +373,7 @@ WorkerResult RunAudioJob(const AudioJob& job, WorkerContext& context)
         return WorkerResult::failed(errUnsupportedFormat,
                                     QStringLiteral("Unknown output format ") + QString::number(code) + QLatin1Char('.'));
     for (const JobInput& input : job.inputs)
-        if (input.start < -1 || input.length < -1)
+        if (input.start < -1 || input.length < -1 || input.start > kMaxRangeSeconds || input.length > kMaxRangeSeconds)
             return WorkerResult::failed(errCannotRead, rangeText(input) + QStringLiteral(" of the file ") +
                                                            quoted(input.path) + QStringLiteral(" is not valid."));
 

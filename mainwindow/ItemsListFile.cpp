@@ -175,7 +175,14 @@ QString DecodeItemsListBytes(const QByteArray& data)
         }
         ok = ok && cp >= min && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
         if (ok) {
-            text += QString::fromUcs4(&cp, 1);
+            // Character by character: a conversion call would take a U+FEFF (zero width no-break
+            // space, legal inside a name) for a byte-order mark and drop it.
+            if (cp < 0x10000) {
+                text += QChar(char16_t(cp));
+            } else {
+                text += QChar(QChar::highSurrogate(cp));
+                text += QChar(QChar::lowSurrogate(cp));
+            }
             i += len;
         } else {
             text += QChar(char16_t(kRawByteBase + c));

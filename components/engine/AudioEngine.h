@@ -24,6 +24,11 @@ struct PcmFormat {
     bool operator==(const PcmFormat&) const = default;
 };
 
+// The sample rates sources are read at: the range the writers accept. A header that claims more
+// would have a conversion resample for minutes into gigabytes.
+constexpr int kMinSampleRate = 1000;
+constexpr int kMaxSampleRate = 768000;
+
 struct AudioTags {
     QString title, artist, album, year, comment, genre, track;
     bool operator==(const AudioTags&) const = default;
@@ -33,6 +38,7 @@ struct SourceInfo {
     PcmFormat format;          // the source's own rate, channels and bits (bits of the decoded
                                // samples; 16 for lossy sources)
     int64_t totalFrames = 0;   // exact where the container tells it (gapless MP3 included)
+    bool lengthExact = false;  // totalFrames is what decoding yields, not an estimate
     int64_t durationMs = 0;
     QString codecName;         // e.g. "pcm_s16le", "mp3", "vorbis"
     int bitrate = 0;           // bits per second, 0 when unknown

@@ -45,6 +45,16 @@ Opened openAndParse(const QString& path, PositionedFile& file, WavLayout& layout
         return failWith(QStringLiteral("The file '%1' is truncated: it ends before its audio data does."));
     case WavParse::Damaged:
         return failWith(QStringLiteral("The file '%1' is a damaged WAV file."));
+    case WavParse::UnsupportedRate:
+        if (error)
+            *error = unsupportedRateText(path, layout.fmtRate);
+        return Opened::Failed;
+    case WavParse::MissingPad:
+        if (error)
+            *error = QStringLiteral("The file '%1' is a damaged WAV file: its \"%2\" chunk has an odd size and lacks "
+                                    "the pad byte that must follow it.")
+                         .arg(fileText(path), QString::fromLatin1(layout.unpaddedChunk));
+        return Opened::Failed;
     case WavParse::NotWav:
         if (file.size() == 0)
             return failWith(QStringLiteral("The file '%1' is empty."));

@@ -226,6 +226,13 @@ private:
             return fail(error, QStringLiteral("The file '%1' cannot be decoded."));
         if (m_dec->sample_rate <= 0 || m_dec->ch_layout.nb_channels <= 0)
             return fail(error, QStringLiteral("The file '%1' holds no audio."));
+        if (m_dec->sample_rate < kMinSampleRate || m_dec->sample_rate > kMaxSampleRate) {
+            const QString text = unsupportedRateText(m_path, m_dec->sample_rate);
+            close();
+            if (error)
+                *error = text;
+            return false;
+        }
         m_pkt = av_packet_alloc();
         m_frame = av_frame_alloc();
         m_eofSent = false;
@@ -298,6 +305,7 @@ private:
         else if (m_fmt->duration != AV_NOPTS_VALUE && m_fmt->duration > 0)
             frames = av_rescale_q(m_fmt->duration, AV_TIME_BASE_Q, AVRational{1, rate});
         m_info.totalFrames = frames;
+        m_info.lengthExact = m_exactLength;
         m_info.durationMs = frames * 1000 / rate;
 
         AVDictionary* a = m_fmt->metadata;

@@ -286,6 +286,7 @@ bool mp3SourceInfo(const PositionedFile& file, const Mp3Stream& mp3, SourceInfo*
     result.format = PcmFormat{mp3.sampleRate, mp3.channels, 16};
     result.codecName = QStringLiteral("mp3");
     result.totalFrames = mp3.samples;
+    result.lengthExact = true;
     result.durationMs = mp3.samples * 1000 / mp3.sampleRate;
     const int64_t frames = mp3.info.frames;
     result.bitrate = mp3.info.hasByteCount && mp3.info.hasFrameCount && frames > 0

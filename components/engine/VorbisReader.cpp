@@ -61,6 +61,11 @@ public:
         const vorbis_info* vi = ov_info(&m_vf, -1);
         if (!vi || vi->channels < 1 || vi->rate <= 0)
             return failure(error, QStringLiteral("The file '%1' holds no audio."));
+        if (vi->rate < kMinSampleRate || vi->rate > kMaxSampleRate) {
+            if (error)
+                *error = unsupportedRateText(m_path, vi->rate);
+            return -1;
+        }
         // Chained streams must keep one layout: the outputs take one rate and channel count.
         for (int link = 0; link < ov_streams(&m_vf); ++link) {
             const vorbis_info* li = ov_info(&m_vf, link);
@@ -74,6 +79,7 @@ public:
         m_info.bitrate = bitrate > 0 ? int(std::min<long>(bitrate, INT32_MAX)) : int(std::max<long>(vi->bitrate_nominal, 0));
         const ogg_int64_t total = ov_pcm_total(&m_vf, -1);
         m_info.totalFrames = total > 0 ? total : 0;
+        m_info.lengthExact = total > 0;  // the last page's position
         m_info.durationMs = m_info.totalFrames * 1000 / vi->rate;
         readTags();
         m_out = m_info.format;

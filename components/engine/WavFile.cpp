@@ -100,9 +100,24 @@ void parseInfo(const QByteArray& list, AudioTags* tags)
     }
 }
 
+// Chunk ids are four printable ASCII characters.
+bool isChunkId(const char* id)
+{
+    for (int i = 0; i < 4; ++i)
+        if (uint8_t(id[i]) < 0x20 || uint8_t(id[i]) > 0x7E)
+            return false;
+    return true;
+}
+
 }  // namespace
 
 QString fileText(const QString& path) { return QDir::toNativeSeparators(path); }
+
+QString unsupportedRateText(const QString& path, int64_t rate)
+{
+    return QStringLiteral("The file '%1' has a sample rate of %2 Hz; rates from %3 to %4 Hz can be read.")
+        .arg(fileText(path), QString::number(rate), QString::number(kMinSampleRate), QString::number(kMaxSampleRate));
+}
 
 void setRf64ThresholdForTesting(int64_t bytes) { g_rf64Threshold = bytes; }
 
@@ -144,7 +159,10 @@ WavParse parseWav(PositionedFile& file, WavLayout* layout)
                 return WavParse::Truncated;
             int tag = le16(fmt);
             const int channels = le16(fmt + 2);
-            const int rate = int(le32(fmt + 4));
+            layout->fmtRate = le32(fmt + 4);
+            if (layout->fmtRate < uint32_t(kMinSampleRate) || layout->fmtRate > uint32_t(kMaxSampleRate))
+                return WavParse::UnsupportedRate;
+            const int rate = int(layout->fmtRate);
             layout->blockAlign = le16(fmt + 12);
             const int bits = le16(fmt + 14);
             if (tag == kTagExtensible && fmtSize >= 40)
@@ -167,7 +185,7 @@ WavParse parseWav(PositionedFile& file, WavLayout* layout)
             // then runs to the end of the file. Any other size beyond the end means lost data.
             if (size == 0xFFFFFFFFu || (size == 0 && available > 0))
                 size = uint64_t(available);
-            else if (int64_t(size) > available)
+            else if (size > uint64_t(available))  // unsigned: an RF64 size may pass 2^63
                 return WavParse::Truncated;
             layout->dataBytes = int64_t(size);
             haveData = true;
@@ -176,7 +194,22 @@ WavParse parseWav(PositionedFile& file, WavLayout* layout)
             if (list.startsWith("INFO"))
                 parseInfo(list, &layout->tags);
         }
-        pos = body + int64_t(size) + int64_t(size & 1);
+        const int64_t next = body + int64_t(size) + int64_t(size & 1);
+        // A writer that left out the pad byte after an odd-sized chunk puts the next chunk one
+        // byte early; read from the padded offset, it would be garbage. Once the format and the
+        // samples are known nothing is lost by stopping there; before, the audio would be.
+        if ((size & 1) && next + 8 <= fileSize) {
+            char id[4];
+            char early[4];
+            if (file.readAt(next, id, 4) == 4 && !isChunkId(id) && file.readAt(next - 1, early, 4) == 4 &&
+                isChunkId(early)) {
+                if (haveFmt && haveData)
+                    break;
+                layout->unpaddedChunk = QByteArray(hdr, 4);
+                return WavParse::MissingPad;
+            }
+        }
+        pos = next;
     }
     if (!haveFmt || !haveData)
         return haveFmt || pos > fileSize ? WavParse::Truncated : WavParse::Damaged;
@@ -190,7 +223,9 @@ SourceInfo pcmWavInfo(const WavLayout& layout)
     SourceInfo info;
     info.format = layout.pcm;
     info.totalFrames = layout.dataBytes / layout.pcm.bytesPerFrame();
-    info.durationMs = info.totalFrames * 1000 / layout.pcm.sampleRate;
+    info.lengthExact = true;
+    const int rate = layout.pcm.sampleRate;
+    info.durationMs = info.totalFrames / rate * 1000 + info.totalFrames % rate * 1000 / rate;
     info.codecName = layout.pcm.bitsPerSample == 8 ? QStringLiteral("pcm_u8")
                                                    : QStringLiteral("pcm_s%1le").arg(layout.pcm.bitsPerSample);
     info.bitrate = int(std::min<int64_t>(int64_t(layout.pcm.sampleRate) * layout.pcm.bytesPerFrame() * 8, INT32_MAX));

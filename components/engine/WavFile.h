@@ -22,9 +22,14 @@ struct WavLayout {
     int64_t dataOffset = 0;
     int64_t dataBytes = 0;        // whole blocks only
     AudioTags tags;
+    uint32_t fmtRate = 0;         // the rate as the fmt chunk gives it
+    QByteArray unpaddedChunk;     // MissingPad: the id of the chunk whose pad byte is missing
 };
 
-enum class WavParse { NotWav, Ok, Truncated, Damaged };
+// UnsupportedRate: the fmt chunk names a sample rate outside kMinSampleRate..kMaxSampleRate
+// (layout->fmtRate). MissingPad: an odd-sized chunk is followed
+// straight by the next chunk, without the pad byte that keeps chunks on even offsets.
+enum class WavParse { NotWav, Ok, Truncated, Damaged, UnsupportedRate, MissingPad };
 
 // Reads the chunk list of an open file. NotWav when it does not start as RIFF/RF64 WAVE.
 WavParse parseWav(PositionedFile& file, WavLayout* layout);
@@ -54,5 +59,7 @@ QByteArray buildInfoChunk(const AudioTags& tags);
 
 // Error texts shared by the readers and writers; each names the file.
 QString fileText(const QString& path);
+// The refusal of a source whose sample rate lies outside kMinSampleRate..kMaxSampleRate.
+QString unsupportedRateText(const QString& path, int64_t rate);
 
 }  // namespace engine

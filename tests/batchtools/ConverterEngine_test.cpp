@@ -1,6 +1,7 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 // The converter window over the real converter: rows become files, read back by other tools.
 #include "tests/batchtools/ConverterFixture.h"
+#include "tests/support/ReferenceAudio.h"
 
 #include "settings/OutputFormatOptions.h"
 
@@ -82,13 +83,15 @@ protected:
 
 TEST_F(ConverterEngineTest, AWavAnMp3AndARangedRowToMp3WithTheirTags)
 {
-    const Pcm cd{44100, 2, 16};
-    const QString tone = writeSource(QStringLiteral("tone.wav"), cd, 44100 * 2);
+    // Sources made by sox and lame, a different tone and level on each channel.
+    const QString refs = QDir(sourceFolder).filePath(QStringLiteral("refs"));
+    ASSERT_TRUE(QDir().mkpath(refs));
+    const QString tone = refaudio::soxSource(sourceFolder, QStringLiteral("tone.wav"), 44100, 2, 24, 2.0);
     const QString mp3 = source(QStringLiteral("coded.mp3"));
     ASSERT_TRUE(run(QStringLiteral("lame"), {QStringLiteral("--quiet"), QStringLiteral("-b"), QStringLiteral("128"),
-                                              writeSource(QStringLiteral("for-lame.wav"), cd, 44100 * 3), mp3})
+                                              refaudio::soxSource(refs, QStringLiteral("for-lame.wav"), 44100, 2, 16, 3.0), mp3})
                      .has_value());
-    const QString longer = writeSource(QStringLiteral("longer.wav"), Pcm{22050, 1, 16}, 22050 * 6);
+    const QString longer = refaudio::soxSource(sourceFolder, QStringLiteral("longer.wav"), 22050, 1, 16, 6.0);
     // The ranged row comes before a whole one: the whole one must not inherit its range.
     FrmConverter* w = converterOn({tone, longer, mp3});
     ASSERT_NE(w, nullptr);
@@ -136,6 +139,45 @@ TEST_F(ConverterEngineTest, AWavAnMp3AndARangedRowToMp3WithTheirTags)
         EXPECT_EQ(tags[QStringLiteral("title")].toString(), QLatin1String(e.title));
         EXPECT_EQ(tags[QStringLiteral("artist")].toString(), QStringLiteral("The Testers"));
         EXPECT_NEAR(tags[QStringLiteral("length")].toDouble(), e.seconds, 0.1);
+    }
+
+    // The samples, through the reference decoder, against what the reference encoder makes at
+    // the same settings of sox's conversion of the same input (the ranged row cut by sox):
+    // exactly as long, and within a tenth of the codec's own error (a shift by one frame is
+    // twenty times as far).
+    int refCount = 0;
+    auto nextRef = [&](const char* ext = "wav") {
+        return QDir(refs).filePath(QStringLiteral("r%1.%2").arg(refCount++).arg(QLatin1String(ext)));
+    };
+    struct Row {
+        const char* file;
+        QString input;     // what sox converts: the source, or the MP3 source as lame decodes it
+        QStringList trim;  // sox's cut for a ranged row
+        int64_t edge;      // frames of a resampled start and end left out: the filters differ there
+    };
+    const Row rows[] = {
+        {"tone.mp3", tone, {}, 0},
+        {"longer.mp3", longer, {QStringLiteral("trim"), QStringLiteral("1"), QStringLiteral("3")}, 64},
+        {"coded.mp3", nextRef(), {}, 0},
+    };
+    refaudio::lameDecode(mp3, rows[2].input);
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.file);
+        const QString input16 = nextRef();
+        QStringList soxArgs{QStringLiteral("-D"), r.input, QStringLiteral("-r"), QStringLiteral("44100"), QStringLiteral("-c"),
+                            QStringLiteral("2"), QStringLiteral("-b"), QStringLiteral("16"), input16};
+        ASSERT_TRUE(run(QStringLiteral("sox"), soxArgs + r.trim).has_value());
+        const QString lameMp3 = nextRef("mp3");
+        ASSERT_TRUE(run(QStringLiteral("lame"), {QStringLiteral("--quiet"), QStringLiteral("-b"), QStringLiteral("128"),
+                                                  QStringLiteral("-q"), QStringLiteral("5"), input16, lameMp3})
+                        .has_value());
+        const refaudio::Samples reference = refaudio::lameDecode(lameMp3, nextRef());
+        const refaudio::Samples ours = refaudio::lameDecode(outFolder + QLatin1Char('/') + QLatin1String(r.file), nextRef());
+        ASSERT_EQ(ours.channels, 2);
+        ASSERT_EQ(ours.frames(), reference.frames());
+        const refaudio::Difference d =
+            refaudio::compare(ours, r.edge, reference, r.edge, reference.frames() - 2 * r.edge);
+        EXPECT_LE(d.rms, 60.0) << "largest " << d.largest;
     }
 }
 

@@ -1,6 +1,7 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 // The joiner window over the real join component: from a filled window to the file on disk.
 #include "tests/batchtools/JoinerFixture.h"
+#include "tests/support/ReferenceAudio.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -109,18 +110,39 @@ TEST_F(JoinerEngineTest, TwoWholeRowsAndARangedOneSampleExact)
 
 TEST_F(JoinerEngineTest, MixedSourcesToWavAndToMp3WithTheTagsOfRowOne)
 {
-    const QString tone = writeSource(QStringLiteral("tone.wav"), Pcm{44100, 2, 16}, fixtures::sine(Pcm{44100, 2, 16}, 44100));
+    // Sources made by sox, lame and oggenc, a different tone and level on each channel; each
+    // part of the join must be what sox, lame or oggdec make of its source.
+    const QString refs = QDir(sourceFolder).filePath(QStringLiteral("refs"));
+    ASSERT_TRUE(QDir().mkpath(refs));
+    int refCount = 0;
+    auto nextRef = [&] { return QDir(refs).filePath(QStringLiteral("r%1.wav").arg(refCount++)); };
+    const QString tone = refaudio::soxSource(refs, QStringLiteral("tone.wav"), 44100, 2, 16, 1.0);
     const QString mp3 = source(QStringLiteral("lame.mp3"));
     const QString ogg = source(QStringLiteral("vorbis.ogg"));
     ASSERT_TRUE(run(QStringLiteral("lame"), {QStringLiteral("--quiet"), QStringLiteral("-b"), QStringLiteral("128"), tone, mp3}));
     ASSERT_TRUE(run(QStringLiteral("oggenc"), {QStringLiteral("--quiet"), QStringLiteral("-o"), ogg, tone}));
     const QStringList sources{
-        writeSource(QStringLiteral("mono8.wav"), Pcm{44100, 1, 8}, fixtures::sine(Pcm{44100, 1, 8}, 44100)),
-        writeSource(QStringLiteral("deep24.wav"), Pcm{44100, 2, 24}, fixtures::sine(Pcm{44100, 2, 24}, 44100)),
-        writeSource(QStringLiteral("low22.wav"), Pcm{22050, 2, 16}, fixtures::sine(Pcm{22050, 2, 16}, 22050)),
+        refaudio::soxSource(sourceFolder, QStringLiteral("mono8.wav"), 44100, 1, 8, 1.0),
+        refaudio::soxSource(sourceFolder, QStringLiteral("deep24.wav"), 44100, 2, 24, 1.0),
+        refaudio::soxSource(sourceFolder, QStringLiteral("low22.wav"), 22050, 2, 16, 1.0),
         mp3,
         ogg,
     };
+    struct Part {
+        refaudio::Samples reference;
+        int64_t tolerance;  // sox rounds where we truncate; two decoders differ by a few steps
+        int64_t edge;       // two resamplers' filters differ where the signal starts and stops
+    };
+    const Part parts[] = {
+        {refaudio::soxConversion(sources[0], nextRef(), 44100, 2, 16), 1, 0},
+        {refaudio::soxConversion(sources[1], nextRef(), 44100, 2, 16), 1, 0},
+        {refaudio::soxConversion(sources[2], nextRef(), 44100, 2, 16), 24, 32},
+        {refaudio::lameDecode(mp3, nextRef()), 4, 0},
+        {refaudio::oggDecode(ogg, nextRef()), 8, 0},
+    };
+    refaudio::Samples whole;
+    for (const Part& p : parts)
+        refaudio::append(whole, p.reference);
     FrmJoiner* j = joinerOn(sources);
     ASSERT_NE(j, nullptr);
     setGridCell(j, 1, COL_TAG_TITLE, QStringLiteral("Joined by [PROG_NAME]"));
@@ -135,17 +157,39 @@ TEST_F(JoinerEngineTest, MixedSourcesToWavAndToMp3WithTheTagsOfRowOne)
     selectFormat(j, "WAV");
     ASSERT_TRUE(runTask(j));
     ASSERT_EQ(j->lblCurrentTrack->text(), QStringLiteral("Done.")) << j->txtLog->toPlainText().toStdString();
-    const auto wav = fixtures::parseWavFile(outFolder + QStringLiteral("/joined.wav"));
-    ASSERT_TRUE(wav);
-    EXPECT_EQ(wav->pcm, (Pcm{44100, 2, 16}));
-    const qint64 frames = wav->data.size() / 4;
-    EXPECT_NEAR(double(frames), 5.0 * 44100, 1152.0);
+    const refaudio::Samples wav = refaudio::readWav(outFolder + QStringLiteral("/joined.wav"));
+    EXPECT_EQ(wav.rate, 44100);
+    EXPECT_EQ(wav.bits, 16);
+    ASSERT_EQ(wav.channels, 2);
+    ASSERT_EQ(wav.frames(), whole.frames());
+    int64_t at = 0;
+    for (const Part& p : parts) {
+        SCOPED_TRACE(at);
+        const int64_t frames = p.reference.frames() - 2 * p.edge;
+        const refaudio::Difference d = refaudio::compare(wav, at + p.edge, p.reference, p.edge, frames);
+        EXPECT_LE(d.largest, p.tolerance) << "rms " << d.rms;
+        at += p.reference.frames();
+    }
     EXPECT_EQ(count(logLines(j), QStringLiteral("Add ")), 5);
 
     selectFormat(j, "MP3");
     ASSERT_TRUE(runTask(j));
     ASSERT_EQ(j->lblCurrentTrack->text(), QStringLiteral("Done.")) << j->txtLog->toPlainText().toStdString();
     const QString out = outFolder + QStringLiteral("/joined.mp3");
+    // The MP3, through the reference decoder: exactly as long as the parts, and close to what
+    // the reference encoder makes of them at the same settings. The codec's own error is ten
+    // times the difference allowed; a shift by one frame, twenty.
+    const refaudio::Samples decoded = refaudio::lameDecode(out, nextRef());
+    ASSERT_EQ(decoded.channels, 2);
+    ASSERT_EQ(decoded.frames(), whole.frames());
+    const QString wholeWav = nextRef(), lameMp3 = QDir(refs).filePath(QStringLiteral("lame-joined.mp3"));
+    ASSERT_TRUE(refaudio::writeWav16(whole, wholeWav));
+    ASSERT_TRUE(run(QStringLiteral("lame"), {QStringLiteral("--quiet"), QStringLiteral("-b"), QStringLiteral("128"),
+                                             QStringLiteral("-q"), QStringLiteral("5"), wholeWav, lameMp3}));
+    const refaudio::Samples lameDecoded = refaudio::lameDecode(lameMp3, nextRef());
+    ASSERT_EQ(lameDecoded.frames(), whole.frames());
+    const refaudio::Difference d = refaudio::compare(decoded, 0, lameDecoded, 0, whole.frames());
+    EXPECT_LE(d.rms, 60.0) << "largest " << d.largest;
     QProcess python;
     python.start(QStringLiteral("/usr/bin/python3"),
                  {QStringLiteral("-c"),

@@ -78,6 +78,131 @@ TEST_F(EngineDriver, FailuresExitNonZeroWithTheErrorText)
 
 namespace {
 
+QByteArray le(uint64_t v, int bytes)
+{
+    QByteArray out;
+    for (int i = 0; i < bytes; ++i)
+        out.append(char(v >> (8 * i)));
+    return out;
+}
+
+QByteArray chunk(const char* id, const QByteArray& body)
+{
+    QByteArray c = QByteArray(id, 4) + le(uint64_t(body.size()), 4) + body;
+    return body.size() & 1 ? c + '\0' : c;
+}
+
+QByteArray noise(int bytes, uint32_t seed)
+{
+    QByteArray out(bytes, '\0');
+    for (char& c : out) {
+        seed = seed * 1664525u + 1013904223u;
+        c = char(seed >> 24);
+    }
+    return out;
+}
+
+// 40 MPEG-1 layer III frame headers (128 kbit/s, 44.1 kHz) each followed by noise: the frames are
+// found and counted (1,033 ms), but hardly any of them decodes.
+QByteArray randomMp3Frames()
+{
+    QByteArray out;
+    for (int i = 0; i < 40; ++i)
+        out += QByteArray("\xff\xfb\x90\x44", 4) + noise(417 - 4, uint32_t(i + 1));
+    return out;
+}
+
+// A mono MS ADPCM WAV whose "fact" chunk promises 13 blocks of 500 samples (812 ms at 8 kHz) and
+// whose blocks are noise.
+QByteArray junkAdpcmWav()
+{
+    const int coefficients[7][2] = {{256, 0}, {512, -256}, {0, 0}, {192, 64}, {240, 0}, {460, -208}, {392, -232}};
+    QByteArray fmt = le(2, 2) + le(1, 2) + le(8000, 4) + le(8000 * 256 / 500, 4) + le(256, 2) + le(4, 2) + le(32, 2) +
+                     le(500, 2) + le(7, 2);
+    for (const auto& c : coefficients)
+        fmt += le(uint16_t(int16_t(c[0])), 2) + le(uint16_t(int16_t(c[1])), 2);
+    const QByteArray body = "WAVE" + chunk("fmt ", fmt) + chunk("fact", le(13 * 500, 4)) + chunk("data", noise(256 * 13, 7));
+    return "RIFF" + le(uint64_t(body.size()), 4) + body;
+}
+
+// RF64 whose ds64 gives the data chunk 2^64 - 68 bytes; 80 bytes in all.
+QByteArray hugeRf64()
+{
+    const QByteArray ds64 = le(0xFFFFFFFF, 8) + le(0xFFFFFFFFFFFFFFBCull, 8) + le(0, 8) + le(0, 4);
+    QByteArray fmt = le(1, 2) + le(2, 2) + le(44100, 4) + le(44100 * 4, 4) + le(4, 2) + le(16, 2);
+    QByteArray bytes = "RF64" + le(0xFFFFFFFF, 4) + "WAVE" + chunk("ds64", ds64) + chunk("fmt ", fmt) + "data" +
+                       le(0xFFFFFFFF, 4);
+    return bytes + QByteArray(80 - bytes.size(), '\0');
+}
+
+}  // namespace
+
+TEST_F(EngineDriver, SourcesThatHoldLessThanTheyClaimFailNamingTheFile)
+{
+    const Pcm pcm{44100, 2, 16};
+    const QString good = path(QStringLiteral("good.wav"));
+    ASSERT_TRUE(fixtures::writeFile(good, fixtures::wavBytes(pcm, fixtures::pattern(pcm, 44100, 1))));
+    const QString mp3 = path(QStringLiteral("random frames.mp3"));
+    const QString adpcm = path(QStringLiteral("junk adpcm.wav"));
+    const QString rf64 = path(QStringLiteral("huge.wav"));
+    ASSERT_TRUE(fixtures::writeFile(mp3, randomMp3Frames()));
+    ASSERT_TRUE(fixtures::writeFile(adpcm, junkAdpcmWav()));
+    ASSERT_TRUE(fixtures::writeFile(rf64, hugeRf64()));
+
+    // The header that once sent the chunk walk round in circles: refused at once.
+    const DriverRun probe = driver({QStringLiteral("probe"), rf64});
+    EXPECT_EQ(probe.status, 1) << probe.out.toStdString();
+    EXPECT_FALSE(probe.out.contains(QStringLiteral("duration_ms"))) << probe.out.toStdString();
+
+    const QString out = path(QStringLiteral("out.wav"));
+    const struct {
+        QStringList args;
+        QString file;
+        const char* says;
+    } cases[] = {
+        {{QStringLiteral("join"), out, QStringLiteral("wav:44100:2:16"), good, rf64}, rf64, "ends before its audio data"},
+        {{QStringLiteral("join"), out, QStringLiteral("wav:44100:2:16"), good, mp3, good}, mp3, "less audio than it claims"},
+        {{QStringLiteral("join"), out, QStringLiteral("mp3:128"), good, adpcm}, adpcm, "less audio than it claims"},
+        {{QStringLiteral("join"), out, QStringLiteral("wav:8000:1:16"), adpcm + QStringLiteral("@0+1")}, adpcm,
+         "less audio than it claims"},
+        {{QStringLiteral("convert"), mp3, out, QStringLiteral("wav:44100:2:16")}, mp3, "less audio than it claims"},
+        {{QStringLiteral("convert"), adpcm, out, QStringLiteral("wav:22050:2:24"), QStringLiteral("0"), QStringLiteral("1")},
+         adpcm, "less audio than it claims"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
+        const DriverRun r = driver(c.args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_TRUE(r.err.contains(c.file)) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromLatin1(c.says))) << r.err.toStdString();
+        EXPECT_FALSE(QFile::exists(out));
+    }
+}
+
+TEST_F(EngineDriver, RangesBeyondWhatSixtyFourBitsCountAreRefused)
+{
+    const Pcm pcm{44100, 2, 16};
+    const QString a = path(QStringLiteral("a.wav"));
+    ASSERT_TRUE(fixtures::writeFile(a, fixtures::wavBytes(pcm, fixtures::pattern(pcm, 44100 * 2, 1))));
+    const QString out = path(QStringLiteral("out.wav"));
+    for (const QString& range : {QStringLiteral("@9223372036854775807+1"), QStringLiteral("@1+9223372036854775807"),
+                                 QStringLiteral("@12009599006322+1")}) {
+        SCOPED_TRACE(range.toStdString());
+        const DriverRun r = driver({QStringLiteral("join"), out, QStringLiteral("wav:44100:2:16"), a + range});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_TRUE(r.err.contains(QStringLiteral("of the file '") + a + QStringLiteral("' is not valid"))) << r.err.toStdString();
+        EXPECT_FALSE(QFile::exists(out));
+    }
+    // The longest range that can be counted is a range like any other: it runs to the end.
+    const DriverRun whole = driver({QStringLiteral("join"), out, QStringLiteral("wav:44100:2:16"), a + QStringLiteral("@1+12009599006321")});
+    EXPECT_EQ(whole.status, 0) << whole.err.toStdString();
+    const auto parsed = fixtures::parseWavFile(out);
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(parsed->data.size(), 44100 * 4);
+}
+
+namespace {
+
 // The shared libraries the driver asks for by name, from its dynamic section.
 QStringList neededLibraries()
 {

@@ -362,3 +362,129 @@ TEST(G711, TheExtremesAndTheSmallestSamplesCodeAsTheStandardsTables)
         EXPECT_EQ(engine::LinearToMuLaw(c.sample), c.muLaw) << c.sample;
     }
 }
+
+namespace {
+
+QByteArray le(uint64_t v, int bytes)
+{
+    QByteArray out;
+    for (int i = 0; i < bytes; ++i)
+        out.append(char(v >> (8 * i)));
+    return out;
+}
+
+QByteArray chunk(const char* id, const QByteArray& body, bool pad = true)
+{
+    QByteArray c = QByteArray(id, 4) + le(uint64_t(body.size()), 4) + body;
+    if (pad && (body.size() & 1))
+        c.append('\0');
+    return c;
+}
+
+QByteArray fmtBody(int tag, int channels, uint32_t rate, int bits)
+{
+    const int block = channels * bits / 8;
+    return le(uint64_t(tag), 2) + le(uint64_t(channels), 2) + le(rate, 4) + le(uint64_t(rate) * uint64_t(block), 4) +
+           le(uint64_t(block), 2) + le(uint64_t(bits), 2);
+}
+
+QByteArray riff(const QByteArray& chunks)
+{
+    return "RIFF" + le(uint64_t(chunks.size() + 4), 4) + "WAVE" + chunks;
+}
+
+// An RF64 file whose ds64 gives the data chunk `dataSize` bytes, and whose data chunk holds `held`.
+QByteArray rf64(uint64_t dataSize, int held)
+{
+    const QByteArray ds64 = le(0xFFFFFFFF, 8) + le(dataSize, 8) + le(0, 8) + le(0, 4);
+    QByteArray bytes = "RF64" + le(0xFFFFFFFF, 4) + "WAVE" + chunk("ds64", ds64) +
+                       chunk("fmt ", fmtBody(1, 2, 44100, 16)) + "data" + le(0xFFFFFFFF, 4);
+    return bytes + QByteArray(held, '\x11');
+}
+
+}  // namespace
+
+TEST_F(WavEngine, HostileHeadersAreRefusedSayingWhatIsWrong)
+{
+    // Each must be refused (not hang, not report a length it does not hold), by the probe and by
+    // a full open alike, with the file's name and the fault.
+    const QByteArray pcm(4000, '\x22');
+    const QByteArray oddList = "INFO" + chunk("INAM", QByteArray("ab\0", 3), false);  // 15 bytes
+    ASSERT_EQ(oddList.size() % 2, 1);
+    const struct {
+        const char* name;
+        QByteArray content;
+        const char* says;
+    } cases[] = {
+        // The 80-byte file that once sent the chunk walk backwards for ever.
+        {"rf64-huge-data-size.wav", rf64(0xFFFFFFFFFFFFFFBCull, 0), "ends before its audio data does"},
+        {"rf64-data-size-2p63.wav", rf64(uint64_t(1) << 63, 16), "ends before its audio data does"},
+        {"rf64-data-size-2p64-1.wav", rf64(~uint64_t(0), 16), "ends before its audio data does"},
+        {"rf64-data-size-past-end.wav", rf64(4001, 4000), "ends before its audio data does"},
+        {"rate-1677765700.wav", riff(chunk("fmt ", fmtBody(1, 2, 1677765700u, 16)) + chunk("data", pcm)),
+         "sample rate of 1677765700 Hz"},
+        {"rate-4294967295.wav", riff(chunk("fmt ", fmtBody(1, 2, 0xFFFFFFFFu, 16)) + chunk("data", pcm)),
+         "sample rate of 4294967295 Hz"},
+        {"rate-768001.wav", riff(chunk("fmt ", fmtBody(1, 2, 768001, 16)) + chunk("data", pcm)),
+         "rates from 1000 to 768000 Hz"},
+        {"rate-0.wav", riff(chunk("fmt ", fmtBody(1, 1, 0, 16)) + chunk("data", pcm)), "sample rate of 0 Hz"},
+        // Not integer PCM, so not ours to decode: the rate is refused before the codec sees it.
+        {"float-rate-1677765700.wav", riff(chunk("fmt ", fmtBody(3, 2, 1677765700u, 32)) + chunk("data", pcm)),
+         "sample rate of 1677765700 Hz"},
+        {"odd-chunk-without-pad.wav",
+         riff(chunk("fmt ", fmtBody(1, 2, 44100, 16)) + chunk("LIST", oddList, false) + chunk("data", pcm)),
+         "its \"LIST\" chunk has an odd size and lacks the pad byte"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString file = path(QString::fromLatin1(c.name));
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(c.content);
+        out.close();
+        QString error, probeError;
+        SourceInfo info;
+        EXPECT_FALSE(probeAudioSource(file, &info, &probeError)) << info.durationMs;
+        EXPECT_FALSE(AudioReader::open(file, &error));
+        EXPECT_EQ(probeError, error);
+        EXPECT_TRUE(error.contains(QDir::toNativeSeparators(file))) << error.toStdString();
+        EXPECT_TRUE(error.contains(QString::fromUtf8(c.says))) << error.toStdString();
+    }
+}
+
+TEST_F(WavEngine, AnOddChunkAfterTheSamplesMayGoWithoutItsPadByteAndRatesAtTheEdgesAreRead)
+{
+    // An odd-sized chunk whose pad byte is missing after the samples were found loses none of them.
+    QByteArray samples;
+    for (int i = 0; i < 801; ++i)
+        samples.append(char(i * 7));
+    struct Case {
+        const char* name;
+        QByteArray content;
+        PcmFormat format;
+        int64_t frames;
+    } const cases[] = {
+        {"final-odd.wav", riff(chunk("fmt ", fmtBody(1, 1, 8000, 8)) + chunk("data", samples, false)), {8000, 1, 8}, 801},
+        // Once the samples are found, what follows an unpadded chunk cannot cost any of them.
+        {"odd-data-then-list.wav",
+         riff(chunk("fmt ", fmtBody(1, 1, 8000, 8)) + chunk("data", samples, false) +
+              chunk("LIST", "INFO" + chunk("INAM", QByteArray("Title\0", 6)))),
+         {8000, 1, 8}, 801},
+        {"rf64-exact.wav", rf64(4000, 4000), {44100, 2, 16}, 1000},
+        {"rate-1000.wav", riff(chunk("fmt ", fmtBody(1, 1, 1000, 8)) + chunk("data", samples)), {1000, 1, 8}, 801},
+        {"rate-768000.wav", riff(chunk("fmt ", fmtBody(1, 1, 768000, 8)) + chunk("data", samples)), {768000, 1, 8}, 801},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString file = path(QString::fromLatin1(c.name));
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(c.content);
+        out.close();
+        auto reader = openOrFail(file);
+        ASSERT_TRUE(reader);
+        EXPECT_EQ(reader->info().format, c.format);
+        EXPECT_EQ(reader->info().totalFrames, c.frames);
+        EXPECT_EQ(int64_t(decodeAll(file, c.format).size()), c.frames * c.format.bytesPerFrame());
+    }
+}

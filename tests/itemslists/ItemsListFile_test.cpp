@@ -162,6 +162,7 @@ TEST(ItemsListBytes, EveryByteOfAListSurvivesAReadAndAWrite)
         "beyond \xf4\x90\x80\x80 \xf5 \xff \xfe",
         "stray continuation \x80\xbf",
         "four bytes \xf0\x9f\x8e\xb5 and \xf0\x90\x82\x80",
+        "/m/\xef\xbb\xbfzero width no-break \xe9 \xef\xbb\xbf.wav",  // U+FEFF inside a name is no byte-order mark
     };
     for (const QByteArray& bytes : cases) {
         const QString text = DecodeItemsListBytes(bytes);
@@ -171,6 +172,9 @@ TEST(ItemsListBytes, EveryByteOfAListSurvivesAReadAndAWrite)
     // A byte-order mark is skipped the same way whether the rest is UTF-8 or not.
     EXPECT_EQ(DecodeItemsListBytes("\xef\xbb\xbf<ITEM>"), QStringLiteral("<ITEM>"));
     EXPECT_EQ(EncodeItemsListText(DecodeItemsListBytes("\xef\xbb\xbf<ITEM>\xe9")), QByteArray("<ITEM>\xe9"));
+    // Only the first one is a mark; a second is the start of the text.
+    EXPECT_EQ(EncodeItemsListText(DecodeItemsListBytes("\xef\xbb\xbf\xef\xbb\xbf<ITEM>\xe9")),
+              QByteArray("\xef\xbb\xbf<ITEM>\xe9"));
 }
 
 TEST(ItemsListBytes, TheSavedBytesAreTheEncodedTextOfTheRecords)

@@ -1,0 +1,21 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+// Reads arbitrary bytes as an items-list file. Whatever the bytes, text read from a list is
+// written back as the very bytes it came from, and records written and read again are unchanged.
+#include "fuzz/FuzzFile.h"
+#include "mainwindow/ItemsListFile.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const QString text = DecodeItemsListBytes(bytes);
+    // A leading byte-order mark is the one thing a read drops.
+    fuzz::check(EncodeItemsListText(text) == (bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes));
+
+    int markers = 0;
+    const QList<ItemsListRecord> records = ParseItemsListText(text, &markers);
+    fuzz::check(records.size() == markers);
+    const QByteArray saved = ComposeItemsListBytes(records);
+    fuzz::check(saved == EncodeItemsListText(ComposeItemsListText(records) + QStringLiteral("\r\n")));
+    fuzz::check(ParseItemsListText(DecodeItemsListBytes(saved)) == records);
+    return 0;
+}
