@@ -413,7 +413,7 @@ public:
         components::OutputTarget output;
         PcmWavFile file;
         if (!output.resolve(path, &error) || !output.createPartFile(&error) ||
-            !file.open(output.partFile(), target, &error))
+            !file.open(output.partFile(), output.file(), target, &error))
             return fail(ErrFile, error.contains(path) ? error : QStringLiteral("Cannot write the file '%1': %2").arg(path, error));
         std::vector<uint8_t> out;
         bool written = true;
