@@ -432,10 +432,14 @@ private:
         int64_t a = 0, b = 0;
         saveRange(std::max<int64_t>(0, info.totalFrames), info.format.sampleRate, sameFile, &a, &b);
         components::OutputTarget target;
-        if (!target.resolve(m_saveOutput, error) || !target.createPartFile(error))
+        if (!target.resolve(m_saveOutput, error))
             return 3;
+        if (!target.createPartFile(error)) {
+            *error = QStringLiteral("Cannot write the file '%1': %2").arg(m_saveOutput, *error);
+            return 3;
+        }
         PcmWavFile out;
-        if (!out.open(target.partFile(), info.format, error))
+        if (!out.open(target.partFile(), m_saveOutput, info.format, error))
             return 3;
         const int bpf = info.format.bytesPerFrame();
         std::vector<char> buffer(static_cast<size_t>(65536 / bpf * bpf));

@@ -14,6 +14,8 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
+#include <ctime>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -45,14 +47,75 @@ struct LiveSlot {
     std::atomic<bool> taken{false};
     std::atomic<bool> ready{false};
     char path[PATH_MAX] = {};
+    // A recording's part file: finished and renamed to `target` instead of removed.
+    std::atomic<bool> keep{false};
+    std::atomic<bool> writing{false};
+    int fd = -1;
+    int block = 1;
+    unsigned char header[44] = {};
+    bool replaces = false;
+    mode_t mode = 0;
+    gid_t gid = 0;
+    char target[PATH_MAX] = {};
 };
 LiveSlot g_live[kSlots];
+std::atomic<bool> g_ending{false};
+
+void putLe32(unsigned char* p, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<unsigned char>(v >> (8 * i));
+}
+
+// Async-signal-safe: what is on the file stays, with the sizes of its whole frames.
+void finishKeptPart(LiveSlot& slot)
+{
+    // A write running on another thread ends first (one system call; bounded in case the
+    // signal interrupted that very write on this thread).
+    for (int i = 0; i < 500 && slot.writing.load(); ++i) {
+        const timespec pause{0, 1000000};
+        ::nanosleep(&pause, nullptr);
+    }
+    struct stat st {};
+    if (::fstat(slot.fd, &st) != 0)
+        return;
+    const int64_t block = slot.block > 0 ? slot.block : 1;
+    const int64_t limit = (int64_t(UINT32_MAX) - 44) / block * block;
+    int64_t data = st.st_size > 44 ? (st.st_size - 44) / block * block : 0;
+    if (data > limit)
+        data = limit;
+    if (::ftruncate(slot.fd, 44 + data + (data & 1)) != 0 && (data & 1)) {
+        data -= block;
+        if (::ftruncate(slot.fd, 44 + data + (data & 1)) != 0)
+            return;
+    }
+    unsigned char header[44];
+    std::memcpy(header, slot.header, sizeof header);
+    putLe32(header + 4, static_cast<uint32_t>(data + 36 + (data & 1)));
+    putLe32(header + 40, static_cast<uint32_t>(data));
+    if (::pwrite(slot.fd, header, sizeof header, 0) != static_cast<ssize_t>(sizeof header))
+        return;
+    if (slot.replaces) {
+        if (::fchown(slot.fd, uid_t(-1), slot.gid) != 0) {
+            // Not a member of that group: the file keeps the user's own.
+        }
+        ::fchmod(slot.fd, slot.mode & 07777);
+    }
+    ::rename(slot.path, slot.target);
+}
 
 struct sigaction g_previous[2];
 constexpr int kSignals[2] = {SIGTERM, SIGINT};
 
 void removeLivePartFiles(int sig)
 {
+    g_ending.store(true);
+    for (LiveSlot& slot : g_live)
+        if (slot.ready.load(std::memory_order_acquire) && slot.keep.load()) {
+            // Put in place, or (when that failed) left for the user rather than removed.
+            finishKeptPart(slot);
+            slot.ready.store(false);
+        }
     for (LiveSlot& slot : g_live)
         if (slot.ready.load(std::memory_order_acquire))
             ::unlink(slot.path);
@@ -120,6 +183,8 @@ void unregisterPart(int slot)
     if (slot < 0)
         return;
     g_live[slot].ready.store(false, std::memory_order_release);
+    g_live[slot].keep.store(false);
+    g_live[slot].writing.store(false);
     g_live[slot].taken.store(false, std::memory_order_release);
 }
 
@@ -255,6 +320,42 @@ bool OutputTarget::commit(QString* error)
     m_part.clear();
     release();
     return true;
+}
+
+void OutputTarget::keepWavOnSignal(const QByteArray& header, int blockAlign)
+{
+    if (m_slot < 0 || m_lockFd < 0 || header.size() != 44)
+        return;
+    const QByteArray target = encoded(m_file);
+    if (target.size() >= PATH_MAX)
+        return;
+    LiveSlot& slot = g_live[m_slot];
+    slot.fd = m_lockFd;
+    slot.block = blockAlign;
+    std::memcpy(slot.header, header.constData(), 44);
+    slot.replaces = m_exists;
+    slot.mode = m_old.st_mode;
+    slot.gid = m_old.st_gid;
+    std::memcpy(slot.target, target.constData(), size_t(target.size()) + 1);
+    slot.keep.store(true);
+}
+
+bool OutputTarget::beginWrite()
+{
+    if (m_slot < 0)
+        return true;
+    g_live[m_slot].writing.store(true);
+    if (g_ending.load()) {
+        g_live[m_slot].writing.store(false);
+        return false;
+    }
+    return true;
+}
+
+void OutputTarget::endWrite()
+{
+    if (m_slot >= 0)
+        g_live[m_slot].writing.store(false);
 }
 
 void OutputTarget::discard()

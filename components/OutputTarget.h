@@ -4,7 +4,8 @@
 // Where a job's output really goes and how it is put in place without damaging anything that
 // already stands there: the file a symbolic link points to is rewritten (the link stays), a
 // device, pipe, socket or folder is refused, a replaced file keeps its mode and group, and the
-// hidden part file is removed even when the process is killed by SIGTERM or SIGINT.
+// hidden part file is removed even when the process is killed by SIGTERM or SIGINT (or, for a
+// recording, finished and put in place: see keepWavOnSignal).
 
 #include <QString>
 
@@ -30,6 +31,16 @@ public:
     // Gives the finished part file the mode (and, where allowed, the group) of the file it
     // replaces, then renames it over that file. False with the system's reason.
     bool commit(QString* error);
+
+    // The part file is a PCM WAV stream (`header` its 44 bytes, `blockAlign` bytes a frame) whose
+    // every byte is worth keeping, as a recording's is: a SIGTERM or SIGINT then writes the sizes
+    // of the whole frames on the file into its header and renames it over file() before the
+    // process ends, instead of removing it. Call after createPartFile.
+    void keepWavOnSignal(const QByteArray& header, int blockAlign);
+    // Bracket every write into a part file kept on a signal, so that the signal never finishes
+    // it in the middle of one. beginWrite is false once the process is ending: write nothing.
+    bool beginWrite();
+    void endWrite();
 
     // Removes the part file (after an abort or an error). Safe to call more than once.
     void discard();

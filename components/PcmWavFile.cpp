@@ -1,8 +1,14 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "components/PcmWavFile.h"
 
+#include <QFile>
 #include <QtEndian>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -19,6 +25,23 @@ void put32(QByteArray& b, quint32 v)
     char c[4];
     qToLittleEndian(v, c);
     b.append(c, 4);
+}
+
+bool writeAll(int fd, const char* data, qint64 bytes, qint64* written)
+{
+    *written = 0;
+    while (*written < bytes) {
+        const ssize_t n = ::write(fd, data + *written, static_cast<size_t>(bytes - *written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        *written += n;
+    }
+    return true;
 }
 }  // namespace
 
@@ -42,16 +65,24 @@ QByteArray PcmWavFile::header(const engine::PcmFormat& f, quint32 dataBytes)
     return h;
 }
 
-bool PcmWavFile::open(const QString& path, const engine::PcmFormat& format, QString* error)
+QString PcmWavFile::failure(int code) const
+{
+    return QStringLiteral("Cannot write the file '%1': %2").arg(m_shown, QString::fromLocal8Bit(std::strerror(code)));
+}
+
+bool PcmWavFile::open(const QString& path, const QString& shownName, const engine::PcmFormat& format, QString* error)
 {
     close();
     m_format = format;
     m_dataBytes = 0;
-    m_file.setFileName(path);
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate) || m_file.write(header(format, 0)) != kHeaderBytes) {
+    m_shown = shownName.isEmpty() ? path : shownName;
+    m_fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const QByteArray h = header(format, 0);
+    qint64 written = 0;
+    if (m_fd < 0 || !writeAll(m_fd, h.constData(), h.size(), &written)) {
         if (error)
-            *error = QStringLiteral("Cannot write the file '%1': %2").arg(path, m_file.errorString());
-        m_file.close();
+            *error = failure(errno);
+        close();
         return false;
     }
     return true;
@@ -68,41 +99,55 @@ bool PcmWavFile::write(const char* data, qint64 bytes, QString* error)
 {
     if (bytes <= 0)
         return true;
-    if (m_file.write(data, bytes) != bytes) {
+    if (m_fd < 0) {
         if (error)
-            *error = QStringLiteral("Cannot write the file '%1': %2").arg(m_file.fileName(), m_file.errorString());
+            *error = failure(EBADF);
         return false;
     }
-    m_dataBytes += bytes;
-    return true;
+    qint64 written = 0;
+    const bool ok = writeAll(m_fd, data, bytes, &written);
+    const int code = errno;
+    m_dataBytes += written;
+    if (!ok && error)
+        *error = failure(code);
+    return ok;
 }
 
 bool PcmWavFile::finish(qint64 keepBytes, QString* error)
 {
-    if (!m_file.isOpen())
+    if (m_fd < 0)
         return false;
-    qint64 data = m_dataBytes;
-    if (keepBytes >= 0 && keepBytes < data) {
-        const qint64 block = std::max(1, m_format.bytesPerFrame());
+    const qint64 block = std::max(1, m_format.bytesPerFrame());
+    qint64 data = m_dataBytes / block * block;
+    if (keepBytes >= 0 && keepBytes < data)
         data = keepBytes / block * block;
+    // Nothing may follow what the header declares: a frame cut by a full disk goes, and an odd
+    // chunk gets its pad byte (or, when even that does not fit, loses its last frame).
+    bool ok = ::ftruncate(m_fd, kHeaderBytes + data + (data & 1)) == 0;
+    if (!ok && (data & 1)) {
+        data -= block;
+        ok = ::ftruncate(m_fd, kHeaderBytes + data + (data & 1)) == 0;
     }
-    bool ok = m_file.flush();
-    if (ok && data != m_dataBytes)
-        ok = m_file.resize(kHeaderBytes + data);
-    if (ok && (data & 1)) {
-        ok = m_file.seek(kHeaderBytes + data) && m_file.write("\0", 1) == 1;
+    int code = errno;
+    const QByteArray h = header(m_format, static_cast<quint32>(data));
+    if (ok) {
+        ok = ::pwrite(m_fd, h.constData(), static_cast<size_t>(h.size()), 0) == h.size();
+        code = errno;
     }
-    ok = ok && m_file.seek(0) && m_file.write(header(m_format, static_cast<quint32>(data))) == kHeaderBytes &&
-         m_file.flush();
-    if (!ok && error)
-        *error = QStringLiteral("Cannot write the file '%1': %2").arg(m_file.fileName(), m_file.errorString());
+    if (::close(m_fd) != 0 && ok) {
+        ok = false;
+        code = errno;
+    }
+    m_fd = -1;
     m_dataBytes = data;
-    m_file.close();
+    if (!ok && error)
+        *error = failure(code);
     return ok;
 }
 
 void PcmWavFile::close()
 {
-    if (m_file.isOpen())
-        m_file.close();
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
 }

@@ -95,6 +95,12 @@ public:
             m_lastSeconds = m_playSeconds;
             emit DonePlay();
         });
+        // The server moves a stream whose source goes away to another one: a device the user
+        // did not choose is never recorded. The list's change signal does not come for every
+        // removal, so the list is also looked at while recording.
+        connect(&m_devices, &QMediaDevices::audioInputsChanged, this, [this] { checkInput(); });
+        m_inputWatch.setInterval(100);
+        connect(&m_inputWatch, &QTimer::timeout, this, [this] { checkInput(); });
     }
     ~Wave() override { Release(); }
 
@@ -164,10 +170,12 @@ public:
         QString error;
         m_target = std::make_unique<components::OutputTarget>();
         if (!m_target->resolve(path, &error) || !m_target->createPartFile(&error) ||
-            !m_file.open(m_target->partFile(), pcm, &error)) {
+            !m_file.open(m_target->partFile(), m_target->file(), pcm, &error)) {
             m_target.reset();
             return fail(ErrFile, error.contains(path) ? error : QStringLiteral("Cannot write the file '%1': %2").arg(path, error));
         }
+        // A log-out (SIGTERM) or Ctrl+C finishes the take instead of removing it.
+        m_target->keepWavOnSignal(PcmWavFile::header(pcm, 0), pcm.bytesPerFrame());
         m_format = pcm;
         m_block = pcm.bytesPerFrame();
         m_meterPeak = 0;
@@ -185,11 +193,20 @@ public:
             m_target.reset();
             return fail(ErrNoDevice, QStringLiteral("The sound input '%1' cannot be opened.").arg(input.description()));
         }
+        m_inputId = input.id();
+        m_inputName = input.description();
+        m_recordCode = 0;
+        m_writeFailed = false;
         connect(m_io, &QIODevice::readyRead, this, [this] { pull(); });
         connect(m_source.get(), &QAudioSource::stateChanged, this, [this](QAudio::State s) {
+            // The stream is gone with its server: its device must not be read again, and the
+            // source is not destroyed inside its own signal.
             if (s == QAudio::StoppedState && m_source && m_source->error() != QAudio::NoError)
-                finishRecording();
+                inputLost(QStringLiteral("The sound input '%1' stopped working (the sound server is gone); "
+                                         "the recording ended there.")
+                              .arg(m_inputName));
         });
+        m_inputWatch.start();
         m_preQueue.clear();
         return 0;
     }
@@ -211,6 +228,7 @@ public:
         }
     }
     bool IsRecording() const override { return m_source != nullptr; }
+    long RecordError() const override { return m_recordCode; }
     bool IsRecordPaused() const override { return m_source && m_paused; }
 
     QString GetErrorText(long& code) override
@@ -314,9 +332,38 @@ private:
         return code;
     }
 
-    void pull()
+    void checkInput()
+    {
+        if (!m_source || !m_io)
+            return;
+        const QList<QAudioDevice> now = QMediaDevices::audioInputs();
+        const bool present = std::any_of(now.begin(), now.end(), [this](const QAudioDevice& d) { return d.id() == m_inputId; });
+        if (!present)
+            inputLost(QStringLiteral("The sound input '%1' is gone; the recording ended there.").arg(m_inputName));
+    }
+
+    // Ends the recording with what was written so far; the input is not read again.
+    void inputLost(const QString& why)
     {
         if (!m_io)
+            return;
+        m_io = nullptr;
+        recordFailed(ErrNoDevice, why);
+        QTimer::singleShot(0, this, [this] { finishRecording(); });
+    }
+
+    void recordFailed(long code, const QString& text)
+    {
+        if (m_recordCode == 0) {
+            m_recordCode = code;
+            m_lastCode = code;
+            m_lastText = text;
+        }
+    }
+
+    void pull()
+    {
+        if (!m_io || m_writeFailed)
             return;
         const QByteArray data = m_io->readAll();
         const qint64 bytes = std::min<qint64>(data.size() / m_block * m_block, m_file.room());
@@ -334,9 +381,13 @@ private:
                 startPreScreen();
         }
         QString error;
-        if (!m_file.write(data.constData(), bytes, &error)) {
-            m_lastCode = ErrFile;
-            m_lastText = error;
+        if (!m_target->beginWrite())
+            return;  // the process is ending: the signal finishes the file
+        const bool written = m_file.write(data.constData(), bytes, &error);
+        m_target->endWrite();
+        if (!written) {
+            m_writeFailed = true;
+            recordFailed(ErrFile, error);
             // What reached the disk is kept; the recording ends here.
             QTimer::singleShot(0, this, [this] { finishRecording(); });
         }
@@ -370,6 +421,7 @@ private:
     {
         if (!m_source)
             return;
+        m_inputWatch.stop();
         pull();
         m_io = nullptr;
         m_source->disconnect(this);
@@ -380,8 +432,10 @@ private:
         QString error;
         const bool kept = m_file.finish(m_cutSilence ? m_loudBytes : -1, &error) && m_target->commit(&error);
         if (!kept) {
-            m_lastCode = ErrFile;
-            m_lastText = error;
+            if (!error.contains(m_target->file()))
+                error = QStringLiteral("Cannot write the file '%1': %2").arg(m_target->file(), error);
+            m_recordCode = 0;
+            recordFailed(ErrFile, error);
         }
         m_target.reset();  // removes the part file when it was not put in place
         QTimer::singleShot(0, this, [this] { emit DoneRecord(); });
@@ -411,6 +465,12 @@ private:
     FilePlayback m_player;
     std::unique_ptr<QAudioSource> m_source;
     QIODevice* m_io = nullptr;
+    QMediaDevices m_devices;
+    QTimer m_inputWatch;
+    QByteArray m_inputId;
+    QString m_inputName;
+    long m_recordCode = 0;
+    bool m_writeFailed = false;
     std::unique_ptr<components::OutputTarget> m_target;
     PcmWavFile m_file;
     engine::PcmFormat m_format;

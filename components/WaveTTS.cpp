@@ -7,6 +7,9 @@
 #include "components/sound/PcmRing.h"
 #include "components/sound/SoundOutput.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QMediaDevices>
 #include <QTimer>
@@ -14,6 +17,8 @@
 #include <espeak-ng/speak_lib.h>
 
 #include <fcntl.h>
+#include <spawn.h>
+#include <sys/socket.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -56,6 +61,26 @@ int SpeechWordsPerMinute(long rate)
     return static_cast<int>(std::lround(r < 0 ? 175 + r * (175 - 80) / 10.0 : 175 + r * (450 - 175) / 10.0));
 }
 
+int PreferredVoice(const QStringList& languages, const QString& localeName)
+{
+    // "pt_BR.UTF-8@euro" names the dialect "pt-br".
+    const QString desk = localeName.section(QLatin1Char('.'), 0, 0).section(QLatin1Char('@'), 0, 0).toLower().replace(
+        QLatin1Char('_'), QLatin1Char('-'));
+    const QString lang = desk.section(QLatin1Char('-'), 0, 0);
+    int best = -1, bestScore = 0;
+    for (int i = 0; i < languages.size(); ++i) {
+        const QString l = languages.at(i).toLower();
+        const int score = l == desk ? 4 : l == lang ? 3 : l == QLatin1String("en") ? 2 : l == QLatin1String("en-gb") ? 1 : 0;
+        if (score > bestScore) {
+            best = i;
+            bestScore = score;
+        }
+    }
+    return best;
+}
+
+extern char** environ;
+
 namespace {
 
 constexpr long kDefaultFormat = 18;  // SAFT22kHz16BitMono
@@ -80,16 +105,28 @@ struct SynthSink {
 };
 
 // The engine keeps state from one text into the next (its pitch flutter among others), so the
-// same text would not give the same samples twice. Each text is therefore synthesised in a
-// child process forked from the freshly started engine: every text starts from that state, as
-// a separate run of the engine would. The child speaks through a pipe and touches nothing else.
-int g_childPipe = -1;
+// same text would not give the same samples twice. Each text is therefore synthesised by the
+// helper program beside this one, a fresh engine per text, as a separate run of the engine would.
+// (A fork of this threaded program could not safely run the engine in the child.)
+constexpr const char kHelperFile[] = "quillmere-speech";
+
+QString helperPath()
+{
+    const QString exe = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+    const QString folder = QFileInfo(exe).absolutePath();
+    const QString name = QString::fromLatin1(kHelperFile);
+    for (const QString& path : {QDir(folder).filePath(name), QDir::cleanPath(folder + QStringLiteral("/../bin/") + name),
+                                QDir::cleanPath(folder + QStringLiteral("/../lib/quillmere/") + name)})
+        if (QFileInfo(path).isExecutable())
+            return path;
+    return {};
+}
 
 bool writeAll(int fd, const void* data, size_t bytes)
 {
     const char* p = static_cast<const char*>(data);
     while (bytes > 0) {
-        const ssize_t n = ::write(fd, p, bytes);
+        const ssize_t n = ::send(fd, p, bytes, MSG_NOSIGNAL);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -115,22 +152,6 @@ bool readAll(int fd, void* data, size_t bytes)
     return true;
 }
 
-int onChildSynth(short* wav, int samples, espeak_EVENT* events)
-{
-    for (espeak_EVENT* e = events; e && e->type != espeakEVENT_LIST_TERMINATED; ++e)
-        if (e->type == espeakEVENT_WORD) {
-            const int32_t rec[4] = {'W', e->text_position, e->length, e->audio_position};
-            if (!writeAll(g_childPipe, rec, sizeof rec))
-                return 1;
-        }
-    if (wav && samples > 0) {
-        const int32_t rec[2] = {'A', samples};
-        if (!writeAll(g_childPipe, rec, sizeof rec) || !writeAll(g_childPipe, wav, size_t(samples) * 2))
-            return 1;
-    }
-    return 0;
-}
-
 Engine& engine()
 {
     static Engine* e = [] {
@@ -142,19 +163,12 @@ Engine& engine()
         en->ok = true;
         en->rate = rate;
         const espeak_VOICE** list = espeak_ListVoices(nullptr);
-        // The desktop's language first: its exact dialect, else the language itself.
-        const QString desk = QLocale::system().name().toLower().replace(QLatin1Char('_'), QLatin1Char('-'));
-        const QString lang = desk.section(QLatin1Char('-'), 0, 0);
-        int best = -1, bestScore = 0;
+        QStringList languages;
         for (int i = 0; list && list[i]; ++i) {
             en->voices.push_back({QString::fromUtf8(list[i]->name), QByteArray(list[i]->identifier)});
-            const QString l = QString::fromUtf8(list[i]->languages + 1).toLower();
-            const int score = l == desk ? 2 : l == lang ? 1 : 0;
-            if (score > bestScore) {
-                best = i;
-                bestScore = score;
-            }
+            languages << QString::fromUtf8(list[i]->languages + 1);
         }
+        const int best = PreferredVoice(languages, QLocale::system().name());
         if (best > 0)
             std::rotate(en->voices.begin(), en->voices.begin() + best, en->voices.begin() + best + 1);
         return en;
@@ -181,34 +195,48 @@ bool synthesise(const QString& text, long voice, long rate, long volume, SynthSi
     const int wpm = SpeechWordsPerMinute(rate);
     const int amplitude = static_cast<int>(std::clamp<long>(volume, 0, 200));
     const QByteArray utf8 = text.toUtf8();
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0) {
+    const QString helper = helperPath();
+    if (helper.isEmpty()) {
+        *error = QStringLiteral("The speech engine cannot be started: %1 is missing beside the program.")
+                     .arg(QLatin1String(kHelperFile));
+        return false;
+    }
+    // Text in through a socket (a helper that died early fails the send, it raises no SIGPIPE),
+    // records out through a pipe on the helper's descriptor 3.
+    int in[2], fds[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, in) != 0) {
         *error = QStringLiteral("The speech engine cannot be reached: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(fds[0]);
-        g_childPipe = fds[1];
-        espeak_SetSynthCallback(onChildSynth);
-        int32_t status = 'X';
-        if (espeak_SetVoiceByName(identifier.constData()) == EE_OK) {
-            espeak_SetParameter(espeakRATE, wpm, 0);
-            espeak_SetParameter(espeakVOLUME, amplitude, 0);
-            unsigned int id = 0;
-            if (espeak_Synth(utf8.constData(), static_cast<size_t>(utf8.size()) + 1, 0, POS_CHARACTER, 0,
-                             espeakCHARS_UTF8 | espeakENDPAUSE, &id, nullptr) == EE_OK)
-                status = 'E';
-        }
-        writeAll(g_childPipe, &status, sizeof status);
-        ::_exit(0);
-    }
-    ::close(fds[1]);
-    if (child < 0) {
-        ::close(fds[0]);
-        *error = QStringLiteral("The speech engine cannot be started: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
+        *error = QStringLiteral("The speech engine cannot be reached: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        ::close(in[0]);
+        ::close(in[1]);
         return false;
     }
+    // Everything the child needs is made before it exists: posix_spawn runs only the
+    // descriptor moves and the exec in it.
+    const QByteArray program = QFile::encodeName(helper);
+    const QByteArray wpmText = QByteArray::number(wpm), amplitudeText = QByteArray::number(amplitude);
+    char* const argv[] = {const_cast<char*>(kHelperFile), const_cast<char*>(identifier.constData()),
+                          const_cast<char*>(wpmText.constData()), const_cast<char*>(amplitudeText.constData()), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in[1], 0);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
+    pid_t child = -1;
+    const int spawned = ::posix_spawn(&child, program.constData(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(in[1]);
+    ::close(fds[1]);
+    if (spawned != 0) {
+        ::close(in[0]);
+        ::close(fds[0]);
+        *error = QStringLiteral("The speech engine cannot be started: %1").arg(QString::fromLocal8Bit(std::strerror(spawned)));
+        return false;
+    }
+    writeAll(in[0], utf8.constData(), static_cast<size_t>(utf8.size()));
+    ::close(in[0]);
     bool ok = false, stopped = false;
     std::vector<short> samples;
     for (;;) {
@@ -413,7 +441,7 @@ public:
         components::OutputTarget output;
         PcmWavFile file;
         if (!output.resolve(path, &error) || !output.createPartFile(&error) ||
-            !file.open(output.partFile(), target, &error))
+            !file.open(output.partFile(), output.file(), target, &error))
             return fail(ErrFile, error.contains(path) ? error : QStringLiteral("Cannot write the file '%1': %2").arg(path, error));
         std::vector<uint8_t> out;
         bool written = true;

@@ -85,6 +85,10 @@ public:
     virtual void RecordUnPause() = 0;
     virtual bool IsRecording() const = 0;
     virtual bool IsRecordPaused() const = 0;
+    // Why the last recording ended before it was stopped (0 when it was not): the input or the
+    // sound server went away, or the disk refused the samples. GetErrorText gives the reason,
+    // naming the input or the file. Set when DoneRecord is raised, cleared by RecordStart.
+    virtual long RecordError() const { return 0; }
 
     // The text of a result, naming the device or file it concerns.
     virtual QString GetErrorText(long& code) = 0;

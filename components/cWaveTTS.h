@@ -3,6 +3,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <vector>
@@ -79,3 +80,7 @@ struct SpeechFormat {
 const std::vector<SpeechFormat>& SpeechFormatTable();
 // Words a minute of a rate -10..10 (clamped).
 int SpeechWordsPerMinute(long rate);
+// Which voice the list starts with, given each voice's language ("en-gb", "de", ...) and the
+// desktop's locale name ("de_DE", "pt_BR.UTF-8", "C"): its exact dialect, else its language, else
+// English as the engine itself falls back to. -1 when no voice fits at all.
+int PreferredVoice(const QStringList& languages, const QString& localeName);

@@ -1,6 +1,8 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "recording/FrmAudioEditor.h"
 
+#include "platform/MessageBox.h"
+
 #include "batchtools/cProgressBar.h"
 #include "components/cAudioEditor.h"
 #include "foundation/mdlCommDialog.h"
@@ -217,18 +219,31 @@ void FrmAudioEditor::cAudioEditor1_Progress(int percent) { prgCurrnet->Value(per
 
 void FrmAudioEditor::cAudioEditor1_Done()
 {
+    m_saving = false;
     cmdAddSelection->setEnabled(true);
     tlbrList->ButtonEnabled(QStringLiteral("Save Selection"), true);
 }
 
 void FrmAudioEditor::cAudioEditor1_Aborted()
 {
+    m_saving = false;
     tlbrList->ButtonEnabled(QStringLiteral("Play"), true);
     cmdAddSelection->setEnabled(true);
     tlbrList->ButtonEnabled(QStringLiteral("Save Selection"), true);
 }
 
-void FrmAudioEditor::cAudioEditor1_Error(long, const QString&) { cmdAddSelection->setEnabled(true); }
+void FrmAudioEditor::cAudioEditor1_Error(long, const QString& text)
+{
+    cmdAddSelection->setEnabled(true);
+    if (!m_saving)
+        return;  // a file that cannot be shown says so in the display itself
+    // A failed save gives its controls back and says why; the bar no longer shows a finish.
+    m_saving = false;
+    tlbrList->ButtonEnabled(QStringLiteral("Save Selection"), true);
+    prgCurrnet->Value(0);
+    if (!m_unloading)
+        platform::MsgBox(text, platform::vbExclamation | platform::vbOKOnly, QString(), this);
+}
 
 void FrmAudioEditor::cAudioEditor1_DonePlay() { tlbrList->ButtonEnabled(QStringLiteral("Play"), true); }
 
@@ -278,6 +293,7 @@ QString FrmAudioEditor::SaveSelectionAs()
     }
     cmdAddSelection->setEnabled(false);
     tlbrList->ButtonEnabled(QStringLiteral("Save Selection"), false);
+    m_saving = true;
     cAudioEditor1->Save();
     return path;
 }

@@ -85,6 +85,7 @@ private:
     void StopPlayback();
     void LoadWaveFile();
     bool m_unloading = false;
+    bool m_saving = false;  // between a save's start and its Done, Aborted or Error
 };
 
 inline FormRef<FrmAudioEditor> g_frmAudioEditor;

@@ -14,9 +14,14 @@
 #include "settings/controls/TwipsGeometry.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+
+#include <algorithm>
 
 int ConversionDestinationCode(const QString& target)
 {
@@ -163,8 +168,33 @@ void FrmAudioEditorProc::cAudioConverter1_Aborted()
 void FrmAudioEditorProc::cAudioConverter1_Error(long code, const QString& text)
 {
     lblCurrentTrack->setText(text + QLatin1Char('(') + QString::number(code) + QLatin1Char(')'));
+    FitStatusText();
     g_bConvertTo = false;
     Timer1->stop();
+}
+
+void FrmAudioEditorProc::FitStatusText()
+{
+    // An error names files and reasons that do not fit the one line the window has: the label
+    // wraps at blanks, is made as wide as its longest word (a path), and the window grows with it.
+    QLabel* l = lblCurrentTrack;
+    l->setWordWrap(true);
+    const QFontMetrics fm(l->font());
+    int widest = 0;
+    for (const QString& word : l->text().split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        widest = std::max(widest, fm.horizontalAdvance(word) + 2);
+    const int margin = l->x();
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const int most = screen ? screen->availableGeometry().width() - 2 * margin - 40 : widest;
+    const int labelWidth = std::clamp(widest, l->width(), std::max(l->width(), most));
+    const int labelHeight = std::max(l->height(), l->heightForWidth(labelWidth));
+    const int dw = labelWidth - l->width(), dh = labelHeight - l->height();
+    if (dw <= 0 && dh <= 0)
+        return;
+    setFixedSize(width() + dw, height() + dh);
+    l->resize(labelWidth, labelHeight);
+    prgCurrnet->setGeometry(prgCurrnet->x(), prgCurrnet->y() + dh, prgCurrnet->width() + dw, prgCurrnet->height());
+    cmdAbort->move(cmdAbort->x() + dw, cmdAbort->y() + dh);
 }
 
 void FrmAudioEditorProc::cmdAbort_Click()

@@ -66,6 +66,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void FitStatusText();
     QString m_source;
     QString m_destination;
     bool m_unloading = false;

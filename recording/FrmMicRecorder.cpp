@@ -270,7 +270,10 @@ void FrmMicRecorder::cmdRecord_Click()
     long device = cboDevices->currentIndex();
     long result = cWave1->RecordStart(device, path, m_WaveFormat, 1600);
     if (result != 0) {
-        Log(QStringLiteral(": Error RecordStart .") + cWave1->GetErrorText(result));
+        const QString why = cWave1->GetErrorText(result);
+        Log(QStringLiteral(": Error RecordStart .") + why);
+        // The log lies below the visible window: the user is told in a box of its own.
+        platform::MsgBox(why, platform::vbExclamation | platform::vbOKOnly, QString(), this);
         return;
     }
     m_lRecSeconds = 0;
@@ -436,6 +439,14 @@ void FrmMicRecorder::cWave1_DoneRecord()
     chkCutSilence->setEnabled(true);
     cmdFileDetails->setEnabled(true);
     tmrRec->stop();
+    prgMeter->Value(0);  // nothing is heard any more
+    long failure = cWave1->RecordError();
+    if (failure != 0 && !m_unloading) {
+        // A recording cut short (input gone, disk full) is said where the user sees it.
+        const QString why = cWave1->GetErrorText(failure);
+        Log(QStringLiteral(": Error Record .") + why);
+        platform::MsgBox(why, platform::vbExclamation | platform::vbOKOnly, QString(), this);
+    }
     if (m_addAfterRecord) {
         m_addAfterRecord = false;
         cmdAdd_Click();

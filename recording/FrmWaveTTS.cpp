@@ -194,7 +194,8 @@ QString FrmWaveTTS::cboTargetFormat() { return cboTargetFormatList->currentText(
 void FrmWaveTTS::Form_Load()
 {
     if (FrmMain* main = frmMain.loaded()) {
-        const int images[] = {84, 41, 47, 3};
+        // The fourth sits beside "Add to Items List": the list-add picture (3 is the remove one).
+        const int images[] = {84, 41, 47, 2};
         for (size_t i = 0; i < 4; ++i)
             cmdToolsIcon[i]->setIcon(main->imgMenu.Icon(images[i]));
     }

@@ -10,7 +10,9 @@
 #include "tests/recording/FakeConverter.h"
 #include "tests/support/FakeClock.h"
 
+#include <QFontMetrics>
 #include <QLabel>
+#include <QPushButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -146,6 +148,37 @@ TEST_F(ConversionWindow, EveryEndingResetsConvertToAndKeepsTheTarget)
             EXPECT_FALSE(g_frmAudioEditorProc.isLoaded());
             EXPECT_FALSE(frmMain->g_bAbortedAudioEditor);
         }
+    }
+}
+
+// The error text is drawn whole: every line of it inside the label, the label inside the
+// window, and the bar and the button below it, not under it.
+TEST_F(ConversionWindow, ErrorTextFitsWhole)
+{
+    const QString longPath = QStringLiteral("/home/somebody/.local/share/Quillmere/a-rather-long-folder-name/tmptts.wav");
+    const QString texts[] = {
+        QStringLiteral("Cannot read the file"),
+        QStringLiteral("The file '") + longPath + QStringLiteral("' cannot be read: it is not audio the program knows."),
+        QStringLiteral("Cannot write the file '") + longPath + QStringLiteral("': No space left on device; ") +
+            QStringLiteral("what was written is removed and the file that stood there is kept as it was."),
+    };
+    for (const QString& text : texts) {
+        QPointer<FrmAudioEditorProc> w = convert();
+        w->cAudioConverter1_Error(3, text);
+        QLabel* l = w->lblCurrentTrack;
+        const QString shown = text + QStringLiteral("(3)");
+        ASSERT_EQ(l->text(), shown);
+        const QFontMetrics fm(l->font());
+        const QRect needed = fm.boundingRect(QRect(0, 0, l->width(), 100000), Qt::TextWordWrap, shown);
+        EXPECT_TRUE(l->wordWrap() || fm.horizontalAdvance(shown) <= l->width()) << qPrintable(text);
+        EXPECT_LE(needed.width(), l->width()) << qPrintable(text);
+        EXPECT_LE(needed.height(), l->height()) << qPrintable(text);
+        EXPECT_TRUE(w->rect().contains(l->geometry())) << qPrintable(text);
+        EXPECT_TRUE(w->rect().contains(w->cmdAbort->geometry())) << qPrintable(text);
+        EXPECT_GE(w->prgCurrnet->y(), l->geometry().bottom()) << qPrintable(text);
+        EXPECT_GE(w->cmdAbort->y(), w->prgCurrnet->geometry().bottom()) << qPrintable(text);
+        w->close();
+        QTest::qWait(20);
     }
 }
 

@@ -2,6 +2,7 @@
 // The audio editor window over the real editor component: what its "Save As" and "Add
 // Selection" write is compared with the samples the window showed as selected; the toolbar's
 // and the buttons' abort; the checks before a saved selection is handed to the items list.
+#include "batchtools/cProgressBar.h"
 #include "components/cAudioEditor.h"
 #include "mainwindow/cToolbar.h"
 #include "recording/FrmAudioEditor.h"
@@ -17,6 +18,10 @@
 #include <QTest>
 #include <QtEndian>
 
+#include <sys/mount.h>
+
+#include <cerrno>
+#include <cstring>
 #include <optional>
 
 namespace {
@@ -130,6 +135,49 @@ TEST_F(EditorWindow, SaveAsWritesExactlyTheSelectionShown)
     }
     ASSERT_FALSE(dialogs.requests.isEmpty());
     EXPECT_EQ(dialogs.requests.last().title, QStringLiteral("Save Selection As"));
+}
+
+// Save As onto a disk that fills: the user is told why, the bar no longer shows a finish, and
+// both save controls work again; nothing half-written is left.
+TEST_F(EditorWindow, SaveAsOntoAFullDiskSaysWhyAndGivesTheControlsBack)
+{
+    const QString small = out(QStringLiteral("small"));
+    ASSERT_TRUE(QDir().mkpath(small));
+    if (::mount("tmpfs", QFile::encodeName(small).constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=64k") != 0)
+        GTEST_SKIP() << "cannot mount a small tmpfs here: " << std::strerror(errno);
+    struct Unmount {
+        QByteArray at;
+        ~Unmount() { ::umount2(at.constData(), MNT_DETACH); }
+    } unmount{QFile::encodeName(small)};
+
+    QByteArray data;
+    const QString source = writeWav(QStringLiteral("big.wav"), 44100, 2, 16, 2.5, &data);
+    FrmAudioEditor* e = openEditor(source);
+    e->prgCurrnet->Value(100);  // as a save before this one left it
+    const QString target = small + QStringLiteral("/cut.wav");
+    dialogs.saveAs(target);
+    QSignalSpy failed(e->cAudioEditor1, &cAudioEditor::Error);
+    clickTool(e, "Save Selection");
+    ASSERT_TRUE(failed.wait(3000));
+    ASSERT_EQ(box.shown.size(), 1);
+    const QString prompt = box.shown.first().prompt;
+    EXPECT_TRUE(prompt.contains(target)) << qPrintable(prompt);
+    EXPECT_TRUE(prompt.contains(QString::fromLocal8Bit(std::strerror(ENOSPC)))) << qPrintable(prompt);
+    EXPECT_TRUE(e->tlbrList->ButtonEnabled(QStringLiteral("Save Selection")));
+    EXPECT_TRUE(e->cmdAddSelection->isEnabled());
+    EXPECT_EQ(e->prgCurrnet->Value(), 0);
+    EXPECT_TRUE(QDir(small).entryList(QDir::Files | QDir::Hidden).isEmpty());
+
+    // The controls really work again: the next save, to a disk with room, succeeds.
+    box.shown.clear();
+    const QString roomy = out(QStringLiteral("roomy.wav"));
+    dialogs.saveAs(roomy);
+    QSignalSpy done(e->cAudioEditor1, &cAudioEditor::Done);
+    clickTool(e, "Save Selection");
+    ASSERT_TRUE(done.wait(3000));
+    EXPECT_TRUE(box.shown.isEmpty());
+    EXPECT_EQ(dataChunk(roomy), data);
+    e->cmdExit_Click();
 }
 
 TEST_F(EditorWindow, AddSelectionChecksAndHandsOnTheFileJustSaved)

@@ -41,6 +41,7 @@ public:
     long RecordStart(long& device, const QString& path, WaveFormatEx& format, int16_t bufferMs) override
     {
         calls << QStringLiteral("RecordStart %1 ").arg(device) + path;
+        recordError = 0;
         formats.append(format);
         this->bufferMs = bufferMs;
         if (startResult != 0)
@@ -84,7 +85,16 @@ public:
         endRecording();
     }
 
+    long RecordError() const override { return recordError; }
+    // The input or the disk fails: the recording ends with what it had, and says why.
+    void failRecording(long code)
+    {
+        recordError = code;
+        endRecording();
+    }
+
     QStringList inputs{QStringLiteral("Test input")};
+    long recordError = 0;
     long startResult = 0;
     long playResult = 0;
     QStringList calls;

@@ -3,6 +3,8 @@
 // file of every record start, the question before a file is replaced, the hand-over of a
 // recording that is still running, and the checks of "Add".
 #include "recording/FrmMicRecorder.h"
+
+#include "batchtools/cProgressBar.h"
 #include "recording/RecordingWindows.h"
 #include "tests/commands/CommandsFixture.h"
 #include "tests/recording/FakeWave.h"
@@ -236,6 +238,52 @@ TEST_F(RecorderWindow, FailedStartsLogTheCauseAndLeaveRecordReady)
         QFile::remove(file);
         w->cmdExit_Click();
     }
+}
+
+// The log lies below the visible window: a start that fails and a recording cut short (input
+// gone, disk full) are told in a box; the meter drops to nothing once the recording has ended.
+TEST_F(RecorderWindow, FailuresAreShownAndTheMeterDropsWhenTheRecordingEnds)
+{
+    const QString file = QDir(media).filePath(QStringLiteral("take.wav"));
+    FrmMicRecorder* w = recorder(file);
+    const QString why = QStringLiteral("error 3 on the test input");
+
+    fake->startResult = cWave::ErrFile;
+    w->cmdRecord_Click();
+    ASSERT_EQ(box.shown.size(), 1);
+    EXPECT_EQ(box.shown.first().prompt, why);
+    EXPECT_EQ(box.shown.first().style & 0x70, platform::vbExclamation);
+    fake->startResult = 0;
+
+    struct Case {
+        const char* what;
+        long failure;  // 0: stopped by the user
+    } cases[] = {{"stopped", 0}, {"disk full", cWave::ErrFile}, {"input gone", cWave::ErrNoDevice}};
+    for (const Case& c : cases) {
+        box.shown.clear();
+        QFile::remove(file);  // no question about replacing the take before
+        w->cmdRecord_Click();
+        ASSERT_FALSE(w->cmdRecord->isEnabled()) << c.what;
+        emit fake->MeterLevel(90);
+        EXPECT_EQ(w->prgMeter->Value(), 90) << c.what;
+        if (c.failure == 0)
+            w->cmdStopRec_Click();
+        else
+            fake->failRecording(c.failure);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return w->cmdRecord->isEnabled(); }, 2000)) << c.what;
+        EXPECT_EQ(w->prgMeter->Value(), 0) << c.what;
+        if (c.failure == 0) {
+            EXPECT_TRUE(box.shown.isEmpty()) << c.what;
+            EXPECT_EQ(logged(w).last(), QStringLiteral(": DoneRecord Event.")) << c.what;
+        } else {
+            const QString text = QStringLiteral("error %1 on the test input").arg(c.failure);
+            ASSERT_EQ(box.shown.size(), 1) << c.what;
+            EXPECT_EQ(box.shown.first().prompt, text) << c.what;
+            EXPECT_EQ(logged(w).last(), QStringLiteral(": Error Record .") + text) << c.what;
+        }
+        EXPECT_TRUE(QFileInfo(file).size() > 44) << "what was recorded is kept: " << c.what;
+    }
+    w->cmdExit_Click();
 }
 
 TEST_F(RecorderWindow, AddChecksTheFileBeforeHandingItOn)

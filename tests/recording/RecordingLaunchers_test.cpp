@@ -14,6 +14,9 @@
 #include "tests/support/FakeClock.h"
 
 #include <QComboBox>
+#include <QIcon>
+#include <QImage>
+#include <QToolButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -254,6 +257,16 @@ TEST_F(SpeechAdd, AddToItemsListWritesTheTimedFileAddsItSavesAndCloses)
     ASSERT_EQ(main->cGrid1->Rows(), 4);
     EXPECT_EQ(cell(main->cGrid1, 4, COL_FILE),
               QDir(platform::programFolder()).filePath(QStringLiteral("TTS_12-34-56_12-31-2024_2.mp3")));
+}
+
+TEST_F(SpeechAdd, PictureBesideAddToItemsListIsTheAddPicture)
+{
+    const auto picture = [](const QIcon& icon) { return icon.pixmap(16, 16).toImage(); };
+    const QImage add = picture(main->imgMenu.Icon(2)), remove = picture(main->imgMenu.Icon(3));
+    ASSERT_FALSE(add.isNull());
+    ASSERT_NE(add, remove) << "the add and remove pictures cannot be told apart";
+    FrmWaveTTS* w = speechWindow();
+    EXPECT_EQ(picture(w->cmdToolsIcon[3]->icon()), add);
 }
 
 TEST_F(SpeechAdd, AbortedConversionAddsNothingAndLosesNothing)

@@ -13,6 +13,7 @@
 #include "recording/FrmMicRecorder.h"
 #include "recording/FrmWaveTTS.h"
 #include "tests/commands/CommandsFixture.h"
+#include "tests/sound/RecorderStartup.h"
 #include "tests/sound/SoundFixtures.h"
 #include "tests/support/PulseServer.h"
 
@@ -57,26 +58,6 @@ protected:
     }
     PulseServer* server = nullptr;
     std::unique_ptr<QTimer> watcher;
-};
-
-// The program's own start-up windows, with the recorder switched on in the product profile
-// (off in this build) once start-up has set the profile and before the menus are made.
-class RecorderProfileStartup final : public StartupWindows {
-public:
-    void LoadOptions() override { real.LoadOptions(); }
-    void LoadAudioProp() override { real.LoadAudioProp(); }
-    void LoadMain() override
-    {
-        g_lAppIncMicRec = 1;
-        real.LoadMain();
-    }
-    void ShowMain() override { real.ShowMain(); }
-    void ShowMainInTray() override { real.ShowMainInTray(); }
-    void ShowMainMinimised() override { real.ShowMainMinimised(); }
-    void RunStartupSwitches(const QString& commandLine) override { real.RunStartupSwitches(commandLine); }
-
-private:
-    MainStartupWindows real;
 };
 
 // The position in the recorder's device list of the pipe source the test feeds.

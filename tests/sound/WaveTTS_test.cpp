@@ -6,6 +6,7 @@
 #include "tests/support/TestEnvironment.h"
 
 #include <QDir>
+#include <QLocale>
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
@@ -109,6 +110,30 @@ TEST_F(Speech, VoicesAreTheInstalledOnes)
     EXPECT_EQ(listed, installed);
     EXPECT_EQ(tts->VoiceName(0), QString());
     EXPECT_EQ(tts->VoiceName(tts->VoiceCount() + 1), QString());
+}
+
+TEST(SpeechVoices, ListStartsWithTheDesktopsLanguageElseEnglish)
+{
+    const QStringList languages{QStringLiteral("af"), QStringLiteral("de"), QStringLiteral("en-029"),
+                                QStringLiteral("en-gb"), QStringLiteral("en-us"), QStringLiteral("pt"),
+                                QStringLiteral("pt-br")};
+    const struct {
+        const char* locale;
+        int voice;
+    } cases[] = {
+        {"C", 3},       {"POSIX", 3},   {"", 3},           {"xx_YY", 3},     {"en_US", 4},
+        {"en_AU", 3},   {"de_AT", 1},   {"pt_BR.UTF-8", 6}, {"pt_PT", 5},    {"af_ZA", 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PreferredVoice(languages, QLatin1String(c.locale)), c.voice) << c.locale;
+    EXPECT_EQ(PreferredVoice({QStringLiteral("af"), QStringLiteral("de")}, QStringLiteral("C")), -1);
+
+    // The engine's own list, in this process's locale.
+    auto tts = CreateWaveTTS();
+    ASSERT_GT(tts->VoiceCount(), 1);
+    if (QLocale::system().name() == QLatin1String("C")) {
+        EXPECT_EQ(tts->VoiceName(1), QStringLiteral("English (Great Britain)"));
+    }
 }
 
 TEST_F(Speech, FormatsAreListedInIdOrder)

@@ -13,8 +13,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -290,6 +294,43 @@ TEST_F(WaveRecording, FailedStartsCreateNothingAndNameTheCause)
     QTest::qWait(100);
     EXPECT_EQ(done->count(), 0);
     EXPECT_TRUE(QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
+}
+
+// A disk that fills mid-recording: the take keeps the frames that fitted and nothing after what
+// its header declares, and the reason names the file the user chose and the system's cause.
+TEST_F(WaveRecording, FullDiskEndsTheTakeWithAValidFileAndTheReason)
+{
+    const QString small = dir + QStringLiteral("/small");
+    ASSERT_TRUE(QDir().mkpath(small));
+    if (::mount("tmpfs", QFile::encodeName(small).constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=256k") != 0)
+        GTEST_SKIP() << "cannot mount a small tmpfs here: " << std::strerror(errno);
+    struct Unmount {
+        QByteArray at;
+        ~Unmount() { ::umount2(at.constData(), MNT_DETACH); }
+    } unmount{QFile::encodeName(small)};
+
+    const QString path = small + QStringLiteral("/full.wav");
+    ASSERT_EQ(start(path, formatOf(kRate, 16, 2)), 0);
+    server->feedSource(soundfx::countingPcm(kRate * 2));  // 352,800 bytes into 256 KiB
+    ASSERT_TRUE(done->wait(20000) || done->count() > 0) << "the recording did not end on the full disk";
+    EXPECT_FALSE(wave->IsRecording());
+    long code = wave->RecordError();
+    EXPECT_EQ(code, cWave::ErrFile);
+    const QString why = wave->GetErrorText(code);
+    EXPECT_TRUE(why.contains(QStringLiteral("'") + path + QStringLiteral("'"))) << qPrintable(why);
+    EXPECT_TRUE(why.contains(QString::fromLocal8Bit(std::strerror(ENOSPC)))) << qPrintable(why);
+    EXPECT_FALSE(why.contains(QStringLiteral(".part-"))) << qPrintable(why);
+
+    Recorded r;
+    ASSERT_TRUE(readWav(path, &r)) << "header sizes and file size disagree: " << QFileInfo(path).size();
+    const std::vector<qint64> heard = soundfx::heardNumbers(r.data);
+    ASSERT_GT(heard.size(), size_t(kRate / 4));
+    EXPECT_EQ(static_cast<qint64>(heard.size()) * 4, r.data.size()) << "only fed frames, no silence or torn frame";
+    for (size_t i = 0; i < heard.size(); ++i)
+        ASSERT_EQ(heard[i], static_cast<qint64>(i)) << "at frame " << i;
+    EXPECT_EQ(QDir(small).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("full.wav")});
+    ASSERT_TRUE(server->waitFed(20000));
+    QTest::qWait(200);
 }
 
 TEST_F(WaveRecording, PlaysAFileOnTheDefaultOutputAndReportsItsEnd)

@@ -1,0 +1,125 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+// A log-out (SIGTERM) or Ctrl+C (SIGINT) while the recorder records: the program, started through
+// its own start-up in a child process, ends with the take in place as a valid WAV file.
+#include "components/cWave.h"
+#include "foundation/mdlMain.h"
+#include "mainwindow/FrmMain.h"
+#include "recording/FrmMicRecorder.h"
+#include "tests/commands/CommandsFixture.h"
+#include "tests/sound/RecorderStartup.h"
+#include "tests/sound/SoundFixtures.h"
+#include "tests/support/PulseServer.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QtEndian>
+
+#include <signal.h>
+
+#include <cstdio>
+
+namespace {
+
+constexpr const char* kTakeVariable = "QM_RECORDER_SIGNAL_TAKE";
+
+// The child: the program as started by the user, recording until a signal ends it.
+class RecorderSignalChild : public CommandsFixture {};
+
+TEST_F(RecorderSignalChild, RecordsUntilASignalEndsTheProcess)
+{
+    const QString take = qEnvironmentVariable(kTakeVariable);
+    if (take.isEmpty())
+        GTEST_SKIP() << "started by RecorderSignal only";
+    RecorderProfileStartup windows;
+    ASSERT_TRUE(Main(windows, {}));
+    FrmMain* f = frmMain.loaded();
+    ASSERT_TRUE(f);
+    QTimer watcher;
+    watcher.setInterval(20);
+    bool pressed = false;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        FrmMicRecorder* w = g_frmMicRecorder.loaded();
+        if (!w || !w->isVisible())
+            return;
+        if (!pressed) {
+            std::unique_ptr<cWave> probe = CreateWave();
+            for (long i = 0; i < probe->GetDeviceCount(cWave::KindInput); ++i) {
+                cWave::WaveDeviceCaps caps;
+                long index = i;
+                if (probe->GetDeviceCaps(index, caps, cWave::KindInput) == 0 && caps.szId == QLatin1String(PulseServer::kPipeSource))
+                    w->cboDevices->setCurrentIndex(static_cast<int>(i));
+            }
+            w->txtAudioFile->setText(take);
+            w->cmdRecord->click();
+            pressed = true;
+        } else if (!w->cmdRecord->isEnabled()) {
+            std::fputs("recording\n", stdout);
+            std::fflush(stdout);
+            watcher.stop();
+        }
+    });
+    watcher.start();
+    f->RunCommand(QStringLiteral("Audio Recorder"));
+    FAIL() << "the recorder closed before the signal came";
+}
+
+TEST(RecorderSignal, TermOrIntWhileRecordingLeavesTheTake)
+{
+    QString error;
+    PulseServer* server = PulseServer::Shared(&error);
+    ASSERT_TRUE(server) << qPrintable(error);
+    for (const int sig : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(sig);
+        const QString dir = server->folder() + QStringLiteral("/signal-%1").arg(sig);
+        ASSERT_TRUE(QDir().mkpath(dir));
+        const QString take = dir + QStringLiteral("/take.wav");
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QLatin1String(kTakeVariable), take);
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::SeparateChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--gtest_filter=RecorderSignalChild.*")});
+        ASSERT_TRUE(child.waitForStarted(5000));
+        QByteArray out;
+        QElapsedTimer t;
+        t.start();
+        while (!out.contains("recording\n") && t.elapsed() < 30000 && child.state() == QProcess::Running) {
+            child.waitForReadyRead(100);
+            out += child.readAllStandardOutput();
+        }
+        ASSERT_TRUE(out.contains("recording\n")) << out.constData() << child.readAllStandardError().constData();
+        QTest::qWait(300);  // the stream is connected before the first fed sample
+        const qint64 frames = PulseServer::kRate;
+        server->feedSource(soundfx::countingPcm(frames));
+        ASSERT_TRUE(server->waitFed(20000));
+        QTest::qWait(1000);
+
+        ASSERT_EQ(::kill(pid_t(child.processId()), sig), 0);
+        ASSERT_TRUE(child.waitForFinished(10000));
+        EXPECT_EQ(child.exitStatus(), QProcess::CrashExit) << "ended by the signal, as before";
+
+        QFile f(take);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << "the take is not in place";
+        const QByteArray b = f.readAll();
+        ASSERT_GE(b.size(), 44);
+        ASSERT_EQ(b.left(4), QByteArray("RIFF"));
+        const quint32 dataBytes = qFromLittleEndian<quint32>(b.constData() + 40);
+        EXPECT_EQ(qFromLittleEndian<quint32>(b.constData() + 4), dataBytes + 36);
+        ASSERT_EQ(static_cast<qint64>(b.size()), 44 + static_cast<qint64>(dataBytes));
+        const std::vector<qint64> heard = soundfx::heardNumbers(b.mid(44));
+        ASSERT_EQ(static_cast<qint64>(heard.size()), frames);
+        for (qint64 i = 0; i < frames; ++i)
+            ASSERT_EQ(heard[static_cast<size_t>(i)], i) << "at frame " << i;
+        EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("take.wav")});
+    }
+}
+
+}  // namespace
