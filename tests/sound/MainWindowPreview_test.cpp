@@ -3,7 +3,9 @@
 #include "components/cAudioGraph.h"
 #include "components/cPlayer.h"
 #include "components/cSlider.h"
+#include "foundation/mdlMain.h"
 #include "mainwindow/cStatusBar.h"
+#include "mainwindow/MainStartupWindows.h"
 #include "mainwindow/cToolbar.h"
 #include "tests/itemsgrid/ItemsGridFixture.h"
 #include "tests/sound/SoundFixtures.h"
@@ -88,7 +90,12 @@ TEST_F(MainWindowPreview, PlayWhilePlayingStartsTheSelectedRowAgainFromItsBeginn
     const QByteArray pcm = soundfx::countingPcm(8 * 44100);
     const QString counting = makeFile(QStringLiteral("counting.wav"), soundfx::wavHeader(44100, 2, 16, pcm.size()) + pcm);
     makeListOf(QStringLiteral("Session"), {counting, noiseWav(QStringLiteral("b.wav"), 4, 2)});
-    FrmMain* f = openMain();
+    // The program as it starts, with its own wiring and stored options.
+    MainStartupWindows windows;
+    ASSERT_TRUE(Main(windows, {}));
+    FrmMain* f = frmMain.get();
+    waitIdle(f);
+    ASSERT_EQ(f->cGrid1->Rows(), 2);
     f->cGrid1->CurrentRow(1);
     const QFont before = f->cGrid1->Cell(1, 3).Font();
 
