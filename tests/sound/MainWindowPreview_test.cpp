@@ -89,7 +89,9 @@ TEST_F(MainWindowPreview, PlayWhilePlayingStartsTheSelectedRowAgainFromItsBeginn
     // Frames that tell their number, so what is heard shows where in the file it came from.
     const QByteArray pcm = soundfx::countingPcm(8 * 44100);
     const QString counting = makeFile(QStringLiteral("counting.wav"), soundfx::wavHeader(44100, 2, 16, pcm.size()) + pcm);
-    makeListOf(QStringLiteral("Session"), {counting, noiseWav(QStringLiteral("b.wav"), 4, 2)});
+    const QByteArray shorter = soundfx::countingPcm(6 * 44100);
+    const QString second = makeFile(QStringLiteral("second.wav"), soundfx::wavHeader(44100, 2, 16, shorter.size()) + shorter);
+    makeListOf(QStringLiteral("Session"), {counting, second});
     // The program as it starts, with its own wiring and stored options.
     MainStartupWindows windows;
     ASSERT_TRUE(Main(windows, {}));
@@ -113,9 +115,12 @@ TEST_F(MainWindowPreview, PlayWhilePlayingStartsTheSelectedRowAgainFromItsBeginn
     ASSERT_TRUE(f->cPlayer1->IsPlaying());
     ASSERT_TRUE(PulseServer::waitUntil([&] { return heardFromStartTo(44100 / 2); }, 4000)) << "the first start was not heard";
 
-    // Each "Play" while it plays stops it, and a moment later the file plays again from its
-    // first frame, in bold, with the strip running.
+    // Each "Play" while it plays stops it, and a moment later the row selected then plays from
+    // its first frame, in bold, with the strip running. Before the third press the user has
+    // selected row 2.
     for (int press = 1; press <= 3; ++press) {
+        const long row = press == 3 ? 2 : 1;
+        f->cGrid1->CurrentRow(row);
         click(f, "Play");
         EXPECT_TRUE(f->tmrPlayer->isActive()) << "press " << press;
         ASSERT_TRUE(PulseServer::waitUntil([&] { return !f->tmrPlayer->isActive(); }, 2000)) << "press " << press;
@@ -125,9 +130,10 @@ TEST_F(MainWindowPreview, PlayWhilePlayingStartsTheSelectedRowAgainFromItsBeginn
             << "press " << press << ": nothing heard from the start of the file after the restart";
         EXPECT_TRUE(f->cPlayer1->IsPlaying()) << "press " << press;
         EXPECT_EQ(status(f), QStringLiteral("Playing")) << "press " << press;
-        EXPECT_TRUE(bold(f, 1)) << "press " << press;
+        EXPECT_TRUE(bold(f, row)) << "press " << press;
+        EXPECT_FALSE(bold(f, 3 - row)) << "press " << press;
         EXPECT_TRUE(f->tmSlider->isActive()) << "press " << press;
-        EXPECT_EQ(f->cGrid1->CurrentRow(), 1);
+        EXPECT_EQ(f->cGrid1->CurrentRow(), row);
     }
 
     click(f, "Stop");
