@@ -55,6 +55,9 @@ void setBackColor(QWidget* w, const QColor& c)
     QPalette p = w->palette();
     p.setColor(QPalette::Window, c);
     w->setPalette(p);
+    // Buttons (check boxes, options) fill with their button colour unless told otherwise, which
+    // drew them as bands of another colour over the panel.
+    w->setBackgroundRole(QPalette::Window);
     w->setAutoFillBackground(true);
 }
 

@@ -230,7 +230,9 @@ bool cGridModel::SetFont(long row, long col, const QFont& font)
 void cGridModel::SetImageList(const cImageList* images)
 {
     m_images = images;
-    if (!InBatch() && m_viewRows > 0)
+    if (InBatch())
+        m_batchCellsDirty = true;
+    else if (m_viewRows > 0)
         emit dataChanged(index(0, 0), index(static_cast<int>(m_viewRows - 1), static_cast<int>(m_viewColumns - 1)));
 }
 
@@ -257,7 +259,7 @@ void cGridModel::SetHotRow(long row)
 void cGridModel::changed(long row, long col)
 {
     if (InBatch()) {
-        m_batchDirty = true;
+        m_batchCellsDirty = true;
         return;
     }
     if (row <= m_viewRows && col <= m_viewColumns) {
@@ -277,7 +279,12 @@ void cGridModel::EndBatch()
         m_viewRows = Rows();
         m_viewColumns = Columns();
         m_batchDirty = false;
+        m_batchCellsDirty = false;
         endResetModel();
+    } else if (m_batchCellsDirty) {
+        m_batchCellsDirty = false;
+        if (m_viewRows > 0 && m_viewColumns > 0)
+            emit dataChanged(index(0, 0), index(static_cast<int>(m_viewRows - 1), static_cast<int>(m_viewColumns - 1)));
     }
 }
 
@@ -564,7 +571,13 @@ void cGrid::Redraw(bool on)
         m_redraw = true;
         m_frozen = QPixmap();
         m_model.EndBatch();
-        syncSelectionToView();
+        // A batch that kept the rows keeps the user's selection; only a current row set while
+        // painting was off (or a view that was reset) needs the view to follow.
+        const QModelIndex shown = selectionModel()->currentIndex();
+        if (!shown.isValid() || shown.row() + 1 != m_currentRow)
+            syncSelectionToView();
+        else
+            scrollTo(shown);
         viewport()->update();
     } else {
         // Suspending paint events alone would leave the area to whatever the window system

@@ -20,9 +20,10 @@ class cImageList;
 // icon index (-1: none) and a font. Usable without any view: the tests and the batch windows'
 // hidden grids drive it directly. Cell access is O(1) whatever the row count.
 //
-// While a batch is open (Redraw off) structural changes are not announced to views; the view
-// keeps seeing the row count it last saw, every read beyond the stored rows answers empty, and
-// closing the batch resets attached views once.
+// While a batch is open (Redraw off) changes are not announced to views; the view keeps seeing
+// the row count it last saw, every read beyond the stored rows answers empty. Closing a batch
+// that added or removed rows or columns resets attached views once; one that only changed cells
+// (values, icons, fonts) announces them as changed data, so the user's selection survives it.
 class cGridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -115,7 +116,8 @@ private:
     long m_hotRow = 0;
     bool m_hotTrack = false;
     int m_batch = 0;
-    bool m_batchDirty = false;
+    bool m_batchDirty = false;      // rows or columns came or went during the batch
+    bool m_batchCellsDirty = false;  // cells changed during the batch
     long m_viewRows = 0;  // the row count views last saw
     long m_viewColumns = 0;
 };

@@ -445,8 +445,11 @@ int FrmItem::ApplyItemProperties()
     if (r.result != 0 || !m_grid)
         return r.result;
     WriteCells(*m_grid, r.writes, l_lGridRowNum, lItem);
-    if (FrmMain* main = frmMain.loaded())
+    if (FrmMain* main = frmMain.loaded()) {
         main->SaveGridToFile();
+        // A new range changes the list's total time on the status panel.
+        main->DisplayGridInfoStatusBar();
+    }
     return 0;
 }
 

@@ -280,4 +280,7 @@ void FrmMain::RemoveItems()
     DisplayGridInfoStatusBar();
     cGrid1->Redraw(true);
     picEmptyMsg->setVisible(cGrid1->Rows() == 0);
+    // The current row keeps its number when the row there went, so no selection change tells
+    // the information grid: it would go on showing an item that is no longer in the list.
+    GetFileInfoToGridInfo();
 }

@@ -18,9 +18,11 @@ namespace {
 
 constexpr long kCellFlags = 0x40020;
 
-QFont rowFont(bool bold)
+// The grid's own font, bold or not: a row that has played must look as it did before, and a
+// fixed face and size would shrink or swap the type wherever the desktop's differs.
+QFont rowFont(const cGrid& grid, bool bold)
 {
-    QFont font(QStringLiteral("Tahoma"), 8);
+    QFont font = grid.model().DefaultFont();
     font.setBold(bold);
     return font;
 }
@@ -149,14 +151,14 @@ void SetRowBold(cGrid& grid, long lRow, bool bBold)
 {
     if (lRow < 1 || lRow > grid.Rows())
         return;
-    const QFont font = rowFont(bBold);
+    const QFont font = rowFont(grid, bBold);
     for (long c = 1; c <= grid.Columns(); ++c)
         grid.Cell(lRow, c).Font(font);
 }
 
 void SetRowUnBold(cGrid& grid)
 {
-    const QFont font = rowFont(false);
+    const QFont font = rowFont(grid, false);
     grid.Redraw(false);
     for (long r = 1; r <= grid.Rows(); ++r)
         for (long c = 1; c <= grid.Columns(); ++c)

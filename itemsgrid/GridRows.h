@@ -28,9 +28,9 @@ void CopyGridRows(cGrid& source, cGrid& destination, bool bMarkedOnly, long* cop
 // current row. A target outside the grid changes nothing.
 void ReplaceRow(cGrid& grid, long lMove);
 
-// "Tahoma" 8, bold or not, for every cell of one row (painting left as it is).
+// The grid's own font, bold or not, for every cell of one row (painting left as it is).
 void SetRowBold(cGrid& grid, long lRow, bool bBold);
-// "Tahoma" 8 regular for every cell, with painting off for the batch.
+// The grid's own font, regular, for every cell, with painting off for the batch.
 void SetRowUnBold(cGrid& grid);
 
 // Seconds of all rows, or of the marked ones: a whole-file row ("COL_RANGE_ALL" "1") counts its

@@ -27,6 +27,8 @@
 #include <QSignalBlocker>
 #include <QSlider>
 
+#include <algorithm>
+
 namespace {
 
 const QString kAdvanced = QStringLiteral("Advanced...");
@@ -292,6 +294,7 @@ void FrmAudioProp::Form_Load()
     for (QWidget* p : panels())
         p->setVisible(false);
     froToWAV->setVisible(true);
+    fitMp3AdvancedColumn();
 
     cboBitrateWAV->addItems({QStringLiteral("8"), QStringLiteral("16")});
     selectText(cboBitrateWAV, QStringLiteral("16"));
@@ -558,6 +561,30 @@ void FrmAudioProp::chkBestAccordToSource_Click()
         cboTags->setCurrentIndex(0);
     if (cboFormats->count() > 0)
         cboFormats->setCurrentIndex(0);
+}
+
+void FrmAudioProp::fitMp3AdvancedColumn()
+{
+    // The advanced view was laid out for a narrower face than the desktop's: its boxes take the
+    // width their captions need, the view grows into the room its page leaves, and a box of the
+    // right-hand column that still does not fit moves left, never over the list beside it.
+    const int room = froToMP3->width() - picMP3Advanced->x() - TwipsToPixels(60);
+    if (room > picMP3Advanced->width())
+        picMP3Advanced->resize(room, picMP3Advanced->height());
+    // The top row: each box as wide as its caption, the next one pushed right when needed.
+    int next = 0;
+    for (QCheckBox* c : {chkMP3ErrorProtect, chkMP3Original, chkMP3Copyright, chkMP3StrictISO}) {
+        const int left = std::max(c->x(), next);
+        const int width = std::max(c->width(), c->sizeHint().width());
+        c->setGeometry(left, c->y(), width, c->height());
+        next = left + width + TwipsToPixels(60);
+    }
+    const int leftmost = cboMP3MaxBitrate->geometry().right() + 1 + TwipsToPixels(90);
+    for (QCheckBox* c : {chkMP3VBRTag, chkMP3VBRForceMinBitrate}) {
+        const int width = std::max(c->width(), c->sizeHint().width());
+        const int left = std::max(leftmost, std::min(c->x(), picMP3Advanced->width() - width));
+        c->setGeometry(left, c->y(), std::min(width, picMP3Advanced->width() - left), c->height());
+    }
 }
 
 void FrmAudioProp::lblMP3Advanced_Click()

@@ -108,6 +108,7 @@ private:
     void listAcmTags(long sampleRate, long channels, long bits, long flags);
     void restoreAcmLists(const QString& tag, const QString& format);
     void applyAdvancedCaption(const QString& caption);
+    void fitMp3AdvancedColumn();
 
     RegistryRoutines m_cReg;
 };

@@ -3,18 +3,22 @@
 // window show their type icons, and the status strip reads as a status line. With
 // QM_SCREENSHOT_DIR set (run under a real X display with a window manager) it also saves
 // pictures of the windows there.
+#include "batchtools/FrmConverter.h"
 #include "cdtools/FrmCDBurner.h"
+#include "settings/controls/cTabControl.h"
 #include "commands/ToolWindows.h"
 #include "mainwindow/cStatusBar.h"
 #include "tests/batchtools/ClippedCaptions.h"
 #include "tests/batchtools/JoinerFixture.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
+#include <QTabBar>
 #include <QTest>
 #include <QToolButton>
 
@@ -80,6 +84,40 @@ protected:
         EXPECT_LE(std::abs(above - below), 2) << "text rows " << top << ".." << bottom << " of " << strip.height();
     }
 
+    // Each box shows its panel's colour around its indicator and text: its top row of pixels,
+    // clear of both, is the panel's colour all along.
+    static void expectOnPanelColour(QWidget* panel, std::initializer_list<QCheckBox*> boxes)
+    {
+        const QImage picture = panel->grab().toImage();
+        const QRgb back = panel->palette().color(QPalette::Window).rgb();
+        for (QCheckBox* box : boxes) {
+            ASSERT_EQ(box->parentWidget(), panel) << box->objectName().toStdString();
+            int other = 0;
+            for (int x = box->x(); x <= box->geometry().right(); ++x)
+                other += picture.pixel(x, box->y()) != back ? 1 : 0;
+            EXPECT_EQ(other, 0) << box->objectName().toStdString() << " draws a band of another colour";
+        }
+    }
+    // The white of a fresh installation: a band of the buttons' grey shows on it.
+    static void whiteSkin() { g_sAppBackColor = QStringLiteral("16777215"); }
+    static void showTab(BatchToolWindow* w, int index)
+    {
+        w->cTabControl1->tabBar()->setCurrentIndex(index);
+        w->cTabControl1_TabClick(index + 1);
+        QTest::qWait(50);
+    }
+    void checkBoxesOfBothPages(BatchToolWindow* w, std::initializer_list<QCheckBox*> settingsBoxes, const QString& name)
+    {
+        expectOnPanelColour(w->TabSettings, settingsBoxes);
+        save(w, name + QStringLiteral("-settings"));
+        showTab(w, 1);
+        ASSERT_TRUE(w->TabEvents->isVisible());
+        expectOnPanelColour(w->TabEvents, {w->chkOpenDestFolder, w->chkNoticeApp, w->chkTurnOffComputer, w->chkPlaySound});
+        save(w, name + QStringLiteral("-events"));
+        showTab(w, 2);
+        save(w, name + QStringLiteral("-log"));
+    }
+
 private:
     QString m_savedBack = g_sAppBackColor;
 };
@@ -96,6 +134,27 @@ TEST_F(BatchWindowPicture, Joiner)
     expectStatusLine(j, j->cStatusBar1);
     EXPECT_EQ(clipped(j->TabSettings), QStringList());
     save(j, QStringLiteral("joiner"));
+}
+
+TEST_F(BatchWindowPicture, JoinerAndConverterCheckBoxesSitOnThePanelColour)
+{
+    whiteSkin();
+    FrmJoiner* j = openJoiner(3);
+    ASSERT_NE(j, nullptr);
+    j->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(j));
+    QTest::qWait(100);
+    checkBoxesOfBothPages(j, {j->chkCreateSubFolder}, QStringLiteral("joiner-white"));
+    EXPECT_EQ(clipped(j->TabEvents), QStringList());
+    j->hide();
+
+    FrmConverter* c = g_frmConverter.get();
+    c->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(c));
+    QTest::qWait(100);
+    checkBoxesOfBothPages(c, {c->chkCreateSubFolder, c->chkOverWrite}, QStringLiteral("converter-white"));
+    EXPECT_EQ(clipped(c->TabSettings), QStringList());
+    EXPECT_EQ(clipped(c->TabEvents), QStringList());
 }
 
 TEST_F(BatchWindowPicture, AudioCDBurner)

@@ -3,11 +3,16 @@
 #include "tests/batchtools/JoinerFixture.h"
 #include "tests/support/ReferenceAudio.h"
 
+#include "components/cDateTimePick.h"
+#include "itemsgrid/FrmItem.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRadioButton>
 #include <QStorageInfo>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -106,6 +111,64 @@ TEST_F(JoinerEngineTest, TwoWholeRowsAndARangedOneSampleExact)
                            QStringLiteral("Done.")}));
     EXPECT_EQ(j->prgTotal->Value(), 300);
     EXPECT_EQ(fixtures::folderEntries(outFolder), QStringList{QStringLiteral("joined.wav")});
+}
+
+TEST_F(JoinerEngineTest, ARangeSetInItemPropertiesIsTheSliceTheJoinedFileHolds)
+{
+    const Pcm cd{44100, 2, 16};
+    const QByteArray a = fixtures::pattern(cd, 44100 * 5 + 11, 1);
+    const QByteArray b = fixtures::pattern(cd, 44100 * 2 + 3, 2);
+    makeListOf(QStringLiteral("Cut"), {writeSource(QStringLiteral("a.wav"), cd, a), writeSource(QStringLiteral("b.wav"), cd, b)});
+    FrmMain* f = openMain();
+    ASSERT_EQ(f->cGrid1->Rows(), 2);
+
+    // The user opens row 1's properties and keeps 00:00:01 to 00:00:03 of it.
+    QTimer::singleShot(0, [] {
+        FrmItem* w = g_frmItem.loaded();
+        ASSERT_TRUE(w);
+        w->ptnConvertByTime->click();
+        w->dtStartAfter->Value(1);
+        w->dtUntil->Value(3);
+        w->cmdOk->click();
+    });
+    f->cGrid1->CurrentRow(1);
+    f->cGrid1_DblClick(1, 1);
+    ASSERT_FALSE(g_frmItem.isLoaded());
+    ASSERT_EQ(cell(1, COL_RANGE_START_TIME), QStringLiteral("1"));
+
+    // Then joins the list through the command, as the program registers it at start.
+    RegisterJoinerWindow();
+    QString state, log;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        FrmJoiner* j = g_frmJoiner.loaded();
+        if (!j || !j->isVisible())
+            return;
+        poll.stop();
+        j->txtToPath->setEditText(outFolder);
+        j->txtJoinedFileName->setText(QStringLiteral("cut.wav"));
+        selectFormat(j, "WAV");
+        EXPECT_TRUE(runTask(j));
+        state = j->lblCurrentTrack->text();
+        log = j->txtLog->toPlainText();
+        j->cmdExit_Click();
+    });
+    poll.start();
+    QTimer::singleShot(120000, [] {
+        if (FrmJoiner* j = g_frmJoiner.loaded())
+            j->hide();  // never leave the test hanging in the modal loop
+    });
+    f->RunCommand(QStringLiteral("Audio Joiner"));
+    ASSERT_EQ(state, QStringLiteral("Done.")) << log.toStdString();
+
+    const auto out = fixtures::parseWavFile(outFolder + QStringLiteral("/cut.wav"));
+    ASSERT_TRUE(out);
+    EXPECT_EQ(out->pcm, cd);
+    const int fb = cd.bytesPerFrame();
+    const QByteArray expected = a.mid(1 * 44100 * fb, 2 * 44100 * fb) + b;
+    ASSERT_EQ(out->data.size(), expected.size());
+    EXPECT_TRUE(out->data == expected);
 }
 
 TEST_F(JoinerEngineTest, MixedSourcesToWavAndToMp3WithTheTagsOfRowOne)

@@ -161,6 +161,40 @@ TEST(cGrid, RedrawOffBatchesChangesAndKeepsTheCurrentRow)
     EXPECT_TRUE(g.isColumnHidden(1));  // column settings survive the reset
 }
 
+TEST(cGrid, ABatchOfCellChangesKeepsTheUsersSelection)
+{
+    cGrid g;
+    addColumns(g, 3);
+    for (int r = 1; r <= 5; ++r)
+        g.Cell(r, 2).Text(QStringLiteral("row %1").arg(r));
+    g.CurrentRow(2);
+    g.selectAll();
+    QSignalSpy changed(&g.model(), &QAbstractItemModel::dataChanged);
+    // Marks, fonts and values of every row, as marking all rows or ending a playback does.
+    QFont bold = g.model().DefaultFont();
+    bold.setBold(true);
+    g.Redraw(false);
+    for (int r = 1; r <= 5; ++r) {
+        g.Cell(r, 1).Icon(1);
+        g.CellFont(r, 3, bold);
+        g.Cell(r, 2).Text(QStringLiteral("new %1").arg(r));
+    }
+    g.Redraw(true);
+    for (int r = 1; r <= 5; ++r)
+        EXPECT_TRUE(g.RowSelected(r)) << "row " << r;
+    EXPECT_EQ(g.CurrentRow(), 2);
+    // The view learns of the new cells.
+    EXPECT_GE(changed.count(), 1);
+    EXPECT_EQ(g.model().data(g.model().index(4, 1), Qt::DisplayRole).toString(), QStringLiteral("new 5"));
+
+    // A current row set while painting was off still becomes the one the view shows.
+    g.Redraw(false);
+    g.CurrentRow(4);
+    g.Redraw(true);
+    EXPECT_EQ(g.selectionModel()->currentIndex().row(), 3);
+    EXPECT_TRUE(g.RowSelected(4));
+}
+
 TEST(cGrid, SuspendedPaintingKeepsTheLastPicture)
 {
     cGrid g;

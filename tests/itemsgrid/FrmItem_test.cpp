@@ -216,6 +216,39 @@ TEST_F(ItemWindow, ApplyWritesTheRowAndSavesTheList)
     EXPECT_EQ(ParseItemsListText(ReadItemsListFile(list).text)[1][fldRangeAll], QStringLiteral("1"));
 }
 
+TEST_F(ItemWindow, AnAppliedRangeChangesTheTotalsOnTheStatusPanel)
+{
+    const auto totals = [this] { return main->cStatusBar1->StatusPanelText(QStringLiteral("Items List Properties")); };
+    // 2 + 245 + 3 + 4 seconds.
+    ASSERT_TRUE(totals().startsWith(QStringLiteral("4 Items, "))) << totals().toStdString();
+    ASSERT_TRUE(totals().endsWith(QStringLiteral(", 00:04:14"))) << totals().toStdString();
+
+    // Through the window as the user opens it: row 2 cut to 90 seconds, then Apply.
+    QTimer::singleShot(0, [] {
+        FrmItem* w = g_frmItem.loaded();
+        ASSERT_TRUE(w);
+        w->ptnConvertByTime->click();
+        w->dtStartAfter->Value(90);
+        w->dtUntil->Value(180);
+        w->cmdApply->click();
+        w->cmdExit->click();
+    });
+    main->cGrid1->CurrentRow(2);
+    main->cGrid1_DblClick(2, 1);
+    EXPECT_FALSE(g_frmItem.isLoaded());
+    EXPECT_TRUE(totals().endsWith(QStringLiteral(", 00:01:39"))) << totals().toStdString();
+
+    // Back to the whole file with OK.
+    QTimer::singleShot(0, [] {
+        FrmItem* w = g_frmItem.loaded();
+        ASSERT_TRUE(w);
+        w->ptnAllFile->click();
+        w->cmdOk->click();
+    });
+    main->cGrid1_DblClick(2, 1);
+    EXPECT_TRUE(totals().endsWith(QStringLiteral(", 00:04:14"))) << totals().toStdString();
+}
+
 TEST_F(ItemWindow, RefusedApplyChangesNothingAndKeepsTheWindowOpen)
 {
     FrmItem* w = openOn(2);

@@ -2,6 +2,7 @@
 #include "itemsgrid/FrmItem.h"
 #include "mainwindow/cPopupMenu.h"
 #include "mainwindow/cStatusBar.h"
+#include "mainwindow/cToolbar.h"
 #include "settings/controls/cTreeView.h"
 #include "tests/itemsgrid/ItemsGridFixture.h"
 
@@ -305,6 +306,59 @@ TEST_F(GridEvents, RemovalAsksWhenTheOptionIsOn)
     EXPECT_EQ(g->Rows(), 0);
     EXPECT_FALSE(f->picEmptyMsg->isHidden());
     EXPECT_EQ(listFiles(list), (QStringList{held1, held2}));
+}
+
+TEST_F(GridEvents, MarkUnmarkAllKeepsTheSelectionForTheRemovalThatFollows)
+{
+    FrmMain* f = openSix();
+    cGrid* g = f->cGrid1;
+    ProgramOptions.chkDisplayMSGWhenErase = false;
+    g->CurrentRow(3);
+    g->selectAll();
+    const auto listButton = [f](const char* key) { f->tlbrList->Click(f->tlbrList->ButtonIndex(QLatin1String(key))); };
+
+    // Marks and icons change; what the user selected does not.
+    const long marked = f->GetMarkedCount();
+    listButton("MarkUnmark All");
+    EXPECT_NE(f->GetMarkedCount(), marked);
+    for (long r = 1; r <= 6; ++r)
+        EXPECT_TRUE(g->RowSelected(r)) << "row " << r;
+    EXPECT_EQ(g->CurrentRow(), 3);
+
+    listButton("Remove Item");
+    waitIdle(f);
+    EXPECT_EQ(g->Rows(), 0);
+    EXPECT_EQ(listFiles(list), (QStringList{held1, held2}));
+}
+
+TEST_F(GridEvents, AfterARemovalTheInformationGridShowsTheNewCurrentRow)
+{
+    FrmMain* f = openSix();
+    cGrid* g = f->cGrid1;
+    cGrid* info = f->cGridInfo;
+    ProgramOptions.chkDisplayMSGWhenErase = false;
+    const auto shown = [info](long row) { return info->Cell(row, 2).Text(); };
+    g->CurrentRow(2);
+    ASSERT_EQ(shown(1), cell(g, 2, ItemRow::COL_ITEM_NAME));
+
+    // Row 2 goes; the row after it takes its number and its facts are the ones shown.
+    f->RunCommand(QStringLiteral("Remove Item"));
+    waitIdle(f);
+    ASSERT_EQ(names(f), (QStringList{"a", "c", "d", "e", "f"}));
+    const long current = g->CurrentRow();
+    ASSERT_GE(current, 1);
+    ASSERT_EQ(info->Rows(), 9);
+    EXPECT_EQ(shown(1), cell(g, current, ItemRow::COL_ITEM_NAME));
+    EXPECT_EQ(shown(2), cell(g, current, ItemRow::COL_TIME));
+    EXPECT_EQ(shown(3), cell(g, current, ItemRow::COL_SIZE));
+    EXPECT_EQ(shown(9), QString::number(current));
+
+    // The last rows gone: nothing is shown.
+    g->selectAll();
+    f->RunCommand(QStringLiteral("Remove Item"));
+    waitIdle(f);
+    EXPECT_EQ(g->Rows(), 0);
+    EXPECT_EQ(info->Rows(), 0);
 }
 
 TEST_F(GridEvents, HeldItemsSurviveEverySaveUntilTheListIsCleared)

@@ -4,13 +4,16 @@
 #include "settings/OutputFormatOptions.h"
 #include "settings/controls/LinkLabel.h"
 #include "settings/controls/cTabControl.h"
+#include "tests/batchtools/ClippedCaptions.h"
 #include "tests/settings/SettingsTestSupport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTest>
 
 #include <cstring>
 
@@ -192,6 +195,36 @@ TEST_F(AudioProp, AdvancedLinkTogglesTheView)
     w->lblMP3Advanced_Click();
     EXPECT_EQ(w->lblMP3Advanced->text(), QStringLiteral("Advanced..."));
     EXPECT_TRUE(w->picMP3Advanced->isHidden());
+}
+
+TEST_F(AudioProp, EveryMp3CaptionIsWholeInBothViews)
+{
+    frmOptions.get();
+    FrmAudioProp* w = g_frmAudioProp.get();
+    // With QM_SCREENSHOT_DIR set (a real display with a window manager) the views are saved.
+    const QString dir = qEnvironmentVariable("QM_SCREENSHOT_DIR");
+    const auto save = [&](const char* name) {
+        if (dir.isEmpty())
+            return;
+        w->show();
+        QTest::qWaitForWindowExposed(w);
+        QTest::qWait(100);
+        EXPECT_TRUE(w->grab().save(QDir(dir).filePath(QLatin1String(name))));
+    };
+    ASSERT_TRUE(w->cTabControl1->SelectTab(QStringLiteral("MP3")));
+    w->cTabControl1_TabClick(w->cTabControl1->SelectedIndex());
+    ASSERT_TRUE(w->froToMP3->isVisibleTo(w));
+    EXPECT_EQ(clipped(w->froToMP3), QStringList()) << "simple view";
+    save("audio-format-mp3-simple.png");
+    w->lblMP3Advanced_Click();
+    ASSERT_FALSE(w->picMP3Advanced->isHidden());
+    EXPECT_EQ(clipped(w->picMP3Advanced), QStringList()) << "advanced view";
+    EXPECT_EQ(clipped(w->froToMP3), QStringList()) << "advanced view";
+    // The boxes of the right-hand column stay clear of the list beside them.
+    for (QCheckBox* c : {w->chkMP3VBRTag, w->chkMP3VBRForceMinBitrate})
+        EXPECT_GT(c->x(), w->cboMP3MaxBitrate->geometry().right()) << c->text().toStdString();
+    save("audio-format-mp3-advanced.png");
+    w->hide();
 }
 
 TEST_F(AudioProp, CancelledRecommendedCodecsKeepTheFullLists)

@@ -3,7 +3,9 @@
 #include "components/cAudioGraph.h"
 #include "components/cPlayer.h"
 #include "components/cSlider.h"
+#include "foundation/mdlMain.h"
 #include "mainwindow/cStatusBar.h"
+#include "mainwindow/MainStartupWindows.h"
 #include "mainwindow/cToolbar.h"
 #include "tests/itemsgrid/ItemsGridFixture.h"
 #include "tests/sound/SoundFixtures.h"
@@ -11,6 +13,8 @@
 
 #include <QLabel>
 #include <QTest>
+
+#include <algorithm>
 
 namespace {
 
@@ -78,6 +82,67 @@ TEST_F(MainWindowPreview, PlaysTheMarkedRowsOneAfterTheOtherToTheEnd)
     for (qint64 i = 0; i < heard.size() / 4; ++i)
         sound += !soundfx::silentFrame(heard, i);
     EXPECT_GE(sound, static_cast<qint64>(3 * 0.8 * 44100) - 3);
+}
+
+TEST_F(MainWindowPreview, PlayWhilePlayingStartsTheSelectedRowAgainFromItsBeginning)
+{
+    // Frames that tell their number, so what is heard shows where in the file it came from.
+    const QByteArray pcm = soundfx::countingPcm(8 * 44100);
+    const QString counting = makeFile(QStringLiteral("counting.wav"), soundfx::wavHeader(44100, 2, 16, pcm.size()) + pcm);
+    const QByteArray shorter = soundfx::countingPcm(6 * 44100);
+    const QString second = makeFile(QStringLiteral("second.wav"), soundfx::wavHeader(44100, 2, 16, shorter.size()) + shorter);
+    makeListOf(QStringLiteral("Session"), {counting, second});
+    // The program as it starts, with its own wiring and stored options.
+    MainStartupWindows windows;
+    ASSERT_TRUE(Main(windows, {}));
+    FrmMain* f = frmMain.get();
+    waitIdle(f);
+    ASSERT_EQ(f->cGrid1->Rows(), 2);
+    f->cGrid1->CurrentRow(1);
+    const QFont before = f->cGrid1->Cell(1, 3).Font();
+
+    // True once, since the capture was last cleared, the file has been heard from its first
+    // tenth of a second on up to frame `upTo` (the tail of an earlier start, further on, may
+    // come before it).
+    const auto heardFromStartTo = [&](qint64 upTo) {
+        const std::vector<qint64> n = soundfx::heardNumbers(server->captured());
+        const auto start = std::find_if(n.begin(), n.end(), [](qint64 v) { return v < 4410; });
+        return start != n.end() && n.back() >= upTo && std::is_sorted(start, n.end());
+    };
+
+    server->clearCapture();
+    click(f, "Play");
+    ASSERT_TRUE(f->cPlayer1->IsPlaying());
+    ASSERT_TRUE(PulseServer::waitUntil([&] { return heardFromStartTo(44100 / 2); }, 4000)) << "the first start was not heard";
+
+    // Each "Play" while it plays stops it, and a moment later the row selected then plays from
+    // its first frame, in bold, with the strip running. Before the third press the user has
+    // selected row 2.
+    for (int press = 1; press <= 3; ++press) {
+        const long row = press == 3 ? 2 : 1;
+        f->cGrid1->CurrentRow(row);
+        click(f, "Play");
+        EXPECT_TRUE(f->tmrPlayer->isActive()) << "press " << press;
+        ASSERT_TRUE(PulseServer::waitUntil([&] { return !f->tmrPlayer->isActive(); }, 2000)) << "press " << press;
+        QTest::qWait(50);
+        server->clearCapture();
+        ASSERT_TRUE(PulseServer::waitUntil([&] { return heardFromStartTo(44100 / 2); }, 4000))
+            << "press " << press << ": nothing heard from the start of the file after the restart";
+        EXPECT_TRUE(f->cPlayer1->IsPlaying()) << "press " << press;
+        EXPECT_EQ(status(f), QStringLiteral("Playing")) << "press " << press;
+        EXPECT_TRUE(bold(f, row)) << "press " << press;
+        EXPECT_FALSE(bold(f, 3 - row)) << "press " << press;
+        EXPECT_TRUE(f->tmSlider->isActive()) << "press " << press;
+        EXPECT_EQ(f->cGrid1->CurrentRow(), row);
+    }
+
+    click(f, "Stop");
+    ASSERT_TRUE(PulseServer::waitUntil([&] { return status(f) == QLatin1String("Ready."); }, 2000));
+    // Back to regular type, in the grid's own face and size.
+    const QFont after = f->cGrid1->Cell(1, 3).Font();
+    EXPECT_FALSE(after.bold());
+    EXPECT_EQ(after.family(), before.family());
+    EXPECT_EQ(after.pointSizeF(), before.pointSizeF());
 }
 
 TEST_F(MainWindowPreview, AStopBeforeACommandStartsNoOtherRow)
