@@ -4,7 +4,7 @@
 // Where a job's output really goes and how it is put in place without damaging anything that
 // already stands there: the file a symbolic link points to is rewritten (the link stays), a
 // device, pipe, socket or folder is refused, a replaced file keeps its mode and group, and the
-// hidden part file is removed even when the process is killed by SIGTERM or SIGINT.
+// hidden part file is removed even when the process is killed by SIGTERM, SIGINT or SIGHUP.
 
 #include <QString>
 
@@ -23,7 +23,8 @@ public:
 
     // Creates the hidden part file beside file() and holds a lock on it for as long as this
     // object lives, so that other jobs see it is in use. Part files of the same target name
-    // that nobody holds (left by a killed job) are removed first.
+    // that nobody holds (left by a killed job) are removed first. A target whose name is too
+    // long for the usual part-file name gets the short one.
     bool createPartFile(QString* error);
     const QString& partFile() const { return m_part; }
 
@@ -49,5 +50,8 @@ private:
 
 // The hidden part-file name for a target and a random tag: ".<base>.part-<tag>.<ext>".
 QString PartFileName(const QString& targetFileName, const QString& tag);
+// The one used where that name would be longer than the folder takes: ".part-<tag>.<ext>",
+// shorter than any target name that needs it.
+QString ShortPartFileName(const QString& targetFileName, const QString& tag);
 
 }  // namespace components

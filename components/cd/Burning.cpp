@@ -1,6 +1,7 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "components/cd/Burning.h"
 
+#include "components/OutputTarget.h"
 #include "components/engine/AudioEngine.h"
 
 #include <QDir>
@@ -9,7 +10,6 @@
 #include <QSaveFile>
 #include <QSet>
 #include <QTemporaryDir>
-#include <QTemporaryFile>
 #include <QThread>
 
 #include <libburn/libburn.h>
@@ -218,36 +218,22 @@ DiscFacts deviceFacts(const Drive& drive, BurnKind kind)
     return f;
 }
 
-// A part file beside a target, created empty, removed unless kept.
+// A part file beside a target, created empty, removed unless kept. It is the jobs' own part
+// file, so a burn killed by a signal leaves nothing behind either.
 class PartFile {
 public:
     explicit PartFile(const QString& target)
     {
-        const QFileInfo fi(target);
-        QTemporaryFile t(fi.absolutePath() + QStringLiteral("/.") + fi.fileName() + QStringLiteral(".part-XXXXXX"));
-        t.setAutoRemove(false);
-        if (t.open())
-            m_path = t.fileName();
+        m_ok = m_target.resolve(target, nullptr) && m_target.createPartFile(nullptr);
     }
-    ~PartFile()
-    {
-        if (!m_path.isEmpty() && !m_kept)
-            QFile::remove(m_path);
-    }
-    bool ok() const { return !m_path.isEmpty(); }
-    const QString& path() const { return m_path; }
+    bool ok() const { return m_ok; }
+    const QString& path() const { return m_target.partFile(); }
     // Renames the part file over the target.
-    bool commit(const QString& target)
-    {
-        if (::rename(QFile::encodeName(m_path).constData(), QFile::encodeName(target).constData()) != 0)
-            return false;
-        m_kept = true;
-        return true;
-    }
+    bool commit() { return m_target.commit(nullptr); }
 
 private:
-    QString m_path;
-    bool m_kept = false;
+    components::OutputTarget m_target;
+    bool m_ok = false;
 };
 
 QString cueTime(int64_t sector)
@@ -363,7 +349,7 @@ BurnResult burnAudioImage(const Drive& drive, const QStringList& files, const QL
     if (stop.load())
         return stopped();
     // The BIN goes into place first: the disc is there once the cue sheet is.
-    if (!bin.commit(binTarget))
+    if (!bin.commit())
         return failed(errCannotWrite, QStringLiteral("The disc image cannot be put in place: ") + binTarget);
     QSaveFile sheet(drive.path);
     if (!sheet.open(QIODevice::WriteOnly) || sheet.write(cue.toUtf8()) < 0 || !sheet.commit()) {
@@ -793,7 +779,7 @@ BurnResult BurnData(const Drive& drive, const DataImageSpec& spec, const BurnCal
         return failed(errBusy, QStringLiteral("The drive ") + quoted(drive) + QStringLiteral(" is busy."));
     BurnResult r = burnImage(drive, address, img.image, img.opts, spec, cb, stop);
     // The drive has let go of the part file before it is put in place.
-    if (r.outcome == BurnResult::Written && part && !part->commit(drive.path))
+    if (r.outcome == BurnResult::Written && part && !part->commit())
         return failed(errCannotWrite, QStringLiteral("The disc image cannot be put in place: ") + drive.path);
     return r;
 }
