@@ -252,13 +252,14 @@ TEST_F(RipperWindow, TheDiscCheckNamesTheFirstTestThatFails)
     EXPECT_EQ(w->lblCDStatus->text(), QStringLiteral("'F:/' is not an Audio CD."));
 
     // No drive at all: the list stays empty, and a task asks the ripper for drive -1, which it
-    // refuses with an Error the task logs and passes over.
+    // refuses with an Error the task logs and passes over; the end counts the failed track.
     setDrives({});
     w->UseRipper(CreateAudioCDRipper());
     EXPECT_EQ(w->cboDevices->count(), 0);
     EXPECT_EQ(w->lblCDStatus->text(), QStringLiteral("Ready."));
     w->cmdConvert_Click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w->lblCurrentTrack->text() == QLatin1String("Done."); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return w->lblCurrentTrack->text() == QLatin1String("1 of 1 failed. The log has the reasons."); }, 10000));
     const QStringList log = logLines(w);
     ASSERT_EQ(log.size(), 4);
     EXPECT_EQ(log.at(2), QStringLiteral("Start to rip: Track01.cda..."));
@@ -416,8 +417,9 @@ TEST_F(RipperWindow, AbortEndsTheTaskAndEndActionsRunWithTheDoorBeforeTheCountDo
     EXPECT_EQ(r->rips[0].format, 3);
     EXPECT_EQ(r->rips[0].output, outFolder + QStringLiteral("/3 - Track03.cda.mp3"));
 
-    // Track 3 fails, track 7 is ripped: the "Done." ending with the actions in their order, the
-    // door before the count-down, which the error keeps from coming.
+    // Track 3 fails, track 7 is ripped: the ending counts the failed track where "Done." would
+    // stand, with the actions in their order, the door before the count-down, which the error
+    // keeps from coming.
     FakePower power;
     QStringList order;
     w->chkTurnOffComputer->setChecked(true);
@@ -425,12 +427,13 @@ TEST_F(RipperWindow, AbortEndsTheTaskAndEndActionsRunWithTheDoorBeforeTheCountDo
     r->rips.clear();
     r->script = {FakeRipSession::error(2, QStringLiteral("Cannot read track 3")), FakeRipSession::done()};
     w->cmdConvert_Click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w->cmdConvert->isEnabled() && w->lblCurrentTrack->text() == "Done."; }, 5000));
+    const QString failed = QStringLiteral("1 of 2 failed. The log has the reasons.");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->cmdConvert->isEnabled() && w->lblCurrentTrack->text() == failed; }, 5000));
     QTest::qWait(20);
     const QStringList log = logLines(w);
     EXPECT_TRUE(log.contains(QStringLiteral("Error: Cannot read track 3(2)")));
     EXPECT_EQ(log.last(), QStringLiteral("Done."));
-    EXPECT_EQ(w->windowTitle(), QStringLiteral("Done."));
+    EXPECT_EQ(w->windowTitle(), failed);
     EXPECT_EQ(w->m_bJobError, -1);
     ASSERT_EQ(r->rips.size(), 2);
     EXPECT_EQ(r->rips[1].track, 7);
