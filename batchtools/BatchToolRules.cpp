@@ -76,4 +76,10 @@ bool OutputFileExists(const QString& path)
     return info.exists() && !info.isDir();
 }
 
+QString FailedRunText(long failed, long total)
+{
+    return QString::number(failed) + QStringLiteral(" of ") + QString::number(total) +
+           QStringLiteral(" failed. The log has the reasons.");
+}
+
 }  // namespace BatchTool

@@ -71,4 +71,8 @@ QString HandOverDestination(Component& component, const QString& targetFormatTex
     return DestinationFormatLogText(code);
 }
 
+// The end of a run in which rows failed, in place of "Done.": a run that wrote less than it was
+// asked to must not look like one that wrote everything.
+QString FailedRunText(long failed, long total);
+
 }  // namespace BatchTool

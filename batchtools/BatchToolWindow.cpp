@@ -190,6 +190,10 @@ void BatchToolWindow::buildControls()
     txtToPath->setObjectName(QStringLiteral("txtToPath"));
     txtToPath->setEditable(true);
     txtToPath->setInsertPolicy(QComboBox::NoInsert);
+    // The typed folder is the one used: the box's own completion would fill in a history entry
+    // that merely starts with what was typed (or matches it in another case) and keep it when
+    // the focus moves on. An entry is used only when picked from the list.
+    txtToPath->setCompleter(nullptr);
     PlaceTw(txtToPath, 1920, 225, 5040, 330);
     cmdSelectPath = button(QStringLiteral("..."), TabSettings, 7020, 225, 435, 330);
     cmdSelectPath->setToolTip(QStringLiteral("Select a new directory"));

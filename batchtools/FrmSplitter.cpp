@@ -235,6 +235,7 @@ void FrmSplitter::cmdConvert_Click()
 
     m_lPartNumber = 1;
     m_lPartStart = 0;
+    m_lPartsFailed = 0;
     const Splitter::Plan plan = ptnSplitByParts->isChecked()
                                     ? Splitter::PlanByParts(m_lSourceDuration, txtSplitParts->text())
                                     : Splitter::PlanBySeconds(m_lSourceDuration, txtSplitSecs->text());
@@ -264,8 +265,10 @@ void FrmSplitter::ConvertTracks()
     cmdConvert->setEnabled(true);
     cmdExit->setEnabled(true);
     if (!partLeft) {
-        ShowBalloon(QStringLiteral("Done."));
-        lblCurrentTrack->setText(QStringLiteral("Done."));
+        const QString end = m_lPartsFailed > 0 ? BatchTool::FailedRunText(m_lPartsFailed, m_lPartNumber - 1)
+                                               : QStringLiteral("Done.");
+        ShowBalloon(end);
+        lblCurrentTrack->setText(end);
         DoEndEvents();
         return;
     }
@@ -324,6 +327,7 @@ void FrmSplitter::cAudioConverter1_Done()
 void FrmSplitter::cAudioConverter1_Error(long code, const QString& text)
 {
     ErrorEnd(code, text);
+    ++m_lPartsFailed;
     ++m_lPartNumber;
     m_lPartStart += m_lPartLength;
     ConvertTracks();

@@ -59,6 +59,7 @@ public:
     long m_lPartLength = 0;      // s
     long m_lPartStart = 0;       // s
     long m_lPartNumber = 0;      // from 1
+    long m_lPartsFailed = 0;     // parts of this task that ended in an Error
 
 protected:
     void StartTask() override {}

@@ -175,6 +175,8 @@ void RowRunner::Start()
     m_bJobError = 0;
     if (m_c.jobError)
         *m_c.jobError = 0;
+    m_lRowsStarted = 0;
+    m_lRowsFailed = 0;
     // A second run's estimate must not count the seconds of the first.
     m_lFinishedSecs = 0;
     m_lTimerTicks = 1;
@@ -265,6 +267,7 @@ long RowRunner::ConvertTask(long row)
             m_host.SetRangeLength(*length);
     }
     m_host.SetOutput(path);
+    ++m_lRowsStarted;
     m_host.StartRow();
     return 0;
 }
@@ -272,10 +275,12 @@ long RowRunner::ConvertTask(long row)
 void RowRunner::DoneEnding()
 {
     const long rows = m_c.grid->Rows();
-    m_host.ShowBalloon(QStringLiteral("Done."));
-    m_c.lblCurrentTrack->setText(QStringLiteral("Done."));
+    const QString end = m_lRowsFailed > 0 ? BatchTool::FailedRunText(m_lRowsFailed, m_lRowsStarted)
+                                          : QStringLiteral("Done.");
+    m_host.ShowBalloon(end);
+    m_c.lblCurrentTrack->setText(end);
     if (m_options.captionFollowsStatus)
-        setCaption(QStringLiteral("Done."));
+        setCaption(end);
     m_c.prgTotal->Value((rows - 1) * 100 + 100);
     m_c.prgCurrnet->Value(100);
     Timer1.stop();
@@ -339,6 +344,7 @@ void RowRunner::Error(long code, const QString& text)
     m_bJobError = -1;
     if (m_c.jobError)
         *m_c.jobError = -1;
+    ++m_lRowsFailed;
     const QString message = QStringLiteral("Error: ") + text + QLatin1Char('(') + QString::number(code) + QLatin1Char(')');
     log(message);
     if (m_options.captionFollowsStatus) {

@@ -145,7 +145,9 @@ public:
     void cmdAbort_Click();
     void Timer1_Timer();
 
-    // The two endings of the row loop; RunComplete's default is DoneEnding.
+    // The two endings of the row loop; RunComplete's default is DoneEnding. After failed rows
+    // DoneEnding says how many failed where it would say "Done.", and still runs the end-of-task
+    // actions.
     void DoneEnding();
     void AbortedEnding();
     // The end of a run in which rows failed: `text` (what failed, where to read why) where
@@ -160,6 +162,9 @@ public:
     long m_lFinishedSecs = 0;
     long m_lTimerTicks = 0;
     int16_t m_bJobError = 0;
+    // Rows handed to the engine in this run, and those of them that ended in an Error.
+    long m_lRowsStarted = 0;
+    long m_lRowsFailed = 0;
     QTimer Timer1;
 
 private:

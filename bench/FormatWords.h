@@ -8,6 +8,7 @@
 
 #include <QStringList>
 
+#include <cmath>
 #include <optional>
 
 namespace formatwords {
@@ -105,16 +106,23 @@ inline std::optional<Format> parseFormat(const QString& text, QString* why)
         f.code = 4;
         f.wma = {int32_t(*codec), int32_t(*format)};
     } else if (kind == QLatin1String("ogg") && p.size() == 3) {
-        const auto v = number(p[2]);
-        if (!v)
-            return bad();
         f.code = 5;
-        if (p[1] == QLatin1String("q"))
-            f.ogg = {0, 0, int32_t(*v)};
-        else if (p[1] == QLatin1String("b"))
+        if (p[1] == QLatin1String("q")) {
+            // The scale oggenc's -q takes (fractions allowed); the record holds hundredths of
+            // the encoder's 0..1 scale, which has no room for oggenc's -1.
+            bool ok = false;
+            const double q = p[2].toDouble(&ok);
+            if (!ok || !(q >= 0.0 && q <= 10.0))
+                return bad();
+            f.ogg = {0, 0, int32_t(std::lround(q * 10.0))};
+        } else if (p[1] == QLatin1String("b")) {
+            const auto v = number(p[2]);
+            if (!v)
+                return bad();
             f.ogg = {2, int32_t(*v), 0};
-        else
+        } else {
             return bad();
+        }
     } else if (kind == QLatin1String("ape") && p.size() == 2) {
         const auto level = number(p[1]);
         if (!level)

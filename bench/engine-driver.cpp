@@ -9,6 +9,7 @@
 //
 // FORMAT: wav:RATE:CHANNELS:BITS | acm:TAG:FORMAT | mp3:KBPS | wma:CODEC:FORMAT |
 //         ogg:q:QUALITY | ogg:b:KBPS | ape:LEVEL
+// QUALITY is on oggenc's -q scale, 0 to 10 (fractions allowed): ogg:q:3 is oggenc -q 3.
 // START and LENGTH are whole seconds. ACM tag and format are names or positions in the lists;
 // WMA codec and format are positions. Exit status 0 on Done; otherwise the Error text goes to
 // standard error and the status is 1 (2 for a usage error, 3 when aborted).
@@ -44,7 +45,8 @@ int usage(const QString& why = {})
     err() << "usage: engine-driver probe FILE...\n"
              "       engine-driver convert IN OUT FORMAT [START LENGTH]\n"
              "       engine-driver join OUT FORMAT ITEM...   (ITEM: path or path@START+LENGTH)\n"
-             "FORMAT: wav:RATE:CHANNELS:BITS, acm:TAG:FORMAT, mp3:KBPS, wma:CODEC:FORMAT, ogg:q:QUALITY, ogg:b:KBPS, ape:LEVEL\n";
+             "FORMAT: wav:RATE:CHANNELS:BITS, acm:TAG:FORMAT, mp3:KBPS, wma:CODEC:FORMAT, ogg:q:QUALITY, ogg:b:KBPS, ape:LEVEL\n"
+             "        (QUALITY 0..10 as oggenc -q takes it, e.g. ogg:q:3)\n";
     err().flush();
     return 2;
 }

@@ -104,8 +104,10 @@ void finishKeptPart(LiveSlot& slot)
     ::rename(slot.path, slot.target);
 }
 
-struct sigaction g_previous[2];
-constexpr int kSignals[2] = {SIGTERM, SIGINT};
+// SIGHUP is how a closed terminal ends its jobs: as much a kill as SIGTERM.
+constexpr int kSignalCount = 3;
+struct sigaction g_previous[kSignalCount];
+constexpr int kSignals[kSignalCount] = {SIGTERM, SIGINT, SIGHUP};
 
 void removeLivePartFiles(int sig)
 {
@@ -120,7 +122,7 @@ void removeLivePartFiles(int sig)
         if (slot.ready.load(std::memory_order_acquire))
             ::unlink(slot.path);
     // Then whatever the signal did before: end the process, or run the handler that was there.
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < kSignalCount; ++i) {
         if (kSignals[i] != sig)
             continue;
         const struct sigaction& old = g_previous[i];
@@ -144,7 +146,7 @@ void installSignalHandlers()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        for (int i = 0; i < 2; ++i) {
+        for (int i = 0; i < kSignalCount; ++i) {
             struct sigaction current {};
             if (::sigaction(kSignals[i], nullptr, &current) != 0)
                 continue;
@@ -201,13 +203,30 @@ QString kindOf(mode_t mode)
     return QStringLiteral("not a regular file");
 }
 
+// The longest name, in bytes, that the folder takes.
+long longestName(const QString& folder)
+{
+    const long n = ::pathconf(encoded(folder).constData(), _PC_NAME_MAX);
+    return n > 0 ? n : long(NAME_MAX);
+}
+
+// The part-file name for `tag`: the one that shows its target's name where the folder takes a
+// name that long, else the short one.
+QString partFileNameFor(const QString& targetFileName, const QString& tag, bool shortName)
+{
+    return shortName ? ShortPartFileName(targetFileName, tag) : PartFileName(targetFileName, tag);
+}
+
+// A 64-bit tag in hex is at most this long.
+constexpr int kLongestTag = 16;
+
 // Removes part files of this target that no job holds: a job keeps a lock on its own while it
 // runs, in this process or another, so an unlocked one was left by a job that was killed.
-void removeStalePartFiles(const QString& target)
+void removeStalePartFiles(const QString& target, bool shortName)
 {
     const QFileInfo info(target);
     const QString marker = QStringLiteral("/");  // the one character no file name holds
-    const QString sample = PartFileName(info.fileName(), marker);
+    const QString sample = partFileNameFor(info.fileName(), marker, shortName);
     const qsizetype at = sample.lastIndexOf(marker);
     const QString pattern = QRegularExpression::anchoredPattern(QRegularExpression::escape(sample.left(at)) +
                                                                 QStringLiteral("[0-9a-f]+") +
@@ -230,6 +249,16 @@ void removeStalePartFiles(const QString& target)
 }
 
 }  // namespace
+
+QString ShortPartFileName(const QString& targetFileName, const QString& tag)
+{
+    const QString suffix = QFileInfo(targetFileName).suffix();
+    QString name = QStringLiteral(".part-") + tag;
+    // The writers may go by the extension; one that is itself a long name is left out.
+    if (!suffix.isEmpty() && encoded(suffix).size() <= 16)
+        name += QLatin1Char('.') + suffix;
+    return name;
+}
 
 QString PartFileName(const QString& targetFileName, const QString& tag)
 {
@@ -275,17 +304,26 @@ bool OutputTarget::resolve(const QString& output, QString* error)
 
 bool OutputTarget::createPartFile(QString* error)
 {
-    removeStalePartFiles(m_file);
     const QFileInfo info(m_file);
+    // Any name the folder takes must be writable: where the part-file name that shows the
+    // target's would be too long, a short one takes its place.
+    bool shortName = encoded(PartFileName(info.fileName(), QString(kLongestTag, QLatin1Char('f')))).size() >
+                     longestName(info.absolutePath());
+    removeStalePartFiles(m_file, shortName);
     for (int attempt = 0; attempt < 16; ++attempt) {
-        const QString part = QDir(info.absolutePath())
-                                 .filePath(PartFileName(info.fileName(), QString::number(
-                                                                             QRandomGenerator::global()->generate64(), 16)));
+        const QString tag = QString::number(QRandomGenerator::global()->generate64(), 16);
+        const QString part = QDir(info.absolutePath()).filePath(partFileNameFor(info.fileName(), tag, shortName));
         const QByteArray name = encoded(part);
         const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0) {
             if (errno == EEXIST)
                 continue;
+            // A file system that takes fewer bytes than it says.
+            if (errno == ENAMETOOLONG && !shortName) {
+                shortName = true;
+                removeStalePartFiles(m_file, shortName);
+                continue;
+            }
             if (error)
                 *error = systemError(errno);
             return false;
@@ -316,6 +354,25 @@ bool OutputTarget::commit(QString* error)
         if (error)
             *error = systemError(errno);
         return false;
+    }
+    m_part.clear();
+    release();
+    return true;
+}
+
+bool OutputTarget::commitNew(QString* error)
+{
+    const QByteArray part = encoded(m_part), target = encoded(m_file);
+    if (::renameat2(AT_FDCWD, part.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) != 0) {
+        // File systems without the flag: the check and the rename are then two steps.
+        const int cause = errno;
+        struct stat st {};
+        if ((cause != EINVAL && cause != ENOSYS) || ::lstat(target.constData(), &st) == 0 ||
+            std::rename(part.constData(), target.constData()) != 0) {
+            if (error)
+                *error = systemError(cause == EINVAL || cause == ENOSYS ? EEXIST : cause);
+            return false;
+        }
     }
     m_part.clear();
     release();

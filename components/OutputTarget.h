@@ -4,8 +4,8 @@
 // Where a job's output really goes and how it is put in place without damaging anything that
 // already stands there: the file a symbolic link points to is rewritten (the link stays), a
 // device, pipe, socket or folder is refused, a replaced file keeps its mode and group, and the
-// hidden part file is removed even when the process is killed by SIGTERM or SIGINT (or, for a
-// recording, finished and put in place: see keepWavOnSignal).
+// hidden part file is removed even when the process is killed by SIGTERM, SIGINT or SIGHUP (or,
+// for a recording, finished and put in place: see keepWavOnSignal).
 
 #include <QString>
 
@@ -24,13 +24,17 @@ public:
 
     // Creates the hidden part file beside file() and holds a lock on it for as long as this
     // object lives, so that other jobs see it is in use. Part files of the same target name
-    // that nobody holds (left by a killed job) are removed first.
+    // that nobody holds (left by a killed job) are removed first. A target whose name is too
+    // long for the usual part-file name gets the short one.
     bool createPartFile(QString* error);
     const QString& partFile() const { return m_part; }
 
     // Gives the finished part file the mode (and, where allowed, the group) of the file it
     // replaces, then renames it over that file. False with the system's reason.
     bool commit(QString* error);
+    // Renames the part file to file() only where no file of that name stands, as an image's data
+    // file that another sheet may point at. False, with the system's reason, when one does.
+    bool commitNew(QString* error);
 
     // The part file is a PCM WAV stream (`header` its 44 bytes, `blockAlign` bytes a frame) whose
     // every byte is worth keeping, as a recording's is: a SIGTERM or SIGINT then writes the sizes
@@ -60,5 +64,8 @@ private:
 
 // The hidden part-file name for a target and a random tag: ".<base>.part-<tag>.<ext>".
 QString PartFileName(const QString& targetFileName, const QString& tag);
+// The one used where that name would be longer than the folder takes: ".part-<tag>.<ext>",
+// shorter than any target name that needs it.
+QString ShortPartFileName(const QString& targetFileName, const QString& tag);
 
 }  // namespace components

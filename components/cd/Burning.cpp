@@ -1,6 +1,7 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "components/cd/Burning.h"
 
+#include "components/OutputTarget.h"
 #include "components/engine/AudioEngine.h"
 
 #include <QDir>
@@ -10,7 +11,6 @@
 #include <QSaveFile>
 #include <QSet>
 #include <QTemporaryDir>
-#include <QTemporaryFile>
 #include <QThread>
 
 #include <libburn/libburn.h>
@@ -239,61 +239,26 @@ DiscFacts deviceFacts(const Drive& drive, BurnKind kind)
     return f;
 }
 
-// A part file beside a target, created empty, removed unless kept. It is created with the
-// modes the umask leaves, as every other output of the program, so the image it becomes is as
-// readable as a ripped file.
+// A part file beside a target, created empty, removed unless kept. It is the jobs' own part
+// file: it follows the umask as every other output does, and a burn killed by a signal leaves
+// nothing behind.
 class PartFile {
 public:
     explicit PartFile(const QString& target)
     {
-        const QFileInfo fi(target);
-        const QString stem = fi.absolutePath() + QStringLiteral("/.") + fi.fileName() + QStringLiteral(".part-");
-        static const char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-        for (int attempt = 0; attempt < 100 && m_path.isEmpty(); ++attempt) {
-            QString candidate = stem;
-            for (int i = 0; i < 6; ++i)
-                candidate += QLatin1Char(kChars[QRandomGenerator::global()->bounded(int(sizeof kChars - 1))]);
-            const int fd = ::open(QFile::encodeName(candidate).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd >= 0) {
-                ::close(fd);
-                m_path = candidate;
-            } else if (errno != EEXIST) {
-                break;
-            }
-        }
+        m_ok = m_target.resolve(target, nullptr) && m_target.createPartFile(nullptr);
     }
-    ~PartFile()
-    {
-        if (!m_path.isEmpty() && !m_kept)
-            QFile::remove(m_path);
-    }
-    bool ok() const { return !m_path.isEmpty(); }
-    const QString& path() const { return m_path; }
+    bool ok() const { return m_ok; }
+    const QString& path() const { return m_target.partFile(); }
     // Renames the part file over the target.
-    bool commit(const QString& target)
-    {
-        if (::rename(QFile::encodeName(m_path).constData(), QFile::encodeName(target).constData()) != 0)
-            return false;
-        m_kept = true;
-        return true;
-    }
+    bool commit() { return m_target.commit(nullptr); }
     // Puts the part file in place only where no file of that name is: one that appeared while
     // the burn ran is never replaced.
-    bool commitNew(const QString& target)
-    {
-        const QByteArray from = QFile::encodeName(m_path), to = QFile::encodeName(target);
-        if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) != 0) {
-            // File systems without the flag: the check and the rename are then two steps.
-            if ((errno != EINVAL && errno != ENOSYS) || QFileInfo::exists(target) || ::rename(from.constData(), to.constData()) != 0)
-                return false;
-        }
-        m_kept = true;
-        return true;
-    }
+    bool commitNew() { return m_target.commitNew(nullptr); }
 
 private:
-    QString m_path;
-    bool m_kept = false;
+    components::OutputTarget m_target;
+    bool m_ok = false;
 };
 
 QString cueTime(int64_t sector)
@@ -408,7 +373,7 @@ BurnResult burnAudioImage(const Drive& drive, const QStringList& files, const QL
     if (stop.load())
         return stopped();
     // The BIN goes into place first: the disc is there once the cue sheet is.
-    if (!bin.commitNew(binTarget))
+    if (!bin.commitNew())
         return failed(errCannotWrite, QStringLiteral("The disc image cannot be put in place: ") + binTarget +
                                           (QFileInfo::exists(binTarget) ? QStringLiteral(" already exists.") : QString()));
     QSaveFile sheet(drive.path);
@@ -905,7 +870,7 @@ BurnResult BurnData(const Drive& drive, const DataImageSpec& spec, const BurnCal
         return failed(errBusy, QStringLiteral("The drive ") + quoted(drive) + QStringLiteral(" is busy."));
     BurnResult r = burnImage(drive, address, img.image, img.opts, spec, cb, stop);
     // The drive has let go of the part file before it is put in place.
-    if (r.outcome == BurnResult::Written && part && !part->commit(drive.path))
+    if (r.outcome == BurnResult::Written && part && !part->commit())
         return failed(errCannotWrite, QStringLiteral("The disc image cannot be put in place: ") + drive.path);
     return r;
 }

@@ -95,13 +95,13 @@ TEST_F(AcmConverterEngineTest, EachTagsFirstFormatReadsBackWithItsTagAndTheSourc
     EXPECT_EQ(fixtures::folderEntries(outFolder).size(), 6);
 
     // Nothing listed: the two empty names reach the converter, which refuses the row with an
-    // error of its own; the run still ends "Done." and leaves no file.
+    // error of its own; the run ends by counting the failed row, and leaves no file.
     w->cboTags->clear();
     w->cboFormats->clear();
     w->txtUndeForlder->setText(QStringLiteral("none"));
     w->txtLog->clear();
     EXPECT_NE(run(w), QStringLiteral("Done."));
-    EXPECT_EQ(w->lblCurrentTrack->text(), QStringLiteral("Done."));
+    EXPECT_EQ(w->lblCurrentTrack->text(), QStringLiteral("1 of 1 failed. The log has the reasons."));
     EXPECT_TRUE(w->txtLog->toPlainText().contains(QStringLiteral("Error: ")));
     EXPECT_EQ(fixtures::folderEntries(outFolder + QStringLiteral("/none")), QStringList());
 }

@@ -3,13 +3,22 @@
 #include "tests/batchtools/ConverterFixture.h"
 #include "tests/support/ReferenceAudio.h"
 
+#include "platform/EndSound.h"
 #include "settings/OutputFormatOptions.h"
 
+#include <QCheckBox>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <cstdlib>
+
+#include <signal.h>
+#include <unistd.h>
 
 namespace {
 
@@ -238,13 +247,95 @@ TEST_F(ConverterEngineTest, AnUnreadableRowIsLoggedAndTheNextIsStillConverted)
     selectFormat(w, "WAV");
     w->cboFileName->setCurrentIndex(0);
     ASSERT_TRUE(runTask(w));
-    EXPECT_EQ(w->lblCurrentTrack->text(), QStringLiteral("Done."));
+    EXPECT_EQ(w->lblCurrentTrack->text(), QStringLiteral("1 of 3 failed. The log has the reasons."));
     const QStringList errs = errors(w);
     ASSERT_EQ(errs.size(), 1) << logLines(w).join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(errs[0].endsWith(QStringLiteral("(2)"))) << errs[0].toStdString();
     EXPECT_TRUE(errs[0].contains(QStringLiteral("gone.wav"))) << errs[0].toStdString();
     EXPECT_EQ(w->m_bConvertError, -1);
     EXPECT_EQ(fixtures::folderEntries(outFolder), (QStringList{QStringLiteral("one.wav"), QStringLiteral("three.wav")}));
+}
+
+// A destination folder that is not there: every row fails, and the end says so where "Done."
+// would stand, while the end-of-task actions still run.
+TEST_F(ConverterEngineTest, ADestinationThatIsNotThereEndsAsAFailureNotDone)
+{
+    ProgramOptions.chkPlaySound = true;
+    ProgramOptions.txtPlayAtEnd = QStringLiteral("/sounds/end.wav");
+    class EndSound final : public platform::EndSoundService {
+    public:
+        EndSound() { platform::setEndSoundService(this); }
+        ~EndSound() override { platform::setEndSoundService(nullptr); }
+        void play(const QString& path) override { played << path; }
+        void stop() override {}
+        QStringList played;
+    } sound;
+    const Pcm cd{44100, 2, 16};
+    const QString one = writeSource(QStringLiteral("one.wav"), cd, 44100);
+    const QString two = writeSource(QStringLiteral("two.wav"), cd, 44100);
+    FrmConverter* w = converterOn({one, two});
+    ASSERT_NE(w, nullptr);
+    selectFormat(w, "WAV");
+    w->cboFileName->setCurrentIndex(0);
+    w->chkPlaySound->setChecked(true);
+    const QString missing = outFolder + QStringLiteral("/not/there/");
+    w->txtToPath->setEditText(missing);
+    ASSERT_TRUE(runTask(w));
+    EXPECT_EQ(errors(w).size(), 2) << logLines(w).join(QLatin1Char('\n')).toStdString();
+    const QString end = QStringLiteral("2 of 2 failed. The log has the reasons.");
+    EXPECT_EQ(w->lblCurrentTrack->text(), end);
+    EXPECT_EQ(w->windowTitle(), end);
+    ASSERT_FALSE(balloons.isEmpty());
+    EXPECT_TRUE(balloons.last().startsWith(end + QLatin1Char('|'))) << balloons.last().toStdString();
+    EXPECT_FALSE(logLines(w).contains(QStringLiteral("Done.")));
+    EXPECT_EQ(sound.played, QStringList{QStringLiteral("/sounds/end.wav")});
+    EXPECT_FALSE(QFileInfo::exists(missing));
+}
+
+// A closed terminal hangs up the program while a row is converting: the row's hidden part file
+// goes with the process, as with SIGTERM. The program runs in a child of this test (gtest re-runs
+// the test there), which finds the folders this process made through the environment.
+TEST_F(ConverterEngineTest, AHangUpMidRowLeavesNoPartFile)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const bool child = !qEnvironmentVariableIsEmpty("QM_HANGUP_FOLDER");
+    QTemporaryDir own;
+    const QString shared = child ? qEnvironmentVariable("QM_HANGUP_FOLDER") : own.path();
+    const QString source = QDir(shared).filePath(QStringLiteral("long.wav"));
+    const QString out = QDir(shared).filePath(QStringLiteral("out"));
+    if (!child) {
+        const Pcm cd{44100, 2, 16};
+        ASSERT_TRUE(fixtures::writeFile(source, fixtures::wavBytes(cd, fixtures::sine(cd, 44100 * 240))));
+        ASSERT_TRUE(QDir().mkpath(out));
+        ASSERT_TRUE(QDir().mkpath(QDir(shared).filePath(QStringLiteral("tmp"))));
+    }
+    FrmConverter* w = converterOn({source});
+    ASSERT_NE(w, nullptr);
+    selectFormat(w, "MP3");
+    w->cboFileName->setCurrentIndex(0);
+    w->txtToPath->setEditText(out + QLatin1Char('/'));
+
+    // The child's own temporary folders go inside this test's, so they go with it.
+    const QByteArray tmpBefore = qgetenv("TMPDIR");
+    qputenv("QM_HANGUP_FOLDER", shared.toUtf8());
+    qputenv("TMPDIR", QDir(shared).filePath(QStringLiteral("tmp")).toUtf8());
+    EXPECT_EXIT(
+        {
+            w->cmdConvert_Click();
+            if (!QTest::qWaitFor([&] { return !fixtures::folderEntries(out).isEmpty(); }, 30000))
+                std::_Exit(3);  // never started writing: nothing would be proved
+            QTest::qWait(50);  // well inside the encoding
+            ::kill(::getpid(), SIGHUP);
+            QTest::qWait(30000);
+            std::_Exit(0);
+        },
+        testing::KilledBySignal(SIGHUP), "");
+    qunsetenv("QM_HANGUP_FOLDER");
+    if (tmpBefore.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", tmpBefore);
+    EXPECT_EQ(fixtures::folderEntries(out), QStringList());
 }
 
 TEST_F(ConverterEngineTest, AbortMidRowLeavesNoPartialFileAndTheExistingOneUntouched)

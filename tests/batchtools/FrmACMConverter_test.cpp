@@ -254,7 +254,8 @@ TEST_F(AcmConverterTest, ErrorsAbortAndTheOverwriteQuestionAsThisWindowShowsThem
     ASSERT_NE(w, nullptr);
     w->cboFileName->setCurrentIndex(0);  // "[file_name].[dest_extension]"
 
-    // An error is logged; label and caption do not show it, and the run goes on to "Done.".
+    // An error is logged; label and caption do not show it, and the run goes on to an end that
+    // counts the failed row.
     w->cmdConvert_Click();
     Q_EMIT probe->Progress(50);
     Q_EMIT probe->Error(7, QStringLiteral("Cannot code a.wav"));
@@ -264,7 +265,9 @@ TEST_F(AcmConverterTest, ErrorsAbortAndTheOverwriteQuestionAsThisWindowShowsThem
     EXPECT_FALSE(w->cmdConvert->isEnabled());
     Q_EMIT probe->Done();
     Q_EMIT probe->Done();
-    EXPECT_EQ(w->lblCurrentTrack->text(), QStringLiteral("Done."));
+    EXPECT_EQ(w->lblCurrentTrack->text(), QStringLiteral("1 of 3 failed. The log has the reasons."));
+    EXPECT_EQ(w->windowTitle(), kTitle);
+    EXPECT_EQ(balloons.last(), QStringLiteral("1 of 3 failed. The log has the reasons.|") + kTitle);
     EXPECT_EQ(w->m_bJobError, -1);
 
     // Existing outputs: No skips a.wav, the abort stops b.wav.
@@ -349,12 +352,12 @@ TEST_F(AcmConverterTest, EndOfTaskActionsRunInOrderAndTheTurnOffNeverAfterAnErro
     EXPECT_EQ(order, (QStringList{QStringLiteral("sound:/sounds/end.wav"), QStringLiteral("folder:") + folder,
                                   QStringLiteral("notice:notify-prog --from|Quillmere"), QStringLiteral("countdown")}));
 
-    // The only row fails: "Done." all the same, every action but the turn-off.
+    // The only row fails: the end says so, and every action but the turn-off runs.
     order.clear();
     w->cmdConvert_Click();
     Q_EMIT probe->Error(1, QStringLiteral("bad"));
     QTest::qWait(100);
-    EXPECT_EQ(w->lblCurrentTrack->text(), QStringLiteral("Done."));
+    EXPECT_EQ(w->lblCurrentTrack->text(), QStringLiteral("1 of 1 failed. The log has the reasons."));
     EXPECT_EQ(order.size(), 3);
     EXPECT_FALSE(order.contains(QStringLiteral("countdown")));
     EXPECT_EQ(power.powerOffCalls, 0);

@@ -215,7 +215,7 @@ TEST_F(ConverterTest, ATaskFromStartToDoneAndASecondOne)
     EXPECT_EQ(w->m_ltmrSecsFinished, 1 + 45 + 1);
 
     // A second task: an empty line, then every row again from the first; a failed row is shown
-    // in the label and caption and the task still ends "Done.".
+    // in the label and caption, and the end says that a row failed instead of "Done.".
     conv->script = {FakeConverter::done(), FakeConverter::error(2, QStringLiteral("Cannot read src2.wav"))};
     w->cmdConvert_Click();
     EXPECT_EQ(w->m_ltmrSecsFinished, 0);
@@ -228,7 +228,10 @@ TEST_F(ConverterTest, ATaskFromStartToDoneAndASecondOne)
          << QStringLiteral("Start to convert: src3.wav...") << QStringLiteral("Done.");
     EXPECT_EQ(logLines(w), both);
     EXPECT_EQ(w->m_bConvertError, -1);
-    EXPECT_EQ(w->windowTitle(), QStringLiteral("Done."));
+    const QString failed = QStringLiteral("1 of 3 failed. The log has the reasons.");
+    EXPECT_EQ(w->windowTitle(), failed);
+    EXPECT_EQ(w->lblCurrentTrack->text(), failed);
+    EXPECT_EQ(balloons, (QStringList{QStringLiteral("Done.|") + kTitle, failed + QLatin1Char('|') + kTitle}));
     EXPECT_EQ(conv->started.size(), 6);
 }
 
@@ -327,13 +330,13 @@ TEST_F(ConverterTest, SubFolderIsMadeAndEndActionsRunInOrderWithoutTheTurnOffAft
     EXPECT_TRUE(conv->started[0].output.startsWith(folder));
     EXPECT_EQ(power.powerOffCalls, 0);
 
-    // Every row fails: still "Done.", the other actions run, the computer stays on.
+    // Every row fails: the end says so, the other actions run, the computer stays on.
     order.clear();
     conv->script = {FakeConverter::error(1, QStringLiteral("a")), FakeConverter::error(1, QStringLiteral("b"))};
     w->cmdConvert_Click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return w->cmdConvert->isEnabled(); }, 5000));
     QTest::qWait(50);
-    EXPECT_EQ(w->lblCurrentTrack->text(), QStringLiteral("Done."));
+    EXPECT_EQ(w->lblCurrentTrack->text(), QStringLiteral("2 of 2 failed. The log has the reasons."));
     EXPECT_EQ(order.size(), 3);
     EXPECT_FALSE(order.contains(QStringLiteral("countdown")));
     EXPECT_EQ(power.powerOffCalls, 0);

@@ -1,6 +1,10 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "tests/batchtools/JoinerFixture.h"
 
+#include "batchtools/FrmACMConverter.h"
+#include "batchtools/FrmConverter.h"
+#include "batchtools/FrmSplitter.h"
+#include "cdtools/FrmCDRipper.h"
 #include "foundation/FrmTurnOff.h"
 #include "mainwindow/cStatusBar.h"
 #include "platform/PowerOff.h"
@@ -12,6 +16,8 @@
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
+
+#include <functional>
 
 namespace {
 
@@ -541,6 +547,89 @@ TEST_F(JoinerTest, TagTemplatesAtAFixedClock)
     for (const Case& c : cases) {
         j->cGrid1->CurrentRow(c.current);
         EXPECT_EQ(j->CreateID3TagsString(QLatin1String(c.text)), QLatin1String(c.expected)) << c.text;
+    }
+}
+
+// A history entry that starts with what was typed must not take its place: typing "/m" with
+// "/mixed/" in the history, then moving on to the name box, joins into "/m".
+TEST_F(JoinerTest, TheTypedDestinationIsUsedAsTyped)
+{
+    QFile::remove(PathHistoryFile());
+    FrmJoiner* j = openJoiner(2);
+    ASSERT_NE(j, nullptr);
+    FakeJoin* join = fake(j);
+    const QString mixed = outFolder + QStringLiteral("/mixed/");
+    j->txtToPath->setEditText(mixed);
+    j->lblSetAsDefaultDestination_Click();
+    ASSERT_EQ(j->txtToPath->itemText(0), mixed);
+
+    j->show();
+    QApplication::setActiveWindow(j);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(j));
+    ASSERT_TRUE(j->txtToPath->isVisible());
+    j->txtToPath->setFocus();
+    j->txtToPath->clearEditText();
+    const QString typed = outFolder + QStringLiteral("/m");
+    QTest::keyClicks(j->txtToPath, typed);
+    QTest::mouseClick(j->txtJoinedFileName, Qt::LeftButton);
+    EXPECT_TRUE(j->txtJoinedFileName->hasFocus());
+    EXPECT_EQ(j->txtToPath->currentText(), typed);
+
+    j->txtJoinedFileName->setText(QStringLiteral("a.wav"));
+    j->cmdConvert_Click();
+    EXPECT_EQ(join->output, typed + QStringLiteral("/a.wav"));
+    Q_EMIT join->Done();
+
+    // Return in the box keeps the typed text too, even where it differs from an entry in case only.
+    j->txtToPath->setFocus();
+    j->txtToPath->clearEditText();
+    const QString upper = outFolder + QStringLiteral("/MIXED/");
+    QTest::keyClicks(j->txtToPath, upper);
+    QTest::keyClick(j->txtToPath, Qt::Key_Return);
+    EXPECT_EQ(j->txtToPath->currentText(), upper);
+
+    // Picking the entry from the list is what uses it.
+    j->txtToPath->setCurrentIndex(j->txtToPath->findText(mixed));
+    EXPECT_EQ(j->txtToPath->currentText(), mixed);
+}
+
+// Every window with a destination box: typed text stays as typed when the focus moves on.
+TEST_F(JoinerTest, NoDestinationBoxCompletesTypedText)
+{
+    const QString mixed = outFolder + QStringLiteral("/mixed/");
+    {
+        QComboBox history;
+        history.setEditable(true);
+        history.setEditText(mixed);
+        SavePathHistory(&history);
+    }
+    const QList<std::function<BatchToolWindow*()>> windows{
+        [] { return static_cast<BatchToolWindow*>(g_frmJoiner.get()); },
+        [] { return static_cast<BatchToolWindow*>(g_frmConverter.get()); },
+        [] { return static_cast<BatchToolWindow*>(g_frmACMConverter.get()); },
+        [] { return static_cast<BatchToolWindow*>(g_frmSplitter.get()); },
+        [] { return static_cast<BatchToolWindow*>(g_frmCDRipper.get()); },
+    };
+    for (const auto& open : windows) {
+        BatchToolWindow* w = open();
+        ASSERT_NE(w, nullptr);
+        SCOPED_TRACE(w->metaObject()->className());
+        ASSERT_EQ(w->txtToPath->findText(mixed), 0);
+        w->show();
+        QApplication::setActiveWindow(w);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+        w->chkCreateSubFolder->setChecked(true);
+        w->CheckUnderFolderEna();
+        ASSERT_TRUE(w->txtUndeForlder->isEnabled());
+        for (const QString& typed : {outFolder + QStringLiteral("/m"), outFolder + QStringLiteral("/MIXED/")}) {
+            w->txtToPath->setFocus();
+            w->txtToPath->clearEditText();
+            QTest::keyClicks(w->txtToPath, typed);
+            QTest::mouseClick(w->txtUndeForlder, Qt::LeftButton);
+            EXPECT_TRUE(w->txtUndeForlder->hasFocus());
+            EXPECT_EQ(w->txtToPath->currentText(), typed);
+        }
+        w->hide();
     }
 }
 

@@ -214,9 +214,13 @@ const QString dn = QStringLiteral("Done.");
 const QString ab = QStringLiteral("Aborted.");
 const QString exists = QStringLiteral("File already exists.");
 const QString endOk = QStringLiteral("DoEndEvents label=Done. error=0 buttons=on");
-const QString endErr = QStringLiteral("DoEndEvents label=Done. error=-1 buttons=on");
 const QString bDone = QStringLiteral("balloon Done.");
 const QString bAb = QStringLiteral("balloon Aborted.");
+// After failed rows the end says how many of the rows handed to the engine failed.
+const QString f13 = QStringLiteral("1 of 3 failed. The log has the reasons.");
+const QString f12 = QStringLiteral("1 of 2 failed. The log has the reasons.");
+const QString f22 = QStringLiteral("2 of 2 failed. The log has the reasons.");
+QString endFailed(const QString& text) { return QStringLiteral("DoEndEvents label=") + text + QStringLiteral(" error=-1 buttons=on"); }
 
 const QList<Case>& cases()
 {
@@ -225,9 +229,15 @@ const QList<Case>& cases()
          {"src1", "src2", "src3"}, {s1, dn, s2, dn, s3, dn}, dn, dn, "@", {bDone, endOk}, 0, 300, 100},
         {"error on row 2 goes on", 3, {O::done(), O::error(2, "Cannot read src2.wav"), O::done()}, {}, false, {},
          Case::NoAbort, {"src1", "src2", "src3"},
-         {s1, dn, s2, QStringLiteral("Error: Cannot read src2.wav(2)"), s3, dn}, dn, dn, "@", {bDone, endErr}, -1, 300, 100},
-        {"error on the last row still ends done", 2, {O::done(), O::error(7, "Bad")}, {}, false, {}, Case::NoAbort,
-         {"src1", "src2"}, {s1, dn, s2, QStringLiteral("Error: Bad(7)")}, dn, dn, "@", {bDone, endErr}, -1, 200, 100},
+         {s1, dn, s2, QStringLiteral("Error: Cannot read src2.wav(2)"), s3, dn}, f13, f13, "@",
+         {QStringLiteral("balloon ") + f13, endFailed(f13)}, -1, 300, 100},
+        {"error on the last row ends with the count", 2, {O::done(), O::error(7, "Bad")}, {}, false, {}, Case::NoAbort,
+         {"src1", "src2"}, {s1, dn, s2, QStringLiteral("Error: Bad(7)")}, f12, f12, "@",
+         {QStringLiteral("balloon ") + f12, endFailed(f12)}, -1, 200, 100},
+        {"a skipped row is not counted", 3, {O::error(1, "a"), O::error(1, "b")}, {2}, false, {platform::vbNo},
+         Case::NoAbort, {"src1", "src3"},
+         {s1, QStringLiteral("Error: a(1)"), s2, exists, s3, QStringLiteral("Error: b(1)")}, f22, f22, "@",
+         {QStringLiteral("balloon ") + f22, endFailed(f22)}, -1, 300, 100},
         {"No on row 2 skips it", 3, {O::done(), O::done()}, {2}, false, {platform::vbNo}, Case::NoAbort,
          {"src1", "src3"}, {s1, dn, s2, exists, s3, dn}, dn, dn, "@", {bDone, endOk}, 0, 300, 100},
         {"No on the last row ends aborted", 3, {O::done(), O::done()}, {3}, false, {platform::vbNo}, Case::NoAbort,
@@ -510,7 +520,8 @@ TEST(RowRunner, TenThousandRowsAnsweredAtOnceNeverNest)
     EXPECT_FALSE(t.runner->IsRunning());
     EXPECT_EQ(t.conv.started.size(), 10000);
     EXPECT_EQ(t.host->maxDepth, 1);
-    EXPECT_EQ(t.host->events, (QStringList{bDone, endErr}));
+    const QString end = QStringLiteral("1 of 10000 failed. The log has the reasons.");
+    EXPECT_EQ(t.host->events, (QStringList{QStringLiteral("balloon ") + end, endFailed(end)}));
     EXPECT_EQ(t.runner->m_lCurrentRow, 10001);
 }
 

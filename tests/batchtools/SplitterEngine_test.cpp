@@ -235,8 +235,8 @@ TEST_F(SplitterEngineTest, AFolderInThePathOfPartThreeFailsOnlyThatPart)
         EXPECT_EQ(p->data.size(), qsizetype(kRate) * 4) << n;
     }
     EXPECT_TRUE(QFileInfo(part(3, QStringLiteral("song"), "WAV")).isDir());
-    EXPECT_EQ(balloons, QStringList{QStringLiteral("Done.")});
-    EXPECT_EQ(s->lblCurrentTrack->text(), QStringLiteral("Done."));
+    EXPECT_EQ(balloons, QStringList{QStringLiteral("1 of 6 failed. The log has the reasons.")});
+    EXPECT_EQ(s->lblCurrentTrack->text(), QStringLiteral("1 of 6 failed. The log has the reasons."));
     EXPECT_FALSE(g_frmTurnOff.isLoaded());
     EXPECT_EQ(power.powerOffCalls, 0);
     // Nothing but the parts and the folder in the way.

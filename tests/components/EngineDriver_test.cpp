@@ -2,10 +2,13 @@
 #include "tests/components/WavFixtures.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 using fixtures::Pcm;
 
@@ -72,6 +75,51 @@ TEST_F(EngineDriver, FailuresExitNonZeroWithTheErrorText)
                                   path(QStringLiteral("x.wav"))});
     EXPECT_EQ(badFormat.status, 2);
     EXPECT_TRUE(badFormat.err.contains(QStringLiteral("flac:5")));
+}
+
+// The nominal bitrate from an Ogg Vorbis file's identification header: what the encoder made of
+// the quality it was given.
+std::optional<int32_t> vorbisNominalBitrate(const QString& file)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray head = f.read(4096);
+    const qsizetype at = head.indexOf(QByteArray("\x01vorbis", 7));
+    if (at < 0 || head.size() < at + 7 + 4 + 1 + 4 + 4 + 4)
+        return std::nullopt;
+    return int32_t(fixtures::get32(head, at + 7 + 4 + 1 + 4 + 4));
+}
+
+TEST_F(EngineDriver, OggQualityIsOnTheScaleOggencTakes)
+{
+    const Pcm pcm{44100, 2, 16};
+    ASSERT_TRUE(fixtures::writeFile(path(QStringLiteral("a.wav")),
+                                    fixtures::wavBytes(pcm, fixtures::pattern(pcm, 44100, 4))));
+    for (const char* q : {"0", "3", "7.5", "10"}) {
+        SCOPED_TRACE(q);
+        const QString mine = path(QStringLiteral("mine-%1.ogg").arg(QLatin1String(q)));
+        const QString peer = path(QStringLiteral("peer-%1.ogg").arg(QLatin1String(q)));
+        const DriverRun r = driver({QStringLiteral("convert"), path(QStringLiteral("a.wav")), mine,
+                                    QStringLiteral("ogg:q:") + QLatin1String(q)});
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        QProcess oggenc;
+        oggenc.start(QStringLiteral("oggenc"), {QStringLiteral("-Q"), QStringLiteral("-q"), QLatin1String(q),
+                                                QStringLiteral("-o"), peer, path(QStringLiteral("a.wav"))});
+        ASSERT_TRUE(oggenc.waitForFinished(60000));
+        ASSERT_EQ(oggenc.exitCode(), 0);
+        const auto ours = vorbisNominalBitrate(mine), theirs = vorbisNominalBitrate(peer);
+        ASSERT_TRUE(ours && theirs);
+        EXPECT_EQ(*ours, *theirs);
+    }
+    for (const char* bad : {"ogg:q:11", "ogg:q:-2", "ogg:q:x"}) {
+        const DriverRun r = driver({QStringLiteral("convert"), path(QStringLiteral("a.wav")),
+                                    path(QStringLiteral("bad.ogg")), QLatin1String(bad)});
+        EXPECT_EQ(r.status, 2) << bad;
+        EXPECT_TRUE(r.err.contains(QLatin1String(bad))) << r.err.toStdString();
+    }
+    const DriverRun help = driver({});
+    EXPECT_TRUE(help.err.contains(QStringLiteral("oggenc -q"))) << help.err.toStdString();
 }
 
 }  // namespace

@@ -24,8 +24,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
+#include <utility>
 
 using fixtures::Pcm;
 
@@ -259,7 +261,8 @@ TEST_F(OutputTargets, StalePartFilesOfTheSameTargetGoAndOthersStay)
     EXPECT_TRUE(QFile::exists(notOurs));
 }
 
-// The driver is the program's own command-line front end; a signal must not leave its part file.
+// The driver is the program's own command-line front end; a signal must not leave its part file,
+// nor a closed terminal (SIGHUP).
 TEST_F(OutputTargets, ASignalMidConversionLeavesNoPartFile)
 {
     const Pcm pcm{44100, 2, 16};
@@ -267,23 +270,130 @@ TEST_F(OutputTargets, ASignalMidConversionLeavesNoPartFile)
     ASSERT_TRUE(fixtures::writeFile(in, fixtures::wavBytes(pcm, fixtures::sine(pcm, 44100 * 240))));
     const QString outDir = path(QStringLiteral("out"));
     ASSERT_TRUE(QDir().mkpath(outDir));
-    for (int sig : {SIGTERM, SIGINT}) {
+    // The second name is as long as the file system takes: its part file has a short name.
+    const QString longName = QString(83, QChar(0x97F3)) + QStringLiteral(".mp3");
+    ASSERT_EQ(enc(longName).size(), 253);
+    for (const auto& [sig, name] : {std::pair{SIGTERM, QStringLiteral("x.mp3")}, std::pair{SIGINT, QStringLiteral("x.mp3")},
+                                    std::pair{SIGHUP, QStringLiteral("x.mp3")}, std::pair{SIGTERM, longName}}) {
         SCOPED_TRACE(sig);
+        SCOPED_TRACE(name.toStdString());
         QProcess p;
         p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/engine-driver"),
-                {QStringLiteral("convert"), in, QDir(outDir).filePath(QStringLiteral("x.mp3")), QStringLiteral("mp3:128")});
+                {QStringLiteral("convert"), in, QDir(outDir).filePath(name), QStringLiteral("mp3:128")});
         ASSERT_TRUE(p.waitForStarted());
         QElapsedTimer t;
         t.start();
         while (partFiles(outDir).isEmpty() && t.elapsed() < 20000 && p.state() == QProcess::Running)
             QThread::msleep(2);
         ASSERT_EQ(partFiles(outDir).size(), 1) << "the conversion never started writing";
+        EXPECT_LE(enc(partFiles(outDir).first()).size(), std::max<qsizetype>(enc(name).size(), 32));
         QThread::msleep(50);  // well inside the encoding
         ASSERT_EQ(::kill(pid_t(p.processId()), sig), 0);
         ASSERT_TRUE(p.waitForFinished(20000));
         EXPECT_EQ(p.exitStatus(), QProcess::CrashExit) << "killed by the signal, as before";
         EXPECT_EQ(fixtures::folderEntries(outDir), QStringList());
     }
+}
+
+// Any name the file system takes is writable, by each job and each writer; the part file of a
+// long name is no longer than the name itself, and nothing else is left beside the output.
+TEST_F(OutputTargets, NamesAsLongAsTheFileSystemTakesAreWritten)
+{
+    const Pcm pcm{44100, 2, 16};
+    const QString in = makeWav(QStringLiteral("in.wav"), pcm, 44100 / 2);
+    const QByteArray expected = fixtures::pattern(pcm, 44100 / 2, 1);
+    const QString outDir = path(QStringLiteral("out"));
+    ASSERT_TRUE(QDir().mkpath(outDir));
+    const QString ja = QString(QChar(0x97F3));  // three bytes in UTF-8
+    struct Case {
+        QString base;
+        const char* ext;
+    };
+    const Case cases[] = {
+        {ja.repeated(76), "wav"},    // 232 bytes: the length first reported
+        {ja.repeated(83), "wav"},    // 253
+        {QString(251, QLatin1Char('a')), "wav"},  // 255, the most a name can have
+        {ja.repeated(83), "mp3"},
+        {ja.repeated(83), "ogg"},
+        {ja.repeated(82), "wma"},
+    };
+    for (const Case& c : cases) {
+        const QString name = c.base + QLatin1Char('.') + QLatin1String(c.ext);
+        SCOPED_TRACE(name.toStdString());
+        ASSERT_LE(enc(name).size(), 255);
+        const QString out = QDir(outDir).filePath(name);
+        Outcome o;
+        if (QLatin1String(c.ext) == QLatin1String("wav")) {
+            o = convertWav(in, out, pcm);
+        } else {
+            auto converter = CreateAudioConverter();
+            const long code = QLatin1String(c.ext) == QLatin1String("mp3") ? 3 : QLatin1String(c.ext) == QLatin1String("wma") ? 4 : 5;
+            converter->OutputFormat(code);
+            if (code == 3) {
+                engine::Mp3FormatRecord mp3{};
+                mp3.Bitrate = 128;
+                mp3.SampleRate = 44100;
+                mp3.Mode = engine::mp3JointStereo;
+                mp3.WriteVBRTag = -1;
+                converter->SetMp3Format(mp3);
+            } else if (code == 4) {
+                converter->SetWmaFormat({0, 0});
+            } else {
+                converter->SetOggFormat({0, 0, 40});
+            }
+            converter->InputFile(in);
+            converter->OutputFile(out);
+            o = await(*converter, [&] { converter->Start(); });
+        }
+        ASSERT_EQ(o.ends, QStringList{QStringLiteral("Done")}) << o.text.toStdString();
+        EXPECT_EQ(fixtures::folderEntries(outDir), QStringList{name});
+        if (QLatin1String(c.ext) == QLatin1String("wav")) {
+            const auto parsed = fixtures::parseWavFile(out);
+            ASSERT_TRUE(parsed);
+            EXPECT_TRUE(parsed->data == expected);
+        } else {
+            EXPECT_GT(QFileInfo(out).size(), 1000);
+        }
+        QFile::remove(out);
+    }
+
+    // The join writes through the same part file.
+    const QString joined = QDir(outDir).filePath(ja.repeated(83) + QStringLiteral(".wav"));
+    auto join = CreateAudioJoin();
+    join->DestinationFormat(1);
+    join->SetWavFormat(engine::WavFormatRecord{pcm.rate, int16_t(pcm.channels), int16_t(pcm.bits)});
+    join->AddFile(in, -1, -1);
+    join->AddFile(in, -1, -1);
+    join->OutputFile(joined);
+    const Outcome o = await(*join, [&] { join->Join(); });
+    ASSERT_EQ(o.ends, QStringList{QStringLiteral("Done")}) << o.text.toStdString();
+    EXPECT_EQ(fixtures::folderEntries(outDir), QStringList{QFileInfo(joined).fileName()});
+    const auto parsed = fixtures::parseWavFile(joined);
+    ASSERT_TRUE(parsed);
+    EXPECT_TRUE(parsed->data == expected + expected);
+}
+
+// A part file of a long name left by a killed job goes as the part files of other names do; a
+// part file that another job holds stays.
+TEST_F(OutputTargets, StaleShortPartFilesAreRemovedAndHeldOnesStay)
+{
+    const Pcm pcm{8000, 1, 16};
+    const QString in = makeWav(QStringLiteral("in.wav"), pcm, 800);
+    const QString outDir = path(QStringLiteral("out"));
+    ASSERT_TRUE(QDir().mkpath(outDir));
+    const QString stale = QDir(outDir).filePath(QStringLiteral(".part-1f2e3d.wav"));
+    const QString held = QDir(outDir).filePath(QStringLiteral(".part-abc.wav"));
+    ASSERT_TRUE(fixtures::writeFile(stale, "x"));
+    ASSERT_TRUE(fixtures::writeFile(held, "y"));
+    const int fd = ::open(enc(held).constData(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    const QString name = QString(83, QChar(0x97F3)) + QStringLiteral(".wav");
+    const Outcome o = convertWav(in, QDir(outDir).filePath(name), pcm);
+    ::close(fd);
+    ASSERT_EQ(o.ends, QStringList{QStringLiteral("Done")}) << o.text.toStdString();
+    EXPECT_FALSE(QFile::exists(stale));
+    EXPECT_TRUE(QFile::exists(held));
 }
 
 // A small file system of our own to fill; needs the right to mount one (root).

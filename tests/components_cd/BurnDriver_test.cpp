@@ -3,13 +3,19 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
+#include <signal.h>
 #include <sys/stat.h>
 
 namespace {
@@ -188,6 +194,44 @@ TEST_F(BurnDriverTest, DataDiscsKeepLongNamesWholeAndSayWhereJolietCutsOne)
         EXPECT_TRUE(joliet.out.contains(names[0])) << joliet.out.toStdString();
         EXPECT_TRUE(joliet.out.contains(names[1])) << joliet.out.toStdString();
         EXPECT_TRUE(joliet.out.contains(cut)) << joliet.out.toStdString();
+// A burn to an image drive writes a part file of hundreds of megabytes; a burn killed by a signal
+// (or a closed terminal) must take it with it, as the converter's jobs do.
+TEST_F(BurnDriverTest, AKilledBurnLeavesNoPartFile)
+{
+    const Pcm cd{44100, 2, 16};
+    fixtures::writeFile(path(QStringLiteral("a.wav")), fixtures::wavBytes(cd, fixtures::pattern(cd, 44100 * 60, 3)));
+    QStringList args{QStringLiteral("burn-audio"), QStringLiteral("D:")};
+    for (int i = 0; i < 40; ++i)
+        args << path(QStringLiteral("a.wav"));
+    auto others = [&] {
+        QStringList names = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
+        names.removeAll(QStringLiteral("a.wav"));
+        return names;
+    };
+    for (int sig : {SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(sig);
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QUILLMERE_DRIVES"), path(QStringLiteral("disc.cue")));
+        p.setProcessEnvironment(env);
+        p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/cd-driver"), args);
+        ASSERT_TRUE(p.waitForStarted());
+        QElapsedTimer t;
+        t.start();
+        for (;;) {
+            const QStringList names = others();
+            if (names.size() == 1 && QFileInfo(dir.filePath(names.first())).size() > 4 * 1024 * 1024)
+                break;
+            ASSERT_LT(t.elapsed(), 30000) << "the burn never started writing";
+            ASSERT_EQ(p.state(), QProcess::Running) << "the burn ended before it could be killed";
+            QThread::msleep(2);
+        }
+        ASSERT_EQ(p.state(), QProcess::Running) << "the burn ended before it could be killed";
+        ASSERT_TRUE(others().first().startsWith(QLatin1Char('.'))) << others().first().toStdString();
+        ASSERT_EQ(::kill(pid_t(p.processId()), sig), 0);
+        ASSERT_TRUE(p.waitForFinished(20000));
+        EXPECT_EQ(p.exitStatus(), QProcess::CrashExit);
+        EXPECT_EQ(others(), QStringList());
     }
 }
 
