@@ -314,8 +314,14 @@ bool OutputTarget::createPartFile(QString* error)
         const QString tag = QString::number(QRandomGenerator::global()->generate64(), 16);
         const QString part = QDir(info.absolutePath()).filePath(partFileNameFor(info.fileName(), tag, shortName));
         const QByteArray name = encoded(part);
+        // Known to the signal handler before it exists, so that no signal can come between its
+        // creation and its registration and leave it behind.
+        const int slot = registerPart(name);
         const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0) {
+            const int cause = errno;
+            unregisterPart(slot);
+            errno = cause;
             if (errno == EEXIST)
                 continue;
             // A file system that takes fewer bytes than it says.
@@ -331,7 +337,7 @@ bool OutputTarget::createPartFile(QString* error)
         ::flock(fd, LOCK_EX | LOCK_NB);
         m_lockFd = fd;
         m_part = part;
-        m_slot = registerPart(name);
+        m_slot = slot;
         return true;
     }
     if (error)

@@ -194,6 +194,9 @@ TEST_F(BurnDriverTest, DataDiscsKeepLongNamesWholeAndSayWhereJolietCutsOne)
         EXPECT_TRUE(joliet.out.contains(names[0])) << joliet.out.toStdString();
         EXPECT_TRUE(joliet.out.contains(names[1])) << joliet.out.toStdString();
         EXPECT_TRUE(joliet.out.contains(cut)) << joliet.out.toStdString();
+    }
+}
+
 // A burn to an image drive writes a part file of hundreds of megabytes; a burn killed by a signal
 // (or a closed terminal) must take it with it, as the converter's jobs do.
 TEST_F(BurnDriverTest, AKilledBurnLeavesNoPartFile)
