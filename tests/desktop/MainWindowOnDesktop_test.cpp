@@ -12,6 +12,7 @@
 #include "tests/support/TestEnvironment.h"
 
 #include <QGuiApplication>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
@@ -158,9 +159,19 @@ QString programWindowState(const QStringList& arguments)
     QString state;
     // A window that never appears leaves the state empty, which the callers' checks report.
     (void)QTest::qWaitFor([&] { return !(state = mainWindowState(program.processId())).isEmpty(); }, 15000);
-    QTest::qWait(500);  // a state the window passes through is not the one it rests in
-    if (!state.isEmpty())
-        state = mainWindowState(program.processId());
+    // A state the window passes through is not the one it rests in: the state counts once it
+    // has held for a second (a slow build may take that long to minimise a window it mapped).
+    QElapsedTimer held, total;
+    held.start();
+    total.start();
+    while (!state.isEmpty() && held.elapsed() < 1000 && total.elapsed() < 10000) {
+        QTest::qWait(100);
+        const QString now = mainWindowState(program.processId());
+        if (now != state) {
+            state = now;
+            held.restart();
+        }
+    }
     program.terminate();
     if (!program.waitForFinished(5000)) {
         program.kill();
