@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Set-up for a Debian 12 machine: installs what is missing, builds, then either starts the
 # program ("run"), runs every test ("test"), or builds with AddressSanitizer and
-# UndefinedBehaviorSanitizer into build-sanitize/ and runs the tests of the parsers of outside
-# input there ("sanitize"). Safe to run again: packages already present are left alone, no
-# package registry is asked when nothing is missing, and the build is incremental.
+# UndefinedBehaviorSanitizer into build-sanitize/ and runs every test there ("sanitize"). Safe to
+# run again: packages already present are left alone, no package registry is asked when nothing
+# is missing, and the build is incremental.
 # Run it as root or as a user who may use sudo; only the package install needs root.
 set -euo pipefail
 mode="${1:-run}"
@@ -66,17 +66,14 @@ if [ "$mode" = sanitize ]; then
     -DCMAKE_EXE_LINKER_FLAGS_SANITIZE="-fsanitize=address,undefined" \
     -DCMAKE_SHARED_LINKER_FLAGS_SANITIZE="-fsanitize=address,undefined" \
     -DCMAKE_MODULE_LINKER_FLAGS_SANITIZE="-fsanitize=address,undefined" >/dev/null
-  # Only what the parser tests need is built: a test's name is its target's name, but for the
-  # fuzz replays (test fuzz_<name>_replay, target <name>_replay).
-  mapfile -t targets < <(cd "$build" && ctest -N -L parsers | awk '/Test +#/ { sub(/^fuzz_/, "", $3); print $3 }')
-  cmake --build "$build" -j "$jobs" --target "${targets[@]}"
+  cmake --build "$build" -j "$jobs"
   # Leak reports are left out: Qt and the font and sound libraries keep memory until exit.
   export ASAN_OPTIONS="halt_on_error=1:detect_leaks=0:abort_on_error=0"
   export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
   export QT_QPA_PLATFORM=offscreen
   export QUILLMERE_FORBID_POWEROFF=1
   cd "$build"
-  exec ctest --output-on-failure -j "$jobs" --timeout 900 -L parsers
+  exec ctest --output-on-failure -j "$jobs" --timeout 900
 fi
 
 build="${QM_BUILD_DIR:-$here/build}"
