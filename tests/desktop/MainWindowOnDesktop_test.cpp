@@ -164,10 +164,17 @@ QString programWindowState(const QStringList& arguments)
     QElapsedTimer held, total;
     held.start();
     total.start();
+    // A reading that finds no window while the program runs is a moment between two of the
+    // window manager's updates (on a loaded machine the properties read may change under us),
+    // not an answer.
     while (!state.isEmpty() && held.elapsed() < 1000 && total.elapsed() < 10000) {
         QTest::qWait(100);
+        if (program.state() != QProcess::Running) {
+            state.clear();
+            break;
+        }
         const QString now = mainWindowState(program.processId());
-        if (now != state) {
+        if (!now.isEmpty() && now != state) {
             state = now;
             held.restart();
         }

@@ -14,6 +14,7 @@
 #include <poll.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -117,6 +118,10 @@ bool PulseServer::start(QString* error)
     env.remove(QStringLiteral("PULSE_SERVER"));
     m_server.setProcessEnvironment(env);
     m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // The server goes with the test, however the test ends: one left running after a crash
+    // holds the test's output open, and the runner then waits for it until its time-out
+    // instead of reporting the crash.
+    m_server.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
     m_server.start(exe, {QStringLiteral("-n"), QStringLiteral("-F"), m_dir + QStringLiteral("/default.pa"),
                          QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
                          QStringLiteral("--disable-shm=yes"), QStringLiteral("--use-pid-file=no"),
