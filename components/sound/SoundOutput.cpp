@@ -16,6 +16,7 @@ namespace sound {
 namespace {
 
 constexpr int kMonitorMs = 40;
+constexpr int kRetiredSinkMs = 2000;
 // A sink that has data to play and plays none of it for this long has lost its device.
 constexpr int kStallMs = 1000;
 constexpr int kHistorySeconds = 4;
@@ -50,13 +51,17 @@ class SoundOutput::Pull final : public QIODevice {
 public:
     Pull(SoundOutput& out, PcmSource& source) : m_out(out), m_source(source) {}
     bool isSequential() const override { return true; }
-    qint64 bytesAvailable() const override { return m_source.bytesReady() + QIODevice::bytesAvailable(); }
+    qint64 bytesAvailable() const override { return m_detached ? 0 : m_source.bytesReady() + QIODevice::bytesAvailable(); }
     // An empty moment is not the end: the sink keeps asking until the source has ended.
-    bool atEnd() const override { return m_source.atEnd() && m_source.bytesReady() == 0; }
+    bool atEnd() const override { return m_detached || (m_source.atEnd() && m_source.bytesReady() == 0); }
+    // Once the stream is stopped its source and output may go; a late read gets nothing.
+    void detach() { m_detached = true; }
 
 protected:
     qint64 readData(char* data, qint64 maxSize) override
     {
+        if (m_detached)
+            return 0;
         const int bpf = m_out.m_format.bytesPerFrame();
         maxSize -= maxSize % bpf;
         if (maxSize <= 0)
@@ -71,6 +76,7 @@ protected:
 private:
     SoundOutput& m_out;
     PcmSource& m_source;
+    bool m_detached = false;
 };
 
 SoundOutput::SoundOutput(QObject* parent) : QObject(parent)
@@ -180,7 +186,13 @@ void SoundOutput::stop()
     m_monitor->stop();
     if (m_sink) {
         m_sink->stop();
-        m_sink.reset();
+        // The sound library may still call a stopped sink from its own thread (the answer to an
+        // operation sent before the stop, such as a pause); deleting it at once crashed there.
+        // It is kept, with the stream it read, for a while after it has gone quiet.
+        static_cast<Pull*>(m_pull.get())->detach();
+        QAudioSink* sink = m_sink.release();
+        m_pull.release()->setParent(sink);
+        QTimer::singleShot(kRetiredSinkMs, sink, &QObject::deleteLater);
     }
     m_pull.reset();
     m_source = nullptr;
