@@ -152,7 +152,12 @@ TEST_F(EditorWindow, SaveAsOntoAFullDiskSaysWhyAndGivesTheControlsBack)
 
     QByteArray data;
     const QString source = writeWav(QStringLiteral("big.wav"), 44100, 2, 16, 2.5, &data);
-    FrmAudioEditor* e = openEditor(source);
+    FrmAudioEditor* e = g_frmAudioEditor.get();
+    // The outline's own load ends with a full bar too; let it finish first, or its 100 lands
+    // after the failed save and hides what the save did to the bar.
+    QSignalSpy loaded(e->cAudioEditor1, &cAudioEditor::Progress);
+    openEditor(source);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !loaded.isEmpty() && loaded.last().at(0).toInt() == 100; }, 5000));
     e->prgCurrnet->Value(100);  // as a save before this one left it
     const QString target = small + QStringLiteral("/cut.wav");
     dialogs.saveAs(target);
