@@ -17,8 +17,11 @@ namespace {
 
 constexpr int kMonitorMs = 40;
 constexpr int kRetiredSinkMs = 2000;
-// A sink that has data to play and plays none of it for this long has lost its device.
+// A sink that has data to play and plays none of it for this long has lost its device, when
+// the output is no longer listed (the server went away). A busy machine can hold a listed
+// output back for more than a second, so one still listed must be stuck for far longer.
 constexpr int kStallMs = 1000;
+constexpr int kStuckMs = 15000;
 constexpr int kHistorySeconds = 4;
 
 QAudioFormat::SampleFormat sampleFormatOf(int bits)
@@ -140,6 +143,7 @@ bool SoundOutput::start(const QAudioDevice& device, const engine::PcmFormat& for
         return false;
     }
     m_format = format;
+    m_deviceId = device.id();
     m_source = source;
     m_fedBytes = 0;
     const int bpf = format.bytesPerFrame();
@@ -270,8 +274,16 @@ void SoundOutput::check()
         return;
     }
     const bool pending = fedFrames > heard || (m_source && m_source->bytesReady() > 0);
-    if (pending && m_sinceProgress.elapsed() > kStallMs)
+    if (!pending || m_sinceProgress.elapsed() <= kStallMs)
+        return;
+    if (m_sinceProgress.elapsed() > kStuckMs || !outputListed())
         finish(EndReason::DeviceLost);
+}
+
+bool SoundOutput::outputListed() const
+{
+    const QList<QAudioDevice> outputs = QMediaDevices::audioOutputs();
+    return std::any_of(outputs.begin(), outputs.end(), [this](const QAudioDevice& d) { return d.id() == m_deviceId; });
 }
 
 void SoundOutput::finish(EndReason reason)

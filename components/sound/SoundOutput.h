@@ -78,6 +78,7 @@ private:
     friend class Pull;
     void fed(const char* data, qint64 bytes);
     void check();
+    bool outputListed() const;
     void finish(EndReason reason);
 
     std::unique_ptr<QAudioSink> m_sink;
@@ -92,6 +93,7 @@ private:
     bool m_paused = false;
     bool m_ending = false;
     quint64 m_serial = 0;
+    QByteArray m_deviceId;
 };
 
 }  // namespace sound

@@ -198,7 +198,9 @@ TEST_F(PlayerSound, DeviceNumberPicksTheOutput)
         SCOPED_TRACE(c.device);
         server->clearCapture();
         ASSERT_EQ(player->OpenAndPlay(wav, c.device), 0);
-        ASSERT_TRUE(PulseServer::waitUntil([&] { return player->Position() >= 1; }, 15000)) << "nothing played";
+        ASSERT_TRUE(PulseServer::waitUntil([&] { return player->Position() >= 1; }, 15000))
+            << "nothing played; playing " << player->IsPlaying() << ", ends " << spy->count() << ", captured "
+            << server->captured().size() << " bytes";
         EXPECT_EQ(firstSound(server->captured()) >= 0, c.onPipe);
         player->Stop();
         QTest::qWait(50);
