@@ -134,7 +134,23 @@ bool PulseServer::start(QString* error)
         *error = QStringLiteral("the sound server made no socket");
         return false;
     }
-    qputenv("PULSE_SERVER", ("unix:" + socket).toUtf8());
+    // The socket is there before the server has finished its start-up; the sound library gives
+    // up on a server that does not answer its first connection, for the rest of the process.
+    const QString address = QStringLiteral("unix:") + socket;
+    const auto answers = [&address] {
+        QProcess info;
+        info.setProgram(QStringLiteral("pactl"));
+        info.setArguments({QStringLiteral("--server=") + address, QStringLiteral("info")});
+        info.setStandardOutputFile(QProcess::nullDevice());
+        info.setStandardErrorFile(QProcess::nullDevice());
+        info.start();
+        return info.waitForFinished(5000) && info.exitStatus() == QProcess::NormalExit && info.exitCode() == 0;
+    };
+    if (!waitUntil(answers, 20000)) {
+        *error = QStringLiteral("the sound server does not answer");
+        return false;
+    }
+    qputenv("PULSE_SERVER", address.toUtf8());
     return true;
 }
 
