@@ -15,9 +15,18 @@
 #include <QSignalSpy>
 #include <QTimer>
 
+#include <ctime>
 #include <iostream>
 
 namespace {
+
+// Processor time the calling thread has used, in milliseconds.
+qint64 threadCpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<qint64>(t.tv_sec) * 1000 + t.tv_nsec / 1'000'000;
+}
 
 constexpr int kItems = 10000;
 
@@ -114,9 +123,12 @@ TEST_F(LongListLoad, TenThousandItemsLoadWhileTheWindowKeepsRunning)
         lists.cTreeView1_NodeClick(other);
 
         // A timer stands for the user: it runs between slices, sees the progress move, and its
-        // clicks on another list are ignored.
+        // clicks on another list are ignored. A slice is judged by the processor time the window's
+        // thread spends between two ticks: on a busy machine the wall clock also counts the time
+        // the thread waited for a processor, which no slicing can help.
         QElapsedTimer sinceTick;
-        qint64 longestGap = 0;
+        qint64 longestGap = 0, longestWallGap = 0;
+        qint64 lastCpu = threadCpuMs();
         int ticks = 0;
         int visibleTicks = 0;
         int lastValue = -1;
@@ -124,7 +136,10 @@ TEST_F(LongListLoad, TenThousandItemsLoadWhileTheWindowKeepsRunning)
         QTimer user;
         user.setInterval(10);
         QObject::connect(&user, &QTimer::timeout, [&] {
-            longestGap = std::max(longestGap, sinceTick.restart());
+            longestWallGap = std::max(longestWallGap, sinceTick.restart());
+            const qint64 cpu = threadCpuMs();
+            longestGap = std::max(longestGap, cpu - lastCpu);
+            lastCpu = cpu;
             ++ticks;
             if (!prgStatus->isHidden()) {
                 ++visibleTicks;
@@ -139,6 +154,7 @@ TEST_F(LongListLoad, TenThousandItemsLoadWhileTheWindowKeepsRunning)
         QElapsedTimer clock;
         clock.start();
         sinceTick.start();
+        lastCpu = threadCpuMs();
         user.start();
         lists.cTreeView1_NodeClick(longList);
         EXPECT_TRUE(lists.IsBusy());
@@ -153,10 +169,11 @@ TEST_F(LongListLoad, TenThousandItemsLoadWhileTheWindowKeepsRunning)
         EXPECT_TRUE(lists.loader().Held().isEmpty());
         EXPECT_GT(visibleTicks, 0);
         EXPECT_TRUE(valueMoved);
-        EXPECT_LT(longestGap, 500) << "the event loop waited too long between slices";
+        EXPECT_LT(longestGap, 500) << "a slice kept the event loop busy too long";
 
         std::cout << "[ measure  ] " << kItems << " items, tags from source " << (copyTags ? "on" : "off") << ": " << ms
-                  << " ms; longest pause of the event loop " << longestGap << " ms over " << ticks << " timer ticks"
+                  << " ms; longest pause of the event loop " << longestWallGap << " ms (" << longestGap
+                  << " ms of processor time) over " << ticks << " timer ticks"
                   << std::endl;
         RecordProperty(copyTags ? "load_ms_tags_on" : "load_ms_tags_off", static_cast<int>(ms));
     }
