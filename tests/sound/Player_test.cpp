@@ -207,6 +207,33 @@ TEST_F(PlayerSound, DeviceNumberPicksTheOutput)
     }
 }
 
+// An output that takes nothing for a while, as a busy machine's sound server may, is not an
+// output that is gone: the playback waits for it and then plays on to its last frame.
+TEST_F(PlayerSound, AnOutputThatStallsWhileStillThereIsWaitedFor)
+{
+    const QString wav = writeWav(QStringLiteral("stall.wav"), countingPcm(kRate * 3));
+    ASSERT_EQ(player->OpenAndPlay(wav, -1), 0);
+    ASSERT_TRUE(PulseServer::waitUntil([&] {
+        const std::vector<qint64> n = heardNumbers(server->captured());
+        return !n.empty() && n.back() >= kRate / 2;
+    }, 5000)) << "the start was not heard";
+    const auto suspend = [](bool on) {
+        return QProcess::execute(QStringLiteral("pactl"), {QStringLiteral("suspend-sink"), QLatin1String(PulseServer::kPipeSink),
+                                                           QLatin1String(on ? "1" : "0")});
+    };
+    ASSERT_EQ(suspend(true), 0);
+    QTest::qWait(2500);
+    const bool endedWhileStalled = spy->count() > 0;
+    ASSERT_EQ(suspend(false), 0);
+    EXPECT_FALSE(endedWhileStalled) << "a stall of 2.5 s ended the playback";
+    EXPECT_TRUE(player->IsPlaying());
+    expectOneEnd(8000);
+    EXPECT_TRUE(player->ReachedEnd());
+    const std::vector<qint64> n = heardNumbers(server->captured());
+    ASSERT_FALSE(n.empty());
+    EXPECT_EQ(n.back(), kRate * 3 - 1) << "the end of the file was not heard";
+}
+
 TEST_F(PlayerSound, StopEndsOnceAndAReplacedPlaybackRaisesNothing)
 {
     const QString wav = writeWav(QStringLiteral("stop.wav"), noisePcm(kRate * 3, 5));
