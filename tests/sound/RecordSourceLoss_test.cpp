@@ -4,14 +4,13 @@
 // tests in the same process.
 #include "components/cWave.h"
 #include "tests/sound/SoundFixtures.h"
+#include "tests/sound/Takes.h"
 #include "tests/support/PulseServer.h"
 
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
-#include <QtEndian>
 
 #include <gtest/gtest.h>
 
@@ -41,15 +40,8 @@ TEST(RecordSourceLoss, UnloadedInputEndsTheTakeWithItsSamplesAndSaysWhy)
 
     auto wave = CreateWave();
     QSignalSpy done(wave.get(), &cWave::DoneRecord);
-    long device = -1;
     QString name;
-    for (long i = 0; i < wave->GetDeviceCount(cWave::KindInput); ++i) {
-        cWave::WaveDeviceCaps caps;
-        if (wave->GetDeviceCaps(i, caps, cWave::KindInput) == 0 && caps.szId == QLatin1String(PulseServer::kPipeSource)) {
-            device = i;
-            name = caps.szPname;
-        }
-    }
+    long device = takes::deviceNumber(*wave, cWave::KindInput, PulseServer::kPipeSource, &name);
     ASSERT_GE(device, 0);
     const QString module = pipeSourceModule();
     ASSERT_FALSE(module.isEmpty()) << "pactl does not list the pipe source's module";
@@ -69,16 +61,7 @@ TEST(RecordSourceLoss, UnloadedInputEndsTheTakeWithItsSamplesAndSaysWhy)
     EXPECT_EQ(code, cWave::ErrNoDevice);
     EXPECT_TRUE(wave->GetErrorText(code).contains(name)) << qPrintable(wave->GetErrorText(code));
 
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << "the take is not in place";
-    const QByteArray b = f.readAll();
-    ASSERT_GE(b.size(), 44);
-    const quint32 dataBytes = qFromLittleEndian<quint32>(b.constData() + 40);
-    ASSERT_EQ(static_cast<qint64>(b.size()), 44 + static_cast<qint64>(dataBytes));
-    const std::vector<qint64> heard = soundfx::heardNumbers(b.mid(44));
-    ASSERT_EQ(static_cast<qint64>(heard.size()), frames);
-    for (qint64 i = 0; i < frames; ++i)
-        ASSERT_EQ(heard[static_cast<size_t>(i)], i) << "at frame " << i;
+    EXPECT_TRUE(takes::holdsCountedFrames(path, frames));
     wave->Release();
     EXPECT_EQ(done.count(), 1);
 }

@@ -3,6 +3,7 @@
 // the test: what is recorded is compared sample by sample with what was fed.
 #include "components/cWave.h"
 #include "tests/sound/SoundFixtures.h"
+#include "tests/sound/Takes.h"
 #include "tests/support/PulseServer.h"
 
 #include <QDir>
@@ -97,23 +98,13 @@ protected:
         wave = CreateWave();
         done = std::make_unique<QSignalSpy>(wave.get(), &cWave::DoneRecord);
         levels = std::make_unique<QSignalSpy>(wave.get(), &cWave::MeterLevel);
-        device = inputIndex(QLatin1String(PulseServer::kPipeSource));
+        device = takes::deviceNumber(*wave, cWave::KindInput, PulseServer::kPipeSource);
         ASSERT_GE(device, 0) << "the pipe source is not listed";
     }
     void TearDown() override
     {
         if (wave)
             wave->Release();
-    }
-    long inputIndex(const QString& id)
-    {
-        const long n = wave->GetDeviceCount(cWave::KindInput);
-        for (long i = 0; i < n; ++i) {
-            cWave::WaveDeviceCaps caps;
-            if (wave->GetDeviceCaps(i, caps, cWave::KindInput) == 0 && caps.szId == id)
-                return i;
-        }
-        return -1;
     }
     long start(const QString& path, cWave::WaveFormatEx format)
     {
@@ -252,12 +243,7 @@ TEST_F(WaveRecording, CutSilenceDropsTheQuietEnd)
 
 TEST_F(WaveRecording, PreScreenPlaysTheRecordedBuffers)
 {
-    long pipeOut = -1;
-    for (long i = 0; i < wave->GetDeviceCount(cWave::KindOutput); ++i) {
-        cWave::WaveDeviceCaps caps;
-        if (wave->GetDeviceCaps(i, caps, cWave::KindOutput) == 0 && caps.szId == QLatin1String(PulseServer::kPipeSink))
-            pipeOut = i;
-    }
+    const long pipeOut = takes::deviceNumber(*wave, cWave::KindOutput, PulseServer::kPipeSink);
     ASSERT_GE(pipeOut, 0);
     cWave::WaveFormatEx format = formatOf(kRate, 16, 2);
     wave->PreScreenOpen(format, pipeOut);
