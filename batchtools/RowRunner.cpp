@@ -39,6 +39,7 @@ std::optional<long> wholeSeconds(const QString& text)
 void RowRunnerHost::SetID3Tags(long) {}
 
 void RowRunnerHost::RunComplete(RowRunner& runner) { runner.DoneEnding(); }
+QString RowRunnerHost::FailedRunText(long failed, long total) { return BatchTool::FailedRunText(failed, total); }
 
 void RowRunnerHost::ShowBalloon(const QString& text)
 {
@@ -274,9 +275,12 @@ long RowRunner::ConvertTask(long row)
 
 void RowRunner::DoneEnding()
 {
+    if (m_lRowsFailed > 0) {
+        FailuresEnding(m_host.FailedRunText(m_lRowsFailed, m_lRowsStarted));
+        return;
+    }
     const long rows = m_c.grid->Rows();
-    const QString end = m_lRowsFailed > 0 ? BatchTool::FailedRunText(m_lRowsFailed, m_lRowsStarted)
-                                          : QStringLiteral("Done.");
+    const QString end = QStringLiteral("Done.");
     m_host.ShowBalloon(end);
     m_c.lblCurrentTrack->setText(end);
     if (m_options.captionFollowsStatus)
@@ -293,7 +297,8 @@ void RowRunner::FailuresEnding(const QString& text)
     log(text);
     m_host.ShowBalloon(text);
     m_c.lblCurrentTrack->setText(text);
-    setCaption(text);
+    if (m_options.captionFollowsStatus)
+        setCaption(text);
     m_c.prgCurrnet->Value(0);
     Timer1.stop();
     hourglass(false);

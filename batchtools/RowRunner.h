@@ -113,6 +113,8 @@ public:
     virtual void DoEndEvents() = 0;
     // The rows ended and none was cancelled: by default the runner's "Done." ending.
     virtual void RunComplete(class RowRunner& runner);
+    // What the end of a run says when `failed` of the `total` rows handed to the engine failed.
+    virtual QString FailedRunText(long failed, long total);
     // A tray balloon titled with the application title; by default the main window's tray.
     virtual void ShowBalloon(const QString& text);
 };
@@ -145,13 +147,13 @@ public:
     void cmdAbort_Click();
     void Timer1_Timer();
 
-    // The two endings of the row loop; RunComplete's default is DoneEnding. After failed rows
-    // DoneEnding says how many failed where it would say "Done.", and still runs the end-of-task
-    // actions.
+    // The endings of the row loop; RunComplete's default is DoneEnding. After failed rows
+    // DoneEnding is FailuresEnding with the host's FailedRunText.
     void DoneEnding();
     void AbortedEnding();
     // The end of a run in which rows failed: `text` (what failed, where to read why) where
-    // DoneEnding says "Done.", in the log too, and the bars are not shown full.
+    // "Done." would stand, in the log too, and the bars are not shown full. The end-of-task
+    // actions still run.
     void FailuresEnding(const QString& text);
 
     // The run's members, public so that each window can name them as it does.

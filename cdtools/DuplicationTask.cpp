@@ -2,6 +2,7 @@
 #include "cdtools/DuplicationTask.h"
 
 #include "batchtools/RowRunner.h"
+#include "cdtools/RipperRules.h"
 #include "commands/Templates.h"
 #include "components/cAudioBurner.h"
 #include "components/cAudioCDRipper.h"
@@ -278,7 +279,7 @@ void DuplicationTask::endTask(Outcome outcome)
     case Outcome::Cancelled: ending(QStringLiteral("Cancelled: nothing was burned.")); break;
     case Outcome::NothingToBurn: ending(QStringLiteral("Nothing to burn.")); break;
     case Outcome::TracksFailed:
-        ending(QStringLiteral("%1 of %2 tracks failed; see the log.").arg(m_failedRows).arg(rows()));
+        ending(RipperRules::TracksFailedText(m_failedRows, rows()));
         break;
     case Outcome::BurnAborted:
         m_host.Log(QStringLiteral("Aborted."));

@@ -84,15 +84,7 @@ public:
     void StartRow() override { m_w.cAudioCDRipper1->Rip(); }
     void AbortRow() override { m_w.cAudioCDRipper1->Abort(); }
     void DoEndEvents() override { m_w.DoEndEvents(); }
-    // A run whose rows failed does not end in "Done.".
-    void RunComplete(RowRunner& runner) override
-    {
-        if (m_w.m_failedRows == 0) {
-            runner.DoneEnding();
-            return;
-        }
-        runner.FailuresEnding(QStringLiteral("%1 of %2 tracks failed; see the log.").arg(m_w.m_failedRows).arg(m_w.m_endedRows));
-    }
+    QString FailedRunText(long failed, long total) override { return RipperRules::TracksFailedText(failed, total); }
 
 private:
     FrmCDRipper& m_w;
@@ -335,8 +327,6 @@ void FrmCDRipper::StartTask()
 {
     // -1 when there is no drive at all: the component answers that rip with an Error.
     cAudioCDRipper1->DeviceIndex(cboDevices->currentIndex());
-    m_endedRows = 0;
-    m_failedRows = 0;
     m_runner->Start();
 }
 
@@ -344,23 +334,11 @@ void FrmCDRipper::ConvertTracks() { m_runner->ConvertTracks(); }
 long FrmCDRipper::ConvertTask(long& row) { return m_runner->ConvertTask(row); }
 void FrmCDRipper::Timer1_Timer() { m_runner->Timer1_Timer(); }
 void FrmCDRipper::cAudioCDRipper1_Progress(long percent) { m_runner->Progress(percent); }
-void FrmCDRipper::cAudioCDRipper1_Done()
-{
-    if (m_runner->IsRunning())
-        ++m_endedRows;
-    m_runner->Done();
-}
+void FrmCDRipper::cAudioCDRipper1_Done() { m_runner->Done(); }
 
 void FrmCDRipper::cAudioCDRipper1_Aborted() { m_runner->Aborted(); }
 
-void FrmCDRipper::cAudioCDRipper1_Error(long code, const QString& text)
-{
-    if (m_runner->IsRunning()) {
-        ++m_endedRows;
-        ++m_failedRows;
-    }
-    m_runner->Error(code, text);
-}
+void FrmCDRipper::cAudioCDRipper1_Error(long code, const QString& text) { m_runner->Error(code, text); }
 
 void FrmCDRipper::DoEndEvents()
 {

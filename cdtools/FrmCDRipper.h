@@ -77,8 +77,6 @@ private:
     std::unique_ptr<Host> m_host;
     std::unique_ptr<RowRunner> m_runner;
     // The rows of the running task that ended, and those of them that failed.
-    long m_endedRows = 0;
-    long m_failedRows = 0;
     std::unique_ptr<ToolWindow> m_ripperHandOver;
 
 public:

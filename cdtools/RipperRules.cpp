@@ -32,4 +32,9 @@ QString ExpandRowTags(const QString& text, long row, const QDateTime& now, const
     return Templates::ExpandTags(text, row - 1, now, shortDateFormat, timeFormat);
 }
 
+QString TracksFailedText(long failed, long total)
+{
+    return QStringLiteral("%1 of %2 tracks failed; see the log.").arg(failed).arg(total);
+}
+
 }  // namespace RipperRules

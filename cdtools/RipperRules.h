@@ -24,4 +24,7 @@ DiscCheck CheckDisc(cAudioCDRipper& ripper, long index, const QString& entry);
 QString ExpandRowTags(const QString& text, long row, const QDateTime& now, const QString& shortDateFormat,
                       const QString& timeFormat);
 
+// The end of a rip or duplication in which `failed` of `total` tracks failed.
+QString TracksFailedText(long failed, long total);
+
 }  // namespace RipperRules

@@ -225,7 +225,8 @@ TEST_F(ConverterTest, ATaskFromStartToDoneAndASecondOne)
     both << QString() << QStringLiteral("Preparing to convert: 3 tracks.") << QStringLiteral("Destination format: MP3")
          << QStringLiteral("Start to convert: src1.wav...") << QStringLiteral("Done.")
          << QStringLiteral("Start to convert: src2.wav...") << QStringLiteral("Error: Cannot read src2.wav(2)")
-         << QStringLiteral("Start to convert: src3.wav...") << QStringLiteral("Done.");
+         << QStringLiteral("Start to convert: src3.wav...") << QStringLiteral("Done.")
+         << QStringLiteral("1 of 3 failed. The log has the reasons.");
     EXPECT_EQ(logLines(w), both);
     EXPECT_EQ(w->m_bConvertError, -1);
     const QString failed = QStringLiteral("1 of 3 failed. The log has the reasons.");
