@@ -292,6 +292,7 @@ FrmDataBurner3::FrmDataBurner3()
     PlaceTw(lblEventsSettings, 480, 1830, 2400, 255);
     for (QWidget* w : std::initializer_list<QWidget*>{chkDoNotConvertSource, chkOpenCDdrive, chkEraseTempfiles, chkISO, chkUDF, chkJOLIET}) {
         w->setPalette(chkPlaySound->palette());
+        w->setBackgroundRole(chkPlaySound->backgroundRole());
         w->setAutoFillBackground(chkPlaySound->autoFillBackground());
     }
 

@@ -10,6 +10,7 @@
 #include "mainwindow/cStatusBar.h"
 #include "tests/batchtools/ClippedCaptions.h"
 #include "tests/batchtools/JoinerFixture.h"
+#include "tests/support/PanelColour.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -84,20 +85,6 @@ protected:
         EXPECT_LE(std::abs(above - below), 2) << "text rows " << top << ".." << bottom << " of " << strip.height();
     }
 
-    // Each box shows its panel's colour around its indicator and text: its top row of pixels,
-    // clear of both, is the panel's colour all along.
-    static void expectOnPanelColour(QWidget* panel, std::initializer_list<QCheckBox*> boxes)
-    {
-        const QImage picture = panel->grab().toImage();
-        const QRgb back = panel->palette().color(QPalette::Window).rgb();
-        for (QCheckBox* box : boxes) {
-            ASSERT_EQ(box->parentWidget(), panel) << box->objectName().toStdString();
-            int other = 0;
-            for (int x = box->x(); x <= box->geometry().right(); ++x)
-                other += picture.pixel(x, box->y()) != back ? 1 : 0;
-            EXPECT_EQ(other, 0) << box->objectName().toStdString() << " draws a band of another colour";
-        }
-    }
     // The white of a fresh installation: a band of the buttons' grey shows on it.
     static void whiteSkin() { g_sAppBackColor = QStringLiteral("16777215"); }
     static void showTab(BatchToolWindow* w, int index)
@@ -108,11 +95,11 @@ protected:
     }
     void checkBoxesOfBothPages(BatchToolWindow* w, std::initializer_list<QCheckBox*> settingsBoxes, const QString& name)
     {
-        expectOnPanelColour(w->TabSettings, settingsBoxes);
+        panelcolour::expectOnPanelColour(w->TabSettings, settingsBoxes);
         save(w, name + QStringLiteral("-settings"));
         showTab(w, 1);
         ASSERT_TRUE(w->TabEvents->isVisible());
-        expectOnPanelColour(w->TabEvents, {w->chkOpenDestFolder, w->chkNoticeApp, w->chkTurnOffComputer, w->chkPlaySound});
+        panelcolour::expectOnPanelColour(w->TabEvents, {w->chkOpenDestFolder, w->chkNoticeApp, w->chkTurnOffComputer, w->chkPlaySound});
         save(w, name + QStringLiteral("-events"));
         showTab(w, 2);
         save(w, name + QStringLiteral("-log"));

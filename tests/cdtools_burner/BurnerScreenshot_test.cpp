@@ -11,11 +11,14 @@
 #include "tests/components_cd/BurnFixtures.h"
 #include "tests/itemsgrid/ItemWindowFixture.h"
 #include "tests/support/DiscImages.h"
+#include "tests/support/PanelColour.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QImage>
 #include <QPushButton>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTest>
 
 namespace {
@@ -104,11 +107,16 @@ TEST_F(BurnerPicture, DataBurnerSettingsPage)
     FrmDataBurner3* w = g_frmDataBurner3.get();
     w->show();
     QTest::qWait(300);
+    panelcolour::expectOnPanelColour(w->TabSettings, {w->chkDoNotConvertSource});
     const QString out = qEnvironmentVariable("QM_SCREENSHOT_DATABURNER");
     QImage first = w->grab().toImage();
     ASSERT_FALSE(first.isNull());
-    if (!out.isEmpty())
+    if (!out.isEmpty()) {
         first.save(out);
+        QTest::qWait(500);
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            screen->grabWindow(0).save(QString(out).replace(QStringLiteral(".png"), QStringLiteral("-screen.png")));
+    }
     w->cmbEngine->setCurrentIndex(1);
     QTest::qWait(100);
     QImage second = w->grab().toImage();
@@ -118,6 +126,7 @@ TEST_F(BurnerPicture, DataBurnerSettingsPage)
     w->cTabControl1->SelectTab(QStringLiteral("Events"));
     w->cTabControl1_TabClick(w->cTabControl1->TabIndex(QStringLiteral("Events")));
     QTest::qWait(100);
+    panelcolour::expectOnPanelColour(w->TabEvents, {w->chkOpenCDdrive, w->chkEraseTempfiles, w->chkPlaySound});
     QImage events = w->grab().toImage();
     ASSERT_FALSE(events.isNull());
     if (!out.isEmpty())

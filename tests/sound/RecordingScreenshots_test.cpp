@@ -23,6 +23,8 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTest>
 #include <QtEndian>
 
@@ -115,6 +117,10 @@ protected:
         const QString dir = qEnvironmentVariable("QM_SCREENSHOT_DIR");
         if (!dir.isEmpty()) {
             EXPECT_TRUE(shot.save(QDir(dir).filePath(QLatin1String(name) + QStringLiteral(".png")))) << name;
+            // The whole screen too, once the window manager has framed the window.
+            QTest::qWait(500);
+            if (QScreen* screen = QGuiApplication::primaryScreen())
+                screen->grabWindow(0).save(QDir(dir).filePath(QLatin1String(name) + QStringLiteral("-screen.png")));
         }
     }
 };
