@@ -645,7 +645,7 @@ QString JolietName(const QString& name)
         return name;
     const int extension = length - dot - 1;
     const int stem = dot;
-    const int keptExtension = extension > 3 ? (stem < kJolietNameChars - 3 ? kJolietNameChars - stem - 1 : 3) : extension;
+    const int keptExtension = extension > 3 ? (stem < kJolietNameChars - 3 ? kJolietNameChars - stem : 3) : extension;
     return name.left(kJolietNameChars - keptExtension) + QLatin1Char('.') + name.mid(dot + 1, keptExtension);
 }
 
