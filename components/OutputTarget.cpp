@@ -371,12 +371,15 @@ bool OutputTarget::commitNew(QString* error)
     const QByteArray part = encoded(m_part), target = encoded(m_file);
     if (::renameat2(AT_FDCWD, part.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) != 0) {
         // File systems without the flag: the check and the rename are then two steps.
-        const int cause = errno;
+        int cause = errno;
         struct stat st {};
-        if ((cause != EINVAL && cause != ENOSYS) || ::lstat(target.constData(), &st) == 0 ||
-            std::rename(part.constData(), target.constData()) != 0) {
+        if (cause == EINVAL || cause == ENOSYS)
+            cause = ::lstat(target.constData(), &st) == 0                     ? EEXIST
+                    : std::rename(part.constData(), target.constData()) != 0 ? errno
+                                                                             : 0;
+        if (cause != 0) {
             if (error)
-                *error = systemError(cause == EINVAL || cause == ENOSYS ? EEXIST : cause);
+                *error = systemError(cause);
             return false;
         }
     }
