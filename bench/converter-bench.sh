@@ -49,7 +49,8 @@ t1=$(now)
 lame_nrg_s=$(awk -v a="$t1" -v b="$t0" 'BEGIN { printf "%.6f", a - b }')
 
 t0=$(now)
-read -r _ task_s <<<"$("$window" "$work/window" 10 "${files[@]}" 2>/dev/null)"
+out=$("$window" "$work/window" 10 "${files[@]}") || { echo "the converter window run failed" >&2; exit 1; }
+read -r _ task_s <<<"$out"
 t1=$(now)
 process_s=$(awk -v a="$t1" -v b="$t0" 'BEGIN { printf "%.6f", a - b }')
 

@@ -37,7 +37,8 @@ for ((r = 0; r < runs; r++)); do
   # Alternate the order so neither profits from the other's warm cache alone.
   t0=$(now); "$driver" join "$work/out/driver.wav" wav:44100:2:16 "${files[@]}" >/dev/null; t1=$(now)
   d=$(awk -v a="$t1" -v b="$t0" 'BEGIN { printf "%.6f", a - b }')
-  t0=$(now); read -r _ w <<<"$("$window" "$work/out" "${files[@]}" 2>/dev/null)"; t1=$(now)
+  t0=$(now); out=$("$window" "$work/out" "${files[@]}") || { echo "the joiner window run failed" >&2; exit 1; }; t1=$(now)
+  read -r _ w <<<"$out"
   p=$(awk -v a="$t1" -v b="$t0" 'BEGIN { printf "%.6f", a - b }')
   [[ -z $best_process ]] || awk -v d="$p" -v b="$best_process" 'BEGIN { exit !(d < b) }' && best_process=$p
   [[ -z $best_driver ]] || awk -v d="$d" -v b="$best_driver" 'BEGIN { exit !(d < b) }' && best_driver=$d
