@@ -560,8 +560,10 @@ QByteArray cMP3ID3v2::BuildTagBuffer() const
             continue;
         if (frame.id.size() < 4)
             throw RuntimeError(kErrInvalidCall, source());
-        const QByteArray idBytes = frame.id.left(4).toLatin1();
         const QString id = frame.id.left(4).toUpper();
+        // A frame the program reads and edits goes out under its proper id, which other readers
+        // look for; one it does not know keeps the id it came with.
+        const QByteArray idBytes = (isEditableFrame(id) ? id : frame.id.left(4)).toLatin1();
         for (const Value& v : frame.values) {
             QByteArray body;
             uint16_t flags = 0;

@@ -376,10 +376,11 @@ TEST_F(ID3v2WriteTest, CommentEditReplacesTheCommentThatIsRead)
     const std::vector<Case> cases = {
         {"two plain comments", {{"COMM", old1}, {"COMM", old2}}, frame("COMM", QByteArray("\0eng\0x", 6)),
          frame("COMM", old2)},
-        {"id in mixed case", {{"cOMM", old1}, {"TIT2", latin1Text("t")}}, frame("cOMM", QByteArray("\0eng\0x", 6)),
+        // A comment read from a frame with an id in mixed case is written under its proper id.
+        {"id in mixed case", {{"cOMM", old1}, {"TIT2", latin1Text("t")}}, frame("COMM", QByteArray("\0eng\0x", 6)),
          frame("TIT2", latin1Text("t"))},
-        {"mixed case before upper case", {{"cOMM", old1}, {"COMM", old2}}, frame("cOMM", QByteArray("\0eng\0x", 6)),
-         frame("cOMM", old2)},
+        {"mixed case before upper case", {{"cOMM", old1}, {"COMM", old2}}, frame("COMM", QByteArray("\0eng\0x", 6)),
+         frame("COMM", old2)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
