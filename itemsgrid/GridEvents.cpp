@@ -23,6 +23,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <QUrl>
 
@@ -261,26 +262,29 @@ void FrmMain::RemoveItems()
         selected[static_cast<size_t>(r)] = cGrid1->RowSelected(r);
 
     cGrid1->Redraw(false);
-    if (cGrid1->Rows() >= 1) {
-        const long n = cGrid1->Rows();
-        long k = 0;
-        for (long i = 1; i <= n; ++i) {
-            if (selected[static_cast<size_t>(i)]) {
-                cGrid1->RemoveRow(i - k);
-                ++k;
+    {
+        // Each removal above the current row moves it and raises a selection change, which
+        // reads that row's file for the information grid; it is filled once, at the end.
+        const QSignalBlocker quiet(cGrid1);
+        if (cGrid1->Rows() >= 1) {
+            const long n = cGrid1->Rows();
+            long k = 0;
+            for (long i = 1; i <= n; ++i) {
+                if (selected[static_cast<size_t>(i)]) {
+                    cGrid1->RemoveRow(i - k);
+                    ++k;
+                }
             }
         }
+        const long current = cGrid1->CurrentRow();
+        if (current == 0)
+            cGrid1->Clear();
+        else
+            cGrid1->CurrentRow(current);
     }
-    const long current = cGrid1->CurrentRow();
-    if (current == 0)
-        cGrid1->Clear();
-    else
-        cGrid1->CurrentRow(current);
     SaveGridToFile();
     DisplayGridInfoStatusBar();
     cGrid1->Redraw(true);
     picEmptyMsg->setVisible(cGrid1->Rows() == 0);
-    // The current row keeps its number when the row there went, so no selection change tells
-    // the information grid: it would go on showing an item that is no longer in the list.
     GetFileInfoToGridInfo();
 }
