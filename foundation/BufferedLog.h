@@ -19,7 +19,6 @@ public:
     void Add(const QString& message);
     // Writes what is waiting now.
     void Flush();
-    bool IsEmpty() const { return m_pending.isEmpty(); }
 
 private:
     QPointer<QPlainTextEdit> m_box;

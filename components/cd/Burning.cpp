@@ -2,6 +2,7 @@
 #include "components/cd/Burning.h"
 
 #include "components/OutputTarget.h"
+#include "components/cd/CueSheet.h"
 #include "components/engine/AudioEngine.h"
 
 #include <QDir>
@@ -261,14 +262,6 @@ private:
     bool m_ok = false;
 };
 
-QString cueTime(int64_t sector)
-{
-    return QStringLiteral("%1:%2:%3")
-        .arg(sector / (60 * 75), 2, 10, QLatin1Char('0'))
-        .arg((sector / 75) % 60, 2, 10, QLatin1Char('0'))
-        .arg(sector % 75, 2, 10, QLatin1Char('0'));
-}
-
 const engine::PcmFormat kCdFormat{44100, 2, 16};
 constexpr int kFramesPerSector = 588;
 
@@ -368,7 +361,7 @@ BurnResult burnAudioImage(const Drive& drive, const QStringList& files, const QL
     QString cue = QStringLiteral("FILE \"%1\" BINARY\n").arg(QFileInfo(binTarget).fileName());
     for (int i = 0; i < firsts.size(); ++i) {
         cue += QStringLiteral("  TRACK %1 AUDIO\n").arg(i + 1, 2, 10, QLatin1Char('0'));
-        cue += QStringLiteral("    INDEX 01 %1\n").arg(cueTime(firsts.at(i)));
+        cue += QStringLiteral("    INDEX 01 %1\n").arg(MsfText(firsts.at(i)));
     }
     if (stop.load())
         return stopped();

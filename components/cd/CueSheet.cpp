@@ -47,14 +47,6 @@ int32_t parseMsf(const QByteArray& word)
     return (v[0] * 60 + v[1]) * 75 + v[2];
 }
 
-QString msfText(int32_t sectors)
-{
-    return QStringLiteral("%1:%2:%3")
-        .arg(sectors / (60 * 75), 2, 10, QLatin1Char('0'))
-        .arg(sectors / 75 % 60, 2, 10, QLatin1Char('0'))
-        .arg(sectors % 75, 2, 10, QLatin1Char('0'));
-}
-
 // Splits a line into words; a word in double quotes keeps its blanks (without the quotes).
 QList<QByteArray> words(const QByteArray& line, bool* unclosed)
 {
@@ -238,11 +230,11 @@ bool ParseCueSheet(const QByteArray& text, const std::function<std::optional<int
         const int32_t start = t.index0 >= 0 ? t.index0 : t.index1;
         if (t.index1 >= fileSectors)
             return refuse(why, QStringLiteral("track %1 starts at %2, at or past the end of its data file '%3' (%4).")
-                                   .arg(t.number).arg(msfText(t.index1), result.dataFile, msfText(fileSectors)));
+                                   .arg(t.number).arg(MsfText(t.index1), result.dataFile, MsfText(fileSectors)));
         if (i > 0 && start <= tracks.at(i - 1).index1)
             return refuse(why, QStringLiteral("track %1 starts at %2, not after track %3 (%4).")
-                                   .arg(t.number).arg(msfText(start)).arg(tracks.at(i - 1).number)
-                                   .arg(msfText(tracks.at(i - 1).index1)));
+                                   .arg(t.number).arg(MsfText(start)).arg(tracks.at(i - 1).number)
+                                   .arg(MsfText(tracks.at(i - 1).index1)));
         offset += t.pregap + (i > 0 ? tracks.at(i - 1).postgap : 0);
         const int32_t segmentStart = i == 0 ? 0 : start;
         const int32_t segmentEnd = i + 1 < tracks.size()
@@ -295,6 +287,14 @@ bool ReadCueSheet(const QString& cuePath, CueSheet* sheet, QString* why)
     if (sheet)
         *sheet = result;
     return true;
+}
+
+QString MsfText(int64_t sectors)
+{
+    return QStringLiteral("%1:%2:%3")
+        .arg(sectors / (60 * 75), 2, 10, QLatin1Char('0'))
+        .arg(sectors / 75 % 60, 2, 10, QLatin1Char('0'))
+        .arg(sectors % 75, 2, 10, QLatin1Char('0'));
 }
 
 }  // namespace cd

@@ -50,4 +50,7 @@ bool ParseCueSheet(const QByteArray& text, const std::function<std::optional<int
 // Reads the sheet at this path; the FILE line is taken relative to the sheet's folder.
 bool ReadCueSheet(const QString& cuePath, CueSheet* sheet, QString* why);
 
+// A disc position in sectors as a cue sheet writes it: "mm:ss:ff", 75 frames a second.
+QString MsfText(int64_t sectors);
+
 }  // namespace cd
