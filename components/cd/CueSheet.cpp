@@ -103,10 +103,15 @@ bool ParseCueSheet(const QByteArray& text, const std::function<std::optional<int
             line.chop(1);
         const int lineNo = l + 1;
         bool unclosed = false;
-        const QList<QByteArray> w = words(line, &unclosed);
+        QList<QByteArray> w = words(line, &unclosed);
         if (w.isEmpty())
             continue;
         const QByteArray key = w.first().toUpper();
+        // A quoted file name runs to the last quote of the line: a name may hold quotes itself.
+        if (key == "FILE" && !unclosed && line.count('"') > 2) {
+            const qsizetype first = line.indexOf('"'), last = line.lastIndexOf('"');
+            w = QList<QByteArray>{w.first(), line.mid(first + 1, last - first - 1)} + words(line.mid(last + 1), &unclosed);
+        }
         auto atLine = [&](const QString& what) { return refuse(why, QStringLiteral("line %1 %2").arg(lineNo).arg(what)); };
         if (key == "FILE") {
             if (unclosed)

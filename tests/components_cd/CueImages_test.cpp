@@ -105,6 +105,17 @@ TEST(CueSheet, RefusesSheetsTheDataFileCannotDeliverAndSaysWhy)
     EXPECT_EQ(why, QStringLiteral("its data file 'a.bin' is empty."));
 }
 
+// The burner writes the image's name as it is, quotes and all.
+TEST(CueSheet, ADataFileNameMayHoldQuotes)
+{
+    cd::CueSheet sheet;
+    QString why;
+    ASSERT_TRUE(parse("FILE \"it's \"live\".bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n", &sheet, &why, 150 * kSector))
+        << why.toStdString();
+    EXPECT_EQ(sheet.dataFile, QStringLiteral("it's \"live\".bin"));
+    ASSERT_EQ(sheet.tracks.size(), 1);
+}
+
 TEST(CueSheet, GapsMoveLaterTracksAndAreSilenceOnTheDisc)
 {
     // 150 file sectors, the last one cut short: track 1 from 0, track 2's INDEX 00 at 40 and
