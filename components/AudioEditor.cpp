@@ -435,7 +435,7 @@ private:
         if (!target.resolve(m_saveOutput, error))
             return 3;
         if (!target.createPartFile(error)) {
-            *error = QStringLiteral("Cannot write the file '%1': %2").arg(m_saveOutput, *error);
+            *error = components::WriteError(m_saveOutput, *error);
             return 3;
         }
         PcmWavFile out;

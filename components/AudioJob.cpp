@@ -110,16 +110,6 @@ WorkerResult rangePastTheEnd(const JobInput& input, int64_t frames, int rate)
     return WorkerResult::failed(errCannotRead, text + QLatin1Char('.'));
 }
 
-QString writeError(const QString& output, const QString& detail)
-{
-    if (detail.contains(output))
-        return detail;
-    QString text = QStringLiteral("Cannot write the file ") + quoted(output);
-    if (!detail.isEmpty())
-        text += QStringLiteral(": ") + detail;
-    return text;
-}
-
 // One work buffer per job, grown on demand and never cleared: filling a fresh megabyte with
 // zeros for every short input costs more than copying its samples.
 class Buffer {
@@ -382,10 +372,10 @@ WorkerResult RunAudioJob(const AudioJob& job, WorkerContext& context)
     if (!target.resolve(job.output, &error))
         return WorkerResult::failed(errCannotWrite, error);
     if (!target.createPartFile(&error))
-        return WorkerResult::failed(errCannotWrite, writeError(job.output, error));
+        return WorkerResult::failed(errCannotWrite, components::WriteError(job.output, error));
     const QString temporary = target.partFile();
     // The user knows the file by its own name, not by the temporary one.
-    auto outputError = [&](QString detail) { return writeError(job.output, detail.replace(temporary, job.output)); };
+    auto outputError = [&](QString detail) { return components::WriteError(job.output, detail.replace(temporary, job.output)); };
     engine::OutputSpec spec = job.settings.spec();
     if (code == engine::dfOGG) {
         // Vorbis settings name no rate or channels: the output keeps those of the first source.

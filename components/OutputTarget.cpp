@@ -260,6 +260,16 @@ QString ShortPartFileName(const QString& targetFileName, const QString& tag)
     return name;
 }
 
+QString WriteError(const QString& output, const QString& detail)
+{
+    if (detail.contains(output))
+        return detail;
+    QString text = QStringLiteral("Cannot write the file ") + quoted(output);
+    if (!detail.isEmpty())
+        text += QStringLiteral(": ") + detail;
+    return text;
+}
+
 QString PartFileName(const QString& targetFileName, const QString& tag)
 {
     const QFileInfo info(targetFileName);

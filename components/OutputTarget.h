@@ -62,6 +62,9 @@ private:
     int m_slot = -1;
 };
 
+// "Cannot write the file '<output>': <detail>", or the detail alone when it already names the file.
+QString WriteError(const QString& output, const QString& detail);
+
 // The hidden part-file name for a target and a random tag: ".<base>.part-<tag>.<ext>".
 QString PartFileName(const QString& targetFileName, const QString& tag);
 // The one used where that name would be longer than the folder takes: ".part-<tag>.<ext>",

@@ -172,7 +172,7 @@ public:
         if (!m_target->resolve(path, &error) || !m_target->createPartFile(&error) ||
             !m_file.open(m_target->partFile(), m_target->file(), pcm, &error)) {
             m_target.reset();
-            return fail(ErrFile, error.contains(path) ? error : QStringLiteral("Cannot write the file '%1': %2").arg(path, error));
+            return fail(ErrFile, components::WriteError(path, error));
         }
         // A log-out (SIGTERM) or Ctrl+C finishes the take instead of removing it.
         m_target->keepWavOnSignal(PcmWavFile::header(pcm, 0), pcm.bytesPerFrame());
@@ -432,8 +432,7 @@ private:
         QString error;
         const bool kept = m_file.finish(m_cutSilence ? m_loudBytes : -1, &error) && m_target->commit(&error);
         if (!kept) {
-            if (!error.contains(m_target->file()))
-                error = QStringLiteral("Cannot write the file '%1': %2").arg(m_target->file(), error);
+            error = components::WriteError(m_target->file(), error);
             m_recordCode = 0;
             recordFailed(ErrFile, error);
         }

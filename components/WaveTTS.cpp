@@ -442,7 +442,7 @@ public:
         PcmWavFile file;
         if (!output.resolve(path, &error) || !output.createPartFile(&error) ||
             !file.open(output.partFile(), output.file(), target, &error))
-            return fail(ErrFile, error.contains(path) ? error : QStringLiteral("Cannot write the file '%1': %2").arg(path, error));
+            return fail(ErrFile, components::WriteError(path, error));
         std::vector<uint8_t> out;
         bool written = true;
         SynthSink sink;
