@@ -1,5 +1,6 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "tests/components/WavFixtures.h"
+#include "tests/support/WavBytes.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -126,29 +127,9 @@ TEST_F(EngineDriver, OggQualityIsOnTheScaleOggencTakes)
 
 namespace {
 
-QByteArray le(uint64_t v, int bytes)
-{
-    QByteArray out;
-    for (int i = 0; i < bytes; ++i)
-        out.append(char(v >> (8 * i)));
-    return out;
-}
-
-QByteArray chunk(const char* id, const QByteArray& body)
-{
-    QByteArray c = QByteArray(id, 4) + le(uint64_t(body.size()), 4) + body;
-    return body.size() & 1 ? c + '\0' : c;
-}
-
-QByteArray noise(int bytes, uint32_t seed)
-{
-    QByteArray out(bytes, '\0');
-    for (char& c : out) {
-        seed = seed * 1664525u + 1013904223u;
-        c = char(seed >> 24);
-    }
-    return out;
-}
+using wavbytes::chunk;
+using wavbytes::le;
+using wavbytes::noise;
 
 // 40 MPEG-1 layer III frame headers (128 kbit/s, 44.1 kHz) each followed by noise: the frames are
 // found and counted (1,033 ms), but hardly any of them decodes.
@@ -169,18 +150,7 @@ QByteArray junkAdpcmWav()
                      le(500, 2) + le(7, 2);
     for (const auto& c : coefficients)
         fmt += le(uint16_t(int16_t(c[0])), 2) + le(uint16_t(int16_t(c[1])), 2);
-    const QByteArray body = "WAVE" + chunk("fmt ", fmt) + chunk("fact", le(13 * 500, 4)) + chunk("data", noise(256 * 13, 7));
-    return "RIFF" + le(uint64_t(body.size()), 4) + body;
-}
-
-// RF64 whose ds64 gives the data chunk 2^64 - 68 bytes; 80 bytes in all.
-QByteArray hugeRf64()
-{
-    const QByteArray ds64 = le(0xFFFFFFFF, 8) + le(0xFFFFFFFFFFFFFFBCull, 8) + le(0, 8) + le(0, 4);
-    QByteArray fmt = le(1, 2) + le(2, 2) + le(44100, 4) + le(44100 * 4, 4) + le(4, 2) + le(16, 2);
-    QByteArray bytes = "RF64" + le(0xFFFFFFFF, 4) + "WAVE" + chunk("ds64", ds64) + chunk("fmt ", fmt) + "data" +
-                       le(0xFFFFFFFF, 4);
-    return bytes + QByteArray(80 - bytes.size(), '\0');
+    return wavbytes::riff(chunk("fmt ", fmt) + chunk("fact", le(13 * 500, 4)) + chunk("data", noise(256 * 13, 7)));
 }
 
 }  // namespace
@@ -195,7 +165,8 @@ TEST_F(EngineDriver, SourcesThatHoldLessThanTheyClaimFailNamingTheFile)
     const QString rf64 = path(QStringLiteral("huge.wav"));
     ASSERT_TRUE(fixtures::writeFile(mp3, randomMp3Frames()));
     ASSERT_TRUE(fixtures::writeFile(adpcm, junkAdpcmWav()));
-    ASSERT_TRUE(fixtures::writeFile(rf64, hugeRf64()));
+    // The data chunk claims 2^64 - 68 bytes of the 80-byte file.
+    ASSERT_TRUE(fixtures::writeFile(rf64, wavbytes::rf64(0xFFFFFFFFFFFFFFBCull, 0)));
 
     // The header that once sent the chunk walk round in circles: refused at once.
     const DriverRun probe = driver({QStringLiteral("probe"), rf64});

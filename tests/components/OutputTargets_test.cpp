@@ -4,6 +4,7 @@
 #include "components/cAudioConverter.h"
 #include "components/cAudioJoin.h"
 #include "tests/components/WavFixtures.h"
+#include "tests/support/SmallDisk.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -16,7 +17,6 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
-#include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -27,6 +27,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <utility>
 
 using fixtures::Pcm;
@@ -402,18 +403,12 @@ protected:
     void SetUp() override
     {
         mountPoint = path(QStringLiteral("small"));
-        ASSERT_TRUE(QDir().mkpath(mountPoint));
-        if (::mount("tmpfs", enc(mountPoint).constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=96k") != 0)
-            GTEST_SKIP() << "cannot mount a small tmpfs here: " << std::strerror(errno);
-        mounted = true;
-    }
-    void TearDown() override
-    {
-        if (mounted)
-            ::umount2(enc(mountPoint).constData(), MNT_DETACH);
+        disk.emplace(mountPoint, "96k");
+        if (!disk->mounted())
+            GTEST_SKIP() << disk->refusal();
     }
     QString mountPoint;
-    bool mounted = false;
+    std::optional<smalldisk::SmallDisk> disk;
 };
 
 TEST_F(FullDisk, EveryWriterNamesTheCauseAndTheOldFileStays)

@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QProcessEnvironment>
 
 #include <gtest/gtest.h>
 
@@ -117,39 +118,34 @@ inline Tool run(const QString& program, const QStringList& args)
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAll())};
 }
 
-// 44100 Hz stereo 16-bit samples of a file as tools apart from ours decode it: lame for MP3 (its
-// decoder drops the encoder's delay and padding by the LAME tag), sox for everything else. Empty
-// when the tool fails.
-inline QByteArray referenceDecodeForCd(const QString& source, const QString& scratchFolder)
-{
-    const QString out = scratchFolder + QStringLiteral("/reference.wav");
-    QFile::remove(out);
-    const Tool t = source.endsWith(QLatin1String(".mp3"), Qt::CaseInsensitive)
-                       ? run(QStringLiteral("lame"), {QStringLiteral("--quiet"), QStringLiteral("--decode"), source, out})
-                       : run(QStringLiteral("sox"), {QStringLiteral("-D"), source, QStringLiteral("-r"), QStringLiteral("44100"), QStringLiteral("-c"),
-                                                    QStringLiteral("2"), QStringLiteral("-b"), QStringLiteral("16"), out});
-    EXPECT_EQ(t.status, 0) << t.out.toStdString();
-    const auto wav = fixtures::parseWavFile(out);
-    EXPECT_TRUE(wav) << out.toStdString();
-    if (t.status != 0 || !wav)
-        return {};
-    EXPECT_EQ(wav->pcm, (fixtures::Pcm{44100, 2, 16}));
-    return wav->data;
-}
+struct DriverRun {
+    int status = -1;
+    QString out, err;
+};
 
-// The largest difference between two runs of 16-bit samples of equal length, or -1 when their
-// lengths differ. Two decoders or resamplers agree to a few steps, never bit for bit.
-inline int largestSampleDifference(const QByteArray& a, const QByteArray& b)
+// cd-driver over these drives, asking `cddb` for disc entries; a run that does not end within a
+// minute counts as hung.
+inline DriverRun cdDriver(const QStringList& drives, const QStringList& args, const QString& cddb = QStringLiteral("127.0.0.1:1"))
 {
-    if (a.size() != b.size())
-        return -1;
-    int largest = 0;
-    for (qsizetype i = 0; i + 1 < a.size(); i += 2) {
-        const int x = int(int16_t(uint16_t(uint8_t(a[i])) | uint16_t(uint8_t(a[i + 1])) << 8));
-        const int y = int(int16_t(uint16_t(uint8_t(b[i])) | uint16_t(uint8_t(b[i + 1])) << 8));
-        largest = std::max(largest, std::abs(x - y));
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QUILLMERE_DRIVES"), drives.join(QLatin1Char(':')));
+    env.insert(QStringLiteral("QUILLMERE_CDDB_SERVER"), cddb);
+    p.setProcessEnvironment(env);
+    p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/cd-driver"), args);
+    DriverRun r;
+    const bool finished = p.waitForFinished(60000);
+    EXPECT_TRUE(finished) << "cd-driver hung: " << args.join(QLatin1Char(' ')).toStdString();
+    if (!finished) {
+        p.kill();
+        p.waitForFinished();
+        r.err = QStringLiteral("cd-driver hung");
+        return r;
     }
-    return largest;
+    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
 }
 
 // The names at the root of a data image as the peer tool reads them (Joliet when present).

@@ -1,21 +1,16 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "tests/components/WavFixtures.h"
+#include "tests/components_cd/BurnFixtures.h"
 #include "tests/components_cd/CddbServer.h"
 #include "tests/support/DiscImages.h"
 
-#include <QCoreApplication>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-struct DriverRun {
-    int status = -1;
-    QString out, err;
-};
+using burnfixtures::DriverRun;
 
 class CdDriverTest : public testing::Test {
 protected:
@@ -25,20 +20,9 @@ protected:
         iso = discimages::WriteIso(dir.path(), QStringLiteral("files"), 40);
     }
 
-    DriverRun driver(const QStringList& args, const QString& cddbServer = QStringLiteral("127.0.0.1:1"))
+    DriverRun driver(const QStringList& args, const QString& cddbServer = QStringLiteral("127.0.0.1:1")) const
     {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QUILLMERE_DRIVES"), cue + QLatin1Char(':') + iso);
-        env.insert(QStringLiteral("QUILLMERE_CDDB_SERVER"), cddbServer);
-        p.setProcessEnvironment(env);
-        p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/cd-driver"), args);
-        EXPECT_TRUE(p.waitForFinished(60000));
-        DriverRun r;
-        r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        r.out = QString::fromUtf8(p.readAllStandardOutput());
-        r.err = QString::fromUtf8(p.readAllStandardError());
-        return r;
+        return burnfixtures::cdDriver({cue, iso}, args, cddbServer);
     }
 
     QTemporaryDir dir;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -24,6 +25,31 @@ inline QByteArray entry()
            "# Revision: 1\r\n# Submitted via: fixture 1.0\r\n#\r\n"
            "DISCID=07000702\r\nDTITLE=Les Artistes / \xc3\x89t\xc3\xa9 Album\r\nDYEAR=2001\r\nDGENRE=Misc\r\n"
            "TTITLE0=Premi\xc3\xa8re chanson\r\nTTITLE1=Second\r\nEXTD=\r\nEXTT0=\r\nEXTT1=\r\nPLAYORDER=\r\n.\r\n";
+}
+
+// The "cddb query" line for a disc of tracks of these lengths (in sectors), with the disc ID as
+// the CDDB documents define it, written out here apart from the program's: offsets in frames
+// from the start of the lead-in (the first track at 150), the disc length in whole seconds of the
+// lead-out's offset.
+inline QString standardQuery(const QList<int>& trackSectors)
+{
+    const int trackCount = int(trackSectors.size());
+    QList<int> offsets;
+    int at = 150;
+    for (int i = 0; i < trackCount; ++i) {
+        offsets << at;
+        at += trackSectors.at(i);
+    }
+    const int leadOutSeconds = at / 75;
+    int n = 0;
+    for (const int offset : offsets)
+        for (int seconds = offset / 75; seconds > 0; seconds /= 10)
+            n += seconds % 10;
+    const unsigned id = (unsigned(n % 255) << 24) | (unsigned(leadOutSeconds - offsets.first() / 75) << 8) | unsigned(trackCount);
+    QString query = QStringLiteral("cddb query %1 %2").arg(id, 8, 16, QLatin1Char('0')).arg(trackCount);
+    for (const int offset : offsets)
+        query += QStringLiteral(" %1").arg(offset);
+    return query + QStringLiteral(" %1").arg(leadOutSeconds);
 }
 
 // A CDDB server on 127.0.0.1 (an ephemeral port) that answers the protocol's commands from a

@@ -1,14 +1,12 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "components/cd/CueSheet.h"
 #include "tests/components/WavFixtures.h"
+#include "tests/components_cd/BurnFixtures.h"
 #include "tests/components_cd/CddbServer.h"
 #include "tests/support/DiscImages.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -17,39 +15,8 @@ namespace {
 
 constexpr int kSector = 2352;
 
-struct DriverRun {
-    int status = -1;
-    QString out, err;
-};
-
-// cd-driver over these drives; a run that does not end within a minute counts as hung.
-DriverRun driver(const QStringList& drives, const QStringList& args, const QString& cddb = QStringLiteral("127.0.0.1:1"))
-{
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QUILLMERE_DRIVES"), drives.join(QLatin1Char(':')));
-    env.insert(QStringLiteral("QUILLMERE_CDDB_SERVER"), cddb);
-    p.setProcessEnvironment(env);
-    p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/cd-driver"), args);
-    DriverRun r;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        r.err = QStringLiteral("cd-driver hung");
-        return r;
-    }
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
+using burnfixtures::cdDriver;
+using burnfixtures::DriverRun;
 
 std::optional<int64_t> sized(int64_t bytes) { return bytes; }
 
@@ -156,16 +123,16 @@ protected:
 
 TEST_F(CueImageDriverTest, ReadsTheDataFileTheSheetNames)
 {
-    writeFile(path(QStringLiteral("Some Album.bin")), discimages::AudioSectors(0, 150));
-    writeFile(path(QStringLiteral("album.cue")),
-              "FILE \"Some Album.bin\" BINARY\r\n  TRACK 01 AUDIO\r\n    INDEX 01 00:00:00\r\n"
-              "  TRACK 02 AUDIO\r\n    INDEX 01 00:01:00\r\n");
+    ASSERT_TRUE(fixtures::writeFile(path(QStringLiteral("Some Album.bin")), discimages::AudioSectors(0, 150)));
+    ASSERT_TRUE(fixtures::writeFile(path(QStringLiteral("album.cue")),
+                                    "FILE \"Some Album.bin\" BINARY\r\n  TRACK 01 AUDIO\r\n    INDEX 01 00:00:00\r\n"
+                                    "  TRACK 02 AUDIO\r\n    INDEX 01 00:01:00\r\n"));
     const QStringList drives{path(QStringLiteral("album.cue"))};
-    DriverRun r = driver(drives, {QStringLiteral("toc"), QStringLiteral("D")});
+    DriverRun r = cdDriver(drives, {QStringLiteral("toc"), QStringLiteral("D")});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, QStringLiteral("1\taudio\t0\t75\n2\taudio\t75\t75\n"));
     const QString out = path(QStringLiteral("t2.wav"));
-    r = driver(drives, {QStringLiteral("rip"), QStringLiteral("D"), QStringLiteral("2"), out, QStringLiteral("wav:44100:2:16")});
+    r = cdDriver(drives, {QStringLiteral("rip"), QStringLiteral("D"), QStringLiteral("2"), out, QStringLiteral("wav:44100:2:16")});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const auto wav = fixtures::parseWavFile(out);
     ASSERT_TRUE(wav);
@@ -174,8 +141,8 @@ TEST_F(CueImageDriverTest, ReadsTheDataFileTheSheetNames)
 
 TEST_F(CueImageDriverTest, RefusesBrokenImagesWhenListedNamingTheSheetAndTheFault)
 {
-    writeFile(path(QStringLiteral("a.bin")), discimages::AudioSectors(0, 150));
-    writeFile(path(QStringLiteral("a.wav")), QByteArray(1000, '\0'));
+    ASSERT_TRUE(fixtures::writeFile(path(QStringLiteral("a.bin")), discimages::AudioSectors(0, 150)));
+    ASSERT_TRUE(fixtures::writeFile(path(QStringLiteral("a.wav")), QByteArray(1000, '\0')));
     const struct {
         const char* name;
         QByteArray text;
@@ -194,17 +161,17 @@ TEST_F(CueImageDriverTest, RefusesBrokenImagesWhenListedNamingTheSheetAndTheFaul
     };
     for (const auto& c : cases) {
         const QString cue = path(QString::fromLatin1(c.name));
-        writeFile(cue, c.text);
+        ASSERT_TRUE(fixtures::writeFile(cue, c.text));
         const QString drive = QStringLiteral("D: ") + QString::fromLatin1(c.name);
         const QString head = QStringLiteral("The disc in the drive '%1' cannot be read from the cue sheet '%2': ").arg(drive, cue);
-        DriverRun r = driver({cue}, {QStringLiteral("drives")});
+        DriverRun r = cdDriver({cue}, {QStringLiteral("drives")});
         EXPECT_EQ(r.out, drive + QStringLiteral("\taudio image\t0\n")) << c.name;
-        r = driver({cue}, {QStringLiteral("toc"), QStringLiteral("D")});
+        r = cdDriver({cue}, {QStringLiteral("toc"), QStringLiteral("D")});
         EXPECT_EQ(r.status, 1) << c.name;
         EXPECT_EQ(r.out, QString()) << c.name;
         EXPECT_TRUE(r.err.startsWith(head + c.reason)) << c.name << ": " << r.err.toStdString();
         const QString out = path(QStringLiteral("out.wav"));
-        r = driver({cue}, {QStringLiteral("rip"), QStringLiteral("D"), QStringLiteral("2"), out, QStringLiteral("wav:44100:2:16")});
+        r = cdDriver({cue}, {QStringLiteral("rip"), QStringLiteral("D"), QStringLiteral("2"), out, QStringLiteral("wav:44100:2:16")});
         EXPECT_EQ(r.status, 1) << c.name << ": " << r.err.toStdString();
         EXPECT_TRUE(r.err.contains(c.reason)) << c.name << ": " << r.err.toStdString();
         EXPECT_FALSE(QFile::exists(out)) << c.name;
@@ -215,64 +182,45 @@ TEST_F(CueImageDriverTest, ALastSectorCutShortIsReadPaddedWithSilence)
 {
     QByteArray bin = discimages::AudioSectors(0, 150);
     bin.chop(1000);
-    writeFile(path(QStringLiteral("cut.bin")), bin);
-    writeFile(path(QStringLiteral("cut.cue")), "FILE \"cut.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n");
+    ASSERT_TRUE(fixtures::writeFile(path(QStringLiteral("cut.bin")), bin));
+    ASSERT_TRUE(fixtures::writeFile(path(QStringLiteral("cut.cue")), "FILE \"cut.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"));
     const QStringList drives{path(QStringLiteral("cut.cue"))};
-    DriverRun r = driver(drives, {QStringLiteral("toc"), QStringLiteral("D")});
+    DriverRun r = cdDriver(drives, {QStringLiteral("toc"), QStringLiteral("D")});
     EXPECT_EQ(r.out, QStringLiteral("1\taudio\t0\t150\n")) << r.err.toStdString();
     const QString out = path(QStringLiteral("cut.wav"));
-    r = driver(drives, {QStringLiteral("rip"), QStringLiteral("D"), QStringLiteral("1"), out, QStringLiteral("wav:44100:2:16")});
+    r = cdDriver(drives, {QStringLiteral("rip"), QStringLiteral("D"), QStringLiteral("1"), out, QStringLiteral("wav:44100:2:16")});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const auto wav = fixtures::parseWavFile(out);
     ASSERT_TRUE(wav);
     EXPECT_TRUE(wav->data == bin + QByteArray(1000, '\0'));
 }
 
-// The CDDB disc ID as every client computes it: offsets and length counted from the start of
-// the lead-in's two seconds.
-QString discId(const QList<int>& firstSectors, int leadOut)
-{
-    auto digits = [](int n) {
-        int s = 0;
-        for (; n > 0; n /= 10)
-            s += n % 10;
-        return s;
-    };
-    int sum = 0;
-    for (int f : firstSectors)
-        sum += digits((f + 150) / 75);
-    const int length = (leadOut + 150) / 75 - (firstSectors.first() + 150) / 75;
-    return QStringLiteral("%1").arg(uint32_t((sum % 255) << 24 | length << 8 | int(firstSectors.size())), 8, 16, QLatin1Char('0'));
-}
-
 TEST_F(CueImageDriverTest, APregapMovesTheTracksAfterIt)
 {
     // Track 2 has two seconds of silence before it that the data file does not hold.
-    writeFile(path(QStringLiteral("gap.bin")), discimages::AudioSectors(0, 300));
-    writeFile(path(QStringLiteral("gap.cue")),
-              "FILE \"gap.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n TRACK 02 AUDIO\n  PREGAP 00:02:00\n"
-              "  INDEX 01 00:02:00\n");
+    ASSERT_TRUE(fixtures::writeFile(path(QStringLiteral("gap.bin")), discimages::AudioSectors(0, 300)));
+    ASSERT_TRUE(fixtures::writeFile(path(QStringLiteral("gap.cue")),
+                                    "FILE \"gap.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n TRACK 02 AUDIO\n  PREGAP 00:02:00\n"
+                                    "  INDEX 01 00:02:00\n"));
     const QStringList drives{path(QStringLiteral("gap.cue"))};
-    DriverRun r = driver(drives, {QStringLiteral("toc"), QStringLiteral("D")});
+    DriverRun r = cdDriver(drives, {QStringLiteral("toc"), QStringLiteral("D")});
     EXPECT_EQ(r.out, QStringLiteral("1\taudio\t0\t300\n2\taudio\t300\t150\n")) << r.err.toStdString();
 
     const QString out = path(QStringLiteral("t1.wav"));
-    r = driver(drives, {QStringLiteral("rip"), QStringLiteral("D"), QStringLiteral("1"), out, QStringLiteral("wav:44100:2:16")});
+    r = cdDriver(drives, {QStringLiteral("rip"), QStringLiteral("D"), QStringLiteral("1"), out, QStringLiteral("wav:44100:2:16")});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const auto wav = fixtures::parseWavFile(out);
     ASSERT_TRUE(wav);
     EXPECT_TRUE(wav->data == discimages::AudioSectors(0, 150) + QByteArray(150 * kSector, '\0'));
 
     cddbfixture::CddbServer server(cddbfixture::CddbServer::NoMatch);
-    driver(drives, {QStringLiteral("lookup"), QStringLiteral("D")}, QStringLiteral("127.0.0.1:%1").arg(server.port()));
-    const QString id = discId({0, 300}, 450);
-    bool queried = false;
+    cdDriver(drives, {QStringLiteral("lookup"), QStringLiteral("D")}, QStringLiteral("127.0.0.1:%1").arg(server.port()));
+    // The pregap belongs to track 1: 300 sectors, then track 2's 150.
+    QStringList queries;
     for (const QString& line : server.lines())
-        if (line.startsWith(QLatin1String("cddb query"))) {
-            queried = true;
-            EXPECT_TRUE(line.startsWith(QStringLiteral("cddb query ") + id + QStringLiteral(" 2 150 450 "))) << line.toStdString();
-        }
-    EXPECT_TRUE(queried);
+        if (line.startsWith(QLatin1String("cddb query")))
+            queries << line.simplified();
+    EXPECT_EQ(queries, QStringList{cddbfixture::standardQuery({300, 150})});
 }
 
 }  // namespace

@@ -206,29 +206,6 @@ TEST_F(FreeDBTest, AReplyThatNeverEndsIsATimeOut)
     }
 }
 
-// The disc ID as the CDDB documents define it, written out here apart from the program's:
-// offsets in frames from the start of the lead-in (the first track at 150), the disc length in
-// whole seconds of the lead-out's offset.
-QString independentQuery(const QList<int>& trackSectors, int trackCount)
-{
-    QList<int> offsets;
-    int at = 150;
-    for (int i = 0; i < trackCount; ++i) {
-        offsets << at;
-        at += trackSectors.at(i);
-    }
-    const int leadOutSeconds = at / 75;
-    int n = 0;
-    for (const int offset : offsets)
-        for (int seconds = offset / 75; seconds > 0; seconds /= 10)
-            n += seconds % 10;
-    const unsigned id = (unsigned(n % 255) << 24) | (unsigned(leadOutSeconds - offsets.first() / 75) << 8) | unsigned(trackCount);
-    QString query = QStringLiteral("cddb query %1 %2").arg(id, 8, 16, QLatin1Char('0')).arg(trackCount);
-    for (const int offset : offsets)
-        query += QStringLiteral(" %1").arg(offset);
-    return query + QStringLiteral(" %1").arg(leadOutSeconds);
-}
-
 // Discs whose IDs have every field at full width: a data track among the audio ones, a digit
 // sum past 255 (where modulo 255 and the low byte differ), a length past 255 seconds, 99 tracks.
 // The images are sparse: only their tables of contents are read.
@@ -276,7 +253,7 @@ TEST_F(FreeDBTest, SendsTheStandardDiscIdForEveryKindOfDisc)
         useServer(server);
         const Events e = lookUp(*db);
         EXPECT_EQ(e.codes, QList<long>{2});
-        const QString expected = independentQuery(d.sectors, int(d.sectors.size()));
+        const QString expected = cddbfixture::standardQuery(d.sectors);
         QStringList queries;
         for (const QString& line : server.lines())
             if (line.startsWith(QLatin1String("cddb query")))

@@ -2,6 +2,7 @@
 #include "tests/components_engine/EngineFixtures.h"
 
 #include "components/engine/FfmpegReader.h"
+#include "tests/components/WavFixtures.h"
 
 #include <QFile>
 
@@ -469,10 +470,7 @@ TEST_F(Mp3Engine, DamagedFilesDecodeWhatSurvivesOrFailWithTheirName)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const QString file = path(QString::fromLatin1(c.name));
-        QFile out(file);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(c.content);
-        out.close();
+        ASSERT_TRUE(writeFile(file, c.content));
         const auto pcm = decodeAll(file, PcmFormat{44100, 2, 16});
         EXPECT_GE(int64_t(pcm.size()) / 4, c.minFrames);
         EXPECT_LE(int64_t(pcm.size()) / 4, c.maxFrames);
@@ -491,10 +489,7 @@ TEST_F(Mp3Engine, DamagedFilesDecodeWhatSurvivesOrFailWithTheirName)
     for (int i = 0; i < noise.size(); ++i)
         noise[i] = char((i * 2654435761u) >> 13);
     const QString file = path(QStringLiteral("noise.mp3"));
-    QFile out(file);
-    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-    out.write(noise);
-    out.close();
+    ASSERT_TRUE(writeFile(file, noise));
     QString error;
     EXPECT_FALSE(AudioReader::open(file, &error));
     EXPECT_TRUE(error.contains(QDir::toNativeSeparators(file))) << error.toStdString();

@@ -3,6 +3,8 @@
 
 #include "components/engine/FfmpegReader.h"
 #include "components/engine/WavFile.h"
+#include "tests/components/WavFixtures.h"
+#include "tests/support/WavBytes.h"
 
 #include <QFile>
 
@@ -363,46 +365,10 @@ TEST(G711, TheExtremesAndTheSmallestSamplesCodeAsTheStandardsTables)
     }
 }
 
-namespace {
-
-QByteArray le(uint64_t v, int bytes)
-{
-    QByteArray out;
-    for (int i = 0; i < bytes; ++i)
-        out.append(char(v >> (8 * i)));
-    return out;
-}
-
-QByteArray chunk(const char* id, const QByteArray& body, bool pad = true)
-{
-    QByteArray c = QByteArray(id, 4) + le(uint64_t(body.size()), 4) + body;
-    if (pad && (body.size() & 1))
-        c.append('\0');
-    return c;
-}
-
-QByteArray fmtBody(int tag, int channels, uint32_t rate, int bits)
-{
-    const int block = channels * bits / 8;
-    return le(uint64_t(tag), 2) + le(uint64_t(channels), 2) + le(rate, 4) + le(uint64_t(rate) * uint64_t(block), 4) +
-           le(uint64_t(block), 2) + le(uint64_t(bits), 2);
-}
-
-QByteArray riff(const QByteArray& chunks)
-{
-    return "RIFF" + le(uint64_t(chunks.size() + 4), 4) + "WAVE" + chunks;
-}
-
-// An RF64 file whose ds64 gives the data chunk `dataSize` bytes, and whose data chunk holds `held`.
-QByteArray rf64(uint64_t dataSize, int held)
-{
-    const QByteArray ds64 = le(0xFFFFFFFF, 8) + le(dataSize, 8) + le(0, 8) + le(0, 4);
-    QByteArray bytes = "RF64" + le(0xFFFFFFFF, 4) + "WAVE" + chunk("ds64", ds64) +
-                       chunk("fmt ", fmtBody(1, 2, 44100, 16)) + "data" + le(0xFFFFFFFF, 4);
-    return bytes + QByteArray(held, '\x11');
-}
-
-}  // namespace
+using wavbytes::chunk;
+using wavbytes::fmtBody;
+using wavbytes::riff;
+using wavbytes::rf64;
 
 TEST_F(WavEngine, HostileHeadersAreRefusedSayingWhatIsWrong)
 {
@@ -438,10 +404,7 @@ TEST_F(WavEngine, HostileHeadersAreRefusedSayingWhatIsWrong)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const QString file = path(QString::fromLatin1(c.name));
-        QFile out(file);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(c.content);
-        out.close();
+        ASSERT_TRUE(fixtures::writeFile(file, c.content));
         QString error, probeError;
         SourceInfo info;
         EXPECT_FALSE(probeAudioSource(file, &info, &probeError)) << info.durationMs;
@@ -477,10 +440,7 @@ TEST_F(WavEngine, AnOddChunkAfterTheSamplesMayGoWithoutItsPadByteAndRatesAtTheEd
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const QString file = path(QString::fromLatin1(c.name));
-        QFile out(file);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(c.content);
-        out.close();
+        ASSERT_TRUE(fixtures::writeFile(file, c.content));
         auto reader = openOrFail(file);
         ASSERT_TRUE(reader);
         EXPECT_EQ(reader->info().format, c.format);

@@ -9,6 +9,7 @@
 #include "recording/RecordingWindows.h"
 #include "tests/commands/CommandsFixture.h"
 #include "tests/sound/SoundFixtures.h"
+#include "tests/support/SmallDisk.h"
 #include "tests/support/WavBytes.h"
 
 #include <QLabel>
@@ -18,7 +19,6 @@
 #include <QTest>
 #include <QtEndian>
 
-#include <sys/mount.h>
 
 #include <cerrno>
 #include <cstring>
@@ -142,13 +142,9 @@ TEST_F(EditorWindow, SaveAsWritesExactlyTheSelectionShown)
 TEST_F(EditorWindow, SaveAsOntoAFullDiskSaysWhyAndGivesTheControlsBack)
 {
     const QString small = out(QStringLiteral("small"));
-    ASSERT_TRUE(QDir().mkpath(small));
-    if (::mount("tmpfs", QFile::encodeName(small).constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=64k") != 0)
-        GTEST_SKIP() << "cannot mount a small tmpfs here: " << std::strerror(errno);
-    struct Unmount {
-        QByteArray at;
-        ~Unmount() { ::umount2(at.constData(), MNT_DETACH); }
-    } unmount{QFile::encodeName(small)};
+    const smalldisk::SmallDisk disk(small, "64k");
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.refusal();
 
     QByteArray data;
     const QString source = writeWav(QStringLiteral("big.wav"), 44100, 2, 16, 2.5, &data);

@@ -50,12 +50,9 @@ TEST_F(RecorderSignalChild, RecordsUntilASignalEndsTheProcess)
             return;
         if (!pressed) {
             std::unique_ptr<cWave> probe = CreateWave();
-            for (long i = 0; i < probe->GetDeviceCount(cWave::KindInput); ++i) {
-                cWave::WaveDeviceCaps caps;
-                long index = i;
-                if (probe->GetDeviceCaps(index, caps, cWave::KindInput) == 0 && caps.szId == QLatin1String(PulseServer::kPipeSource))
-                    w->cboDevices->setCurrentIndex(static_cast<int>(i));
-            }
+            const long device = takes::deviceNumber(*probe, cWave::KindInput, PulseServer::kPipeSource);
+            if (device >= 0)
+                w->cboDevices->setCurrentIndex(static_cast<int>(device));
             w->txtAudioFile->setText(take);
             w->cmdRecord->click();
             pressed = true;

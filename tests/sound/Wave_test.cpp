@@ -5,6 +5,7 @@
 #include "tests/sound/SoundFixtures.h"
 #include "tests/sound/Takes.h"
 #include "tests/support/PulseServer.h"
+#include "tests/support/SmallDisk.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,7 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/mount.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -287,13 +287,9 @@ TEST_F(WaveRecording, FailedStartsCreateNothingAndNameTheCause)
 TEST_F(WaveRecording, FullDiskEndsTheTakeWithAValidFileAndTheReason)
 {
     const QString small = dir + QStringLiteral("/small");
-    ASSERT_TRUE(QDir().mkpath(small));
-    if (::mount("tmpfs", QFile::encodeName(small).constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=256k") != 0)
-        GTEST_SKIP() << "cannot mount a small tmpfs here: " << std::strerror(errno);
-    struct Unmount {
-        QByteArray at;
-        ~Unmount() { ::umount2(at.constData(), MNT_DETACH); }
-    } unmount{QFile::encodeName(small)};
+    const smalldisk::SmallDisk disk(small, "256k");
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.refusal();
 
     const QString path = small + QStringLiteral("/full.wav");
     ASSERT_EQ(start(path, formatOf(kRate, 16, 2)), 0);

@@ -122,6 +122,18 @@ inline QString soxSource(const QString& folder, const QString& name, int rate, i
     return file;
 }
 
+// Raw 16-bit little-endian interleaved samples, as a CD track holds them.
+inline Samples fromPcm16(const QByteArray& pcm, int rate, int channels)
+{
+    Samples out;
+    out.rate = rate;
+    out.channels = channels;
+    out.bits = 16;
+    for (qsizetype at = 0; at + 1 < pcm.size(); at += 2)
+        out.values.push_back(int16_t(uint16_t(uint8_t(pcm[at])) | uint16_t(uint8_t(pcm[at + 1])) << 8));
+    return out;
+}
+
 // sox's conversion of `source` to the given layout, undithered, written as `file`.
 inline Samples soxConversion(const QString& source, const QString& file, int rate, int channels, int bits)
 {
