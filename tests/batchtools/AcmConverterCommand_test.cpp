@@ -8,6 +8,7 @@
 #include "mainwindow/cStatusBar.h"
 #include "platform/Clock.h"
 #include "tests/batchtools/AcmEngineChecks.h"
+#include "tests/support/ModalWindow.h"
 
 #include <QTest>
 #include <QTimer>
@@ -37,35 +38,27 @@ TEST_F(AcmConverterTest, TheCommandOfAStartedProgramOpensTheWindowOnTheMarkedRow
     QString seenFiles, seenUnder, seenChoice, finalState, finalTitle;
     QStringList seenSources, seenTags;
     long seenRows = 0, seenTotal = 0;
-    QTimer poll;
-    poll.setInterval(20);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        FrmACMConverter* w = g_frmACMConverter.loaded();
-        if (!w || !w->isVisible())
-            return;
-        poll.stop();
-        seenFiles = w->lblFilesToConvert->text();
-        seenUnder = w->txtUndeForlder->text();
-        seenRows = w->cGrid1->Rows();
-        seenTotal = w->g_ltmrItemSecsTotal;
-        seenSources = entries(w->cboBestAccordItem);
-        seenChoice = w->cboBestAccordItem->currentText();
-        seenTags = entries(w->cboTags);
-        w->txtToPath->setEditText(outFolder);
-        choose(w->cboTags, QStringLiteral("IMA ADPCM"));
-        w->cboFileName->setCurrentIndex(0);
-        w->cmdConvert_Click();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return w->cmdConvert->isEnabled(); }, 30000));
-        finalState = w->lblCurrentTrack->text();
-        finalTitle = w->windowTitle();
-        w->cmdExit_Click();
-    });
-    poll.start();
-    QTimer::singleShot(60000, [&] {
-        if (FrmACMConverter* w = g_frmACMConverter.loaded())
-            w->hide();  // never leave the test hanging in the modal loop
-    });
-    f->RunCommand(QStringLiteral("ACM Converter"));
+    // Acts once the modal window is up, as its user would.
+    modal::ActWhenShown(
+        g_frmACMConverter,
+        [&](FrmACMConverter* w) {
+            seenFiles = w->lblFilesToConvert->text();
+            seenUnder = w->txtUndeForlder->text();
+            seenRows = w->cGrid1->Rows();
+            seenTotal = w->g_ltmrItemSecsTotal;
+            seenSources = entries(w->cboBestAccordItem);
+            seenChoice = w->cboBestAccordItem->currentText();
+            seenTags = entries(w->cboTags);
+            w->txtToPath->setEditText(outFolder);
+            choose(w->cboTags, QStringLiteral("IMA ADPCM"));
+            w->cboFileName->setCurrentIndex(0);
+            w->cmdConvert_Click();
+            EXPECT_TRUE(QTest::qWaitFor([&] { return w->cmdConvert->isEnabled(); }, 30000));
+            finalState = w->lblCurrentTrack->text();
+            finalTitle = w->windowTitle();
+            w->cmdExit_Click();
+        },
+        [&] { f->RunCommand(QStringLiteral("ACM Converter")); }, 60000);
 
     EXPECT_EQ(seenFiles, QStringLiteral("2 items to convert."));
     EXPECT_EQ(seenUnder, QStringLiteral("Party-Mix"));

@@ -2,6 +2,7 @@
 // The "Audio Converter" command of a program started through Main opens the converter on the
 // marked rows, and the window converts them.
 #include "tests/batchtools/ConverterFixture.h"
+#include "tests/support/ModalWindow.h"
 
 #include "foundation/mdlMain.h"
 #include "mainwindow/MainStartupWindows.h"
@@ -39,33 +40,25 @@ TEST_F(ConverterTest, TheCommandOfAStartedProgramOpensTheConverterOnTheMarkedRow
 
     QString seenFiles, seenUnder, seenPanel, finalState, finalTitle;
     long seenRows = 0, seenTotal = 0;
-    QTimer poll;
-    poll.setInterval(20);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        FrmConverter* w = g_frmConverter.loaded();
-        if (!w || !w->isVisible())
-            return;
-        poll.stop();
-        seenFiles = w->lblFilesToConvert->text();
-        seenUnder = w->txtUndeForlder->text();
-        seenPanel = w->cStatusBar1->StatusPanelText(QStringLiteral("Total Size"));
-        seenRows = w->cGrid1->Rows();
-        seenTotal = w->g_ltmrItemSecsTotal;
-        w->txtToPath->setEditText(outFolder);
-        selectFormat(w, "WAV");
-        w->cboFileName->setCurrentIndex(0);
-        w->cmdConvert_Click();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return w->cmdConvert->isEnabled(); }, 30000));
-        finalState = w->lblCurrentTrack->text();
-        finalTitle = w->windowTitle();
-        w->cmdExit_Click();
-    });
-    poll.start();
-    QTimer::singleShot(60000, [&] {
-        if (FrmConverter* w = g_frmConverter.loaded())
-            w->hide();  // never leave the test hanging in the modal loop
-    });
-    f->RunCommand(QStringLiteral("Audio Converter"));
+    // Acts once the modal window is up, as its user would.
+    modal::ActWhenShown(
+        g_frmConverter,
+        [&](FrmConverter* w) {
+            seenFiles = w->lblFilesToConvert->text();
+            seenUnder = w->txtUndeForlder->text();
+            seenPanel = w->cStatusBar1->StatusPanelText(QStringLiteral("Total Size"));
+            seenRows = w->cGrid1->Rows();
+            seenTotal = w->g_ltmrItemSecsTotal;
+            w->txtToPath->setEditText(outFolder);
+            selectFormat(w, "WAV");
+            w->cboFileName->setCurrentIndex(0);
+            w->cmdConvert_Click();
+            EXPECT_TRUE(QTest::qWaitFor([&] { return w->cmdConvert->isEnabled(); }, 30000));
+            finalState = w->lblCurrentTrack->text();
+            finalTitle = w->windowTitle();
+            w->cmdExit_Click();
+        },
+        [&] { f->RunCommand(QStringLiteral("Audio Converter")); }, 60000);
     EXPECT_EQ(seenFiles, QStringLiteral("2 items to convert."));
     EXPECT_EQ(seenUnder, QStringLiteral("Party-Mix"));
     EXPECT_EQ(seenPanel, QStringLiteral("Total Time: 0:00:02"));

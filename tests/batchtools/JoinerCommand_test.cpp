@@ -2,6 +2,7 @@
 // The "Audio Joiner" command of a program started through Main opens the joiner on the marked
 // rows, and the window joins them.
 #include "tests/batchtools/JoinerFixture.h"
+#include "tests/support/ModalWindow.h"
 
 #include "foundation/mdlMain.h"
 #include "mainwindow/MainStartupWindows.h"
@@ -41,32 +42,23 @@ TEST_F(JoinerTest, TheCommandOfAStartedProgramOpensTheJoinerOnTheMarkedRows)
     long seenRows = 0;
     QList<long> seenTypes;
     // Acts once the modal window is up, as its user would.
-    QTimer poll;
-    poll.setInterval(20);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        FrmJoiner* j = g_frmJoiner.loaded();
-        if (!j || !j->isVisible())
-            return;
-        poll.stop();
-        seenFiles = j->lblFilesToConvert->text();
-        seenUnder = j->txtUndeForlder->text();
-        seenPanel = j->cStatusBar1->StatusPanelText(QStringLiteral("Total Size"));
-        seenRows = j->cGrid1->Rows();
-        for (long r = 1; r <= seenRows; ++r)
-            seenTypes << j->cGrid1->Cell(r, j->cGrid1->ColumnIndex(ItemRow::COL_TYPE)).Icon();
-        j->txtToPath->setEditText(outFolder);
-        j->txtJoinedFileName->setText(QStringLiteral("mix.wav"));
-        j->cmdConvert_Click();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return j->cmdConvert->isEnabled(); }, 30000));
-        finalState = j->lblCurrentTrack->text();
-        j->cmdExit_Click();
-    });
-    poll.start();
-    QTimer::singleShot(60000, [&] {
-        if (FrmJoiner* j = g_frmJoiner.loaded())
-            j->hide();  // never leave the test hanging in the modal loop
-    });
-    f->RunCommand(QStringLiteral("Audio Joiner"));
+    modal::ActWhenShown(
+        g_frmJoiner,
+        [&](FrmJoiner* j) {
+            seenFiles = j->lblFilesToConvert->text();
+            seenUnder = j->txtUndeForlder->text();
+            seenPanel = j->cStatusBar1->StatusPanelText(QStringLiteral("Total Size"));
+            seenRows = j->cGrid1->Rows();
+            for (long r = 1; r <= seenRows; ++r)
+                seenTypes << j->cGrid1->Cell(r, j->cGrid1->ColumnIndex(ItemRow::COL_TYPE)).Icon();
+            j->txtToPath->setEditText(outFolder);
+            j->txtJoinedFileName->setText(QStringLiteral("mix.wav"));
+            j->cmdConvert_Click();
+            EXPECT_TRUE(QTest::qWaitFor([&] { return j->cmdConvert->isEnabled(); }, 30000));
+            finalState = j->lblCurrentTrack->text();
+            j->cmdExit_Click();
+        },
+        [&] { f->RunCommand(QStringLiteral("Audio Joiner")); }, 60000);
     EXPECT_EQ(seenFiles, QStringLiteral("2 items to join."));
     EXPECT_EQ(seenUnder, QStringLiteral("Party-Mix"));
     EXPECT_EQ(seenPanel, QStringLiteral("Total Time: 0:00:02"));

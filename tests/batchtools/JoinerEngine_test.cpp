@@ -2,6 +2,7 @@
 // The joiner window over the real join component: from a filled window to the file on disk.
 #include "tests/batchtools/JoinerFixture.h"
 #include "tests/support/ReferenceAudio.h"
+#include "tests/support/ModalWindow.h"
 
 #include "components/cDateTimePick.h"
 #include "itemsgrid/FrmItem.h"
@@ -139,27 +140,19 @@ TEST_F(JoinerEngineTest, ARangeSetInItemPropertiesIsTheSliceTheJoinedFileHolds)
     // Then joins the list through the command, as the program registers it at start.
     RegisterJoinerWindow();
     QString state, log;
-    QTimer poll;
-    poll.setInterval(20);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        FrmJoiner* j = g_frmJoiner.loaded();
-        if (!j || !j->isVisible())
-            return;
-        poll.stop();
-        j->txtToPath->setEditText(outFolder);
-        j->txtJoinedFileName->setText(QStringLiteral("cut.wav"));
-        selectFormat(j, "WAV");
-        EXPECT_TRUE(runTask(j));
-        state = j->lblCurrentTrack->text();
-        log = j->txtLog->toPlainText();
-        j->cmdExit_Click();
-    });
-    poll.start();
-    QTimer::singleShot(120000, [] {
-        if (FrmJoiner* j = g_frmJoiner.loaded())
-            j->hide();  // never leave the test hanging in the modal loop
-    });
-    f->RunCommand(QStringLiteral("Audio Joiner"));
+    // Acts once the modal window is up, as its user would.
+    modal::ActWhenShown(
+        g_frmJoiner,
+        [&](FrmJoiner* j) {
+            j->txtToPath->setEditText(outFolder);
+            j->txtJoinedFileName->setText(QStringLiteral("cut.wav"));
+            selectFormat(j, "WAV");
+            EXPECT_TRUE(runTask(j));
+            state = j->lblCurrentTrack->text();
+            log = j->txtLog->toPlainText();
+            j->cmdExit_Click();
+        },
+        [&] { f->RunCommand(QStringLiteral("Audio Joiner")); }, 120000);
     ASSERT_EQ(state, QStringLiteral("Done.")) << log.toStdString();
 
     const auto out = fixtures::parseWavFile(outFolder + QStringLiteral("/cut.wav"));

@@ -20,6 +20,7 @@
 #include "tests/cdtools/FakeRipSession.h"
 #include "tests/components/WavFixtures.h"
 #include "tests/support/FakePower.h"
+#include "tests/support/ModalWindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -543,31 +544,23 @@ TEST_F(RipperWindow, AStartedProgramRipsFromTheDriveNode)
 
     QString seenDrive, seenStatus, finalState;
     bool lockedDrive = false, lockedOpen = false;
-    QTimer poll;
-    poll.setInterval(20);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        FrmCDRipper* w = g_frmCDRipper.loaded();
-        if (!w || !w->isVisible())
-            return;
-        poll.stop();
-        seenDrive = w->cboDevices->currentText();
-        seenStatus = w->lblCDStatus->text();
-        lockedDrive = !w->cboDevices->isEnabled();
-        lockedOpen = !w->cmdOpenCD->isEnabled();
-        w->txtToPath->setEditText(outFolder);
-        selectFormat(w, "WAV");
-        w->cboFileName->setCurrentIndex(4);  // "[123].[dest_extension]"
-        w->cmdConvert_Click();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return w->cmdConvert->isEnabled(); }, 30000));
-        finalState = w->lblCurrentTrack->text();
-        w->cmdExit_Click();
-    });
-    poll.start();
-    QTimer::singleShot(60000, [] {
-        if (FrmCDRipper* w = g_frmCDRipper.loaded())
-            w->hide();  // never leave the test hanging in the modal loop
-    });
-    f->RunCommand(QStringLiteral("Audio CD Ripper"));
+    // Acts once the modal window is up, as its user would.
+    modal::ActWhenShown(
+        g_frmCDRipper,
+        [&](FrmCDRipper* w) {
+            seenDrive = w->cboDevices->currentText();
+            seenStatus = w->lblCDStatus->text();
+            lockedDrive = !w->cboDevices->isEnabled();
+            lockedOpen = !w->cmdOpenCD->isEnabled();
+            w->txtToPath->setEditText(outFolder);
+            selectFormat(w, "WAV");
+            w->cboFileName->setCurrentIndex(4);  // "[123].[dest_extension]"
+            w->cmdConvert_Click();
+            EXPECT_TRUE(QTest::qWaitFor([&] { return w->cmdConvert->isEnabled(); }, 30000));
+            finalState = w->lblCurrentTrack->text();
+            w->cmdExit_Click();
+        },
+        [&] { f->RunCommand(QStringLiteral("Audio CD Ripper")); }, 60000);
     EXPECT_EQ(seenDrive, QStringLiteral("E: mixed.cue"));
     EXPECT_EQ(seenStatus, QStringLiteral("OK: 3 CDA tracks"));
     EXPECT_TRUE(lockedDrive);

@@ -12,6 +12,7 @@
 #include "platform/Clock.h"
 #include "tests/components_cd/BurnFixtures.h"
 #include "tests/itemsgrid/ItemWindowFixture.h"
+#include "tests/support/ModalWindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -84,32 +85,24 @@ TEST_F(DataBurnerCommandTest, TheCommandOfAStartedProgramBurnsTheMarkedRowsConve
 
     QString seenTitle, seenCaption, seenCount, seenVolume, seenFormat, finalState;
     long seenRows = 0, seenTotal = 0;
-    QTimer poll;
-    poll.setInterval(20);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        FrmDataBurner3* w = g_frmDataBurner3.loaded();
-        if (!w || !w->isVisible())
-            return;
-        poll.stop();
-        seenTitle = w->lblTitle->text();
-        seenCaption = w->windowTitle();
-        seenCount = w->lblFilesToConvert->text();
-        seenVolume = w->txtCDName->text();
-        seenFormat = w->cboTargetFormat->currentText();
-        seenRows = w->cGrid1->Rows();
-        seenTotal = w->g_ltmrItemSecsTotal;
-        w->cboFileName->setEditText(QStringLiteral("[file_name].[dest_extension]"));
-        w->cmdConvert->click();
-        EXPECT_TRUE(burnfixtures::waitUntil([&] { return w->cmdConvert->isEnabled() && w->cmdExit->isEnabled(); }));
-        finalState = w->lblCurrentTrack->text();
-        w->cmdExit_Click();
-    });
-    poll.start();
-    QTimer::singleShot(120000, [&] {
-        if (FrmDataBurner3* w = g_frmDataBurner3.loaded())
-            w->hide();  // never leave the test hanging in the modal loop
-    });
-    f->RunCommand(QStringLiteral("MP3 CD Maker"));
+    // Acts once the modal window is up, as its user would.
+    modal::ActWhenShown(
+        g_frmDataBurner3,
+        [&](FrmDataBurner3* w) {
+            seenTitle = w->lblTitle->text();
+            seenCaption = w->windowTitle();
+            seenCount = w->lblFilesToConvert->text();
+            seenVolume = w->txtCDName->text();
+            seenFormat = w->cboTargetFormat->currentText();
+            seenRows = w->cGrid1->Rows();
+            seenTotal = w->g_ltmrItemSecsTotal;
+            w->cboFileName->setEditText(QStringLiteral("[file_name].[dest_extension]"));
+            w->cmdConvert->click();
+            EXPECT_TRUE(burnfixtures::waitUntil([&] { return w->cmdConvert->isEnabled() && w->cmdExit->isEnabled(); }));
+            finalState = w->lblCurrentTrack->text();
+            w->cmdExit_Click();
+        },
+        [&] { f->RunCommand(QStringLiteral("MP3 CD Maker")); }, 120000);
     EXPECT_EQ(seenTitle, QStringLiteral("MP3 CD Maker"));
     EXPECT_EQ(seenCaption, QStringLiteral("MP3 CD Maker"));
     EXPECT_EQ(seenCount, QStringLiteral("2 items to burn."));

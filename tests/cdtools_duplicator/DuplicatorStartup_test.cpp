@@ -2,6 +2,7 @@
 // The "Audio CD Duplicator" command of a program started through Main, and the command line
 // driver's "duplicate" over the same task.
 #include "tests/cdtools_duplicator/DuplicatorFixture.h"
+#include "tests/support/ModalWindow.h"
 
 #include "commands/ToolWindows.h"
 #include "foundation/mdlMain.h"
@@ -57,26 +58,18 @@ TEST_F(DuplicatorStartupTest, TheCommandOfAStartedProgramOpensTheDuplicatorUnder
 
     QString status;
     bool hourglass = false, polling = true, copied = false;
-    QTimer poll;
-    poll.setInterval(20);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        FrmAudioCDDuplicator* w = g_frmAudioCDDuplicator.loaded();
-        if (!w || !w->isVisible())
-            return;
-        poll.stop();
-        status = w->lblCDStatus->text();
-        hourglass = f->testAttribute(Qt::WA_SetCursor) && f->cursor().shape() == Qt::WaitCursor;
-        polling = f->tmrCDs->isActive();
-        chooseWriter(w, QStringLiteral("E:"));
-        w->cmdConvert->click();
-        copied = QTest::qWaitFor([] { return !g_frmAudioCDDuplicator.isLoaded(); }, 60000);
-    });
-    poll.start();
-    QTimer::singleShot(90000, [] {
-        if (FrmAudioCDDuplicator* w = g_frmAudioCDDuplicator.loaded())
-            w->hide();  // never leave the test hanging in the modal loop
-    });
-    f->RunCommand(QStringLiteral("Audio CD Duplicator"));
+    // Acts once the modal window is up, as its user would.
+    modal::ActWhenShown(
+        g_frmAudioCDDuplicator,
+        [&](FrmAudioCDDuplicator* w) {
+            status = w->lblCDStatus->text();
+            hourglass = f->testAttribute(Qt::WA_SetCursor) && f->cursor().shape() == Qt::WaitCursor;
+            polling = f->tmrCDs->isActive();
+            chooseWriter(w, QStringLiteral("E:"));
+            w->cmdConvert->click();
+            copied = QTest::qWaitFor([] { return !g_frmAudioCDDuplicator.isLoaded(); }, 60000);
+        },
+        [&] { f->RunCommand(QStringLiteral("Audio CD Duplicator")); }, 90000);
 
     EXPECT_EQ(status, QStringLiteral("OK: 3 CDA tracks"));
     EXPECT_TRUE(hourglass);
