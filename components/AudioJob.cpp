@@ -258,9 +258,12 @@ WorkerResult decodeInto(const JobInput& input, engine::AudioReader& reader, engi
         return WorkerResult::failed(errCannotRead, readError(input.path, error));
 
     const engine::SourceInfo& info = reader.info();
-    int64_t expected = span.count;
-    if (expected < 0 && info.totalFrames > 0 && info.format.sampleRate > 0)
-        expected = std::max<int64_t>(0, info.totalFrames * target.sampleRate / info.format.sampleRate - span.first);
+    // The source's length in output frames, when it states one.
+    const int64_t total = info.totalFrames > 0 && info.format.sampleRate > 0
+                              ? int64_t((__int128)info.totalFrames * target.sampleRate / info.format.sampleRate)
+                              : -1;
+    const int64_t rest = std::max<int64_t>(0, total - span.first);
+    const int64_t expected = span.count >= 0 ? span.count : total >= 0 ? rest : -1;
 
     const int bytesPerFrame = target.bytesPerFrame();
     const int64_t framesPerChunk = std::max<int64_t>(1, (kChunkBytes / 4) / bytesPerFrame);
@@ -282,9 +285,7 @@ WorkerResult decodeInto(const JobInput& input, engine::AudioReader& reader, engi
     }
     // A source whose stated length is exact must deliver it: a join or conversion that quietly
     // leaves out what did not decode would report success for audio that is not there.
-    if (info.lengthExact && info.format.sampleRate > 0) {
-        const int64_t total = int64_t((__int128)info.totalFrames * target.sampleRate / info.format.sampleRate);
-        const int64_t rest = std::max<int64_t>(0, total - span.first);
+    if (info.lengthExact && total >= 0) {
         const int64_t due = span.count < 0 ? rest : std::min(span.count, rest);
         const int64_t allowance = kDecodePaddingFrames * target.sampleRate / info.format.sampleRate + 1;
         if (written + allowance < due)
