@@ -221,9 +221,13 @@ QString partFileNameFor(const QString& targetFileName, const QString& tag, bool 
 constexpr int kLongestTag = 16;
 
 // Removes part files of this target that no job holds: a job keeps a lock on its own while it
-// runs, in this process or another, so an unlocked one was left by a job that was killed.
+// runs, in this process or another, so an unlocked one was left by a job that was killed. One
+// changed in the last minute is left alone: a job locks its part file just after making it, and
+// short part-file names are shared by every target of an extension in the folder.
 void removeStalePartFiles(const QString& target, bool shortName)
 {
+    constexpr time_t kFreshSeconds = 60;
+    const time_t now = ::time(nullptr);
     const QFileInfo info(target);
     const QString marker = QStringLiteral("/");  // the one character no file name holds
     const QString sample = partFileNameFor(info.fileName(), marker, shortName);
@@ -242,7 +246,8 @@ void removeStalePartFiles(const QString& target, bool shortName)
         if (fd < 0)
             continue;
         struct stat st {};
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && now - st.st_mtime >= kFreshSeconds &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0)
             ::unlink(path.constData());
         ::close(fd);
     }

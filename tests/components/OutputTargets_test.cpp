@@ -7,6 +7,7 @@
 #include "tests/support/SmallDisk.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -33,6 +34,14 @@
 using fixtures::Pcm;
 
 namespace {
+
+// A part file a killed job left a while ago (one of the last minute may be a job's own, not yet
+// locked).
+bool leftAnHourAgo(const QString& file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadWrite) && f.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime);
+}
 
 struct Outcome {
     QStringList ends;
@@ -247,8 +256,11 @@ TEST_F(OutputTargets, StalePartFilesOfTheSameTargetGoAndOthersStay)
     const QString held = path(QStringLiteral(".out.part-abc.wav"));
     const QString otherTarget = path(QStringLiteral(".other.part-1f2e3d.wav"));
     const QString notOurs = path(QStringLiteral(".out.part-notes.txt"));
-    for (const QString& p : {stale, held, otherTarget, notOurs})
+    const QString justMade = path(QStringLiteral(".out.part-0fe5.wav"));
+    for (const QString& p : {stale, held, otherTarget, notOurs, justMade})
         fixtures::writeFile(p, "x");
+    for (const QString& p : {stale, held, otherTarget})
+        ASSERT_TRUE(leftAnHourAgo(p));
     // A job still running (here, in another process's stead) keeps a lock on its part file.
     const int fd = ::open(enc(held).constData(), O_RDONLY);
     ASSERT_EQ(::flock(fd, LOCK_EX), 0);
@@ -260,6 +272,7 @@ TEST_F(OutputTargets, StalePartFilesOfTheSameTargetGoAndOthersStay)
     EXPECT_TRUE(QFile::exists(held));
     EXPECT_TRUE(QFile::exists(otherTarget));
     EXPECT_TRUE(QFile::exists(notOurs));
+    EXPECT_TRUE(QFile::exists(justMade));
 }
 
 // The driver is the program's own command-line front end; a signal must not leave its part file,
@@ -386,6 +399,8 @@ TEST_F(OutputTargets, StaleShortPartFilesAreRemovedAndHeldOnesStay)
     const QString held = QDir(outDir).filePath(QStringLiteral(".part-abc.wav"));
     ASSERT_TRUE(fixtures::writeFile(stale, "x"));
     ASSERT_TRUE(fixtures::writeFile(held, "y"));
+    ASSERT_TRUE(leftAnHourAgo(stale));
+    ASSERT_TRUE(leftAnHourAgo(held));
     const int fd = ::open(enc(held).constData(), O_RDONLY | O_CLOEXEC);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
