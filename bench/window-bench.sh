@@ -3,20 +3,22 @@
 #
 # The joiner and converter windows on a real X server (Xvfb with the openbox window manager)
 # against engine-driver on the same files, in one run:
-#   - join 300 and 3,000 two-second 44.1 kHz stereo WAV files into one WAV: joiner-window against
-#     `engine-driver join`;
+#   - join 300 and 3,000 two-second 44.1 kHz stereo WAV files into one WAV: the real program as a
+#     user drives it (`quillmere` started with the files in its items list, the main toolbar's
+#     Join clicked, then the joiner's Join; drive-program.py) and the joiner-window driver, which
+#     fills the joiner directly, both against `engine-driver join`;
 #   - convert 300 short WAV files (one second each) to MP3 at 128 kbit/s CBR: converter-window
 #     against one `engine-driver convert` process per file, one after the other.
 # The window is shown, its button clicked through the X server (xdotool), and timed from the
 # click to the last output renamed into place; the time until the window shows the end is given
-# too. engine-driver is timed as whole processes, start-up included. The two take turns within
+# too (the drivers only). engine-driver is timed as whole processes, start-up included. The two take turns within
 # each round and the best round of each is kept. Goal: window / engine-driver <= 1.10.
 #
 # Usage: bench/window-bench.sh [BUILD_DIR]   (default: build)
 #        RUNS=n rounds of the joins (default 3), CONVERT_RUNS=n of the conversion (default 1:
 #        300 engine-driver processes take minutes); DISPLAY_NUM=n private X display (default 71);
 #        COUNTS="300 3000" join sizes; CONVERT=0 leaves the converter out.
-# Needs: Xvfb, openbox, xdotool, python3.
+# Needs: Xvfb, openbox, xdotool, python3 (with the X11 and XTest libraries xdotool brings).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -28,7 +30,8 @@ convert_count=300
 driver=$build/bin/engine-driver
 joiner=$build/bin/joiner-window
 converter=$build/bin/converter-window
-for exe in "$driver" "$joiner" "$converter"; do
+program=$build/bin/quillmere
+for exe in "$driver" "$joiner" "$converter" "$program" "$build/bin/quillmere-setup" "$build/bin/program-prepare"; do
   [[ -x $exe ]] || { echo "not built: $exe" >&2; exit 2; }
 done
 for tool in Xvfb openbox xdotool python3; do
@@ -76,9 +79,46 @@ now() { date +%s.%N; }
 less() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(b == "" || a < b) }'; }
 declare -A best
 
-# The join of the first N files: the two take turns each round.
+# The program's own settings and items list for the first N files, made once: quillmere-setup,
+# then program-prepare, which adds the files through the real adding pass and says where the two
+# Join buttons are. Each round starts the program on a fresh copy.
+prepare_program() {
+  local n=$1 files=("${@:2}") root=$work/program$n
+  mkdir -p "$root/data" "$root/config" "$root/runtime"
+  chmod 700 "$root/runtime"
+  printf '%s\n' "${files[@]}" >"$work/list$n"
+  XDG_DATA_HOME=$root/data XDG_CONFIG_HOME=$root/config XDG_RUNTIME_DIR=$root/runtime \
+    "$build/bin/quillmere-setup" >/dev/null
+  read -r _ mainx mainy _ joinx joiny < <(XDG_DATA_HOME=$root/data XDG_CONFIG_HOME=$root/config \
+    XDG_RUNTIME_DIR=$root/runtime "$build/bin/program-prepare" "$work/list$n" "$work/out" 2>"$work/prepare.err" |
+    tr '\n' ' ') || true
+  [[ -n ${joiny:-} ]] || { echo "program-prepare failed" >&2; cat "$work/prepare.err" >&2; exit 1; }
+  clicks[$n]="$mainx $mainy $joinx $joiny"
+}
+
+program_round() {
+  local n=$1 root=$work/run p bytes opened
+  rm -rf "$root"
+  cp -a "$work/program$n" "$root"
+  rm -f "$work/out/"*.wav
+  sync
+  # The list is read and painted before the user clicks: about a second a thousand rows.
+  p=$(XDG_DATA_HOME=$root/data XDG_CONFIG_HOME=$root/config XDG_RUNTIME_DIR=$root/runtime \
+    python3 "$here/drive-program.py" "$program" "$work/out" ${clicks[$n]} $((2 + n / 1000)) 2>"$work/program.err") ||
+    { echo "the program run failed" >&2; cat "$work/program.err" >&2; exit 1; }
+  read -r p bytes opened <<<"$p"
+  # 2 s of 44.1 kHz 16-bit stereo a file, behind a header
+  (( bytes >= n * 352800 + 44 && bytes < n * 352800 + 4096 )) ||
+    { echo "the program's joined file has $bytes bytes for $n files" >&2; exit 1; }
+  less "$p" "${best[program$n]:-}" && best[program$n]=$p
+  less "$opened" "${best[programopen$n]:-}" && best[programopen$n]=$opened
+  true
+}
+
+# The join of the first N files: the three take turns each round.
 join_round() {
   local n=$1 files=("${@:2}") t0 t1 d w
+  program_round "$n"
   rm -f "$work/out/"*.wav
   sync
   t0=$(now); "$driver" join "$work/out/driver.wav" wav:44100:2:16 "${files[@]}" >/dev/null; t1=$(now)
@@ -93,21 +133,28 @@ join_round() {
 }
 
 report() {
-  local label=$1 d=$2 w=$3 e=$4
-  printf '  %-44s %8.3f s\n' "engine-driver ($label)" "$d" "window, click to output in place" "$w" \
-    "window, click to the end shown" "$e"
+  local label=$1 d=$2 w=$3 e=$4 p=${5:-} o=${6:-}
+  printf '  %-48s %8.3f s\n' "engine-driver ($label)" "$d"
+  [[ -z $p ]] || printf '  %-48s %8.3f s\n' "program, toolbar Join click to the joiner shown" "$o" \
+    "program, joiner's Join click to output in place" "$p"
+  printf '  %-48s %8.3f s\n' "driver window, click to output in place" "$w" "driver window, click to the end shown" "$e"
+  [[ -z $p ]] || awk -v p="$p" -v d="$d" 'BEGIN {
+    printf "  ratio program/engine-driver: %.3f  goal <= 1.10%s\n", p / d, (p / d <= 1.10 ? "" : "  NOT MET") }'
   awk -v w="$w" -v e="$e" -v d="$d" 'BEGIN {
-    printf "  ratio window/engine-driver: %.3f (to the end shown: %.3f)  goal <= 1.10%s\n", w / d, e / d,
+    printf "  ratio driver window/engine-driver: %.3f (to the end shown: %.3f)  goal <= 1.10%s\n", w / d, e / d,
       (w / d <= 1.10 ? "" : "  NOT MET") }'
 }
 
 all=("$work"/in/item*.wav)
+declare -A clicks
 for n in $counts; do
   files=("${all[@]:0:$n}")
-  cat "${files[@]}" >/dev/null  # both start with the sources in the cache
+  prepare_program "$n" "${files[@]}"
+  cat "${files[@]}" >/dev/null  # all start with the sources in the cache
   echo "== join $n files ($(du -ch "${files[@]}" | tail -1 | cut -f1)), best of $runs rounds"
   for ((r = 0; r < runs; r++)); do join_round "$n" "${files[@]}"; done
-  report "join, $n files" "${best[driver$n]}" "${best[window$n]}" "${best[windowend$n]}"
+  report "join, $n files" "${best[driver$n]}" "${best[window$n]}" "${best[windowend$n]}" "${best[program$n]}" \
+    "${best[programopen$n]}"
 done
 
 [[ ${CONVERT:-1} == 1 ]] || exit 0
