@@ -686,19 +686,38 @@ public:
         const qint64 bytes = MasteringTool::ImageBytes(m_args, error);
         if (bytes < 0 || !m_tool.Start(m_args, error))
             return nullptr;
+        m_bytes = bytes;
         auto* own = new OwnSource;
         // A stopped burn reads no further, so a tool that stalls cannot hold it up.
-        own->read = [this](unsigned char* buffer, int size) { return m_stop.load() ? -1 : m_tool.Read(buffer, size); };
+        own->read = [this](unsigned char* buffer, int size) {
+            const int n = m_stop.load() ? -1 : m_tool.Read(buffer, size);
+            if (n > 0)
+                m_delivered += n;
+            return n;
+        };
         own->size = [bytes] { return off_t(bytes); };
         return makeSource(own);
     }
-    bool endedWell(QString* error) override { return m_tool.Finish(error); }
+    bool endedWell(QString* error) override
+    {
+        if (!m_tool.Finish(error))
+            return false;
+        // The drive pads a short track; an image short of what the tool promised is no disc.
+        if (m_delivered < m_bytes) {
+            *error = QStringLiteral("the disc-mastering tool %1 wrote %2 of the image's %3 bytes.")
+                         .arg(MasteringTool::Program()).arg(qint64(m_delivered)).arg(m_bytes);
+            return false;
+        }
+        return true;
+    }
     void drop() override { m_tool.Kill(); }
 
 private:
     QStringList m_args;
     const std::atomic<bool>& m_stop;
     MasteringTool m_tool;
+    qint64 m_bytes = 0;
+    std::atomic<qint64> m_delivered{0};  // read on the drive's thread
 };
 
 // Grabs the drive, checks its disc and writes the image to it; `names` sees its bytes go by.

@@ -266,29 +266,51 @@ TEST_F(DataBurnersTest, UdfIsWrittenBesideIsoAndEveryFileReadsBackWhole)
     }
 }
 
-// The mastering tool is a program of its own: where it cannot be started the burn says which
-// and why, and writes nothing.
-TEST_F(DataBurnersTest, AMissingMasteringToolIsAClearErrorAndWritesNothing)
+// The mastering tool is a program of its own: where it cannot be started, fails, or ends
+// without the whole image, the burn says so and why, and writes nothing.
+TEST_F(DataBurnersTest, AMissingFailingOrShortMasteringToolIsAClearErrorAndWritesNothing)
 {
-    const QString iso = path(QStringLiteral("disc.iso"));
-    useDrives({iso});
+    const QString bin = path(QStringLiteral("bin"));
+    ASSERT_TRUE(QDir().mkpath(bin));
+    struct Case {
+        const char* what;
+        const char* script;  // the tool on the search path; none when null
+        QString says;
+    };
+    const Case cases[] = {
+        {"missing", nullptr, QStringLiteral("genisoimage cannot be started: ") + QString::fromLocal8Bit(std::strerror(ENOENT))},
+        {"failing", "echo 'genisoimage: Invalid node - disc.mp3.' >&2\nexit 3\n",
+         QStringLiteral("genisoimage failed (it ended with status 3): genisoimage: Invalid node - disc.mp3.")},
+        {"short", "case \" $* \" in *\" -print-size \"*) echo 100; exit 0;; esac\n/usr/bin/head -c 102400 /dev/zero\n",
+         QStringLiteral("was not written")},  // in libburn's words or ours, as it finds the end first
+    };
     const QByteArray searchPath = qgetenv("PATH");
-    qputenv("PATH", QFile::encodeName(path(QStringLiteral("no-programs-here"))));
-    auto burner = CreateBurner();
-    burner->NewImage();
-    burner->UseUDF(true);
-    burner->AddFile(source(kNames.at(0)));
-    SecondEvents ev(*burner);
-    burner->BurnDisc(0);
-    const bool ended = ev.waitEnd();
-    qputenv("PATH", searchPath);
-    ASSERT_TRUE(ended);
-    EXPECT_EQ(ev.log.last(), QStringLiteral("Error"));
-    EXPECT_FALSE(ev.log.contains(QStringLiteral("End")));
-    EXPECT_TRUE(ev.text.contains(QStringLiteral("genisoimage cannot be started: ") + QString::fromLocal8Bit(std::strerror(ENOENT))))
-        << ev.text.toStdString();
-    EXPECT_FALSE(QFile::exists(iso));
-    EXPECT_TRUE(leftovers().isEmpty());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString tool = bin + QStringLiteral("/genisoimage");
+        QFile::remove(tool);
+        if (c.script) {
+            fixtures::writeFile(tool, QByteArray("#!/bin/sh\n") + c.script);
+            QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        const QString iso = path(QStringLiteral("disc.iso"));
+        useDrives({iso});
+        qputenv("PATH", QFile::encodeName(bin));
+        auto burner = CreateBurner();
+        burner->NewImage();
+        burner->UseUDF(true);
+        burner->AddFile(source(kNames.at(0)));
+        SecondEvents ev(*burner);
+        burner->BurnDisc(0);
+        const bool ended = ev.waitEnd();
+        qputenv("PATH", searchPath);
+        ASSERT_TRUE(ended);
+        EXPECT_EQ(ev.log.last(), QStringLiteral("Error"));
+        EXPECT_FALSE(ev.log.contains(QStringLiteral("End")));
+        EXPECT_TRUE(ev.text.contains(c.says)) << ev.text.toStdString();
+        EXPECT_FALSE(QFile::exists(iso));
+        EXPECT_TRUE(leftovers().isEmpty());
+    }
 }
 
 TEST_F(DataBurnersTest, WithoutJolietOnlyTheIsoNamesAreWritten)
