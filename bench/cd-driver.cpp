@@ -9,6 +9,8 @@
 //   cd-driver lookup DRIVE                             artist=, album=, then TRACK<TAB>ARTIST<TAB>TITLE
 //   cd-driver burn-audio DRIVE FILE...                 the files as the audio tracks of a CD
 //   cd-driver burn-data DRIVE ENGINE FILE...           the files as a data disc, ENGINE 1 or 2
+//                                                      (2:SYSTEMS picks the second engine's file
+//                                                      systems, e.g. 2:iso,joliet,udf; 2 is 2:iso,joliet)
 //   cd-driver duplicate SOURCE-DRIVE WRITER-DRIVE      copies an audio CD through the duplicator's task
 //
 // DRIVE is a letter with or without its colon ("D:" or "d"). FORMAT as for engine-driver:
@@ -37,6 +39,8 @@
 #include <QTextStream>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
 QTextStream& out()
@@ -59,7 +63,7 @@ int usage(const QString& why = {})
              "       cd-driver rip DRIVE TRACK OUT FORMAT [START LENGTH]\n"
              "       cd-driver lookup DRIVE\n"
              "       cd-driver burn-audio DRIVE FILE...\n"
-             "       cd-driver burn-data DRIVE ENGINE FILE...\n"
+             "       cd-driver burn-data DRIVE 1|2[:iso,joliet,udf] FILE...\n"
              "       cd-driver duplicate SOURCE-DRIVE WRITER-DRIVE\n";
     err().flush();
     return 2;
@@ -251,8 +255,18 @@ int burnAudio(const QStringList& a)
 
 int burnData(const QStringList& a)
 {
-    if (a.size() < 3 || (a[1] != QLatin1String("1") && a[1] != QLatin1String("2")))
-        return usage(QStringLiteral("burn-data takes DRIVE ENGINE FILE..., ENGINE 1 or 2"));
+    // The second engine's file systems: ISO 9660 and Joliet unless named.
+    QStringList systems{QStringLiteral("iso"), QStringLiteral("joliet")};
+    const QString engine = a.size() >= 2 ? a[1].section(QLatin1Char(':'), 0, 0) : QString();
+    if (a.size() >= 2 && a[1].contains(QLatin1Char(':')))
+        systems = a[1].section(QLatin1Char(':'), 1).toLower().split(QLatin1Char(','), Qt::SkipEmptyParts);
+    const bool systemsKnown = std::all_of(systems.begin(), systems.end(), [](const QString& s) {
+        return s == QLatin1String("iso") || s == QLatin1String("joliet") || s == QLatin1String("udf");
+    });
+    if (a.size() < 3 || (engine != QLatin1String("1") && engine != QLatin1String("2")) ||
+        (a[1].contains(QLatin1Char(':')) && (engine != QLatin1String("2") || !systemsKnown)))
+        return usage(QStringLiteral("burn-data takes DRIVE ENGINE FILE..., ENGINE 1 or 2, or 2: and the file systems "
+                                    "(iso, joliet, udf) with commas between"));
     const QString letter = letterOf(a[0]);
     const QString volume = QStringLiteral("Quillmere");
     int status = -1;
@@ -267,7 +281,7 @@ int burnData(const QStringList& a)
     Tenths tenths;
     std::unique_ptr<cAudioDataBurner> first;
     std::unique_ptr<cBurner> second;
-    if (a[1] == QLatin1String("1")) {
+    if (engine == QLatin1String("1")) {
         first = CreateAudioDataBurner();
         for (const QString& f : a.mid(2))
             if (!first->AddFile(f))
@@ -290,6 +304,9 @@ int burnData(const QStringList& a)
     } else {
         second = CreateBurner();
         second->NewImage();
+        second->UseISO(systems.contains(QLatin1String("iso")));
+        second->UseJoliet(systems.contains(QLatin1String("joliet")));
+        second->UseUDF(systems.contains(QLatin1String("udf")));
         for (const QString& f : a.mid(2))
             if (!second->AddFile(f))
                 return fail(QStringLiteral("Couldn't add the file ") + f);

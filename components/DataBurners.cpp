@@ -171,8 +171,6 @@ public:
             code = cd::errCannotWrite, why = QStringLiteral("The disc-mastering libraries cannot be started.");
         else if (deviceIndex < 0 || deviceIndex >= list.size())
             code = cd::errNoWriter, why = QStringLiteral("No recorder device is chosen.");
-        else if (m_udf && !m_iso && !m_joliet)
-            code = cd::errWrongKind, why = QStringLiteral("A UDF file system cannot be made here; choose ISO or JOLIET.");
         else if (m_files.isEmpty())
             code = cd::errNothingToBurn, why = QStringLiteral("There are no files to burn.");
         if (code) {
@@ -183,12 +181,20 @@ public:
         spec.files = m_files;
         spec.volumeName = m_volume;
         spec.joliet = m_joliet;  // ISO 9660 is always written: the other trees hang on it
+        spec.udf = m_udf;
         spec.closeDisc = true;
+        // The mastering tool writes UDF only beside ISO 9660.
+        const bool udfAlone = m_udf && !m_iso && !m_joliet;
         const cd::Drive drive = list.at(int(deviceIndex));
         Burner* self = this;
         m_run.start(
-            [drive, spec, self](const std::atomic<bool>& stop, const Post& post) {
+            [drive, spec, udfAlone, self](const std::atomic<bool>& stop, const Post& post) {
                 post([self] { Q_EMIT self->BurnerInitializing(); });
+                if (udfAlone)
+                    post([self] {
+                        Q_EMIT self->BurnerNotice(QStringLiteral("UDF alone cannot be written here: the disc-mastering tool needs an "
+                                                                 "ISO 9660 file system beside it, so the disc holds both."));
+                    });
                 const long files = long(spec.files.size());
                 post([self, files] { Q_EMIT self->BurnerFileCount(files, 0); });
                 cd::BurnCallbacks cb;

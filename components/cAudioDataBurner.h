@@ -42,7 +42,8 @@ Q_SIGNALS:
     void BurnStarting();
     void Progress(int percent);
     void BurnError(long code, const QString& message);
-    // A sentence for the log that does not stop the burn: a name that had to be cut.
+    // A sentence for the log that does not stop the burn: a name the disc holds otherwise than
+    // it was given.
     void Notice(const QString& text);
 };
 

@@ -9,9 +9,9 @@
 // The second data burning engine (CDs and DVDs) over the same back end as the first
 // (cd/Burning.h). Devices are numbered in the case-insensitive order of their texts
 // DevicePath(i) + " - " + DeviceName(i), so a sorted list's position is the device index. The
-// ISO 9660 tree is always written (the others hang on it), Joliet when asked; UDF cannot be
-// made here: asked alone the burn ends in BurnerError, beside the others it is left out. GUI
-// thread; every BurnDisc ends in exactly one BurnerEnd or BurnerError, queued; a cancelled
+// ISO 9660 tree is always written (the others hang on it), Joliet when asked, UDF when asked
+// (by the disc-mastering tool, which writes it only beside ISO 9660: UDF asked alone gets ISO
+// 9660 too, said by a BurnerNotice). GUI thread; every BurnDisc ends in exactly one BurnerEnd or BurnerError, queued; a cancelled
 // burn ends in BurnerError.
 class cBurner : public QObject {
     Q_OBJECT
@@ -47,7 +47,8 @@ Q_SIGNALS:
     void StartBurning();
     void BurnerFileCount(long files, long folders);
     void BurnerAdding(const QString& path);
-    // A sentence for the log that does not stop the burn: a name that had to be cut.
+    // A sentence for the log that does not stop the burn: a name the disc holds otherwise than
+    // it was given, a file system written beside the ones asked for.
     void BurnerNotice(const QString& text);
 };
 

@@ -26,6 +26,7 @@
 #include <QPushButton>
 
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -222,11 +223,21 @@ void FrmAudioEditor::cAudioEditor1_Done()
     m_saving = false;
     cmdAddSelection->setEnabled(true);
     tlbrList->ButtonEnabled(QStringLiteral("Save Selection"), true);
+    // "Add Selection" hands on only what its own save wrote.
+    const QString toAdd = std::exchange(m_addWhenSaved, QString());
+    if (toAdd.isEmpty() || m_unloading)
+        return;
+    // The file just written is the one handed on, so it is the one checked.
+    if (!recording::CheckProducedFile(toAdd, this))
+        return;
+    recording::AddFileToMainList(toAdd);
+    Form_Unload();
 }
 
 void FrmAudioEditor::cAudioEditor1_Aborted()
 {
     m_saving = false;
+    m_addWhenSaved.clear();
     tlbrList->ButtonEnabled(QStringLiteral("Play"), true);
     cmdAddSelection->setEnabled(true);
     tlbrList->ButtonEnabled(QStringLiteral("Save Selection"), true);
@@ -238,7 +249,10 @@ void FrmAudioEditor::cAudioEditor1_Error(long, const QString& text)
     if (!m_saving)
         return;  // a file that cannot be shown says so in the display itself
     // A failed save gives its controls back and says why; the bar no longer shows a finish.
+    // Whatever stands at its path (an older file, or nothing) is not what the user selected,
+    // so an "Add Selection" waiting for it adds nothing and the window stays open.
     m_saving = false;
+    m_addWhenSaved.clear();
     tlbrList->ButtonEnabled(QStringLiteral("Save Selection"), true);
     prgCurrnet->Value(0);
     if (!m_unloading)
@@ -301,14 +315,11 @@ QString FrmAudioEditor::SaveSelectionAs()
 void FrmAudioEditor::cmdAddSelection_Click()
 {
     const QString path = SaveSelectionAs();
-    // A cancelled dialog saved nothing: there is nothing to check or add.
+    // A cancelled dialog saved nothing: there is nothing to check or add. Otherwise the
+    // save's own Done or Error decides: a failed save may leave an older file at the path.
     if (path.isEmpty())
         return;
-    // The file just written is the one handed on, so it is the one checked.
-    if (!recording::CheckProducedFile(path, this))
-        return;
-    recording::AddFileToMainList(path);
-    Form_Unload();
+    m_addWhenSaved = path;
 }
 
 void FrmAudioEditor::cmdSelectPath_Click()

@@ -86,6 +86,8 @@ private:
     void LoadWaveFile();
     bool m_unloading = false;
     bool m_saving = false;  // between a save's start and its Done, Aborted or Error
+    // The path "Add Selection" saved to, added to the items list when that save is done.
+    QString m_addWhenSaved;
 };
 
 inline FormRef<FrmAudioEditor> g_frmAudioEditor;

@@ -3,6 +3,7 @@
 
 #include "components/OutputTarget.h"
 #include "components/cd/CueSheet.h"
+#include "components/cd/MasteringTool.h"
 #include "components/engine/AudioEngine.h"
 
 #include <QDir>
@@ -19,6 +20,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
@@ -578,8 +580,148 @@ QString isoError(int code)
     return m ? QString::fromLocal8Bit(m) : QStringLiteral("error %1").arg(code);
 }
 
-// Grabs the drive, checks its disc and writes the image to it.
-BurnResult burnImage(const Drive& drive, const QByteArray& address, IsoImage* image_, IsoWriteOpts* opts,
+// Where an image's bytes come from, opened once the drive is grabbed and holds a blank disc.
+class ImageFeed {
+public:
+    virtual ~ImageFeed() = default;
+    // A source of the whole image, its size known; null with the reason.
+    virtual burn::burn_source* open(QString* error) = 0;
+    // After a write that went well: whether whatever made the bytes ended well too.
+    virtual bool endedWell(QString* error)
+    {
+        Q_UNUSED(error);
+        return true;
+    }
+    // After a write that did not go well.
+    virtual void drop() {}
+};
+
+// A burn_source of ours: libburn reads it sector by sector and frees it with burn_source_free.
+struct OwnSource {
+    std::function<int(unsigned char*, int)> read;
+    std::function<off_t()> size;
+    std::function<void()> cancel;
+    std::function<void()> release;
+    off_t fixedSize = -1;
+};
+
+burn::burn_source* makeSource(OwnSource* own)
+{
+    auto* s = static_cast<burn::burn_source*>(std::calloc(1, sizeof(burn::burn_source)));
+    s->refcount = 1;
+    s->version = 1;
+    s->data = own;
+    s->read_xt = [](burn::burn_source* self, unsigned char* buffer, int size) {
+        return static_cast<OwnSource*>(self->data)->read(buffer, size);
+    };
+    s->get_size = [](burn::burn_source* self) {
+        auto* o = static_cast<OwnSource*>(self->data);
+        return o->fixedSize >= 0 ? o->fixedSize : o->size();
+    };
+    s->set_size = [](burn::burn_source* self, off_t size) {
+        static_cast<OwnSource*>(self->data)->fixedSize = size;
+        return 1;
+    };
+    s->free_data = [](burn::burn_source* self) {
+        auto* o = static_cast<OwnSource*>(self->data);
+        if (o->release)
+            o->release();
+        delete o;
+    };
+    s->cancel = [](burn::burn_source* self) {
+        auto* o = static_cast<OwnSource*>(self->data);
+        if (o->cancel)
+            o->cancel();
+        return 1;
+    };
+    return s;
+}
+
+// Passes `inner` on unchanged and lets `names` read the Joliet root folder as it goes by.
+burn::burn_source* watchNames(burn::burn_source* inner, JolietRootReader* names)
+{
+    auto* own = new OwnSource;
+    own->read = [inner, names](unsigned char* buffer, int size) {
+        const int n = inner->read ? inner->read(inner, buffer, size) : inner->read_xt(inner, buffer, size);
+        if (n > 0)
+            names->feed(buffer, n);
+        return n;
+    };
+    own->size = [inner] { return inner->get_size(inner); };
+    own->cancel = [inner] {
+        if (inner->version >= 1 && inner->cancel)
+            inner->cancel(inner);
+    };
+    own->release = [inner] { burn_source_free(inner); };
+    return makeSource(own);
+}
+
+// The image libisofs makes of a prepared tree.
+class LibraryFeed final : public ImageFeed {
+public:
+    LibraryFeed(IsoImage* image, IsoWriteOpts* opts) : m_image(image), m_opts(opts) {}
+    burn::burn_source* open(QString* error) override
+    {
+        ::burn_source* source = nullptr;
+        std::lock_guard<std::mutex> lock(g_libraryLock);
+        const int r = iso_image_create_burn_source(m_image, m_opts, &source);
+        if (r < 0 || !source) {
+            *error = isoError(r);
+            return nullptr;
+        }
+        return reinterpret_cast<burn::burn_source*>(source);
+    }
+
+private:
+    IsoImage* m_image;
+    IsoWriteOpts* m_opts;
+};
+
+// The image the disc-mastering tool writes into a pipe.
+class ToolFeed final : public ImageFeed {
+public:
+    ToolFeed(const QStringList& args, const std::atomic<bool>& stop) : m_args(args), m_stop(stop) {}
+    burn::burn_source* open(QString* error) override
+    {
+        const qint64 bytes = MasteringTool::ImageBytes(m_args, error);
+        if (bytes < 0 || !m_tool.Start(m_args, error))
+            return nullptr;
+        m_bytes = bytes;
+        auto* own = new OwnSource;
+        // A stopped burn reads no further, so a tool that stalls cannot hold it up.
+        own->read = [this](unsigned char* buffer, int size) {
+            const int n = m_stop.load() ? -1 : m_tool.Read(buffer, size);
+            if (n > 0)
+                m_delivered += n;
+            return n;
+        };
+        own->size = [bytes] { return off_t(bytes); };
+        return makeSource(own);
+    }
+    bool endedWell(QString* error) override
+    {
+        if (!m_tool.Finish(error))
+            return false;
+        // The drive pads a short track; an image short of what the tool promised is no disc.
+        if (m_delivered < m_bytes) {
+            *error = QStringLiteral("the disc-mastering tool %1 wrote %2 of the image's %3 bytes.")
+                         .arg(MasteringTool::Program()).arg(qint64(m_delivered)).arg(m_bytes);
+            return false;
+        }
+        return true;
+    }
+    void drop() override { m_tool.Kill(); }
+
+private:
+    QStringList m_args;
+    const std::atomic<bool>& m_stop;
+    MasteringTool m_tool;
+    qint64 m_bytes = 0;
+    std::atomic<qint64> m_delivered{0};  // read on the drive's thread
+};
+
+// Grabs the drive, checks its disc and writes the image to it; `names` sees its bytes go by.
+BurnResult burnImage(const Drive& drive, const QByteArray& address, ImageFeed& feed, JolietRootReader* names,
                      const DataImageSpec& spec, const BurnCallbacks& cb, const std::atomic<bool>& stop)
 {
     Grab g(address, true);
@@ -594,28 +736,36 @@ BurnResult burnImage(const Drive& drive, const QByteArray& address, IsoImage* im
     if (spec.cdOnly && !image && !isCdProfile(profile))
         return failed(errWrongKind, QStringLiteral("The disc in the drive ") + quoted(drive) + QStringLiteral(" is not a CD."));
 
-    ::burn_source* isoSource = nullptr;
-    {
-        std::lock_guard<std::mutex> lock(g_libraryLock);
-        const int r = iso_image_create_burn_source(image_, opts, &isoSource);
-        if (r < 0 || !isoSource)
-            return failed(errCannotWrite, QStringLiteral("The disc image cannot be made: ") + isoError(r));
+    QString why;
+    burn::burn_source* made = feed.open(&why);
+    if (!made) {
+        feed.drop();
+        return failed(errCannotWrite, QStringLiteral("The disc image cannot be made: ") + why);
     }
-    auto* src = reinterpret_cast<burn::burn_source*>(isoSource);
+    burn::burn_source* src = watchNames(made, names);
     const int64_t sectors = (src->get_size(src) + kDataSectorBytes - 1) / kDataSectorBytes;
     const int64_t room = image ? kBlankCdSectors : int64_t(burn_disc_available_space(g.drive(), nullptr)) / kDataSectorBytes;
     if (room > 0 && sectors > room) {
         src->cancel(src);
         burn_source_free(src);
+        feed.drop();
         return failed(errDoesNotFit, QStringLiteral("The files do not fit on the disc in the drive ") + quoted(drive) + QLatin1Char('.'));
     }
     Session s;
     s.add(BURN_MODE1, src);
     BurnResult r = writeSession(drive, g.drive(), s, spec.closeDisc, spec.speedKbs, cb, stop, false);
-    if (r.outcome != BurnResult::Written)
+    if (r.outcome != BurnResult::Written) {
         src->cancel(src);
+        feed.drop();
+        // A stop ends the tool's feed at once, which the drive may take for a failed write.
+        return stop.load() ? stopped() : r;
+    }
+    // The drive took every byte it was promised; whatever made them must have ended well too,
+    // or the image is short of what it should hold.
+    if (!feed.endedWell(&why))
+        return failed(errCannotWrite, QStringLiteral("The disc in the drive %1 was not written: %2").arg(quoted(drive), why));
     // An image must hold every sector of the file system, whatever the library said.
-    if (r.outcome == BurnResult::Written && image) {
+    if (image) {
         const int64_t held = QFileInfo(QFile::decodeName(address.mid(6))).size() / kDataSectorBytes;
         if (held < sectors)
             return failed(errCannotWrite, QStringLiteral("The disc in the drive %1 was not written: the image holds %2 of its %3 sectors. %4")
@@ -624,23 +774,96 @@ BurnResult burnImage(const Drive& drive, const QByteArray& address, IsoImage* im
     return r;
 }
 
+
+// Says where the volume name could not be written as it stands. `eachTree`: every reader sees
+// the names given (the mastering tool's); else readers of Joliet names see only the Joliet one.
+void noteVolume(const DataImageSpec& spec, const QString& joliet, const QString& others, bool eachTree, const BurnCallbacks& cb)
+{
+    const bool jolietWhole = spec.joliet && joliet == spec.volumeName;
+    const bool othersWhole = others == spec.volumeName;
+    const bool say = eachTree ? !othersWhole || (spec.joliet && !jolietWhole) : !othersWhole && !jolietWhole;
+    if (!cb.notice || !say)
+        return;
+    cb.notice(spec.joliet ? QStringLiteral("The volume name '%1' is longer than a disc's volume name can be: "
+                                           "readers of Joliet names see '%2', others '%3'.")
+                                .arg(spec.volumeName, joliet, others)
+                          : QStringLiteral("The volume name '%1' is written as '%2'.").arg(spec.volumeName, others));
+}
+
+// The volume name the mastering tool writes into every tree: 32 bytes at most, whole
+// characters, none it cannot encode.
+QString toolVolumeName(const QString& volumeName)
+{
+    QString name;
+    for (const QChar c : JolietCharacters(volumeName)) {
+        if ((name + c).toUtf8().size() > 32)
+            break;
+        name += c;
+    }
+    return name;
+}
+
+// A graft point's half: "\" and "=" are the tool's own there.
+QString graftEscaped(QString text)
+{
+    text.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    text.replace(QLatin1Char('='), QStringLiteral("\\="));
+    return text;
+}
+
+// The mastering tool's arguments for an image of ISO 9660 (which it always writes), Joliet when
+// asked, and UDF, every file at the root under its disc name.
+QStringList toolArguments(const DataImageSpec& spec, const QString& volume, const QStringList& discNames)
+{
+    QStringList args{QStringLiteral("-input-charset"), QStringLiteral("utf-8"), QStringLiteral("-iso-level"), QStringLiteral("2"),
+                     QStringLiteral("-follow-links"), QStringLiteral("-graft-points"), QStringLiteral("-udf"),
+                     QStringLiteral("-V"), volume};
+    if (spec.joliet)
+        args << QStringLiteral("-R") << QStringLiteral("-J") << QStringLiteral("-joliet-long");
+    if (!spec.applicationId.isEmpty())
+        args << QStringLiteral("-A") << spec.applicationId.left(128);
+    if (!spec.publisherId.isEmpty())
+        args << QStringLiteral("-publisher") << spec.publisherId.left(128);
+    for (int i = 0; i < spec.files.size(); ++i)
+        args << QLatin1Char('/') + graftEscaped(discNames.at(i)) + QLatin1Char('=') +
+                    graftEscaped(QFileInfo(spec.files.at(i)).absoluteFilePath());
+    return args;
+}
+
+// The Joliet names of the files, in the order of the list, from the image's root folder; "" where
+// one is not known. The files' data lie in the order of the list, so the n-th extent is the n-th
+// file's.
+QStringList namesInListOrder(const QStringList& files, const QList<DiscEntry>& root)
+{
+    QList<DiscEntry> entries;
+    for (const DiscEntry& e : root)
+        if (!e.folder)
+            entries << e;
+    std::stable_sort(entries.begin(), entries.end(), [](const DiscEntry& a, const DiscEntry& b) { return a.sector < b.sector; });
+    QStringList out;
+    bool inOrder = entries.size() == files.size();
+    for (int i = 0; inOrder && i < files.size(); ++i)
+        inOrder = entries.at(i).bytes == QFileInfo(files.at(i)).size();
+    if (inOrder) {
+        for (const DiscEntry& e : entries)
+            out << e.name;
+        return out;
+    }
+    // Empty files share their place: such a list is matched by the names files would have
+    // alone on a disc, where the image holds them.
+    QSet<QString> held;
+    for (const DiscEntry& e : entries)
+        held.insert(e.name);
+    for (const QString& f : files) {
+        const QString alone = JolietName(QFileInfo(f).fileName());
+        out << (held.contains(alone) ? alone : QString());
+    }
+    return out;
+}
+
 }  // namespace
 
-QString JolietName(const QString& name)
-{
-    // As the mastering library cuts: the dot before an extension does not count; a long name
-    // keeps its extension, cut to three characters where the stem is long too.
-    const int length = int(name.size());
-    const int dot = int(name.lastIndexOf(QLatin1Char('.')));
-    if (dot < 0 || dot == length - 1)
-        return name.left(kJolietNameChars);
-    if (length <= kJolietNameChars + 1)
-        return name;
-    const int extension = length - dot - 1;
-    const int stem = dot;
-    const int keptExtension = extension > 3 ? (stem < kJolietNameChars - 3 ? kJolietNameChars - stem : 3) : extension;
-    return name.left(kJolietNameChars - keptExtension) + QLatin1Char('.') + name.mid(dot + 1, keptExtension);
-}
+QString JolietName(const QString& name) { return CutName(JolietCharacters(name), kJolietNameChars); }
 
 QString IsoVolumeId(const QString& volumeName)
 {
@@ -798,27 +1021,46 @@ BurnResult BurnData(const Drive& drive, const DataImageSpec& spec, const BurnCal
     if (!startLibraries())
         return failed(errCannotWrite, QStringLiteral("The disc-mastering libraries cannot be started."));
 
+    QStringList names;
+    for (const QString& f : spec.files)
+        names << QFileInfo(f).fileName();
+    // The names the disc holds for the files, known before the burn (the mastering tool's,
+    // which this program chooses) or read from the image as it is written (the library's).
+    QStringList discNames;
     Image img;
-    {
+    std::unique_ptr<ImageFeed> feed;
+    if (spec.udf) {
+        const QString volume = toolVolumeName(spec.volumeName);
+        noteVolume(spec, volume.left(kJolietVolumeChars), volume, true, cb);
+        QStringList seen;
+        for (int i = 0; i < spec.files.size(); ++i) {
+            if (stop.load())
+                return stopped();
+            if (cb.adding)
+                cb.adding(spec.files.at(i));
+            const QFileInfo fi(spec.files.at(i));
+            if (!fi.isFile() || !fi.isReadable())
+                return failed(errInputUnreadable, QStringLiteral("The file cannot be read: ") + spec.files.at(i));
+            if (seen.contains(names.at(i)))
+                return failed(errInputUnreadable, QStringLiteral("The file ") + spec.files.at(i) +
+                                                      QStringLiteral(" cannot be put on the disc: another file of that name is on it."));
+            seen << names.at(i);
+        }
+        discNames = MasteringToolNames(names, spec.joliet);
+        feed = std::make_unique<ToolFeed>(toolArguments(spec, volume, discNames), stop);
+    } else {
         std::lock_guard<std::mutex> lock(g_libraryLock);
         const QByteArray volume = spec.volumeName.toUtf8();
         int r = iso_image_new(volume.constData(), &img.image);
         if (r < 0)
             return failed(errCannotWrite, QStringLiteral("The disc image cannot be made: ") + isoError(r));
         iso_image_set_volume_id(img.image, volume.constData());
-        if (cb.notice) {
-            const QString isoVolume = IsoVolumeId(spec.volumeName);
-            const QString jolietVolume = spec.volumeName.left(kJolietVolumeChars);
-            if (isoVolume != spec.volumeName && (!spec.joliet || jolietVolume != spec.volumeName))
-                cb.notice(spec.joliet ? QStringLiteral("The volume name '%1' is longer than a disc's volume name can be: "
-                                                       "readers of Joliet names see '%2', others '%3'.")
-                                            .arg(spec.volumeName, jolietVolume, isoVolume)
-                                      : QStringLiteral("The volume name '%1' is written as '%2'.").arg(spec.volumeName, isoVolume));
-        }
+        noteVolume(spec, spec.volumeName.left(kJolietVolumeChars), IsoVolumeId(spec.volumeName), false, cb);
         iso_image_set_application_id(img.image, spec.applicationId.toUtf8().constData());
         iso_image_set_publisher_id(img.image, spec.publisherId.toUtf8().constData());
         iso_tree_set_follow_symlinks(img.image, 1);
-        for (const QString& f : spec.files) {
+        for (int i = 0; i < spec.files.size(); ++i) {
+            const QString& f = spec.files.at(i);
             if (stop.load())
                 return stopped();
             if (cb.adding)
@@ -826,14 +1068,13 @@ BurnResult BurnData(const Drive& drive, const DataImageSpec& spec, const BurnCal
             const QFileInfo fi(f);
             if (!fi.isFile() || !fi.isReadable())
                 return failed(errInputUnreadable, QStringLiteral("The file cannot be read: ") + f);
-            r = iso_tree_add_node(img.image, iso_image_get_root(img.image), QFile::encodeName(fi.absoluteFilePath()).constData(), nullptr);
+            IsoNode* node = nullptr;
+            r = iso_tree_add_node(img.image, iso_image_get_root(img.image), QFile::encodeName(fi.absoluteFilePath()).constData(), &node);
             if (r < 0)
                 return failed(errInputUnreadable, QStringLiteral("The file ") + f + QStringLiteral(" cannot be put on the disc: ") + isoError(r));
-            const QString joliet = JolietName(fi.fileName());
-            if (spec.joliet && joliet != fi.fileName() && cb.notice)
-                cb.notice(QStringLiteral("The name '%1' is longer than the %2 characters of a Joliet name: readers of Joliet "
-                                         "names see '%3'; readers of Rock Ridge names see it whole.")
-                              .arg(fi.fileName()).arg(kJolietNameChars).arg(joliet));
+            // The files' data follow the order of the list, which tells the image's names apart
+            // when it is read back.
+            iso_node_set_sort_weight(node, int(spec.files.size() - i));
         }
         iso_write_opts_new(&img.opts, 0);
         iso_write_opts_set_iso_level(img.opts, 2);
@@ -844,6 +1085,8 @@ BurnResult BurnData(const Drive& drive, const DataImageSpec& spec, const BurnCal
         iso_write_opts_set_joliet_long_names(img.opts, 1);
         iso_write_opts_set_joliet_longer_paths(img.opts, 1);
         iso_write_opts_set_output_charset(img.opts, "UTF-8");
+        iso_write_opts_set_sort_files(img.opts, 1);
+        feed = std::make_unique<LibraryFeed>(img.image, img.opts);
     }
 
     // An image drive is written through a part file beside it, renamed when the burn ends well.
@@ -861,10 +1104,40 @@ BurnResult BurnData(const Drive& drive, const DataImageSpec& spec, const BurnCal
     BusyMark busy(drive.path);
     if (!busy.taken())
         return failed(errBusy, QStringLiteral("The drive ") + quoted(drive) + QStringLiteral(" is busy."));
-    BurnResult r = burnImage(drive, address, img.image, img.opts, spec, cb, stop);
+    JolietRootReader written;
+    BurnResult r = burnImage(drive, address, *feed, &written, spec, cb, stop);
+    if (r.outcome != BurnResult::Written)
+        return r;
     // The drive has let go of the part file before it is put in place.
-    if (r.outcome == BurnResult::Written && part && !part->commit())
+    if (part && !part->commit())
         return failed(errCannotWrite, QStringLiteral("The disc image cannot be put in place: ") + drive.path);
+    if (cb.notice) {
+        if (spec.udf) {
+            // The tool writes the names it is given; where its Joliet tree holds a name cut
+            // further, that is the name readers see.
+            QList<DiscEntry> root;
+            if (spec.joliet && written.entries(&root)) {
+                for (QString& given : discNames) {
+                    QString held;
+                    for (const DiscEntry& e : root)
+                        if (!e.folder && given.startsWith(e.name) && e.name.size() > held.size())
+                            held = e.name;
+                    if (!held.isEmpty())
+                        given = held;
+                }
+            }
+            for (int i = 0; i < names.size(); ++i)
+                if (discNames.at(i) != names.at(i))
+                    cb.notice(NameNotice(names.at(i), discNames.at(i), spec.joliet ? QStringLiteral("Joliet") : QStringLiteral("UDF"), false));
+        } else if (spec.joliet) {
+            QList<DiscEntry> root;
+            written.entries(&root);
+            const QStringList joliet = namesInListOrder(spec.files, root);
+            for (int i = 0; i < names.size(); ++i)
+                if (!joliet.at(i).isEmpty() && joliet.at(i) != names.at(i))
+                    cb.notice(NameNotice(names.at(i), joliet.at(i), QStringLiteral("Joliet"), true));
+        }
+    }
     return r;
 }
 

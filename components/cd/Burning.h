@@ -16,6 +16,7 @@
 // burns run on the caller's worker thread and report through the callbacks on that thread.
 // No libburn or libisofs header appears here.
 
+#include "components/cd/DataImageNames.h"
 #include "components/cd/DriveMap.h"
 
 #include <QList>
@@ -103,6 +104,7 @@ struct DataImageSpec {
     QString applicationId;
     QString publisherId;
     bool joliet = true;         // ISO 9660 level 2 is always written
+    bool udf = false;           // a UDF file system beside them, made by the disc-mastering tool
     bool closeDisc = true;
     bool cdOnly = false;        // refuse media other than CD
     int speedKbs = 0;
@@ -111,12 +113,11 @@ struct DataImageSpec {
 BurnResult BurnData(const Drive& drive, const DataImageSpec& spec, const BurnCallbacks& callbacks,
                     const std::atomic<bool>& stop);
 
-// The longest leaf name a Joliet tree holds here (beyond the standard's 64, as every current
-// reader takes it); Rock Ridge beside it keeps names whole for Linux readers.
-constexpr int kJolietNameChars = 103;
-
-// The name a Joliet reader sees for a file of that name: unchanged up to the limit (the dot
-// before an extension not counted), else its stem cut before the extension.
+// The name a Joliet reader would see for a file of that name, alone on its disc: characters
+// beyond UCS-2 and those Joliet forbids as "_", cut to kJolietNameChars (beyond the standard's
+// 64, as every current reader takes it; the dot before an extension not counted). Rock Ridge
+// beside it keeps names whole for Linux readers. The names a burn really wrote are read back
+// from the image and said in its notices.
 QString JolietName(const QString& name);
 
 // The ISO 9660 volume id a volume name becomes: capitals, "_" for every other character than

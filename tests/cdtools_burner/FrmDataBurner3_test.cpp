@@ -294,15 +294,15 @@ TEST_F(FrmDataBurner3Test, AWrittenDiscStopsTheFirstEngineBeforeAnythingIsPrepar
 TEST_F(FrmDataBurner3Test, BurnRefusalsComeBackAsOneErrorAndKeepThePreparedFiles)
 {
     const QStringList files = sources();
-    // Data to an audio drive with either engine; UDF alone with the second.
+    // Data to an audio drive with either engine, and with the second one's UDF alone.
     struct Case {
         int engine;
         bool udfOnly;
         const char* says;
     };
-    const Case cases[] = {{0, false, "audio discs only"}, {1, false, "audio discs only"}, {1, true, "UDF"}};
+    const Case cases[] = {{0, false, "audio discs only"}, {1, false, "audio discs only"}, {1, true, "audio discs only"}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.says);
+        SCOPED_TRACE(c.engine + c.udfOnly);
         useDrives({image(QStringLiteral("audio.cue"))});
         FrmDataBurner3* w = open(files);
         w->cmbEngine->setCurrentIndex(c.engine);
@@ -669,29 +669,64 @@ TEST_F(FrmDataBurner3Test, AWrittenDiscOrNothingPreparedEndsTheBurnInOneErrorAnd
     }
 }
 
-TEST_F(FrmDataBurner3Test, ANameJolietMustCutIsSaidInTheLogAndKeptWholeForRockRidge)
+TEST_F(FrmDataBurner3Test, TheLogSaysTheNamesTheDiscHoldsWithEitherEngineAndUdf)
 {
+    // A name Joliet cuts, two that its cut makes equal, one of characters beyond UCS-2.
     const QString name = QStringLiteral("Mix Grüße 2024 - A Very Long Album Title - 01 - A Song Title With Many Characters "
                                         "And Then Some More Words.wav");
+    const QString twin = QStringLiteral("Various Artists - The Very Long Compilation Title - Disc 1 - 07 - A Song Title That Goes On To ");
+    const QStringList names{name, twin + QStringLiteral("Part A.wav"), twin + QStringLiteral("Part B.wav"),
+                            QString::fromUcs4(U"\U0001F3B5").repeated(60) + QStringLiteral(" song.wav")};
     ASSERT_GT(name.size(), 104);
-    const QStringList files{makeWav(name, fixtures::Pcm{}, 1)};
-    for (int engine = 0; engine < 2; ++engine) {
-        SCOPED_TRACE(engine);
-        const QString iso = image(QStringLiteral("long%1.iso").arg(engine));
+    QStringList files;
+    for (const QString& n : names)
+        files << makeWav(n, fixtures::Pcm{}, 1);
+    struct Case {
+        int engine;
+        bool udf;
+    };
+    for (const Case& c : {Case{0, false}, Case{1, false}, Case{1, true}}) {
+        SCOPED_TRACE(c.engine + c.udf);
+        const QString iso = image(QStringLiteral("long%1%2.iso").arg(c.engine).arg(c.udf));
         useDrives({iso});
         FrmDataBurner3* w = open(files);
-        w->cmbEngine->setCurrentIndex(engine);
+        w->cmbEngine->setCurrentIndex(c.engine);
+        w->chkUDF->setChecked(c.udf);
         w->chkDoNotConvertSource->setChecked(true);
         w->chkDoNotConvertSource_Click();
         w->cboFileName->setEditText(QStringLiteral("[file_name].[dest_extension]"));
         w->cmdConvert_Click();
         ASSERT_TRUE(waitIdle(w));
-        ASSERT_EQ(w->lblCurrentTrack->text(), QStringLiteral("Done.")) << logLines(w).join(QLatin1Char('\n')).toStdString();
-        EXPECT_TRUE(logLines(w).contains(QStringLiteral("The name '%1' is longer than the 103 characters of a Joliet name: readers of "
-                                                        "Joliet names see '%2'; readers of Rock Ridge names see it whole.")
-                                             .arg(name, name.left(100) + QStringLiteral(".wav"))))
-            << logLines(w).join(QLatin1Char('\n')).toStdString();
-        EXPECT_EQ(burnfixtures::isoRootNames(iso), QStringList{name});
+        const QStringList log = logLines(w);
+        ASSERT_EQ(w->lblCurrentTrack->text(), QStringLiteral("Done.")) << log.join(QLatin1Char('\n')).toStdString();
+        // Every name the log says the disc holds, and every name it leaves alone, is in the
+        // disc's Joliet tree, and nothing else.
+        static const QRegularExpression notice(QStringLiteral("^The name '(.*)' (is longer than the (\\d+) characters|holds)[^\n]*?: "
+                                                              "(?:readers of Joliet names see '(.*)'; readers of Rock Ridge names see it "
+                                                              "whole|the disc holds it as '(.*)')\\.$"));
+        QMap<QString, QString> said;
+        for (const QString& line : log) {
+            const QRegularExpressionMatch m = notice.match(line);
+            if (!m.hasMatch())
+                continue;
+            const QString held = m.captured(4).isEmpty() ? m.captured(5) : m.captured(4);
+            said.insert(m.captured(1), held);
+            if (!m.captured(3).isEmpty())
+                EXPECT_EQ(m.captured(3).toInt(), held.size()) << line.toStdString();
+        }
+        QStringList told;
+        for (const QString& n : names)
+            told << said.value(n, n);
+        told.sort();
+        EXPECT_EQ(said.size(), names.size()) << log.join(QLatin1Char('\n')).toStdString();
+        EXPECT_EQ(burnfixtures::jolietNames(iso).join(QLatin1Char('\n')).toStdString(), told.join(QLatin1Char('\n')).toStdString())
+            << log.join(QLatin1Char('\n')).toStdString();
+        EXPECT_EQ(said.value(names[3]).toStdString(), std::string(60, '_') + " song.wav");
+        if (c.udf)
+            EXPECT_EQ(QStringList(burnfixtures::udfRootFiles(iso).keys()).join(QLatin1Char('\n')).toStdString(),
+                      told.join(QLatin1Char('\n')).toStdString());
+        else
+            EXPECT_EQ(burnfixtures::isoRootNames(iso).size(), names.size());  // Rock Ridge, whole
         w->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         box.shown.clear();

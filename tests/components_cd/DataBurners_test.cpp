@@ -5,9 +5,13 @@
 #include "tests/components_cd/BurnFixtures.h"
 #include "tests/support/DiscImages.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <cerrno>
+#include <cstring>
 
 #include <gtest/gtest.h>
 
@@ -169,30 +173,144 @@ TEST_F(DataBurnersTest, FirstEngineWritesAJolietCdWithTheVolumeAndIds)
 
 TEST_F(DataBurnersTest, SecondEngineWritesTheSameDiscAndReportsEachStage)
 {
-    const QString iso = path(QStringLiteral("disc.iso"));
-    useDrives({path(QStringLiteral("audio.cue")), iso});
-    ASSERT_TRUE(cBurner::LibraryStarts());
-    auto burner = CreateBurner();
-    ASSERT_EQ(burner->DeviceCount(), 2);
-    EXPECT_EQ(burner->DevicePath(1) + QStringLiteral(" - ") + burner->DeviceName(1), QStringLiteral("E: - disc.iso"));
-    burner->NewImage();
-    burner->UseISO(true);
-    burner->UseJoliet(true);
-    burner->UseUDF(true);  // left out beside the others
-    burner->VolumeName(QStringLiteral("Second"));
-    for (const QString& n : kNames)
-        EXPECT_TRUE(burner->AddFile(source(n)));
-    SecondEvents ev(*burner);
-    burner->BurnDisc(1);
-    ASSERT_TRUE(ev.waitEnd());
-    ASSERT_EQ(ev.log.last(), QStringLiteral("End")) << ev.text.toStdString();
-    EXPECT_EQ(ev.ends, 1);
-    EXPECT_EQ(ev.log.mid(0, 3), (QStringList{QStringLiteral("Initializing"), QStringLiteral("FileCount 3 0"), QStringLiteral("Adding")}));
-    EXPECT_TRUE(ev.log.contains(QStringLiteral("StartBurning")));
-    EXPECT_EQ(ev.log.mid(ev.log.size() - 4),
-              (QStringList{QStringLiteral("Finalization"), QStringLiteral("Completed"), QStringLiteral("DoneBurn"), QStringLiteral("End")}));
-    expectFilesOn(iso);
-    EXPECT_TRUE(burnfixtures::isoInfo(iso).contains(QStringLiteral("Volume id: SECOND")));
+    // With UDF asked the disc-mastering tool makes the image; the stages and files are the same.
+    for (const bool udf : {false, true}) {
+        SCOPED_TRACE(udf);
+        const QString iso = path(QStringLiteral("disc%1.iso").arg(udf));
+        useDrives({path(QStringLiteral("audio.cue")), iso});
+        ASSERT_TRUE(cBurner::LibraryStarts());
+        auto burner = CreateBurner();
+        ASSERT_EQ(burner->DeviceCount(), 2);
+        EXPECT_EQ(burner->DevicePath(1) + QStringLiteral(" - ") + burner->DeviceName(1), QStringLiteral("E: - disc%1.iso").arg(udf));
+        burner->NewImage();
+        burner->UseISO(true);
+        burner->UseJoliet(true);
+        burner->UseUDF(udf);
+        burner->VolumeName(QStringLiteral("Second"));
+        for (const QString& n : kNames)
+            EXPECT_TRUE(burner->AddFile(source(n)));
+        SecondEvents ev(*burner);
+        burner->BurnDisc(1);
+        ASSERT_TRUE(ev.waitEnd());
+        ASSERT_EQ(ev.log.last(), QStringLiteral("End")) << ev.text.toStdString();
+        EXPECT_EQ(ev.ends, 1);
+        EXPECT_EQ(ev.log.mid(0, 3), (QStringList{QStringLiteral("Initializing"), QStringLiteral("FileCount 3 0"), QStringLiteral("Adding")}));
+        EXPECT_TRUE(ev.log.contains(QStringLiteral("StartBurning")));
+        EXPECT_EQ(ev.log.mid(ev.log.size() - 4),
+                  (QStringList{QStringLiteral("Finalization"), QStringLiteral("Completed"), QStringLiteral("DoneBurn"), QStringLiteral("End")}));
+        expectFilesOn(iso);
+        // The library writes the ISO volume id in capitals; the tool writes the name as given.
+        EXPECT_TRUE(burnfixtures::isoInfo(iso).contains(udf ? QStringLiteral("Volume id: Second") : QStringLiteral("Volume id: SECOND")));
+        EXPECT_EQ(jolietVolumeId(iso), QStringLiteral("Second"));
+        EXPECT_EQ(burnfixtures::volumeDescriptorIds(iso).contains(QStringLiteral("NSR02")), udf);
+    }
+}
+
+// UDF as the second engine writes it: the standard's descriptors after ISO 9660's, a file
+// system a UDF reader takes, every file whole on both sides. Asked alone it gets ISO 9660
+// beside it (the mastering tool writes UDF no other way), and the log says so.
+TEST_F(DataBurnersTest, UdfIsWrittenBesideIsoAndEveryFileReadsBackWhole)
+{
+    struct Case {
+        const char* what;
+        bool iso, joliet;
+    };
+    for (const Case& c : {Case{"ISO, Joliet and UDF", true, true}, Case{"UDF alone", false, false}}) {
+        SCOPED_TRACE(c.what);
+        const QString iso = path(QStringLiteral("udf%1.iso").arg(c.joliet));
+        useDrives({iso});
+        auto burner = CreateBurner();
+        QStringList notices;
+        QObject::connect(burner.get(), &cBurner::BurnerNotice, burner.get(), [&](const QString& t) { notices << t; });
+        burner->NewImage();
+        burner->UseISO(c.iso);
+        burner->UseJoliet(c.joliet);
+        burner->UseUDF(true);
+        burner->VolumeName(QStringLiteral("Café Songs"));
+        for (const QString& n : kNames)
+            ASSERT_TRUE(burner->AddFile(source(n)));
+        SecondEvents ev(*burner);
+        burner->BurnDisc(0);
+        ASSERT_TRUE(ev.waitEnd());
+        ASSERT_EQ(ev.log.last(), QStringLiteral("End")) << ev.text.toStdString();
+
+        const QStringList ids = burnfixtures::volumeDescriptorIds(iso);
+        ASSERT_GE(ids.size(), 5) << ids.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(ids.first(), QStringLiteral("CD001"));
+        const int bea = int(ids.indexOf(QStringLiteral("BEA01")));
+        ASSERT_GT(bea, 0) << ids.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(ids.value(bea + 1), QStringLiteral("NSR02")) << ids.join(QLatin1Char(' ')).toStdString();
+
+        const QMap<QString, QString> facts = burnfixtures::udfInfo(iso);
+        EXPECT_EQ(facts.value(QStringLiteral("numfiles")), QString::number(kNames.size()));
+        EXPECT_EQ(facts.value(QStringLiteral("label")), QStringLiteral("Café Songs"));
+        const QMap<QString, QByteArray> udf = burnfixtures::udfRootFiles(iso);
+        QStringList want = kNames;
+        want.sort();
+        EXPECT_EQ(QStringList(udf.keys()), want);
+        for (const QString& n : kNames)
+            EXPECT_TRUE(udf.value(n) == fixtures::readFile(source(n))) << n.toStdString();
+        // The ISO 9660 side holds every file whole too.
+        const QString out = path(QStringLiteral("out%1").arg(c.joliet));
+        ASSERT_TRUE(burnfixtures::extractIso(iso, out));
+        EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), kNames.size());
+        if (c.joliet) {
+            EXPECT_TRUE(burnfixtures::jolietFile(iso, kNames.at(0)) == fixtures::readFile(source(kNames.at(0))));
+            EXPECT_TRUE(notices.isEmpty()) << notices.join(QLatin1Char('\n')).toStdString();
+        } else {
+            EXPECT_TRUE(burnfixtures::isoInfo(iso).contains(QStringLiteral("NO Joliet present")));
+            EXPECT_EQ(notices, QStringList{QStringLiteral("UDF alone cannot be written here: the disc-mastering tool needs an ISO 9660 "
+                                                          "file system beside it, so the disc holds both.")});
+        }
+        EXPECT_TRUE(leftovers().isEmpty());
+    }
+}
+
+// The mastering tool is a program of its own: where it cannot be started, fails, or ends
+// without the whole image, the burn says so and why, and writes nothing.
+TEST_F(DataBurnersTest, AMissingFailingOrShortMasteringToolIsAClearErrorAndWritesNothing)
+{
+    const QString bin = path(QStringLiteral("bin"));
+    ASSERT_TRUE(QDir().mkpath(bin));
+    struct Case {
+        const char* what;
+        const char* script;  // the tool on the search path; none when null
+        QString says;
+    };
+    const Case cases[] = {
+        {"missing", nullptr, QStringLiteral("genisoimage cannot be started: ") + QString::fromLocal8Bit(std::strerror(ENOENT))},
+        {"failing", "echo 'genisoimage: Invalid node - disc.mp3.' >&2\nexit 3\n",
+         QStringLiteral("genisoimage failed (it ended with status 3): genisoimage: Invalid node - disc.mp3.")},
+        {"short", "case \" $* \" in *\" -print-size \"*) echo 100; exit 0;; esac\n/usr/bin/head -c 102400 /dev/zero\n",
+         QStringLiteral("was not written")},  // in libburn's words or ours, as it finds the end first
+    };
+    const QByteArray searchPath = qgetenv("PATH");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString tool = bin + QStringLiteral("/genisoimage");
+        QFile::remove(tool);
+        if (c.script) {
+            fixtures::writeFile(tool, QByteArray("#!/bin/sh\n") + c.script);
+            QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        const QString iso = path(QStringLiteral("disc.iso"));
+        useDrives({iso});
+        qputenv("PATH", QFile::encodeName(bin));
+        auto burner = CreateBurner();
+        burner->NewImage();
+        burner->UseUDF(true);
+        burner->AddFile(source(kNames.at(0)));
+        SecondEvents ev(*burner);
+        burner->BurnDisc(0);
+        const bool ended = ev.waitEnd();
+        qputenv("PATH", searchPath);
+        ASSERT_TRUE(ended);
+        EXPECT_EQ(ev.log.last(), QStringLiteral("Error"));
+        EXPECT_FALSE(ev.log.contains(QStringLiteral("End")));
+        EXPECT_TRUE(ev.text.contains(c.says)) << ev.text.toStdString();
+        EXPECT_FALSE(QFile::exists(iso));
+        EXPECT_TRUE(leftovers().isEmpty());
+    }
 }
 
 TEST_F(DataBurnersTest, WithoutJolietOnlyTheIsoNamesAreWritten)
@@ -250,7 +368,6 @@ TEST_F(DataBurnersTest, RefusalsEndInOneErrorAndKeepWhatIsThere)
         QString says;
     };
     const SecondCase secondCases[] = {
-        {"UDF alone", 2, false, false, true, QStringLiteral("UDF")},
         {"no device", -1, true, true, false, QStringLiteral("No recorder")},
         {"a written image", 0, true, true, false, QStringLiteral("is not empty")},
         {"data to an audio image", 1, true, true, false, QStringLiteral("audio discs only")},
@@ -274,26 +391,47 @@ TEST_F(DataBurnersTest, RefusalsEndInOneErrorAndKeepWhatIsThere)
     EXPECT_TRUE(leftovers().isEmpty());
 }
 
+// The mastering tool's children of this process (running or not yet reaped), by process id.
+QStringList toolChildren()
+{
+    QStringList found;
+    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        const QByteArray stat = fixtures::readFile(QStringLiteral("/proc/%1/stat").arg(pid));
+        const int close = int(stat.lastIndexOf(')'));
+        if (close < 0 || !stat.contains("(genisoimage)"))
+            continue;
+        const QList<QByteArray> fields = stat.mid(close + 2).split(' ');
+        if (fields.size() > 1 && fields.at(1).toLongLong() == QCoreApplication::applicationPid())
+            found << pid;
+    }
+    return found;
+}
+
 TEST_F(DataBurnersTest, ACancelledBurnEndsInBurnerErrorAndLeavesNoImage)
 {
-    // Enough data that the cancel lands while libburn writes.
+    // Enough data that the cancel lands while libburn writes, from the library or the tool.
     QByteArray big(40 * 1024 * 1024, 'x');
     fixtures::writeFile(source(QStringLiteral("big.bin")), big);
-    const QString iso = path(QStringLiteral("disc.iso"));
-    useDrives({iso});
-    auto burner = CreateBurner();
-    burner->NewImage();
-    burner->AddFile(source(QStringLiteral("big.bin")));
-    SecondEvents ev(*burner);
-    QObject::connect(burner.get(), &cBurner::StartBurning, burner.get(), [&] { burner->CancelBurn(); });
-    burner->BurnDisc(0);
-    ASSERT_TRUE(ev.waitEnd());
-    EXPECT_EQ(ev.log.last(), QStringLiteral("Error"));
-    EXPECT_TRUE(ev.log.contains(QStringLiteral("Canceled")));
-    EXPECT_FALSE(ev.log.contains(QStringLiteral("End")));
-    EXPECT_EQ(ev.ends, 1);
-    EXPECT_FALSE(QFile::exists(iso));
-    EXPECT_TRUE(leftovers().isEmpty());
+    for (const bool udf : {false, true}) {
+        SCOPED_TRACE(udf);
+        const QString iso = path(QStringLiteral("disc.iso"));
+        useDrives({iso});
+        auto burner = CreateBurner();
+        burner->NewImage();
+        burner->UseUDF(udf);
+        burner->AddFile(source(QStringLiteral("big.bin")));
+        SecondEvents ev(*burner);
+        QObject::connect(burner.get(), &cBurner::StartBurning, burner.get(), [&] { burner->CancelBurn(); });
+        burner->BurnDisc(0);
+        ASSERT_TRUE(ev.waitEnd());
+        EXPECT_EQ(ev.log.last(), QStringLiteral("Error"));
+        EXPECT_TRUE(ev.log.contains(QStringLiteral("Canceled")));
+        EXPECT_FALSE(ev.log.contains(QStringLiteral("End")));
+        EXPECT_EQ(ev.ends, 1);
+        EXPECT_FALSE(QFile::exists(iso));
+        EXPECT_TRUE(leftovers().isEmpty());
+        EXPECT_TRUE(toolChildren().isEmpty()) << toolChildren().join(QLatin1Char(' ')).toStdString();
+    }
 }
 
 TEST_F(DataBurnersTest, TheLibrarySeamMakesTheSecondEngineRefuse)
@@ -314,7 +452,9 @@ TEST_F(DataBurnersTest, TheLibrarySeamMakesTheSecondEngineRefuse)
 TEST_F(DataBurnersTest, AVolumeNameCutForTheDiscIsSaidWithBothNamesByEitherEngine)
 {
     const QString volume = QStringLiteral("Mix Grüße 2024 Volume With A Long Name");
-    for (const int engine : {1, 2}) {
+    // Engine 3: the second with UDF, whose mastering tool gives every tree the name as it
+    // stands, cut to the 32 bytes of a volume id.
+    for (const int engine : {1, 2, 3}) {
         SCOPED_TRACE(engine);
         const QString iso = path(QStringLiteral("volume%1.iso").arg(engine));
         useDrives({iso});
@@ -337,19 +477,27 @@ TEST_F(DataBurnersTest, AVolumeNameCutForTheDiscIsSaidWithBothNamesByEitherEngin
             QObject::connect(second.get(), &cBurner::BurnerEnd, &ctx, [&] { ended = true; });
             QObject::connect(second.get(), &cBurner::BurnerError, &ctx, [&](const QString&, const QString& t) { ADD_FAILURE() << t.toStdString(); ended = true; });
             second->NewImage();
+            second->UseUDF(engine == 3);
             ASSERT_TRUE(second->AddFile(source(kNames.first())));
             second->VolumeName(volume);
             second->BurnDisc(0);
         }
         ASSERT_TRUE(burnfixtures::waitUntil([&] { return ended; }));
-        // What the two volume descriptors hold is what the notice names.
+        // What the volume descriptors hold is what the notice names.
         const QString joliet = jolietVolumeId(iso);
         EXPECT_EQ(joliet, QStringLiteral("Mix Grüße 2024 V"));
-        const QString info = burnfixtures::isoInfo(iso);
-        EXPECT_TRUE(info.contains(QStringLiteral("Volume id: ") + cd::IsoVolumeId(volume) + QLatin1Char('\n'))) << info.toStdString();
+        const QString others = engine == 3 ? QStringLiteral("Mix Grüße 2024 Volume With A L") : cd::IsoVolumeId(volume);
+        if (engine == 3) {
+            // The primary descriptor's bytes as they stand (isoinfo shows fewer than 32 of them).
+            EXPECT_EQ(QString::fromUtf8(fixtures::readFile(iso).mid(16 * 2048 + 40, 32)).trimmed(), others);
+            EXPECT_EQ(burnfixtures::udfInfo(iso).value(QStringLiteral("label")), others);
+        } else {
+            const QString info = burnfixtures::isoInfo(iso);
+            EXPECT_TRUE(info.contains(QStringLiteral("Volume id: ") + others + QLatin1Char('\n'))) << info.toStdString();
+        }
         EXPECT_EQ(notices, QStringList{QStringLiteral("The volume name '%1' is longer than a disc's volume name can be: readers of "
                                                       "Joliet names see '%2', others '%3'.")
-                                           .arg(volume, joliet, cd::IsoVolumeId(volume))});
+                                           .arg(volume, joliet, others)});
     }
 }
 
