@@ -46,8 +46,10 @@ QString FormatFileSize(double dBytes)
 
 bool WriteFileAtomically(const QString& sFile, const QByteArray& data)
 {
+    // Unbuffered, so that a write the disk refuses fails here: a buffered one that fails only
+    // when the file is closed would still be renamed over the target, cut short.
     QSaveFile file(sFile);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     if (file.write(data) != data.size()) {
         file.cancelWriting();

@@ -7,6 +7,7 @@
 #include "foundation/mdlModes.h"
 #include "platform/Desktop.h"
 #include "platform/MessageBox.h"
+#include "platform/RegistryHive.h"
 
 #include <QCoreApplication>
 
@@ -37,6 +38,21 @@ void SuppressErrorDialogs()
 {
     const rlimit none{0, 0};
     setrlimit(RLIMIT_CORE, &none);
+}
+
+void TellDamagedSettings()
+{
+    const QList<platform::SetAsideSettings> damaged = platform::setAsideDamagedSettings();
+    if (damaged.isEmpty())
+        return;
+    QString prompt;
+    for (const platform::SetAsideSettings& d : damaged)
+        prompt += QStringLiteral("The settings file '") + d.file + QStringLiteral("' was damaged. The values that could be read "
+                                                                                 "from it are kept; the damaged file was set "
+                                                                                 "aside as:\r\n") +
+                  d.copy + QStringLiteral("\r\n\r\n");
+    prompt.chop(4);
+    platform::MsgBox(prompt, platform::vbExclamation | platform::vbOKOnly);
 }
 
 bool Main(StartupWindows& windows, const QStringList& arguments)
@@ -83,6 +99,7 @@ bool Main(StartupWindows& windows, const QStringList& arguments)
         } else {
             windows.ShowMain();
         }
+        TellDamagedSettings();
         windows.RunStartupSwitches(CommandLineText(arguments).toLower());
     } catch (const std::exception& e) {
         // A window that failed to load ends the program with its error's number and text.

@@ -36,5 +36,9 @@ bool IsTrayStart(const QString& commandLine);
 // window failed to load); the reason has been shown.
 bool Main(StartupWindows& windows, const QStringList& arguments);
 void SetSplashStatus(const QString& text);
+// Sets damaged settings files aside (platform::setAsideDamagedSettings) and says so in one
+// message, with the paths of the copies; nothing when every file is sound. Run by Main once the
+// main window is up.
+void TellDamagedSettings();
 // After this no crash report is produced for the process.
 void SuppressErrorDialogs();

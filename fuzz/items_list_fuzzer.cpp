@@ -1,6 +1,8 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 // Reads arbitrary bytes as an items-list file. Whatever the bytes, text read from a list is
 // written back as the very bytes it came from, and records written and read again are unchanged.
+// As the loader reads it, a file saved again keeps every record and every damaged part byte for
+// byte, and a second save changes nothing.
 #include "fuzz/FuzzFile.h"
 #include "mainwindow/ItemsListFile.h"
 
@@ -17,5 +19,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray saved = ComposeItemsListBytes(records);
     fuzz::check(saved == EncodeItemsListText(ComposeItemsListText(records) + QStringLiteral("\r\n")));
     fuzz::check(ParseItemsListText(DecodeItemsListBytes(saved)) == records);
+
+    const ItemsListContent content = ParseItemsListData(bytes);
+    const QByteArray kept = ComposeItemsListBytes(content.records, content.damaged);
+    const ItemsListContent again = ParseItemsListData(kept);
+    fuzz::check(again.records == content.records);
+    fuzz::check(again.damaged.size() == content.damaged.size());
+    for (qsizetype i = 0; i < content.damaged.size() && i < again.damaged.size(); ++i) {
+        fuzz::check(again.damaged.at(i).afterRow == content.damaged.at(i).afterRow);
+        fuzz::check(kept.contains(content.damaged.at(i).damaged));
+    }
+    fuzz::check(ComposeItemsListBytes(again.records, again.damaged) == kept);
     return 0;
 }

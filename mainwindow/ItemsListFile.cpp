@@ -4,10 +4,24 @@
 #include "components/cGrid.h"
 #include "itemsgrid/ItemRow.h"
 
+#include "foundation/mdlFileSystem.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include "foundation/mdlFileSystem.h"
+#include <QSaveFile>
 #include <QStringDecoder>
+#include <QThread>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -257,6 +271,12 @@ QString ComposeItemsListText(const QList<ItemsListRecord>& records)
     return text;
 }
 
+namespace {
+
+qint64 mtimeNs(const struct stat& st) { return qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec; }
+
+}  // namespace
+
 ItemsListReadResult ReadItemsListData(const QString& sFile)
 {
     ItemsListReadResult result;
@@ -272,7 +292,14 @@ ItemsListReadResult ReadItemsListData(const QString& sFile)
     if (file.error() != QFileDevice::NoError) {
         result.ok = false;
         result.data.clear();
+        return result;
     }
+    struct stat st {};
+    if (::fstat(file.handle(), &st) == 0)
+        result.stamp.mtimeNs = mtimeNs(st);
+    result.stamp.exists = true;
+    result.stamp.size = result.data.size();
+    result.stamp.hash = QCryptographicHash::hash(result.data, QCryptographicHash::Sha1);
     return result;
 }
 
@@ -318,42 +345,95 @@ void appendEncoded(QByteArray& out, QStringView value)
 
 }  // namespace
 
+namespace {
+
+// Writes records (and damaged parts) into a list file's bytes.
+class ItemsListWriter {
+public:
+    ItemsListWriter(bool escaped, qsizetype records, qsizetype valueChars) : m_escaped(escaped)
+    {
+        const auto& keys = ItemsListFieldKeys();
+        qsizetype tagBytes = kItemOpen.size() + kItemClose.size();
+        for (int f = 0; f < kItemsListFieldCount; ++f) {
+            m_open[f] = EncodeItemsListText(QLatin1Char('<') + keys[f] + QLatin1Char('>'));
+            m_close[f] = EncodeItemsListText(QStringLiteral("</") + keys[f] + QLatin1Char('>'));
+            tagBytes += m_open[f].size() + m_close[f].size();
+        }
+        m_itemOpen = EncodeItemsListText(kItemOpen);
+        m_itemClose = EncodeItemsListText(kItemClose);
+        m_out.reserve(records * tagBytes + valueChars + valueChars / 8 + 64);
+        if (escaped)
+            m_out += EncodeItemsListText(kItemsListEscapedMarker);
+    }
+    void record(const ItemsListRecord& r)
+    {
+        m_out += m_itemOpen;
+        for (int f = 0; f < kItemsListFieldCount; ++f) {
+            m_out += m_open[f];
+            appendEncoded(m_out, m_escaped ? escapeValue(r.fields[f]) : r.fields[f]);
+            m_out += m_close[f];
+        }
+        m_out += m_itemClose;
+    }
+    void raw(const QByteArray& bytes) { m_out += bytes; }
+    QByteArray finish()
+    {
+        m_out += EncodeItemsListText(kCrLf);
+        return std::move(m_out);
+    }
+
+private:
+    bool m_escaped;
+    std::array<QByteArray, kItemsListFieldCount> m_open, m_close;
+    QByteArray m_itemOpen, m_itemClose;
+    QByteArray m_out;
+};
+
+void measure(const ItemsListRecord& r, bool& escaped, qsizetype& valueChars)
+{
+    for (const QString& v : r.fields) {
+        valueChars += v.size();
+        escaped = escaped || needsEscape(v);
+    }
+}
+
+}  // namespace
+
 QByteArray ComposeItemsListBytes(const QList<ItemsListRecord>& records)
+{
+    return ComposeItemsListBytes(records, {});
+}
+
+QByteArray ComposeItemsListBytes(const QList<ItemsListRecord>& rows, const QList<HeldItem>& held)
 {
     bool escaped = false;
     qsizetype valueChars = 0;
-    for (const ItemsListRecord& r : records)
-        for (const QString& v : r.fields) {
-            valueChars += v.size();
-            escaped = escaped || needsEscape(v);
-        }
-
-    const auto& keys = ItemsListFieldKeys();
-    std::array<QByteArray, kItemsListFieldCount> open, close;
-    qsizetype tagBytes = kItemOpen.size() + kItemClose.size();
-    for (int f = 0; f < kItemsListFieldCount; ++f) {
-        open[f] = EncodeItemsListText(QLatin1Char('<') + keys[f] + QLatin1Char('>'));
-        close[f] = EncodeItemsListText(QStringLiteral("</") + keys[f] + QLatin1Char('>'));
-        tagBytes += open[f].size() + close[f].size();
+    for (const ItemsListRecord& r : rows)
+        measure(r, escaped, valueChars);
+    for (const HeldItem& h : held) {
+        if (h.damaged.isEmpty())
+            measure(h.record, escaped, valueChars);
+        else
+            escaped = escaped || h.escaped;
     }
-    const QByteArray itemOpen = EncodeItemsListText(kItemOpen);
-    const QByteArray itemClose = EncodeItemsListText(kItemClose);
 
-    QByteArray out;
-    out.reserve(records.size() * tagBytes + valueChars + valueChars / 8 + 64);
-    if (escaped)
-        out += EncodeItemsListText(kItemsListEscapedMarker);
-    for (const ItemsListRecord& r : records) {
-        out += itemOpen;
-        for (int f = 0; f < kItemsListFieldCount; ++f) {
-            out += open[f];
-            appendEncoded(out, escaped ? escapeValue(r.fields[f]) : r.fields[f]);
-            out += close[f];
-        }
-        out += itemClose;
+    ItemsListWriter out(escaped, rows.size() + held.size(), valueChars);
+    auto put = [&](const HeldItem& h) {
+        if (h.damaged.isEmpty())
+            out.record(h.record);
+        else
+            out.raw(h.damaged);
+    };
+    qsizetype h = 0;
+    for (qsizetype r = 0; r <= rows.size(); ++r) {
+        while (h < held.size() && held.at(h).afterRow <= r)
+            put(held.at(h++));
+        if (r < rows.size())
+            out.record(rows.at(r));
     }
-    out += EncodeItemsListText(kCrLf);
-    return out;
+    while (h < held.size())
+        put(held.at(h++));
+    return out.finish();
 }
 
 bool WriteItemsListFile(const QString& sFile, const QList<ItemsListRecord>& records)
@@ -415,17 +495,315 @@ QList<ItemsListRecord> MergeHeldItems(const QList<ItemsListRecord>& rows, const 
     out.reserve(rows.size() + held.size());
     qsizetype h = 0;
     for (qsizetype r = 0; r <= rows.size(); ++r) {
-        while (h < held.size() && held.at(h).afterRow <= r)
-            out.append(held.at(h++).record);
+        for (; h < held.size() && held.at(h).afterRow <= r; ++h)
+            if (held.at(h).damaged.isEmpty())
+                out.append(held.at(h).record);
         if (r < rows.size())
             out.append(rows.at(r));
     }
-    while (h < held.size())
-        out.append(held.at(h++).record);
+    for (; h < held.size(); ++h)
+        if (held.at(h).damaged.isEmpty())
+            out.append(held.at(h).record);
     return out;
 }
 
 bool IsItemsListFileName(const QString& sName)
 {
     return sName.size() > kItemsListExtension.size() && sName.endsWith(kItemsListExtension);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Damaged parts
+
+namespace {
+
+bool isBlank(QByteArrayView bytes)
+{
+    for (const char c : bytes)
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
+            return false;
+    return true;
+}
+
+// The file's own closing line break is written again by every save, so it is no part of a
+// damaged part at the end of the file.
+QByteArray withoutClosingBreak(QByteArrayView bytes)
+{
+    qsizetype n = bytes.size();
+    while (n > 0 && (bytes[n - 1] == '\r' || bytes[n - 1] == '\n'))
+        --n;
+    return bytes.first(n).toByteArray();
+}
+
+bool isEmptyRecord(const ItemsListRecord& r)
+{
+    for (const QString& v : r.fields)
+        if (!v.isEmpty())
+            return false;
+    return true;
+}
+
+}  // namespace
+
+ItemsListPiece ParseItemsListPiece(QByteArrayView piece, bool escaped, bool last)
+{
+    static const QByteArray itemClose = kItemClose.toUtf8();
+    static const QByteArray itemOpen = kItemOpen.toUtf8();
+    ItemsListPiece out;
+    qsizetype end = piece.indexOf(itemClose);
+    if (end >= 0) {
+        end += itemClose.size();
+    } else {
+        // No closing marker (a file cut short): the record ends with the last field it holds.
+        end = 0;
+        for (const QString& key : ItemsListFieldKeys()) {
+            const QByteArray open = (QLatin1Char('<') + key + QLatin1Char('>')).toUtf8();
+            const QByteArray close = (QStringLiteral("</") + key + QLatin1Char('>')).toUtf8();
+            const qsizetype o = piece.indexOf(open);
+            const qsizetype c = piece.indexOf(close);
+            if (o >= 0 && c >= o + open.size())
+                end = std::max(end, c + close.size());
+        }
+    }
+    out.record = ParseItemsListRecord(DecodeItemsListBytes(piece.first(end).toByteArray()), escaped);
+    if (isEmptyRecord(out.record)) {
+        // Nothing of an item can be read here: the whole piece is kept, marker and all.
+        out.record = ItemsListRecord();
+        QByteArrayView rest = piece;
+        if (rest.startsWith(itemClose))
+            rest = rest.sliced(itemClose.size());
+        if (!isBlank(rest)) {
+            out.damaged = itemOpen + (last ? withoutClosingBreak(piece) : piece.toByteArray());
+        }
+        return out;
+    }
+    const QByteArrayView trailing = piece.sliced(end);
+    if (!isBlank(trailing))
+        out.damaged = last ? withoutClosingBreak(trailing) : trailing.toByteArray();
+    return out;
+}
+
+QByteArray ItemsListDamagedPrefix(QByteArrayView data, qsizetype firstMarker)
+{
+    QByteArrayView prefix = firstMarker < 0 ? data : data.first(firstMarker);
+    if (prefix.startsWith("\xEF\xBB\xBF"))
+        prefix = prefix.sliced(3);
+    static const QByteArray marker = kItemsListEscapedMarker.toUtf8();
+    if (prefix.startsWith(marker))
+        prefix = prefix.sliced(marker.size());
+    if (isBlank(prefix))
+        return {};
+    return firstMarker < 0 ? withoutClosingBreak(prefix) : prefix.toByteArray();
+}
+
+ItemsListContent ParseItemsListData(const QByteArray& data)
+{
+    ItemsListContent content;
+    const bool escaped = IsEscapedItemsListData(data);
+    const QList<qsizetype> offsets = ItemsListRecordOffsets(data);
+    static const qsizetype markerSize = kItemOpen.size();
+    const QByteArray prefix = ItemsListDamagedPrefix(data, offsets.isEmpty() ? -1 : offsets.first() - markerSize);
+    if (!prefix.isEmpty())
+        content.damaged.append(HeldItem{0, {}, prefix, escaped});
+    for (qsizetype i = 0; i < offsets.size(); ++i) {
+        const qsizetype from = offsets.at(i);
+        const bool last = i + 1 == offsets.size();
+        const qsizetype to = last ? data.size() : offsets.at(i + 1) - markerSize;
+        ItemsListPiece piece = ParseItemsListPiece(QByteArrayView(data).sliced(from, to - from), escaped, last);
+        if (!isEmptyRecord(piece.record))
+            content.records.append(piece.record);
+        if (!piece.damaged.isEmpty())
+            content.damaged.append(HeldItem{long(content.records.size()), {}, piece.damaged, escaped});
+    }
+    return content;
+}
+
+QString KeepDamagedItemsListCopy(const QString& sFile, const QByteArray& data, const QList<QByteArray>& parts,
+                                 QString* error)
+{
+    const QFileInfo info(sFile);
+    const QString stem = info.fileName() + QStringLiteral(".damaged-");
+    // A list that stays damaged is read again and again: one copy of its damaged parts is enough.
+    const QStringList earlier = info.dir().entryList({stem + QLatin1Char('*')}, QDir::Files, QDir::Name);
+    for (const QString& name : earlier) {
+        QFile f(info.dir().filePath(name));
+        if (!f.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray held = f.readAll();
+        bool all = true;
+        for (const QByteArray& part : parts)
+            all = all && held.contains(part);
+        if (all)
+            return f.fileName();
+    }
+    const QString base = info.dir().filePath(stem + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss")));
+    QString copy = base;
+    for (int n = 2; QFileInfo::exists(copy) || QFileInfo(copy).isSymLink(); ++n)
+        copy = base + QLatin1Char('-') + QString::number(n);
+    QSaveFile out(copy);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || out.write(data) != data.size() || !out.commit()) {
+        if (error)
+            *error = out.errorString();
+        out.cancelWriting();
+        return {};
+    }
+    return copy;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Saving over what was read
+
+namespace {
+
+QString systemError(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
+
+// Why a file could not be replaced: the system's own word where a folder or file refuses
+// writing (a read-only file system, no permission), else the writer's.
+QString writeFailure(const QString& sFile, const QSaveFile& out)
+{
+    const QByteArray file = QFile::encodeName(sFile);
+    const QByteArray folder = QFile::encodeName(QFileInfo(sFile).absolutePath());
+    if (::access(folder.constData(), W_OK) != 0)
+        return systemError(errno);
+    if (::access(file.constData(), F_OK) == 0 && ::access(file.constData(), W_OK) != 0)
+        return systemError(errno);
+    return out.errorString();
+}
+
+// An open descriptor of the list file, locked against the other savers of this program (each
+// locks the file it is about to replace, and checks that the name still leads to it).
+class LockedList {
+public:
+    ~LockedList()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    // False with `error` set when the file exists but cannot be locked; a missing file is no error.
+    bool lock(const QString& sFile, QString* error)
+    {
+        const QByteArray path = QFile::encodeName(sFile);
+        QElapsedTimer waited;
+        waited.start();
+        for (;;) {
+            // Non-blocking: the name might lead to a pipe rather than a file.
+            m_fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+            if (m_fd < 0) {
+                if (errno == ENOENT)
+                    return true;
+                *error = systemError(errno);
+                return false;
+            }
+            while (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+                // A file system without locks (some network shares): saved unlocked, as before,
+                // still compared with what was read.
+                if (errno == ENOLCK || errno == EOPNOTSUPP || errno == ENOSYS)
+                    break;
+                if (errno != EWOULDBLOCK && errno != EINTR) {
+                    *error = systemError(errno);
+                    return false;
+                }
+                // Another instance is writing it: that takes milliseconds.
+                if (waited.elapsed() > 5000) {
+                    *error = QStringLiteral("the file is locked by another program");
+                    return false;
+                }
+                QThread::msleep(5);
+            }
+            struct stat held {}, named {};
+            if (::fstat(m_fd, &held) != 0) {
+                *error = systemError(errno);
+                return false;
+            }
+            if (::stat(path.constData(), &named) == 0 && named.st_dev == held.st_dev && named.st_ino == held.st_ino) {
+                m_stat = held;
+                return true;
+            }
+            // Replaced while we waited for the lock: lock what the name leads to now.
+            ::close(m_fd);
+            m_fd = -1;
+        }
+    }
+    bool exists() const { return m_fd >= 0; }
+    const struct stat& info() const { return m_stat; }
+    QByteArray readAll() const
+    {
+        QByteArray data;
+        char buffer[65536];
+        ::lseek(m_fd, 0, SEEK_SET);
+        for (;;) {
+            const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            data.append(buffer, n);
+        }
+        return data;
+    }
+
+private:
+    int m_fd = -1;
+    struct stat m_stat {};
+};
+
+bool sameAsRead(const LockedList& file, const ItemsListStamp& expected)
+{
+    if (file.exists() != expected.exists)
+        return false;
+    if (!file.exists())
+        return true;
+    if (!S_ISREG(file.info().st_mode) || file.info().st_size != expected.size)
+        return false;
+    if (mtimeNs(file.info()) == expected.mtimeNs)
+        return true;
+    // Touched, perhaps rewritten with the same bytes: the bytes decide.
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1) == expected.hash;
+}
+
+}  // namespace
+
+ItemsListSaveStatus SaveItemsListBytes(const QString& sFile, const QByteArray& data, const ItemsListStamp& expected,
+                                       ItemsListStamp* written, QString* error)
+{
+    QString why;
+    if (sFile.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("no file");
+        return ItemsListSaveStatus::Failed;
+    }
+    LockedList locked;
+    if (!locked.lock(sFile, &why)) {
+        if (error)
+            *error = why;
+        return ItemsListSaveStatus::Failed;
+    }
+    if (!sameAsRead(locked, expected)) {
+        if (error)
+            *error = locked.exists() ? QStringLiteral("the file was changed by another program since it was read")
+                                     : QStringLiteral("the file was removed by another program since it was read");
+        return ItemsListSaveStatus::ChangedElsewhere;
+    }
+    // Unbuffered: a buffered write that fails only when the file is closed (a full disk) would
+    // still be renamed over the list, leaving it cut short.
+    QSaveFile out(sFile);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        if (error)
+            *error = writeFailure(sFile, out);
+        return ItemsListSaveStatus::Failed;
+    }
+    if (out.write(data) != data.size() || !out.commit()) {
+        if (error)
+            *error = writeFailure(sFile, out);
+        out.cancelWriting();
+        return ItemsListSaveStatus::Failed;
+    }
+    if (written) {
+        struct stat st {};
+        written->exists = true;
+        written->size = data.size();
+        written->mtimeNs = ::stat(QFile::encodeName(sFile).constData(), &st) == 0 ? mtimeNs(st) : 0;
+        written->hash = QCryptographicHash::hash(data, QCryptographicHash::Sha1);
+    }
+    return ItemsListSaveStatus::Saved;
 }

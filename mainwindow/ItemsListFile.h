@@ -71,12 +71,23 @@ bool IsEscapedItemsListData(const QByteArray& data);
 QList<qsizetype> ItemsListRecordOffsets(const QByteArray& data);
 ItemsListRecord ParseItemsListRecord(const QString& sPiece, bool escaped);
 
+// What a list file held when this program last read or wrote it, so that a save can tell
+// whether someone else (another instance of the program, an editor) has changed it since.
+struct ItemsListStamp {
+    bool exists = false;
+    qint64 size = 0;
+    qint64 mtimeNs = 0;
+    QByteArray hash;  // of the whole file's bytes
+    friend bool operator==(const ItemsListStamp&, const ItemsListStamp&) = default;
+};
+
 // Reading a list file. A missing file is an empty list (ok); a file that exists but cannot be
 // read is not ok, so that nobody saves over a list that was never seen.
 struct ItemsListReadResult {
     bool ok = true;
     QString text;
     QByteArray data;  // the bytes the text was decoded from
+    ItemsListStamp stamp;
 };
 ItemsListReadResult ReadItemsListFile(const QString& sFile);
 // The bytes only (text left empty), for the slice reader.
@@ -88,20 +99,62 @@ QByteArray ComposeItemsListBytes(const QList<ItemsListRecord>& records);
 // it, so a crash or a full disk leaves the old list whole. True when the new file is in place.
 bool WriteItemsListFile(const QString& sFile, const QList<ItemsListRecord>& records);
 
+// Saving a list that was read before. The file is locked against other savers of this program,
+// compared with what was read (`expected`), and replaced only when nobody changed it meanwhile:
+// a save never undoes, unseen, what another instance saved. `written` receives the stamp of the
+// new file; `error` the reason of a failure, as the system gives it.
+enum class ItemsListSaveStatus { Saved, Failed, ChangedElsewhere };
+ItemsListSaveStatus SaveItemsListBytes(const QString& sFile, const QByteArray& data, const ItemsListStamp& expected,
+                                       ItemsListStamp* written, QString* error);
+
 // What a grid row is saved as: the mark's icon index, "Audio", and the cells of the other keys.
 ItemsListRecord RecordFromGridRow(cGrid& grid, long row);
 QList<ItemsListRecord> RecordsFromGrid(cGrid& grid);
 
 // A record the loader could not put into the grid (its source file missing or unreadable, no
 // source path): kept so that the next save writes it back. `afterRow` is the number of rows
-// loaded before it.
+// loaded before it. A damaged part of the file (below) is held the same way, as its bytes.
 struct HeldItem {
     long afterRow = 0;
     ItemsListRecord record;
+    QByteArray damaged;    // when not empty: bytes written back as they are, instead of the record
+    bool escaped = false;  // the damaged bytes come from an escaped file
 };
 // The grid's records with the held ones put back at their places (a place beyond the last row
-// becomes the end).
+// becomes the end). Records only: held damaged parts are left out.
 QList<ItemsListRecord> MergeHeldItems(const QList<ItemsListRecord>& rows, const QList<HeldItem>& held);
+// The file's bytes for the grid's records with everything held put back at its place, damaged
+// parts byte for byte. A list that held damaged parts of an escaped file stays escaped, so those
+// parts keep their meaning.
+QByteArray ComposeItemsListBytes(const QList<ItemsListRecord>& rows, const QList<HeldItem>& held);
+
+// Damaged parts. Each record runs from its "<ITEM>" to the first "</ITEM>" after it (or, when
+// there is none, to the end of its last field). What follows that up to the next "<ITEM>" is
+// normally nothing; anything there besides blanks (a marker damaged by hand, as "<ITEM" and a
+// line break that hides the next record, or text typed between records) is a damaged part. So
+// is a piece without any field, taken with its "<ITEM>", and text before the first record other
+// than a byte-order mark, the escaped marker and blanks. Damaged parts are kept byte for byte
+// and written back at their places; the closing line break of the file is no part of them.
+struct ItemsListPiece {
+    ItemsListRecord record;  // empty when the piece holds no field
+    QByteArray damaged;
+};
+// One piece: the bytes after one "<ITEM>" up to the next (or to the end of the file: `last`).
+ItemsListPiece ParseItemsListPiece(QByteArrayView piece, bool escaped, bool last);
+// The damaged part before the first "<ITEM>" (at `firstMarker`, or -1 when there is none).
+QByteArray ItemsListDamagedPrefix(QByteArrayView data, qsizetype firstMarker);
+// A whole file as the loader reads it: every record that holds a value (as a row, in order),
+// and the damaged parts, each held after the records before it.
+struct ItemsListContent {
+    QList<ItemsListRecord> records;
+    QList<HeldItem> damaged;
+};
+ItemsListContent ParseItemsListData(const QByteArray& data);
+// Makes (or finds) a copy of a damaged list beside it, "<list>.damaged-<time>", holding `data`;
+// an earlier copy that holds every one of `parts` already is used again rather than a new one.
+// The copy's path, or empty with `error` set.
+QString KeepDamagedItemsListCopy(const QString& sFile, const QByteArray& data, const QList<QByteArray>& parts,
+                                 QString* error);
 
 // True when the name ends with the list extension itself ("Rock.flst"; not "Rock.flst.bak").
 bool IsItemsListFileName(const QString& sName);

@@ -94,13 +94,17 @@ void ItemsListLoader::Reset()
     Abort();
     m_path.clear();
     m_held.clear();
+    m_damagedAfter.clear();
+    m_stamp = ItemsListStamp();
     m_complete = false;
 }
 
-void ItemsListLoader::ClearedByUser()
+void ItemsListLoader::ClearedByUser(const ItemsListStamp& written)
 {
     Abort();
     m_held.clear();
+    m_damagedAfter.clear();
+    m_stamp = written;
     m_complete = true;
 }
 
@@ -111,10 +115,15 @@ void ItemsListLoader::Load(const QString& sListFile, const Options& options)
     m_path = sListFile;
     m_options = options;
     m_held.clear();
+    m_damagedAfter.clear();
+    m_damagedCopy.clear();
+    m_damagedCopyError.clear();
+    m_stamp = ItemsListStamp();
     m_data.clear();
     m_offsets.clear();
     m_next = 0;
     m_loaded = 0;
+    m_records = 0;
     m_complete = false;
     m_busy = true;
 
@@ -142,8 +151,15 @@ void ItemsListLoader::Load(const QString& sListFile, const Options& options)
     // Records are decoded one by one in the slices, so even a long list shows its progress
     // from the start.
     m_data = std::move(read.data);
+    m_stamp = read.stamp;
     m_escaped = IsEscapedItemsListData(m_data);
     m_offsets = ItemsListRecordOffsets(m_data);
+    static const qsizetype markerSize = QByteArrayLiteral("<ITEM>").size();
+    const QByteArray prefix = ItemsListDamagedPrefix(m_data, m_offsets.isEmpty() ? -1 : m_offsets.first() - markerSize);
+    if (!prefix.isEmpty()) {
+        m_held.append(HeldItem{0, {}, prefix, m_escaped});
+        m_damagedAfter.append(0);
+    }
     if (m_prg)
         m_prg->setMaximum(std::max<int>(static_cast<int>(m_offsets.size()), 1));
     runSlice();
@@ -159,8 +175,16 @@ void ItemsListLoader::runSlice()
     while (m_next < m_offsets.size()) {
         const qsizetype from = m_offsets.at(m_next);
         const qsizetype to = m_next + 1 < m_offsets.size() ? m_offsets.at(m_next + 1) - markerSize : m_data.size();
-        const QString piece = DecodeItemsListBytes(QByteArray::fromRawData(m_data.constData() + from, to - from));
-        loadRecord(ParseItemsListRecord(piece, m_escaped));
+        const bool last = m_next + 1 == m_offsets.size();
+        const ItemsListPiece piece = ParseItemsListPiece(QByteArrayView(m_data).sliced(from, to - from), m_escaped, last);
+        if (!isEmptyRecord(piece.record)) {
+            ++m_records;
+            loadRecord(piece.record);
+        }
+        if (!piece.damaged.isEmpty()) {
+            m_held.append(HeldItem{m_loaded, {}, piece.damaged, m_escaped});
+            m_damagedAfter.append(m_records);
+        }
         ++m_next;
         if (m_sliceMs > 0 && slice.elapsed() >= m_sliceMs && m_next < m_offsets.size())
             break;
@@ -177,6 +201,13 @@ void ItemsListLoader::runSlice()
         });
         return;
     }
+    if (!m_damagedAfter.isEmpty()) {
+        QList<QByteArray> parts;
+        for (const HeldItem& h : m_held)
+            if (!h.damaged.isEmpty())
+                parts.append(h.damaged);
+        m_damagedCopy = KeepDamagedItemsListCopy(m_path, m_data, parts, &m_damagedCopyError);
+    }
     m_data.clear();
     m_offsets.clear();
     finish(true);
@@ -185,10 +216,7 @@ void ItemsListLoader::runSlice()
 void ItemsListLoader::loadRecord(const ItemsListRecord& rec)
 {
     const QString path = rec[fldFile];
-    auto holdAside = [&] {
-        if (!isEmptyRecord(rec))
-            m_held.append(HeldItem{m_loaded, rec});
-    };
+    auto holdAside = [&] { m_held.append(HeldItem{m_loaded, rec}); };
     if (path.isEmpty() || !FileExists(path)) {
         holdAside();
         return;

@@ -67,7 +67,8 @@ QString PadTimeText(const QString& sTime);
 //
 // No item is ever lost: a record whose source is missing or unreadable, or that names no
 // source, is held aside with its place and written back by the next save (Held), and it loads
-// again once its file is back. A record with a mark that is not a number loads unmarked.
+// again once its file is back; a damaged part of the file is held as its bytes the same way.
+// A record with a mark that is not a number loads unmarked.
 class ItemsListLoader : public QObject {
     Q_OBJECT
 public:
@@ -94,11 +95,20 @@ public:
     // The open list's file was renamed: the grid still holds that list.
     void ListRenamed(const QString& sNewPath) { m_path = sNewPath; }
     const QList<HeldItem>& Held() const { return m_held; }
+    // The file's damaged parts (see ItemsListPiece), each as the number of records of the file
+    // before it; empty for a sound file. Held keeps their bytes for the next save, and a copy of
+    // the file as it was read is kept beside it (DamagedCopy, or DamagedCopyError).
+    const QList<long>& DamagedAfter() const { return m_damagedAfter; }
+    QString DamagedCopy() const { return m_damagedCopy; }
+    QString DamagedCopyError() const { return m_damagedCopyError; }
+    // What the file held when it was read, or when this program last saved it.
+    const ItemsListStamp& Stamp() const { return m_stamp; }
+    void Saved(const ItemsListStamp& written) { m_stamp = written; }
     // Forgets the list: after the grid was emptied on purpose, or another list was opened.
     void Reset();
-    // The list in the grid was cleared by the user: nothing is held any more, and the list is
-    // complete (empty).
-    void ClearedByUser();
+    // The list in the grid was cleared by the user, and its file written (`written`): nothing
+    // is held any more, and the list is complete (empty).
+    void ClearedByUser(const ItemsListStamp& written);
 
 signals:
     // completed false: aborted, or the file could not be read.
@@ -122,7 +132,12 @@ private:
     bool m_escaped = false;
     qsizetype m_next = 0;
     long m_loaded = 0;
+    long m_records = 0;             // records of the file read so far, loaded or held
     QList<HeldItem> m_held;
+    QList<long> m_damagedAfter;
+    QString m_damagedCopy;
+    QString m_damagedCopyError;
+    ItemsListStamp m_stamp;
     bool m_busy = false;
     bool m_complete = false;
     bool m_cursorSet = false;

@@ -27,6 +27,8 @@ namespace {
 const QString kItemsListsCaption = QStringLiteral("Items Lists");
 const QString kAudioCDsCaption = QStringLiteral("Audio CDs");
 const QString kSummaryPanel = QStringLiteral("Items List Properties");
+const QString kNotSaved = QStringLiteral("Not saved.");
+const QString kNotSavedMark = QStringLiteral(" (not saved)");
 constexpr int kIconListsRoot = 17;
 constexpr int kIconList = 42;
 constexpr int kIconListSelected = 43;
@@ -180,8 +182,9 @@ QTreeWidgetItem* ItemsListTree::NodeByKey(const QString& sKey) const
 
 void ItemsListTree::SetListName(const QString& sName)
 {
+    m_listName = sName;
     if (m_c.lblListName)
-        m_c.lblListName->setText(sName);
+        m_c.lblListName->setText(m_unsaved ? sName + kNotSavedMark : sName);
 }
 
 void ItemsListTree::addListNode(const QString& sFolder, const QString& sFileName)
@@ -263,6 +266,9 @@ void ItemsListTree::cTreeView1_NodeClick(QTreeWidgetItem* node)
     if (m_c.tree)
         m_c.tree->SelectNode(node);
     m_open = node;
+    // Whatever was not saved is gone now: the grid shows the file again.
+    m_unsaved = false;
+    m_unsavedTold = false;
     SetListName(cTreeView::Text(node));
     m_host.SetCDPolling(false);
 
@@ -292,7 +298,29 @@ void ItemsListTree::onLoadFinished(bool completed)
         m_c.lblAddorDrag->setText(QStringLiteral("Add or Drag and Drop audio items to here."));
     m_host.RefreshItemInfo();
     DisplayGridInfoStatusBar();
+    if (completed && !m_loader.DamagedAfter().isEmpty())
+        tellDamaged();
     emit ListLoaded(completed);
+}
+
+void ItemsListTree::tellDamaged()
+{
+    QStringList places;
+    for (const long after : m_loader.DamagedAfter())
+        places << (after == 0 ? QStringLiteral("before the first item") : QStringLiteral("after item ") + QString::number(after));
+    QString prompt = QStringLiteral("The items list '") + m_listName + QStringLiteral("' is damaged: ") +
+                     (places.size() == 1 ? QStringLiteral("a part") : QString::number(places.size()) + QStringLiteral(" parts")) +
+                     QStringLiteral(" of it could not be read as items (") + places.join(QStringLiteral(", ")) +
+                     QStringLiteral(").\r\n\r\n") +
+                     QStringLiteral("Nothing is lost: what could not be read stays in the list file as it is, and every save "
+                                    "writes it back.\r\n\r\n");
+    if (!m_loader.DamagedCopy().isEmpty())
+        prompt += QStringLiteral("A copy of the list as it was read is at:\r\n") + m_loader.DamagedCopy();
+    else
+        prompt += QStringLiteral("No copy of the list could be made beside it: ") + m_loader.DamagedCopyError() + QLatin1Char('.');
+    // Shown once the window's own events run: at start the list is opened before the main
+    // window is on the screen.
+    QTimer::singleShot(0, this, [prompt] { platform::MsgBox(prompt, platform::vbExclamation); });
 }
 
 void ItemsListTree::SaveGridToFile()
@@ -304,7 +332,52 @@ void ItemsListTree::SaveGridToFile()
     // A list still loading, or one that could not be read, is not what the grid holds.
     if (m_loader.IsBusy() || !m_loader.IsComplete() || m_loader.ListFile() != key)
         return;
-    WriteItemsListFile(key, MergeHeldItems(RecordsFromGrid(*m_c.grid), m_loader.Held()));
+    saveList(node, ComposeItemsListBytes(RecordsFromGrid(*m_c.grid), m_loader.Held()));
+}
+
+bool ItemsListTree::saveList(QTreeWidgetItem* node, const QByteArray& data)
+{
+    const QString key = cTreeView::Key(node);
+    QString error;
+    ItemsListStamp written;
+    const ItemsListSaveStatus status = SaveItemsListBytes(key, data, m_loader.Stamp(), &written, &error);
+    if (status == ItemsListSaveStatus::Saved) {
+        m_loader.Saved(written);
+        if (m_unsaved) {
+            m_unsaved = false;
+            m_unsavedTold = false;
+            SetListName(m_listName);
+            m_host.SetStatusPanelText(QStringLiteral("Main"), QStringLiteral("Ready."));
+        }
+        return true;
+    }
+    // The window keeps the user's change, but says at once and for as long as it lasts that the
+    // file does not hold it.
+    m_unsaved = true;
+    SetListName(m_listName);
+    m_host.SetStatusPanelText(QStringLiteral("Main"), kNotSaved);
+    if (m_unsavedTold)
+        return false;
+    m_unsavedTold = true;
+    QString prompt = QStringLiteral("The items list '") + cTreeView::Text(node) + QStringLiteral("' was not saved: ") + error +
+                     QStringLiteral(".\r\n\r\n") + QStringLiteral("File: ") + key + QStringLiteral("\r\n\r\n");
+    if (status == ItemsListSaveStatus::ChangedElsewhere) {
+        prompt += QStringLiteral("The file is left as it is, so that the change made there is not undone; the list in this "
+                                 "window is not saved.\r\n\r\n") +
+                  QStringLiteral("Load the list as it is in its file now? (No keeps the list of this window, not saved.)");
+        if (platform::MsgBox(prompt, platform::vbYesNo | platform::vbExclamation) == platform::vbYes) {
+            // After the command that saved has finished with the grid.
+            QTimer::singleShot(0, this, [this, node] {
+                if (HasNode(node) && SelectedNode() == node && !IsBusy())
+                    cTreeView1_NodeClick(node);
+            });
+        }
+        return false;
+    }
+    prompt += QStringLiteral("The file still holds the list as it was before. The list in this window is not saved; "
+                             "it is saved with the next change that can be written.");
+    platform::MsgBox(prompt, platform::vbExclamation);
+    return false;
 }
 
 void ItemsListTree::ClearTheList(bool bNoConfirm)
@@ -347,8 +420,23 @@ void ItemsListTree::DoClearTheList()
     if (!node || !IsListNodeKey(key))
         return;
     m_loader.Abort();
-    if (WriteItemsListFile(key, {}))
-        m_loader.ClearedByUser();
+    // Cleared when the file is the one read (or a list not open yet); else the load that follows
+    // shows the file as it stands.
+    const bool open = m_loader.ListFile() == key && m_loader.IsComplete();
+    const ItemsListStamp before = open ? m_loader.Stamp() : ReadItemsListData(key).stamp;
+    ItemsListStamp written;
+    QString error;
+    switch (SaveItemsListBytes(key, ComposeItemsListBytes({}), before, &written, &error)) {
+    case ItemsListSaveStatus::Saved:
+        m_loader.ClearedByUser(written);
+        break;
+    case ItemsListSaveStatus::ChangedElsewhere:
+    case ItemsListSaveStatus::Failed:
+        platform::MsgBox(QStringLiteral("The items list '") + cTreeView::Text(node) + QStringLiteral("' was not cleared: ") + error +
+                             QStringLiteral(".\r\n\r\n") + QStringLiteral("File: ") + key,
+                         platform::vbExclamation);
+        break;
+    }
     if (m_c.grid) {
         m_c.grid->Clear();
         m_c.grid->Redraw(true);

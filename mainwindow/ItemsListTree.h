@@ -96,8 +96,12 @@ public:
     void cTreeView1_AfterLabelEdit(QTreeWidgetItem* node, const QString& sNewText, bool& bCancel);
 
     // Writes the grid to the selected list's file. Does nothing for a root or drive node, while
-    // a list loads, or when the open list could not be read.
+    // a list loads, or when the open list could not be read. A file changed by someone else since
+    // it was read is not overwritten. A save that fails says so (once, until one succeeds), and
+    // until a save succeeds the list name reads "(not saved)" and the "Main" panel "Not saved.".
     void SaveGridToFile();
+    // The last save of the open list failed: the grid holds what its file does not.
+    bool IsUnsaved() const { return m_unsaved; }
     void ClearTheList(bool bNoConfirm);
     void DoClearTheList();
     void RemoveItemsList();
@@ -141,6 +145,8 @@ private:
     void addListNode(const QString& sFolder, const QString& sFileName);
     void onLoadFinished(bool completed);
     void restartEdit(QTreeWidgetItem* node);
+    bool saveList(QTreeWidgetItem* node, const QByteArray& data);
+    void tellDamaged();
 
     ItemsListControls m_c;
     ItemProbe& m_probe;
@@ -151,4 +157,8 @@ private:
     QTreeWidgetItem* m_open = nullptr;  // the node last opened by a selection
     bool m_labelEdit = false;
     QString m_summary;
+    QString m_listName;         // the open list's name, as the label shows it
+    bool m_unsaved = false;     // see IsUnsaved
+    bool m_unsavedTold = false; // the failure has been shown
+
 };

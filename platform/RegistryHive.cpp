@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 
 #include <map>
+#include <utility>
 
 namespace platform {
 
@@ -409,6 +410,15 @@ const HiveData& FileHive::snapshot()
     return m_cache;
 }
 
+namespace {
+// Copies of damaged files made since start-up asked last (setAsideDamagedSettings).
+QList<SetAsideSettings>& setAside()
+{
+    static QList<SetAsideSettings> list;
+    return list;
+}
+}  // namespace
+
 template <class Change>
 bool FileHive::modify(Change&& change)
 {
@@ -430,9 +440,12 @@ bool FileHive::modify(Change&& change)
             + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss-zzz"));
         if (!QFile::copy(m_file, aside))
             return false;
+        setAside().append(SetAsideSettings{m_file, aside});
     }
+    // Unbuffered: a buffered write refused by a full disk would show only at the close, after
+    // which the cut-short file would still replace the settings.
     QSaveFile out(m_file);
-    if (!out.open(QIODevice::WriteOnly))
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     const QByteArray text = data.toText(m_rootName);
     if (out.write(text) != text.size() || !out.commit())
@@ -442,6 +455,17 @@ bool FileHive::modify(Change&& change)
     m_cacheSize = written.size();
     m_cacheTime = written.lastModified().toMSecsSinceEpoch();
     return true;
+}
+
+QString FileHive::setAsideIfDamaged()
+{
+    HiveData data;
+    if (load(data) != LoadResult::Damaged)
+        return {};
+    const qsizetype before = setAside().size();
+    // Writing the values that survive sets the damaged file aside first.
+    modify([](HiveData&) { return true; });
+    return setAside().size() > before ? setAside().last().copy : QString();
 }
 
 bool FileHive::keyExists(const QString& path) { return snapshot().keyExists(path); }
@@ -527,6 +551,14 @@ RegistryHive* registryHive(int32_t hkey)
 }
 
 void resetRegistryHives() { roots().hives.clear(); }
+
+QList<SetAsideSettings> setAsideDamagedSettings()
+{
+    for (const int32_t hkey : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+        if (auto* file = dynamic_cast<FileHive*>(registryHive(hkey)))
+            file->setAsideIfDamaged();
+    return std::exchange(setAside(), {});
+}
 
 QPair<MemoryHive*, MemoryHive*> useMemoryRegistry()
 {

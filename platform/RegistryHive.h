@@ -120,6 +120,10 @@ public:
     QStringList subkeys(const QString& path) override;
     QList<QPair<QString, RegData>> values(const QString& path) override;
     QString filePath() const { return m_file; }
+    // Sets a damaged file aside now rather than at the first write, and writes what survives in
+    // it back in its place. The path of the copy, or empty when the file is sound (or could not
+    // be set aside).
+    QString setAsideIfDamaged();
 
 private:
     enum class LoadResult { Ok, Missing, Damaged, Unreadable };
@@ -140,6 +144,14 @@ RegistryHive* registryHive(int32_t hkey);
 QString registryRootName(int32_t hkey);
 QString settingsFolder();
 void resetRegistryHives();
+// A damaged settings file set aside: the file and its copy ("<file>.damaged-<time>").
+struct SetAsideSettings {
+    QString file;
+    QString copy;
+};
+// Sets every damaged root file aside (FileHive::setAsideIfDamaged) and answers with those, and
+// with the ones an earlier write has set aside since the last call; each is answered once.
+QList<SetAsideSettings> setAsideDamagedSettings();
 // Replaces both roots with fresh in-memory ones until resetRegistryHives(); returns them.
 QPair<MemoryHive*, MemoryHive*> useMemoryRegistry();
 

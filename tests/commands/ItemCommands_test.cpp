@@ -4,6 +4,7 @@
 #include "foundation/FrmFileCopy.h"
 #include "foundation/mdlCommDialog.h"
 #include "mainwindow/ItemsListLoader.h"
+#include "tests/support/ListFixtures.h"
 
 #include <QLineEdit>
 #include <QSignalBlocker>
@@ -106,10 +107,11 @@ TEST_F(ItemCommandsTest, MovesExchangeRowsAndAlwaysSave)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.key);
-        // Spoil the saved file: only the command's save puts the grid's order back.
-        ASSERT_TRUE(WriteItemsListFile(list, {}));
+        // Saved even when the order stays: the file is written anew.
+        const quint64 before = listfixtures::fileIdentity(list);
         f->cGrid1->CurrentRow(c.from);
         f->RunCommand(QLatin1String(c.key));
+        EXPECT_NE(listfixtures::fileIdentity(list), before);
         QStringList expected;
         for (int i : c.order)
             expected << files[i];

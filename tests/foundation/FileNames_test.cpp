@@ -2,6 +2,7 @@
 #include "foundation/mdlFileSystem.h"
 #include "foundation/mdlFileTime.h"
 #include "foundation/mdlFunctions.h"
+#include "tests/support/SmallDisk.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -287,3 +288,18 @@ TEST_F(FilesTest, OneLookAtAFileAnswersWhatAddingAsks)
 }
 
 }  // namespace
+
+TEST(WriteFileAtomically, AWriteTheDiskRefusesLeavesTheOldFileWhole)
+{
+    QTemporaryDir dir;
+    smalldisk::SmallDisk disk(dir.filePath(QStringLiteral("small")), "64k");
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.refusal();
+    const QString file = dir.filePath(QStringLiteral("small/Notes"));
+    ASSERT_TRUE(WriteFileAtomically(file, "old text\r\n"));
+    smalldisk::SmallDisk::fill(dir.filePath(QStringLiteral("small/filler")));
+    EXPECT_FALSE(WriteFileAtomically(file, QByteArray(2000, 'n')));
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("old text\r\n"));
+}

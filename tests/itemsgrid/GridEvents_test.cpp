@@ -106,11 +106,11 @@ TEST_F(GridEvents, ClickInTheMarkColumnTogglesAndSaves)
         g->CurrentRow(c.row);
         g->CurrentColumn(c.column);
         const long before = g->Cell(c.row, 1).Icon();
-        QFile::remove(list);
+        const quint64 file = listfixtures::fileIdentity(list);
         f->cGrid1_MouseUp(c.button, 0, c.x, 50);
         EXPECT_EQ(g->Cell(c.row, 1).Icon() != before, c.toggles) << c.what;
         // Saved exactly when toggled.
-        EXPECT_EQ(QFileInfo::exists(list), c.toggles) << c.what;
+        EXPECT_EQ(listfixtures::fileIdentity(list) != file, c.toggles) << c.what;
         if (c.toggles) {
             EXPECT_EQ(recordOf(cell(g, c.row, COL_FILE))[fldInc], QString::number(g->Cell(c.row, 1).Icon())) << c.what;
         }
@@ -232,9 +232,10 @@ TEST_F(GridEvents, DropOnTheEmptyListPicture)
     drop(f->picEmptyMsg, second.get());
     EXPECT_EQ(listFiles(list), (QStringList{a, b}));
     // A drop of nothing usable still saves and refreshes.
-    QFile::remove(list);
+    const quint64 file = listfixtures::fileIdentity(list);
     const auto none = uriList("file:///nowhere/at-all.wav\r\n");
     drop(f->lblEmptylist, none.get());
+    EXPECT_NE(listfixtures::fileIdentity(list), file);
     EXPECT_EQ(listFiles(list), (QStringList{a, b}));
 }
 

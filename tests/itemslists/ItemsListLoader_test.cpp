@@ -237,6 +237,111 @@ TEST_F(ItemsListLoaderTest, DamagedRecordsDoNotEndTheLoad)
     EXPECT_TRUE(loader.IsComplete());
 }
 
+// A list of one record per source, as this program writes it; the bytes of each record
+// ("<ITEM>" .. "</ITEM>") in the file.
+QList<QByteArray> writeSourcesList(const QString& list, const QStringList& sources)
+{
+    QList<ItemsListRecord> records;
+    for (const QString& s : sources)
+        records << sampleRecord(s, QFileInfo(s).fileName());
+    EXPECT_TRUE(WriteItemsListFile(list, records));
+    QList<QByteArray> bytes;
+    const QByteArray data = readBytes(list);
+    for (qsizetype at = data.indexOf("<ITEM>"); at >= 0; at = data.indexOf("<ITEM>", at + 1))
+        bytes << data.mid(at, data.indexOf("</ITEM>", at) + 7 - at);
+    return bytes;
+}
+
+TEST_F(ItemsListLoaderTest, ADamagedMarkerIsKeptByteForByteThroughSavesAndCopiedOnce)
+{
+    QStringList sources;
+    for (int i = 1; i <= 50; ++i)
+        sources << source(QStringLiteral("%1.wav").arg(i), 10, 1000);
+    const QList<QByteArray> records = writeSourcesList(list, sources);
+    ASSERT_EQ(records.size(), 50);
+    // By hand, the tenth record's marker loses its ">" and gets a line break.
+    QByteArray damagedTenth = records[9];
+    damagedTenth.replace(0, 6, "<ITEM\r\n");
+    QByteArray original = readBytes(list);
+    original.replace(records[9], damagedTenth);
+    writeBytes(list, original);
+
+    ItemsListLoader loader(*grid, probe);
+    load(false, &loader);
+    ASSERT_TRUE(loader.IsComplete());
+    ASSERT_EQ(grid->Rows(), 49);
+    EXPECT_EQ(loader.DamagedAfter(), QList<long>{9});
+    // A copy of the list as it was read lies beside it, and is not listed as a list.
+    const QString copy = loader.DamagedCopy();
+    ASSERT_FALSE(copy.isEmpty()) << loader.DamagedCopyError().toStdString();
+    EXPECT_TRUE(QFileInfo(copy).fileName().startsWith(QStringLiteral("List.flst.damaged-")));
+    EXPECT_FALSE(IsItemsListFileName(QFileInfo(copy).fileName()));
+    EXPECT_EQ(readBytes(copy), original);
+
+    // Another row goes, the list is saved and read again: the hidden record is still there,
+    // byte for byte, in its place after the ninth, and the saved list is otherwise the same.
+    grid->RemoveRow(20);
+    writeBytes(list, ComposeItemsListBytes(RecordsFromGrid(*grid), loader.Held()));
+    QByteArray expected = original;
+    expected.remove(expected.indexOf(records[20]), records[20].size());
+    EXPECT_EQ(readBytes(list), expected);
+
+    load(false, &loader);
+    EXPECT_EQ(grid->Rows(), 48);
+    EXPECT_EQ(loader.DamagedAfter(), QList<long>{9});
+    // The damage is the same: the copy already made is named again, no second one is made.
+    EXPECT_EQ(loader.DamagedCopy(), copy);
+    EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("List.flst.damaged-*")}).size(), 1);
+    writeBytes(list, ComposeItemsListBytes(RecordsFromGrid(*grid), loader.Held()));
+    EXPECT_EQ(readBytes(list), expected);
+
+    // Repaired by hand, the record loads again and nothing is damaged any more.
+    QByteArray repaired = expected;
+    repaired.replace(damagedTenth, records[9]);
+    writeBytes(list, repaired);
+    load(false, &loader);
+    EXPECT_EQ(grid->Rows(), 49);
+    EXPECT_EQ(cell(*grid, 10, COL_FILE), sources[9]);
+    EXPECT_TRUE(loader.DamagedAfter().isEmpty());
+}
+
+TEST_F(ItemsListLoaderTest, DamagedPartsAnywhereAreKeptInTheirPlaces)
+{
+    const QString a = source(QStringLiteral("a.wav"), 10, 1000);
+    const QString b = source(QStringLiteral("b.wav"), 10, 1000);
+    const QString c = source(QStringLiteral("c.wav"), 10, 1000);
+    const QList<QByteArray> r = writeSourcesList(list, {a, b, c});
+    auto hide = [](QByteArray record) { return record.replace("<ITEM>", "<ITEM\n"); };
+    struct Case {
+        const char* what;
+        QByteArray file;
+        int rows;
+        QList<long> damagedAfter;
+        QByteArray damaged;  // the part that must come back
+    };
+    const QByteArray escaped = "<FLST escaped=\"1\"/>";
+    const Case cases[] = {
+        {"first marker damaged", hide(r[0]) + r[1] + r[2] + "\r\n", 2, {0}, hide(r[0])},
+        {"last marker damaged, no closing line break", r[0] + r[1] + hide(r[2]), 2, {2}, hide(r[2])},
+        {"text typed between records", r[0] + "a note\r\n" + r[1] + r[2] + "\r\n", 3, {1}, "a note\r\n"},
+        {"a piece without a field", r[0] + "<ITEM>not an item" + r[1] + r[2] + "\r\n", 3, {1}, "<ITEM>not an item"},
+        {"every marker damaged", hide(r[0]) + hide(r[1]) + "\r\n", 0, {0}, hide(r[0]) + hide(r[1])},
+        {"escaped list", escaped + r[0] + hide(r[1]) + r[2] + "\r\n", 2, {1}, hide(r[1])},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeBytes(list, c.file);
+        ItemsListLoader loader(*grid, probe);
+        load(false, &loader);
+        EXPECT_EQ(grid->Rows(), c.rows);
+        EXPECT_EQ(loader.DamagedAfter(), c.damagedAfter);
+        const QByteArray saved = ComposeItemsListBytes(RecordsFromGrid(*grid), loader.Held());
+        EXPECT_TRUE(saved.contains(c.damaged)) << saved.toStdString();
+        // A file saved unchanged is the file read (an escaped list keeps its marker).
+        EXPECT_EQ(saved, c.file.endsWith("\r\n") ? c.file : c.file + "\r\n");
+    }
+}
+
 TEST_F(ItemsListLoaderTest, NamesAndTagsWithMarkersLoadAsTheyWereSaved)
 {
     const QString odd = source(QStringLiteral("<odd> & name.wav"), 10, 1000);

@@ -1,9 +1,11 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "platform/RegistryHive.h"
+#include "tests/support/SmallDisk.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -180,6 +182,25 @@ TEST_F(FileHiveTest, DamagedFileIsKeptAsideAndItsValuesSurviveTheNextWrite)
     EXPECT_EQ(readAll(dir.filePath(aside[0])), damaged);
 }
 
+TEST_F(FileHiveTest, AWriteOntoAFullDiskFailsAndKeepsTheFile)
+{
+    smalldisk::SmallDisk disk(dir.filePath(QStringLiteral("small")), "64k");
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.refusal();
+    const QString file = dir.filePath(QStringLiteral("small/HKEY_LOCAL_MACHINE.reg"));
+    FileHive hive(file, kRoot);
+    ASSERT_TRUE(hive.createKey(QStringLiteral("S")));
+    ASSERT_TRUE(hive.setValue(QStringLiteral("S"), QStringLiteral("keep"), sz("mine")));
+    const QByteArray before = readAll(file);
+    const QString filler = dir.filePath(QStringLiteral("small/filler"));
+    smalldisk::SmallDisk::fill(filler);
+    // Room for the lock file, none for the new settings.
+    ASSERT_TRUE(QFile::resize(filler, QFileInfo(filler).size() - 4096));
+    EXPECT_FALSE(hive.setValue(QStringLiteral("S"), QStringLiteral("more"), sz(QByteArray(8192, 'v'))));
+    EXPECT_EQ(readAll(file), before);
+    EXPECT_EQ(FileHive(file, kRoot).value(QStringLiteral("S"), QStringLiteral("keep")), sz("mine"));
+}
+
 TEST_F(FileHiveTest, UnreadableFileIsNeverReplaced)
 {
     ASSERT_TRUE(QDir().mkpath(path()));  // a folder where the file should be: cannot be read as one
@@ -202,4 +223,39 @@ TEST(RegistryRoots, FilesLiveInTheSettingsFolderAndOnlyTwoRootsExist)
     ASSERT_TRUE(lm->createKey(QStringLiteral("SOFTWARE")));
     EXPECT_TRUE(QFile::exists(settingsFolder() + QStringLiteral("/HKEY_LOCAL_MACHINE.reg")));
     EXPECT_TRUE(settingsFolder().startsWith(testenv::root()));
+}
+
+TEST(RegistryRoots, DamagedRootsAreSetAsideAndEachCopyIsAnsweredOnce)
+{
+    testenv::wipeUserFolders();
+    resetRegistryHives();
+    setAsideDamagedSettings();  // copies that earlier tests of this process made
+    ASSERT_TRUE(QDir().mkpath(settingsFolder()));
+    const QString lm = settingsFolder() + QStringLiteral("/HKEY_LOCAL_MACHINE.reg");
+    const QString cu = settingsFolder() + QStringLiteral("/HKEY_CURRENT_USER.reg");
+    const QByteArray header = "Windows Registry Editor Version 5.00\n\n";
+    const QByteArray damagedLm = header + "[HKEY_LOCAL_MACHINE\\S]\n\"keep\"=\"mine\"\n\"cut\"=\"unfinis";
+    const QByteArray damagedCu = header + "[HKEY_CURRENT_USER\\S]\n\"keep\"=\"yours\"\nnot a line\n";
+    writeAll(lm, damagedLm);
+    writeAll(cu, damagedCu);
+
+    // A write sets its root's file aside on the way; the check sets the other one aside.
+    ASSERT_TRUE(registryHive(HKEY_CURRENT_USER)->setValue(QStringLiteral("S"), QStringLiteral("new"), sz("1")));
+    const QList<SetAsideSettings> first = setAsideDamagedSettings();
+    ASSERT_EQ(first.size(), 2);
+    QHash<QString, QByteArray> expected{{lm, damagedLm}, {cu, damagedCu}};
+    for (const SetAsideSettings& s : first) {
+        ASSERT_TRUE(expected.contains(s.file)) << s.file.toStdString();
+        EXPECT_TRUE(s.copy.startsWith(s.file + QStringLiteral(".damaged-")));
+        EXPECT_EQ(readAll(s.copy), expected.take(s.file));
+    }
+    // Both files now hold what could be read of them, and nothing is damaged any more.
+    for (const QString& f : {lm, cu}) {
+        int damaged = -1;
+        HiveData::fromText(readAll(f), f == lm ? kRoot : QStringLiteral("HKEY_CURRENT_USER"), &damaged);
+        EXPECT_EQ(damaged, 0) << f.toStdString();
+    }
+    EXPECT_EQ(registryHive(HKEY_LOCAL_MACHINE)->value(QStringLiteral("S"), QStringLiteral("keep")), sz("mine"));
+    EXPECT_EQ(registryHive(HKEY_CURRENT_USER)->value(QStringLiteral("S"), QStringLiteral("keep")), sz("yours"));
+    EXPECT_TRUE(setAsideDamagedSettings().isEmpty());
 }

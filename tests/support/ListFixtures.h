@@ -7,10 +7,13 @@
 #include "mainwindow/ItemsListFile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace listfixtures {
 
@@ -23,6 +26,16 @@ inline ItemsListRecord plainRecord(const QString& file, const QString& itemName,
     r[fldFile] = file;
     r[fldRangeAll] = QStringLiteral("1");
     return r;
+}
+
+// The file's identity on its disk (0 when missing). A save writes the list beside the file and
+// renames it over, so a saved list has a new one even when its bytes are the same; tests see a
+// save this way rather than by spoiling the file, which the window would rightly refuse to
+// overwrite.
+inline quint64 fileIdentity(const QString& path)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? quint64(st.st_ino) : 0;
 }
 
 // folder/name.flst holding one marked record per source, named by its file name.

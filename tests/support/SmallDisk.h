@@ -41,6 +41,27 @@ public:
     SmallDisk& operator=(const SmallDisk&) = delete;
 
     bool mounted() const { return m_mounted; }
+    // Mounts it again read-only, files and all: a folder no one may write, root included.
+    bool makeReadOnly()
+    {
+        return m_mounted && ::mount(nullptr, m_at.constData(), nullptr, MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV, nullptr) == 0;
+    }
+    bool makeWritable()
+    {
+        return m_mounted && ::mount(nullptr, m_at.constData(), nullptr, MS_REMOUNT | MS_NOSUID | MS_NODEV, nullptr) == 0;
+    }
+    // Fills what room is left with one file at `path`, so the next write of any size fails.
+    static void fill(const QString& path)
+    {
+        QFile filler(path);
+        if (!filler.open(QIODevice::WriteOnly))
+            return;
+        const QByteArray block(4096, 'f');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+        filler.write(block.left(1));
+        filler.flush();
+    }
     // Why the test skips when not mounted.
     const std::string& refusal() const { return m_refusal; }
 
