@@ -5,6 +5,7 @@
 #include "cdtools/RipperRules.h"
 #include "commands/Templates.h"
 #include "components/cAudioBurner.h"
+#include "components/OutputTarget.h"
 #include "components/cAudioCDRipper.h"
 #include "components/engine/FormatRecords.h"
 #include "foundation/mdlFunctions.h"
@@ -32,6 +33,7 @@ DuplicationTask::DuplicationTask(cAudioCDRipper& ripper, cAudioBurner& burner, D
     connect(&burner, &cAudioBurner::Error, this, [this](long c, const QString& t) { cAudioBurner1_Error(c, t); });
 }
 
+// The window empties the folder as it closes, just before its task goes.
 DuplicationTask::~DuplicationTask() = default;
 
 QString DuplicationTask::MakeRipFileName(long row)
@@ -78,8 +80,10 @@ bool DuplicationTask::Start(const QStringList& sourceFiles, long deviceIndex)
     CreateFolderPath(TempFolder.left(TempFolder.size() - 1));
     // Files a cancelled or failed run left there are another disc's tracks: only what this run
     // rips may reach the writer.
-    if (!OnTheFly)
+    if (!OnTheFly) {
         EraseTempFiles(TempFolder);
+        m_signalGuards.clear();
+    }
     m_lCurrentRow = 1;
     m_iErrorFlag = 0;
     m_failedRows = 0;
@@ -154,6 +158,7 @@ long DuplicationTask::ConvertTask(long row)
     m_host.Log(QStringLiteral("Start to rip: ") + track + QStringLiteral("..."));
     m_ripper.OutputFile(TempFolder + name);
     m_colRippedFiles << TempFolder + name;
+    m_signalGuards.push_back(std::make_unique<components::RemovedOnSignal>(TempFolder + name));
     m_ripper.Rip();
     return 0;
 }
@@ -249,6 +254,7 @@ DuplicationTask::BurnEnd DuplicationTask::BurnDisk(const QStringList& files)
     if (r == 0) {
         m_host.OpenWriterTray();
         EraseTempFiles(TempFolder);
+        m_signalGuards.clear();
         return BurnEnd::Written;
     }
     return m_abortRequested && !m_writerError ? BurnEnd::Aborted : BurnEnd::Failed;
