@@ -5,7 +5,9 @@
 #include "cdtools/RipperRules.h"
 #include "commands/Templates.h"
 #include "components/cAudioBurner.h"
+#include "components/AudioJob.h"
 #include "components/OutputTarget.h"
+#include "components/cd/DriveMap.h"
 #include "components/cAudioCDRipper.h"
 #include "components/engine/FormatRecords.h"
 #include "foundation/mdlFunctions.h"
@@ -15,6 +17,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
+
+#include <algorithm>
 
 DuplicationTask::DuplicationTask(cAudioCDRipper& ripper, cAudioBurner& burner, DuplicationHost& host, QObject* parent)
     : QObject(parent), m_ripper(ripper), m_burner(burner), m_host(host)
@@ -57,9 +61,15 @@ void DuplicationTask::EraseTempFiles(const QString& folder)
     if (folder.isEmpty())
         return;
     const QDir dir(folder);
+    // A disc image of the drives kept there is a disc, not a temporary file.
+    const QList<cd::ImageFile> discs = cd::ListedImageFiles();
     // Files only, without hidden ones: whatever else someone keeps there is not ours to delete.
-    for (const QString& name : dir.entryList(QDir::Files | QDir::NoDotAndDotDot))
-        QFile::remove(dir.filePath(name));
+    for (const QString& name : dir.entryList(QDir::Files | QDir::NoDotAndDotDot)) {
+        const QString path = dir.filePath(name);
+        if (std::any_of(discs.begin(), discs.end(), [&](const cd::ImageFile& d) { return components::SameFile(d.path, path); }))
+            continue;
+        QFile::remove(path);
+    }
 }
 
 QString DuplicationTask::DiscPrompt(const QString& letter)

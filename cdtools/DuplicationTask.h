@@ -103,7 +103,8 @@ public:
     // The paths of `files` that exist with at least one byte, in order.
     static QStringList LoadRippedFiles(const QStringList& files);
     // Deletes the ordinary files of a folder; hidden files and sub-folders stay, and so does
-    // the folder. A file that cannot be deleted is passed over.
+    // the folder, and so does every file of a listed drive's disc image kept there. A file that
+    // cannot be deleted is passed over.
     static void EraseTempFiles(const QString& folder);
     static QString DiscPrompt(const QString& letter);
 

@@ -99,6 +99,26 @@ TEST_F(DuplicatorImagesTest, CopiesEveryTrackBitExactThenSaysDoneAndUnloads)
     expectSameTracks(QStringLiteral("E:"), QStringLiteral("D:"), {1, 2, 3, 4});
 }
 
+// The temporary folder is emptied at the start, after the burn and at the closing; a listed
+// drive's disc image kept there (the source itself here) is a disc, never a temporary file.
+TEST_F(DuplicatorImagesTest, ADiscImageInTheTemporaryFolderIsNeverErased)
+{
+    ASSERT_TRUE(QDir().mkpath(tempFolder()));
+    const QString source = discimages::WriteBinCue(tempFolder(), QStringLiteral("source"), fourTracks);
+    const QByteArray bin = fixtures::readFile(tempFolder() + QStringLiteral("source.bin"));
+    const QByteArray sheet = fixtures::readFile(source);
+    setDrives({source, QDir(dir.path()).filePath(QStringLiteral("copy.cue"))});
+    FrmAudioCDDuplicator* w = open();
+    chooseWriter(w, QStringLiteral("E:"));
+    w->cmdConvert_Click();
+    ASSERT_TRUE(waitFor([] { return !g_frmAudioCDDuplicator.isLoaded(); }));
+
+    EXPECT_EQ(tempFiles(), (QStringList{QStringLiteral("source.bin"), QStringLiteral("source.cue")}));
+    EXPECT_TRUE(fixtures::readFile(tempFolder() + QStringLiteral("source.bin")) == bin);
+    EXPECT_TRUE(fixtures::readFile(source) == sheet);
+    expectSameTracks(QStringLiteral("E:"), QStringLiteral("D:"), {1, 2, 3, 4});
+}
+
 TEST_F(DuplicatorImagesTest, OneDriveAsksForAnEmptyDiscAndWritesTheCopyThere)
 {
     const QString cue = discimages::WriteBinCue(dir.path(), QStringLiteral("disc"), fourTracks);
