@@ -3,7 +3,7 @@
 // cd-driver: runs the CD components from the command line over the drive map (QUILLMERE_DRIVES
 // or the system's optical drives), for end-to-end checks on disc images and real drives.
 //
-//   cd-driver drives                                   NAME<TAB>KIND<TAB>TRACKS, one drive a line
+//   cd-driver drives                                   NAME<TAB>KIND<TAB>TRACKS[<TAB>WHY NO DISC], one drive a line
 //   cd-driver toc DRIVE                                TRACK<TAB>audio|data<TAB>FIRST<TAB>SECTORS
 //   cd-driver rip DRIVE TRACK OUT FORMAT [START LENGTH]
 //   cd-driver lookup DRIVE                             artist=, album=, then TRACK<TAB>ARTIST<TAB>TITLE
@@ -27,6 +27,8 @@
 
 #include "bench/FormatWords.h"
 #include "cdtools/DuplicationTask.h"
+#include "cdtools/RipperRules.h"
+#include "components/OutputTarget.h"
 #include "components/cAudioBurner.h"
 #include "components/cAudioCDRipper.h"
 #include "components/cAudioDataBurner.h"
@@ -88,8 +90,12 @@ QString letterOf(const QString& given)
 int drives()
 {
     for (const cd::Drive& d : cd::ListDrives()) {
-        const std::unique_ptr<cd::Disc> disc = cd::Disc::open(d, nullptr);
-        out() << d.name << '\t' << cd::KindText(d.kind) << '\t' << (disc ? disc->tracks().size() : 0) << "\n";
+        QString why;
+        const std::unique_ptr<cd::Disc> disc = cd::Disc::open(d, &why);
+        out() << d.name << '\t' << cd::KindText(d.kind) << '\t' << (disc ? disc->tracks().size() : 0);
+        if (!disc)
+            out() << '\t' << why;
+        out() << "\n";
     }
     out().flush();
     return 0;
@@ -379,19 +385,18 @@ int duplicate(const QStringList& a)
     auto ripper = CreateAudioCDRipper();
     auto burner = CreateAudioBurner();
     // The source check of the window.
-    if (!ripper->SelectDevice(index))
-        return fail(QStringLiteral("Cannot select '") + source + QStringLiteral("\\' as an Audio CD."));
-    if (!ripper->IsAudioCD())
-        return fail(QStringLiteral("'") + source + QStringLiteral("\\' is not an Audio CD."));
+    const RipperRules::DiscCheck check = RipperRules::CheckDisc(*ripper, index, source);
     const long tracks = ripper->TrackCount();
-    if (tracks < 1)
-        return fail(QStringLiteral("'") + source + QStringLiteral("\\' has no CDA tracks."));
+    if (check.color != 0 || tracks < 1)
+        return fail(check.text);
     QStringList files;
     for (long t = 1; t <= tracks; ++t)
         files << source + QStringLiteral("/Track%1.cda").arg(t, 2, 10, QLatin1Char('0'));
     QTemporaryDir temp;
     if (!temp.isValid())
         return fail(QStringLiteral("Cannot make a temporary folder: ") + temp.errorString());
+    // The task removes its ripped files itself; a signal that ends the run takes the folder too.
+    const components::RemovedOnSignal tempGone(temp.path(), true);
     ConsoleDuplication host(writer);
     DuplicationTask task(*ripper, *burner, host);
     task.TempFolder = temp.path() + QLatin1Char('/');

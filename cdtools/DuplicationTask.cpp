@@ -5,6 +5,9 @@
 #include "cdtools/RipperRules.h"
 #include "commands/Templates.h"
 #include "components/cAudioBurner.h"
+#include "components/AudioJob.h"
+#include "components/OutputTarget.h"
+#include "components/cd/DriveMap.h"
 #include "components/cAudioCDRipper.h"
 #include "components/engine/FormatRecords.h"
 #include "foundation/mdlFunctions.h"
@@ -14,6 +17,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
+
+#include <algorithm>
 
 DuplicationTask::DuplicationTask(cAudioCDRipper& ripper, cAudioBurner& burner, DuplicationHost& host, QObject* parent)
     : QObject(parent), m_ripper(ripper), m_burner(burner), m_host(host)
@@ -32,6 +37,7 @@ DuplicationTask::DuplicationTask(cAudioCDRipper& ripper, cAudioBurner& burner, D
     connect(&burner, &cAudioBurner::Error, this, [this](long c, const QString& t) { cAudioBurner1_Error(c, t); });
 }
 
+// The window empties the folder as it closes, just before its task goes.
 DuplicationTask::~DuplicationTask() = default;
 
 QString DuplicationTask::MakeRipFileName(long row)
@@ -55,9 +61,15 @@ void DuplicationTask::EraseTempFiles(const QString& folder)
     if (folder.isEmpty())
         return;
     const QDir dir(folder);
+    // A disc image of the drives kept there is a disc, not a temporary file.
+    const QList<cd::ImageFile> discs = cd::ListedImageFiles();
     // Files only, without hidden ones: whatever else someone keeps there is not ours to delete.
-    for (const QString& name : dir.entryList(QDir::Files | QDir::NoDotAndDotDot))
-        QFile::remove(dir.filePath(name));
+    for (const QString& name : dir.entryList(QDir::Files | QDir::NoDotAndDotDot)) {
+        const QString path = dir.filePath(name);
+        if (std::any_of(discs.begin(), discs.end(), [&](const cd::ImageFile& d) { return components::SameFile(d.path, path); }))
+            continue;
+        QFile::remove(path);
+    }
 }
 
 QString DuplicationTask::DiscPrompt(const QString& letter)
@@ -78,8 +90,10 @@ bool DuplicationTask::Start(const QStringList& sourceFiles, long deviceIndex)
     CreateFolderPath(TempFolder.left(TempFolder.size() - 1));
     // Files a cancelled or failed run left there are another disc's tracks: only what this run
     // rips may reach the writer.
-    if (!OnTheFly)
+    if (!OnTheFly) {
         EraseTempFiles(TempFolder);
+        m_signalGuards.clear();
+    }
     m_lCurrentRow = 1;
     m_iErrorFlag = 0;
     m_failedRows = 0;
@@ -154,6 +168,7 @@ long DuplicationTask::ConvertTask(long row)
     m_host.Log(QStringLiteral("Start to rip: ") + track + QStringLiteral("..."));
     m_ripper.OutputFile(TempFolder + name);
     m_colRippedFiles << TempFolder + name;
+    m_signalGuards.push_back(std::make_unique<components::RemovedOnSignal>(TempFolder + name));
     m_ripper.Rip();
     return 0;
 }
@@ -249,6 +264,7 @@ DuplicationTask::BurnEnd DuplicationTask::BurnDisk(const QStringList& files)
     if (r == 0) {
         m_host.OpenWriterTray();
         EraseTempFiles(TempFolder);
+        m_signalGuards.clear();
         return BurnEnd::Written;
     }
     return m_abortRequested && !m_writerError ? BurnEnd::Aborted : BurnEnd::Failed;

@@ -4,8 +4,14 @@
 #include <QObject>
 #include <QStringList>
 
+#include <memory>
+#include <vector>
+
 class cAudioBurner;
 class cAudioCDRipper;
+namespace components {
+class RemovedOnSignal;
+}
 
 // What the duplication shows and asks. The duplicator window writes its controls; the command
 // line driver prints. Every member may run a nested event loop (a message box, the burn's
@@ -62,7 +68,9 @@ public:
 // a second start during that whole time, also while the writer's Finished event has already
 // given the controls back with the burn call still on the stack. The end counts as success only
 // when every track was ripped and the burn returned 0; anything else leaves the window open
-// with its controls and source checks back. Before the burn the ripper lets go of the drive,
+// with its controls and source checks back. The ripped files stay until the burn returned 0,
+// the next start or the host's closing; a signal that ends the process meanwhile removes them
+// with the part files. Before the burn the ripper lets go of the drive,
 // so one drive can be source and writer: the task asks for an empty disc, in a loop, until the
 // writer has one or the user cancels.
 //
@@ -95,7 +103,8 @@ public:
     // The paths of `files` that exist with at least one byte, in order.
     static QStringList LoadRippedFiles(const QStringList& files);
     // Deletes the ordinary files of a folder; hidden files and sub-folders stay, and so does
-    // the folder. A file that cannot be deleted is passed over.
+    // the folder, and so does every file of a listed drive's disc image kept there. A file that
+    // cannot be deleted is passed over.
     static void EraseTempFiles(const QString& folder);
     static QString DiscPrompt(const QString& letter);
 
@@ -142,4 +151,6 @@ private:
     long m_gridRows = 0;
     long m_failedRows = 0;  // rows of this run whose rip failed
     Outcome m_outcome = Outcome::None;
+    // The ripped files still standing, removed by a signal that ends the process meanwhile.
+    std::vector<std::unique_ptr<components::RemovedOnSignal>> m_signalGuards;
 };

@@ -3,6 +3,7 @@
 
 #include "batchtools/cProgressBar.h"
 #include "cdtools/BurnerDrivePanel.h"
+#include "cdtools/RipperRules.h"
 #include "commands/Templates.h"
 #include "commands/ToolWindows.h"
 #include "components/cAudioBurner.h"
@@ -229,17 +230,13 @@ void FrmAudioCDDuplicator::cboDevices_Click()
 {
     const QString x = cboDevices->currentText().left(2);
     cGrid1->Clear();
-    if (!cAudioCDRipper1->SelectDevice(cboDevices->currentIndex())) {
+    // The ripper's own check, so both windows name a drive's root alike.
+    const RipperRules::DiscCheck check = RipperRules::CheckDisc(*cAudioCDRipper1, cboDevices->currentIndex(), x);
+    if (check.color != 0) {
         cmdConvert->setEnabled(false);
-        setStatus(QStringLiteral("Cannot select '") + x + QStringLiteral("\\' as an Audio CD."), &kRed);
-    } else if (!cAudioCDRipper1->IsAudioCD()) {
-        cmdConvert->setEnabled(false);
-        setStatus(QStringLiteral("'") + x + QStringLiteral("\\' is not an Audio CD."), &kRed);
-    } else if (cAudioCDRipper1->TrackCount() < 1) {
-        cmdConvert->setEnabled(false);
-        setStatus(QStringLiteral("'") + x + QStringLiteral("\\' has no CDA tracks."), &kRed);
+        setStatus(check.text, &kRed);
     } else {
-        setStatus(QStringLiteral("OK: ") + QString::number(cAudioCDRipper1->TrackCount()) + QStringLiteral(" CDA tracks"), &kBlack);
+        setStatus(check.text, &kBlack);
         cmdConvert->setEnabled(true);
         const QPointer<FrmAudioCDDuplicator> self(this);
         LoadCDTracks(x);

@@ -23,11 +23,18 @@
 #include <QPixmap>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace {
 
 // Design size of the window, twips.
 constexpr int kWidth = 5880;
 constexpr int kHeight = 2040;
+// The status line's place, and what lies below it, in twips.
+constexpr int kStatusTop = 660;
+constexpr int kStatusHeight = 255;
+constexpr int kProgressTop = 1005;
+constexpr int kAbortTop = 1425;
 
 // The client fields the look-up announces in its hello.
 const QString kClientUser = QStringLiteral("clsCDDB");
@@ -102,13 +109,14 @@ void FrmFreeDB::buildControls()
 
     lblCurrentTrack = new QLabel(QStringLiteral("Ready."), this);
     lblCurrentTrack->setObjectName(QStringLiteral("lblCurrentTrack"));
-    PlaceTw(lblCurrentTrack, 240, 660, kWidth - 480, 255);
+    PlaceTw(lblCurrentTrack, 240, kStatusTop, kWidth - 480, kStatusHeight);
+    lblCurrentTrack->setWordWrap(true);
     prgCurrnet = new cProgressBar(this);
     prgCurrnet->setObjectName(QStringLiteral("prgCurrnet"));
-    PlaceTw(prgCurrnet, 240, 1005, kWidth - 480, 180);
+    PlaceTw(prgCurrnet, 240, kProgressTop, kWidth - 480, 180);
     cmdAbort = new QPushButton(QStringLiteral("Abort"), this);
     cmdAbort->setObjectName(QStringLiteral("cmdAbort"));
-    PlaceTw(cmdAbort, kWidth - 1335, 1425, 1095, 375);
+    PlaceTw(cmdAbort, kWidth - 1335, kAbortTop, 1095, 375);
 
     lblArtist = new QLabel(QStringLiteral("Album Name"), this);
     lblArtist->setObjectName(QStringLiteral("lblArtist"));
@@ -170,17 +178,17 @@ void FrmFreeDB::Form_Load()
 
 bool FrmFreeDB::GetFreeDB()
 {
-    lblCurrentTrack->setText(QStringLiteral("Checking connection..."));
+    setStatusText(QStringLiteral("Checking connection..."));
     // A mistyped server variable is not a missing connection: say what is wrong with it.
     const QString serverError = cFreeDB::ServerVariableError();
     if (!serverError.isEmpty()) {
-        lblCurrentTrack->setText(serverError);
+        setStatusText(serverError);
         platform::MsgBox(serverError, platform::vbExclamation, QString(), this);
         unloadSelf();
         return false;
     }
     if (!cFreeDB1 || !cFreeDB1->IsConnected()) {
-        lblCurrentTrack->setText(QStringLiteral("No internet connection!"));
+        setStatusText(QStringLiteral("No internet connection!"));
         platform::MsgBox(QStringLiteral("There is no internet connection.") + QStringLiteral("\r\n\r\n") +
                              QStringLiteral("Getting the information about the Audio CD (using the 'FreeDB') has failed."),
                          platform::vbInformation, QString(), this);
@@ -188,7 +196,7 @@ bool FrmFreeDB::GetFreeDB()
         return false;
     }
     const QString host = cFreeDB::DefaultServerHost();
-    lblCurrentTrack->setText(QStringLiteral("Connecting to ") + host + QStringLiteral("..."));
+    setStatusText(QStringLiteral("Connecting to ") + host + QStringLiteral("..."));
 
     FrmMain* main = frmMain.loaded();
     m_node = main ? main->cTreeView1->SelectedNode() : nullptr;
@@ -216,12 +224,26 @@ QTreeWidgetItem* FrmFreeDB::lookedUpNode() const
     return m_node;
 }
 
+void FrmFreeDB::setStatusText(const QString& text)
+{
+    lblCurrentTrack->setText(text);
+    // The whole text shows: a long one wraps, and the window grows by the lines it takes.
+    const int width = lblCurrentTrack->width();
+    const int oneLine = TwipsToPixels(kStatusHeight);
+    const QRect drawn = lblCurrentTrack->fontMetrics().boundingRect(QRect(0, 0, width, 100000), Qt::TextWordWrap, text);
+    const int extra = std::max({0, lblCurrentTrack->heightForWidth(width) - oneLine, drawn.height() - oneLine});
+    lblCurrentTrack->resize(width, oneLine + extra);
+    prgCurrnet->move(prgCurrnet->x(), TwipsToPixels(kProgressTop) + extra);
+    cmdAbort->move(cmdAbort->x(), TwipsToPixels(kAbortTop) + extra);
+    setFixedSize(TwipsToPixels(kWidth), TwipsToPixels(kHeight) + extra);
+}
+
 void FrmFreeDB::cFreeDB1_RequestHide() { hide(); }
 
 void FrmFreeDB::cFreeDB1_LookupError(long code, const QString& text)
 {
     const QString shown = text + QLatin1Char('(') + QString::number(code) + QLatin1Char(')');
-    lblCurrentTrack->setText(shown);
+    setStatusText(shown);
     platform::MsgBox(shown, platform::vbExclamation, QString(), this);
     if (code == 2)
         unloadSelf();
@@ -229,7 +251,7 @@ void FrmFreeDB::cFreeDB1_LookupError(long code, const QString& text)
 
 void FrmFreeDB::cFreeDB1_StateChanged(const QString& text)
 {
-    lblCurrentTrack->setText(QStringLiteral("FreeDB State:") + text);
+    setStatusText(QStringLiteral("FreeDB State:") + text);
 }
 
 void FrmFreeDB::cFreeDB1_Message(const QString&) {}

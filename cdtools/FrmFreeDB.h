@@ -69,6 +69,8 @@ private:
     // The drive node the look-up is for, while it is still the selected node of the main tree.
     QTreeWidgetItem* lookedUpNode() const;
     void unloadSelf();
+    // The status line's text, shown whole however long it is.
+    void setStatusText(const QString& text);
 
     std::unique_ptr<ToolWindow> m_handOver;
     QTreeWidgetItem* m_node = nullptr;

@@ -2,6 +2,7 @@
 #include "components/AudioJob.h"
 
 #include "components/OutputTarget.h"
+#include "components/engine/DiscTrackHook.h"
 
 #include <QDir>
 #include <QFile>
@@ -356,6 +357,16 @@ WorkerResult RunAudioJob(const AudioJob& job, WorkerContext& context)
                          : QFileInfo(input.path).fileName() == outputName && SameFile(input.path, job.output))
             return WorkerResult::failed(errOutputIsInput, QStringLiteral("The output file ") + quoted(job.output) +
                                                               QStringLiteral(" is one of the input files."));
+    // A disc image of the drives is a disc, not a file to write over: ripping its own track onto
+    // it would leave no disc at all.
+    if (outputExists)
+        for (const engine::DiscImageFile& disc : engine::ListDiscImageFiles())
+            if (sameInode(disc.path, outputStat))
+                return WorkerResult::failed(errOutputIsInput,
+                                            QStringLiteral("The output file ") + quoted(job.output) +
+                                                QStringLiteral(" is the file ") + quoted(disc.path) +
+                                                QStringLiteral(" of the disc in the drive ") + quoted(disc.driveName) +
+                                                QStringLiteral(": a disc is never written over."));
     const long code = job.settings.destinationFormat;
     if (code == engine::dfAPE)
         return WorkerResult::failed(errUnsupportedFormat,

@@ -180,6 +180,12 @@ public:
     }
 
     const QString& error() const { return m_error; }
+    // The error for a sentence that names the server already: "it did not answer ...".
+    QString errorAfterServer() const
+    {
+        const QString named = QStringLiteral("The CD database %1 ").arg(m_server);
+        return m_error.startsWith(named) ? QStringLiteral("it ") + m_error.mid(named.size()) : m_error;
+    }
 
 private:
     QString timedOut() const
@@ -376,7 +382,7 @@ Result lookUp(const Request& r, const std::function<void(const QString&)>& state
                         .arg(server, discId, cd::DecodeCddbLine(status.left(200))));
     QByteArray body;
     if (!talk.readBody(&body))
-        return fail(QStringLiteral("The CD database %1 sent no complete entry for the disc %2: %3").arg(server, discId, talk.error()));
+        return fail(QStringLiteral("The CD database %1 sent no complete entry for the disc %2: %3").arg(server, discId, talk.errorAfterServer()));
     (void)talk.command("quit", &status);
 
     result.entry = cd::ParseCddbEntry(body, int(disc->tracks().size()));

@@ -104,6 +104,17 @@ void finishKeptPart(LiveSlot& slot)
     ::rename(slot.path, slot.target);
 }
 
+// Files and folders of running tasks that a signal removes after the part files (RemovedOnSignal).
+// A duplication holds one per track of a disc, 99 at most, and a folder.
+constexpr int kTaskSlots = 128;
+struct TaskSlot {
+    std::atomic<bool> taken{false};
+    std::atomic<bool> ready{false};
+    bool folder = false;
+    char path[PATH_MAX] = {};
+};
+TaskSlot g_task[kTaskSlots];
+
 // SIGHUP is how a closed terminal ends its jobs: as much a kill as SIGTERM.
 constexpr int kSignalCount = 3;
 struct sigaction g_previous[kSignalCount];
@@ -121,6 +132,12 @@ void removeLivePartFiles(int sig)
     for (LiveSlot& slot : g_live)
         if (slot.ready.load(std::memory_order_acquire))
             ::unlink(slot.path);
+    for (TaskSlot& slot : g_task)
+        if (slot.ready.load(std::memory_order_acquire) && !slot.folder)
+            ::unlink(slot.path);
+    for (TaskSlot& slot : g_task)
+        if (slot.ready.load(std::memory_order_acquire) && slot.folder)
+            ::rmdir(slot.path);
     // Then whatever the signal did before: end the process, or run the handler that was there.
     for (int i = 0; i < kSignalCount; ++i) {
         if (kSignals[i] != sig)
@@ -254,6 +271,32 @@ void removeStalePartFiles(const QString& target, bool shortName)
 }
 
 }  // namespace
+
+RemovedOnSignal::RemovedOnSignal(const QString& path, bool folder)
+{
+    const QByteArray name = encoded(QFileInfo(path).absoluteFilePath());
+    if (name.size() >= PATH_MAX)
+        return;
+    installSignalHandlers();
+    for (int i = 0; i < kTaskSlots; ++i) {
+        bool expected = false;
+        if (g_task[i].taken.compare_exchange_strong(expected, true)) {
+            g_task[i].folder = folder;
+            std::memcpy(g_task[i].path, name.constData(), size_t(name.size()) + 1);
+            g_task[i].ready.store(true, std::memory_order_release);
+            m_slot = i;
+            return;
+        }
+    }
+}
+
+RemovedOnSignal::~RemovedOnSignal()
+{
+    if (m_slot < 0)
+        return;
+    g_task[m_slot].ready.store(false, std::memory_order_release);
+    g_task[m_slot].taken.store(false, std::memory_order_release);
+}
 
 QString ShortPartFileName(const QString& targetFileName, const QString& tag)
 {

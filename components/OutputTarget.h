@@ -62,6 +62,23 @@ private:
     int m_slot = -1;
 };
 
+// A file a task makes for its own use and deletes itself when it ends (the tracks a duplication
+// rips before it burns them), or a folder it made for such files: while this object lives, a
+// SIGTERM, SIGINT or SIGHUP that ends the process removes it with the part files (a folder only
+// when it is empty by then, its registered files and part files gone). The object itself
+// removes nothing. False from registered() when every place for one is taken.
+class RemovedOnSignal {
+public:
+    explicit RemovedOnSignal(const QString& path, bool folder = false);
+    ~RemovedOnSignal();
+    RemovedOnSignal(const RemovedOnSignal&) = delete;
+    RemovedOnSignal& operator=(const RemovedOnSignal&) = delete;
+    bool registered() const { return m_slot >= 0; }
+
+private:
+    int m_slot = -1;
+};
+
 // "Cannot write the file '<output>': <detail>", or the detail alone when it already names the file.
 QString WriteError(const QString& output, const QString& detail);
 

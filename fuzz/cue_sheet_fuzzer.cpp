@@ -2,7 +2,8 @@
 // Reads arbitrary bytes as the cue sheet of an audio image whose data file is 150 sectors long,
 // once whole and once cut inside its last sector, and checks that whatever is accepted is a disc
 // the image reader can deliver: every track at least a sector long, in order, starting on a
-// sector the data file holds, and every segment inside the data file.
+// sector the data file holds, and every segment inside the data file; and that the data file's
+// name as every tool finds it, whether or not the sheet is taken, is the one the reader takes.
 #include "fuzz/FuzzFile.h"
 #include "components/cd/CueSheet.h"
 
@@ -13,10 +14,13 @@ void checkSheet(const QByteArray& text, int64_t bytes)
     cd::CueSheet sheet;
     QString why;
     const bool ok = cd::ParseCueSheet(text, [bytes](const QString&) { return std::optional<int64_t>(bytes); }, &sheet, &why);
+    // The name every tool protects from being written over is the one the reader reads.
+    const QString named = cd::CueDataFileName(text);
     if (!ok) {
         fuzz::check(!why.isEmpty());
         return;
     }
+    fuzz::check(named == sheet.dataFile);
     const int64_t fileSectors = (bytes + 2351) / 2352;
     fuzz::check(!sheet.tracks.isEmpty() && sheet.tracks.size() <= 99);
     int32_t previous = -1;

@@ -179,21 +179,43 @@ QString imageDataFile(const Drive& drive)
     return cueInfo.absolutePath() + QLatin1Char('/') + cueInfo.completeBaseName() + QStringLiteral(".bin");
 }
 
+// Why no cue sheet we write could name the data file of this drive ("" when one can): the
+// reader takes "\\" for a folder separator, and a line break would split the FILE line.
+QString unnameableDataFile(const Drive& drive)
+{
+    if (drive.kind != Drive::AudioImage)
+        return {};
+    const QString name = QFileInfo(imageDataFile(drive)).fileName();
+    for (const QChar c : name)
+        if (c == QLatin1Char('\\') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
+            return QStringLiteral("The drive %1 cannot hold a disc image: a cue sheet cannot name the data file '%2', whose "
+                                  "name holds a backslash or a line break.")
+                .arg(quoted(drive), name);
+    return {};
+}
+
 DiscFacts imageFacts(const Drive& drive, BurnKind kind)
 {
     DiscFacts f;
     f.present = true;
     f.isCd = true;
-    f.blank = !QFileInfo::exists(drive.path);
+    QString blocked;
+    const ImageSlot slot = ImageSlotOf(drive, &blocked);
+    f.blank = slot == ImageSlot::Empty;
     // An audio image is two files: a data file of that name, of another image perhaps, is
-    // never replaced.
-    const bool dataFileInTheWay = f.blank && drive.kind == Drive::AudioImage && QFileInfo::exists(imageDataFile(drive));
-    if (dataFileInTheWay)
+    // never replaced; nor is a link in its place written through.
+    const bool dataFileInTheWay = f.blank && drive.kind == Drive::AudioImage && AnythingAt(imageDataFile(drive));
+    const QString unnameable = f.blank ? unnameableDataFile(drive) : QString();
+    if (dataFileInTheWay || !unnameable.isEmpty())
         f.blank = false;
     f.blankSectors = f.blank ? kBlankCdSectors : 0;
     const bool takes = (drive.kind == Drive::AudioImage) == (kind == BurnKind::Audio);
-    if (dataFileInTheWay)
+    if (slot == ImageSlot::Blocked)
+        f.state = blocked;
+    else if (dataFileInTheWay)
         f.state = QStringLiteral("The file %1 already exists; the image would replace it.").arg(imageDataFile(drive));
+    else if (!unnameable.isEmpty())
+        f.state = unnameable;
     else if (!f.blank)
         f.state = QStringLiteral("The disc is not empty.");
     else if (!takes)
@@ -375,6 +397,23 @@ BurnResult burnAudioImage(const Drive& drive, const QStringList& files, const QL
     if (!sheet.open(QIODevice::WriteOnly) || sheet.write(cue.toUtf8()) < 0 || !sheet.commit()) {
         QFile::remove(binTarget);
         return failed(errCannotWrite, QStringLiteral("The disc image cannot be written: ") + drive.path);
+    }
+    // The disc is written only when the program's own reader finds in it what was burned.
+    CueSheet back;
+    QString why;
+    bool same = ReadCueSheet(drive.path, &back, &why);
+    if (same) {
+        same = back.tracks.size() == firsts.size() && back.leadOut == sector &&
+               QFileInfo(back.dataPath).canonicalFilePath() == QFileInfo(binTarget).canonicalFilePath();
+        for (int i = 0; same && i < firsts.size(); ++i)
+            same = back.tracks.at(i).audio && back.tracks.at(i).firstSector == firsts.at(i);
+        if (!same)
+            why = QStringLiteral("it holds other tracks than were burned.");
+    }
+    if (!same) {
+        QFile::remove(drive.path);
+        QFile::remove(binTarget);
+        return failed(errCannotWrite, QStringLiteral("The disc image %1 does not read back, so it was removed: %2").arg(drive.path, why));
     }
     return written();
 }
@@ -978,6 +1017,8 @@ BurnResult BurnAudio(const Drive& drive, const QStringList& files, int speedKbs,
         return failed(errNothingToBurn, QStringLiteral("There are no tracks to burn."));
     if (drive.kind == Drive::DataImage)
         return failed(errWrongKind, QStringLiteral("The drive ") + quoted(drive) + QStringLiteral(" writes data discs only; audio cannot be burned to it."));
+    if (files.size() > kMaxAudioTracks)
+        return failed(errDoesNotFit, QStringLiteral("An audio CD holds at most %1 tracks; %2 were given.").arg(kMaxAudioTracks).arg(files.size()));
 
     // Whether the list fits is known before anything is written.
     QList<int64_t> estimates;
@@ -995,11 +1036,18 @@ BurnResult BurnAudio(const Drive& drive, const QStringList& files, int speedKbs,
     }
     if (drive.kind == Drive::AudioImage) {
         const DiscFacts facts = imageFacts(drive, BurnKind::Audio);
-        if (!facts.blank && !QFileInfo::exists(drive.path))
+        QString blocked;
+        const ImageSlot slot = ImageSlotOf(drive, &blocked);
+        if (slot == ImageSlot::Blocked)
+            return failed(errCannotWrite, blocked);
+        if (slot == ImageSlot::Disc)
+            return failed(errCannotWrite, QStringLiteral("The disc in the drive ") + quoted(drive) + QStringLiteral(" is not empty."));
+        const QString unnameable = unnameableDataFile(drive);
+        if (!unnameable.isEmpty())
+            return failed(errCannotWrite, unnameable);
+        if (!facts.blank)
             return failed(errCannotWrite, QStringLiteral("The disc image of the drive ") + quoted(drive) +
                                               QStringLiteral(" cannot be written: ") + facts.state);
-        if (!facts.blank)
-            return failed(errCannotWrite, QStringLiteral("The disc in the drive ") + quoted(drive) + QStringLiteral(" is not empty."));
         if (total > facts.blankSectors)
             return failed(errDoesNotFit, QStringLiteral("The tracks do not fit on the disc in the drive ") + quoted(drive) + QLatin1Char('.'));
         BusyMark busy(drive.path);
@@ -1016,8 +1064,15 @@ BurnResult BurnData(const Drive& drive, const DataImageSpec& spec, const BurnCal
         return failed(errWrongKind, QStringLiteral("The drive ") + quoted(drive) + QStringLiteral(" writes audio discs only; data cannot be burned to it."));
     if (spec.files.isEmpty())
         return failed(errNothingToBurn, QStringLiteral("There are no files to burn."));
-    if (drive.kind == Drive::DataImage && QFileInfo::exists(drive.path))
-        return failed(errCannotWrite, QStringLiteral("The disc in the drive ") + quoted(drive) + QStringLiteral(" is not empty."));
+    if (drive.kind == Drive::DataImage) {
+        QString blocked;
+        switch (ImageSlotOf(drive, &blocked)) {
+        case ImageSlot::Blocked: return failed(errCannotWrite, blocked);
+        case ImageSlot::Disc:
+            return failed(errCannotWrite, QStringLiteral("The disc in the drive ") + quoted(drive) + QStringLiteral(" is not empty."));
+        case ImageSlot::Empty: break;
+        }
+    }
     if (!startLibraries())
         return failed(errCannotWrite, QStringLiteral("The disc-mastering libraries cannot be started."));
 

@@ -30,6 +30,7 @@
 namespace cd {
 
 constexpr int64_t kBlankCdSectors = 360000;  // an 80-minute CD-R
+constexpr int kMaxAudioTracks = 99;         // the most a CD's table of contents numbers
 constexpr int kDataSectorBytes = 2048;
 
 enum class BurnKind { Audio, Data };

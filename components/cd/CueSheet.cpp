@@ -79,6 +79,30 @@ QList<QByteArray> words(const QByteArray& line, bool* unclosed)
     return out;
 }
 
+// The words of a line as the reader takes them: a FILE line's quoted name runs to the last
+// quote of the line, since a name may hold quotes itself.
+QList<QByteArray> lineWords(const QByteArray& line, bool* unclosed)
+{
+    QList<QByteArray> w = words(line, unclosed);
+    if (!w.isEmpty() && w.first().toUpper() == "FILE" && !*unclosed && line.count('"') > 2) {
+        const qsizetype first = line.indexOf('"'), last = line.lastIndexOf('"');
+        w = QList<QByteArray>{w.first(), line.mid(first + 1, last - first - 1)} + words(line.mid(last + 1), unclosed);
+    }
+    return w;
+}
+
+// The sheet's lines, without a byte-order mark before the first and the CR of a CR LF.
+QList<QByteArray> sheetLines(const QByteArray& text)
+{
+    QList<QByteArray> lines = text.split('\n');
+    if (!lines.isEmpty() && lines.first().startsWith("\xEF\xBB\xBF"))
+        lines.first().remove(0, 3);
+    for (QByteArray& line : lines)
+        if (line.endsWith('\r'))
+            line.chop(1);
+    return lines;
+}
+
 bool refuse(QString* why, const QString& text)
 {
     if (why)
@@ -94,24 +118,15 @@ bool ParseCueSheet(const QByteArray& text, const std::function<std::optional<int
     CueSheet result;
     QList<PendingTrack> tracks;
     bool haveFile = false;
-    QList<QByteArray> lines = text.split('\n');
-    if (!lines.isEmpty() && lines.first().startsWith("\xEF\xBB\xBF"))
-        lines.first().remove(0, 3);
+    const QList<QByteArray> lines = sheetLines(text);
     for (int l = 0; l < lines.size(); ++l) {
-        QByteArray line = lines.at(l);
-        if (line.endsWith('\r'))
-            line.chop(1);
+        const QByteArray& line = lines.at(l);
         const int lineNo = l + 1;
         bool unclosed = false;
-        QList<QByteArray> w = words(line, &unclosed);
+        const QList<QByteArray> w = lineWords(line, &unclosed);
         if (w.isEmpty())
             continue;
         const QByteArray key = w.first().toUpper();
-        // A quoted file name runs to the last quote of the line: a name may hold quotes itself.
-        if (key == "FILE" && !unclosed && line.count('"') > 2) {
-            const qsizetype first = line.indexOf('"'), last = line.lastIndexOf('"');
-            w = QList<QByteArray>{w.first(), line.mid(first + 1, last - first - 1)} + words(line.mid(last + 1), &unclosed);
-        }
         auto atLine = [&](const QString& what) { return refuse(why, QStringLiteral("line %1 %2").arg(lineNo).arg(what)); };
         if (key == "FILE") {
             if (unclosed)
@@ -289,9 +304,44 @@ bool ReadCueSheet(const QString& cuePath, CueSheet* sheet, QString* why)
     if (!ParseCueSheet(text, size, &result, why))
         return false;
     result.dataPath = folder.filePath(result.dataFile);
+    // Where the data really is: a link inside the folder may lead anywhere.
+    const QString base = folder.canonicalPath();
+    const QString real = QFileInfo(result.dataPath).canonicalFilePath();
+    if (base.isEmpty() || real.isEmpty() || !real.startsWith(base == QLatin1String("/") ? base : base + QLatin1Char('/')))
+        return refuse(why, QStringLiteral("the data file '%1' lies outside the cue sheet's folder.").arg(result.dataFile));
     if (sheet)
         *sheet = result;
     return true;
+}
+
+QString CueDataFileName(const QByteArray& text)
+{
+    for (const QByteArray& line : sheetLines(text)) {
+        bool unclosed = false;
+        const QList<QByteArray> w = lineWords(line, &unclosed);
+        if (w.isEmpty() || w.first().toUpper() != "FILE")
+            continue;
+        if (w.size() < 2)
+            return {};
+        QString name = QString::fromUtf8(w.at(1));
+        name.replace(QLatin1Char('\\'), QLatin1Char('/'));
+        return name;
+    }
+    return {};
+}
+
+QString CueDataFilePath(const QString& cuePath)
+{
+    const QFileInfo info(cuePath);
+    if (!info.isFile())
+        return {};
+    QFile file(cuePath);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QString name = CueDataFileName(file.read(kMaxCueBytes));
+    if (name.isEmpty())
+        return {};
+    return QDir::isAbsolutePath(name) ? name : info.absoluteDir().filePath(name);
 }
 
 QString MsfText(int64_t sectors)

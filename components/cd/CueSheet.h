@@ -47,8 +47,16 @@ struct CueSheet {
 bool ParseCueSheet(const QByteArray& text, const std::function<std::optional<int64_t>(const QString&)>& dataFileSize,
                    CueSheet* sheet, QString* why);
 
-// Reads the sheet at this path; the FILE line is taken relative to the sheet's folder.
+// Reads the sheet at this path; the FILE line is taken relative to the sheet's folder, and the
+// data file must really lie there or below: a symbolic link that leads out is refused as ".." is.
 bool ReadCueSheet(const QString& cuePath, CueSheet* sheet, QString* why);
+
+// The data file the first FILE line of a sheet's text names ("\\" read as "/"), whether or not
+// the sheet can be read as a disc; "" when it names none. For a sheet ParseCueSheet takes, its
+// dataFile.
+QString CueDataFileName(const QByteArray& text);
+// That name resolved against the sheet's folder, for the sheet at this path.
+QString CueDataFilePath(const QString& cuePath);
 
 // A disc position in sectors as a cue sheet writes it: "mm:ss:ff", 75 frames a second.
 QString MsfText(int64_t sectors);

@@ -78,10 +78,16 @@ std::unique_ptr<Disc> Disc::open(const Drive& drive, QString* error)
     std::unique_ptr<Disc> disc(new Disc(drive));
     const QByteArray path = QFile::encodeName(drive.path);
 
+    if (drive.kind != Drive::Device) {
+        QString why;
+        switch (ImageSlotOf(drive, &why)) {
+        case ImageSlot::Empty: return fail(QStringLiteral("There is no disc in the drive ") + quoted(drive) + QLatin1Char('.'));
+        case ImageSlot::Blocked: return fail(why);
+        case ImageSlot::Disc: break;
+        }
+    }
     if (drive.kind == Drive::DataImage) {
         const QFileInfo fi(drive.path);
-        if (!fi.isFile())
-            return fail(QStringLiteral("There is no disc in the drive ") + quoted(drive) + QLatin1Char('.'));
         TrackInfo t;
         t.number = 1;
         t.sectors = int32_t(fi.size() / 2048);
@@ -90,8 +96,6 @@ std::unique_ptr<Disc> Disc::open(const Drive& drive, QString* error)
         return disc;
     }
     if (drive.kind == Drive::AudioImage) {
-        if (!QFileInfo(drive.path).isFile())
-            return fail(QStringLiteral("There is no disc in the drive ") + quoted(drive) + QLatin1Char('.'));
         CueSheet sheet;
         QString why;
         if (!ReadCueSheet(drive.path, &sheet, &why))
@@ -137,7 +141,7 @@ bool DiscPresent(const Drive& drive)
 {
     switch (drive.kind) {
     case Drive::AudioImage:
-    case Drive::DataImage: return QFileInfo(drive.path).isFile();
+    case Drive::DataImage: return ImageSlotOf(drive) == ImageSlot::Disc;
     case Drive::Device: break;
     }
     return deviceReady(drive.path);

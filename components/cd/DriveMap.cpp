@@ -1,10 +1,15 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "components/cd/DriveMap.h"
 
+#include "components/cd/CueSheet.h"
+
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cdio/cdio.h>
+
+#include <sys/stat.h>
 
 #include <algorithm>
 
@@ -85,6 +90,57 @@ bool FindDrive(const QString& letter, Drive* drive)
         }
     }
     return false;
+}
+
+bool AnythingAt(const QString& path)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
+ImageSlot ImageSlotOf(const Drive& drive, QString* why)
+{
+    if (drive.kind == Drive::Device)
+        return ImageSlot::Disc;
+    const QByteArray local = QFile::encodeName(drive.path);
+    struct stat st {};
+    if (::lstat(local.constData(), &st) != 0)
+        return ImageSlot::Empty;
+    QString what;
+    if (::stat(local.constData(), &st) != 0)
+        what = QStringLiteral("is a symbolic link to '%1', which does not exist").arg(QFile::symLinkTarget(drive.path));
+    else if (S_ISREG(st.st_mode))
+        return ImageSlot::Disc;
+    else if (S_ISDIR(st.st_mode))
+        what = QStringLiteral("is a folder");
+    else
+        what = QStringLiteral("is not a regular file");
+    if (why)
+        *why = QStringLiteral("The drive '%1' holds no disc image: '%2' %3.").arg(drive.name, drive.path, what);
+    return ImageSlot::Blocked;
+}
+
+QList<ImageFile> ListedImageFiles()
+{
+    QList<ImageFile> files;
+    if (!qEnvironmentVariableIsSet("QUILLMERE_DRIVES"))
+        return files;
+    for (const Drive& d : ListDrives()) {
+        if (d.kind == Drive::Device)
+            continue;
+        QStringList paths{d.path};
+        if (d.kind == Drive::AudioImage) {
+            const QFileInfo cue(d.path);
+            paths << cue.absolutePath() + QLatin1Char('/') + cue.completeBaseName() + QStringLiteral(".bin");
+            const QString named = CueDataFilePath(d.path);
+            if (!named.isEmpty())
+                paths << named;
+        }
+        for (const QString& p : paths)
+            if (QFileInfo::exists(p))
+                files << ImageFile{p, d.name};
+    }
+    return files;
 }
 
 QString KindText(Drive::Kind kind)

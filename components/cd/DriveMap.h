@@ -29,4 +29,29 @@ bool FindDrive(const QString& letter, Drive* drive);
 // "device", "audio image" or "data image".
 QString KindText(Drive::Kind kind);
 
+// What stands where an image drive keeps its disc file. A symbolic link counts as what it
+// leads to, and one that leads nowhere is no empty place: a burn would write through it into
+// another folder. Readers and burners give the same sentence for a place that holds no image.
+enum class ImageSlot {
+    Empty,    // nothing at all: no disc to read, a blank disc to burn
+    Disc,     // a regular file (or a link to one): the disc
+    Blocked,  // a folder, a link that leads nowhere, a device or pipe: neither
+};
+// For Blocked, `why` says so, naming the drive and the path. Devices answer Disc.
+ImageSlot ImageSlotOf(const Drive& drive, QString* why = nullptr);
+
+// Whether anything at all stands at the path, a link that leads nowhere included.
+bool AnythingAt(const QString& path);
+
+// A file that holds the disc of an image drive, with that drive's name.
+struct ImageFile {
+    QString path;
+    QString driveName;
+};
+// The files of the drives QUILLMERE_DRIVES lists that stand now: every audio image's cue sheet
+// and its data file (the one its FILE line names, and the ".bin" of the sheet's name), every
+// data image. No tool writes over one of them. Empty when the variable is not set: devices have
+// no files.
+QList<ImageFile> ListedImageFiles();
+
 }  // namespace cd

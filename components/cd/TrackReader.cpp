@@ -286,6 +286,20 @@ std::unique_ptr<engine::AudioReader> OpenTrackReader(const QString& path, QStrin
     return OpenTrackReader(letter, track, error);
 }
 
-void InstallTrackReader() { engine::SetDiscTrackOpener(&openForEngine); }
+namespace {
+QList<engine::DiscImageFile> listedImageFiles()
+{
+    QList<engine::DiscImageFile> files;
+    for (const ImageFile& f : ListedImageFiles())
+        files << engine::DiscImageFile{f.path, f.driveName};
+    return files;
+}
+}  // namespace
+
+void InstallTrackReader()
+{
+    engine::SetDiscTrackOpener(&openForEngine);
+    engine::SetDiscImageFilesLister(&listedImageFiles);
+}
 
 }  // namespace cd

@@ -9,6 +9,7 @@ namespace engine {
 
 namespace {
 std::atomic<DiscTrackOpener> g_opener{nullptr};
+std::atomic<DiscImageFilesLister> g_lister{nullptr};
 }
 
 bool IsDiscTrackPath(const QString& path)
@@ -21,5 +22,13 @@ bool IsDiscTrackPath(const QString& path)
 void SetDiscTrackOpener(DiscTrackOpener opener) { g_opener.store(opener); }
 
 DiscTrackOpener CurrentDiscTrackOpener() { return g_opener.load(); }
+
+void SetDiscImageFilesLister(DiscImageFilesLister lister) { g_lister.store(lister); }
+
+QList<DiscImageFile> ListDiscImageFiles()
+{
+    const DiscImageFilesLister lister = g_lister.load();
+    return lister ? lister() : QList<DiscImageFile>{};
+}
 
 }  // namespace engine

@@ -7,6 +7,8 @@
 
 #include "components/engine/AudioEngine.h"
 
+#include <QList>
+
 namespace engine {
 
 using DiscTrackOpener = std::unique_ptr<AudioReader> (*)(const QString& path, QString* error);
@@ -15,5 +17,16 @@ using DiscTrackOpener = std::unique_ptr<AudioReader> (*)(const QString& path, QS
 bool IsDiscTrackPath(const QString& path);
 void SetDiscTrackOpener(DiscTrackOpener opener);
 DiscTrackOpener CurrentDiscTrackOpener();
+
+// A file that holds a drive's disc (a disc image's cue sheet or data file), with the drive's
+// name. The CD components install the lister with the opener; no job writes over such a file.
+struct DiscImageFile {
+    QString path;
+    QString driveName;
+};
+using DiscImageFilesLister = QList<DiscImageFile> (*)();
+void SetDiscImageFilesLister(DiscImageFilesLister lister);
+// Empty while no lister is installed.
+QList<DiscImageFile> ListDiscImageFiles();
 
 }  // namespace engine

@@ -88,6 +88,17 @@ TEST_F(CDPictures, DriveNodeAfterALookUpAndTheLookUpWindow)
         if (QScreen* screen = QGuiApplication::primaryScreen())
             EXPECT_TRUE(screen->grabWindow(0).save(folder + QStringLiteral("/cd-screen.png"), "PNG"));
     }
+    // A state longer than a line, as a long server name makes it: shown whole, the window grown
+    // to hold it.
+    w->cFreeDB1_StateChanged(QStringLiteral("Querying cddb.music-archive.example.org:%1 for the disc 1500a802...").arg(server.port()));
+    QTest::qWait(200);
+    EXPECT_GT(w->height(), lookup.height());
+    EXPECT_EQ(clipped(w), QStringList());
+    if (!folder.isEmpty()) {
+        EXPECT_TRUE(w->grab().save(folder + QStringLiteral("/cd-freedb-querying.png"), "PNG"));
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            EXPECT_TRUE(screen->grabWindow(0).save(folder + QStringLiteral("/cd-screen-querying.png"), "PNG"));
+    }
     qputenv("QUILLMERE_CDDB_SERVER", saved);
     g_lAppTreeRestore = 0;
 }

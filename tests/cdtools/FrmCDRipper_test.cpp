@@ -34,6 +34,8 @@
 
 #include <ostream>
 
+#include <unistd.h>
+
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace {
@@ -352,6 +354,39 @@ TEST_F(RipperWindow, FailedRowsAreCountedAtTheEndNotCalledDone)
     EXPECT_EQ(w->windowTitle(), QStringLiteral("1 of 3 tracks failed; see the log."));
     EXPECT_TRUE(QFileInfo(outFolder + QStringLiteral("/Track01.wav")).isFile());
     EXPECT_TRUE(QFileInfo(outFolder + QStringLiteral("/Track03.wav")).isFile());
+}
+
+// Overwriting allowed or not, a row whose file is the disc's own (a link to the data file or the
+// cue sheet, a hard link) fails with a reason and leaves the disc whole; the other rows go on.
+TEST_F(RipperWindow, ARowWhoseFileIsTheDiscItselfFailsAndTheDiscStays)
+{
+    const QList<Track> tracks{{true, 160}, {true, 170}, {true, 180}, {true, 190}};
+    const QString cue = discimages::WriteBinCue(dir.path(), QStringLiteral("four"), tracks);
+    const QString bin = dir.filePath(QStringLiteral("four.bin"));
+    const QByteArray binBefore = fixtures::readFile(bin), cueBefore = fixtures::readFile(cue);
+    ASSERT_TRUE(QFile::link(bin, outFolder + QStringLiteral("/Track01.wav")));
+    ASSERT_EQ(::link(QFile::encodeName(bin).constData(), QFile::encodeName(outFolder + QStringLiteral("/Track02.wav")).constData()), 0);
+    ASSERT_TRUE(QFile::link(cue, outFolder + QStringLiteral("/Track03.wav")));
+    FrmCDRipper* w = openOn({cue}, 0, {1, 2, 3, 4});
+    ASSERT_NE(w, nullptr);
+    w->cboFileName->setCurrentIndex(0);  // "[file_name].[dest_extension]"
+    w->chkOverWrite->setChecked(true);
+
+    w->cmdConvert_Click();
+    ASSERT_TRUE(waitIdleWindow(w));
+    QTest::qWait(50);
+    EXPECT_EQ(w->lblCurrentTrack->text(), QStringLiteral("3 of 4 tracks failed; see the log."));
+    const QStringList errors = logLines(w).filter(QStringLiteral("Error: "));
+    ASSERT_EQ(errors.size(), 3) << logLines(w).join(QLatin1Char('\n')).toStdString();
+    for (const QString& e : errors)
+        EXPECT_TRUE(e.contains(QStringLiteral("of the disc in the drive 'D: four.cue'"))) << e.toStdString();
+    EXPECT_TRUE(errors.at(2).contains(QStringLiteral("is the file '%1'").arg(cue))) << errors.at(2).toStdString();
+    EXPECT_TRUE(fixtures::readFile(bin) == binBefore);
+    EXPECT_TRUE(fixtures::readFile(cue) == cueBefore);
+    EXPECT_TRUE(QFileInfo(outFolder + QStringLiteral("/Track01.wav")).isSymLink());
+    const auto four = fixtures::parseWavFile(outFolder + QStringLiteral("/Track04.wav"));
+    ASSERT_TRUE(four);
+    EXPECT_TRUE(four->data == trackBytes(tracks, 4));
 }
 
 TEST_F(RipperWindow, AnExistingFileIsOverwrittenSkippedOrEndsTheTask)

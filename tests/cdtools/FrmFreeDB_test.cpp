@@ -1,12 +1,14 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "tests/cdtools/CDFixture.h"
 
+#include "batchtools/cProgressBar.h"
 #include "cdtools/FrmFreeDB.h"
 #include "components/cFreeDB.h"
 #include "tests/components_cd/CddbServer.h"
 
 #include <QApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QTimer>
 
 namespace {
@@ -163,6 +165,43 @@ TEST_F(FreeDBWindow, TheStatusLineFollowsTheLookUp)
     w->cmdAbort_Click();
     EXPECT_FALSE(g_frmFreeDB.isLoaded());
     (void)f;
+}
+
+// However long a state or an error is, the status line shows all of it inside the window, with
+// the progress bar and Abort below it; a short text gives the window back its design size.
+TEST_F(FreeDBWindow, TheStatusLineShowsTheWholeText)
+{
+    FrmFreeDB* w = g_frmFreeDB.get();
+    w->show();
+    const QSize designed = w->size();
+    const QString error = QStringLiteral("The CD database 127.0.0.1:47520 sent no complete entry for the disc 1500a802: it did not "
+                                         "answer within 20 seconds (time-out).");
+    for (const bool isError : {false, true}) {
+        SCOPED_TRACE(isError);
+        QString text;
+        if (isError) {
+            w->cFreeDB1_LookupError(5, error);  // not 2: the window stays
+            text = error + QStringLiteral("(5)");
+        } else {
+            w->cFreeDB1_StateChanged(QStringLiteral("Querying 127.0.0.1:47520 for the disc 1500a802..."));
+            text = QStringLiteral("FreeDB State:Querying 127.0.0.1:47520 for the disc 1500a802...");
+        }
+        QLabel* l = w->lblCurrentTrack;
+        EXPECT_EQ(l->text(), text);
+        // What the label draws of it: every word within its width, every line within its height.
+        const QRect need =
+            l->fontMetrics().boundingRect(QRect(0, 0, l->width(), 100000), l->wordWrap() ? Qt::TextWordWrap : 0, text);
+        EXPECT_LE(need.width(), l->width());
+        EXPECT_LE(need.height(), l->height());
+        EXPECT_LE(l->geometry().right(), w->width());
+        EXPECT_LE(l->geometry().bottom(), w->prgCurrnet->geometry().top());
+        EXPECT_LE(w->prgCurrnet->geometry().bottom(), w->cmdAbort->geometry().top());
+        EXPECT_LE(w->cmdAbort->geometry().bottom(), w->height());
+        EXPECT_EQ(w->width(), designed.width());
+    }
+    w->cFreeDB1_StateChanged(QStringLiteral("Done."));
+    EXPECT_EQ(w->size(), designed);
+    w->cmdAbort_Click();
 }
 
 TEST_F(FreeDBWindow, ResultsForAnotherNodeOrAnotherTrackAreDropped)

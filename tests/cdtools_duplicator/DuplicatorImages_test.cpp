@@ -8,7 +8,15 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
+
+#include <csignal>
+#include <cstdlib>
+
+#include <signal.h>
+#include <unistd.h>
 
 namespace {
 
@@ -88,6 +96,26 @@ TEST_F(DuplicatorImagesTest, CopiesEveryTrackBitExactThenSaysDoneAndUnloads)
     const Toc original = toc(QStringLiteral("D:")), written = toc(QStringLiteral("E:"));
     EXPECT_EQ(written.starts, original.starts);
     EXPECT_EQ(written.lengths, original.lengths);
+    expectSameTracks(QStringLiteral("E:"), QStringLiteral("D:"), {1, 2, 3, 4});
+}
+
+// The temporary folder is emptied at the start, after the burn and at the closing; a listed
+// drive's disc image kept there (the source itself here) is a disc, never a temporary file.
+TEST_F(DuplicatorImagesTest, ADiscImageInTheTemporaryFolderIsNeverErased)
+{
+    ASSERT_TRUE(QDir().mkpath(tempFolder()));
+    const QString source = discimages::WriteBinCue(tempFolder(), QStringLiteral("source"), fourTracks);
+    const QByteArray bin = fixtures::readFile(tempFolder() + QStringLiteral("source.bin"));
+    const QByteArray sheet = fixtures::readFile(source);
+    setDrives({source, QDir(dir.path()).filePath(QStringLiteral("copy.cue"))});
+    FrmAudioCDDuplicator* w = open();
+    chooseWriter(w, QStringLiteral("E:"));
+    w->cmdConvert_Click();
+    ASSERT_TRUE(waitFor([] { return !g_frmAudioCDDuplicator.isLoaded(); }));
+
+    EXPECT_EQ(tempFiles(), (QStringList{QStringLiteral("source.bin"), QStringLiteral("source.cue")}));
+    EXPECT_TRUE(fixtures::readFile(tempFolder() + QStringLiteral("source.bin")) == bin);
+    EXPECT_TRUE(fixtures::readFile(source) == sheet);
     expectSameTracks(QStringLiteral("E:"), QStringLiteral("D:"), {1, 2, 3, 4});
 }
 
@@ -326,6 +354,48 @@ TEST_F(DuplicatorImagesTest, AbortDuringTheBurnLeavesNoImageAndKeepsTheRippedFil
     EXPECT_EQ(tempFiles().size(), 4);
     w->close();
     EXPECT_TRUE(tempFiles().isEmpty());
+}
+
+// A program ended by a signal during a duplication takes the tracks it ripped with it, as it
+// takes a part file. The window runs in a child of this test (gtest re-runs the test there),
+// which is killed while the writer's disc prompt is up, every track ripped by then; the child
+// finds the images and the folder this process made through the environment.
+TEST_F(DuplicatorImagesTest, ASignalDuringTheDuplicationLeavesNoRippedTrack)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const bool child = !qEnvironmentVariableIsEmpty("QM_DUPLICATION_FOLDER");
+    QTemporaryDir own;
+    const QDir shared(child ? qEnvironmentVariable("QM_DUPLICATION_FOLDER") : own.path());
+    const QString temp = shared.filePath(QStringLiteral("duptmp")) + QLatin1Char('/');
+    if (!child) {
+        discimages::WriteBinCue(shared.path(), QStringLiteral("source"), fourTracks);
+        discimages::WriteBinCue(shared.path(), QStringLiteral("full"), {{true, 30}});  // no blank disc: the prompt comes
+    }
+    setDrives({shared.filePath(QStringLiteral("source.cue")), shared.filePath(QStringLiteral("full.cue"))});
+    FrmAudioCDDuplicator* w = open();
+    chooseWriter(w, QStringLiteral("E:"));
+    w->txtToPath->setEditText(temp);
+
+    qputenv("QM_DUPLICATION_FOLDER", shared.path().toUtf8());
+    EXPECT_EXIT(
+        {
+            acting.onShow = [&](const platform::MessageBoxRequest& r) {
+                if (!r.prompt.startsWith(QStringLiteral("Insert an empty media")))
+                    return;
+                if (QDir(temp).entryList({QStringLiteral("*.wav")}, QDir::Files).size() != 4)
+                    std::_Exit(3);  // nothing ripped: nothing would be proved
+                ::kill(::getpid(), SIGTERM);
+                QTest::qWait(30000);
+                std::_Exit(0);
+            };
+            w->cmdConvert_Click();
+            QTest::qWait(60000);
+            std::_Exit(4);
+        },
+        testing::KilledBySignal(SIGTERM), "");
+    qunsetenv("QM_DUPLICATION_FOLDER");
+    EXPECT_EQ(QDir(temp).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot), QStringList());
+    EXPECT_TRUE(QFileInfo(temp).isDir());
 }
 
 }  // namespace

@@ -11,12 +11,18 @@
 
 #include <QComboBox>
 #include <QDialog>
+#include <QDirIterator>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+
+#include <csignal>
+
+#include <signal.h>
 
 namespace {
 
@@ -184,7 +190,46 @@ TEST_F(DuplicatorStartupTest, TheDriverDuplicatesAndSucceedsOnlyWhenEveryTrackWa
     r = driver({QDir(dir.path()).filePath(QStringLiteral("none.cue")), dupe},
                {QStringLiteral("duplicate"), QStringLiteral("D"), QStringLiteral("E")});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, QStringLiteral("'D:\\' is not an Audio CD.\n"));
+    EXPECT_EQ(r.err, QStringLiteral("'D:/' is not an Audio CD.\n"));
+}
+
+// A duplication ended by a signal takes its ripped tracks and its temporary folder with it: the
+// driver is killed while it waits at the disc prompt, every track ripped by then.
+TEST_F(DuplicatorStartupTest, ASignalDuringTheDriversDuplicationLeavesNoRippedTrackBehind)
+{
+    const QString source = discimages::WriteBinCue(dir.path(), QStringLiteral("source"), {{true, 75}, {true, 90}, {true, 60}});
+    const QString full = discimages::WriteBinCue(dir.path(), QStringLiteral("full"), {{true, 30}});
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(sig);
+        QTemporaryDir temp;
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QUILLMERE_DRIVES"), QStringList{source, full}.join(QLatin1Char(':')));
+        env.insert(QStringLiteral("TMPDIR"), temp.path());
+        p.setProcessEnvironment(env);
+        p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/cd-driver"),
+                {QStringLiteral("duplicate"), QStringLiteral("D"), QStringLiteral("E")});
+        QByteArray err;
+        QElapsedTimer clock;
+        clock.start();
+        while (!err.contains("Insert an empty media") && clock.elapsed() < 30000 && p.state() != QProcess::NotRunning) {
+            p.waitForReadyRead(100);
+            err += p.readAllStandardError();
+        }
+        ASSERT_TRUE(err.contains("Insert an empty media")) << err.toStdString();
+        // Every track lies ripped in the driver's folder while it waits.
+        QDirIterator it(temp.path(), {QStringLiteral("*.wav")}, QDir::Files, QDirIterator::Subdirectories);
+        QStringList ripped;
+        while (it.hasNext())
+            ripped << QFileInfo(it.next()).fileName();
+        ripped.sort();
+        ASSERT_EQ(ripped, (QStringList{QStringLiteral("1.wav"), QStringLiteral("2.wav"), QStringLiteral("3.wav")}));
+
+        ASSERT_EQ(::kill(pid_t(p.processId()), sig), 0);
+        ASSERT_TRUE(p.waitForFinished(20000));
+        EXPECT_EQ(p.exitStatus(), QProcess::CrashExit);
+        EXPECT_EQ(QDir(temp.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot), QStringList());
+    }
 }
 
 }  // namespace

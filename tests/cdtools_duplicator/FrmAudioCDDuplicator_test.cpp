@@ -61,7 +61,7 @@ TEST_F(FrmAudioCDDuplicatorTest, TheSourceCheckFollowsTheDiscOnEveryTick)
     ASSERT_TRUE(QFile::rename(cue, away));
     w->tmrState_Timer();
     EXPECT_EQ(w->cGrid1->Rows(), 0);
-    EXPECT_EQ(w->lblCDStatus->text(), QStringLiteral("'D:\\' is not an Audio CD."));
+    EXPECT_EQ(w->lblCDStatus->text(), QStringLiteral("'D:/' is not an Audio CD."));
     EXPECT_EQ(w->lblFilesToConvert->text(), w->lblCDStatus->text());
     EXPECT_EQ(textColour(w->lblCDStatus), QColor(255, 0, 0));
     EXPECT_FALSE(w->cmdConvert->isEnabled());
@@ -76,7 +76,7 @@ TEST_F(FrmAudioCDDuplicatorTest, TheSourceCheckFollowsTheDiscOnEveryTick)
     // A data disc.
     w->cboDevices->setCurrentIndex(1);
     w->cboDevices_Click();
-    EXPECT_EQ(w->lblCDStatus->text(), QStringLiteral("'E:\\' is not an Audio CD."));
+    EXPECT_EQ(w->lblCDStatus->text(), QStringLiteral("'E:/' is not an Audio CD."));
     EXPECT_EQ(w->cGrid1->Rows(), 0);
     EXPECT_FALSE(w->cmdConvert->isEnabled());
 
@@ -92,7 +92,7 @@ TEST_F(FrmAudioCDDuplicatorTest, NoReadingDeviceCannotBeSelected)
     EXPECT_EQ(w->cboDevices->count(), 0);
     EXPECT_EQ(w->lblCDStatus->text(), QStringLiteral("Ready."));  // no check at load
     w->tmrState_Timer();
-    EXPECT_EQ(w->lblCDStatus->text(), QStringLiteral("Cannot select '\\' as an Audio CD."));
+    EXPECT_EQ(w->lblCDStatus->text(), QStringLiteral("Cannot select '/' as an Audio CD."));
     EXPECT_EQ(textColour(w->lblCDStatus), QColor(255, 0, 0));
     EXPECT_FALSE(w->cmdConvert->isEnabled());
     w->close();

@@ -131,6 +131,126 @@ TEST_F(BurnDriverTest, AnEmptyTrackIsRefusedBeforeAnythingIsWritten)
     EXPECT_EQ(folderNames(dir.path()), before);
 }
 
+// A burn to a ".cue" drive ends "Finished" only with an image the program's own reader reads
+// back; what it could not read back is refused before anything is written.
+TEST_F(BurnDriverTest, AnImageBurnFinishesOnlyWithASheetItsOwnReaderReads)
+{
+    const Pcm cd{44100, 2, 16};
+    fixtures::writeFile(path(QStringLiteral("a.wav")), fixtures::wavBytes(cd, fixtures::pattern(cd, 1176, 3)));
+    const QStringList before = folderNames(dir.path());
+    const struct {
+        const char* what;
+        QString drive;
+        int tracks;
+        QString said;
+    } refused[] = {
+        {"a hundred tracks", path(QStringLiteral("hundred.cue")), 100, QStringLiteral("An audio CD holds at most 99 tracks; 100 were given.")},
+        {"a backslash in the name", path(QStringLiteral("back\\slash.cue")), 1, QStringLiteral("a cue sheet cannot name the data file 'back\\slash.bin'")},
+        {"a line break in the name", path(QStringLiteral("new\nline.cue")), 1, QStringLiteral("a cue sheet cannot name the data file 'new\nline.bin'")},
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.what);
+        const QStringList args = QStringList{QStringLiteral("burn-audio"), QStringLiteral("D")} + QStringList(c.tracks, path(QStringLiteral("a.wav")));
+        const burnfixtures::Tool r = driver({c.drive}, args);
+        EXPECT_EQ(r.status, 1) << r.out.toStdString();
+        EXPECT_TRUE(r.out.contains(c.said)) << r.out.toStdString();
+        EXPECT_FALSE(r.out.contains(QStringLiteral("Finished"))) << r.out.toStdString();
+        EXPECT_FALSE(r.out.contains(QStringLiteral("CachingTrack"))) << r.out.toStdString();
+        EXPECT_EQ(folderNames(dir.path()), before);
+    }
+
+    // 99 tracks are a disc, and the reader lists every one of them.
+    const QStringList args = QStringList{QStringLiteral("burn-audio"), QStringLiteral("D")} + QStringList(99, path(QStringLiteral("a.wav")));
+    burnfixtures::Tool r = driver({path(QStringLiteral("most.cue"))}, args);
+    ASSERT_EQ(r.status, 0) << r.out.toStdString();
+    EXPECT_TRUE(r.out.endsWith(QStringLiteral("Finished\n"))) << r.out.toStdString();
+    r = driver({path(QStringLiteral("most.cue"))}, {QStringLiteral("toc"), QStringLiteral("D")});
+    ASSERT_EQ(r.status, 0) << r.out.toStdString();
+    EXPECT_EQ(r.out.count(QLatin1Char('\n')), 99);
+    EXPECT_TRUE(r.out.startsWith(QStringLiteral("1\taudio\t0\t2\n2\taudio\t2\t2\n"))) << r.out.toStdString();
+}
+
+// A link in a drive's place is a file there, whether or not it leads anywhere: no burn writes
+// through it into another folder, and the drive says why.
+TEST_F(BurnDriverTest, ALinkInTheDrivesPlaceIsNeverWrittenThrough)
+{
+    const Pcm cd{44100, 2, 16};
+    fixtures::writeFile(path(QStringLiteral("a.wav")), fixtures::wavBytes(cd, fixtures::pattern(cd, 1176, 3)));
+    QTemporaryDir other;
+    const QString there = other.path();
+    ASSERT_TRUE(QFile::link(there + QStringLiteral("/target.bin"), path(QStringLiteral("d.bin"))));
+    ASSERT_TRUE(QFile::link(there + QStringLiteral("/e.cue"), path(QStringLiteral("e.cue"))));
+    ASSERT_TRUE(QFile::link(there + QStringLiteral("/f.iso"), path(QStringLiteral("f.iso"))));
+    const struct {
+        const char* what;
+        QString drive;
+        QStringList args;
+        QString said;
+    } cases[] = {
+        {"a data file that leads nowhere", path(QStringLiteral("d.cue")), {QStringLiteral("burn-audio"), QStringLiteral("D"), path(QStringLiteral("a.wav"))},
+         path(QStringLiteral("d.bin")) + QStringLiteral(" already exists")},
+        {"a cue sheet that leads into another folder", path(QStringLiteral("e.cue")), {QStringLiteral("burn-audio"), QStringLiteral("D"), path(QStringLiteral("a.wav"))},
+         QStringLiteral("The drive 'D: e.cue' holds no disc image: '%1' is a symbolic link to '%2', which does not exist.")
+             .arg(path(QStringLiteral("e.cue")), there + QStringLiteral("/e.cue"))},
+        {"a data image that leads into another folder", path(QStringLiteral("f.iso")),
+         {QStringLiteral("burn-data"), QStringLiteral("D"), QStringLiteral("1"), path(QStringLiteral("a.wav"))},
+         QStringLiteral("The drive 'D: f.iso' holds no disc image: '%1' is a symbolic link to '%2', which does not exist.")
+             .arg(path(QStringLiteral("f.iso")), there + QStringLiteral("/f.iso"))},
+        {"the same with the second engine", path(QStringLiteral("f.iso")),
+         {QStringLiteral("burn-data"), QStringLiteral("D"), QStringLiteral("2"), path(QStringLiteral("a.wav"))},
+         QStringLiteral("The drive 'D: f.iso' holds no disc image")},
+    };
+    const QStringList before = folderNames(dir.path());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const burnfixtures::Tool r = driver({c.drive}, c.args);
+        EXPECT_EQ(r.status, 1) << r.out.toStdString();
+        EXPECT_TRUE(r.out.contains(c.said)) << r.out.toStdString();
+        EXPECT_FALSE(r.out.contains(QStringLiteral("Finished"))) << r.out.toStdString();
+        EXPECT_EQ(QDir(there).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot), QStringList());
+        EXPECT_EQ(folderNames(dir.path()), before);
+    }
+}
+
+// A place that holds no image is said in one sentence by every tool: the listing, toc, the rip
+// and the burn.
+TEST_F(BurnDriverTest, APlaceThatHoldsNoImageIsOneStateWithOneMessage)
+{
+    const Pcm cd{44100, 2, 16};
+    fixtures::writeFile(path(QStringLiteral("a.wav")), fixtures::wavBytes(cd, fixtures::pattern(cd, 1176, 3)));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("x.cue")));
+    ASSERT_TRUE(QFile::link(path(QStringLiteral("gone.cue")), path(QStringLiteral("y.cue"))));
+    const struct {
+        const char* what;
+        QString drive;
+        QString message;
+    } cases[] = {
+        {"a folder", path(QStringLiteral("x.cue")), QStringLiteral("The drive 'D: x.cue' holds no disc image: '%1' is a folder.").arg(path(QStringLiteral("x.cue")))},
+        {"a link that leads nowhere", path(QStringLiteral("y.cue")),
+         QStringLiteral("The drive 'D: y.cue' holds no disc image: '%1' is a symbolic link to '%2', which does not exist.")
+             .arg(path(QStringLiteral("y.cue")), path(QStringLiteral("gone.cue")))},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        burnfixtures::DriverRun r = burnfixtures::cdDriver({c.drive}, {QStringLiteral("drives")});
+        EXPECT_EQ(r.out, c.drive.section(QLatin1Char('/'), -1).prepend(QStringLiteral("D: ")) + QStringLiteral("\taudio image\t0\t") + c.message + QStringLiteral("\n"));
+        r = burnfixtures::cdDriver({c.drive}, {QStringLiteral("toc"), QStringLiteral("D")});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, c.message + QStringLiteral("\n"));
+        r = burnfixtures::cdDriver({c.drive}, {QStringLiteral("rip"), QStringLiteral("D"), QStringLiteral("1"), path(QStringLiteral("out.wav")),
+                                               QStringLiteral("wav:44100:2:16")});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_TRUE(r.err.contains(c.message)) << r.err.toStdString();
+        r = burnfixtures::cdDriver({c.drive}, {QStringLiteral("burn-audio"), QStringLiteral("D"), path(QStringLiteral("a.wav"))});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_TRUE(r.err.startsWith(c.message + QStringLiteral(" ("))) << r.err.toStdString();
+        EXPECT_FALSE(r.out.contains(QStringLiteral("Finished"))) << r.out.toStdString();
+    }
+    EXPECT_TRUE(QFileInfo(path(QStringLiteral("x.cue"))).isDir());
+    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("gone.cue"))));
+    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("out.wav"))));
+}
+
 TEST_F(BurnDriverTest, BurnedAndDuplicatedImagesFollowTheUmask)
 {
     const Pcm cd{44100, 2, 16};

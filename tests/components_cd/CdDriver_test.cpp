@@ -4,7 +4,12 @@
 #include "tests/components_cd/CddbServer.h"
 #include "tests/support/DiscImages.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -84,6 +89,55 @@ TEST_F(CdDriverTest, LooksUpTheServerOfTheVariable)
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("QUILLMERE_CDDB_SERVER is set to \"127.0.0.1:\""))) << r.err.toStdString();
     EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+}
+
+// A rip's output that is a file of a listed disc image, however it is spelt, is refused before
+// anything is written, as a conversion refuses an output that is one of its inputs; the images
+// stay byte for byte. A fresh name beside them is ripped as ever.
+TEST_F(CdDriverTest, ARipNeverWritesOverADiscImageOfTheDrives)
+{
+    const QString bin = dir.filePath(QStringLiteral("mixed.bin"));
+    const QByteArray binBefore = fixtures::readFile(bin), cueBefore = fixtures::readFile(cue), isoBefore = fixtures::readFile(iso);
+    ASSERT_FALSE(binBefore.isEmpty());
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+    ASSERT_TRUE(QFile::link(bin, dir.filePath(QStringLiteral("bin-link.wav"))));
+    ASSERT_TRUE(QFile::link(cue, dir.filePath(QStringLiteral("cue-link.wav"))));
+    ASSERT_EQ(::link(QFile::encodeName(bin).constData(), QFile::encodeName(dir.filePath(QStringLiteral("bin-hard.wav"))).constData()), 0);
+    const struct {
+        const char* what;
+        QString output;
+        QString file;   // the image file it is
+        QString drive;
+    } cases[] = {
+        {"the data file", bin, bin, QStringLiteral("D: mixed.cue")},
+        {"the cue sheet", cue, cue, QStringLiteral("D: mixed.cue")},
+        {"the data file through ..", dir.filePath(QStringLiteral("sub/../mixed.bin")), bin, QStringLiteral("D: mixed.cue")},
+        {"a symbolic link to the data file", dir.filePath(QStringLiteral("bin-link.wav")), bin, QStringLiteral("D: mixed.cue")},
+        {"a symbolic link to the cue sheet", dir.filePath(QStringLiteral("cue-link.wav")), cue, QStringLiteral("D: mixed.cue")},
+        {"a hard link to the data file", dir.filePath(QStringLiteral("bin-hard.wav")), bin, QStringLiteral("D: mixed.cue")},
+        {"another drive's data image", iso, iso, QStringLiteral("E: files.iso")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const DriverRun r = driver({QStringLiteral("rip"), QStringLiteral("D"), QStringLiteral("1"), c.output, QStringLiteral("wav:44100:2:16")});
+        EXPECT_EQ(r.status, 1) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QStringLiteral("is the file '%1' of the disc in the drive '%2'").arg(c.file, c.drive)))
+            << r.err.toStdString();
+        EXPECT_TRUE(fixtures::readFile(bin) == binBefore);
+        EXPECT_TRUE(fixtures::readFile(cue) == cueBefore);
+        EXPECT_TRUE(fixtures::readFile(iso) == isoBefore);
+        EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("bin-link.wav"))).isSymLink());
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name),
+              (QStringList{QStringLiteral("bin-hard.wav"), QStringLiteral("bin-link.wav"), QStringLiteral("cue-link.wav"),
+                           QStringLiteral("files.iso"), QStringLiteral("mixed.bin"), QStringLiteral("mixed.cue")}));
+
+    const QString fresh = dir.filePath(QStringLiteral("sub/track1.wav"));
+    const DriverRun r = driver({QStringLiteral("rip"), QStringLiteral("D"), QStringLiteral("1"), fresh, QStringLiteral("wav:44100:2:16")});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    const auto wav = fixtures::parseWavFile(fresh);
+    ASSERT_TRUE(wav);
+    EXPECT_TRUE(wav->data == discimages::AudioSectors(0, 225));
 }
 
 }  // namespace

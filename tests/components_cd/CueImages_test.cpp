@@ -137,12 +137,23 @@ TEST_F(CueImageDriverTest, ReadsTheDataFileTheSheetNames)
     const auto wav = fixtures::parseWavFile(out);
     ASSERT_TRUE(wav);
     EXPECT_TRUE(wav->data == discimages::AudioSectors(75, 75));
+
+    // A link that stays inside the folder is read like the file it leads to.
+    ASSERT_TRUE(QFile::link(QStringLiteral("Some Album.bin"), path(QStringLiteral("alias.bin"))));
+    ASSERT_TRUE(fixtures::writeFile(path(QStringLiteral("alias.cue")), "FILE \"alias.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"));
+    r = cdDriver({path(QStringLiteral("alias.cue"))}, {QStringLiteral("toc"), QStringLiteral("D")});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("1\taudio\t0\t150\n"));
 }
 
 TEST_F(CueImageDriverTest, RefusesBrokenImagesWhenListedNamingTheSheetAndTheFault)
 {
     ASSERT_TRUE(fixtures::writeFile(path(QStringLiteral("a.bin")), discimages::AudioSectors(0, 150)));
     ASSERT_TRUE(fixtures::writeFile(path(QStringLiteral("a.wav")), QByteArray(1000, '\0')));
+    // A link in the sheet's folder whose data lies elsewhere is outside as much as "../a.bin".
+    QTemporaryDir elsewhere;
+    ASSERT_TRUE(fixtures::writeFile(QDir(elsewhere.path()).filePath(QStringLiteral("far.bin")), discimages::AudioSectors(0, 150)));
+    ASSERT_TRUE(QFile::link(QDir(elsewhere.path()).filePath(QStringLiteral("far.bin")), path(QStringLiteral("near.bin"))));
     const struct {
         const char* name;
         QByteArray text;
@@ -158,6 +169,8 @@ TEST_F(CueImageDriverTest, RefusesBrokenImagesWhenListedNamingTheSheetAndTheFaul
          QStringLiteral("the data file '../a.bin' lies outside the cue sheet's folder.")},
         {"wave.cue", "FILE \"a.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n",
          QStringLiteral("the data file 'a.wav' is of the type WAVE")},
+        {"linked.cue", "FILE \"near.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n",
+         QStringLiteral("the data file 'near.bin' lies outside the cue sheet's folder.")},
     };
     for (const auto& c : cases) {
         const QString cue = path(QString::fromLatin1(c.name));
@@ -165,11 +178,14 @@ TEST_F(CueImageDriverTest, RefusesBrokenImagesWhenListedNamingTheSheetAndTheFaul
         const QString drive = QStringLiteral("D: ") + QString::fromLatin1(c.name);
         const QString head = QStringLiteral("The disc in the drive '%1' cannot be read from the cue sheet '%2': ").arg(drive, cue);
         DriverRun r = cdDriver({cue}, {QStringLiteral("drives")});
-        EXPECT_EQ(r.out, drive + QStringLiteral("\taudio image\t0\n")) << c.name;
+        // The listing gives the reason toc gives.
+        EXPECT_TRUE(r.out.startsWith(drive + QStringLiteral("\taudio image\t0\t") + head + c.reason)) << c.name << ": " << r.out.toStdString();
+        const QString listed = r.out.section(QLatin1Char('\t'), 3).trimmed();
         r = cdDriver({cue}, {QStringLiteral("toc"), QStringLiteral("D")});
         EXPECT_EQ(r.status, 1) << c.name;
         EXPECT_EQ(r.out, QString()) << c.name;
         EXPECT_TRUE(r.err.startsWith(head + c.reason)) << c.name << ": " << r.err.toStdString();
+        EXPECT_EQ(r.err.trimmed(), listed) << c.name;
         const QString out = path(QStringLiteral("out.wav"));
         r = cdDriver({cue}, {QStringLiteral("rip"), QStringLiteral("D"), QStringLiteral("2"), out, QStringLiteral("wav:44100:2:16")});
         EXPECT_EQ(r.status, 1) << c.name << ": " << r.err.toStdString();

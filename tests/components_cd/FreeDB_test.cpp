@@ -199,7 +199,7 @@ TEST_F(FreeDBTest, AReplyThatNeverEndsIsATimeOut)
         const Events e = lookUp(*db);
         EXPECT_EQ(e.codes, QList<long>{2});
         EXPECT_TRUE(e.errors.value(0).contains(QStringLiteral("did not answer within 2 seconds (time-out)"))) << e.errors.value(0).toStdString();
-        EXPECT_TRUE(e.errors.value(0).contains(QStringLiteral("127.0.0.1:%1").arg(server.port()))) << e.errors.value(0).toStdString();
+        EXPECT_EQ(e.errors.value(0).count(QStringLiteral("127.0.0.1:%1").arg(server.port())), 1) << e.errors.value(0).toStdString();
         EXPECT_TRUE(e.tracks.isEmpty());
         EXPECT_TRUE(e.album.isEmpty());
         EXPECT_LT(clock.elapsed(), 10000);
