@@ -299,8 +299,7 @@ void FrmMP3TagsEditor::cmdApply_Click()
     cboGenre->setCurrentIndex(f.genreIndex);
     cboGenre->setEditText(f.genreText);
     if (error) {
-        platform::MsgBox(error->description + QLatin1Char('(') + QString::number(error->number) + QLatin1Char(')'),
-                         platform::vbInformation, QString(), this);
+        platform::MsgBox(MP3TagsEditorPresenter::ErrorText(*error), platform::vbInformation, QString(), this);
         return;
     }
     platform::MsgBox(QStringLiteral("Done."), platform::vbInformation, g_sAppName + QLatin1Char(' ') + g_sAppVersion, this);

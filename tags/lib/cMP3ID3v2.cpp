@@ -641,7 +641,10 @@ void RebuildFile(TagFile& file, const QString& target, const QByteArray& head, i
         writeAll(block);
     }
     struct stat st {};
-    if (::fstat(file.handle(), &st) == 0) {
+    const bool known = ::fstat(file.handle(), &st) == 0;
+    if (known && st.st_nlink == 0)
+        throw fail(ENOENT);  // deleted while we copied it: the rename would bring it back
+    if (known) {
         ::fchmod(fd, st.st_mode & 07777);
         if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
             // Only root may give the file away; the new file then belongs to the user.
@@ -675,7 +678,7 @@ void cMP3ID3v2::WriteTag()
 
     TagFile file;
     try {
-        file.open(m_mp3File, TagFile::Mode::ReadWriteCreate);
+        file.open(m_mp3File, TagFile::Mode::ReadWrite);
     } catch (const NumberedError& e) {
         throw WithSource(e, source());
     }

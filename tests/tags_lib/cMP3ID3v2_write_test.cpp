@@ -5,6 +5,8 @@
 #include "tags/lib/cMP3ID3v1.h"
 #include "tests/tags_lib/TagFixtures.h"
 
+#include <QFileInfo>
+
 #include <gtest/gtest.h>
 
 using namespace tagfix;
@@ -449,15 +451,29 @@ TEST_F(ID3v2WriteTest, RebuildKeepsPermissionsAndWritesThroughSymbolicLinks)
     EXPECT_EQ(after.mid(tagLength(after)), audio);
 }
 
-TEST_F(ID3v2WriteTest, MissingFileIsCreatedHoldingOnlyTheTag)
+TEST_F(ID3v2WriteTest, AFileThatIsNotThereIsNeverCreated)
 {
-    cMP3ID3v2 tag;
-    EXPECT_THROW(tag.MP3File(path(QStringLiteral("new.mp3"))), NumberedError);
-    tag.Title(QStringLiteral("t"));
-    tag.Update();
-    const QByteArray after = readAll(path(QStringLiteral("new.mp3")));
-    EXPECT_EQ(after.size(), 2048);
-    EXPECT_EQ(tagLength(after), 2048);
+    // Never there, and deleted after the read.
+    writeAll(path(QStringLiteral("gone.mp3")), buildTag(3, {{"TIT2", latin1Text("old")}}) + fakeAudio(100));
+    for (const QString& name : {QStringLiteral("new.mp3"), QStringLiteral("gone.mp3")}) {
+        SCOPED_TRACE(name.toStdString());
+        cMP3ID3v2 tag;
+        try {
+            tag.MP3File(path(name));
+        } catch (const NumberedError&) {
+        }
+        QFile::remove(path(name));
+        tag.Title(QStringLiteral("t"));
+        try {
+            tag.Update();
+            ADD_FAILURE() << "no error";
+        } catch (const NumberedError& e) {
+            EXPECT_EQ(e.number(), 53);
+            EXPECT_TRUE(e.source().endsWith(QStringLiteral(".cMP3ID3v2")));
+        }
+        EXPECT_FALSE(QFileInfo::exists(path(name)));
+    }
+    EXPECT_EQ(filesInFolder(), QStringList());
 }
 
 TEST_F(ID3v2WriteTest, RemovedValuesAreNotWrittenAndOrderIsKept)
