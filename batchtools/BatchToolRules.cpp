@@ -73,7 +73,9 @@ std::vector<EndAction> EndActions(bool playSound, bool openFolder, bool noticeAp
 bool OutputFileExists(const QString& path)
 {
     const QFileInfo info(path);
-    return info.exists() && !info.isDir();
+    // A symbolic link counts as a file whatever it points at (nothing, a folder): writing the
+    // output replaces the link.
+    return info.isSymLink() || (info.exists() && !info.isDir());
 }
 
 QString FailedRunText(long failed, long total)

@@ -48,7 +48,8 @@ enum class EndAction { PlaySound, OpenFolder, NoticeApp, TurnOff };
 std::vector<EndAction> EndActions(bool playSound, bool openFolder, bool noticeApp, bool turnOff, bool jobError);
 
 // Whether something the joiner would overwrite stands at the path: any file, hidden ones
-// included; a folder is not a file (the component refuses it with its own error).
+// included, and any symbolic link, also one that leads nowhere; a folder is not a file (the
+// component refuses it with its own error).
 bool OutputFileExists(const QString& path);
 
 // The output format hand-over: code from the target-format text, the one settings call of that

@@ -40,6 +40,7 @@ BatchToolSpec splitterSpec()
     s.tab1Icon = 9;
     s.startCaption = QStringLiteral("Split");
     s.verb = QStringLiteral("split");
+    s.itemIcons = true;  // the row comes from the items grid with its type icon
     return s;
 }
 

@@ -14,6 +14,7 @@
 #include "components/cGrid.h"
 #include "foundation/AppSettings.h"
 #include "foundation/mdlFunctions.h"
+#include "foundation/mdlFileSystem.h"
 #include "foundation/mdlModes.h"
 #include "foundation/mdlShutDown.h"
 #include "itemsgrid/ItemRow.h"
@@ -597,7 +598,7 @@ bool FrmDataBurner3::copyRows()
         const QString name = prepareName(i);
         const QString path = GetBurnTempFolder() + name;
         bool copy = true;
-        if (QFileInfo::exists(path)) {
+        if (NameInUse(path)) {
             const int answer = platform::MsgBox(QStringLiteral("The file name ") + name +
                                                     QStringLiteral(" is already existed in the list to be burn. ") +
                                                     QStringLiteral("\r\n\r\n") + QStringLiteral("Overwtie it?"),

@@ -143,8 +143,14 @@ bool launch(FrmMain& f, Tool which)
         tool->txtUndeForlder(MakeSafeName(listName));
         tool->g_sFileToSplit(cellText(grid, current, COL_FILE));
         if (cGrid* into = tool->Grid()) {
-            for (long c = 2; c <= grid.Columns(); ++c)
+            // The type picture goes with the row where both grids draw from the same pictures.
+            const bool sameIcons = grid.model().ImageList() && grid.model().ImageList() == into->model().ImageList();
+            for (long c = 2; c <= grid.Columns(); ++c) {
                 into->Cell(1, c).Text(grid.Cell(current, c).Text());
+                const long icon = grid.Cell(current, c).Icon();
+                if (sameIcons && icon != cGridModel::kNoIcon)
+                    into->Cell(1, c).Icon(icon);
+            }
         }
     } else {
         tool->lblFilesToConvert(QString::number(marked) + QLatin1String(v.countText));

@@ -335,28 +335,18 @@ bool OutputTarget::resolve(const QString& output, QString* error)
             *error = QStringLiteral("The output file ") + quoted(output) + QStringLiteral(" ") + why;
         return false;
     };
-    QString path = QFileInfo(output).absoluteFilePath();
-    for (int hops = 0;; ++hops) {
-        struct stat st {};
-        if (::lstat(encoded(path).constData(), &st) != 0) {
-            m_exists = false;
-            break;
-        }
-        if (!S_ISLNK(st.st_mode)) {
-            if (!S_ISREG(st.st_mode))
-                return refuse(QStringLiteral("is ") + kindOf(st.st_mode) + QStringLiteral(": it is not replaced."));
-            m_exists = true;
-            m_old = st;
-            break;
-        }
-        if (hops >= 40)
-            return refuse(QStringLiteral("is a chain of symbolic links that does not end."));
-        const QString link = QFile::symLinkTarget(path);  // absolute, relative ones resolved
-        if (link.isEmpty())
-            return refuse(QStringLiteral("is a symbolic link that cannot be read."));
-        path = link;
+    const QString path = QDir::cleanPath(QFileInfo(output).absoluteFilePath());
+    struct stat st {};
+    m_exists = false;
+    if (::lstat(encoded(path).constData(), &st) == 0 && !S_ISLNK(st.st_mode)) {
+        if (!S_ISREG(st.st_mode))
+            return refuse(QStringLiteral("is ") + kindOf(st.st_mode) + QStringLiteral(": it is not replaced."));
+        m_exists = true;
+        m_old = st;
     }
-    m_file = QDir::cleanPath(path);
+    // A symbolic link is replaced itself, like a file, and never written through: whatever it
+    // points at (a file outside the output's folder, or nothing yet) is not the output's to take.
+    m_file = path;
     return true;
 }
 

@@ -2,7 +2,7 @@
 #pragma once
 
 // Where a job's output really goes and how it is put in place without damaging anything that
-// already stands there: the file a symbolic link points to is rewritten (the link stays), a
+// already stands there: a symbolic link is replaced itself (what it points at is never written), a
 // device, pipe, socket or folder is refused, a replaced file keeps its mode and group, and the
 // hidden part file is removed even when the process is killed by SIGTERM, SIGINT or SIGHUP (or,
 // for a recording, finished and put in place: see keepWavOnSignal).
@@ -15,11 +15,11 @@ namespace components {
 
 class OutputTarget {
 public:
-    // Resolves the links of `output`. False, with a text naming `output`, when what stands
-    // there must not be replaced or the links lead nowhere.
+    // Looks at what stands at `output`. False, with a text naming `output`, when it must not be
+    // replaced.
     bool resolve(const QString& output, QString* error);
 
-    // The file that is replaced: `output` itself, or the final target of its links.
+    // The file that is replaced: `output` itself, as an absolute path.
     const QString& file() const { return m_file; }
 
     // Creates the hidden part file beside file() and holds a lock on it for as long as this

@@ -22,6 +22,12 @@ bool FileExists(const QString& sFile)
     return !sFile.isEmpty() && QFileInfo(sFile).isFile();
 }
 
+bool NameInUse(const QString& path)
+{
+    const QFileInfo info(path);
+    return !path.isEmpty() && (info.exists() || info.isSymLink());
+}
+
 QString FormatSizeNumber(double dValue)
 {
     // A value that rounds up to the next format's threshold is written in that format:

@@ -11,6 +11,9 @@ bool TryDeleteFile(const QString& sFile);
 bool WriteFileAtomically(const QString& sFile, const QByteArray& data);
 // True for an existing regular file (links followed); false for a folder or anything else.
 bool FileExists(const QString& sFile);
+// True when anything stands at the path, a symbolic link that leads nowhere included: a name an
+// output takes only after asking, as writing it replaces what stands there.
+bool NameInUse(const QString& path);
 // File and item sizes: " bytes" up to 999, then " KB" .. " YB" at the thresholds 999 x 1024^k.
 QString FormatFileSize(double dBytes);
 // 100 and more: a whole number (halves to even); 10 and more: one decimal; else two.

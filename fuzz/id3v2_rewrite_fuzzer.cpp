@@ -1,7 +1,7 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 // Read-modify-write on a copy of arbitrary bytes: whatever the input, the write may only put a
 // new tag in front of the content that followed the old tag, never alter that content, and the
-// file must read back with the new texts.
+// file must read back with the new texts and no other year.
 #include "fuzz/FuzzFile.h"
 #include "foundation/NumberedError.h"
 #include "tags/lib/cMP3ID3v2.h"
@@ -28,6 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     tag.MP3File(path);
     tag.Title(QStringLiteral("fuzz title"));
     tag.Comment(QString::fromUtf8("c\u00e9 \u65e5"));
+    tag.Year(QStringLiteral("1999"));
     try {
         tag.Update();
     } catch (const NumberedError&) {
@@ -48,6 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     back.MP3File(path);
     fuzz::check(back.Title() == QStringLiteral("fuzz title"));
     fuzz::check(back.Comment() == QString::fromUtf8("c\u00e9 \u65e5"));
+    // The year set is the only one: no recording time of another tagger is left beside it.
+    fuzz::check(back.Year() == QStringLiteral("1999"));
+    fuzz::check(back.TagsInFrame(QStringLiteral("TDRC")) == 0);
 
     // A second write of the same frames goes in place: the tag in front is now our own.
     try {

@@ -1,9 +1,12 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "platform/FileDialogs.h"
 
+#include "platform/MessageBox.h"
+
 #include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QWidget>
 
 namespace platform {
@@ -38,9 +41,19 @@ public:
             dialog.setDefaultSuffix(request.defaultSuffix);
         if (!request.defaultName.isEmpty())
             dialog.selectFile(request.defaultName);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-            return std::nullopt;
-        return dialog.selectedFiles().constFirst();
+        for (;;) {
+            if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+                return std::nullopt;
+            const QString chosen = dialog.selectedFiles().constFirst();
+            // The dialog asks only about names that lead to a file; a symbolic link that leads
+            // nowhere is replaced all the same, so it is asked about as a file is.
+            const QFileInfo info(chosen);
+            if (!request.confirmOverwrite || !info.isSymLink() || info.exists())
+                return chosen;
+            if (MsgBox(info.fileName() + QStringLiteral(" already exists.\nDo you want to replace it?"),
+                       vbYesNo | vbExclamation, request.title, &dialog) == vbYes)
+                return chosen;
+        }
     }
 
     std::optional<QString> browseFolder(const FileDialogRequest& request, QWidget* parent) override

@@ -2,8 +2,10 @@
 #include "platform/MessageBox.h"
 
 #include <QApplication>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpacerItem>
 
 namespace platform {
 
@@ -44,6 +46,11 @@ public:
         const int defaultIndex = (r.style & vbDefaultButton3) ? 2 : (r.style & vbDefaultButton2) ? 1 : 0;
         if (defaultIndex < buttons.size())
             box.setDefaultButton(buttons[defaultIndex].qt);
+        // A box sized for a short text ("Done.") is narrower than its title, which window managers
+        // then cut to "Q...": a row as wide as the title keeps the box at least that wide.
+        if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+            grid->addItem(new QSpacerItem(MessageBoxTitleWidth(r.title), 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                          grid->rowCount(), 0, 1, grid->columnCount());
         const int clicked = box.exec();
         for (const auto& b : buttons)
             if (b.qt == clicked)
@@ -59,6 +66,16 @@ MessageBoxService* g_current = nullptr;
 QString g_appTitle;
 
 }  // namespace
+
+int MessageBoxTitleWidth(const QString& title)
+{
+    // Title bars use a bold font of the window manager's own, mostly no larger than the
+    // desktop's; the window menu, minimise, maximise and close buttons and the frame come on top.
+    QFont font = QApplication::font();
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    return metrics.horizontalAdvance(title) + 6 * metrics.height();
+}
 
 MessageBoxService& messageBoxService() { return g_current ? *g_current : g_real; }
 void setMessageBoxService(MessageBoxService* service) { g_current = service; }

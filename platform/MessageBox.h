@@ -46,6 +46,9 @@ void setMessageBoxService(MessageBoxService* service);
 void setAppTitle(const QString& title);
 QString appTitle();
 
+// The least width of a real message box: room for its title and the title bar's buttons.
+int MessageBoxTitleWidth(const QString& title);
+
 // A message box: answers with one of MsgBoxResult. An empty title means the application title.
 int MsgBox(const QString& prompt, int style = vbOKOnly, const QString& title = {}, QWidget* parent = nullptr);
 

@@ -4,6 +4,7 @@
 #include "batchtools/cProgressBar.h"
 #include "components/cSlider.h"
 #include "foundation/mdlCommDialog.h"
+#include "foundation/mdlFileSystem.h"
 #include "foundation/mdlModes.h"
 #include "mainwindow/cStatusBar.h"
 #include "platform/Clock.h"
@@ -242,7 +243,7 @@ void FrmMicRecorder::cmdRecord_Click()
 {
     const QString path = txtAudioFile->text();
     // A file the user did not choose through "..." is not replaced without asking.
-    if (QFileInfo::exists(path) && path != m_confirmedPath) {
+    if (NameInUse(path) && path != m_confirmedPath) {
         if (platform::MsgBox(QStringLiteral("The file ") + path + QStringLiteral(" is already exists, overwrite it?"),
                              platform::vbYesNo | platform::vbInformation, QString(), this) != platform::vbYes)
             return;
@@ -373,7 +374,7 @@ void FrmMicRecorder::cmdPath_Click()
     if (r.cancelled || r.fileNames.size() < 2)
         return;
     const QString name = r.fileNames.at(1);
-    if (QFileInfo::exists(name) &&
+    if (NameInUse(name) &&
         platform::MsgBox(QStringLiteral("The file ") + name + QStringLiteral(" is already exists, overwrite it?"),
                          platform::vbYesNo | platform::vbInformation, QString(), this) == platform::vbNo)
         return;

@@ -4,6 +4,7 @@
 #include "components/cSlider.h"
 #include "foundation/AppSettings.h"
 #include "foundation/mdlCommDialog.h"
+#include "foundation/mdlFileSystem.h"
 #include "foundation/mdlModes.h"
 #include "foundation/mdlSupportedDestination.h"
 #include "mainwindow/FrmMain.h"
@@ -90,13 +91,13 @@ QString SpeechListFileName(const QString& made, const QString& targetFormat, con
     name += targetFormat.left(3).toLower();
     // An earlier rendering of the same second keeps its file.
     const QDir dir(folder);
-    if (!QFileInfo::exists(dir.filePath(name)))
+    if (!NameInUse(dir.filePath(name)))
         return name;
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     const QString stem = dot < 0 ? name : name.left(dot), ext = dot < 0 ? QString() : name.mid(dot);
     for (int n = 2;; ++n) {
         const QString candidate = stem + QLatin1Char('_') + QString::number(n) + ext;
-        if (!QFileInfo::exists(dir.filePath(candidate)))
+        if (!NameInUse(dir.filePath(candidate)))
             return candidate;
     }
 }

@@ -12,10 +12,12 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabBar>
 
 namespace {
@@ -164,6 +166,17 @@ FrmMP3TagsEditor::FrmMP3TagsEditor()
     connect(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
 
     Form_Load();
+
+    // Window managers that place a new window by themselves put this one partly below a short
+    // screen: it opens in the middle of the screen's free area instead.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        QRect frame(QPoint(), frameSize());
+        frame.moveCenter(area.center());
+        frame.moveLeft(std::max(area.left(), std::min(frame.left(), area.right() + 1 - frame.width())));
+        frame.moveTop(std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - frame.height())));
+        move(frame.topLeft());
+    }
 }
 
 void FrmMP3TagsEditor::Form_Load()
@@ -299,8 +312,7 @@ void FrmMP3TagsEditor::cmdApply_Click()
     cboGenre->setCurrentIndex(f.genreIndex);
     cboGenre->setEditText(f.genreText);
     if (error) {
-        platform::MsgBox(error->description + QLatin1Char('(') + QString::number(error->number) + QLatin1Char(')'),
-                         platform::vbInformation, QString(), this);
+        platform::MsgBox(MP3TagsEditorPresenter::ErrorText(*error), platform::vbInformation, QString(), this);
         return;
     }
     platform::MsgBox(QStringLiteral("Done."), platform::vbInformation, g_sAppName + QLatin1Char(' ') + g_sAppVersion, this);

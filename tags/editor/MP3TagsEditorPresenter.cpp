@@ -3,6 +3,9 @@
 
 #include "foundation/NumberedError.h"
 #include "tags/lib/GenreTable.h"
+#include "tags/lib/TagFileSnapshot.h"
+
+#include <QFileInfo>
 
 MP3TagsEditorPresenter::MP3TagsEditorPresenter()
     : m_cID3v1(std::make_unique<cMP3ID3v1>()), m_cID3v2(std::make_unique<cMP3ID3v2>()), m_genres(GenreList())
@@ -126,6 +129,18 @@ std::optional<MP3TagsEditorPresenter::ApplyError> MP3TagsEditorPresenter::Apply(
     if (f.genreIndex != 0 || f.genreText.trimmed().isEmpty())
         f.genreText = m_genres[static_cast<size_t>(f.genreIndex)].name;
     const uint8_t code = m_genres[static_cast<size_t>(f.genreIndex)].code;
+    if (!m_bWriteV1 && !m_bWriteV2)
+        return std::nullopt;
+    const QString file = m_bWriteV1 ? v1().MP3File() : v2().MP3File();
+    // A file that went away while the window showed it stays away: the writers never create one.
+    std::optional<TagFileSnapshot> before;
+    try {
+        before = TagFileSnapshot::Take(file);
+    } catch (const NumberedError& e) {
+        ApplyError error{e.number(), e.description(), file};
+        error.fileGone = !QFileInfo(file).exists();
+        return error;
+    }
     try {
         if (m_bWriteV1) {
             cMP3ID3v1& t = v1();
@@ -155,7 +170,23 @@ std::optional<MP3TagsEditorPresenter::ApplyError> MP3TagsEditorPresenter::Apply(
             t.Update();
         }
     } catch (const NumberedError& e) {
-        return ApplyError{e.number(), e.description()};
+        // Both tags or neither: the ID3v1 record written before a failed ID3v2 write goes back.
+        ApplyError error{e.number(), e.description(), file};
+        error.fileChanged = !before->Restore();
+        return error;
     }
     return std::nullopt;
+}
+
+QString MP3TagsEditorPresenter::ErrorText(const ApplyError& e)
+{
+    const QString quoted = QLatin1Char('\'') + e.file + QLatin1Char('\'');
+    QString what;
+    if (e.fileGone)
+        what = QStringLiteral("The file ") + quoted + QStringLiteral(" is not there; nothing was written.");
+    else if (e.fileChanged)
+        what = QStringLiteral("The file ") + quoted + QStringLiteral(" may have been changed.");
+    else
+        what = QStringLiteral("The file ") + quoted + QStringLiteral(" was not changed.");
+    return e.description + QLatin1Char('(') + QString::number(e.number) + QStringLiteral(")\r\n\r\n") + what;
 }

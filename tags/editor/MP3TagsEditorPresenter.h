@@ -49,12 +49,18 @@ public:
     struct ApplyError {
         long number;
         QString description;
+        QString file;              // the file the write was for
+        bool fileGone = false;     // it was not there: nothing was written, nothing created
+        bool fileChanged = false;  // it may no longer hold what it held before the Apply
     };
     // Resolves the genre in `fields` (index and text; a text no entry matches stays, with entry
     // 0, and is written as the ID3v2 genre text), then writes the ID3v1 record and the
-    // ID3v2 tag as the flags say, into the files the tag objects read last. Stops at the first
-    // error and returns it.
+    // ID3v2 tag as the flags say, into the file the tag objects read last. Stops at the first
+    // error and returns it; the file then holds both tags as they were (what was written
+    // before the error is put back), unless the error says it changed.
     std::optional<ApplyError> Apply(MP3TagFields& fields);
+    // The message box text of an error: its description and number, then what became of the file.
+    static QString ErrorText(const ApplyError& error);
 
     bool readV1() const { return m_bReadV1; }
     bool readV2() const { return m_bReadV2; }

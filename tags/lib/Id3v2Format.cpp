@@ -4,6 +4,7 @@
 #include "tags/lib/TagFile.h"
 
 #include <QHash>
+#include <QRegularExpression>
 #include <QStringDecoder>
 
 namespace id3v2 {
@@ -237,6 +238,26 @@ QByteArray EncodeText(const QString& text, int encoding)
 QByteArray Terminator(int encoding)
 {
     return encoding == 1 || encoding == 2 ? QByteArray(2, '\0') : QByteArray(1, '\0');
+}
+
+Timestamp23 SplitTimestamp(const QString& stamp)
+{
+    // Several values are held joined by "/": the first is the recording time.
+    const QString first = stamp.section(QLatin1Char('/'), 0, 0).trimmed();
+    static const QRegularExpression re(QStringLiteral(
+        "^([0-9]{4})(?:-([0-9]{2})(?:-([0-9]{2})(?:T([0-9]{2})(?::([0-9]{2})(?::[0-9]{2})?)?)?)?)?$"));
+    const QRegularExpressionMatch m = re.match(first);
+    Timestamp23 out;
+    if (!m.hasMatch()) {
+        out.year = stamp.left(4);
+        return out;
+    }
+    out.year = m.captured(1);
+    if (m.hasCaptured(3))
+        out.dayMonth = m.captured(3) + m.captured(2);
+    if (m.hasCaptured(5))
+        out.hourMinute = m.captured(4) + m.captured(5);
+    return out;
 }
 
 QString MapV22FrameId(const QByteArray& id)

@@ -49,6 +49,15 @@ int EncodingFor(const QString& text);
 QByteArray EncodeText(const QString& text, int encoding);
 QByteArray Terminator(int encoding);
 
+// A version 2.4 time stamp ("yyyy-MM-ddTHH:mm:ss", cut anywhere after the year) as the frames of
+// version 2.3 hold it: the year ("TYER"), "DDMM" ("TDAT") when day and month are given, "HHMM"
+// ("TIME") when hour and minute are. A text that is no time stamp gives its first four
+// characters as the year and nothing else.
+struct Timestamp23 {
+    QString year, dayMonth, hourMinute;
+};
+Timestamp23 SplitTimestamp(const QString& stamp);
+
 // The version 2.3 id of a version 2.2 frame id, or an empty text when there is none.
 QString MapV22FrameId(const QByteArray& id);
 // A version 2.2 "PIC" body as the body of a version 2.3 "APIC" frame.

@@ -75,9 +75,9 @@ void TagFile::open(const QString& path, Mode mode)
     const QByteArray native = path.toLocal8Bit();
     if (native.isEmpty())
         throw TagFileError(ENOENT);
-    const int flags = mode == Mode::Read ? O_RDONLY : (O_RDWR | O_CREAT);
+    const int flags = mode == Mode::Read ? O_RDONLY : O_RDWR;
     // Non-blocking only for the open itself, so that a pipe named like an MP3 cannot hang us.
-    const int fd = ::open(native.constData(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
+    const int fd = ::open(native.constData(), flags | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         throw TagFileError(errno);
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);

@@ -14,7 +14,8 @@
 // bytes than the file holds past the offset. Not shared between threads.
 class TagFile {
 public:
-    enum class Mode { Read, ReadWriteCreate };
+    // Neither mode creates a file: a tag is only ever written into a file that is there.
+    enum class Mode { Read, ReadWrite };
 
     TagFile() = default;
     ~TagFile();

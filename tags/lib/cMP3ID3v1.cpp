@@ -88,7 +88,7 @@ void cMP3ID3v1::WriteTag()
 {
     TagFile file;
     try {
-        file.open(m_mp3File, TagFile::Mode::ReadWriteCreate);
+        file.open(m_mp3File, TagFile::Mode::ReadWrite);
     } catch (const NumberedError& e) {
         throw WithSource(e, source());
     }

@@ -272,9 +272,18 @@ QM_TEXT_PROPERTY(EncodedBy, "TENC")
 QM_TEXT_PROPERTY(Title, "TIT2")
 QM_TEXT_PROPERTY(Artist, "TPE1")
 QM_TEXT_PROPERTY(Album, "TALB")
-QM_TEXT_PROPERTY(Year, "TYER")
 QM_TEXT_PROPERTY(Track, "TRCK")
 #undef QM_TEXT_PROPERTY
+
+void cMP3ID3v2::Year(const QString& v)
+{
+    m_props[P_Year] = v;
+    // Some taggers put the recording time of version 2.4 into 2.3 tags too, and other readers
+    // show it before the year: the year set here is the only one the tag keeps.
+    if (const int at = findFrame(QStringLiteral("TDRC")); at >= 0)
+        m_frames.erase(m_frames.begin() + at);
+    replaceFrame(QStringLiteral("TYER"), v);
+}
 
 void cMP3ID3v2::LinkTo(const QString& v)
 {
@@ -492,9 +501,24 @@ bool cMP3ID3v2::ParseTag(TagFile& file, int64_t tagStart)
         // that a frame is read as the same frame that the setters replace.
         const QString kind = id.toUpper();
         value.text = decodeValue(kind, payload);
-        if (m_version == 4 && (kind == QLatin1String("TDRC") || kind == QLatin1String("TDOR"))) {
-            // 2.4 time stamps; version 2.3 keeps only the year.
-            id = kind == QLatin1String("TDRC") ? QStringLiteral("TYER") : QStringLiteral("TORY");
+        if (m_version == 4 && kind == QLatin1String("TDRC")) {
+            // The recording time goes into the three frames 2.3 has for it, as far as given.
+            const Timestamp23 when = SplitTimestamp(value.text);
+            value.text = when.year;
+            StoreFrame(QStringLiteral("TYER"), std::move(value));
+            for (const auto& [frameId, text] : {std::pair{QStringLiteral("TDAT"), when.dayMonth},
+                                                std::pair{QStringLiteral("TIME"), when.hourMinute}}) {
+                if (text.isEmpty() || findFrame(frameId) >= 0)
+                    continue;
+                Value part;
+                part.text = text;
+                StoreFrame(frameId, std::move(part));
+            }
+            continue;
+        }
+        if (m_version == 4 && kind == QLatin1String("TDOR")) {
+            // Version 2.3 keeps only the year of the original release.
+            id = QStringLiteral("TORY");
             value.text = value.text.left(4);
         } else {
             value.raw = payload;
@@ -520,6 +544,11 @@ void cMP3ID3v2::StoreFrame(const QString& frameId, Value value)
     };
     if (const auto it = direct.find(id); it != direct.end()) {
         m_props[*it] = text;
+    } else if (id == QLatin1String("TDRC")) {
+        // A recording time in a 2.3 tag, as some taggers write: its year is the year, unless
+        // the tag has a year of its own.
+        if (findFrame(QStringLiteral("TYER")) < 0)
+            m_props[P_Year] = text.left(4);
     } else if (id == QLatin1String("WXXX")) {
         m_props[P_LinkTo] = afterNul(text);
     } else if (id == QLatin1String("USLT")) {
@@ -641,7 +670,10 @@ void RebuildFile(TagFile& file, const QString& target, const QByteArray& head, i
         writeAll(block);
     }
     struct stat st {};
-    if (::fstat(file.handle(), &st) == 0) {
+    const bool known = ::fstat(file.handle(), &st) == 0;
+    if (known && st.st_nlink == 0)
+        throw fail(ENOENT);  // deleted while we copied it: the rename would bring it back
+    if (known) {
         ::fchmod(fd, st.st_mode & 07777);
         if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
             // Only root may give the file away; the new file then belongs to the user.
@@ -675,7 +707,7 @@ void cMP3ID3v2::WriteTag()
 
     TagFile file;
     try {
-        file.open(m_mp3File, TagFile::Mode::ReadWriteCreate);
+        file.open(m_mp3File, TagFile::Mode::ReadWrite);
     } catch (const NumberedError& e) {
         throw WithSource(e, source());
     }

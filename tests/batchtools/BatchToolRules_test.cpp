@@ -128,7 +128,7 @@ TEST(BatchToolRules, EndActionOrderAndGating)
         EXPECT_EQ(EndActions(c.sound, c.folder, c.notice, c.turnOff, c.error), c.expected);
 }
 
-TEST(BatchToolRules, ExistingOutputIncludesHiddenFilesButNotFolders)
+TEST(BatchToolRules, ExistingOutputIncludesHiddenFilesAndEveryLinkButNotFolders)
 {
     QTemporaryDir dir;
     const QString plain = dir.filePath(QStringLiteral("a.wav"));
@@ -136,8 +136,13 @@ TEST(BatchToolRules, ExistingOutputIncludesHiddenFilesButNotFolders)
     QFile(plain).open(QIODevice::WriteOnly);
     QFile(hidden).open(QIODevice::WriteOnly);
     QDir(dir.path()).mkdir(QStringLiteral("b.wav"));
+    QFile::link(dir.filePath(QStringLiteral("nowhere/x.wav")), dir.filePath(QStringLiteral("dangling.wav")));
+    QFile::link(plain, dir.filePath(QStringLiteral("to-file.wav")));
+    QFile::link(dir.filePath(QStringLiteral("b.wav")), dir.filePath(QStringLiteral("to-folder.wav")));
     EXPECT_TRUE(OutputFileExists(plain));
     EXPECT_TRUE(OutputFileExists(hidden));
+    for (const char* link : {"dangling.wav", "to-file.wav", "to-folder.wav"})
+        EXPECT_TRUE(OutputFileExists(dir.filePath(QLatin1String(link)))) << link;
     EXPECT_FALSE(OutputFileExists(dir.filePath(QStringLiteral("b.wav"))));
     EXPECT_FALSE(OutputFileExists(dir.filePath(QStringLiteral("c.wav"))));
 }

@@ -338,6 +338,39 @@ TEST_F(ConverterEngineTest, AHangUpMidRowLeavesNoPartFile)
     EXPECT_EQ(fixtures::folderEntries(out), QStringList());
 }
 
+TEST_F(ConverterEngineTest, AnOutputNameTakenByALinkThatLeadsNowhereIsAskedAboutAndTheLinkItselfReplaced)
+{
+    const Pcm cd{44100, 2, 16};
+    const QString in = writeSource(QStringLiteral("a.wav"), cd, 44100);
+    FrmConverter* w = converterOn({in});
+    ASSERT_NE(w, nullptr);
+    selectFormat(w, "WAV");
+    w->cboFileName->setCurrentIndex(0);  // "[file_name].[dest_extension]"
+    const QString out = outFolder + QStringLiteral("/a.wav");
+    // A folder outside the destination, where the output would land through the link.
+    const QString outside = QDir(sourceFolder).filePath(QStringLiteral("outside"));
+    ASSERT_TRUE(QDir().mkpath(outside));
+    ASSERT_TRUE(QFile::link(outside + QStringLiteral("/a.wav"), out));
+    const QString question = QStringLiteral("The file: '") + out + QStringLiteral("' already exists.\r\n\r\nOverwrite it?");
+
+    box.answer(platform::vbNo);
+    ASSERT_TRUE(runTask(w));
+    ASSERT_EQ(box.shown.size(), 1);
+    EXPECT_EQ(box.shown[0].prompt, question);
+    EXPECT_TRUE(QFileInfo(out).isSymLink());
+
+    box.answer(platform::vbYes);
+    ASSERT_TRUE(runTask(w));
+    ASSERT_EQ(box.shown.size(), 2);
+    EXPECT_EQ(box.shown[1].prompt, question);
+    EXPECT_EQ(errors(w), QStringList());
+    EXPECT_FALSE(QFileInfo(out).isSymLink());
+    const auto written = fixtures::parseWavFile(out);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(written->data.size(), 44100 * 4);
+    EXPECT_EQ(fixtures::folderEntries(outside), QStringList());
+}
+
 TEST_F(ConverterEngineTest, AbortMidRowLeavesNoPartialFileAndTheExistingOneUntouched)
 {
     const Pcm cd{44100, 2, 16};

@@ -335,6 +335,8 @@ TEST_F(FrmSplitterTest, TheCommandHandsTheCurrentRowToTheRegisteredWindow)
     f->cGrid1->CurrentRow(2);
     QString file, label, name;
     bool shown = false;
+    long typeIcon = cGridModel::kNoIcon;
+    const cImageList* pictures = nullptr;
     QTimer::singleShot(0, [&] {
         FrmSplitter* s = g_frmSplitter.loaded();
         if (!s)
@@ -343,6 +345,8 @@ TEST_F(FrmSplitterTest, TheCommandHandsTheCurrentRowToTheRegisteredWindow)
         file = s->g_sFileToSplit;
         label = s->lblFilesToConvert->text();
         name = s->cGrid1->Cell(1, s->cGrid1->ColumnIndex(ItemRow::COL_ITEM_NAME)).Text();
+        typeIcon = s->cGrid1->Cell(1, s->cGrid1->ColumnIndex(QStringLiteral("Type"))).Icon();
+        pictures = s->cGrid1->model().ImageList();
         s->close();
     });
     f->RunCommand(QStringLiteral("Audio Splitter"));
@@ -350,6 +354,11 @@ TEST_F(FrmSplitterTest, TheCommandHandsTheCurrentRowToTheRegisteredWindow)
     EXPECT_EQ(file, b);
     EXPECT_EQ(label, QStringLiteral("Split: b.wav"));
     EXPECT_EQ(name, QStringLiteral("b.wav"));
+    // The type picture shows as in the items grid (and in the joiner).
+    const long mainType = f->cGrid1->Cell(2, f->cGrid1->ColumnIndex(QStringLiteral("Type"))).Icon();
+    ASSERT_NE(mainType, cGridModel::kNoIcon);
+    EXPECT_EQ(typeIcon, mainType);
+    EXPECT_EQ(pictures, &f->imgGrid);
     ToolWindows::Register(QStringLiteral("Audio Splitter"), {});
 }
 

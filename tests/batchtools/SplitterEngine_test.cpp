@@ -243,6 +243,40 @@ TEST_F(SplitterEngineTest, AFolderInThePathOfPartThreeFailsOnlyThatPart)
     EXPECT_EQ(fixtures::folderEntries(outFolder).size(), 6);
 }
 
+TEST_F(SplitterEngineTest, APartsNameTakenByALinkIsAskedAboutAndTheLinkItselfIsReplaced)
+{
+    const QString source = makeSource(QStringLiteral("song.wav"), int64_t(kRate) * 6);
+    FrmSplitter* s = splitterOn(source);
+    ASSERT_NE(s, nullptr);
+    selectFormat(s, "WAV");
+    // Links in the destination that lead outside it: one to nothing, one to a file.
+    const QString outside = QDir(sourceFolder).filePath(QStringLiteral("outside"));
+    ASSERT_TRUE(QDir().mkpath(outside));
+    ASSERT_TRUE(fixtures::writeFile(outside + QStringLiteral("/kept.wav"), "kept"));
+    ASSERT_TRUE(QFile::link(outside + QStringLiteral("/nowhere.wav"), part(2, QStringLiteral("song"), "WAV")));
+    ASSERT_TRUE(QFile::link(outside + QStringLiteral("/kept.wav"), part(3, QStringLiteral("song"), "WAV")));
+    box.answer(platform::vbYes);
+    box.answer(platform::vbYes);
+    ASSERT_TRUE(runSplit(s));
+    EXPECT_EQ(s->lblCurrentTrack->text(), QStringLiteral("Done.")) << s->txtLog->toPlainText().toStdString();
+    QStringList questions;
+    for (const platform::MessageBoxRequest& r : box.shown)
+        questions << r.prompt;
+    EXPECT_EQ(questions, QStringList({QStringLiteral("The file: '") + part(2, QStringLiteral("song"), "WAV") +
+                                          QStringLiteral("' already exists.\r\n\r\nOverwrite it?"),
+                                      QStringLiteral("The file: '") + part(3, QStringLiteral("song"), "WAV") +
+                                          QStringLiteral("' already exists.\r\n\r\nOverwrite it?")}));
+    for (int n = 1; n <= 6; ++n) {
+        const QFileInfo info(part(n, QStringLiteral("song"), "WAV"));
+        EXPECT_FALSE(info.isSymLink()) << n;
+        const auto p = fixtures::parseWavFile(info.filePath());
+        ASSERT_TRUE(p) << n;
+        EXPECT_EQ(p->data.size(), qsizetype(kRate) * 4) << n;
+    }
+    EXPECT_EQ(fixtures::folderEntries(outside), QStringList{QStringLiteral("kept.wav")});
+    EXPECT_EQ(fixtures::readFile(outside + QStringLiteral("/kept.wav")), QByteArray("kept"));
+}
+
 TEST_F(SplitterEngineTest, AnAbortMidPartLeavesNeitherThePartNorATemporaryFile)
 {
     const QString source = makeSource(QStringLiteral("song.wav"), int64_t(kRate) * 120);

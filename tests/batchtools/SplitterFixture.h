@@ -2,7 +2,8 @@
 #pragma once
 
 // The splitter window over the main window's current row, filled as the "Audio Splitter"
-// command fills it, with the end-of-task services replaced by recording doubles.
+// command fills it (texts and the type picture), with the end-of-task services replaced by
+// recording doubles.
 
 #include "batchtools/FrmSplitter.h"
 #include "batchtools/cProgressBar.h"
@@ -52,8 +53,11 @@ protected:
         h.lblFilesToConvert(QStringLiteral("Split: ") + grid.Cell(1, grid.ColumnIndex(ItemRow::COL_ITEM_NAME)).Text());
         h.txtUndeForlder(QStringLiteral("Songs"));
         h.g_sFileToSplit(grid.Cell(1, grid.ColumnIndex(COL_FILE)).Text());
-        for (long c = 2; c <= grid.Columns(); ++c)
+        for (long c = 2; c <= grid.Columns(); ++c) {
             h.Grid()->Cell(1, c).Text(grid.Cell(1, c).Text());
+            if (grid.Cell(1, c).Icon() != cGridModel::kNoIcon)
+                h.Grid()->Cell(1, c).Icon(grid.Cell(1, c).Icon());
+        }
         s->txtToPath->setEditText(outFolder + QLatin1Char('/'));
         return s;
     }

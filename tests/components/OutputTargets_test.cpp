@@ -122,7 +122,7 @@ protected:
     QTemporaryDir dir;
 };
 
-TEST_F(OutputTargets, ReplacesRegularFilesAndLinkTargetsAndRefusesEverythingElse)
+TEST_F(OutputTargets, ReplacesRegularFilesAndLinksThemselvesAndRefusesEverythingElse)
 {
     const Pcm pcm{8000, 1, 16};
     const QString in = makeWav(QStringLiteral("in.wav"), pcm, 800);
@@ -133,7 +133,7 @@ TEST_F(OutputTargets, ReplacesRegularFilesAndLinkTargetsAndRefusesEverythingElse
     struct Case {
         const char* name;
         std::function<QString()> make;  // makes what stands at the output path; returns that path
-        bool replaced;                  // written (regular file or a link to one), else refused
+        bool replaced;                  // written (a regular file, or a link itself), else refused
         const char* kind;               // word the refusal names
     };
     auto regular = [&](const QString& p, mode_t mode, gid_t gid) {
@@ -194,33 +194,38 @@ TEST_F(OutputTargets, ReplacesRegularFilesAndLinkTargetsAndRefusesEverythingElse
              QFile::link(fifo, link);
              return link;
          },
-         false, "named pipe"},
+         true, ""},
+        {"symbolic link that leads nowhere",
+         [&] {
+             const QString link = path(QStringLiteral("dangling.wav"));
+             QFile::link(QDir(elsewhere).filePath(QStringLiteral("never.wav")), link);
+             return link;
+         },
+         true, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const QString out = c.make();
         const struct stat before = lstatOf(out);
         ASSERT_NE(before.st_ino, 0u) << "the fixture was not made";
-        const QString finalFile = QFileInfo(out).isSymLink() ? QFileInfo(out).canonicalFilePath() : out;
-        struct stat finalBefore {};
-        ::stat(enc(finalFile).constData(), &finalBefore);
+        // What a link points at is never written: it keeps what it was, or stays missing.
+        const bool link = S_ISLNK(before.st_mode);
+        const QString linkTarget = link ? QFile::symLinkTarget(out) : QString();
+        struct stat targetBefore {};
+        const bool targetExisted = link && ::stat(enc(out).constData(), &targetBefore) == 0;
 
         const Outcome o = convertWav(in, out, pcm);
         ASSERT_EQ(o.ends.size(), 1);
         const struct stat after = lstatOf(out);
         if (c.replaced) {
             EXPECT_EQ(o.ends.first(), QStringLiteral("Done")) << o.text.toStdString();
-            const auto written = fixtures::parseWavFile(finalFile);
+            const auto written = fixtures::parseWavFile(out);
             ASSERT_TRUE(written);
             EXPECT_TRUE(written->data == expected);
-            struct stat finalAfter {};
-            ::stat(enc(finalFile).constData(), &finalAfter);
-            EXPECT_EQ(finalAfter.st_mode, finalBefore.st_mode);
-            EXPECT_EQ(finalAfter.st_gid, finalBefore.st_gid);
-            if (S_ISLNK(before.st_mode)) {
-                // The link itself is the same inode with the same text.
-                EXPECT_TRUE(sameNode(before, after));
-                EXPECT_EQ(QFile::symLinkTarget(out), finalFile);
+            EXPECT_TRUE(S_ISREG(after.st_mode));
+            if (!link) {
+                EXPECT_EQ(after.st_mode, before.st_mode);
+                EXPECT_EQ(after.st_gid, before.st_gid);
             }
         } else {
             EXPECT_EQ(o.ends.first(), QStringLiteral("Error"));
@@ -228,9 +233,15 @@ TEST_F(OutputTargets, ReplacesRegularFilesAndLinkTargetsAndRefusesEverythingElse
             EXPECT_TRUE(o.text.contains(out)) << o.text.toStdString();
             EXPECT_TRUE(o.text.contains(QLatin1String(c.kind))) << o.text.toStdString();
             EXPECT_TRUE(sameNode(before, after));
-            struct stat finalAfter {};
-            ::stat(enc(finalFile).constData(), &finalAfter);
-            EXPECT_TRUE(sameNode(finalBefore, finalAfter));
+        }
+        if (targetExisted) {
+            struct stat targetAfter {};
+            ::lstat(enc(linkTarget).constData(), &targetAfter);
+            EXPECT_TRUE(sameNode(targetBefore, targetAfter));
+            if (S_ISREG(targetAfter.st_mode))
+                EXPECT_EQ(fixtures::readFile(linkTarget), QByteArray("old contents"));
+        } else if (link) {
+            EXPECT_FALSE(QFileInfo::exists(linkTarget)) << "created through the link";
         }
         EXPECT_EQ(partFiles(dir.path()), QStringList());
         EXPECT_EQ(partFiles(elsewhere), QStringList());

@@ -2,6 +2,7 @@
 # Runs a test program on a virtual X display of its own with a window manager (openbox), so that
 # frames, placement and window states are a real desktop's. Xvfb picks a free display number.
 # Usage: run-on-desktop.sh program [arguments...]
+# QM_DESKTOP_SCREEN sets the screen's size (default 1280x1024).
 set -u
 for tool in Xvfb openbox xprop; do
     command -v "$tool" >/dev/null 2>&1 || { echo "run-on-desktop: $tool is not installed" >&2; exit 1; }
@@ -15,7 +16,7 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 "${QM_DESKTOP_SCREEN:-1280x1024}x24" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb=$!
 i=0
 while [ ! -s "$work/display" ] && [ $i -lt 100 ]; do sleep 0.1; i=$((i + 1)); done

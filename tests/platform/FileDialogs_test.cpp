@@ -1,6 +1,8 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "platform/FileDialogs.h"
 
+#include "tests/support/FakeMessageBox.h"
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QDir>
@@ -116,6 +118,32 @@ TEST_F(RealDialogsTest, SaveAsksBeforeOverwritingAndAddsTheSuffix)
     const std::optional<QString> chosen = platform::fileDialogs().saveFile(request, nullptr);
     ASSERT_TRUE(chosen.has_value());
     EXPECT_EQ(*chosen, dir.filePath(QStringLiteral("list.flst")));
+}
+
+TEST_F(RealDialogsTest, SaveAsksAboutALinkThatLeadsNowhereAsAboutAFile)
+{
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("elsewhere/none.wav")), dir.filePath(QStringLiteral("gone.wav"))));
+    FakeMessageBox boxes;
+    boxes.answer(platform::vbNo);
+    boxes.answer(platform::vbYes);
+    platform::FileDialogRequest request;
+    request.kind = platform::FileDialogRequest::Save;
+    request.title = QStringLiteral("Save as WAV file");
+    request.initialFolder = dir.path();
+    int shown = 0;
+    whenShown<QFileDialog>([&](QFileDialog* d) {
+        ++shown;
+        typeName(d, QStringLiteral("gone.wav"));
+        static_cast<QDialog*>(d)->accept();
+    });
+    const std::optional<QString> chosen = platform::fileDialogs().saveFile(request, nullptr);
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(*chosen, dir.filePath(QStringLiteral("gone.wav")));
+    // No keeps the dialog up for another name; Yes takes the link's name.
+    EXPECT_EQ(shown, 2);
+    ASSERT_EQ(boxes.shown.size(), 2);
+    EXPECT_EQ(boxes.shown[0].prompt, QStringLiteral("gone.wav already exists.\nDo you want to replace it?"));
+    EXPECT_EQ(boxes.shown[0].title, QStringLiteral("Save as WAV file"));
 }
 
 TEST_F(RealDialogsTest, FolderAndColour)

@@ -5,6 +5,7 @@
 #include "tags/lib/cMP3ID3v2.h"
 #include "tests/support/FakeFileDialogs.h"
 #include "tests/support/FakeMessageBox.h"
+#include "tests/support/SmallDisk.h"
 #include "tests/tags_lib/TagFixtures.h"
 
 #include <QComboBox>
@@ -114,8 +115,10 @@ TEST_F(TagsEditorWindowTest, ApplyErrorIsShownWithItsNumber)
     EXPECT_TRUE(w->txtTitle->text().isEmpty());
     w->cmdApply_Click();
     ASSERT_EQ(boxes.shown.size(), 1);
-    EXPECT_EQ(boxes.shown[0].prompt, path(QStringLiteral("absent.mp3")) + QStringLiteral(" is not a valid MP3 file.(-2147217407)"));
+    EXPECT_EQ(boxes.shown[0].prompt, QStringLiteral("File not found(53)\r\n\r\nThe file '") + path(QStringLiteral("absent.mp3")) +
+                                         QStringLiteral("' is not there; nothing was written."));
     EXPECT_EQ(boxes.shown[0].style, platform::vbInformation);
+    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("absent.mp3"))));
 
     // A tag that could not be read through is left as it is, and the user is told.
     QByteArray tag = buildTag(3, {{"TIT2", latin1Text("x")}, {"PRIV", QByteArray("o\0data", 6)}}, 10);
@@ -130,8 +133,61 @@ TEST_F(TagsEditorWindowTest, ApplyErrorIsShownWithItsNumber)
     w->cmdApply_Click();
     ASSERT_EQ(boxes.shown.size(), 2);
     EXPECT_TRUE(boxes.shown[1].prompt.startsWith(path())) << boxes.shown[1].prompt.toStdString();
-    EXPECT_TRUE(boxes.shown[1].prompt.endsWith(QStringLiteral("(321)"))) << boxes.shown[1].prompt.toStdString();
+    EXPECT_TRUE(boxes.shown[1].prompt.endsWith(QStringLiteral("(321)\r\n\r\nThe file '") + path() +
+                                               QStringLiteral("' was not changed.")))
+        << boxes.shown[1].prompt.toStdString();
     EXPECT_EQ(readAll(path()), content);
+}
+
+TEST_F(TagsEditorWindowTest, AFileDeletedWhileShownIsAnErrorAndIsNotCreatedAgain)
+{
+    FakeFileDialogs dialogs;
+    FakeMessageBox boxes;
+    FrmMP3TagsEditor* w = g_frmMP3TagsEditor.get();
+    for (int version : {0, 1, 2}) {
+        SCOPED_TRACE(version);
+        writeAll(path(), buildTag(3, {{"TIT2", latin1Text("Old")}}) + fakeAudio(3000) + "TAG" +
+                             QByteArray("Old").leftJustified(125, ' '));
+        w->cboID3->setCurrentIndex(version);
+        w->cboID3_Click();
+        dialogs.chooseFiles({path()});
+        w->cmdSelectFile_Click();
+        ASSERT_EQ(w->txtTitle->text(), QStringLiteral("Old"));
+        ASSERT_TRUE(QFile::remove(path()));
+        w->txtTitle->setText(QStringLiteral("New"));
+        boxes.shown.clear();
+        w->cmdApply_Click();
+        ASSERT_EQ(boxes.shown.size(), 1);
+        EXPECT_EQ(boxes.shown[0].prompt, QStringLiteral("File not found(53)\r\n\r\nThe file '") + path() +
+                                             QStringLiteral("' is not there; nothing was written."));
+        EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+    }
+}
+
+TEST_F(TagsEditorWindowTest, ApplyOntoAFullDiskLeavesBothTagsAsTheyWere)
+{
+    const QString small = path(QStringLiteral("small"));
+    const smalldisk::SmallDisk disk(small, "64k");
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.refusal();
+    // Room for an ID3v1 record at the end of the file, none for a copy of the file with a new
+    // ID3v2 tag in front.
+    const QString file = small + QStringLiteral("/song.mp3");
+    const QByteArray content = fakeAudio(40000);
+    writeAll(file, content);
+    FakeFileDialogs dialogs;
+    FakeMessageBox boxes;
+    FrmMP3TagsEditor* w = g_frmMP3TagsEditor.get();
+    ASSERT_EQ(w->cboID3->currentText(), QStringLiteral("ID3 v1+v2"));
+    dialogs.chooseFiles({file});
+    w->cmdSelectFile_Click();
+    w->txtTitle->setText(QStringLiteral("New"));
+    w->txtYear->setText(QStringLiteral("2011"));
+    w->cmdApply_Click();
+    ASSERT_EQ(boxes.shown.size(), 1);
+    EXPECT_EQ(boxes.shown[0].prompt, QStringLiteral("Disk full(61)\r\n\r\nThe file '") + file + QStringLiteral("' was not changed."));
+    EXPECT_TRUE(readAll(file) == content) << "the file is " << readAll(file).size() << " bytes";
+    EXPECT_EQ(QDir(small).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{QStringLiteral("song.mp3")});
 }
 
 TEST_F(TagsEditorWindowTest, GenreTextNoEntryHoldsStaysAndOnlyThePlainCommentIsEdited)

@@ -245,17 +245,65 @@ TEST_F(EditorPresenterTest, ApplyLeavesATagItCouldNotReadThroughAndSaysSo)
     EXPECT_EQ(readAll(path()), tag + audio);
 }
 
-TEST_F(EditorPresenterTest, ApplyToAMissingFileStopsAtTheID3v1Error)
+TEST_F(EditorPresenterTest, ApplyToAMissingFileCreatesNothing)
 {
+    for (int version : {0, 1, 2}) {
+        SCOPED_TRACE(version);
+        MP3TagsEditorPresenter p;
+        p.VersionChanged(version);
+        MP3TagFields f = p.ReadTags(path(QStringLiteral("none.mp3")));
+        f.txtTitle = QStringLiteral("x");
+        const auto error = p.Apply(f);
+        ASSERT_TRUE(error.has_value());
+        EXPECT_EQ(error->number, 53);
+        EXPECT_EQ(error->file, path(QStringLiteral("none.mp3")));
+        EXPECT_TRUE(error->fileGone);
+        EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("none.mp3"))));
+    }
+}
+
+TEST_F(EditorPresenterTest, AFailedID3v2WritePutsTheID3v1RecordBack)
+{
+    const QByteArray audio = fakeAudio(20000);
+    const QByteArray record = "TAG" + QByteArray("Old").leftJustified(30, ' ') + QByteArray(90, ' ') + "1999" +
+                              QByteArray(28, ' ') + QByteArray("\0\x03\x11", 3);
+    // Without a record (the new one is appended), and with one (it is overwritten in place);
+    // the ID3v2 tag does not fit in front and the file may not grow by a rebuilt copy.
+    for (const QByteArray& content : {audio, QByteArray(audio + record)}) {
+        SCOPED_TRACE(content.size());
+        writeAll(path(), content);
+        MP3TagsEditorPresenter p;
+        p.VersionChanged(2);
+        MP3TagFields f = p.ReadTags(path());
+        f.txtTitle = QStringLiteral("New");
+        std::optional<MP3TagsEditorPresenter::ApplyError> error;
+        {
+            FileSizeLimit limit(static_cast<rlim_t>(audio.size() + 1000));
+            error = p.Apply(f);
+        }
+        ASSERT_TRUE(error.has_value());
+        EXPECT_EQ(error->number, 61);
+        EXPECT_FALSE(error->fileChanged);
+        EXPECT_FALSE(error->fileGone);
+        EXPECT_TRUE(readAll(path()) == content);
+        EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("a.mp3")});
+    }
+}
+
+TEST_F(EditorPresenterTest, AnEmptyFileIsRefusedAndLeftAsItWas)
+{
+    writeAll(path(), QByteArray());
     MP3TagsEditorPresenter p;
     p.VersionChanged(2);
-    MP3TagFields f = p.ReadTags(path(QStringLiteral("none.mp3")));
+    MP3TagFields f = p.ReadTags(path());
     f.txtTitle = QStringLiteral("x");
     const auto error = p.Apply(f);
     ASSERT_TRUE(error.has_value());
     EXPECT_EQ(error->number, -2147217407);
-    EXPECT_EQ(error->description, path(QStringLiteral("none.mp3")) + QStringLiteral(" is not a valid MP3 file."));
-    EXPECT_EQ(QFileInfo(path(QStringLiteral("none.mp3"))).size(), 0) << "the ID3v2 tag is not written after it";
+    EXPECT_EQ(MP3TagsEditorPresenter::ErrorText(*error),
+              path() + QStringLiteral(" is not a valid MP3 file.(-2147217407)\r\n\r\nThe file '") + path() +
+                  QStringLiteral("' was not changed."));
+    EXPECT_EQ(QFileInfo(path()).size(), 0) << "the ID3v2 tag is not written after it";
 }
 
 }  // namespace

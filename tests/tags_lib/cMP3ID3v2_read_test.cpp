@@ -171,7 +171,24 @@ TEST_F(ID3v2ReadTest, Version24RecordingTimeGivesTheYear)
 {
     const cMP3ID3v2 tag = read(buildTag(4, {{"TDRC", utf8Text(QStringLiteral("2021-04-05"))}}) + fakeAudio(50));
     EXPECT_EQ(tag.Year(), QStringLiteral("2021"));
-    EXPECT_EQ(frames(tag), QStringList({"TYER"}));
+    EXPECT_EQ(frames(tag), QStringList({"TYER", "TDAT"}));
+}
+
+TEST_F(ID3v2ReadTest, Version23RecordingTimeGivesTheYearUnlessTheTagHasAYear)
+{
+    struct Case {
+        std::vector<RawFrame> frames;
+        const char* year;
+    };
+    const std::vector<Case> cases = {
+        {{{"TDRC", latin1Text("2003-05-12")}}, "2003"},
+        {{{"TDRC", latin1Text("2003")}, {"TYER", latin1Text("1999")}}, "1999"},
+        {{{"TYER", latin1Text("1999")}, {"TDRC", latin1Text("2003")}}, "1999"},
+    };
+    for (const Case& c : cases) {
+        const cMP3ID3v2 tag = read(buildTag(3, c.frames) + fakeAudio(50));
+        EXPECT_EQ(tag.Year(), QLatin1String(c.year)) << frames(tag).join(QLatin1Char(' ')).toStdString();
+    }
 }
 
 TEST_F(ID3v2ReadTest, HeaderFlagsAreHonoured)

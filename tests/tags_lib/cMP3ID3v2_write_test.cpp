@@ -5,6 +5,8 @@
 #include "tags/lib/cMP3ID3v1.h"
 #include "tests/tags_lib/TagFixtures.h"
 
+#include <QFileInfo>
+
 #include <gtest/gtest.h>
 
 using namespace tagfix;
@@ -449,15 +451,85 @@ TEST_F(ID3v2WriteTest, RebuildKeepsPermissionsAndWritesThroughSymbolicLinks)
     EXPECT_EQ(after.mid(tagLength(after)), audio);
 }
 
-TEST_F(ID3v2WriteTest, MissingFileIsCreatedHoldingOnlyTheTag)
+TEST_F(ID3v2WriteTest, AFileThatIsNotThereIsNeverCreated)
 {
-    cMP3ID3v2 tag;
-    EXPECT_THROW(tag.MP3File(path(QStringLiteral("new.mp3"))), NumberedError);
-    tag.Title(QStringLiteral("t"));
-    tag.Update();
-    const QByteArray after = readAll(path(QStringLiteral("new.mp3")));
-    EXPECT_EQ(after.size(), 2048);
-    EXPECT_EQ(tagLength(after), 2048);
+    // Never there, and deleted after the read.
+    writeAll(path(QStringLiteral("gone.mp3")), buildTag(3, {{"TIT2", latin1Text("old")}}) + fakeAudio(100));
+    for (const QString& name : {QStringLiteral("new.mp3"), QStringLiteral("gone.mp3")}) {
+        SCOPED_TRACE(name.toStdString());
+        cMP3ID3v2 tag;
+        try {
+            tag.MP3File(path(name));
+        } catch (const NumberedError&) {
+        }
+        QFile::remove(path(name));
+        tag.Title(QStringLiteral("t"));
+        try {
+            tag.Update();
+            ADD_FAILURE() << "no error";
+        } catch (const NumberedError& e) {
+            EXPECT_EQ(e.number(), 53);
+            EXPECT_TRUE(e.source().endsWith(QStringLiteral(".cMP3ID3v2")));
+        }
+        EXPECT_FALSE(QFileInfo::exists(path(name)));
+    }
+    EXPECT_EQ(filesInFolder(), QStringList());
+}
+
+TEST_F(ID3v2WriteTest, Version24RecordingTimeKeepsWhat23CanHold)
+{
+    struct Case {
+        const char* stamp;
+        std::vector<std::pair<QByteArray, QByteArray>> frames;  // id and text, as written
+    };
+    const std::vector<Case> cases = {
+        {"2003", {{"TYER", "2003"}}},
+        {"2003-05", {{"TYER", "2003"}}},
+        {"2003-05-12", {{"TYER", "2003"}, {"TDAT", "1205"}}},
+        {"2003-05-12T14", {{"TYER", "2003"}, {"TDAT", "1205"}}},
+        {"2003-05-12T14:30", {{"TYER", "2003"}, {"TDAT", "1205"}, {"TIME", "1430"}}},
+        {"2003-05-12T14:30:59", {{"TYER", "2003"}, {"TDAT", "1205"}, {"TIME", "1430"}}},
+        {"2003-5-12", {{"TYER", "2003"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stamp);
+        const QByteArray audio = fakeAudio(300);
+        cMP3ID3v2 tag = open(buildTag(4, {{"TIT2", latin1Text("t")}, {"TDRC", utf8Text(QLatin1String(c.stamp))}}) + audio);
+        QByteArray expected = QByteArray("ID3\x03\0\0\0\0\0\0", 10) + frame("TIT2", QByteArray("\0t", 2));
+        for (const auto& [id, text] : c.frames)
+            expected += frame(id, '\0' + text);
+        EXPECT_EQ(tag.BuildTagBuffer(), expected + QByteArray(4, '\0'));
+        tag.Update();
+        const QByteArray after = readAll(path());
+        EXPECT_EQ(after.mid(tagLength(after)), audio);
+        EXPECT_FALSE(after.contains("TDRC"));
+    }
+}
+
+TEST_F(ID3v2WriteTest, TheYearSetIsTheOnlyYearTheTagKeeps)
+{
+    // Version 2.3 tags of other taggers that hold the recording time of 2.4, with or without a
+    // year of their own, in both orders.
+    const std::vector<std::vector<RawFrame>> tags = {
+        {{"TDRC", latin1Text("2003-05-12")}, {"TIT2", latin1Text("t")}},
+        {{"TYER", latin1Text("2003")}, {"TDRC", latin1Text("2003")}},
+        {{"TDRC", latin1Text("2003")}, {"TYER", latin1Text("2003")}},
+    };
+    for (const auto& frames : tags) {
+        SCOPED_TRACE(frames.front().id.constData());
+        cMP3ID3v2 tag = open(buildTag(3, frames, 100) + fakeAudio(300));
+        EXPECT_EQ(tag.Year(), QStringLiteral("2003"));
+        tag.Year(QStringLiteral("2011"));
+        tag.Update();
+        const QByteArray after = readAll(path());
+        EXPECT_FALSE(after.contains("TDRC"));
+        EXPECT_TRUE(after.contains(frame("TYER", QByteArray("\0" "2011", 5))));
+        EXPECT_FALSE(after.contains("2003"));
+        cMP3ID3v2 back;
+        back.MP3File(path());
+        EXPECT_EQ(back.Year(), QStringLiteral("2011"));
+        EXPECT_EQ(back.TagsInFrame(QStringLiteral("TYER")), 1);
+    }
 }
 
 TEST_F(ID3v2WriteTest, RemovedValuesAreNotWrittenAndOrderIsKept)

@@ -465,4 +465,65 @@ TEST_F(PeerTest, EditorApplyKeepsEveryFrameItDoesNotEdit)
     }
 }
 
+
+// The dates mutagen reads (as version 2.4 time stamps, the way it shows every tag) and the
+// years eyeD3 and id3v2 list, after the editor applied a file.
+const char* kMutagenDates = R"PY(
+import json, sys
+from mutagen.id3 import ID3
+t = ID3(sys.argv[1])
+raw = ID3(sys.argv[1], translate=False)
+print(json.dumps({"TDRC": [str(x) for x in t["TDRC"].text] if "TDRC" in t else [],
+                  "frames": sorted(k for k in raw.keys() if k in ("TDRC", "TYER", "TDAT", "TIME"))}))
+)PY";
+
+TEST_F(PeerTest, OtherTaggersReadTheDatesTheEditorWrites)
+{
+    struct Case {
+        const char* name;
+        int version;
+        const char* frame;     // the date frame another tagger wrote
+        const char* stamp;
+        const char* year;      // typed into the editor's year box; empty leaves the box as read
+        const char* expected;  // mutagen's recording time afterwards, in its own form
+    };
+    const std::vector<Case> cases = {
+        {"2.4 time stamp kept as far as 2.3 holds it", 4, "TDRC", "2003-05-12T14:30:07", "", "2003-05-12 14:30:00"},
+        {"2.4 date", 4, "TDRC", "2003-05-12", "", "2003-05-12"},
+        {"2.3 tag with a 2.4 time stamp, year changed", 3, "TDRC", "2003-05-12", "2011", "2011"},
+        {"2.3 tag with a 2.4 time stamp, year kept", 3, "TDRC", "2003-05-12", "", "2003"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString file = path();
+        writeAll(file, buildTag(c.version, {{"TIT2", latin1Text("Song")}, {c.frame, latin1Text(c.stamp)}}) + mpegAudio(40));
+        MP3TagsEditorPresenter editor;
+        editor.VersionChanged(1);
+        MP3TagFields f = editor.ReadTags(file);
+        EXPECT_EQ(f.txtYear, QStringLiteral("2003"));
+        if (*c.year)
+            f.txtYear = QLatin1String(c.year);
+        const auto error = editor.Apply(f);
+        ASSERT_FALSE(error.has_value()) << error->description.toStdString();
+
+        const ToolRun r = run(kPython, {QStringLiteral("-c"), QString::fromUtf8(kMutagenDates), file});
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        const QJsonObject m = QJsonDocument::fromJson(r.out).object();
+        EXPECT_EQ(m[QStringLiteral("TDRC")].toArray(), QJsonArray({QLatin1String(c.expected)})) << r.out.toStdString();
+        EXPECT_FALSE(m[QStringLiteral("frames")].toArray().contains(QStringLiteral("TDRC"))) << r.out.toStdString();
+
+        // The others list one year, the one the file holds.
+        const QString year = QString::fromLatin1(c.expected).left(4);
+        for (const auto& [tool, args] : {std::pair{QStringLiteral("/usr/bin/id3v2"), QStringList{QStringLiteral("-l"), file}},
+                                         std::pair{QStringLiteral("/usr/bin/eyeD3"), QStringList{QStringLiteral("--no-color"), file}}}) {
+            const ToolRun t = run(tool, args);
+            ASSERT_EQ(t.exitCode, 0) << t.err.toStdString();
+            const QString out = QString::fromUtf8(t.out);
+            EXPECT_TRUE(out.contains(year)) << tool.toStdString() << ": " << out.toStdString();
+            if (year != QLatin1String("2003"))
+                EXPECT_FALSE(out.contains(QStringLiteral("2003"))) << tool.toStdString() << ": " << out.toStdString();
+        }
+    }
+}
+
 }  // namespace

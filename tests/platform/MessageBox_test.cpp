@@ -1,0 +1,65 @@
+// Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
+#include "platform/MessageBox.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFontMetrics>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The real box for a short text under a title: it is at least as wide as the title in a bold
+// title-bar font with room for a window menu and three title-bar buttons, so that window managers
+// need not cut the title to "Q...". QM_SCREENSHOT_DIR names a folder for a picture of the screen
+// with each box; under Xvfb with a window manager run it with QT_QPA_PLATFORM=xcb.
+TEST(MessageBoxes, ARealBoxIsWideEnoughForItsTitle)
+{
+    struct Case {
+        const char* prompt;
+        const char* title;
+    };
+    const Case cases[] = {
+        {"Done.", "Quillmere 1.2"},
+        {"Disk full(61)", "Quillmere 1.2"},
+        {"OK?", "Quillmere 1.2 - a title much longer than its text"},
+    };
+    const QString folder = qEnvironmentVariable("QM_SCREENSHOT_DIR");
+    int shot = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        int width = -1;
+        QTimer poll;
+        QElapsedTimer clock;
+        clock.start();
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box && box->isVisible()) {
+                poll.stop();
+                width = box->width();
+                if (!folder.isEmpty()) {
+                    QTest::qWait(500);  // the window manager's frame
+                    box->screen()->grabWindow(0).save(QDir(folder).filePath(QStringLiteral("message-box-%1.png").arg(++shot)));
+                }
+                box->button(QMessageBox::Ok)->click();
+            } else if (clock.elapsed() > 10000 && box) {
+                box->reject();
+            }
+        });
+        poll.start(20);
+        EXPECT_EQ(platform::MsgBox(QLatin1String(c.prompt), platform::vbInformation, QLatin1String(c.title)), platform::vbOK);
+        poll.stop();
+        QFont bold = QApplication::font();
+        bold.setBold(true);
+        const QFontMetrics metrics(bold);
+        EXPECT_GE(width, metrics.horizontalAdvance(QLatin1String(c.title)) + 4 * 20) << "box " << width;
+    }
+}
+
+}  // namespace
