@@ -225,7 +225,7 @@ int burnAudio(const QStringList& a)
     auto burner = CreateAudioBurner();
     for (const QString& f : a.mid(1))
         if (!burner->AddTrack(f))
-            return fail(QStringLiteral("Cannot add ") + f);
+            return fail(QStringLiteral("Cannot add ") + f + QStringLiteral(": ") + burner->AddTrackError());
     int status = -1;
     Tenths tenths;
     QObject::connect(burner.get(), &cAudioBurner::CachingTrack, [] { say(QStringLiteral("CachingTrack")); });

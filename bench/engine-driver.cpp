@@ -89,7 +89,7 @@ int probe(const QStringList& files)
             out() << "file=" << file << "\n";
         if (converter->OpenSource(file) != 0) {
             out().flush();
-            err() << "Cannot open '" << file << "' as audio.\n";
+            err() << "Cannot open '" << file << "' as audio: " << converter->SourceError() << "\n";
             err().flush();
             status = 1;
             continue;
