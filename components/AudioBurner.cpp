@@ -70,12 +70,14 @@ public:
 
     bool AddTrack(const QString& path) override
     {
-        QString error;
-        if (cd::AudioTrackSectors(path, &error) < 0)
+        m_addError.clear();
+        if (cd::AudioTrackSectors(path, &m_addError) < 0)
             return false;
+        m_addError.clear();
         m_tracks << path;
         return true;
     }
+    QString AddTrackError() const override { return m_addError; }
     long TrackCount() const override { return long(m_tracks.size()); }
     void ClearTracks() override { m_tracks.clear(); }
     bool BurnMode() const override { return m_returnAtOnce; }
@@ -167,6 +169,7 @@ private:
 
     components::BurnRun m_run;
     QStringList m_tracks;
+    QString m_addError;  // why the last AddTrack failed
     QList<int> m_speeds;
     bool m_returnAtOnce = true;
     long m_result = -1;

@@ -24,10 +24,11 @@ public:
     long OpenSource(const QString& path) override
     {
         CloseSource();
-        QString error;
         engine::SourceInfo info;
-        if (engine::probeAudioSource(path, &info, &error))
+        if (engine::probeAudioSource(path, &info, &m_sourceError)) {
             m_source = std::move(info);
+            m_sourceError.clear();
+        }
         m_sourcePath = m_source ? path : QString();
         return m_source ? 0L : long(components::errCannotRead);
     }
@@ -36,6 +37,7 @@ public:
         m_source.reset();
         m_sourcePath.clear();
     }
+    QString SourceError() const override { return m_sourceError; }
     long SourceSampleRate() const override { return m_source ? m_source->format.sampleRate : 0; }
     long SourceChannels() const override { return m_source ? m_source->format.channels : 0; }
     long SourceBits() const override { return m_source ? m_source->format.bitsPerSample : 0; }
@@ -144,6 +146,7 @@ public:
 private:
     std::optional<engine::SourceInfo> m_source;
     QString m_sourcePath;  // the file m_source was opened from
+    QString m_sourceError;  // why the last open failed
     QString m_input, m_output;
     long m_rangeStart = -1, m_rangeLength = -1;
 };

@@ -5,6 +5,7 @@
 #include "components/OutputTarget.h"
 #include "components/PcmWavFile.h"
 #include "components/engine/AudioEngine.h"
+#include "components/engine/SourceFile.h"
 #include "foundation/WorkerRunner.h"
 
 #include <QFile>
@@ -19,6 +20,8 @@
 #include <cstring>
 #include <mutex>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -447,8 +450,15 @@ private:
         int64_t left = b - a;
         if (info.isPlainPcmWav) {
             // The sample bytes are copied as they stand.
-            QFile in(m_saveSource);
-            if (!in.open(QIODevice::ReadOnly) || !in.seek(info.pcmDataOffset + a * bpf)) {
+            const engine::SourceOpen opened = engine::openSourceFile(m_saveSource);
+            if (opened.fd < 0) {
+                *error = engine::sourceOpenErrorText(m_saveSource, opened);
+                return 2;
+            }
+            QFile in;
+            if (!in.open(opened.fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+                ::close(opened.fd);
+            if (!in.isOpen() || !in.seek(info.pcmDataOffset + a * bpf)) {
                 *error = QStringLiteral("Cannot read the file '%1': %2").arg(m_saveSource, in.errorString());
                 return 2;
             }

@@ -3,6 +3,7 @@
 
 #include "components/OutputTarget.h"
 #include "components/engine/DiscTrackHook.h"
+#include "components/engine/SourceFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -176,12 +177,13 @@ WorkerResult copyPcm(const JobInput& input, const engine::AudioReader& reader, e
                 ::close(fd);
         }
     } source{reader.plainPcmDescriptor(), false};
-    if (source.fd < 0)
-        source = {::open(QFile::encodeName(input.path).constData(), O_RDONLY | O_CLOEXEC), true};
+    if (source.fd < 0) {
+        const engine::SourceOpen opened = engine::openSourceFile(input.path);
+        if (opened.fd < 0)
+            return WorkerResult::failed(errCannotRead, readError(input.path, engine::sourceOpenErrorText(input.path, opened)));
+        source = {opened.fd, true};
+    }
     const int fd = source.fd;
-    if (fd < 0)
-        return WorkerResult::failed(errCannotRead,
-                                    readError(input.path, QString::fromLocal8Bit(std::strerror(errno))));
 
     QString error;
     auto truncated = [&] {

@@ -1,6 +1,8 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "components/OutputTarget.h"
 
+#include "foundation/NativeNames.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -336,6 +338,9 @@ bool OutputTarget::resolve(const QString& output, QString* error)
         return false;
     };
     const QString path = QDir::cleanPath(QFileInfo(output).absoluteFilePath());
+    // Written, such a name would make a file under another name than the one asked for.
+    if (IsUnnamablePath(output) || IsUnnamablePath(path))
+        return refuse(QStringLiteral("has a name that is not valid UTF-8: the program cannot write under that name."));
     struct stat st {};
     m_exists = false;
     if (::lstat(encoded(path).constData(), &st) == 0 && !S_ISLNK(st.st_mode)) {

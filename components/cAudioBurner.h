@@ -35,6 +35,8 @@ public:
 
     // False for a missing file or one the engine cannot read as audio.
     virtual bool AddTrack(const QString& path) = 0;
+    // Why the last AddTrack failed, naming the file; empty after one that succeeded.
+    virtual QString AddTrackError() const { return {}; }
     virtual long TrackCount() const = 0;
     virtual void ClearTracks() = 0;
     // True: Burn returns at once. False: Burn returns when the burn has ended, its events

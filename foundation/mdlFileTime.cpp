@@ -118,6 +118,7 @@ FileLook LookAtFile(const QString& sFile)
         return look;
     look.exists = true;
     look.isFolder = S_ISDIR(sx.stx_mode);
+    look.mode = sx.stx_mode;
     look.size = look.isFolder ? 0 : static_cast<qint64>(sx.stx_size);
     const Moment created = createdOf(sx);
     look.createdUtcOffset = static_cast<int>(localOffset(created.sec));

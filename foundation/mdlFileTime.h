@@ -29,6 +29,7 @@ DateValue GetFileCreated(const QString& sFile);
 struct FileLook {
     bool exists = false;
     bool isFolder = false;
+    unsigned mode = 0;  // the file's type and permission bits (st_mode)
     qint64 size = 0;
     DateValue created;
     int createdUtcOffset = 0;  // seconds ahead of UTC the local clock was at that moment

@@ -1,6 +1,7 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "foundation/mdlFunctions.h"
 
+#include "foundation/NativeNames.h"
 #include "foundation/VbNumbers.h"
 #include "foundation/mdlFileSystem.h"
 #include "platform/Clock.h"
@@ -141,6 +142,10 @@ long CreateFolderPath(const QString& sPath)
 {
     if (sPath.isEmpty())
         return 0;
+    // A folder of a name that is not UTF-8, as the toolkit read it, would be made under another
+    // name beside the one meant.
+    if (IsUnnamablePath(sPath))
+        return 75;
     QString path = sPath;
     if (path.endsWith(kSep) && path.size() > 1)
         path.chop(1);

@@ -4,8 +4,15 @@
 // the image reader can deliver: every track at least a sector long, in order, starting on a
 // sector the data file holds, and every segment inside the data file; and that the data file's
 // name as every tool finds it, whether or not the sheet is taken, is the one the reader takes.
+// Then it reads them as a sheet on disk beside a FIFO, a device, a folder and a name that is not
+// UTF-8.
 #include "fuzz/FuzzFile.h"
 #include "components/cd/CueSheet.h"
+
+#include <QFileInfo>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -38,6 +45,42 @@ void checkSheet(const QByteArray& text, int64_t bytes)
                     s.discSector + int64_t(s.count) <= sheet.leadOut);
 }
 
+// A sheet's folder with a data file of 150 sectors beside names that are no file to read: a
+// FIFO without a writer, a device, a folder, and a file whose name is not UTF-8.
+QString sheetFolder()
+{
+    static const QString folder = [] {
+        const QString dir = QFileInfo(fuzz::scratchFile()).absolutePath() + QStringLiteral("/cue");
+        QDir().mkpath(dir + QStringLiteral("/folder.bin"));
+        const QByteArray native = QFile::encodeName(dir);
+        fuzz::writeFile(dir + QStringLiteral("/data.bin"), QByteArray(150 * 2352, '\0'));
+        fuzz::writeFile(QFile::decodeName(QByteArray(native + "/ok.tmp")), QByteArray(150 * 2352, '\0'));
+        auto at = [&](const char* name) { return QByteArray(native + name); };
+        ::rename(at("/ok.tmp").constData(), at("/d\xe9mo.bin").constData());
+        ::mkfifo(at("/fifo.bin").constData(), 0600);
+        ::symlink("/dev/zero", at("/device.bin").constData());
+        return dir;
+    }();
+    return folder;
+}
+
+// The sheet read from the file system: it never waits on what it names (the replay's alarm
+// catches a wait), and what it accepts names a regular file.
+void checkSheetFile(const QByteArray& text)
+{
+    const QString sheetPath = sheetFolder() + QStringLiteral("/disc.cue");
+    fuzz::writeFile(sheetPath, text);
+    cd::CueSheet sheet;
+    QString why;
+    if (!cd::ReadCueSheet(sheetPath, &sheet, &why)) {
+        fuzz::check(!why.isEmpty());
+        return;
+    }
+    struct stat st {};
+    fuzz::check(::stat(QFile::encodeName(sheet.dataPath).constData(), &st) == 0 && S_ISREG(st.st_mode));
+    fuzz::check(sheet.dataBytes == int64_t(st.st_size));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -45,5 +88,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray text(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     checkSheet(text, 150 * 2352);
     checkSheet(text, 150 * 2352 - 1000);
+    checkSheetFile(text);
     return 0;
 }

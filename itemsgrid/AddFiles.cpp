@@ -2,9 +2,11 @@
 // The main window's add-files command: the open dialog, then the adding pass of g_frmStat.
 #include "components/cGrid.h"
 #include "foundation/mdlCommDialog.h"
+#include "foundation/mdlFileTime.h"
 #include "foundation/mdlFunctions.h"
 #include "foundation/mdlSupportedFormats.h"
 #include "foundation/mdlWindowUtils.h"
+#include "itemsgrid/AddFilesProbe.h"
 #include "itemsgrid/FrmStat.h"
 #include "mainwindow/FrmMain.h"
 #include "mainwindow/ItemsListTree.h"
@@ -47,13 +49,8 @@ void FrmMain::AddFiles()
         if (!path.endsWith(u'/'))
             path += u'/';
         path += chosen.fileNames.at(i);
-        const QFileInfo info(path);
-        if (!info.exists())
-            stat->NoteRefusal(path, AddRefusal::Missing);
-        else if (info.isDir())
-            stat->NoteRefusal(path, AddRefusal::Folder);
-        else if (info.size() <= 0)
-            stat->NoteRefusal(path, AddRefusal::Empty);
+        if (const std::optional<AddRefusal> refusal = LookRefusal(path, LookAtFile(path)))
+            stat->NoteRefusal(path, *refusal);
         else
             paths << path;
     }

@@ -2,6 +2,7 @@
 #include "itemsgrid/AddFilesProbe.h"
 
 #include "components/engine/DiscTrackHook.h"
+#include "components/engine/SourceFile.h"
 #include "foundation/mdlFileSystem.h"
 #include "foundation/mdlFileTime.h"
 #include "foundation/mdlFunctions.h"
@@ -12,6 +13,37 @@
 #include <algorithm>
 
 #include <time.h>
+#include <unistd.h>
+
+std::optional<AddRefusal> LookRefusal(const QString& path, const FileLook& look)
+{
+    if (!look.exists)
+        return IsUnnamablePath(path) ? AddRefusal::Unnamable : AddRefusal::Missing;
+    if (look.isFolder)
+        return AddRefusal::Folder;
+    switch (engine::fileKindOf(look.mode)) {
+    case engine::FileKind::Regular:
+        break;
+    case engine::FileKind::Folder:
+        return AddRefusal::Folder;
+    case engine::FileKind::Fifo:
+        return AddRefusal::Fifo;
+    case engine::FileKind::Device:
+        return AddRefusal::Device;
+    case engine::FileKind::Socket:
+        return AddRefusal::Socket;
+    case engine::FileKind::Other:
+        return AddRefusal::NotRegular;
+    }
+    if (look.size > 0)
+        return std::nullopt;
+    // Only a file whose size reads 0 is read here, for one byte.
+    const engine::SourceOpen opened = engine::openSourceFile(path);
+    const bool holdsData = opened.fd >= 0 && engine::holdsBytesDespiteSizeZero(opened.fd);
+    if (opened.fd >= 0)
+        ::close(opened.fd);
+    return holdsData ? AddRefusal::SizeZeroWithData : AddRefusal::Empty;
+}
 
 AddFileFacts ReadAddFileFacts(const QString& path, const QString& lowerFilter)
 {
@@ -30,10 +62,14 @@ AddFileFacts ReadAddFileFacts(const QString& path, const QString& lowerFilter)
         facts.verdict = AddFileFacts::Verdict::Unsupported;
         return facts;
     }
-    // A vanished file is not caught here: the probe refuses it below.
-    if (look.exists && look.size <= 0) {
-        facts.verdict = AddFileFacts::Verdict::Empty;
-        return facts;
+    // A vanished file is not caught here (the probe refuses it below), unless its name is one
+    // the program cannot give the file system.
+    if (look.exists || IsUnnamablePath(path)) {
+        if (const std::optional<AddRefusal> refusal = LookRefusal(path, look)) {
+            facts.verdict = *refusal == AddRefusal::Empty ? AddFileFacts::Verdict::Empty : AddFileFacts::Verdict::Refused;
+            facts.refusal = *refusal;
+            return facts;
+        }
     }
     engine::SourceInfo info;
     QString error;

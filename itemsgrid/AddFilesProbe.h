@@ -2,6 +2,8 @@
 #pragma once
 
 #include "components/engine/AudioEngine.h"
+#include "foundation/mdlFileTime.h"
+#include "itemsgrid/FrmStat.h"
 
 #include <QString>
 #include <QStringList>
@@ -12,6 +14,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -22,11 +25,13 @@ struct AddFileFacts {
         Folder,
         Unsupported,
         Empty,
+        Refused,  // for the reason in `refusal`
         Unreadable,
         // A CD track: its reader belongs to the GUI thread, which opens it itself.
         OpenHere,
     };
     Verdict verdict = Verdict::Unreadable;
+    AddRefusal refusal = AddRefusal::Unreadable;
     QString itemName;  // the name cell's text
     qint64 bytes = 0;
     QString sizeText;
@@ -34,6 +39,11 @@ struct AddFileFacts {
     int64_t durationMs = 0;
     engine::AudioTags tags;
 };
+
+// Why a path is no file to add, from one look at it, without reading the file where a look
+// tells (a FIFO or a device is never opened): missing, a name that is not UTF-8, a folder, not a
+// regular file, empty; nothing for a regular file with data, which the converter then opens.
+std::optional<AddRefusal> LookRefusal(const QString& path, const FileLook& look);
 
 // The facts of one path, as the adding pass checks it: folder, supported extension (per
 // lowerFilter, the lower-cased supported-files filter), empty file, then the converter's probe.

@@ -3,6 +3,7 @@
 
 #include "components/cAudioConverter.h"
 #include "components/cGrid.h"
+#include "components/engine/SourceFile.h"
 #include "foundation/VbNumbers.h"
 #include "foundation/mdlFileSystem.h"
 #include "foundation/mdlFileTime.h"
@@ -51,6 +52,18 @@ QString reasonText(AddRefusal reason)
         return QStringLiteral(" (not a supported audio file)");
     case AddRefusal::NotLocal:
         return QStringLiteral(" (not a local file)");
+    case AddRefusal::Fifo:
+        return QStringLiteral(" (not a regular file: ") + engine::fileKindWords(engine::FileKind::Fifo) + u')';
+    case AddRefusal::Device:
+        return QStringLiteral(" (not a regular file: ") + engine::fileKindWords(engine::FileKind::Device) + u')';
+    case AddRefusal::Socket:
+        return QStringLiteral(" (not a regular file: ") + engine::fileKindWords(engine::FileKind::Socket) + u')';
+    case AddRefusal::NotRegular:
+        return QStringLiteral(" (not a regular file: ") + engine::fileKindWords(engine::FileKind::Other) + u')';
+    case AddRefusal::Unnamable:
+        return QStringLiteral(" (its name is not valid UTF-8: the program cannot name that file)");
+    case AddRefusal::SizeZeroWithData:
+        return QStringLiteral(" (it gives a size of 0 bytes yet holds data: it is not audio)");
     }
     return {};
 }
@@ -194,6 +207,9 @@ bool FrmStat::addOne(const QString& path, const AddFileFacts& found, cGrid& grid
         return false;
     case AddFileFacts::Verdict::Empty:
         NoteRefusal(path, AddRefusal::Empty);
+        return false;
+    case AddFileFacts::Verdict::Refused:
+        NoteRefusal(path, facts.refusal);
         return false;
     case AddFileFacts::Verdict::Unreadable:
     case AddFileFacts::Verdict::OpenHere:

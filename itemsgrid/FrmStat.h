@@ -21,8 +21,13 @@ struct AddFileFacts;
 inline bool g_bCancelAdding = false;
 
 // Why a path handed to the adding pass got no row. Only Unreadable is the converter's verdict;
-// the others are found before the file is opened.
-enum class AddRefusal { Unreadable, Folder, Empty, Missing, Unsupported, NotLocal };
+// the others are found before the file is opened: Fifo, Device, Socket and NotRegular name what
+// the path is instead of a regular file, Unnamable a name that is not UTF-8, SizeZeroWithData a
+// file that gives a size of 0 yet holds data (the kernel's status files).
+enum class AddRefusal {
+    Unreadable, Folder, Empty, Missing, Unsupported, NotLocal,
+    Fifo, Device, Socket, NotRegular, Unnamable, SizeZeroWithData
+};
 
 // The closing message of one pass: "Cannot add " + path for each refusal, the reason after the
 // path where the file was never opened, at most 20 lines and then "... and N more.". A single

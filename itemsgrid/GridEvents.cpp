@@ -4,6 +4,8 @@
 // on the panes beside the grid.
 #include "components/cGrid.h"
 #include "foundation/Twips.h"
+#include "foundation/mdlFileTime.h"
+#include "itemsgrid/AddFilesProbe.h"
 #include "itemsgrid/FrmItem.h"
 #include "itemsgrid/FrmStat.h"
 #include "itemsgrid/GridRows.h"
@@ -179,11 +181,11 @@ void FrmMain::cGrid1_OLEDragDrop(const QMimeData* Data, long, int, int, double, 
                 continue;
             }
             const QString path = url.toLocalFile();
-            const QFileInfo info(path);
-            if (!info.exists())
-                stat->NoteRefusal(path, AddRefusal::Missing);
-            else if (info.size() < 1)
-                stat->NoteRefusal(path, AddRefusal::Empty);
+            // A dropped folder goes on to the pass, which passes it over.
+            const FileLook look = LookAtFile(path);
+            const std::optional<AddRefusal> refusal = LookRefusal(path, look);
+            if (refusal && !(look.isFolder && *refusal == AddRefusal::Folder))
+                stat->NoteRefusal(path, *refusal);
             else
                 paths << path;
         }

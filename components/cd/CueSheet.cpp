@@ -1,9 +1,17 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "components/cd/CueSheet.h"
 
+#include "components/engine/SourceFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace cd {
 
@@ -287,22 +295,48 @@ bool ParseCueSheet(const QByteArray& text, const std::function<std::optional<int
 
 bool ReadCueSheet(const QString& cuePath, CueSheet* sheet, QString* why)
 {
-    QFile file(cuePath);
-    if (!file.open(QIODevice::ReadOnly))
+    // Neither the sheet nor its data file is ever waited on: a FIFO, a device or a folder in
+    // their place is refused for what it is.
+    const engine::SourceOpen opened = engine::openSourceFile(cuePath);
+    if (opened.fd < 0) {
+        if (opened.error == 0)
+            return refuse(why, QStringLiteral("it is not a regular file (%1).").arg(engine::fileKindWords(opened.kind)));
+        if (opened.error == EILSEQ || IsUnnamablePath(cuePath))
+            return refuse(why, QStringLiteral("its name is not valid UTF-8, which the program cannot name; rename it."));
+        return refuse(why, QStringLiteral("it cannot be opened: %1.").arg(QString::fromLocal8Bit(std::strerror(opened.error))));
+    }
+    QFile file;
+    if (!file.open(opened.fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(opened.fd);
         return refuse(why, QStringLiteral("it cannot be opened: %1.").arg(file.errorString()));
+    }
     if (file.size() > kMaxCueBytes)
         return refuse(why, QStringLiteral("it is %1 bytes long, too long for a cue sheet.").arg(file.size()));
     const QByteArray text = file.read(kMaxCueBytes + 1);
     const QDir folder = QFileInfo(cuePath).absoluteDir();
+    QString dataWhy;  // why the data file is no file to read, where "missing" would not be true
     auto size = [&](const QString& name) -> std::optional<int64_t> {
-        const QFileInfo fi(folder.filePath(name));
-        if (!fi.isFile())
+        const QString path = folder.filePath(name);
+        QByteArray native;
+        struct stat st {};
+        if (!NativePathOf(path, &native) || ::stat(native.constData(), &st) != 0) {
+            if (IsUnnamablePath(path))
+                dataWhy = QStringLiteral("its data file '%1' has a name that is not valid UTF-8, which the program "
+                                         "cannot name; rename it.").arg(name);
             return std::nullopt;
-        return fi.size();
+        }
+        if (const engine::FileKind kind = engine::fileKindOf(st.st_mode); kind != engine::FileKind::Regular) {
+            dataWhy = QStringLiteral("its data file '%1' is not a regular file (%2).").arg(name, engine::fileKindWords(kind));
+            return std::nullopt;
+        }
+        return int64_t(st.st_size);
     };
     CueSheet result;
-    if (!ParseCueSheet(text, size, &result, why))
+    if (!ParseCueSheet(text, size, &result, why)) {
+        if (!dataWhy.isEmpty() && why)
+            *why = dataWhy;
         return false;
+    }
     result.dataPath = folder.filePath(result.dataFile);
     // Where the data really is: a link inside the folder may lead anywhere.
     const QString base = folder.canonicalPath();

@@ -5,6 +5,7 @@
 #include "components/engine/DiscTrackHook.h"
 #include "components/engine/PcmConverter.h"
 #include "components/engine/SampleConverter.h"  // isDeliverable
+#include "components/engine/SourceFile.h"
 
 #include <QFile>
 
@@ -14,6 +15,8 @@
 #include <algorithm>
 #include <cstring>
 #include <vector>
+
+#include <unistd.h>
 
 namespace cd {
 
@@ -42,10 +45,16 @@ public:
         m_sectors = track.sectors;
         if (const CueSheet* image = disc->image()) {
             m_image = *image;
-            m_file.setFileName(image->dataPath);
-            if (!m_file.open(QIODevice::ReadOnly))
+            // Never waits on a FIFO put in the data file's place since the sheet was read.
+            const engine::SourceOpen opened = engine::openSourceFile(image->dataPath);
+            if (opened.fd < 0)
+                return fail(error, QStringLiteral("Cannot read the data file of the drive '%1': %2")
+                                       .arg(disc->drive().name, engine::sourceOpenErrorText(image->dataPath, opened)));
+            if (!m_file.open(opened.fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+                ::close(opened.fd);
                 return fail(error, QStringLiteral("Cannot read the data file '%1' of the drive '%2': %3.")
                                        .arg(image->dataPath, disc->drive().name, m_file.errorString()));
+            }
             return setUp(error);
         }
         CdIo_t* handle = disc->takeHandle();

@@ -5,11 +5,8 @@
 #include "components/engine/FfmpegReader.h"
 #include "components/engine/Mp3Info.h"
 #include "components/engine/PositionedFile.h"
+#include "components/engine/SourceFile.h"
 #include "components/engine/WavFile.h"
-
-#include <QFileInfo>
-
-#include <cstring>
 
 namespace engine {
 
@@ -29,13 +26,18 @@ Opened openAndParse(const QString& path, PositionedFile& file, WavLayout& layout
         return Opened::Failed;
     };
     if (!file.open(path)) {
-        const int why = file.error();
-        if (path.isEmpty() || why == ENOENT || !QFileInfo::exists(path))
-            return failWith(QStringLiteral("The file '%1' does not exist."));
-        return failWith(QStringLiteral("Cannot open the file '%1': ") + QString::fromLocal8Bit(strerror(why)));
+        SourceOpen failed;
+        failed.error = file.error();
+        failed.kind = file.kind();
+        if (error)
+            *error = sourceOpenErrorText(path, failed);
+        return Opened::Failed;
     }
-    if (file.isFolder())
-        return failWith(QStringLiteral("'%1' is a folder, not an audio file."));
+    if (file.isFolder()) {
+        if (error)
+            *error = notRegularFileText(path, FileKind::Folder);
+        return Opened::Failed;
+    }
 
     // WAV files are probed from their chunk list alone; integer PCM is then read directly.
     switch (parseWav(file, &layout)) {
@@ -56,8 +58,14 @@ Opened openAndParse(const QString& path, PositionedFile& file, WavLayout& layout
                          .arg(fileText(path), QString::fromLatin1(layout.unpaddedChunk));
         return Opened::Failed;
     case WavParse::NotWav:
-        if (file.size() == 0)
-            return failWith(QStringLiteral("The file '%1' is empty."));
+        if (file.size() == 0) {
+            // The kernel's status files read as text although their size is 0.
+            if (file.readAt(0, 1).isEmpty())
+                return failWith(QStringLiteral("The file '%1' is empty."));
+            if (error)
+                *error = sizeZeroWithBytesText(path);
+            return Opened::Failed;
+        }
         break;
     }
     return Opened::Other;

@@ -4,6 +4,7 @@
 #include "components/engine/Mp3Info.h"
 #include "components/engine/PendingFrames.h"
 #include "components/engine/SampleConverter.h"
+#include "components/engine/SourceFile.h"
 #include "components/engine/VorbisReader.h"
 #include "components/engine/WavFile.h"
 
@@ -21,6 +22,9 @@ extern "C" {
 #include <mutex>
 #include <cstring>
 #include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace engine {
 
@@ -57,12 +61,98 @@ QString metadata(AVDictionary* a, AVDictionary* b, std::initializer_list<const c
     return {};
 }
 
+// The demuxer reads through a descriptor opened here rather than opening the path itself: its
+// own open would wait forever on a FIFO put in the file's place after the file was looked at.
+// The path still goes to the demuxer, whose format guess weighs the file's extension.
+class DescriptorInput {
+public:
+    DescriptorInput() = default;
+    DescriptorInput(const DescriptorInput&) = delete;
+    DescriptorInput& operator=(const DescriptorInput&) = delete;
+    ~DescriptorInput() { close(); }
+
+    // A context for avformat_open_input with this input in place; nullptr with *error set.
+    AVFormatContext* open(const QString& path, QString* error)
+    {
+        close();
+        const SourceOpen opened = openSourceFile(path);
+        if (opened.fd < 0) {
+            if (error)
+                *error = sourceOpenErrorText(path, opened);
+            return nullptr;
+        }
+        m_fd = opened.fd;
+        constexpr int kBufferBytes = 32768;  // what the library's own file reading uses
+        auto* buffer = static_cast<unsigned char*>(av_malloc(kBufferBytes));
+        m_io = buffer ? avio_alloc_context(buffer, kBufferBytes, 0, this, &DescriptorInput::read, nullptr,
+                                           &DescriptorInput::seek)
+                      : nullptr;
+        AVFormatContext* fmt = m_io ? avformat_alloc_context() : nullptr;
+        if (!buffer || !m_io || !fmt) {
+            if (!m_io)
+                av_free(buffer);
+            close();
+            if (error)
+                *error = QStringLiteral("Cannot read the file '%1': out of memory.").arg(fileText(path));
+            return nullptr;
+        }
+        fmt->pb = m_io;
+        return fmt;
+    }
+
+    // After the context that used it is closed.
+    void close()
+    {
+        if (m_io) {
+            av_freep(&m_io->buffer);
+            avio_context_free(&m_io);
+        }
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+
+private:
+    static int read(void* opaque, uint8_t* buffer, int size)
+    {
+        const int fd = static_cast<DescriptorInput*>(opaque)->m_fd;
+        for (;;) {
+            const ssize_t got = ::read(fd, buffer, size_t(size));
+            if (got > 0)
+                return int(got);
+            if (got == 0)
+                return AVERROR_EOF;
+            if (errno != EINTR)
+                return AVERROR(errno);
+        }
+    }
+
+    static int64_t seek(void* opaque, int64_t offset, int whence)
+    {
+        const int fd = static_cast<DescriptorInput*>(opaque)->m_fd;
+        if (whence & AVSEEK_SIZE) {
+            struct stat st {};
+            return ::fstat(fd, &st) == 0 ? int64_t(st.st_size) : AVERROR(errno);
+        }
+        const off_t at = ::lseek(fd, off_t(offset), whence & ~AVSEEK_FORCE);
+        return at < 0 ? AVERROR(errno) : int64_t(at);
+    }
+
+    int m_fd = -1;
+    AVIOContext* m_io = nullptr;
+};
+
 // Granule position of the last Ogg page: for a Vorbis stream, its length in samples.
 int64_t lastOggGranule(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const SourceOpen opened = openSourceFile(path);
+    if (opened.fd < 0)
         return 0;
+    QFile file;
+    if (!file.open(opened.fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(opened.fd);
+        return 0;
+    }
     const int64_t tail = std::min<int64_t>(file.size(), 65536);
     if (!file.seek(file.size() - tail))
         return 0;
@@ -197,8 +287,12 @@ private:
 
     bool openDemuxer(QString* error)
     {
-        const QByteArray path = m_path.toUtf8();
-        int rc = avformat_open_input(&m_fmt, path.constData(), nullptr, nullptr);
+        m_fmt = m_input.open(m_path, error);
+        if (!m_fmt) {
+            close();
+            return false;
+        }
+        int rc = avformat_open_input(&m_fmt, QFile::encodeName(m_path).constData(), nullptr, nullptr);
         if (rc < 0)
             return fail(error, QStringLiteral("The file '%1' is not an audio file that can be read."));
         rc = avformat_find_stream_info(m_fmt, nullptr);
@@ -255,6 +349,7 @@ private:
         av_packet_free(&m_pkt);
         avcodec_free_context(&m_dec);
         avformat_close_input(&m_fmt);
+        m_input.close();
     }
 
     void describe()
@@ -421,6 +516,7 @@ private:
     }
 
     QString m_path;
+    DescriptorInput m_input;  // before m_fmt, which reads through it
     AVFormatContext* m_fmt = nullptr;
     AVCodecContext* m_dec = nullptr;
     AVPacket* m_pkt = nullptr;
@@ -468,8 +564,9 @@ namespace {
 // APE tags, without the stream analysis or a decoder. False when the demuxer refuses the file.
 bool readMp3Tags(const QString& path, AudioTags* tags)
 {
-    AVFormatContext* fmt = nullptr;
-    if (avformat_open_input(&fmt, path.toUtf8().constData(), av_find_input_format("mp3"), nullptr) < 0)
+    DescriptorInput input;
+    AVFormatContext* fmt = input.open(path, nullptr);
+    if (!fmt || avformat_open_input(&fmt, QFile::encodeName(path).constData(), av_find_input_format("mp3"), nullptr) < 0)
         return false;
     AVDictionary* streamTags = nullptr;
     for (unsigned i = 0; i < fmt->nb_streams; ++i)

@@ -1,7 +1,7 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "components/engine/PositionedFile.h"
 
-#include <QFile>
+#include "components/engine/SourceFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -16,29 +16,15 @@ namespace engine {
 bool PositionedFile::open(const QString& path)
 {
     close();
-    m_error = 0;
-    if (path.isEmpty()) {
-        m_error = ENOENT;
+    // Never blocks: a FIFO or device is refused through the descriptor's own kind.
+    const SourceOpen opened = openSourceFile(path, true);
+    m_error = opened.error;
+    m_kind = opened.kind;
+    if (opened.fd < 0)
         return false;
-    }
-    const QByteArray native = QFile::encodeName(path);
-    int fd;
-    do
-        fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
-    while (fd < 0 && errno == EINTR);
-    if (fd < 0) {
-        m_error = errno;
-        return false;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        m_error = errno;
-        ::close(fd);
-        return false;
-    }
-    m_fd = fd;
-    m_folder = S_ISDIR(st.st_mode);
-    m_size = m_folder ? 0 : int64_t(st.st_size);
+    m_fd = opened.fd;
+    m_folder = opened.kind == FileKind::Folder;
+    m_size = opened.size;
     return true;
 }
 

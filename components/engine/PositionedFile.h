@@ -9,6 +9,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "components/engine/SourceFile.h"
+
 #include <cstdint>
 
 namespace engine {
@@ -20,12 +22,15 @@ public:
     PositionedFile(const PositionedFile&) = delete;
     PositionedFile& operator=(const PositionedFile&) = delete;
 
-    // False with errno kept in error() when the file cannot be opened or looked at. A folder
-    // opens (isFolder() then says so) but reads nothing.
+    // False with errno kept in error() when the file cannot be opened or looked at, or with
+    // error() 0 and kind() saying what the path names when it is neither a regular file nor a
+    // folder (a FIFO, a device, a socket): opening never blocks. A folder opens (isFolder()
+    // then says so) but reads nothing.
     bool open(const QString& path);
     void close();
     bool isOpen() const { return m_fd >= 0; }
     int error() const { return m_error; }
+    FileKind kind() const { return m_kind; }
     bool isFolder() const { return m_folder; }
     int64_t size() const { return m_size; }
 
@@ -43,6 +48,7 @@ public:
 private:
     int m_fd = -1;
     int m_error = 0;
+    FileKind m_kind = FileKind::Regular;
     bool m_folder = false;
     int64_t m_size = 0;
     // In the object, not on the heap: a probe allocates nothing for the bytes it looks at.

@@ -3,6 +3,7 @@
 
 #include "components/engine/PendingFrames.h"
 #include "components/engine/SampleConverter.h"
+#include "components/engine/SourceFile.h"
 #include "components/engine/WavFile.h"
 
 #include <vorbis/vorbisfile.h>
@@ -11,10 +12,11 @@ extern "C" {
 #include <libavutil/samplefmt.h>
 }
 
-#include <QFile>
-
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+
+#include <unistd.h>
 
 namespace engine {
 
@@ -52,11 +54,21 @@ public:
     // 1 opened, 0 not an Ogg Vorbis stream the library opens, -1 one that cannot be used.
     int open(QString* error)
     {
-        const QByteArray name = QFile::encodeName(m_path);
         // Anything the library does not open is left to the general decoder, which may still
-        // make something of a damaged stream.
-        if (ov_fopen(name.constData(), &m_vf) != 0)
+        // make something of a damaged stream (or says why the file cannot be opened).
+        const SourceOpen opened = openSourceFile(m_path);
+        if (opened.fd < 0)
             return 0;
+        FILE* file = ::fdopen(opened.fd, "rb");
+        if (!file) {
+            ::close(opened.fd);
+            return 0;
+        }
+        // The library owns the file once it opened it, not before.
+        if (ov_open_callbacks(file, &m_vf, nullptr, 0, OV_CALLBACKS_DEFAULT) != 0) {
+            std::fclose(file);
+            return 0;
+        }
         m_open = true;
         const vorbis_info* vi = ov_info(&m_vf, -1);
         if (!vi || vi->channels < 1 || vi->rate <= 0)
@@ -224,8 +236,13 @@ std::unique_ptr<AudioReader> openVorbisReader(const QString& path, QString* erro
 {
     *isVorbis = false;
     {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly) || file.read(4) != "OggS")
+        const SourceOpen opened = openSourceFile(path);
+        if (opened.fd < 0)
+            return nullptr;
+        char magic[4] = {};
+        const bool ogg = ::pread(opened.fd, magic, 4, 0) == 4 && std::memcmp(magic, "OggS", 4) == 0;
+        ::close(opened.fd);
+        if (!ogg)
             return nullptr;
     }
     auto reader = std::make_unique<VorbisReader>(path);

@@ -130,7 +130,7 @@ TEST_F(AddFiles, RowsFromTheRealConverterAndOneMessageForEveryRefusal)
 TEST_F(AddFiles, ANameThatIsNotUtf8IsRefusedNotMisread)
 {
     // A real WAV whose name holds a byte that is not UTF-8: the name the program sees for it
-    // names no file, so the converter refuses it rather than reading something else.
+    // names no file, so it is refused, for that reason, rather than read as something else.
     makeListOf(QStringLiteral("L"), {});
     const QByteArray raw = QFile::encodeName(media) + "/bad-\xff-name.wav";
     const fixtures::Pcm pcm;
@@ -145,7 +145,8 @@ TEST_F(AddFiles, ANameThatIsNotUtf8IsRefusedNotMisread)
     std::remove(raw.constData());  // the temporary folder cannot name it either
     EXPECT_EQ(f->cGrid1->Rows(), 0);
     ASSERT_EQ(box.shown.size(), 1);
-    EXPECT_EQ(box.shown.first().prompt, QStringLiteral("Cannot add ") + seen);
+    EXPECT_EQ(box.shown.first().prompt,
+              QStringLiteral("Cannot add ") + seen + QStringLiteral(" (its name is not valid UTF-8: the program cannot name that file)"));
 }
 
 TEST_F(AddFiles, DefaultTagsAndSelectionAfterTheNewRows)
