@@ -199,13 +199,24 @@ TEST_F(JoinerTest, ATaskFromStartToDoneAndASecondOne)
          << QStringLiteral("Add src1.wav...") << QStringLiteral("Error: Cannot read src2.wav(2)");
     EXPECT_EQ(logLines(j), both);
     EXPECT_EQ(j->m_bJobError, -1);
-    EXPECT_EQ(j->lblCurrentTrack->text(), QStringLiteral("Processing..."));
+    // "Processing..." would read as a join still going: the label and caption say it failed.
+    EXPECT_EQ(j->lblCurrentTrack->text(), QStringLiteral("The join failed. The log has the reasons."));
+    EXPECT_EQ(j->windowTitle(), QStringLiteral("The join failed. The log has the reasons."));
+    // The bars and the counter are this run's: entry 1 done, not the last run's full bars.
+    EXPECT_EQ(j->prgTotal->Value(), 100);
+    EXPECT_EQ(j->lblFilesToConvert->text(), QStringLiteral("Files: 1/3"));
     EXPECT_TRUE(j->cmdConvert->isEnabled());
     EXPECT_TRUE(j->cmdExit->isEnabled());
     EXPECT_EQ(balloons.size(), 1);
 
-    // The last task stopped in entry 1; the next one still logs its entry 1.
+    // The last task stopped in entry 1; the next one still logs its entry 1, and starts from
+    // empty bars with the caption it had before the failure.
     j->cmdConvert_Click();
+    EXPECT_EQ(j->lblCurrentTrack->text(), QStringLiteral("Processing..."));
+    EXPECT_EQ(j->windowTitle(), kTitle);
+    EXPECT_EQ(j->prgTotal->Value(), 0);
+    EXPECT_EQ(j->prgCurrnet->Value(), 0);
+    EXPECT_EQ(j->lblFilesToConvert->text(), QStringLiteral("3 items to join."));
     Q_EMIT join->Progress(1, 30);
     QCoreApplication::processEvents();
     EXPECT_EQ(logLines(j).last(), QStringLiteral("Add src1.wav..."));
