@@ -29,8 +29,10 @@ public:
         if (engine::probeAudioSource(path, &info, &error))
             m_source = std::move(info);
         m_sourcePath = m_source ? path : QString();
+        m_sourceError = m_source ? QString() : error;
         return m_source ? 0L : long(components::errCannotRead);
     }
+    QString SourceError() const override { return m_sourceError; }
     void CloseSource() override
     {
         m_source.reset();
@@ -144,6 +146,7 @@ public:
 private:
     std::optional<engine::SourceInfo> m_source;
     QString m_sourcePath;  // the file m_source was opened from
+    QString m_sourceError;  // why the last OpenSource failed
     QString m_input, m_output;
     long m_rangeStart = -1, m_rangeLength = -1;
 };

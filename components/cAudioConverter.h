@@ -22,6 +22,8 @@ public:
 
     // Probing, independent of any running conversion. 0 when the file was opened.
     virtual long OpenSource(const QString& path) = 0;
+    // Why the last OpenSource failed, a sentence naming the file; empty after one that opened.
+    virtual QString SourceError() const { return {}; }
     virtual void CloseSource() = 0;
     virtual long SourceSampleRate() const = 0;  // Hz
     virtual long SourceChannels() const = 0;    // 1 mono

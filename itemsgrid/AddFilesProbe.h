@@ -33,6 +33,8 @@ struct AddFileFacts {
     QVariant created;  // the local creation date-time, or an empty text when unknown
     int64_t durationMs = 0;
     engine::AudioTags tags;
+    // Unreadable: the reader's own reason, naming the file.
+    QString reason;
 };
 
 // The facts of one path, as the adding pass checks it: folder, supported extension (per
