@@ -145,6 +145,34 @@ TEST_F(BatchWindowPicture, JoinerAndConverterCheckBoxesSitOnThePanelColour)
     EXPECT_EQ(clipped(c->TabEvents), QStringList());
 }
 
+// After a failed join the window says so in words the user reads whole, the caption too.
+TEST_F(BatchWindowPicture, AFailedJoin)
+{
+    greySkin();
+    FrmJoiner* j = openJoiner(3);
+    ASSERT_NE(j, nullptr);
+    FakeJoin* join = fake(j);
+    j->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(j));
+    j->cmdConvert_Click();
+    Q_EMIT join->Progress(1, 100);
+    Q_EMIT join->Progress(2, 40);
+    Q_EMIT join->Error(2, QStringLiteral("The file 'src2.wav' is truncated: it ends before its audio data does."));
+    QTest::qWait(100);
+    const QString failed = QStringLiteral("The join failed. The log has the reasons.");
+    ASSERT_EQ(j->lblCurrentTrack->text(), failed);
+    EXPECT_EQ(j->windowTitle(), failed);
+    EXPECT_GE(j->lblCurrentTrack->width(), j->lblCurrentTrack->sizeHint().width());
+    EXPECT_EQ(clipped(j), QStringList());
+    // The rows handed over are the marked ones; none shows an unticked box.
+    const QImage unticked = frmMain->imgGrid.Icon(ItemRow::kUnmarked).pixmap(16, 16).toImage();
+    for (int r = 0; r < j->cGrid1->Rows(); ++r) {
+        const QIcon mark = j->cGrid1->model().data(j->cGrid1->model().index(r, 0), Qt::DecorationRole).value<QIcon>();
+        EXPECT_TRUE(mark.isNull() || mark.pixmap(16, 16).toImage() != unticked) << "row " << r + 1;
+    }
+    save(j, QStringLiteral("joiner-failed"));
+}
+
 // The pixels of a link's text as drawn: blue ones, and all that differ from the panel behind it.
 struct LinkInk {
     int blue = 0;
@@ -179,9 +207,9 @@ TEST_F(BatchWindowPicture, DisabledLinksLookDisabled)
         w->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
         // A format other than the stored default: the format link offers itself.
-        const QString other =
-            ProgramOptions.cboTargetFormat.startsWith(QStringLiteral("MP3")) ? QStringLiteral("OGG") : QStringLiteral("MP3");
-        w->cboTargetFormat->setCurrentIndex(w->cboTargetFormat->findText(other, Qt::MatchStartsWith));
+        const int other = w->cboTargetFormat->itemText(0) == ProgramOptions.cboTargetFormat ? 1 : 0;
+        w->cboTargetFormat->setCurrentIndex(other);
+        ASSERT_NE(w->cboTargetFormat->currentText(), ProgramOptions.cboTargetFormat);
         ASSERT_TRUE(w->lblSetAsDefaultFormat->isEnabled());
         const LinkInk enabled = inkOf(w->lblSetAsDefaultFormat);
         EXPECT_GT(enabled.blue, 0);
