@@ -84,4 +84,9 @@ QString FailedRunText(long failed, long total)
            QStringLiteral(" failed. The log has the reasons.");
 }
 
+QString FailedTaskText(const QString& verb)
+{
+    return QStringLiteral("The ") + verb + QStringLiteral(" failed. The log has the reasons.");
+}
+
 }  // namespace BatchTool

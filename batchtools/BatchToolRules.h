@@ -75,5 +75,7 @@ QString HandOverDestination(Component& component, const QString& targetFormatTex
 // The end of a run in which rows failed, in place of "Done.": a run that wrote less than it was
 // asked to must not look like one that wrote everything.
 QString FailedRunText(long failed, long total);
+// The end of a task with one output that failed ("join"), in the same words.
+QString FailedTaskText(const QString& verb);
 
 }  // namespace BatchTool

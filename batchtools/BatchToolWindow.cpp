@@ -32,6 +32,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QFrame>
 #include <QGuiApplication>
@@ -98,6 +99,21 @@ QPushButton* button(const QString& text, QWidget* parent, int left, int top, int
     PlaceTw(b, left, top, width, height);
     return b;
 }
+
+// Eats Enter in a text box. In the destination box the box's own Enter would put a history entry
+// that matches the typed path in another letter case in its place, and the window's would press
+// its default button, the folder chooser; the typed path is the one to keep.
+class KeepEnterInBox final : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        return key == Qt::Key_Return || key == Qt::Key_Enter;
+    }
+};
 
 // The hand-over the commands write through: each member lands in the control of its name.
 class HandOverOf final : public ToolWindow {
@@ -194,6 +210,7 @@ void BatchToolWindow::buildControls()
     // that merely starts with what was typed (or matches it in another case) and keep it when
     // the focus moves on. An entry is used only when picked from the list.
     txtToPath->setCompleter(nullptr);
+    txtToPath->lineEdit()->installEventFilter(new KeepEnterInBox(txtToPath));
     PlaceTw(txtToPath, 1920, 225, 5040, 330);
     cmdSelectPath = button(QStringLiteral("..."), TabSettings, 7020, 225, 435, 330);
     cmdSelectPath->setToolTip(QStringLiteral("Select a new directory"));
@@ -428,6 +445,18 @@ void BatchToolWindow::closeEvent(QCloseEvent* event)
 
 // Escape closes as the close box does.
 void BatchToolWindow::reject() { close(); }
+
+void BatchToolWindow::keyPressEvent(QKeyEvent* event)
+{
+    // Enter in a box or on a check box would press the window's default button, which is
+    // whichever button follows the focus ("..." after the destination, "Edit" after the format):
+    // none of them is what Enter means there. A focused button still takes its own Enter.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
 
 QString BatchToolWindow::GetUnderFolder() const
 {

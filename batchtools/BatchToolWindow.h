@@ -178,6 +178,7 @@ protected:
 
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildControls();

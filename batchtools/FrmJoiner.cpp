@@ -13,6 +13,7 @@
 #include "platform/MessageBox.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 
 namespace {
@@ -120,12 +121,28 @@ long FrmJoiner::JoinFiles()
     cAudioJoin1->OutputFile(path);
     prgTotal->Max(rows * 100);
     m_lLastFileIndex = 0;
+    ShowRunStart();
     EnterRunning();
     cAudioJoin1->Join();
     return 0;
 }
 
 void FrmJoiner::StartTask() { JoinFiles(); }
+
+void FrmJoiner::ShowRunStart()
+{
+    if (m_sItemsToJoin.isNull())
+        m_sItemsToJoin = lblFilesToConvert->text();
+    // A join that fails before its first report would otherwise show the last run's full bars
+    // and "Files: n/n" beside its error.
+    prgCurrnet->Value(0);
+    prgTotal->Value(0);
+    lblFilesToConvert->setText(m_sItemsToJoin);
+    if (!m_sCaptionBeforeFailure.isNull()) {
+        setWindowTitle(m_sCaptionBeforeFailure);
+        m_sCaptionBeforeFailure = QString();
+    }
+}
 
 void FrmJoiner::cAudioJoin1_Progress(long entry, long percent)
 {
@@ -144,7 +161,18 @@ void FrmJoiner::cAudioJoin1_Done() { GoodEnd(); }
 
 void FrmJoiner::cAudioJoin1_Aborted() { AbortEnd(); }
 
-void FrmJoiner::cAudioJoin1_Error(long code, const QString& text) { ErrorEnd(code, text); }
+void FrmJoiner::cAudioJoin1_Error(long code, const QString& text)
+{
+    ErrorEnd(code, text);
+    // The error end leaves "Processing..." in place, which reads as a join still going: the
+    // label and the caption say it failed and where the reasons are, as the converter's do.
+    // No balloon and no end-of-task actions: nothing was made to act on.
+    const QString failed = BatchTool::FailedTaskText(Spec().verb);
+    if (m_sCaptionBeforeFailure.isNull())
+        m_sCaptionBeforeFailure = windowTitle();
+    lblCurrentTrack->setText(failed);
+    setWindowTitle(failed);
+}
 
 void FrmJoiner::AbortComponent()
 {

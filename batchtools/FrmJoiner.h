@@ -42,6 +42,16 @@ protected:
     void AbortComponent() override;
     void ShutdownComponent() override;
     void UnloadSelf() override;
+
+private:
+    // The bars, counter and caption a run starts with, whatever the last run left.
+    void ShowRunStart();
+
+    // The counter as the command handed it over ("3 items to join."), which every run shows
+    // until its first report.
+    QString m_sItemsToJoin;
+    // The caption before the last run's failure was put there; null when it did not fail.
+    QString m_sCaptionBeforeFailure;
 };
 
 inline FormRef<FrmJoiner> g_frmJoiner;

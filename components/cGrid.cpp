@@ -68,6 +68,26 @@ void cGridModel::SetColumnWidth(long col, int width)
         m_columns[static_cast<size_t>(col - 1)].width = width;
 }
 
+void cGridModel::SetColumnIconShown(long col, IconShown shown)
+{
+    if (col < 1 || col > Columns())
+        return;
+    m_columns[static_cast<size_t>(col - 1)].iconShown = shown;
+    if (!InBatch() && m_viewRows > 0)
+        emit dataChanged(index(0, static_cast<int>(col - 1)), index(static_cast<int>(m_viewRows - 1), static_cast<int>(col - 1)),
+                         {Qt::DecorationRole});
+}
+
+long cGridModel::ShownIcon(long row, long col) const
+{
+    if (row < 1 || row > Rows())
+        return kNoIcon;  // a row the view still counts during a batch shows nothing
+    const Cell* c = cellForRead(row, col);
+    const long stored = c ? c->icon : kNoIcon;
+    const Column* k = column(col);
+    return k && k->iconShown ? k->iconShown(stored) : stored;
+}
+
 const cGridModel::Column* cGridModel::column(long col) const
 {
     return col >= 1 && col <= Columns() ? &m_columns[static_cast<size_t>(col - 1)] : nullptr;
@@ -307,10 +327,12 @@ QVariant cGridModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
         return c ? shownText(ValueText(c->value)) : QString();
-    case Qt::DecorationRole:
-        if (c && c->icon >= 0 && m_images)
-            return m_images->Icon(c->icon);
+    case Qt::DecorationRole: {
+        const long icon = ShownIcon(row, col);
+        if (icon >= 0 && m_images)
+            return m_images->Icon(icon);
         return {};
+    }
     case Qt::FontRole:
         return c && c->font >= 0 ? m_fonts[static_cast<size_t>(c->font)] : m_defaultFont;
     case Qt::ForegroundRole:
@@ -320,7 +342,7 @@ QVariant cGridModel::data(const QModelIndex& index, int role) const
             return QColor(229, 241, 251);
         return {};
     case Qt::TextAlignmentRole:
-        if (c && c->icon >= 0 && c->value.toString().isEmpty())
+        if (ShownIcon(row, col) >= 0 && (!c || c->value.toString().isEmpty()))
             return int(Qt::AlignCenter);
         return int(Qt::AlignLeft | Qt::AlignVCenter);
     default:

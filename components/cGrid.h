@@ -29,11 +29,15 @@ class cGridModel : public QAbstractTableModel {
 public:
     static constexpr long kNoIcon = -1;
 
+    // The icon a cell of a column is drawn with, given the index it holds.
+    using IconShown = long (*)(long stored);
+
     struct Column {
         QString key;
         QString header;
         int width = -1;  // pixels; -1: the view's default
         bool visible = true;
+        IconShown iconShown = nullptr;  // none: the index itself
     };
 
     explicit cGridModel(QObject* parent = nullptr);
@@ -44,6 +48,11 @@ public:
     long Columns() const { return static_cast<long>(m_columns.size()); }
     const Column* column(long col) const;
     void SetColumnWidth(long col, int width);
+    // For a column whose icon indexes stand for states (the items' mark): every index a cell
+    // may hold, also one of no known state, is drawn as one of them. The index stays as written.
+    void SetColumnIconShown(long col, IconShown shown);
+    // The icon index a cell is drawn with.
+    long ShownIcon(long row, long col) const;
 
     // Rows
     long Rows() const { return static_cast<long>(m_rows.size()); }
@@ -183,6 +192,7 @@ public:
     void RowHeight(int height);
     int RowHeight() const { return m_rowHeight; }
     void ImageList(const cImageList* images);
+    void ColumnIconShown(long col, cGridModel::IconShown shown) { m_model.SetColumnIconShown(col, shown); }
     void CellFont(long row, long col, const QFont& font) { m_model.SetFont(row, col, font); }
     void BackColor(const QColor& color);
     QColor BackColor() const { return m_backColor; }

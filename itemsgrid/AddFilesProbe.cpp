@@ -75,6 +75,7 @@ AddFileFacts ReadAddFileFacts(const QString& path, const QString& lowerFilter)
     QString error;
     if (!engine::probeAudioSource(path, &info, &error)) {
         facts.verdict = AddFileFacts::Verdict::Unreadable;
+        facts.reason = error;
         return facts;
     }
     facts.verdict = AddFileFacts::Verdict::Add;

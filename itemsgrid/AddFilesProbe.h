@@ -38,6 +38,8 @@ struct AddFileFacts {
     QVariant created;  // the local creation date-time, or an empty text when unknown
     int64_t durationMs = 0;
     engine::AudioTags tags;
+    // Unreadable: the reader's own reason, naming the file.
+    QString reason;
 };
 
 // Why a path is no file to add, from one look at it, without reading the file where a look

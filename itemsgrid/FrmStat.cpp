@@ -37,11 +37,15 @@ namespace {
 constexpr long kCellFlags = 0x40020;
 constexpr int kMessageLines = 20;
 
-QString reasonText(AddRefusal reason)
+QString reasonText(const AddFileRefusal& refusal)
 {
-    switch (reason) {
+    switch (refusal.reason) {
     case AddRefusal::Unreadable:
-        return {};
+        // The reader's sentence says what is wrong with the file (not audio, truncated, an
+        // unsupported rate...); "Cannot add" alone leaves the user guessing.
+        if (!refusal.detail.isEmpty())
+            return QStringLiteral(": ") + refusal.detail;
+        return QStringLiteral(" (it cannot be read as audio)");
     case AddRefusal::Folder:
         return QStringLiteral(" (a folder)");
     case AddRefusal::Empty:
@@ -78,11 +82,11 @@ FrmMain* mainOf(const cGrid* grid)
 
 }  // namespace
 
-QString AddRefusalsMessage(const QList<QPair<QString, AddRefusal>>& refusals)
+QString AddRefusalsMessage(const QList<AddFileRefusal>& refusals)
 {
     QStringList lines;
     for (qsizetype i = 0; i < refusals.size() && i < kMessageLines; ++i)
-        lines << QStringLiteral("Cannot add ") + refusals.at(i).first + reasonText(refusals.at(i).second);
+        lines << QStringLiteral("Cannot add ") + refusals.at(i).path + reasonText(refusals.at(i));
     if (refusals.size() > kMessageLines)
         lines << QStringLiteral("... and ") + QString::number(refusals.size() - kMessageLines) + QStringLiteral(" more.");
     return lines.join(QStringLiteral("\r\n"));
@@ -152,7 +156,10 @@ void FrmStat::closeEvent(QCloseEvent* event)
         QWidget::closeEvent(event);
 }
 
-void FrmStat::NoteRefusal(const QString& sPath, AddRefusal reason) { m_refusals.append({sPath, reason}); }
+void FrmStat::NoteRefusal(const QString& sPath, AddRefusal reason, const QString& detail)
+{
+    m_refusals.append({sPath, reason, detail});
+}
 
 bool FrmStat::SupportAudioFile(const QString& sFileName)
 {
@@ -176,8 +183,10 @@ AddFileFacts FrmStat::factsHere(const QString& path)
     // The CD-track case: the converter's reader of the track is opened on this thread.
     AddFileFacts facts;
     cAudioConverter& probe = *cAudioConverter1;
-    if (probe.OpenSource(path) != 0)
+    if (probe.OpenSource(path) != 0) {
+        facts.reason = probe.SourceError();
         return facts;
+    }
     facts.verdict = AddFileFacts::Verdict::Add;
     facts.itemName = getLegaName(GetFileName(path));
     facts.durationMs = probe.SourceDuration();
@@ -213,7 +222,7 @@ bool FrmStat::addOne(const QString& path, const AddFileFacts& found, cGrid& grid
         return false;
     case AddFileFacts::Verdict::Unreadable:
     case AddFileFacts::Verdict::OpenHere:
-        NoteRefusal(path, AddRefusal::Unreadable);
+        NoteRefusal(path, AddRefusal::Unreadable, facts.reason);
         return false;
     }
     m_adding = path;

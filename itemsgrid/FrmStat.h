@@ -29,10 +29,18 @@ enum class AddRefusal {
     Fifo, Device, Socket, NotRegular, Unnamable, SizeZeroWithData
 };
 
-// The closing message of one pass: "Cannot add " + path for each refusal, the reason after the
-// path where the file was never opened, at most 20 lines and then "... and N more.". A single
-// unreadable file gives exactly "Cannot add " + path. Empty when nothing was refused.
-QString AddRefusalsMessage(const QList<QPair<QString, AddRefusal>>& refusals);
+struct AddFileRefusal {
+    QString path;
+    AddRefusal reason = AddRefusal::Unreadable;
+    // Unreadable: the reader's own reason, a sentence naming the file.
+    QString detail;
+    bool operator==(const AddFileRefusal&) const = default;
+};
+
+// The closing message of one pass: a line per refusal, at most 20 and then "... and N more.",
+// each "Cannot add " + path and why: the reader's reason after ": " for a file it could not
+// read, a short reason in parentheses otherwise. Empty when nothing was refused.
+QString AddRefusalsMessage(const QList<AddFileRefusal>& refusals);
 
 // The progress window of adding files ("Add Files"). A caller loads it, hands it the paths with
 // AddFilesToList, and unloads it (the pass has unloaded it already). Its hidden converter opens
@@ -53,7 +61,7 @@ public:
     // bHide has no effect. Every refusal is named in one message at the end.
     void AddFilesToList(const QStringList& Data, cGrid* cGrid1, QWidget* frm, bool bHide);
     // A path a caller filtered out before the pass; it is named in the pass's closing message.
-    void NoteRefusal(const QString& sPath, AddRefusal reason);
+    void NoteRefusal(const QString& sPath, AddRefusal reason, const QString& detail = {});
 
     // True when the lower-cased extension occurs anywhere in the supported-input filter text
     // (so also "wa", "audio" and the empty extension).
@@ -66,7 +74,7 @@ public:
     // 0: the whole pass in one go.
     void SetSliceMilliseconds(int ms) { m_sliceMs = ms; }
     // The refusals of the last pass, in order (tests and the closing message).
-    const QList<QPair<QString, AddRefusal>>& Refusals() const { return m_refusals; }
+    const QList<AddFileRefusal>& Refusals() const { return m_refusals; }
 
     QProgressBar* cProgressBar1 = nullptr;
     QLabel* lblStat = nullptr;
@@ -92,7 +100,7 @@ private:
     QString m_adding;
     Columns m_columns{};
 
-    QList<QPair<QString, AddRefusal>> m_refusals;
+    QList<AddFileRefusal> m_refusals;
     int m_sliceMs = 25;
     bool m_unloaded = false;
     static inline int s_running = 0;

@@ -57,8 +57,16 @@ RangePage GetRangeOptions(const RangeCells& cells, std::optional<long> total, co
 
     page.byTime = true;
     const double start = Val(cells.start);
+    const double length = Val(cells.length);
     page.start = pickerValue(start);
-    page.until = pickerValue(start + Val(cells.length));
+    page.until = pickerValue(start + length);
+    if (start < 0 || length < 0) {
+        // A list file can hold such a range; the grid shows it as not valid, and here the
+        // user is told why the pickers do not show it.
+        page.note = QStringLiteral("The stored range (start %1, length %2) is not valid: choose a new range.")
+                        .arg(cells.start, cells.length);
+        return page;
+    }
     if (!total)
         return page;
     const long end = std::min(*total, kMaxPickerSeconds);

@@ -2,6 +2,12 @@
 #include "itemsgrid/ItemRow.h"
 
 #include "components/cGrid.h"
+#include "foundation/VbNumbers.h"
+#include "foundation/mdlFunctions.h"
+#include "mainwindow/ItemsListLoader.h"
+
+#include <cmath>
+#include <limits>
 
 namespace ItemRow {
 
@@ -35,6 +41,18 @@ bool IsMarked(const cGrid& grid, long row)
 {
     const long col = grid.ColumnIndex(COL_INC);
     return col > 0 && row >= 1 && row <= grid.Rows() && grid.model().Icon(row, col) == kMarked;
+}
+
+long ShownMarkIcon(long stored) { return stored == kMarked ? kMarked : kUnmarked; }
+
+QString RangeText(const QString& startCell, const QString& lengthCell)
+{
+    const double start = Val(startCell);
+    const double length = Val(lengthCell);
+    const double end = start + length;
+    if (!std::isfinite(end) || start < 0 || length < 0 || end > std::numeric_limits<int32_t>::max())
+        return QStringLiteral("Not valid: start ") + startCell + QStringLiteral(", length ") + lengthCell;
+    return PadTimeText(FormatSecondsHMS(CLng(start))) + QStringLiteral(" - ") + PadTimeText(FormatSecondsHMS(CLng(end)));
 }
 
 }  // namespace ItemRow

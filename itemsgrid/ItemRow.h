@@ -39,6 +39,17 @@ const std::array<ColumnDef, 19>& Columns();
 // Whether the row takes part in tasks: its "Inc" cell carries icon 1. Anything else (0, no
 // icon, no such row) is unmarked.
 bool IsMarked(const cGrid& grid, long row);
+// The mark picture a "Inc" cell is drawn with: ticked for 1, unticked for anything else, as the
+// tasks read it. A list file may hold any number there (-1, 5): the cell keeps it, and the user
+// sees the unticked box a click ticks.
+long ShownMarkIcon(long stored);
+
+// The "Range" text of a ranged item from its start and length cells (whole seconds), as a list
+// file holds them: "HH:MM:SS - HH:MM:SS" of the start and start plus length. A start or length
+// below 0, or an end past what a time text holds, is no range a task can cut; it reads
+// "Not valid: start S, length L" with the cells as they are, so the user sees what to mend in
+// the item's properties.
+QString RangeText(const QString& startCell, const QString& lengthCell);
 
 }  // namespace ItemRow
 

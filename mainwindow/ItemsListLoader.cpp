@@ -249,11 +249,7 @@ void ItemsListLoader::loadRecord(const ItemsListRecord& rec)
         text(COL_RANGE_ALL, QStringLiteral("0"));
         text(COL_RANGE_START_TIME, rec[fldRangeStart]);
         text(COL_RANGE_LENGTH_TIME, rec[fldRangeLength]);
-        const double start = Val(rec[fldRangeStart]);
-        const double length = Val(rec[fldRangeLength]);
-        const int32_t a = CLng(start);
-        const int32_t b = CLng(start + length);
-        text(ItemRow::COL_RANGE, QString(PadTimeText(FormatSecondsHMS(a)) + QStringLiteral(" - ") + PadTimeText(FormatSecondsHMS(b))));
+        text(ItemRow::COL_RANGE, ItemRow::RangeText(rec[fldRangeStart], rec[fldRangeLength]));
     } else {
         text(COL_RANGE_ALL, QStringLiteral("1"));
         text(ItemRow::COL_RANGE, QStringLiteral("All"));

@@ -3,7 +3,9 @@
 
 #include <QLabel>
 
-// A label drawn as a link (blue, pointing-hand cursor) that raises `Click` when clicked.
+// A label drawn as a link (blue, pointing-hand cursor) that raises `Click` when clicked. A
+// disabled link is drawn in the desktop's disabled text colour with the ordinary pointer, so it
+// does not offer a click it will not take.
 class LinkLabel : public QLabel {
     Q_OBJECT
 public:
@@ -14,4 +16,8 @@ signals:
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void followEnabled();
 };

@@ -5,6 +5,7 @@
 // pictures of the windows there.
 #include "batchtools/FrmConverter.h"
 #include "cdtools/FrmCDBurner.h"
+#include "settings/controls/LinkLabel.h"
 #include "settings/controls/cTabControl.h"
 #include "commands/ToolWindows.h"
 #include "mainwindow/cStatusBar.h"
@@ -142,6 +143,91 @@ TEST_F(BatchWindowPicture, JoinerAndConverterCheckBoxesSitOnThePanelColour)
     checkBoxesOfBothPages(c, {c->chkCreateSubFolder, c->chkOverWrite}, QStringLiteral("converter-white"));
     EXPECT_EQ(clipped(c->TabSettings), QStringList());
     EXPECT_EQ(clipped(c->TabEvents), QStringList());
+}
+
+// After a failed join the window says so in words the user reads whole, the caption too.
+TEST_F(BatchWindowPicture, AFailedJoin)
+{
+    greySkin();
+    FrmJoiner* j = openJoiner(3);
+    ASSERT_NE(j, nullptr);
+    FakeJoin* join = fake(j);
+    j->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(j));
+    j->cmdConvert_Click();
+    Q_EMIT join->Progress(1, 100);
+    Q_EMIT join->Progress(2, 40);
+    Q_EMIT join->Error(2, QStringLiteral("The file 'src2.wav' is truncated: it ends before its audio data does."));
+    QTest::qWait(100);
+    const QString failed = QStringLiteral("The join failed. The log has the reasons.");
+    ASSERT_EQ(j->lblCurrentTrack->text(), failed);
+    EXPECT_EQ(j->windowTitle(), failed);
+    EXPECT_GE(j->lblCurrentTrack->width(), j->lblCurrentTrack->sizeHint().width());
+    EXPECT_EQ(clipped(j), QStringList());
+    // The rows handed over are the marked ones; none shows an unticked box.
+    const QImage unticked = frmMain->imgGrid.Icon(ItemRow::kUnmarked).pixmap(16, 16).toImage();
+    for (int r = 0; r < j->cGrid1->Rows(); ++r) {
+        const QIcon mark = j->cGrid1->model().data(j->cGrid1->model().index(r, 0), Qt::DecorationRole).value<QIcon>();
+        EXPECT_TRUE(mark.isNull() || mark.pixmap(16, 16).toImage() != unticked) << "row " << r + 1;
+    }
+    save(j, QStringLiteral("joiner-failed"));
+}
+
+// The pixels of a link's text as drawn: blue ones, and all that differ from the panel behind it.
+struct LinkInk {
+    int blue = 0;
+    int ink = 0;
+};
+LinkInk inkOf(LinkLabel* link)
+{
+    const QImage img = link->grab().toImage();
+    const QColor back = link->parentWidget()->palette().color(QPalette::Window);
+    LinkInk out;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            const QColor c = img.pixelColor(x, y);
+            if (std::abs(qGray(c.rgb()) - qGray(back.rgb())) > 40)
+                ++out.ink;
+            if (c.blue() > 150 && c.blue() - std::max(c.red(), c.green()) > 100)
+                ++out.blue;
+        }
+    return out;
+}
+
+// "Set as default" reads as a link while it offers a click and as plain disabled text once
+// there is nothing to set (before, a disabled link was drawn in the same blue).
+TEST_F(BatchWindowPicture, DisabledLinksLookDisabled)
+{
+    whiteSkin();
+    FrmJoiner* j = openJoiner(2);
+    ASSERT_NE(j, nullptr);
+    FrmConverter* c = g_frmConverter.get();
+    for (BatchToolWindow* w : {static_cast<BatchToolWindow*>(j), static_cast<BatchToolWindow*>(c)}) {
+        SCOPED_TRACE(w->metaObject()->className());
+        w->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+        // A format other than the stored default: the format link offers itself.
+        const int other = w->cboTargetFormat->itemText(0) == ProgramOptions.cboTargetFormat ? 1 : 0;
+        w->cboTargetFormat->setCurrentIndex(other);
+        ASSERT_NE(w->cboTargetFormat->currentText(), ProgramOptions.cboTargetFormat);
+        ASSERT_TRUE(w->lblSetAsDefaultFormat->isEnabled());
+        const LinkInk enabled = inkOf(w->lblSetAsDefaultFormat);
+        EXPECT_GT(enabled.blue, 0);
+        EXPECT_EQ(w->lblSetAsDefaultFormat->cursor().shape(), Qt::PointingHandCursor);
+
+        // Used, it has nothing more to set.
+        w->lblSetAsDefaultFormat_Click();
+        w->lblSetAsDefaultDestination_Click();
+        for (LinkLabel* link : {w->lblSetAsDefaultFormat, w->lblSetAsDefaultDestination}) {
+            ASSERT_FALSE(link->isEnabled());
+            const LinkInk disabled = inkOf(link);
+            EXPECT_GT(disabled.ink, 0) << "the text is still drawn";
+            EXPECT_EQ(disabled.blue, 0) << link->text().toStdString();
+            EXPECT_NE(link->cursor().shape(), Qt::PointingHandCursor);
+        }
+        save(w, QStringLiteral("links-") + QLatin1String(w->metaObject()->className()));
+        w->hide();
+    }
 }
 
 TEST_F(BatchWindowPicture, AudioCDBurner)

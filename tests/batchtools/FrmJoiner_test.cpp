@@ -10,6 +10,7 @@
 #include "platform/PowerOff.h"
 #include "settings/controls/LinkLabel.h"
 #include "settings/controls/cTabControl.h"
+#include "tests/support/FakeFileDialogs.h"
 #include "tests/support/FakePower.h"
 
 #include <QCheckBox>
@@ -199,13 +200,24 @@ TEST_F(JoinerTest, ATaskFromStartToDoneAndASecondOne)
          << QStringLiteral("Add src1.wav...") << QStringLiteral("Error: Cannot read src2.wav(2)");
     EXPECT_EQ(logLines(j), both);
     EXPECT_EQ(j->m_bJobError, -1);
-    EXPECT_EQ(j->lblCurrentTrack->text(), QStringLiteral("Processing..."));
+    // "Processing..." would read as a join still going: the label and caption say it failed.
+    EXPECT_EQ(j->lblCurrentTrack->text(), QStringLiteral("The join failed. The log has the reasons."));
+    EXPECT_EQ(j->windowTitle(), QStringLiteral("The join failed. The log has the reasons."));
+    // The bars and the counter are this run's: entry 1 done, not the last run's full bars.
+    EXPECT_EQ(j->prgTotal->Value(), 100);
+    EXPECT_EQ(j->lblFilesToConvert->text(), QStringLiteral("Files: 1/3"));
     EXPECT_TRUE(j->cmdConvert->isEnabled());
     EXPECT_TRUE(j->cmdExit->isEnabled());
     EXPECT_EQ(balloons.size(), 1);
 
-    // The last task stopped in entry 1; the next one still logs its entry 1.
+    // The last task stopped in entry 1; the next one still logs its entry 1, and starts from
+    // empty bars with the caption it had before the failure.
     j->cmdConvert_Click();
+    EXPECT_EQ(j->lblCurrentTrack->text(), QStringLiteral("Processing..."));
+    EXPECT_EQ(j->windowTitle(), kTitle);
+    EXPECT_EQ(j->prgTotal->Value(), 0);
+    EXPECT_EQ(j->prgCurrnet->Value(), 0);
+    EXPECT_EQ(j->lblFilesToConvert->text(), QStringLiteral("3 items to join."));
     Q_EMIT join->Progress(1, 30);
     QCoreApplication::processEvents();
     EXPECT_EQ(logLines(j).last(), QStringLiteral("Add src1.wav..."));
@@ -629,6 +641,61 @@ TEST_F(JoinerTest, NoDestinationBoxCompletesTypedText)
             EXPECT_TRUE(w->txtUndeForlder->hasFocus());
             EXPECT_EQ(w->txtToPath->currentText(), typed);
         }
+        w->hide();
+    }
+}
+
+// Every window with a destination box: Enter there keeps the typed path and opens nothing (the
+// "..." after the box was the window's default button, so Enter opened the folder chooser).
+TEST_F(JoinerTest, EnterInTheDestinationBoxKeepsThePathAndOpensNoDialog)
+{
+    FakeFileDialogs dialogs;
+    const QString mixed = outFolder + QStringLiteral("/mixed/");
+    {
+        QComboBox history;
+        history.setEditable(true);
+        history.setEditText(mixed);
+        SavePathHistory(&history);
+    }
+    const QList<std::function<BatchToolWindow*()>> windows{
+        [] { return static_cast<BatchToolWindow*>(g_frmJoiner.get()); },
+        [] { return static_cast<BatchToolWindow*>(g_frmConverter.get()); },
+        [] { return static_cast<BatchToolWindow*>(g_frmACMConverter.get()); },
+        [] { return static_cast<BatchToolWindow*>(g_frmSplitter.get()); },
+        [] { return static_cast<BatchToolWindow*>(g_frmCDRipper.get()); },
+    };
+    for (const auto& open : windows) {
+        BatchToolWindow* w = open();
+        ASSERT_NE(w, nullptr);
+        SCOPED_TRACE(w->metaObject()->className());
+        w->show();
+        QApplication::setActiveWindow(w);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+        w->chkCreateSubFolder->setChecked(true);
+        w->CheckUnderFolderEna();
+        // A path that differs from a history entry in letter case only: another folder here.
+        const QString typed = outFolder + QStringLiteral("/MIXED/");
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+            w->txtToPath->setFocus();
+            w->txtToPath->clearEditText();
+            QWidget* edit = QApplication::focusWidget();
+            ASSERT_NE(edit, nullptr);
+            QTest::keyClicks(edit, typed);
+            QTest::keyClick(edit, key);
+            QTest::qWait(20);
+            EXPECT_TRUE(dialogs.requests.isEmpty()) << dialogs.requests.size() << " dialog(s) opened";
+            EXPECT_EQ(w->txtToPath->currentText(), typed);
+            EXPECT_TRUE(w->txtToPath->hasFocus());
+
+            // Nor does Enter in the sub-folder box press a button.
+            w->txtUndeForlder->setFocus();
+            QTest::keyClick(QApplication::focusWidget(), key);
+            QTest::qWait(20);
+            EXPECT_TRUE(dialogs.requests.isEmpty());
+        }
+        EXPECT_TRUE(box.shown.isEmpty());
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_EQ(w->State(), BatchToolWindow::TaskState::Idle);
         w->hide();
     }
 }

@@ -15,6 +15,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
+
 namespace {
 
 using fixtures::Pcm;
@@ -318,6 +320,70 @@ TEST_F(JoinerEngineTest, AMissingOrDamagedRowIsNamedAndNothingIsWritten)
         EXPECT_TRUE(errors[0].contains(QFileInfo(bad).fileName())) << errors[0].toStdString();
         EXPECT_EQ(j->m_bJobError, -1);
         EXPECT_TRUE(fixtures::folderEntries(outFolder).isEmpty()) << fixtures::folderEntries(outFolder).join(u' ').toStdString();
+    }
+}
+
+TEST_F(JoinerEngineTest, AFailedJoinSaysItFailedAndShowsItsOwnProgress)
+{
+    const Pcm cd{44100, 2, 16};
+    const QString first = writeSource(QStringLiteral("first.wav"), cd, fixtures::sine(cd, 44100));
+    FrmJoiner* j = joinerOn({first, writeSource(QStringLiteral("second.wav"), cd, fixtures::sine(cd, 44100)),
+                             writeSource(QStringLiteral("third.wav"), cd, fixtures::sine(cd, 44100))});
+    ASSERT_NE(j, nullptr);
+    selectFormat(j, "WAV");
+    const QString handedOver = j->lblFilesToConvert->text();
+    ASSERT_TRUE(runTask(j));
+    ASSERT_EQ(j->lblCurrentTrack->text(), QStringLiteral("Done.")) << j->txtLog->toPlainText().toStdString();
+    ASSERT_EQ(j->prgTotal->Value(), 300);
+    ASSERT_EQ(j->lblFilesToConvert->text(), QStringLiteral("Files: 3/3"));
+    const QString goodCaption = j->windowTitle();
+    balloons.clear();
+
+    const QString failed = QStringLiteral("The join failed. The log has the reasons.");
+    const QString destination = j->txtToPath->currentText();
+    const QByteArray firstBytes = fixtures::readFile(first);
+    struct Case {
+        const char* what;
+        std::function<void()> spoil;
+        std::function<void()> mend;
+    };
+    const Case cases[] = {
+        {"a destination that is not there", [&] { j->txtToPath->setEditText(outFolder + QStringLiteral("/not-there/")); },
+         [&] { j->txtToPath->setEditText(destination); }},
+        {"a source that turned bad after it was added",
+         [&] {
+             ASSERT_TRUE(fixtures::writeFile(first, QByteArray("RIFF\x10\0\0\0WAVEjunk", 16)));
+             box.answer(platform::vbYes);  // the joined file of the first run is there
+         },
+         [&] { ASSERT_TRUE(fixtures::writeFile(first, firstBytes)); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.spoil();
+        ASSERT_TRUE(runTask(j));
+        // The log names the error; label and caption say the join failed, not that it runs.
+        EXPECT_TRUE(logLines(j).last().startsWith(QStringLiteral("Error: "))) << logLines(j).last().toStdString();
+        EXPECT_EQ(j->lblCurrentTrack->text(), failed);
+        EXPECT_EQ(j->windowTitle(), failed);
+        // Nothing of this run got anywhere: no bar of the last run's, no "Files: 3/3".
+        EXPECT_EQ(j->prgTotal->Value(), 0);
+        EXPECT_EQ(j->prgCurrnet->Value(), 0);
+        EXPECT_EQ(j->lblFilesToConvert->text(), handedOver);
+        EXPECT_TRUE(balloons.isEmpty());
+        EXPECT_EQ(j->m_bJobError, -1);
+        EXPECT_TRUE(j->cmdConvert->isEnabled());
+
+        // The next run no longer says the last one failed.
+        c.mend();
+        box.answer(platform::vbYes);
+        j->cmdConvert_Click();
+        EXPECT_EQ(j->lblCurrentTrack->text(), QStringLiteral("Processing..."));
+        EXPECT_NE(j->windowTitle(), failed);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return j->cmdConvert->isEnabled(); }, 120000));
+        EXPECT_EQ(j->lblCurrentTrack->text(), QStringLiteral("Done.")) << j->txtLog->toPlainText().toStdString();
+        EXPECT_EQ(j->windowTitle(), goodCaption);
+        EXPECT_EQ(j->prgTotal->Value(), 300);
+        balloons.clear();
     }
 }
 

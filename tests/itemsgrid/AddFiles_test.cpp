@@ -43,16 +43,20 @@ TEST(AddFilesRules, LegalNameDropsTheFirstOfEachCharacterOnly)
 TEST(AddFilesRules, ClosingMessageNamesEveryRefusalUpToTwentyLines)
 {
     EXPECT_EQ(AddRefusalsMessage({}), QString());
-    EXPECT_EQ(AddRefusalsMessage({{"/m/x.wav", AddRefusal::Unreadable}}), QStringLiteral("Cannot add /m/x.wav"));
+    // The reader's own sentence after the path; a reason in every line, also without one.
+    EXPECT_EQ(AddRefusalsMessage({{"/m/x.wav", AddRefusal::Unreadable, "The file '/m/x.wav' is truncated."}}),
+              QStringLiteral("Cannot add /m/x.wav: The file '/m/x.wav' is truncated."));
+    EXPECT_EQ(AddRefusalsMessage({{"/m/x.wav", AddRefusal::Unreadable}}),
+              QStringLiteral("Cannot add /m/x.wav (it cannot be read as audio)"));
     EXPECT_EQ(AddRefusalsMessage({{"/m/d", AddRefusal::Folder}, {"http://h/a.mp3", AddRefusal::NotLocal}}),
               QStringLiteral("Cannot add /m/d (a folder)\r\nCannot add http://h/a.mp3 (not a local file)"));
-    QList<QPair<QString, AddRefusal>> many;
+    QList<AddFileRefusal> many;
     for (int i = 1; i <= 23; ++i)
-        many.append({QStringLiteral("/m/%1.wav").arg(i), AddRefusal::Unreadable});
+        many.append({QStringLiteral("/m/%1.wav").arg(i), AddRefusal::Unreadable, QStringLiteral("Damaged.")});
     const QStringList lines = AddRefusalsMessage(many).split(QStringLiteral("\r\n"));
     ASSERT_EQ(lines.size(), 21);
-    EXPECT_EQ(lines.first(), QStringLiteral("Cannot add /m/1.wav"));
-    EXPECT_EQ(lines.at(19), QStringLiteral("Cannot add /m/20.wav"));
+    EXPECT_EQ(lines.first(), QStringLiteral("Cannot add /m/1.wav: Damaged."));
+    EXPECT_EQ(lines.at(19), QStringLiteral("Cannot add /m/20.wav: Damaged."));
     EXPECT_EQ(lines.last(), QStringLiteral("... and 3 more."));
 }
 
@@ -111,10 +115,12 @@ TEST_F(AddFiles, RowsFromTheRealConverterAndOneMessageForEveryRefusal)
     EXPECT_EQ(cell(g, 5, COL_TAG_TITLE), QString());
 
     ASSERT_EQ(box.shown.size(), 1);
-    EXPECT_EQ(box.shown.first().prompt, QStringList({QStringLiteral("Cannot add ") + text,
+    EXPECT_EQ(box.shown.first().prompt, QStringList({QStringLiteral("Cannot add ") + text + QStringLiteral(": The file '") +
+                                                         text + QStringLiteral("' is not an audio file that can be read."),
                                                      QStringLiteral("Cannot add ") + empty + QStringLiteral(" (an empty file)"),
                                                      QStringLiteral("Cannot add ") + folder + QStringLiteral(" (a folder)"),
-                                                     QStringLiteral("Cannot add ") + vanished,
+                                                     QStringLiteral("Cannot add ") + vanished + QStringLiteral(": The file '") +
+                                                         vanished + QStringLiteral("' does not exist."),
                                                      QStringLiteral("Cannot add ") + foreign +
                                                          QStringLiteral(" (not a supported audio file)")})
                                             .join(QStringLiteral("\r\n")));
@@ -197,7 +203,47 @@ TEST_F(AddFiles, NothingAddedToAnEmptyListShowsTheEmptyPicture)
     EXPECT_FALSE(f->picEmptyMsg->isHidden());
     EXPECT_EQ(f->cStatusBar1->StatusPanelText(QStringLiteral("Items List Properties")), QStringLiteral("untouched"));
     ASSERT_EQ(box.shown.size(), 1);
-    EXPECT_EQ(box.shown.first().prompt, QStringLiteral("Cannot add ") + text);
+    EXPECT_TRUE(box.shown.first().prompt.startsWith(QStringLiteral("Cannot add ") + text + QStringLiteral(": ")))
+        << box.shown.first().prompt.toStdString();
+}
+
+// Every refused file is named with why: "Cannot add" and a path alone leaves the user to guess.
+TEST_F(AddFiles, EveryRefusalSaysWhy)
+{
+    makeListOf(QStringLiteral("L"), {});
+    const fixtures::Pcm pcm;
+    QByteArray whole = fixtures::wavBytes(pcm, fixtures::sine(pcm, pcm.rate));
+    // The data chunk claims a second; the file holds half of it.
+    const QString shortData = makeFile(QStringLiteral("b.wav"), whole.left(44 + pcm.rate * pcm.bytesPerFrame() / 2));
+    QByteArray odd = whole;
+    odd.replace(24, 4, QByteArray("\x01\0\0\0", 4));  // 1 Hz
+    const QString oneHertz = makeFile(QStringLiteral("slow.wav"), odd);
+    const QString text = makeFile(QStringLiteral("letter.mp3"), QByteArray("Dear reader,\n").repeated(400));
+    const QString riffOnly = makeFile(QStringLiteral("header.wav"), whole.left(12));
+    const struct {
+        QString path;
+        const char* why;
+    } cases[] = {
+        {shortData, "truncated"},
+        {oneHertz, "1 Hz"},
+        {text, "not an audio file"},
+        {riffOnly, "damaged"},
+    };
+    FrmMain* f = openMain();
+    QStringList paths;
+    for (const auto& c : cases)
+        paths << c.path;
+    g_frmStat->AddFilesToList(paths, f->cGrid1, f, false);
+    EXPECT_EQ(f->cGrid1->Rows(), 0);
+    ASSERT_EQ(box.shown.size(), 1);
+    const QStringList lines = box.shown.first().prompt.split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), std::size(cases)) << box.shown.first().prompt.toStdString();
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const QString head = QStringLiteral("Cannot add ") + cases[i].path + QStringLiteral(": ");
+        EXPECT_TRUE(lines.at(qsizetype(i)).startsWith(head)) << lines.at(qsizetype(i)).toStdString();
+        EXPECT_TRUE(lines.at(qsizetype(i)).mid(head.size()).contains(QLatin1String(cases[i].why), Qt::CaseInsensitive))
+            << lines.at(qsizetype(i)).toStdString();
+    }
 }
 
 TEST_F(AddFiles, ProgressCountsEveryPath)

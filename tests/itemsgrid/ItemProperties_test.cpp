@@ -148,6 +148,9 @@ TEST(ItemProperties, RangePageFromTheRowsCells)
         {"no total: as stored", {"0", "200", "100"}, std::nullopt, shownAll, true, 200, 300, false},
         {"over a day", {"0", "86400", "3600"}, 90000, shownAll, true, 86400, 90000, false},
         {"beyond the pickers", {"0", "0", "400000"}, std::nullopt, shownAll, true, 0, kMaxPickerSeconds, false},
+        // A list file may hold what no picker can show: the note says the range is not valid.
+        {"negative start", {"0", "-5", "10"}, 245, shownAll, true, 0, 5, true},
+        {"negative length", {"0", "10", "-3"}, 245, shownAll, true, 10, 7, true},
     };
     for (const auto& c : cases) {
         const RangePage p = GetRangeOptions(c.cells, c.total, c.shown);
@@ -163,6 +166,7 @@ TEST(ItemProperties, RangePageFromTheRowsCells)
     }
     // The note names the length the range was cut to.
     EXPECT_TRUE(GetRangeOptions({"0", "200", "100"}, 245, shownAll).note.contains(QStringLiteral("00:04:05")));
+    EXPECT_TRUE(GetRangeOptions({"0", "-5", "10"}, 245, shownAll).note.contains(QStringLiteral("start -5, length 10")));
     EXPECT_EQ(ApplyItemProperties({QStringLiteral("n"), true, 245, 245, {}}).result, 1);
 }
 

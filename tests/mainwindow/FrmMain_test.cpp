@@ -721,6 +721,54 @@ TEST_F(MainWindow, TheEmptyListHintAndARangeShowWhole)
     EXPECT_GE(g.columnWidth(static_cast<int>(range - 1)), g.fontMetrics().horizontalAdvance(text));
 }
 
+// The window's bottom edge is the status bar's, and no pane above it runs past its parent's edge
+// (a cut-off pane would show as a strip of a control along the edge). At the size it opens with
+// and smaller and larger ones, with the player and the title strip on and off.
+TEST_F(MainWindow, NoPaneIsCutByTheBottomEdge)
+{
+    makeListOf(QStringLiteral("Songs"), {makeWav(QStringLiteral("a.wav"))});
+    FrmMain* f = frmMain.get();
+    waitIdle(f);
+    f->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(f));
+    const QSize opened = f->size();
+    const struct {
+        QSize size;
+        bool player;
+        bool title;
+    } cases[] = {
+        {opened, true, true},
+        {QSize(640, 420), true, true},
+        {QSize(1200, 900), false, false},
+        {opened, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(QStringLiteral("%1x%2 player %3 title %4")
+                         .arg(c.size.width())
+                         .arg(c.size.height())
+                         .arg(c.player)
+                         .arg(c.title)
+                         .toStdString());
+        ProgramOptions.chkDisplayPlayer = c.player;
+        ProgramOptions.chkDisplayTitle = c.title;
+        f->resize(c.size);
+        f->Form_Resize();
+        QCoreApplication::processEvents();
+        const QRect bar = f->cStatusBar1->geometry();
+        EXPECT_EQ(bar.bottom(), f->height() - 1);
+        EXPECT_EQ(bar.width(), f->width());
+        QWidget* panes = f->centralWidget();
+        ASSERT_NE(panes, nullptr);
+        EXPECT_LT(panes->geometry().bottom(), bar.top());
+        for (QWidget* w : panes->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (!w->isVisible() || w->width() == 0 || w->height() == 0)
+                continue;
+            EXPECT_LE(w->geometry().bottom(), panes->height() - 1) << w->objectName().toStdString();
+            EXPECT_GE(w->geometry().top(), 0) << w->objectName().toStdString();
+        }
+    }
+}
+
 TEST_F(MainWindow, ListNameClickRunsPropertiesUnlessARootIsSelected)
 {
     makeList(QStringLiteral("Songs"));
