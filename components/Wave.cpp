@@ -175,7 +175,7 @@ public:
         if (device < 0 || device >= inputs.size()) {
             QString why;
             if (inputs.isEmpty() && !sound::PulseInput::ServerReachable(&why))
-                return fail(ErrNoDevice, QStringLiteral("There is no sound input to record from: ") + why);
+                return fail(ErrNoDevice, QStringLiteral("There is no sound input to record from. ") + why);
             return fail(ErrNoDevice, inputs.isEmpty() ? QStringLiteral("There is no sound input to record from.")
                                                       : QStringLiteral("There is no sound input number %1.").arg(device));
         }
