@@ -8,12 +8,16 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QSocketNotifier>
 
 #include <fcntl.h>
+#include <semaphore.h>
 #include <sys/file.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <map>
+#include <thread>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -52,6 +56,8 @@ struct LiveSlot {
     // A recording's part file: finished and renamed to `target` instead of removed.
     std::atomic<bool> keep{false};
     std::atomic<bool> writing{false};
+    // Its owner writes what it holds and puts the file in place itself (drainOnSignal).
+    std::atomic<bool> drains{false};
     int fd = -1;
     int block = 1;
     unsigned char header[44] = {};
@@ -122,8 +128,21 @@ constexpr int kSignalCount = 3;
 struct sigaction g_previous[kSignalCount];
 constexpr int kSignals[kSignalCount] = {SIGTERM, SIGINT, SIGHUP};
 
-void removeLivePartFiles(int sig)
+// A recording's owner drains it on its own thread before the process ends: the signal handler
+// only wakes that thread (through the pipe) and a watchdog that ends the process should the
+// drain not come to an end.
+int g_drainPipe[2] = {-1, -1};
+sem_t g_watchdogWake;
+std::atomic<int> g_pendingSignal{0};
+std::atomic<bool> g_ended{false};
+constexpr int kDrainMilliseconds = 3000;
+
+// Async-signal-safe, and run once: part files finished or removed, then whatever the signal did
+// before: end the process, or run the handler that was there.
+void endProcess(int sig)
 {
+    if (g_ended.exchange(true))
+        return;
     g_ending.store(true);
     for (LiveSlot& slot : g_live)
         if (slot.ready.load(std::memory_order_acquire) && slot.keep.load()) {
@@ -140,7 +159,6 @@ void removeLivePartFiles(int sig)
     for (TaskSlot& slot : g_task)
         if (slot.ready.load(std::memory_order_acquire) && slot.folder)
             ::rmdir(slot.path);
-    // Then whatever the signal did before: end the process, or run the handler that was there.
     for (int i = 0; i < kSignalCount; ++i) {
         if (kSignals[i] != sig)
             continue;
@@ -159,6 +177,74 @@ void removeLivePartFiles(int sig)
     }
 }
 
+void onSignal(int sig)
+{
+    bool drains = false;
+    for (LiveSlot& slot : g_live)
+        if (slot.ready.load(std::memory_order_acquire) && slot.drains.load())
+            drains = true;
+    int none = 0;
+    if (drains && g_drainPipe[1] >= 0 && g_pendingSignal.compare_exchange_strong(none, sig)) {
+        const char wake = 1;
+        if (::write(g_drainPipe[1], &wake, 1) == 1) {
+            ::sem_post(&g_watchdogWake);
+            return;
+        }
+    }
+    // No drain, a second signal, or no way to wake the drain: at once.
+    endProcess(sig);
+}
+
+// The drains of the part files being written, by slot; run on the thread that registered them.
+std::mutex g_drainMutex;
+std::map<int, std::function<void()>> g_drains;
+
+class DrainNotifier final : public QObject {
+public:
+    DrainNotifier() : m_notifier(g_drainPipe[0], QSocketNotifier::Read)
+    {
+        connect(&m_notifier, &QSocketNotifier::activated, this, [] {
+            char wake;
+            while (::read(g_drainPipe[0], &wake, 1) == 1) {
+            }
+            std::map<int, std::function<void()>> drains;
+            {
+                std::lock_guard lock(g_drainMutex);
+                drains = g_drains;
+            }
+            for (auto& [slot, drain] : drains)
+                drain();
+            endProcess(g_pendingSignal.load());
+        });
+    }
+
+private:
+    QSocketNotifier m_notifier;
+};
+
+// Made on the first drainOnSignal, on its thread.
+void startDrains()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        if (::pipe2(g_drainPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+            g_drainPipe[0] = g_drainPipe[1] = -1;
+            return;
+        }
+        ::sem_init(&g_watchdogWake, 0, 0);
+        new DrainNotifier;  // lives as long as the process
+        std::thread([] {
+            while (::sem_wait(&g_watchdogWake) != 0) {
+            }
+            for (int waited = 0; waited < kDrainMilliseconds && !g_ended.load(); waited += 10) {
+                const timespec pause{0, 10000000};
+                ::nanosleep(&pause, nullptr);
+            }
+            endProcess(g_pendingSignal.load());
+        }).detach();
+    });
+}
+
 // Installed with the first part file, so that the program and every tool running jobs get it.
 // A signal the process ignores stays ignored: the job then goes on and cleans up itself.
 void installSignalHandlers()
@@ -173,7 +259,7 @@ void installSignalHandlers()
                 continue;
             g_previous[i] = current;
             struct sigaction mine {};
-            mine.sa_handler = removeLivePartFiles;
+            mine.sa_handler = onSignal;
             sigemptyset(&mine.sa_mask);
             for (int s : kSignals)
                 sigaddset(&mine.sa_mask, s);
@@ -206,6 +292,10 @@ void unregisterPart(int slot)
     g_live[slot].ready.store(false, std::memory_order_release);
     g_live[slot].keep.store(false);
     g_live[slot].writing.store(false);
+    if (g_live[slot].drains.exchange(false)) {
+        std::lock_guard lock(g_drainMutex);
+        g_drains.erase(slot);
+    }
     g_live[slot].taken.store(false, std::memory_order_release);
 }
 
@@ -231,10 +321,14 @@ long longestName(const QString& folder)
 
 // The part-file name for `tag`: the one that shows its target's name where the folder takes a
 // name that long, else the short one.
-QString partFileNameFor(const QString& targetFileName, const QString& tag, bool shortName)
+QString partFileNameFor(const QString& targetFileName, const QString& tag, bool shortName, bool recording = false)
 {
+    if (recording)
+        return shortName ? ShortRecordingPartFileName(targetFileName, tag) : RecordingPartFileName(targetFileName, tag);
     return shortName ? ShortPartFileName(targetFileName, tag) : PartFileName(targetFileName, tag);
 }
+
+const QString kRecordingMarker = QStringLiteral("recording-");
 
 // A 64-bit tag in hex is at most this long.
 constexpr int kLongestTag = 16;
@@ -258,7 +352,8 @@ void removeStalePartFiles(const QString& target, bool shortName)
     const QDir dir(info.absolutePath());
     const QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& name : names) {
-        if (!re.match(name).hasMatch())
+        // A recording's is never stale: it is put in place by the recorder, not removed.
+        if (!re.match(name).hasMatch() || IsRecordingPartFileName(name))
             continue;
         const QByteArray path = encoded(dir.filePath(name));
         const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
@@ -310,6 +405,44 @@ QString ShortPartFileName(const QString& targetFileName, const QString& tag)
     return name;
 }
 
+QString RecordingPartFileName(const QString& targetFileName, const QString& tag)
+{
+    const QFileInfo info(targetFileName);
+    const QString suffix = info.suffix();
+    QString name = QLatin1Char('.') + info.completeBaseName() + QLatin1Char('.') + kRecordingMarker + tag;
+    if (!suffix.isEmpty())
+        name += QLatin1Char('.') + suffix;
+    return name;
+}
+
+QString ShortRecordingPartFileName(const QString& targetFileName, const QString& tag)
+{
+    const QString suffix = QFileInfo(targetFileName).suffix();
+    QString name = QLatin1Char('.') + kRecordingMarker + tag;
+    if (!suffix.isEmpty() && encoded(suffix).size() <= 16)
+        name += QLatin1Char('.') + suffix;
+    return name;
+}
+
+bool IsRecordingPartFileName(const QString& name, QString* targetFileName)
+{
+    static const QRegularExpression full(QStringLiteral("^\\.(.*)\\.recording-[0-9a-f]+(\\.[^.]*)?$"),
+                                         QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression brief(QStringLiteral("^\\.recording-[0-9a-f]+(\\.[^.]*)?$"),
+                                          QRegularExpression::DotMatchesEverythingOption);
+    if (const QRegularExpressionMatch m = brief.match(name); m.hasMatch()) {
+        if (targetFileName)
+            targetFileName->clear();
+        return true;
+    }
+    const QRegularExpressionMatch m = full.match(name);
+    if (!m.hasMatch())
+        return false;
+    if (targetFileName)
+        *targetFileName = m.captured(1) + m.captured(2);
+    return true;
+}
+
 QString WriteError(const QString& output, const QString& detail)
 {
     if (detail.contains(output))
@@ -355,17 +488,23 @@ bool OutputTarget::resolve(const QString& output, QString* error)
     return true;
 }
 
-bool OutputTarget::createPartFile(QString* error)
+bool OutputTarget::createPartFile(QString* error) { return createPart(false, error); }
+
+bool OutputTarget::createRecordingPartFile(QString* error) { return createPart(true, error); }
+
+bool OutputTarget::createPart(bool recording, QString* error)
 {
     const QFileInfo info(m_file);
     // Any name the folder takes must be writable: where the part-file name that shows the
     // target's would be too long, a short one takes its place.
-    bool shortName = encoded(PartFileName(info.fileName(), QString(kLongestTag, QLatin1Char('f')))).size() >
-                     longestName(info.absolutePath());
+    bool shortName =
+        encoded(partFileNameFor(info.fileName(), QString(kLongestTag, QLatin1Char('f')), false, recording)).size() >
+        longestName(info.absolutePath());
     removeStalePartFiles(m_file, shortName);
     for (int attempt = 0; attempt < 16; ++attempt) {
         const QString tag = QString::number(QRandomGenerator::global()->generate64(), 16);
-        const QString part = QDir(info.absolutePath()).filePath(partFileNameFor(info.fileName(), tag, shortName));
+        const QString part =
+            QDir(info.absolutePath()).filePath(partFileNameFor(info.fileName(), tag, shortName, recording));
         const QByteArray name = encoded(part);
         // Known to the signal handler before it exists, so that no signal can come between its
         // creation and its registration and leave it behind.
@@ -457,6 +596,20 @@ void OutputTarget::keepWavOnSignal(const QByteArray& header, int blockAlign)
     slot.gid = m_old.st_gid;
     std::memcpy(slot.target, target.constData(), size_t(target.size()) + 1);
     slot.keep.store(true);
+}
+
+void OutputTarget::drainOnSignal(std::function<void()> drain)
+{
+    if (m_slot < 0 || !g_live[m_slot].keep.load())
+        return;
+    startDrains();
+    if (g_drainPipe[1] < 0)
+        return;
+    {
+        std::lock_guard lock(g_drainMutex);
+        g_drains[m_slot] = std::move(drain);
+    }
+    g_live[m_slot].drains.store(true);
 }
 
 bool OutputTarget::beginWrite()

@@ -5,9 +5,11 @@
 // already stands there: a symbolic link is replaced itself (what it points at is never written), a
 // device, pipe, socket or folder is refused, a replaced file keeps its mode and group, and the
 // hidden part file is removed even when the process is killed by SIGTERM, SIGINT or SIGHUP (or,
-// for a recording, finished and put in place: see keepWavOnSignal).
+// for a recording, finished and put in place: see keepWavOnSignal and drainOnSignal).
 
 #include <QString>
+
+#include <functional>
 
 #include <sys/stat.h>
 
@@ -27,6 +29,10 @@ public:
     // that nobody holds (left by a killed job) are removed first. A target whose name is too
     // long for the usual part-file name gets the short one.
     bool createPartFile(QString* error);
+    // The same for a recording: its part file has a name of its own (RecordingPartFileName) that
+    // no sweep of stale part files removes, since after a kill or a power loss it is the user's
+    // only copy of the take; the recorder puts such a file in place when it next starts.
+    bool createRecordingPartFile(QString* error);
     const QString& partFile() const { return m_part; }
 
     // Gives the finished part file the mode (and, where allowed, the group) of the file it
@@ -45,6 +51,12 @@ public:
     // it in the middle of one. beginWrite is false once the process is ending: write nothing.
     bool beginWrite();
     void endWrite();
+    // For a part file kept on a signal, written on a thread that runs an event loop (the
+    // recorder's): a SIGTERM, SIGINT or SIGHUP then first runs `drain` on this thread, which
+    // writes what the program still holds and puts the file in place; the process then ends as
+    // the signal says. A drain that has not ended within a few seconds (or a second signal) ends
+    // the process with the file as keepWavOnSignal finishes it. Call after keepWavOnSignal.
+    void drainOnSignal(std::function<void()> drain);
 
     // Removes the part file (after an abort or an error). Safe to call more than once.
     void discard();
@@ -52,6 +64,7 @@ public:
     ~OutputTarget();
 
 private:
+    bool createPart(bool recording, QString* error);
     void release();
 
     QString m_file;
@@ -87,5 +100,11 @@ QString PartFileName(const QString& targetFileName, const QString& tag);
 // The one used where that name would be longer than the folder takes: ".part-<tag>.<ext>",
 // shorter than any target name that needs it.
 QString ShortPartFileName(const QString& targetFileName, const QString& tag);
+// A recording's: ".<base>.recording-<tag>.<ext>", or ".recording-<tag>.<ext>" where that is too long.
+QString RecordingPartFileName(const QString& targetFileName, const QString& tag);
+QString ShortRecordingPartFileName(const QString& targetFileName, const QString& tag);
+// Whether `name` is a recording's part-file name; `targetFileName` is then the name of the file
+// it was to become (empty for a short name, which does not show it).
+bool IsRecordingPartFileName(const QString& name, QString* targetFileName = nullptr);
 
 }  // namespace components

@@ -113,6 +113,26 @@ bool PcmWavFile::write(const char* data, qint64 bytes, QString* error)
     return ok;
 }
 
+bool PcmWavFile::updateHeader(QString* error)
+{
+    if (m_fd < 0)
+        return false;
+    const qint64 block = std::max(1, m_format.bytesPerFrame());
+    qint64 data = m_dataBytes / block * block;
+    // An odd chunk would need its pad byte after it, which is not there yet: one frame (of one
+    // byte: only 8-bit mono comes out odd) waits for the next update.
+    if (data & 1)
+        data -= block;
+    const QByteArray h = header(m_format, static_cast<quint32>(data));
+    if (::pwrite(m_fd, h.constData(), static_cast<size_t>(h.size()), 0) != h.size()) {
+        if (error)
+            *error = failure(errno);
+        return false;
+    }
+    ::sync_file_range(m_fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    return true;
+}
+
 bool PcmWavFile::finish(qint64 keepBytes, QString* error)
 {
     if (m_fd < 0)

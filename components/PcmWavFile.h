@@ -7,7 +7,7 @@
 
 // A plain PCM WAV file written as a stream: the header goes out first with empty sizes, the
 // samples are appended straight to the file (no buffer of our own, so what write() accepted is
-// on the file), and finish() writes the real sizes (cutting the data first when asked), so a
+// on the file), updateHeader() brings the sizes up to date meanwhile, and finish() writes the real sizes (cutting the data first when asked), so a
 // recording stopped at any moment is a valid file. A write that fails part-way (a full disk)
 // keeps what reached the file; finish() then declares exactly the whole frames there and cuts
 // the rest. The data chunk is kept below 4 GiB: room() says how many bytes still fit. One
@@ -23,6 +23,10 @@ public:
     // Appends whole frames; false with the system's reason.
     bool write(const char* data, qint64 bytes, QString* error);
     qint64 dataBytes() const { return m_dataBytes; }
+    // Writes the sizes of the whole frames on the file into its header and starts writing the
+    // file out to the disk (without waiting), so that a process killed, or a computer that loses
+    // its power, leaves a valid WAV file of what was written up to here.
+    bool updateHeader(QString* error);
     qint64 room() const;
     // Keeps the first `keepBytes` sample bytes (all when negative or larger), writes the sizes
     // and closes the file.

@@ -6,12 +6,15 @@
 #include "components/PcmWavFile.h"
 #include "components/engine/PositionedFile.h"
 #include "components/engine/WavFile.h"
+#include "components/sound/PulseInput.h"
 #include "components/sound/SoundOutput.h"
+#include "components/sound/TakeRecovery.h"
 #include "foundation/mdlFunctions.h"
 
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSource>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QMediaDevices>
 #include <QPointer>
@@ -85,6 +88,16 @@ inline double sampleAt(const char* p, int bits)
     return v / 32768.0;
 }
 
+// The most the server holds before handing samples over, and how often the header is brought up
+// to date: a kill loses no more than the first, a power loss leaves a file whose header is that
+// recent.
+constexpr int kLongestHeldMs = 100;
+constexpr qint64 kHeaderUpdateMs = 500;
+// The meter stands this long on its last level before it falls, by this much every 100 ms
+// (12 dB: from full scale to nothing in half a second).
+constexpr qint64 kMeterHoldMs = 150;
+constexpr int kMeterFallPerTick = 24;
+
 class Wave final : public cWave {
 public:
     Wave()
@@ -100,7 +113,18 @@ public:
         // removal, so the list is also looked at while recording.
         connect(&m_devices, &QMediaDevices::audioInputsChanged, this, [this] { checkInput(); });
         m_inputWatch.setInterval(100);
-        connect(&m_inputWatch, &QTimer::timeout, this, [this] { checkInput(); });
+        connect(&m_inputWatch, &QTimer::timeout, this, [this] {
+            checkInput();
+            // Pulled here too, so that the file never lags behind what the server has handed over.
+            pull();
+            QString error;
+            if (recording() && !m_writeFailed && !keepHeaderCurrent(&error)) {
+                m_writeFailed = true;
+                recordFailed(ErrFile, error);
+                QTimer::singleShot(0, this, [this] { finishRecording(); });
+            }
+            meterFall();
+        });
     }
     ~Wave() override { Release(); }
 
@@ -145,12 +169,16 @@ public:
 
     long RecordStart(long& device, const QString& path, WaveFormatEx& format, int16_t bufferMs) override
     {
-        if (m_source)
+        if (recording())
             return fail(ErrBusy, QStringLiteral("A recording into '%1' runs already.").arg(m_target->file()));
         const QList<QAudioDevice> inputs = QMediaDevices::audioInputs();
-        if (device < 0 || device >= inputs.size())
+        if (device < 0 || device >= inputs.size()) {
+            QString why;
+            if (inputs.isEmpty() && !sound::PulseInput::ServerReachable(&why))
+                return fail(ErrNoDevice, QStringLiteral("There is no sound input to record from. ") + why);
             return fail(ErrNoDevice, inputs.isEmpty() ? QStringLiteral("There is no sound input to record from.")
                                                       : QStringLiteral("There is no sound input number %1.").arg(device));
+        }
         const QAudioDevice input = inputs.at(static_cast<int>(device));
         const engine::PcmFormat pcm = pcmOf(format);
         if (format.wFormatTag != 1 || (pcm.bitsPerSample != 8 && pcm.bitsPerSample != 16) || pcm.channels < 1 ||
@@ -169,13 +197,14 @@ public:
                                        .arg(pcm.channels));
         QString error;
         m_target = std::make_unique<components::OutputTarget>();
-        if (!m_target->resolve(path, &error) || !m_target->createPartFile(&error) ||
+        if (!m_target->resolve(path, &error) || !m_target->createRecordingPartFile(&error) ||
             !m_file.open(m_target->partFile(), m_target->file(), pcm, &error)) {
             m_target.reset();
             return fail(ErrFile, components::WriteError(path, error));
         }
         // A log-out (SIGTERM) or Ctrl+C finishes the take instead of removing it.
         m_target->keepWavOnSignal(PcmWavFile::header(pcm, 0), pcm.bytesPerFrame());
+        m_note = std::make_unique<sound::TakeNote>(m_target->partFile(), m_target->file());
         m_format = pcm;
         m_block = pcm.bytesPerFrame();
         m_meterPeak = 0;
@@ -183,53 +212,86 @@ public:
         m_loudBytes = 0;
         m_cutAmplitude = std::pow(10.0, (static_cast<double>(m_cutLevel) - 120.0) / 40.0);
         m_source = std::make_unique<QAudioSource>(input, qfmt);
-        if (bufferMs > 0)
-            m_source->setBufferSize(static_cast<qsizetype>(qfmt.bytesForDuration(qint64(bufferMs) * 1000)));
+        // The server hands the samples over a buffer at a time, and what it has not handed over
+        // is lost to a kill: the buffer is short, whatever the caller asks for.
+        const int heldMs = bufferMs > 0 ? std::min<int>(bufferMs, kLongestHeldMs) : kLongestHeldMs;
+        m_source->setBufferSize(static_cast<qsizetype>(qfmt.bytesForDuration(qint64(heldMs) * 1000)));
         m_io = m_source->start();
         if (!m_io || m_source->error() != QAudio::NoError) {
             m_source.reset();
             m_io = nullptr;
-            m_file.close();
-            m_target.reset();
-            return fail(ErrNoDevice, QStringLiteral("The sound input '%1' cannot be opened.").arg(input.description()));
+            // Qt's audio back end gives up for good on a sound server that was away for more than
+            // a few seconds (restarted): the input is then opened over a connection of our own.
+            QString why;
+            bool reachable = false;
+            m_pulse = sound::PulseInput::open(input.id(), pcm, heldMs, &why, &reachable);
+            if (!m_pulse) {
+                m_file.close();
+                m_target.reset();
+                m_note.reset();
+                return fail(ErrNoDevice,
+                            reachable ? QStringLiteral("The sound input '%1' cannot be opened: %2").arg(input.description(), why)
+                                      : why + QStringLiteral(" The sound input '%1' cannot be opened.").arg(input.description()));
+            }
+            m_io = m_pulse.get();
         }
         m_inputId = input.id();
         m_inputName = input.description();
         m_recordCode = 0;
         m_writeFailed = false;
         connect(m_io, &QIODevice::readyRead, this, [this] { pull(); });
-        connect(m_source.get(), &QAudioSource::stateChanged, this, [this](QAudio::State s) {
-            // The stream is gone with its server: its device must not be read again, and the
-            // source is not destroyed inside its own signal.
-            if (s == QAudio::StoppedState && m_source && m_source->error() != QAudio::NoError)
-                inputLost(QStringLiteral("The sound input '%1' stopped working (the sound server is gone); "
-                                         "the recording ended there.")
+        if (m_source)
+            connect(m_source.get(), &QAudioSource::stateChanged, this, [this](QAudio::State s) {
+                // The stream is gone with its server: its device must not be read again, and the
+                // source is not destroyed inside its own signal.
+                if (s == QAudio::StoppedState && m_source && m_source->error() != QAudio::NoError)
+                    inputLost(QStringLiteral("The sound input '%1' stopped working (the sound server is gone); "
+                                             "the recording ended there.")
+                                  .arg(m_inputName));
+            });
+        else
+            connect(m_pulse.get(), &sound::PulseInput::lost, this, [this] {
+                inputLost(QStringLiteral("The sound input '%1' stopped working (the sound server or the input is "
+                                         "gone); the recording ended there.")
                               .arg(m_inputName));
-        });
+            });
         m_inputWatch.start();
         m_preQueue.clear();
+        m_sinceHeader.start();
+        m_headerBytes = 0;
+        m_sinceSound.start();
+        m_shownLevel = 0;
+        // A log-out or Ctrl+C first writes what the server has handed over and not yet been
+        // written, then puts the take in place.
+        m_target->drainOnSignal([this] { finishRecording(); });
         return 0;
     }
 
     void RecordStop() override { finishRecording(); }
     void RecordPause() override
     {
-        if (m_source && !m_paused) {
+        if (recording() && !m_paused) {
             pull();
-            m_source->suspend();
+            if (m_source)
+                m_source->suspend();
+            else
+                m_pulse->suspend();
             m_paused = true;
         }
     }
     void RecordUnPause() override
     {
-        if (m_source && m_paused) {
-            m_source->resume();
+        if (recording() && m_paused) {
+            if (m_source)
+                m_source->resume();
+            else
+                m_pulse->resume();
             m_paused = false;
         }
     }
-    bool IsRecording() const override { return m_source != nullptr; }
+    bool IsRecording() const override { return recording(); }
     long RecordError() const override { return m_recordCode; }
-    bool IsRecordPaused() const override { return m_source && m_paused; }
+    bool IsRecordPaused() const override { return recording() && m_paused; }
 
     QString GetErrorText(long& code) override
     {
@@ -334,7 +396,7 @@ private:
 
     void checkInput()
     {
-        if (!m_source || !m_io)
+        if (!recording() || !m_io)
             return;
         const QList<QAudioDevice> now = QMediaDevices::audioInputs();
         const bool present = std::any_of(now.begin(), now.end(), [this](const QAudioDevice& d) { return d.id() == m_inputId; });
@@ -383,8 +445,10 @@ private:
         QString error;
         if (!m_target->beginWrite())
             return;  // the process is ending: the signal finishes the file
-        const bool written = m_file.write(data.constData(), bytes, &error);
+        bool written = m_file.write(data.constData(), bytes, &error);
         m_target->endWrite();
+        if (written)
+            written = keepHeaderCurrent(&error);
         if (!written) {
             m_writeFailed = true;
             recordFailed(ErrFile, error);
@@ -401,6 +465,8 @@ private:
         const qint64 frames = bytes / m_block;
         const qint64 blockFrames = std::max(1, m_format.sampleRate / 20);
         const qint64 base = m_file.dataBytes();
+        if (frames > 0)
+            m_sinceSound.restart();
         for (qint64 i = 0; i < frames; ++i) {
             double peak = 0;
             for (int c = 0; c < m_format.channels; ++c)
@@ -409,24 +475,58 @@ private:
                 m_loudBytes = base + (i + 1) * m_block;
             m_meterPeak = std::max(m_meterPeak, peak);
             if (++m_meterFrames >= blockFrames) {
+                m_shownLevel = MeterLevelOf(m_meterPeak);
                 if (m_meter)
-                    emit MeterLevel(MeterLevelOf(m_meterPeak));
+                    emit MeterLevel(m_shownLevel);
                 m_meterPeak = 0;
                 m_meterFrames = 0;
             }
         }
     }
 
+    // The header follows the samples within half a second, so that a kill or a power loss
+    // leaves a valid file of what was written.
+    bool keepHeaderCurrent(QString* error)
+    {
+        if (m_file.dataBytes() == m_headerBytes || m_sinceHeader.elapsed() < kHeaderUpdateMs)
+            return true;
+        if (!m_target->beginWrite())
+            return true;  // the process is ending: the signal finishes the file
+        const bool ok = m_file.updateHeader(error);
+        m_target->endWrite();
+        m_headerBytes = m_file.dataBytes();
+        m_sinceHeader.restart();
+        return ok;
+    }
+
+    // An input that delivers nothing (paused, or a source gone quiet) is heard as silence: the
+    // meter falls from its last level instead of standing there.
+    void meterFall()
+    {
+        if (!recording() || m_shownLevel <= 0 || m_sinceSound.elapsed() < kMeterHoldMs)
+            return;
+        m_shownLevel = std::max(0, m_shownLevel - kMeterFallPerTick);
+        if (m_meter)
+            emit MeterLevel(m_shownLevel);
+    }
+
     void finishRecording()
     {
-        if (!m_source)
+        if (!recording())
             return;
         m_inputWatch.stop();
         pull();
         m_io = nullptr;
-        m_source->disconnect(this);
-        m_source->stop();
-        m_source.reset();
+        if (m_source) {
+            m_source->disconnect(this);
+            m_source->stop();
+            m_source.reset();
+        }
+        if (m_pulse) {
+            m_pulse->disconnect(this);
+            m_pulse->stop();
+            m_pulse.reset();
+        }
         m_paused = false;
         stopPreScreen();
         QString error;
@@ -437,6 +537,7 @@ private:
             recordFailed(ErrFile, error);
         }
         m_target.reset();  // removes the part file when it was not put in place
+        m_note.reset();
         QTimer::singleShot(0, this, [this] { emit DoneRecord(); });
     }
 
@@ -462,7 +563,10 @@ private:
     }
 
     FilePlayback m_player;
+    bool recording() const { return m_source || m_pulse; }
+
     std::unique_ptr<QAudioSource> m_source;
+    std::unique_ptr<sound::PulseInput> m_pulse;  // the input where Qt's back end cannot open it
     QIODevice* m_io = nullptr;
     QMediaDevices m_devices;
     QTimer m_inputWatch;
@@ -471,7 +575,10 @@ private:
     long m_recordCode = 0;
     bool m_writeFailed = false;
     std::unique_ptr<components::OutputTarget> m_target;
+    std::unique_ptr<sound::TakeNote> m_note;
     PcmWavFile m_file;
+    QElapsedTimer m_sinceHeader;
+    qint64 m_headerBytes = 0;
     engine::PcmFormat m_format;
     int m_block = 1;
     bool m_paused = false;
@@ -479,6 +586,8 @@ private:
     bool m_meter = false;
     double m_meterPeak = 0;
     qint64 m_meterFrames = 0;
+    int m_shownLevel = 0;
+    QElapsedTimer m_sinceSound;
 
     bool m_cutSilence = false;
     long m_cutLevel = 20;

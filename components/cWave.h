@@ -10,10 +10,13 @@
 // The recorder and player of the microphone recorder window: records a sound input into a PCM
 // WAV file in the format it is given, reports the input level, and plays a WAV file back on the
 // default output. A recording goes to a hidden file beside the target that is put in place when
-// the recording ends, however it ends (stop, release, or a failing input or disk: what was
-// captured is kept); DoneRecord follows. Every member is called on the GUI thread; the events
-// arrive queued on it. Levels are 0..120 (0 dBFS = 120, -60 dBFS and below = 0), one per 50 ms
-// of recorded sound; play positions are whole seconds or percent of the file.
+// the recording ends, however it ends (stop, release, a log-out or Ctrl+C, or a failing input or
+// disk: what was captured is kept); DoneRecord follows. Its header is kept up to date while it
+// runs, so a take cut off by a kill or a power loss is a valid file, which sound::RecoverTakes
+// puts in place later. Every member is called on the GUI thread; the events arrive queued on it.
+// Levels are 0..120 (0 dBFS = 120, -60 dBFS and below = 0), one per 50 ms of recorded sound,
+// falling to 0 while the input delivers nothing; play positions are whole seconds or percent of
+// the file.
 class cWave : public QObject {
     Q_OBJECT
 public:
@@ -77,8 +80,9 @@ public:
     virtual void PreScreenClose() = 0;
     virtual bool IsPreScreenOpen() const = 0;
 
-    // Starts recording input `device` into `path` in `format`; bufferMs is the size of the
-    // device buffer. 0 when recording; otherwise nothing was created and no event follows.
+    // Starts recording input `device` into `path` in `format`; bufferMs is the most the sound
+    // server may hold back (the recorder holds back at most 100 ms whatever it is). 0 when
+    // recording; otherwise nothing was created and no event follows.
     virtual long RecordStart(long& device, const QString& path, WaveFormatEx& format, int16_t bufferMs) = 0;
     virtual void RecordStop() = 0;
     virtual void RecordPause() = 0;

@@ -3,6 +3,7 @@
 
 #include "batchtools/cProgressBar.h"
 #include "components/cSlider.h"
+#include "components/sound/TakeRecovery.h"
 #include "foundation/mdlCommDialog.h"
 #include "foundation/mdlFileSystem.h"
 #include "foundation/mdlModes.h"
@@ -219,6 +220,16 @@ void FrmMicRecorder::Form_Load()
     }
     if (cboDevices->count() > 0)
         cboDevices->setCurrentIndex(0);
+
+    RecoverTakes(QString());
+}
+
+void FrmMicRecorder::RecoverTakes(const QString& recordingTo)
+{
+    const QString folder = QFileInfo(recordingTo.isEmpty() ? txtAudioFile->text() : recordingTo).absolutePath();
+    for (const sound::RecoveredTake& take : sound::RecoverTakes({folder}, recordingTo))
+        Log((take.file.isEmpty() ? QStringLiteral(": Error RecoverTake .") : QStringLiteral(": TakeRecovered .")) +
+            take.text());
 }
 
 void FrmMicRecorder::chkMeterIn_Click()
@@ -242,6 +253,8 @@ void FrmMicRecorder::chkPreScreen_Click()
 void FrmMicRecorder::cmdRecord_Click()
 {
     const QString path = txtAudioFile->text();
+    // A take cut off in this folder is put in place first, never under the name recorded now.
+    RecoverTakes(path);
     // A file the user did not choose through "..." is not replaced without asking.
     if (NameInUse(path) && path != m_confirmedPath) {
         if (platform::MsgBox(QStringLiteral("The file ") + path + QStringLiteral(" is already exists, overwrite it?"),

@@ -107,6 +107,10 @@ protected:
 
 private:
     void Log(const QString& message);
+    // Puts in place the takes that a recording cut off (a kill, a power loss) left unfinished,
+    // with a log line each; `recordingTo` is the file about to be recorded, whose folder is
+    // looked at and whose name no recovered take gets.
+    void RecoverTakes(const QString& recordingTo);
     void ShowHelpTopic();
     bool m_unloading = false;
     QString m_confirmedPath;  // a destination the user chose through "..." (and confirmed)

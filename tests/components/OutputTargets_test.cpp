@@ -3,6 +3,7 @@
 // of killed jobs, to a full disk and to ranges outside their source.
 #include "components/cAudioConverter.h"
 #include "components/cAudioJoin.h"
+#include "components/OutputTarget.h"
 #include "tests/components/WavFixtures.h"
 #include "tests/support/SmallDisk.h"
 
@@ -284,6 +285,69 @@ TEST_F(OutputTargets, StalePartFilesOfTheSameTargetGoAndOthersStay)
     EXPECT_TRUE(QFile::exists(otherTarget));
     EXPECT_TRUE(QFile::exists(notOurs));
     EXPECT_TRUE(QFile::exists(justMade));
+}
+
+// A recording's part file is the user's only copy of a take cut off by a kill: no sweep removes
+// it, however old and unheld, whether a job or another recording writes the same name. Its name
+// says whose it is.
+TEST_F(OutputTargets, RecordingsPartFilesAreNeverSwept)
+{
+    const Pcm pcm{8000, 1, 16};
+    const QString in = makeWav(QStringLiteral("in.wav"), pcm, 80);
+    const QString take = path(QStringLiteral(".out.recording-1f2e3d.wav"));
+    const QString shortTake = path(QStringLiteral(".recording-2a.wav"));
+    const QString stale = path(QStringLiteral(".out.part-1f2e3d.wav"));
+    for (const QString& p : {take, shortTake, stale}) {
+        ASSERT_TRUE(fixtures::writeFile(p, "take"));
+        ASSERT_TRUE(leftAnHourAgo(p));
+    }
+    const Outcome o = convertWav(in, path(QStringLiteral("out.wav")), pcm);
+    ASSERT_EQ(o.ends, QStringList{QStringLiteral("Done")}) << o.text.toStdString();
+    EXPECT_FALSE(QFile::exists(stale));
+    ASSERT_TRUE(fixtures::writeFile(stale, "job"));
+    ASSERT_TRUE(leftAnHourAgo(stale));
+    {
+        components::OutputTarget recording;
+        QString error;
+        ASSERT_TRUE(recording.resolve(path(QStringLiteral("out.wav")), &error)) << qPrintable(error);
+        ASSERT_TRUE(recording.createRecordingPartFile(&error)) << qPrintable(error);
+        QString target;
+        EXPECT_TRUE(components::IsRecordingPartFileName(QFileInfo(recording.partFile()).fileName(), &target));
+        EXPECT_EQ(target, QStringLiteral("out.wav"));
+        EXPECT_FALSE(QFile::exists(stale)) << "a recording sweeps what jobs left";
+    }
+    EXPECT_EQ(fixtures::readFile(take), QByteArray("take"));
+    EXPECT_EQ(fixtures::readFile(shortTake), QByteArray("take"));
+
+    struct Name {
+        const char* name;
+        bool recording;
+        const char* target;
+    } names[] = {
+        {".take.recording-1f.wav", true, "take.wav"},
+        {".a.b.recording-ff.wav", true, "a.b.wav"},
+        {".noext.recording-0", true, "noext"},
+        {".recording-ff.wav", true, ""},
+        {".take.part-1f.wav", false, ""},
+        {"take.recording-1f.wav", false, ""},
+        {".take.recording-xyz.wav", false, ""},
+        {".take.recording-.wav", false, ""},
+    };
+    for (const Name& n : names) {
+        QString target = QStringLiteral("unchanged");
+        EXPECT_EQ(components::IsRecordingPartFileName(QLatin1String(n.name), &target), n.recording) << n.name;
+        if (n.recording)
+            EXPECT_EQ(target, QLatin1String(n.target)) << n.name;
+    }
+    for (const char* target : {"take.wav", "a.b.wav", "x", "\u97f3\u697d.wav"}) {
+        const QString t = QString::fromUtf8(target);
+        QString back;
+        EXPECT_TRUE(components::IsRecordingPartFileName(components::RecordingPartFileName(t, QStringLiteral("9a")), &back));
+        EXPECT_EQ(back, t);
+        EXPECT_TRUE(components::IsRecordingPartFileName(components::ShortRecordingPartFileName(t, QStringLiteral("9a"))));
+        EXPECT_FALSE(components::IsRecordingPartFileName(components::PartFileName(t, QStringLiteral("9a"))));
+        EXPECT_FALSE(components::IsRecordingPartFileName(components::ShortPartFileName(t, QStringLiteral("9a"))));
+    }
 }
 
 // The driver is the program's own command-line front end; a signal must not leave its part file,

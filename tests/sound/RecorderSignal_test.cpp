@@ -94,10 +94,12 @@ TEST(RecorderSignal, TermOrIntWhileRecordingLeavesTheTake)
         }
         ASSERT_TRUE(out.contains("recording\n")) << out.constData() << child.readAllStandardError().constData();
         QTest::qWait(300);  // the stream is connected before the first fed sample
-        const qint64 frames = PulseServer::kRate;
+        // Seconds of sound, the signal soon after the last of it has reached the server: the
+        // take holds every frame, the last ones too (not only what had reached the file).
+        const qint64 frames = 3 * PulseServer::kRate;
         server->feedSource(soundfx::countingPcm(frames));
         ASSERT_TRUE(server->waitFed(20000));
-        QTest::qWait(1000);
+        QTest::qWait(300);
 
         ASSERT_EQ(::kill(pid_t(child.processId()), sig), 0);
         ASSERT_TRUE(child.waitForFinished(10000));

@@ -179,6 +179,76 @@ TEST_F(RecordingOnServer, RecorderFromStartUpRecordsTheFedSamplesAndAddsTheFile)
     EXPECT_EQ(cell(f->cGrid1, f->cGrid1->Rows(), COL_FILE), take);
 }
 
+// While the input delivers nothing (the fed sound is over, the pipe source is silent) the meter
+// falls to nothing within a second or so instead of standing at the last level heard.
+TEST_F(RecordingOnServer, RecorderMeterFallsOnceTheInputDeliversNothing)
+{
+    RecorderProfileStartup windows;
+    ASSERT_TRUE(Main(windows, {}));
+    FrmMain* f = frmMain.loaded();
+    ASSERT_TRUE(f);
+    waitIdle(f);
+    const int device = pipeSourceIndex();
+    ASSERT_GE(device, 0);
+    enum { Open, Recording, Feeding, Fed, Stopping, Done } state = Open;
+    QElapsedTimer since;
+    long loudest = 0, lastLevel = -1;
+    qint64 fallMs = -1;
+    bool stillRecording = false;
+    watch([&] {
+        FrmMicRecorder* w = g_frmMicRecorder.loaded();
+        if (!w || !w->isVisible())
+            return;
+        switch (state) {
+        case Open:
+            w->cboDevices->setCurrentIndex(device);
+            w->txtAudioFile->setText(QDir(media).filePath(QStringLiteral("meter.wav")));
+            w->cmdRecord->click();
+            since.start();
+            state = Recording;
+            break;
+        case Recording:
+            if (since.elapsed() < 300)
+                return;
+            server->feedSource(soundfx::countingPcm(PulseServer::kRate / 2));
+            state = Feeding;
+            break;
+        case Feeding:
+            loudest = std::max(loudest, w->prgMeter->Value());
+            if (server->waitFed(0)) {
+                since.restart();
+                state = Fed;
+            }
+            break;
+        case Fed:
+            loudest = std::max(loudest, w->prgMeter->Value());
+            lastLevel = w->prgMeter->Value();
+            if (lastLevel > 0 && since.elapsed() < 4000)
+                return;
+            fallMs = since.elapsed();
+            stillRecording = !w->cmdRecord->isEnabled();
+            w->cmdStopRec->click();
+            state = Stopping;
+            break;
+        case Stopping:
+            if (!w->cmdRecord->isEnabled())
+                return;
+            state = Done;
+            w->cmdExit->click();
+            break;
+        case Done:
+            break;
+        }
+    });
+    f->RunCommand(QStringLiteral("Audio Recorder"));
+    watcher.reset();
+    ASSERT_EQ(state, Done) << "the recorder closed early";
+    EXPECT_GE(loudest, 100) << "the meter followed the fed samples";
+    EXPECT_TRUE(stillRecording) << "the meter fell while the recording went on, not at its end";
+    EXPECT_EQ(lastLevel, 0);
+    EXPECT_LT(fallMs, 2500);
+}
+
 TEST_F(RecordingOnServer, SayItMarksEachWordAsItIsHeardThenTheWholeText)
 {
     g_lAppIncTTS = 1;

@@ -112,6 +112,16 @@ bool PulseServer::start(QString* error)
                      .arg(QLatin1String(kNullSink), QLatin1String(kPipeSource), m_sourceFifo)
                      .toUtf8());
     config.close();
+    if (!launch(error))
+        return false;
+    qputenv("PULSE_SERVER", (QStringLiteral("unix:") + m_dir + QStringLiteral("/native")).toUtf8());
+    return true;
+}
+
+bool PulseServer::launch(QString* error)
+{
+    const QString exe = QStandardPaths::findExecutable(QStringLiteral("pulseaudio"));
+    const QString socket = m_dir + QStringLiteral("/native");
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("HOME"), m_dir);
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir);
@@ -130,6 +140,7 @@ bool PulseServer::start(QString* error)
         *error = QStringLiteral("the sound server did not start");
         return false;
     }
+    // A killed server leaves its socket behind; the new one makes it anew.
     if (!waitUntil([&socket] { return QFile::exists(socket); }, 5000)) {
         *error = QStringLiteral("the sound server made no socket");
         return false;
@@ -150,8 +161,19 @@ bool PulseServer::start(QString* error)
         *error = QStringLiteral("the sound server does not answer");
         return false;
     }
-    qputenv("PULSE_SERVER", address.toUtf8());
     return true;
+}
+
+bool PulseServer::restart(QString* error)
+{
+    kill();
+    // The pipe source makes its FIFO itself and refuses one that is there already.
+    QFile::remove(m_sourceFifo);
+    QString why;
+    const bool ok = launch(&why);
+    if (!ok && error)
+        *error = why;
+    return ok;
 }
 
 void PulseServer::feedSource(const QByteArray& pcm)

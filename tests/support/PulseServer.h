@@ -39,6 +39,9 @@ public:
     bool waitFed(int ms);
     // Ends the server at once (a crash as the client sees it).
     void kill();
+    // Starts it again (after kill(), or killing it first) with the same devices and socket, as a
+    // user restarts a sound server. False, with the reason, when it does not come back.
+    bool restart(QString* error = nullptr);
     QString folder() const { return m_dir; }
 
     // Polls the event loop until done() or the time is up; returns done().
@@ -47,6 +50,7 @@ public:
 private:
     PulseServer() = default;
     bool start(QString* error);
+    bool launch(QString* error);
     void drain();
 
     QString m_dir;
