@@ -28,6 +28,13 @@ struct PcmFormat {
 // would have a conversion resample for minutes into gigabytes.
 constexpr int kMinSampleRate = 1000;
 constexpr int kMaxSampleRate = 768000;
+// The channel counts sources are read with: those with a standard speaker layout, which the
+// sample converter needs to fold a source to the outputs' mono or stereo. A source with any
+// other count is refused when it is opened, not midway through a job.
+constexpr bool isReadableChannelCount(int64_t channels)
+{
+    return (channels >= 1 && channels <= 8) || channels == 16 || channels == 24;
+}
 
 struct AudioTags {
     QString title, artist, album, year, comment, genre, track;

@@ -49,6 +49,10 @@ Opened openAndParse(const QString& path, PositionedFile& file, WavLayout& layout
         if (error)
             *error = unsupportedRateText(path, layout.fmtRate);
         return Opened::Failed;
+    case WavParse::UnsupportedChannels:
+        if (error)
+            *error = unsupportedChannelsText(path, layout.fmtChannels);
+        return Opened::Failed;
     case WavParse::MissingPad:
         if (error)
             *error = QStringLiteral("The file '%1' is a damaged WAV file: its \"%2\" chunk has an odd size and lacks "

@@ -24,6 +24,17 @@ extern "C" {
 
 namespace engine {
 
+void silenceLibraryLog()
+{
+    // Problems reach the user as our own error texts, which name the file; the libraries' log
+    // lines (the resampler's among them) would only come before them on standard error.
+    static std::once_flag quiet;
+    std::call_once(quiet, [] {
+        av_log_set_level(AV_LOG_QUIET);
+        av_log_set_callback([](void*, int, const char*, va_list) {});
+    });
+}
+
 QString avErrorText(int code)
 {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -32,13 +43,6 @@ QString avErrorText(int code)
 }
 
 namespace {
-
-void quietLibrary()
-{
-    // Problems reach the user as error texts; the library's own console chatter is noise.
-    static std::once_flag quiet;
-    std::call_once(quiet, [] { av_log_set_level(AV_LOG_FATAL); });
-}
 
 // Consecutive undecodable packets tolerated before the file counts as damaged.
 constexpr int kMaxBadPackets = 64;
@@ -226,6 +230,13 @@ private:
             return fail(error, QStringLiteral("The file '%1' cannot be decoded."));
         if (m_dec->sample_rate <= 0 || m_dec->ch_layout.nb_channels <= 0)
             return fail(error, QStringLiteral("The file '%1' holds no audio."));
+        if (!isReadableChannelCount(m_dec->ch_layout.nb_channels)) {
+            const QString text = unsupportedChannelsText(m_path, m_dec->ch_layout.nb_channels);
+            close();
+            if (error)
+                *error = text;
+            return false;
+        }
         if (m_dec->sample_rate < kMinSampleRate || m_dec->sample_rate > kMaxSampleRate) {
             const QString text = unsupportedRateText(m_path, m_dec->sample_rate);
             close();
@@ -450,7 +461,7 @@ private:
 
 std::unique_ptr<AudioReader> openFfmpegReader(const QString& path, QString* error)
 {
-    quietLibrary();
+    silenceLibraryLog();
     bool isVorbis = false;
     if (auto vorbis = openVorbisReader(path, error, &isVorbis))
         return vorbis;
@@ -512,7 +523,7 @@ bool probeMp3(const QString& path, SourceInfo* info)
 
 bool probeFfmpegSource(const QString& path, SourceInfo* info, QString* error)
 {
-    quietLibrary();
+    silenceLibraryLog();
     if (probeMp3(path, info))
         return true;
     auto reader = openFfmpegReader(path, error);

@@ -119,6 +119,12 @@ QString unsupportedRateText(const QString& path, int64_t rate)
         .arg(fileText(path), QString::number(rate), QString::number(kMinSampleRate), QString::number(kMaxSampleRate));
 }
 
+QString unsupportedChannelsText(const QString& path, int64_t channels)
+{
+    return QStringLiteral("The file '%1' has %2 channels; files of 1 to 8, 16 or 24 channels can be read.")
+        .arg(fileText(path), QString::number(channels));
+}
+
 void setRf64ThresholdForTesting(int64_t bytes) { g_rf64Threshold = bytes; }
 
 WavParse parseWav(PositionedFile& file, WavLayout* layout)
@@ -163,6 +169,9 @@ WavParse parseWav(PositionedFile& file, WavLayout* layout)
             if (layout->fmtRate < uint32_t(kMinSampleRate) || layout->fmtRate > uint32_t(kMaxSampleRate))
                 return WavParse::UnsupportedRate;
             const int rate = int(layout->fmtRate);
+            layout->fmtChannels = channels;
+            if (!isReadableChannelCount(channels))
+                return WavParse::UnsupportedChannels;
             layout->blockAlign = le16(fmt + 12);
             const int bits = le16(fmt + 14);
             if (tag == kTagExtensible && fmtSize >= 40)

@@ -198,6 +198,53 @@ TEST_F(EngineDriver, SourcesThatHoldLessThanTheyClaimFailNamingTheFile)
     }
 }
 
+namespace {
+
+// The frames of a 44.1 kHz 16-bit stereo WAV the driver wrote; -1 when there is none.
+qsizetype outputFrames(const QString& file)
+{
+    const auto parsed = fixtures::parseWavFile(file);
+    return parsed ? parsed->data.size() / 4 : -1;
+}
+
+}  // namespace
+
+TEST_F(EngineDriver, ChannelCountsTheConverterCannotFoldAreRefusedWhenTheFileIsRead)
+{
+    for (const int channels : {65535, 9, 25}) {
+        SCOPED_TRACE(channels);
+        const QString file = path(QStringLiteral("%1 channels.wav").arg(channels));
+        // Built field by field: 65,535 channels overflow the header's block size and byte rate.
+        const QByteArray samples = wavbytes::noise(4 * int64_t(channels) * 2, 1);
+        ASSERT_TRUE(fixtures::writeFile(
+            file, wavbytes::riff(wavbytes::chunk("fmt ", wavbytes::fmtBody(1, channels, 44100, 16)) +
+                                 wavbytes::chunk("data", samples))));
+        const DriverRun probe = driver({QStringLiteral("probe"), file});
+        EXPECT_EQ(probe.status, 1);
+        EXPECT_FALSE(probe.out.contains(QStringLiteral("duration_ms"))) << probe.out.toStdString();
+
+        const QString out = path(QStringLiteral("out.wav"));
+        const DriverRun r = driver({QStringLiteral("convert"), file, out, QStringLiteral("wav:44100:2:16")});
+        EXPECT_EQ(r.status, 1);
+        // The program's one line, with nothing of a library's log before it.
+        EXPECT_EQ(r.err, QStringLiteral("The file '%1' has %2 channels; files of 1 to 8, 16 or 24 channels can be read. (2)\n")
+                             .arg(file)
+                             .arg(channels));
+        EXPECT_FALSE(QFile::exists(out));
+    }
+    // Counts with a speaker layout fold to stereo.
+    for (const int channels : {6, 16}) {
+        SCOPED_TRACE(channels);
+        const QString file = path(QStringLiteral("%1 channels.wav").arg(channels));
+        const Pcm pcm{44100, channels, 16};
+        ASSERT_TRUE(fixtures::writeFile(file, fixtures::wavBytes(pcm, fixtures::sine(pcm, 4410))));
+        const QString out = path(QStringLiteral("out %1.wav").arg(channels));
+        const DriverRun r = driver({QStringLiteral("convert"), file, out, QStringLiteral("wav:44100:2:16")});
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        EXPECT_EQ(outputFrames(out), 4410);
+    }
+}
+
 TEST_F(EngineDriver, RangesBeyondWhatSixtyFourBitsCountAreRefused)
 {
     const Pcm pcm{44100, 2, 16};
