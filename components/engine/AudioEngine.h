@@ -46,6 +46,9 @@ struct SourceInfo {
                                // samples; 16 for lossy sources)
     int64_t totalFrames = 0;   // exact where the container tells it (gapless MP3 included)
     bool lengthExact = false;  // totalFrames is what decoding yields, not an estimate
+    // For an estimated totalFrames: by how much, in percent of it, a complete decode may fall
+    // short, from how the reader came to the figure; 0 when the figure vouches for nothing.
+    int estimateSlackPercent = 0;
     int64_t durationMs = 0;
     QString codecName;         // e.g. "pcm_s16le", "mp3", "vorbis"
     int bitrate = 0;           // bits per second, 0 when unknown
@@ -79,6 +82,15 @@ public:
 // the codec module's reader. False with a user-facing reason when the file cannot be read as
 // audio. Thread-safe.
 bool probeAudioSource(const QString& path, SourceInfo* info, QString* error);
+
+// Whether a decode delivered the audio the source's stated length promises. The decode began
+// `first` frames into the source and delivered `decoded` frames, both at `rate`; `wanted` frames
+// were asked for from there (-1: to the end). Empty when it got as far as that range or the
+// stated length reach, less what a decoder may drop and, for an estimated length, what the
+// estimate may be off by; otherwise the refusal, which names the file. Every job and burn
+// checks its sources through this one test.
+QString shortDecodeError(const QString& path, const SourceInfo& info, int rate, int64_t first, int64_t wanted,
+                         int64_t decoded);
 
 // Destination-type codes.
 enum DestinationFormat : int { dfWAV = 1, dfACM = 2, dfMP3 = 3, dfWMA = 4, dfOGG = 5, dfAPE = 6 };

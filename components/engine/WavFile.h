@@ -24,6 +24,7 @@ struct WavLayout {
     AudioTags tags;
     uint32_t fmtRate = 0;         // the rate as the fmt chunk gives it
     int fmtChannels = 0;          // the channels as the fmt chunk gives them
+    int64_t sampleCount = 0;      // frames the "fact" chunk (RF64: ds64) states; 0 when none
     QByteArray unpaddedChunk;     // MissingPad: the id of the chunk whose pad byte is missing
 };
 
