@@ -68,10 +68,6 @@ namespace {
 constexpr int64_t kChunkBytes = 1 << 20;
 // The longest range, in seconds, whose frame count fits in 64 bits at any rate read or written.
 constexpr long kMaxRangeSeconds = long(INT64_MAX / engine::kMaxSampleRate);
-// How far short of its stated length a decoded source may end, in its own frames: what a
-// decoder may drop at the ends (two MP3 frames hold an encoder's delay and padding and the
-// decoder's own delay). Anything more is audio the file claims and does not hold.
-constexpr int64_t kDecodePaddingFrames = 2 * 1152;
 
 bool sameInode(const QString& path, const struct stat& other)
 {
@@ -286,18 +282,12 @@ WorkerResult decodeInto(const JobInput& input, engine::AudioReader& reader, engi
         written += got;
         context.progress(stage, percentOf(written, expected));
     }
-    // A source whose stated length is exact must deliver it: a join or conversion that quietly
-    // leaves out what did not decode would report success for audio that is not there.
-    if (info.lengthExact && total >= 0) {
-        const int64_t due = span.count < 0 ? rest : std::min(span.count, rest);
-        const int64_t allowance = kDecodePaddingFrames * target.sampleRate / info.format.sampleRate + 1;
-        if (written + allowance < due)
-            return WorkerResult::failed(
-                errCannotRead, QStringLiteral("The file ") + quoted(input.path) +
-                                   QStringLiteral(" holds less audio than it claims: %1 ms of its %2 ms could be decoded.")
-                                       .arg((span.first + written) * 1000 / target.sampleRate)
-                                       .arg(total * 1000 / target.sampleRate));
-    }
+    // A source must deliver the length it states (within what that figure may be off by): a join
+    // or conversion that quietly leaves out what did not decode would report success for audio
+    // that is not there.
+    const QString shortfall = engine::shortDecodeError(input.path, info, target.sampleRate, span.first, span.count, written);
+    if (!shortfall.isEmpty())
+        return WorkerResult::failed(errCannotRead, shortfall);
     // A source whose length was not known beforehand: the start lay beyond what it holds.
     if (written == 0 && span.first > 0)
         return rangePastTheEnd(input, -1, 0);

@@ -289,9 +289,10 @@ private:
 const engine::PcmFormat kCdFormat{44100, 2, 16};
 constexpr int kFramesPerSector = 588;
 
-// Decodes one file as a CD track into `out`, padded with silence to a whole sector. Returns the
-// sectors written, or -1 (stopped: `*wasStopped`).
-int64_t decodeTrack(const QString& file, QFile& out, int64_t expectedFrames,
+// Decodes one file as a CD track into `out` (when given), padded with silence to a whole sector.
+// Returns the sectors written, or -1 (stopped: `*wasStopped`), also for a file that decodes to
+// less audio than it claims.
+int64_t decodeTrack(const QString& file, QFile* out, int64_t expectedFrames,
                     const std::function<void(int)>& progress, const std::atomic<bool>& stop, bool* wasStopped,
                     QString* error)
 {
@@ -312,8 +313,8 @@ int64_t decodeTrack(const QString& file, QFile& out, int64_t expectedFrames,
             return -1;
         if (n == 0)
             break;
-        if (out.write(reinterpret_cast<const char*>(buffer.data()), n * 4) != n * 4) {
-            *error = QStringLiteral("The disc image cannot be written: ") + out.errorString();
+        if (out && out->write(reinterpret_cast<const char*>(buffer.data()), n * 4) != n * 4) {
+            *error = QStringLiteral("The disc image cannot be written: ") + out->errorString();
             return -1;
         }
         frames += n;
@@ -323,11 +324,16 @@ int64_t decodeTrack(const QString& file, QFile& out, int64_t expectedFrames,
             lastPercent = percent;
         }
     }
+    const QString shortfall = engine::shortDecodeError(file, reader->info(), kCdFormat.sampleRate, 0, -1, frames);
+    if (!shortfall.isEmpty()) {
+        *error = shortfall;
+        return -1;
+    }
     const int64_t pad = (kFramesPerSector - frames % kFramesPerSector) % kFramesPerSector;
-    if (pad > 0) {
+    if (pad > 0 && out) {
         const QByteArray silence(int(pad * 4), '\0');
-        if (out.write(silence) != silence.size()) {
-            *error = QStringLiteral("The disc image cannot be written: ") + out.errorString();
+        if (out->write(silence) != silence.size()) {
+            *error = QStringLiteral("The disc image cannot be written: ") + out->errorString();
             return -1;
         }
     }
@@ -356,7 +362,7 @@ BurnResult burnAudioImage(const Drive& drive, const QStringList& files, const QL
         bool wasStopped = false;
         QString error;
         const int64_t sectors = decodeTrack(
-            files.at(i), out, estimates.value(i) * kFramesPerSector,
+            files.at(i), &out, estimates.value(i) * kFramesPerSector,
             [&](int percent) {
                 if (cb.trackProgress)
                     cb.trackProgress(percent, track);
@@ -570,7 +576,7 @@ BurnResult burnAudioDevice(const Drive& drive, const QStringList& files, int spe
             return failed(errCannotWrite, QStringLiteral("No room for the decoded tracks: ") + out.errorString());
         bool wasStopped = false;
         QString error;
-        if (decodeTrack(files.at(i), out, 0, {}, stop, &wasStopped, &error) < 0)
+        if (decodeTrack(files.at(i), &out, 0, {}, stop, &wasStopped, &error) < 0)
             return wasStopped ? stopped() : failed(errInputUnreadable, error);
         raws << raw;
     }
@@ -999,12 +1005,14 @@ bool MasteringLibrariesStart()
 
 void SetMasteringLibrariesStartForTests(int answer) { g_librariesForTests.store(answer); }
 
-int64_t AudioTrackSectors(const QString& file, QString* error)
+int64_t AudioTrackSectors(const QString& file, QString* error, bool* estimated)
 {
     std::unique_ptr<engine::AudioReader> reader = engine::AudioReader::open(file, error);
     if (!reader)
         return -1;
     const engine::SourceInfo& i = reader->info();
+    if (estimated)
+        *estimated = !i.lengthExact && i.estimateSlackPercent > 0;
     const int64_t rate = i.format.sampleRate > 0 ? i.format.sampleRate : 44100;
     const int64_t frames = (i.totalFrames * 44100 + rate - 1) / rate;
     return (frames + kFramesPerSector - 1) / kFramesPerSector;
@@ -1025,9 +1033,21 @@ BurnResult BurnAudio(const Drive& drive, const QStringList& files, int speedKbs,
     int64_t total = 0;
     for (const QString& f : files) {
         QString error;
-        const int64_t sectors = AudioTrackSectors(f, &error);
+        bool estimated = false;
+        int64_t sectors = AudioTrackSectors(f, &error, &estimated);
         if (sectors < 0)
             return failed(errInputUnreadable, error);
+        // A length its header only estimates is settled by decoding the file now: one that holds
+        // less audio than it claims is refused before anything is written, and the fit is
+        // reckoned with the sectors the track really takes.
+        if (estimated && sectors > 0) {
+            bool wasStopped = false;
+            sectors = decodeTrack(f, nullptr, 0, {}, stop, &wasStopped, &error);
+            if (wasStopped)
+                return stopped();
+            if (sectors < 0)
+                return failed(errInputUnreadable, error);
+        }
         // A track of no sectors would share its start with the next one; no disc has such.
         if (sectors == 0)
             return failed(errInputUnreadable, QStringLiteral("The file %1 holds no audio; it cannot be a track.").arg(f));

@@ -96,8 +96,8 @@ BurnResult BurnAudio(const Drive& drive, const QStringList& files, int speedKbs,
                      const std::atomic<bool>& stop);
 
 // The sectors a file takes as an audio track (its decode estimated from the header); -1 when
-// the engine cannot read it as audio.
-int64_t AudioTrackSectors(const QString& file, QString* error);
+// the engine cannot read it as audio. `*estimated`: the header's length is an estimate only.
+int64_t AudioTrackSectors(const QString& file, QString* error, bool* estimated = nullptr);
 
 struct DataImageSpec {
     QStringList files;          // all placed at the root under their own names

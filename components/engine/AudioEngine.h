@@ -28,6 +28,13 @@ struct PcmFormat {
 // would have a conversion resample for minutes into gigabytes.
 constexpr int kMinSampleRate = 1000;
 constexpr int kMaxSampleRate = 768000;
+// The channel counts sources are read with: those with a standard speaker layout, which the
+// sample converter needs to fold a source to the outputs' mono or stereo. A source with any
+// other count is refused when it is opened, not midway through a job.
+constexpr bool isReadableChannelCount(int64_t channels)
+{
+    return (channels >= 1 && channels <= 8) || channels == 16 || channels == 24;
+}
 
 struct AudioTags {
     QString title, artist, album, year, comment, genre, track;
@@ -39,6 +46,9 @@ struct SourceInfo {
                                // samples; 16 for lossy sources)
     int64_t totalFrames = 0;   // exact where the container tells it (gapless MP3 included)
     bool lengthExact = false;  // totalFrames is what decoding yields, not an estimate
+    // For an estimated totalFrames: by how much, in percent of it, a complete decode may fall
+    // short, from how the reader came to the figure; 0 when the figure vouches for nothing.
+    int estimateSlackPercent = 0;
     int64_t durationMs = 0;
     QString codecName;         // e.g. "pcm_s16le", "mp3", "vorbis"
     int bitrate = 0;           // bits per second, 0 when unknown
@@ -72,6 +82,15 @@ public:
 // the codec module's reader. False with a user-facing reason when the file cannot be read as
 // audio. Thread-safe.
 bool probeAudioSource(const QString& path, SourceInfo* info, QString* error);
+
+// Whether a decode delivered the audio the source's stated length promises. The decode began
+// `first` frames into the source and delivered `decoded` frames, both at `rate`; `wanted` frames
+// were asked for from there (-1: to the end). Empty when it got as far as that range or the
+// stated length reach, less what a decoder may drop and, for an estimated length, what the
+// estimate may be off by; otherwise the refusal, which names the file. Every job and burn
+// checks its sources through this one test.
+QString shortDecodeError(const QString& path, const SourceInfo& info, int rate, int64_t first, int64_t wanted,
+                         int64_t decoded);
 
 // Destination-type codes.
 enum DestinationFormat : int { dfWAV = 1, dfACM = 2, dfMP3 = 3, dfWMA = 4, dfOGG = 5, dfAPE = 6 };

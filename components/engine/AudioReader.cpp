@@ -8,6 +8,11 @@
 #include "components/engine/SourceFile.h"
 #include "components/engine/WavFile.h"
 
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cstring>
+
 namespace engine {
 
 namespace {
@@ -50,6 +55,10 @@ Opened openAndParse(const QString& path, PositionedFile& file, WavLayout& layout
     case WavParse::UnsupportedRate:
         if (error)
             *error = unsupportedRateText(path, layout.fmtRate);
+        return Opened::Failed;
+    case WavParse::UnsupportedChannels:
+        if (error)
+            *error = unsupportedChannelsText(path, layout.fmtChannels);
         return Opened::Failed;
     case WavParse::MissingPad:
         if (error)
@@ -128,6 +137,40 @@ bool probeAudioSource(const QString& path, SourceInfo* info, QString* error)
         return true;
     file.close();
     return probeFfmpegSource(path, info, error);
+}
+
+namespace {
+
+// How far short of its stated length a decoded source may end, in its own frames: what a decoder
+// may drop at the ends (two MP3 frames hold an encoder's delay and padding and the decoder's own
+// delay). Anything more is audio the file claims and does not hold.
+constexpr int64_t kDecodePaddingFrames = 2 * 1152;
+
+}  // namespace
+
+QString shortDecodeError(const QString& path, const SourceInfo& info, int rate, int64_t first, int64_t wanted,
+                         int64_t decoded)
+{
+    const int sourceRate = info.format.sampleRate;
+    if (info.totalFrames <= 0 || sourceRate <= 0 || rate <= 0 || (!info.lengthExact && info.estimateSlackPercent <= 0))
+        return {};
+    auto atRate = [&](int64_t frames) { return int64_t((__int128)frames * rate / sourceRate); };
+    int64_t slack = kDecodePaddingFrames;
+    if (!info.lengthExact)
+        slack += int64_t((__int128)info.totalFrames * info.estimateSlackPercent / 100);
+    const int64_t total = atRate(info.totalFrames);
+    // How far the decode had to get: the end of the range asked for, or else the stated end less
+    // what that figure may be off by. Ends, not counts: a short range well inside the stated
+    // length that yields nothing is as wrong as a whole file that does.
+    int64_t required = std::max<int64_t>(0, total - atRate(slack) - 1);
+    if (wanted >= 0 && first < required && wanted < required - first)
+        required = first + wanted;
+    if (first >= required || first + decoded >= required)
+        return {};
+    return QStringLiteral("The file '%1' holds less audio than it claims: %2 ms of its %3 ms could be decoded.")
+        .arg(fileText(path))
+        .arg(int64_t((__int128)(first + decoded) * 1000 / rate))
+        .arg(int64_t((__int128)total * 1000 / rate));
 }
 
 }  // namespace engine

@@ -45,5 +45,6 @@ const CodecModuleApi kApi = {
 
 extern "C" __attribute__((visibility("default"))) const engine::CodecModuleApi* quillmere_codec_module()
 {
+    engine::silenceLibraryLog();
     return &engine::kApi;
 }

@@ -28,6 +28,17 @@ extern "C" {
 
 namespace engine {
 
+void silenceLibraryLog()
+{
+    // Problems reach the user as our own error texts, which name the file; the libraries' log
+    // lines (the resampler's among them) would only come before them on standard error.
+    static std::once_flag quiet;
+    std::call_once(quiet, [] {
+        av_log_set_level(AV_LOG_QUIET);
+        av_log_set_callback([](void*, int, const char*, va_list) {});
+    });
+}
+
 QString avErrorText(int code)
 {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -37,13 +48,19 @@ QString avErrorText(int code)
 
 namespace {
 
-void quietLibrary()
-{
-    // Problems reach the user as error texts; the library's own console chatter is noise.
-    static std::once_flag quiet;
-    std::call_once(quiet, [] { av_log_set_level(AV_LOG_FATAL); });
-}
-
+// How far a complete decode may fall short of a length the library estimated, in percent of the
+// estimate (SourceInfo::estimateSlackPercent), beside the decoder's own padding:
+// - a compressed WAV without a sample count: its data divided by the fmt chunk's byte rate, or
+//   by the codec's bits per sample. Constant-rate codecs (MP3 from the compressed-WAV codecs,
+//   GSM) land within a few frames of it; the block headers of ADPCM cost under 3 % with blocks
+//   of 256 bytes a channel and up, about 10 % with 64; a variable-rate stream's header gives only
+//   the writer's average. More than an eighth short is damage: a stream cut off, zeroed, or
+//   holding no frame at all.
+// - other containers: a header's duration, or for raw streams one taken from the first frames'
+//   bitrate, which a variable-rate stream can miss widely. Only a decode that ends short of half
+//   of it is taken for damage.
+constexpr int kWavEstimateSlackPercent = 12;
+constexpr int kContainerEstimateSlackPercent = 50;
 // Consecutive undecodable packets tolerated before the file counts as damaged.
 constexpr int kMaxBadPackets = 64;
 // Seeks further ahead than this are done by frame offset, not by decoding the way there.
@@ -320,6 +337,13 @@ private:
             return fail(error, QStringLiteral("The file '%1' cannot be decoded."));
         if (m_dec->sample_rate <= 0 || m_dec->ch_layout.nb_channels <= 0)
             return fail(error, QStringLiteral("The file '%1' holds no audio."));
+        if (!isReadableChannelCount(m_dec->ch_layout.nb_channels)) {
+            const QString text = unsupportedChannelsText(m_path, m_dec->ch_layout.nb_channels);
+            close();
+            if (error)
+                *error = text;
+            return false;
+        }
         if (m_dec->sample_rate < kMinSampleRate || m_dec->sample_rate > kMaxSampleRate) {
             const QString text = unsupportedRateText(m_path, m_dec->sample_rate);
             close();
@@ -392,13 +416,15 @@ private:
             m_exactLength = true;
         } else if (st->duration != AV_NOPTS_VALUE && st->duration > 0) {
             frames = av_rescale_q(st->duration, st->time_base, AVRational{1, rate});
-            // A compressed WAV's sample count (its "fact" chunk) ends before the padding of the
-            // last block; an estimate from the bitrate does not.
-            m_exactLength = qstrcmp(m_fmt->iformat->name, "wav") == 0 &&
-                            m_fmt->duration_estimation_method != AVFMT_DURATION_FROM_BITRATE;
-        }
-        else if (m_fmt->duration != AV_NOPTS_VALUE && m_fmt->duration > 0)
+            if (qstrcmp(m_fmt->iformat->name, "wav") == 0)
+                m_exactLength = compressedWavLengthIsCounted();
+            m_info.estimateSlackPercent = m_exactLength ? 0
+                                          : qstrcmp(m_fmt->iformat->name, "wav") == 0 ? kWavEstimateSlackPercent
+                                                                                      : kContainerEstimateSlackPercent;
+        } else if (m_fmt->duration != AV_NOPTS_VALUE && m_fmt->duration > 0) {
             frames = av_rescale_q(m_fmt->duration, AV_TIME_BASE_Q, AVRational{1, rate});
+            m_info.estimateSlackPercent = kContainerEstimateSlackPercent;
+        }
         m_info.totalFrames = frames;
         m_info.lengthExact = m_exactLength;
         m_info.durationMs = frames * 1000 / rate;
@@ -413,6 +439,20 @@ private:
         t.comment = metadata(a, b, {"comment", "description"});
         t.genre = metadata(a, b, {"genre"});
         t.track = metadata(a, b, {"track", "tracknumber"});
+    }
+
+    // Whether a compressed WAV's length is a count rather than an estimate: its "fact" chunk
+    // states its frames (they end before the padding of the last block), or its codec spends a
+    // fixed number of bits on every sample, so the data chunk's size counts them. Otherwise the
+    // library has divided the data by a rate of bytes or bits, which a decode can fall short of.
+    bool compressedWavLengthIsCounted() const
+    {
+        if (m_fmt->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE)
+            return false;
+        PositionedFile file;
+        WavLayout layout;
+        const bool counted = file.open(m_path) && parseWav(file, &layout) == WavParse::Ok && layout.sampleCount > 0;
+        return counted || av_get_exact_bits_per_sample(m_dec->codec_id) > 0;
     }
 
     bool configureConverter(int format, int channels, int rate, QString* detail)
@@ -546,7 +586,7 @@ private:
 
 std::unique_ptr<AudioReader> openFfmpegReader(const QString& path, QString* error)
 {
-    quietLibrary();
+    silenceLibraryLog();
     bool isVorbis = false;
     if (auto vorbis = openVorbisReader(path, error, &isVorbis))
         return vorbis;
@@ -609,7 +649,7 @@ bool probeMp3(const QString& path, SourceInfo* info)
 
 bool probeFfmpegSource(const QString& path, SourceInfo* info, QString* error)
 {
-    quietLibrary();
+    silenceLibraryLog();
     if (probeMp3(path, info))
         return true;
     auto reader = openFfmpegReader(path, error);

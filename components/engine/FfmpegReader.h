@@ -13,5 +13,7 @@ std::unique_ptr<AudioReader> openFfmpegReader(const QString& path, QString* erro
 bool probeFfmpegSource(const QString& path, SourceInfo* info, QString* error);
 
 QString avErrorText(int code);
+// Keeps the libraries' own log lines off standard error, from the module's loading on.
+void silenceLibraryLog();
 
 }  // namespace engine

@@ -78,6 +78,11 @@ public:
                 *error = unsupportedRateText(m_path, vi->rate);
             return -1;
         }
+        if (!isReadableChannelCount(vi->channels)) {
+            if (error)
+                *error = unsupportedChannelsText(m_path, vi->channels);
+            return -1;
+        }
         // Chained streams must keep one layout: the outputs take one rate and channel count.
         for (int link = 0; link < ov_streams(&m_vf); ++link) {
             const vorbis_info* li = ov_info(&m_vf, link);

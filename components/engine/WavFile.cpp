@@ -119,6 +119,12 @@ QString unsupportedRateText(const QString& path, int64_t rate)
         .arg(fileText(path), QString::number(rate), QString::number(kMinSampleRate), QString::number(kMaxSampleRate));
 }
 
+QString unsupportedChannelsText(const QString& path, int64_t channels)
+{
+    return QStringLiteral("The file '%1' has %2 channels; files of 1 to 8, 16 or 24 channels can be read.")
+        .arg(fileText(path), QString::number(channels));
+}
+
 void setRf64ThresholdForTesting(int64_t bytes) { g_rf64Threshold = bytes; }
 
 WavParse parseWav(PositionedFile& file, WavLayout* layout)
@@ -136,7 +142,7 @@ WavParse parseWav(PositionedFile& file, WavLayout* layout)
     *layout = WavLayout();
     layout->rf64 = rf64;
     const int64_t fileSize = file.size();
-    uint64_t ds64Data = 0;
+    uint64_t ds64Data = 0, ds64Samples = 0, factSamples = 0;
     bool haveFmt = false, haveData = false;
     int64_t pos = 12;
     while (pos + 8 <= fileSize) {
@@ -146,10 +152,17 @@ WavParse parseWav(PositionedFile& file, WavLayout* layout)
         uint64_t size = le32(hdr + 4);
         const int64_t body = pos + 8;
         if (memcmp(hdr, "ds64", 4) == 0 && size >= 16) {
-            char ds[16];
-            if (file.readAt(body, ds, 16) != 16)
+            char ds[24];
+            const int64_t got = file.readAt(body, ds, size >= 24 ? 24 : 16);
+            if (got < 16)
                 return WavParse::Truncated;
             ds64Data = le64(ds + 8);
+            if (got == 24)
+                ds64Samples = le64(ds + 16);
+        } else if (memcmp(hdr, "fact", 4) == 0 && size >= 4) {
+            char count[4];
+            if (file.readAt(body, count, 4) == 4)
+                factSamples = le32(count);
         } else if (memcmp(hdr, "fmt ", 4) == 0) {
             if (size < 16)
                 return WavParse::Damaged;
@@ -163,6 +176,9 @@ WavParse parseWav(PositionedFile& file, WavLayout* layout)
             if (layout->fmtRate < uint32_t(kMinSampleRate) || layout->fmtRate > uint32_t(kMaxSampleRate))
                 return WavParse::UnsupportedRate;
             const int rate = int(layout->fmtRate);
+            layout->fmtChannels = channels;
+            if (!isReadableChannelCount(channels))
+                return WavParse::UnsupportedChannels;
             layout->blockAlign = le16(fmt + 12);
             const int bits = le16(fmt + 14);
             if (tag == kTagExtensible && fmtSize >= 40)
@@ -215,6 +231,10 @@ WavParse parseWav(PositionedFile& file, WavLayout* layout)
         return haveFmt || pos > fileSize ? WavParse::Truncated : WavParse::Damaged;
     if (layout->blockAlign > 0)
         layout->dataBytes -= layout->dataBytes % layout->blockAlign;
+    // An RF64 file keeps a count too large for "fact" in its ds64 chunk, and all ones in "fact".
+    layout->sampleCount = int64_t(std::min<uint64_t>(
+        rf64 && ds64Samples > 0 && (factSamples == 0 || factSamples == 0xFFFFFFFFu) ? ds64Samples : factSamples,
+        uint64_t(INT64_MAX)));
     return WavParse::Ok;
 }
 

@@ -23,13 +23,16 @@ struct WavLayout {
     int64_t dataBytes = 0;        // whole blocks only
     AudioTags tags;
     uint32_t fmtRate = 0;         // the rate as the fmt chunk gives it
+    int fmtChannels = 0;          // the channels as the fmt chunk gives them
+    int64_t sampleCount = 0;      // frames the "fact" chunk (RF64: ds64) states; 0 when none
     QByteArray unpaddedChunk;     // MissingPad: the id of the chunk whose pad byte is missing
 };
 
 // UnsupportedRate: the fmt chunk names a sample rate outside kMinSampleRate..kMaxSampleRate
-// (layout->fmtRate). MissingPad: an odd-sized chunk is followed
+// (layout->fmtRate). UnsupportedChannels: its channel count is not one isReadableChannelCount takes
+// (layout->fmtChannels). MissingPad: an odd-sized chunk is followed
 // straight by the next chunk, without the pad byte that keeps chunks on even offsets.
-enum class WavParse { NotWav, Ok, Truncated, Damaged, UnsupportedRate, MissingPad };
+enum class WavParse { NotWav, Ok, Truncated, Damaged, UnsupportedRate, UnsupportedChannels, MissingPad };
 
 // Reads the chunk list of an open file. NotWav when it does not start as RIFF/RF64 WAVE.
 WavParse parseWav(PositionedFile& file, WavLayout* layout);
@@ -61,5 +64,7 @@ QByteArray buildInfoChunk(const AudioTags& tags);
 QString fileText(const QString& path);
 // The refusal of a source whose sample rate lies outside kMinSampleRate..kMaxSampleRate.
 QString unsupportedRateText(const QString& path, int64_t rate);
+// The refusal of a source whose channel count isReadableChannelCount does not take.
+QString unsupportedChannelsText(const QString& path, int64_t channels);
 
 }  // namespace engine

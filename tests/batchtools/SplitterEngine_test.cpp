@@ -3,6 +3,7 @@
 #include "components/engine/AudioEngine.h"
 #include "foundation/FrmTurnOff.h"
 #include "tests/batchtools/SplitterFixture.h"
+#include "tests/support/CompressedWavs.h"
 #include "tests/support/FakePower.h"
 
 #include <QFileInfo>
@@ -275,6 +276,50 @@ TEST_F(SplitterEngineTest, APartsNameTakenByALinkIsAskedAboutAndTheLinkItselfIsR
     }
     EXPECT_EQ(fixtures::folderEntries(outside), QStringList{QStringLiteral("kept.wav")});
     EXPECT_EQ(fixtures::readFile(outside + QStringLiteral("/kept.wav")), QByteArray("kept"));
+}
+
+TEST_F(SplitterEngineTest, PartsThatACompressedWavClaimsButDoesNotHoldFailNamingTheFile)
+{
+    const QByteArray mp3 = compressedwavs::mp3Tone(int64_t(kRate) * 2);
+    ASSERT_FALSE(mp3.isEmpty());
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        QList<int> made;  // the parts written; every other part fails
+        int failing;      // parts whose error says the file holds less than it claims
+    } cases[] = {
+        // 4 s claimed by 176,400 bytes at 44,100 a second, and no MP3 frame among them.
+        {"nothing.wav", compressedwavs::mp3InWav(QByteArray(176400, '\0'), 44100), {}, 4},
+        // 2.06 s claimed, the first half there: the second part runs short, the third starts
+        // where nothing is left.
+        {"half.wav", compressedwavs::mp3InWav(compressedwavs::zeroSecondHalf(mp3)), {1}, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString source = QDir(sourceFolder).filePath(QLatin1String(c.name));
+        ASSERT_TRUE(fixtures::writeFile(source, c.bytes));
+        FrmSplitter* s = splitterOn(source);
+        ASSERT_NE(s, nullptr);
+        selectFormat(s, "WAV");
+        s->ptnSplitBySecs->click();
+        s->txtSplitSecs->setText(QStringLiteral("1"));
+        ASSERT_TRUE(runSplit(s));
+        const QStringList log = logLines(s);
+        const QString claim = QStringLiteral("Error: The file '") + source + QStringLiteral("' holds less audio than it claims");
+        EXPECT_EQ(std::count_if(log.begin(), log.end(), [&](const QString& l) { return l.startsWith(claim); }), c.failing)
+            << log.join(QLatin1Char('\n')).toStdString();
+        EXPECT_EQ(s->m_bJobError, -1);
+        const QString base = QString::fromLatin1(c.name).chopped(4);
+        QStringList expected;
+        for (int n : c.made)
+            expected << QFileInfo(part(n, base, "WAV")).fileName();
+        EXPECT_EQ(fixtures::folderEntries(outFolder), expected);
+        for (const QString& e : fixtures::folderEntries(outFolder))
+            QFile::remove(QDir(outFolder).filePath(e));
+        g_frmSplitter.unload();
+        forms::unloadAll();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 TEST_F(SplitterEngineTest, AnAbortMidPartLeavesNeitherThePartNorATemporaryFile)

@@ -1,5 +1,6 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "tests/components/WavFixtures.h"
+#include "tests/support/CompressedWavs.h"
 #include "tests/support/WavBytes.h"
 
 #include <QCoreApplication>
@@ -195,6 +196,141 @@ TEST_F(EngineDriver, SourcesThatHoldLessThanTheyClaimFailNamingTheFile)
         EXPECT_TRUE(r.err.contains(c.file)) << r.err.toStdString();
         EXPECT_TRUE(r.err.contains(QString::fromLatin1(c.says))) << r.err.toStdString();
         EXPECT_FALSE(QFile::exists(out));
+    }
+}
+
+namespace {
+
+// The frames of a 44.1 kHz 16-bit stereo WAV the driver wrote; -1 when there is none.
+qsizetype outputFrames(const QString& file)
+{
+    const auto parsed = fixtures::parseWavFile(file);
+    return parsed ? parsed->data.size() / 4 : -1;
+}
+
+// A WAV without "fact" whose compressed samples are only estimated from the data's size: its
+// codec's data as the driver wrote it, with the "fact" chunk taken out.
+QByteArray withoutFact(const QByteArray& wav)
+{
+    QByteArray chunks;
+    for (qsizetype at = 12; at + 8 <= wav.size();) {
+        const uint32_t size = fixtures::get32(wav, at + 4);
+        const qsizetype next = at + 8 + qsizetype(size) + qsizetype(size & 1);
+        if (wav.mid(at, 4) != "fact")
+            chunks += wav.mid(at, next - at);
+        at = next;
+    }
+    return wavbytes::riff(chunks);
+}
+
+}  // namespace
+
+TEST_F(EngineDriver, CompressedWavsWithAnEstimatedLengthFailWhenTheyDecodeWellShortOfIt)
+{
+    const Pcm pcm{44100, 2, 16};
+    const QString good = path(QStringLiteral("good.wav"));
+    ASSERT_TRUE(fixtures::writeFile(good, fixtures::wavBytes(pcm, fixtures::pattern(pcm, 44100, 1))));
+    const QByteArray mp3 = compressedwavs::mp3Tone(44100 * 2);
+    ASSERT_FALSE(mp3.isEmpty());
+    // 176,400 bytes at 44,100 bytes a second claim 4 s, and hold no MP3 frame.
+    const QString empty = path(QStringLiteral("no frames.wav"));
+    ASSERT_TRUE(fixtures::writeFile(empty, compressedwavs::mp3InWav(QByteArray(176400, '\0'), 44100)));
+    const QString half = path(QStringLiteral("half zeroed.wav"));
+    ASSERT_TRUE(fixtures::writeFile(half, compressedwavs::mp3InWav(compressedwavs::zeroSecondHalf(mp3))));
+
+    const QString out = path(QStringLiteral("out.wav"));
+    const struct {
+        QStringList args;
+        QString file;
+    } cases[] = {
+        {{QStringLiteral("convert"), empty, out, QStringLiteral("wav:44100:2:16")}, empty},
+        {{QStringLiteral("join"), out, QStringLiteral("wav:44100:2:16"), good, empty}, empty},
+        {{QStringLiteral("join"), out, QStringLiteral("mp3:128"), empty + QStringLiteral("@1+1"), good}, empty},
+        {{QStringLiteral("convert"), half, out, QStringLiteral("wav:44100:2:16")}, half},
+        {{QStringLiteral("join"), out, QStringLiteral("wav:44100:2:16"), good, half, good}, half},
+        // A part of a split: the second second of the file.
+        {{QStringLiteral("convert"), half, out, QStringLiteral("wav:44100:2:16"), QStringLiteral("1"), QStringLiteral("1")},
+         half},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
+        const DriverRun r = driver(c.args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_TRUE(r.err.contains(QStringLiteral("The file '") + c.file + QStringLiteral("' holds less audio than it claims")))
+            << r.err.toStdString();
+        EXPECT_FALSE(QFile::exists(out));
+    }
+
+    // Whole, the same frames convert to all they hold, and the first second of the damaged file
+    // is still there to be had.
+    const QString whole = path(QStringLiteral("whole.wav"));
+    ASSERT_TRUE(fixtures::writeFile(whole, compressedwavs::mp3InWav(mp3)));
+    DriverRun r = driver({QStringLiteral("convert"), whole, out, QStringLiteral("wav:44100:2:16")});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    // The tone, behind the encoder's and decoder's delay and the silent info frame.
+    EXPECT_GE(outputFrames(out), 44100 * 2);
+    EXPECT_LE(outputFrames(out), 44100 * 2 + 4 * 1152);
+    QFile::remove(out);
+    r = driver({QStringLiteral("convert"), half, out, QStringLiteral("wav:44100:2:16"), QStringLiteral("0"), QStringLiteral("1")});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(outputFrames(out), 44100);
+}
+
+TEST_F(EngineDriver, AnAdpcmWavWithoutFactConvertsWhateverItsBlockHeadersCost)
+{
+    // IMA ADPCM counted by its bits per sample overstates the frames by its block headers, a few
+    // tenths of a second over half a minute: not audio that is missing.
+    const Pcm pcm{44100, 2, 16};
+    const int64_t frames = 44100 * 30;
+    const QString source = path(QStringLiteral("source.wav"));
+    ASSERT_TRUE(fixtures::writeFile(source, fixtures::wavBytes(pcm, fixtures::sine(pcm, frames))));
+    const QString coded = path(QStringLiteral("coded.wav"));
+    DriverRun r = driver({QStringLiteral("convert"), source, coded, QStringLiteral("acm:IMA ADPCM:44,100 kHz, 4 Bit, Stereo")});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QString noFact = path(QStringLiteral("no fact.wav"));
+    ASSERT_TRUE(fixtures::writeFile(noFact, withoutFact(fixtures::readFile(coded))));
+
+    const QString out = path(QStringLiteral("out.wav"));
+    r = driver({QStringLiteral("convert"), noFact, out, QStringLiteral("wav:44100:2:16")});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    // Every frame, and at most the silence that fills the last block.
+    EXPECT_GE(outputFrames(out), frames);
+    EXPECT_LT(outputFrames(out), frames + 2048);
+}
+
+TEST_F(EngineDriver, ChannelCountsTheConverterCannotFoldAreRefusedWhenTheFileIsRead)
+{
+    for (const int channels : {65535, 9, 25}) {
+        SCOPED_TRACE(channels);
+        const QString file = path(QStringLiteral("%1 channels.wav").arg(channels));
+        // Built field by field: 65,535 channels overflow the header's block size and byte rate.
+        const QByteArray samples = wavbytes::noise(4 * int64_t(channels) * 2, 1);
+        ASSERT_TRUE(fixtures::writeFile(
+            file, wavbytes::riff(wavbytes::chunk("fmt ", wavbytes::fmtBody(1, channels, 44100, 16)) +
+                                 wavbytes::chunk("data", samples))));
+        const DriverRun probe = driver({QStringLiteral("probe"), file});
+        EXPECT_EQ(probe.status, 1);
+        EXPECT_FALSE(probe.out.contains(QStringLiteral("duration_ms"))) << probe.out.toStdString();
+
+        const QString out = path(QStringLiteral("out.wav"));
+        const DriverRun r = driver({QStringLiteral("convert"), file, out, QStringLiteral("wav:44100:2:16")});
+        EXPECT_EQ(r.status, 1);
+        // The program's one line, with nothing of a library's log before it.
+        EXPECT_EQ(r.err, QStringLiteral("The file '%1' has %2 channels; files of 1 to 8, 16 or 24 channels can be read. (2)\n")
+                             .arg(file)
+                             .arg(channels));
+        EXPECT_FALSE(QFile::exists(out));
+    }
+    // Counts with a speaker layout fold to stereo.
+    for (const int channels : {6, 16}) {
+        SCOPED_TRACE(channels);
+        const QString file = path(QStringLiteral("%1 channels.wav").arg(channels));
+        const Pcm pcm{44100, channels, 16};
+        ASSERT_TRUE(fixtures::writeFile(file, fixtures::wavBytes(pcm, fixtures::sine(pcm, 4410))));
+        const QString out = path(QStringLiteral("out %1.wav").arg(channels));
+        const DriverRun r = driver({QStringLiteral("convert"), file, out, QStringLiteral("wav:44100:2:16")});
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        EXPECT_EQ(outputFrames(out), 4410);
     }
 }
 

@@ -1,5 +1,6 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "tests/components_cd/BurnFixtures.h"
+#include "tests/support/CompressedWavs.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -249,6 +250,48 @@ TEST_F(BurnDriverTest, APlaceThatHoldsNoImageIsOneStateWithOneMessage)
     EXPECT_TRUE(QFileInfo(path(QStringLiteral("x.cue"))).isDir());
     EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("gone.cue"))));
     EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("out.wav"))));
+}
+
+TEST_F(BurnDriverTest, ASourceThatDecodesWellShortOfWhatItClaimsIsRefusedAndNothingIsWritten)
+{
+    const Pcm cd{44100, 2, 16};
+    fixtures::writeFile(path(QStringLiteral("a.wav")), fixtures::wavBytes(cd, fixtures::pattern(cd, 3000, 2)));
+    const QByteArray mp3 = compressedwavs::mp3Tone(44100 * 2);
+    ASSERT_FALSE(mp3.isEmpty());
+    // Compressed WAVs whose length is estimated from their size: checked by a decode before the
+    // burn starts. The MP3's info frame states its length: checked as its track is decoded.
+    fixtures::writeFile(path(QStringLiteral("no frames.wav")), compressedwavs::mp3InWav(QByteArray(176400, '\0'), 44100));
+    fixtures::writeFile(path(QStringLiteral("half zeroed.wav")), compressedwavs::mp3InWav(compressedwavs::zeroSecondHalf(mp3)));
+    fixtures::writeFile(path(QStringLiteral("half zeroed.mp3")), compressedwavs::zeroSecondHalf(mp3));
+    const QStringList before = folderNames(dir.path());
+    const struct {
+        const char* name;
+        bool estimated;
+    } cases[] = {{"no frames.wav", true}, {"half zeroed.wav", true}, {"half zeroed.mp3", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString file = path(QLatin1String(c.name));
+        const burnfixtures::Tool r =
+            driver({path(QStringLiteral("disc.cue"))}, {QStringLiteral("burn-audio"), QStringLiteral("D"), path(QStringLiteral("a.wav")), file});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_TRUE(r.out.contains(QStringLiteral("The file '") + file + QStringLiteral("' holds less audio than it claims")))
+            << r.out.toStdString();
+        if (c.estimated)
+            EXPECT_FALSE(r.out.contains(QStringLiteral("CachingTrack"))) << r.out.toStdString();
+        EXPECT_FALSE(r.out.contains(QStringLiteral("Finished"))) << r.out.toStdString();
+        EXPECT_EQ(folderNames(dir.path()), before);
+    }
+
+    // Whole, the same frames make a track of all they hold.
+    const QString whole = path(QStringLiteral("whole.wav"));
+    fixtures::writeFile(whole, compressedwavs::mp3InWav(mp3));
+    const burnfixtures::Tool r = driver({path(QStringLiteral("disc.cue"))}, {QStringLiteral("burn-audio"), QStringLiteral("D"), whole});
+    ASSERT_EQ(r.status, 0) << r.out.toStdString();
+    const QByteArray decoded = burnfixtures::decodeForCd(whole);
+    EXPECT_GE(decoded.size(), 44100 * 2 * 4);
+    qputenv("QUILLMERE_DRIVES", path(QStringLiteral("disc.cue")).toUtf8());
+    EXPECT_TRUE(burnfixtures::ripTrack(QStringLiteral("D:"), 1) == burnfixtures::padToSector(decoded));
+    qputenv("QUILLMERE_DRIVES", "");
 }
 
 TEST_F(BurnDriverTest, BurnedAndDuplicatedImagesFollowTheUmask)
