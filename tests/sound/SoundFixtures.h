@@ -9,6 +9,8 @@
 #include <QString>
 #include <QtEndian>
 
+#include "tests/support/PulseServer.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -88,6 +90,19 @@ inline std::vector<qint64> heardNumbers(const QByteArray& pcm)
         out.push_back((static_cast<qint64>(hi & 0x3fff) << 16) | lo);
     }
     return out;
+}
+
+// The numbered frames the pipe sink has played, once `count` of them have arrived or two seconds
+// have passed. A playback's end event follows the output taking the last frame, but the pipe's
+// reader can still be a few milliseconds behind it on a busy machine.
+inline std::vector<qint64> heardAfterEnd(const PulseServer& server, size_t count)
+{
+    std::vector<qint64> heard;
+    PulseServer::waitUntil([&] {
+        heard = heardNumbers(server.captured());
+        return heard.size() >= count;
+    }, 2000);
+    return heard;
 }
 
 }  // namespace soundfx
