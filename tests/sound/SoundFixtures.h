@@ -92,16 +92,17 @@ inline std::vector<qint64> heardNumbers(const QByteArray& pcm)
     return out;
 }
 
-// The numbered frames the pipe sink has played, once `count` of them have arrived or two seconds
-// have passed. A playback's end event follows the output taking the last frame, but the pipe's
-// reader can still be a few milliseconds behind it on a busy machine.
+// The numbered frames the pipe sink has played, once `count` of them have arrived or half a
+// second has passed. A playback's end event follows the output taking the last frame, but the
+// pipe's reader can lag tens of milliseconds behind it on a busy machine; an end raised before
+// the sound was played would be further ahead than that.
 inline std::vector<qint64> heardAfterEnd(const PulseServer& server, size_t count)
 {
     std::vector<qint64> heard;
     PulseServer::waitUntil([&] {
         heard = heardNumbers(server.captured());
         return heard.size() >= count;
-    }, 2000);
+    }, 500);
     return heard;
 }
 
