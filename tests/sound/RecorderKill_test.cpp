@@ -9,6 +9,7 @@
 #include "mainwindow/FrmMain.h"
 #include "recording/FrmMicRecorder.h"
 #include "tests/commands/CommandsFixture.h"
+#include "tests/sound/RecorderChild.h"
 #include "tests/sound/RecorderStartup.h"
 #include "tests/sound/SoundFixtures.h"
 #include "tests/sound/Takes.h"
@@ -47,33 +48,9 @@ TEST_F(RecorderKillChild, RecordsUntilKilled)
     if (!qEnvironmentVariableIsEmpty(kDataVariable))
         qputenv("XDG_DATA_HOME", qgetenv(kDataVariable));
     box.answer(platform::vbYes);
-    RecorderProfileStartup windows;
-    ASSERT_TRUE(Main(windows, {}));
-    FrmMain* f = frmMain.loaded();
-    ASSERT_TRUE(f);
-    QTimer watcher;
-    watcher.setInterval(20);
-    bool pressed = false;
-    QObject::connect(&watcher, &QTimer::timeout, [&] {
-        FrmMicRecorder* w = g_frmMicRecorder.loaded();
-        if (!w || !w->isVisible())
-            return;
-        if (!pressed) {
-            std::unique_ptr<cWave> probe = CreateWave();
-            const long device = takes::deviceNumber(*probe, cWave::KindInput, PulseServer::kPipeSource);
-            if (device >= 0)
-                w->cboDevices->setCurrentIndex(static_cast<int>(device));
-            w->txtAudioFile->setText(take);
-            w->cmdRecord->click();
-            pressed = true;
-        } else if (!w->cmdRecord->isEnabled()) {
-            std::fputs("recording\n", stdout);
-            std::fflush(stdout);
-            watcher.stop();
-        }
-    });
-    watcher.start();
-    f->RunCommand(QStringLiteral("Audio Recorder"));
+    takes::recordInThisProgramUntilEnded(take);
+    if (HasFatalFailure())
+        return;
     FAIL() << "the recorder closed before the kill came";
 }
 
