@@ -183,7 +183,7 @@ std::unique_ptr<PulseInput> PulseInput::open(const QByteArray& sourceId, const e
         return failed(QString::fromUtf8(pa_strerror(pa_context_errno(p.context))));
     };
     if (!pa_sample_spec_valid(&spec))
-        return failed(QStringLiteral("Invalid sample specification"));
+        return failed(QStringLiteral("The sound server does not take this sample format"));
     p.stream = pa_stream_new(p.context, "Recording", &spec, nullptr);
     if (!p.stream)
         return refused();
