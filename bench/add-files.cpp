@@ -4,6 +4,7 @@
 // the time, the rows, the summed seconds and the longest gap of the event loop while it ran.
 // Usage: add-files LIST [SLICE_MS]. Run it with XDG_DATA_HOME and XDG_CONFIG_HOME pointing at
 // a scratch folder: it writes settings and a list there.
+#include "bench/PathList.h"
 #include "components/cGrid.h"
 #include "foundation/RegistryRoutines.h"
 #include "foundation/mdlModes.h"
@@ -25,20 +26,6 @@
 
 #include <cstdio>
 
-namespace {
-
-// A closing message of refusals goes to the error stream: nobody is there to press OK.
-class PrintedMessages final : public platform::MessageBoxService {
-public:
-    int show(const platform::MessageBoxRequest& request, QWidget*) override
-    {
-        std::fprintf(stderr, "%s\n", request.prompt.toLocal8Bit().constData());
-        return platform::vbOK;
-    }
-};
-
-}  // namespace
-
 int main(int argc, char* argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -49,17 +36,12 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "usage: add-files LIST [SLICE_MS]\n");
         return 2;
     }
-    QFile listFile(QString::fromLocal8Bit(argv[1]));
-    if (!listFile.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "cannot read %s\n", argv[1]);
-        return 2;
-    }
     QStringList paths;
-    for (const QByteArray& line : listFile.readAll().split('\n'))
-        if (!line.isEmpty())
-            paths << QString::fromUtf8(line);
+    if (!pathlist::read(argv[1], &paths))
+        return 2;
 
-    PrintedMessages messages;
+    // A closing message of refusals goes to the error stream: nobody is there to press OK.
+    pathlist::PrintedMessages messages(platform::vbOK);
     // ADD_FILES_SHOW_MESSAGES=1 shows the real message box (for looking at it).
     if (qEnvironmentVariableIsEmpty("ADD_FILES_SHOW_MESSAGES"))
         platform::setMessageBoxService(&messages);

@@ -15,6 +15,7 @@
 // Run it with XDG_DATA_HOME and XDG_CONFIG_HOME pointing at the folders the program will use,
 // after quillmere-setup has filled them.
 #include "batchtools/FrmJoiner.h"
+#include "bench/PathList.h"
 #include "commands/ToolWindows.h"
 #include "components/cGrid.h"
 #include "foundation/mdlFunctions.h"
@@ -37,16 +38,6 @@
 #include <cstdio>
 
 namespace {
-
-// Nobody is there to press OK: what the program would say goes to the error stream.
-class PrintedMessages final : public platform::MessageBoxService {
-public:
-    int show(const platform::MessageBoxRequest& request, QWidget*) override
-    {
-        std::fprintf(stderr, "message: %s\n", request.prompt.toLocal8Bit().constData());
-        return platform::vbYes;
-    }
-};
 
 void settle(QWidget* w)
 {
@@ -75,17 +66,12 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "usage: program-prepare LIST OUT_FOLDER\n");
         return 2;
     }
-    QFile listFile(QString::fromLocal8Bit(argv[1]));
-    if (!listFile.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "cannot read %s\n", argv[1]);
-        return 2;
-    }
     QStringList paths;
-    for (const QByteArray& line : listFile.readAll().split('\n'))
-        if (!line.isEmpty())
-            paths << QFile::decodeName(line);
+    if (!pathlist::read(argv[1], &paths))
+        return 2;
 
-    PrintedMessages messages;
+    // Nobody is there to answer: what the program would ask is printed and answered Yes.
+    pathlist::PrintedMessages messages(platform::vbYes);
     platform::setMessageBoxService(&messages);
     MainStartupWindows windows;
     if (!Main(windows, {}))

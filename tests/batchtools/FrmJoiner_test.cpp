@@ -605,24 +605,33 @@ TEST_F(JoinerTest, TheTypedDestinationIsUsedAsTyped)
     EXPECT_EQ(j->txtToPath->currentText(), mixed);
 }
 
-// Every window with a destination box: typed text stays as typed when the focus moves on.
-TEST_F(JoinerTest, NoDestinationBoxCompletesTypedText)
+// The destination history holds `folder` alone.
+void rememberDestination(const QString& folder)
 {
-    const QString mixed = outFolder + QStringLiteral("/mixed/");
-    {
-        QComboBox history;
-        history.setEditable(true);
-        history.setEditText(mixed);
-        SavePathHistory(&history);
-    }
-    const QList<std::function<BatchToolWindow*()>> windows{
+    QComboBox history;
+    history.setEditable(true);
+    history.setEditText(folder);
+    SavePathHistory(&history);
+}
+
+// Every window with a destination box, loaded on first call.
+QList<std::function<BatchToolWindow*()>> destinationWindows()
+{
+    return {
         [] { return static_cast<BatchToolWindow*>(g_frmJoiner.get()); },
         [] { return static_cast<BatchToolWindow*>(g_frmConverter.get()); },
         [] { return static_cast<BatchToolWindow*>(g_frmACMConverter.get()); },
         [] { return static_cast<BatchToolWindow*>(g_frmSplitter.get()); },
         [] { return static_cast<BatchToolWindow*>(g_frmCDRipper.get()); },
     };
-    for (const auto& open : windows) {
+}
+
+// Every window with a destination box: typed text stays as typed when the focus moves on.
+TEST_F(JoinerTest, NoDestinationBoxCompletesTypedText)
+{
+    const QString mixed = outFolder + QStringLiteral("/mixed/");
+    rememberDestination(mixed);
+    for (const auto& open : destinationWindows()) {
         BatchToolWindow* w = open();
         ASSERT_NE(w, nullptr);
         SCOPED_TRACE(w->metaObject()->className());
@@ -633,7 +642,7 @@ TEST_F(JoinerTest, NoDestinationBoxCompletesTypedText)
         w->chkCreateSubFolder->setChecked(true);
         w->CheckUnderFolderEna();
         ASSERT_TRUE(w->txtUndeForlder->isEnabled());
-        for (const QString& typed : {outFolder + QStringLiteral("/m"), outFolder + QStringLiteral("/MIXED/")}) {
+        for (const QString& typed : QStringList{outFolder + QStringLiteral("/m"), outFolder + QStringLiteral("/MIXED/")}) {
             w->txtToPath->setFocus();
             w->txtToPath->clearEditText();
             QTest::keyClicks(w->txtToPath, typed);
@@ -651,20 +660,8 @@ TEST_F(JoinerTest, EnterInTheDestinationBoxKeepsThePathAndOpensNoDialog)
 {
     FakeFileDialogs dialogs;
     const QString mixed = outFolder + QStringLiteral("/mixed/");
-    {
-        QComboBox history;
-        history.setEditable(true);
-        history.setEditText(mixed);
-        SavePathHistory(&history);
-    }
-    const QList<std::function<BatchToolWindow*()>> windows{
-        [] { return static_cast<BatchToolWindow*>(g_frmJoiner.get()); },
-        [] { return static_cast<BatchToolWindow*>(g_frmConverter.get()); },
-        [] { return static_cast<BatchToolWindow*>(g_frmACMConverter.get()); },
-        [] { return static_cast<BatchToolWindow*>(g_frmSplitter.get()); },
-        [] { return static_cast<BatchToolWindow*>(g_frmCDRipper.get()); },
-    };
-    for (const auto& open : windows) {
+    rememberDestination(mixed);
+    for (const auto& open : destinationWindows()) {
         BatchToolWindow* w = open();
         ASSERT_NE(w, nullptr);
         SCOPED_TRACE(w->metaObject()->className());
