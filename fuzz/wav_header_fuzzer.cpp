@@ -47,7 +47,7 @@ void readCompressed(const QString& path)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QString path = fuzz::scratchFile();
+    const QString path = fuzz::scratchFile(QStringLiteral("input.wav"));
     fuzz::writeFile(path, QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
     engine::PositionedFile file;
     fuzz::check(file.open(path));
