@@ -13,15 +13,19 @@
 namespace fuzz {
 
 // One scratch folder per fuzzing process; the rewrite puts its temporary files beside the file.
-inline QString scratchFile()
+inline QString scratchFolder()
 {
-    static const QString path = []() -> QString {
-        const QString dir = QDir::tempPath() + QStringLiteral("/qm-fuzz-") + QString::number(::getpid());
-        QDir().mkpath(dir);
-        return dir + QStringLiteral("/input.mp3");
+    static const QString dir = []() -> QString {
+        const QString path = QDir::tempPath() + QStringLiteral("/qm-fuzz-") + QString::number(::getpid());
+        QDir().mkpath(path);
+        return path;
     }();
-    return path;
+    return dir;
 }
+
+// The file a target writes its input to, named as the files the parser is given are named
+// ("input.wav"): readers that weigh a file's extension then weigh it as they would there.
+inline QString scratchFile(const QString& name) { return scratchFolder() + QLatin1Char('/') + name; }
 
 inline void writeFile(const QString& path, const QByteArray& bytes)
 {

@@ -9,7 +9,6 @@
 #include "fuzz/FuzzFile.h"
 #include "components/cd/CueSheet.h"
 
-#include <QFileInfo>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -50,7 +49,7 @@ void checkSheet(const QByteArray& text, int64_t bytes)
 QString sheetFolder()
 {
     static const QString folder = [] {
-        const QString dir = QFileInfo(fuzz::scratchFile()).absolutePath() + QStringLiteral("/cue");
+        const QString dir = fuzz::scratchFolder() + QStringLiteral("/cue");
         QDir().mkpath(dir + QStringLiteral("/folder.bin"));
         const QByteArray native = QFile::encodeName(dir);
         fuzz::writeFile(dir + QStringLiteral("/data.bin"), QByteArray(150 * 2352, '\0'));

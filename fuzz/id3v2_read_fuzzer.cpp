@@ -7,7 +7,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QString path = fuzz::scratchFile();
+    const QString path = fuzz::scratchFile(QStringLiteral("input.mp3"));
     fuzz::writeFile(path, QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
     try {
         cMP3ID3v2 tag;

@@ -19,7 +19,7 @@ qsizetype tagLength(const QByteArray& file)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QString path = fuzz::scratchFile();
+    const QString path = fuzz::scratchFile(QStringLiteral("input.mp3"));
     // A known tail stands for the audio and an ID3v1 record; both must survive every write.
     const QByteArray original = QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)) +
                                 QByteArray("\xFF\xFB\x90\x64-audio-tail-", 17) + "TAG" + QByteArray(125, 'v');

@@ -27,7 +27,8 @@ void readCompressed(const QString& path)
     fuzz::check(info.totalFrames >= 0 && info.durationMs >= 0);
     fuzz::check(engine::isReadableChannelCount(info.format.channels));
     fuzz::check(info.estimateSlackPercent >= 0 && info.estimateSlackPercent <= 100);
-    fuzz::check(!info.lengthExact || info.estimateSlackPercent == 0);
+    fuzz::check(info.estimateSlackFrames >= 0);
+    fuzz::check(!info.lengthExact || (info.estimateSlackPercent == 0 && info.estimateSlackFrames == 0));
     // The file's own rate: no resampler between the decoder and the count.
     const engine::PcmFormat own{info.format.sampleRate, info.format.channels, 16};
     if (!reader->setOutputFormat(own, &error))
@@ -47,7 +48,7 @@ void readCompressed(const QString& path)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QString path = fuzz::scratchFile();
+    const QString path = fuzz::scratchFile(QStringLiteral("input.wav"));
     fuzz::writeFile(path, QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
     engine::PositionedFile file;
     fuzz::check(file.open(path));

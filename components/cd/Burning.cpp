@@ -1012,7 +1012,7 @@ int64_t AudioTrackSectors(const QString& file, QString* error, bool* estimated)
         return -1;
     const engine::SourceInfo& i = reader->info();
     if (estimated)
-        *estimated = !i.lengthExact && i.estimateSlackPercent > 0;
+        *estimated = !i.lengthExact && i.vouchesForLength();
     const int64_t rate = i.format.sampleRate > 0 ? i.format.sampleRate : 44100;
     const int64_t frames = (i.totalFrames * 44100 + rate - 1) / rate;
     return (frames + kFramesPerSector - 1) / kFramesPerSector;

@@ -46,9 +46,12 @@ struct SourceInfo {
                                // samples; 16 for lossy sources)
     int64_t totalFrames = 0;   // exact where the container tells it (gapless MP3 included)
     bool lengthExact = false;  // totalFrames is what decoding yields, not an estimate
-    // For an estimated totalFrames: by how much, in percent of it, a complete decode may fall
-    // short, from how the reader came to the figure; 0 when the figure vouches for nothing.
+    // For an estimated totalFrames: by how much a complete decode may fall short, from how the
+    // reader came to the figure: a share of it in percent, and a number of frames (a few of a
+    // constant-rate codec's own frames); both 0 when the figure vouches for nothing.
     int estimateSlackPercent = 0;
+    int64_t estimateSlackFrames = 0;
+    bool vouchesForLength() const { return lengthExact || estimateSlackPercent > 0 || estimateSlackFrames > 0; }
     int64_t durationMs = 0;
     QString codecName;         // e.g. "pcm_s16le", "mp3", "vorbis"
     int bitrate = 0;           // bits per second, 0 when unknown

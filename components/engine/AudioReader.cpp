@@ -152,12 +152,12 @@ QString shortDecodeError(const QString& path, const SourceInfo& info, int rate, 
                          int64_t decoded)
 {
     const int sourceRate = info.format.sampleRate;
-    if (info.totalFrames <= 0 || sourceRate <= 0 || rate <= 0 || (!info.lengthExact && info.estimateSlackPercent <= 0))
+    if (info.totalFrames <= 0 || sourceRate <= 0 || rate <= 0 || !info.vouchesForLength())
         return {};
     auto atRate = [&](int64_t frames) { return int64_t((__int128)frames * rate / sourceRate); };
     int64_t slack = kDecodePaddingFrames;
     if (!info.lengthExact)
-        slack += int64_t((__int128)info.totalFrames * info.estimateSlackPercent / 100);
+        slack += int64_t((__int128)info.totalFrames * info.estimateSlackPercent / 100) + info.estimateSlackFrames;
     const int64_t total = atRate(info.totalFrames);
     // How far the decode had to get: the end of the range asked for, or else the stated end less
     // what that figure may be off by. Ends, not counts: a short range well inside the stated

@@ -50,16 +50,17 @@ namespace {
 
 // How far a complete decode may fall short of a length the library estimated, in percent of the
 // estimate (SourceInfo::estimateSlackPercent), beside the decoder's own padding:
-// - a compressed WAV without a sample count: its data divided by the fmt chunk's byte rate, or
-//   by the codec's bits per sample. Constant-rate codecs (MP3 from the compressed-WAV codecs,
-//   GSM) land within a few frames of it; the block headers of ADPCM cost under 3 % with blocks
-//   of 256 bytes a channel and up, about 10 % with 64; a variable-rate stream's header gives only
-//   the writer's average. More than an eighth short is damage: a stream cut off, zeroed, or
-//   holding no frame at all.
+// - a compressed WAV without a sample count whose codec varies its rate: its data divided by the
+//   fmt chunk's byte rate, which is only the writer's average. More than an eighth short is
+//   damage: a stream cut off, zeroed, or holding no frame at all. (Block codecs are counted from
+//   their blocks, and constant-rate MP3 from its size, to within kConstantRateSlackFrames.)
 // - other containers: a header's duration, or for raw streams one taken from the first frames'
 //   bitrate, which a variable-rate stream can miss widely. Only a decode that ends short of half
 //   of it is taken for damage.
 constexpr int kWavEstimateSlackPercent = 12;
+// A constant-rate MP3 stream without a sample count fills its bytes at its bitrate: the frames a
+// decode yields come within one frame of its size over that rate. A few frames more are damage.
+constexpr int kConstantRateSlackFrames = 3;
 constexpr int kContainerEstimateSlackPercent = 50;
 // Consecutive undecodable packets tolerated before the file counts as damaged.
 constexpr int kMaxBadPackets = 64;
@@ -159,35 +160,6 @@ private:
     AVIOContext* m_io = nullptr;
 };
 
-// Granule position of the last Ogg page: for a Vorbis stream, its length in samples.
-int64_t lastOggGranule(const QString& path)
-{
-    const SourceOpen opened = openSourceFile(path);
-    if (opened.fd < 0)
-        return 0;
-    QFile file;
-    if (!file.open(opened.fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(opened.fd);
-        return 0;
-    }
-    const int64_t tail = std::min<int64_t>(file.size(), 65536);
-    if (!file.seek(file.size() - tail))
-        return 0;
-    const QByteArray data = file.read(tail);
-    for (int pos = data.lastIndexOf("OggS"); pos >= 0; pos = data.lastIndexOf("OggS", pos - 1)) {
-        if (pos + 27 > data.size())
-            continue;
-        int64_t granule = 0;
-        for (int i = 7; i >= 0; --i)
-            granule = (granule << 8) | uint8_t(data[pos + 6 + i]);
-        if (granule > 0)
-            return granule;
-        if (pos == 0)
-            break;
-    }
-    return 0;
-}
-
 class FfmpegReader final : public AudioReader {
 public:
     explicit FfmpegReader(const QString& path) : m_path(path) {}
@@ -235,6 +207,34 @@ public:
 
     bool seekToFrame(int64_t frame, QString* error) override
     {
+        if (!positionAt(frame, error))
+            return false;
+        m_outPos = frame;
+        return true;
+    }
+
+    int64_t read(uint8_t* buffer, int64_t maxFrames, QString* error) override
+    {
+        // An exact length is a promise about the output too: frames of another rate inside the
+        // stream, resampled to the stream's own, must not carry a decode past it.
+        if (m_exactLength) {
+            const int64_t end = ((__int128)m_info.totalFrames * m_out.sampleRate + m_info.format.sampleRate - 1) /
+                                m_info.format.sampleRate;
+            maxFrames = std::min(maxFrames, std::max<int64_t>(0, end - m_outPos));
+            if (maxFrames == 0)
+                return 0;
+        }
+        const int64_t n = readPendingFrames(m_pending, m_pendingPos, buffer, maxFrames, m_out.bytesPerFrame(),
+                                            [&] { return decodeMore(error); });
+        if (n > 0)
+            m_outPos += n;
+        return n;
+    }
+
+private:
+    // Makes the next decoded frame the one at `frame` of the output format.
+    bool positionAt(int64_t frame, QString* error)
+    {
         const int srcRate = m_info.format.sampleRate;
         const int64_t target = std::max<int64_t>(
             0, srcRate == m_out.sampleRate ? frame : int64_t((__int128)frame * srcRate / m_out.sampleRate));
@@ -272,13 +272,6 @@ public:
         return true;
     }
 
-    int64_t read(uint8_t* buffer, int64_t maxFrames, QString* error) override
-    {
-        return readPendingFrames(m_pending, m_pendingPos, buffer, maxFrames, m_out.bytesPerFrame(),
-                                 [&] { return decodeMore(error); });
-    }
-
-private:
     // MP3 frames are found from their headers, so a far seek can start decoding a few frames
     // before the target frame's own byte offset and still count every sample exactly. The
     // frames before the target refill the bit reservoir and the filter banks.
@@ -404,7 +397,9 @@ private:
             if (file.open(m_path))
                 readMp3Stream(file, &mp3);
         }
-        if (m_isMp3 && mp3.lengthKnown) {
+        // The headers' count is in frames of the first frame's rate; a stream the decoder
+        // reads at another (frames of several rates) has only the library's estimate.
+        if (m_isMp3 && mp3.lengthKnown && mp3.sampleRate == rate) {
             m_samplesPerFrame = mp3.samplesPerFrame;
             m_startSkip = mp3.startSkip;
             frames = mp3.samples;
@@ -414,6 +409,9 @@ private:
             // The last page's position is the stream's exact length; the decoder does not
             // cut the padding of the last block by itself.
             m_exactLength = true;
+        } else if (const int64_t fromSize = qstrcmp(m_fmt->iformat->name, "wav") == 0 ? uncountedWavLength() : 0;
+                   fromSize > 0) {
+            frames = fromSize;
         } else if (st->duration != AV_NOPTS_VALUE && st->duration > 0) {
             frames = av_rescale_q(st->duration, st->time_base, AVRational{1, rate});
             if (qstrcmp(m_fmt->iformat->name, "wav") == 0)
@@ -453,6 +451,54 @@ private:
         WavLayout layout;
         const bool counted = file.open(m_path) && parseWav(file, &layout) == WavParse::Ok && layout.sampleCount > 0;
         return counted || av_get_exact_bits_per_sample(m_dec->codec_id) > 0;
+    }
+
+    // The length of a compressed WAV without a sample count ("fact"), where its codec makes it
+    // follow from the data: a block codec delivers the same number of samples from every whole
+    // block (exact), a constant-rate MP3 stream one frame's samples from every frame's bytes
+    // (within a few frames). Sets m_exactLength and the allowance; 0 for every other file,
+    // whose figure is the library's.
+    int64_t uncountedWavLength()
+    {
+        PositionedFile file;
+        WavLayout layout;
+        if (!file.open(m_path) || parseWav(file, &layout) != WavParse::Ok || layout.sampleCount > 0 ||
+            av_get_exact_bits_per_sample(m_dec->codec_id) > 0)
+            return 0;
+        const int64_t channels = layout.fmtChannels;
+        const int64_t block = layout.blockAlign;
+        int64_t samplesPerBlock = 0;
+        // The samples the decoder takes from one block: its header's samples and 4 bits each.
+        switch (m_dec->codec_id) {
+        case AV_CODEC_ID_ADPCM_IMA_WAV:
+            if (layout.pcm.bitsPerSample == 4 && block >= 8 * channels)
+                samplesPerBlock = 1 + (block - 4 * channels) / (4 * channels) * 8;
+            break;
+        case AV_CODEC_ID_ADPCM_MS:
+            if (block >= 7 * channels)
+                samplesPerBlock = (block - 6 * channels) * 2 / channels;
+            break;
+        case AV_CODEC_ID_GSM_MS:
+            if (block == 65)
+                samplesPerBlock = 320;
+            break;
+        case AV_CODEC_ID_MP3: {
+            const Mp3ConstantRate cbr = mp3ConstantRate(file, layout.dataOffset, layout.dataOffset + layout.dataBytes);
+            if (cbr.kbps <= 0 || cbr.sampleRate != m_dec->sample_rate)
+                return 0;
+            m_exactLength = false;
+            m_info.estimateSlackPercent = 0;
+            m_info.estimateSlackFrames = int64_t(kConstantRateSlackFrames) * cbr.samplesPerFrame;
+            return int64_t((__int128)layout.dataBytes * 8 * cbr.sampleRate / (int64_t(cbr.kbps) * 1000));
+        }
+        default:
+            break;
+        }
+        if (samplesPerBlock <= 0)
+            return 0;
+        m_exactLength = true;
+        m_info.estimateSlackPercent = 0;
+        return layout.dataBytes / block * samplesPerBlock;
     }
 
     bool configureConverter(int format, int channels, int rate, QString* detail)
@@ -567,6 +613,7 @@ private:
     SampleConverter m_converter;
     int m_convFormat = -1, m_convChannels = 0, m_convRate = 0;
     int64_t m_srcPos = 0;  // position of the next decoded frame (negative inside an MP3's delay)
+    int64_t m_outPos = 0;  // position of the next delivered frame, at the output's rate
     int64_t m_skip = 0;    // source frames still to drop to reach a seek target
     bool m_eofSent = false;
     bool m_decoderDrained = false;

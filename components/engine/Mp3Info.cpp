@@ -256,14 +256,24 @@ bool readMp3Stream(PositionedFile& file, Mp3Stream* s)
         s->samples = info.hasGapless ? info.exactSamples()
                                      : std::max<int64_t>(0, info.frames * info.samplesPerFrame - kMp3DecoderDelay);
         // A file that lost its end holds fewer frames than the info frame promises: what
-        // comes out is what the frames that are there hold.
+        // comes out is what the frames that are there hold. Files joined by appending one to
+        // another hold more: the first one's info frame speaks for it alone, and the decoder
+        // goes on through the others (their info frames decode as a frame of silence each).
+        // The first one's delay is dropped at the start and its padding at the end, which is
+        // where a decoder that reads the first tag cuts such a file too.
         const int64_t audioBytes = s->firstFrame < 0 ? 0 : s->end - s->firstFrame;
-        if (!info.hasByteCount || audioBytes < info.bytes) {
+        if (!info.hasByteCount || audioBytes != info.bytes) {
             const int spf = s->firstFrame < 0 ? info.samplesPerFrame : first.samples;
             const int64_t present = countFrames(file, s->firstFrame, s->end) - 1;  // the info frame is no audio
             s->framesWalked = true;
-            if (present >= 0 && present < info.frames)
+            if (present >= 0 && present < info.frames) {
                 s->samples = std::max<int64_t>(0, present * spf - s->startSkip);
+            } else if (present > info.frames && spf == info.samplesPerFrame) {
+                Mp3LengthInfo whole = info;
+                whole.frames = present;
+                s->samples = info.hasGapless ? whole.exactSamples()
+                                             : std::max<int64_t>(0, present * spf - kMp3DecoderDelay);
+            }
         }
         s->lengthKnown = true;
     } else if (const int64_t frames = countFrames(file, s->firstFrame, s->end); frames > 0) {
@@ -295,6 +305,28 @@ bool mp3SourceInfo(const PositionedFile& file, const Mp3Stream& mp3, SourceInfo*
                          : mp3.bitrate * 1000;
     *info = result;
     return true;
+}
+
+Mp3ConstantRate mp3ConstantRate(const PositionedFile& file, int64_t from, int64_t end)
+{
+    const QByteArray head = file.readAt(from, std::clamp<int64_t>(end - from, 0, kFrameSearch));
+    FrameHeader first;
+    bool open = false;
+    const int at = scanFirstFrame(head, &first, &open);
+    if (at < 0)
+        return {};
+    // A variable-rate encoder's tag in the first frame: its bitrate says nothing of the others.
+    const QByteArray firstFrame = head.mid(at, first.length);
+    if (firstFrame.contains("Xing") || firstFrame.contains("VBRI"))
+        return {};
+    bool constant = true;
+    walkFrames(file, from + at, end, [&](int64_t, const FrameHeader& h) {
+        constant = h.bitrate == first.bitrate && h.rate == first.rate;
+        return constant;
+    });
+    if (!constant)
+        return {};
+    return Mp3ConstantRate{first.bitrate, first.rate, first.samples};
 }
 
 std::vector<int64_t> indexMp3Frames(const QString& path)

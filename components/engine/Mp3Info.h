@@ -70,6 +70,17 @@ bool readMp3Stream(PositionedFile& file, Mp3Stream* stream);
 // is the info frame's bytes over its length, else the first frame's.
 bool mp3SourceInfo(const PositionedFile& file, const Mp3Stream& stream, SourceInfo* info);
 
+// The one bitrate (kbit/s) the MP3 frames of a stream between `from` and `end` are coded at,
+// with their sample rate, so that its length follows from its size; kbps 0 when the stream
+// varies (frames of other bitrates, or the info tag of a variable-rate encoder) or holds no
+// frame within its first bytes. Frames after damage are not looked at.
+struct Mp3ConstantRate {
+    int kbps = 0;
+    int sampleRate = 0;
+    int samplesPerFrame = 0;
+};
+Mp3ConstantRate mp3ConstantRate(const PositionedFile& file, int64_t from, int64_t end);
+
 // Byte offsets of the audio frames (the info frame left out), found from the frame headers.
 std::vector<int64_t> indexMp3Frames(const QString& path);
 

@@ -6,7 +6,10 @@
 #include "components/engine/SourceFile.h"
 #include "components/engine/WavFile.h"
 
+#include <ogg/ogg.h>
 #include <vorbis/vorbisfile.h>
+
+#include <QFile>
 
 extern "C" {
 #include <libavutil/samplefmt.h>
@@ -38,6 +41,59 @@ constexpr int kVorbisToWav[8][8] = {
 // Consecutive holes (lost pages) tolerated before the file counts as damaged.
 constexpr int kMaxHoles = 64;
 constexpr int kBlockFrames = 4096;
+
+// Whether pages of the file's first stream were lost before its first audio page: a page that
+// fails its checksum, bytes that are no page, or a gap in the page numbers. The library then
+// takes the first page it can read for the stream's start and counts the length from there, so
+// a file that lost its beginning would read as a shorter, whole one.
+bool audioStartLost(const QString& path)
+{
+    const SourceOpen opened = openSourceFile(path);
+    if (opened.fd < 0)
+        return false;
+    ogg_sync_state sync;
+    ogg_sync_init(&sync);
+    // Header pages hold the codebooks and the comments, pictures included: a few megabytes at most.
+    constexpr int64_t kHeaderLimit = 64 << 20;
+    constexpr long kChunk = 65536;
+    bool lost = false;
+    bool first = true;
+    int serial = 0;
+    long expected = 0;
+    for (int64_t offset = 0; offset < kHeaderLimit;) {
+        ogg_page page;
+        const long got = ogg_sync_pageseek(&sync, &page);
+        if (got < 0) {
+            lost = true;
+            break;
+        }
+        if (got == 0) {
+            char* buffer = ogg_sync_buffer(&sync, kChunk);
+            const ssize_t n = buffer ? ::pread(opened.fd, buffer, size_t(kChunk), off_t(offset)) : -1;
+            if (n <= 0)
+                break;
+            ogg_sync_wrote(&sync, long(n));
+            offset += n;
+            continue;
+        }
+        if (first) {
+            serial = ogg_page_serialno(&page);
+            first = false;
+        } else if (ogg_page_serialno(&page) != serial) {
+            continue;
+        }
+        if (ogg_page_pageno(&page) != expected) {
+            lost = true;
+            break;
+        }
+        ++expected;
+        if (ogg_page_granulepos(&page) != 0)
+            break;  // the first audio page, where it belongs
+    }
+    ogg_sync_clear(&sync);
+    ::close(opened.fd);
+    return lost;
+}
 
 // Ogg Vorbis through the reference decoder library, which cuts the first and the last block
 // at the granule positions of the stream: exactly the samples that were encoded come out, and
@@ -94,7 +150,11 @@ public:
         m_info.codecName = QStringLiteral("vorbis");
         const long bitrate = ov_bitrate(&m_vf, -1);
         m_info.bitrate = bitrate > 0 ? int(std::min<long>(bitrate, INT32_MAX)) : int(std::max<long>(vi->bitrate_nominal, 0));
-        const ogg_int64_t total = ov_pcm_total(&m_vf, -1);
+        ogg_int64_t total = ov_pcm_total(&m_vf, -1);
+        // A stream that lost its first audio pages still says how long it is: its last page's
+        // position counts from its first sample. What the pages left hold then falls short of it.
+        if (ov_streams(&m_vf) == 1 && audioStartLost(m_path))
+            total = std::max<ogg_int64_t>(total, lastOggGranule(m_path));
         m_info.totalFrames = total > 0 ? total : 0;
         m_info.lengthExact = total > 0;  // the last page's position
         m_info.durationMs = m_info.totalFrames * 1000 / vi->rate;
@@ -135,7 +195,11 @@ public:
         m_flushed = false;
         m_ended = false;
         m_converter.reset();
-        const int rc = target >= m_info.totalFrames ? 0 : ov_pcm_seek(&m_vf, target);
+        int rc = target >= m_info.totalFrames ? 0 : ov_pcm_seek(&m_vf, target);
+        // A stream whose only audio page is lost has no sample position the library can seek
+        // to; its start still is one, and the decode then shows what the file holds.
+        if (rc != 0 && target == 0)
+            rc = ov_raw_seek(&m_vf, 0);
         if (target >= m_info.totalFrames)
             m_ended = true;  // nothing after the end; the converter has nothing to give either
         if (rc != 0) {
@@ -236,6 +300,34 @@ private:
 };
 
 }  // namespace
+
+int64_t lastOggGranule(const QString& path)
+{
+    const SourceOpen opened = openSourceFile(path);
+    if (opened.fd < 0)
+        return 0;
+    QFile file;
+    if (!file.open(opened.fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(opened.fd);
+        return 0;
+    }
+    const int64_t tail = std::min<int64_t>(file.size(), 65536);
+    if (!file.seek(file.size() - tail))
+        return 0;
+    const QByteArray data = file.read(tail);
+    for (int pos = data.lastIndexOf("OggS"); pos >= 0; pos = data.lastIndexOf("OggS", pos - 1)) {
+        if (pos + 27 > data.size())
+            continue;
+        int64_t granule = 0;
+        for (int i = 7; i >= 0; --i)
+            granule = (granule << 8) | uint8_t(data[pos + 6 + i]);
+        if (granule > 0)
+            return granule;
+        if (pos == 0)
+            break;
+    }
+    return 0;
+}
 
 std::unique_ptr<AudioReader> openVorbisReader(const QString& path, QString* error, bool* isVorbis)
 {

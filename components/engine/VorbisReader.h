@@ -10,4 +10,8 @@ namespace engine {
 // true, *error says why it cannot be read. Private to the engine.
 std::unique_ptr<AudioReader> openVorbisReader(const QString& path, QString* error, bool* isVorbis);
 
+// Granule position of the last Ogg page: for a Vorbis stream that starts at 0, its length in
+// samples; 0 when none is found.
+int64_t lastOggGranule(const QString& path);
+
 }  // namespace engine

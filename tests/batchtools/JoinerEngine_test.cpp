@@ -1,6 +1,7 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 // The joiner window over the real join component: from a filled window to the file on disk.
 #include "tests/batchtools/JoinerFixture.h"
+#include "tests/support/CompressedWavs.h"
 #include "tests/support/ReferenceAudio.h"
 #include "tests/support/ModalWindow.h"
 
@@ -384,6 +385,71 @@ TEST_F(JoinerEngineTest, AFailedJoinSaysItFailedAndShowsItsOwnProgress)
         EXPECT_EQ(j->windowTitle(), goodCaption);
         EXPECT_EQ(j->prgTotal->Value(), 300);
         balloons.clear();
+    }
+}
+
+TEST_F(JoinerEngineTest, SourcesAreJoinedAtTheLengthTheyHoldAndRefusedWhenTheyHoldLess)
+{
+    const Pcm cd{44100, 2, 16};
+    const QString one = writeSource(QStringLiteral("one.wav"), cd, fixtures::sine(cd, 44100));
+
+    // Two MP3 files appended to one another, as the encoder wrote them; its decoder is the peer.
+    const QString a = writeSource(QStringLiteral("a.wav"), cd, fixtures::sine(cd, 44100 * 3, 440.0));
+    const QString b = writeSource(QStringLiteral("b.wav"), cd, fixtures::sine(cd, 44100 * 2, 660.0));
+    ASSERT_TRUE(run(QStringLiteral("lame"), {QStringLiteral("--quiet"), QStringLiteral("-b"), QStringLiteral("128"), a,
+                                             source(QStringLiteral("a.mp3"))}));
+    ASSERT_TRUE(run(QStringLiteral("lame"), {QStringLiteral("--quiet"), QStringLiteral("-V"), QStringLiteral("2"), b,
+                                             source(QStringLiteral("b.mp3"))}));
+    const QString appended = source(QStringLiteral("appended.mp3"));
+    ASSERT_TRUE(fixtures::writeFile(appended, fixtures::readFile(source(QStringLiteral("a.mp3"))) +
+                                                  fixtures::readFile(source(QStringLiteral("b.mp3")))));
+    const QString peer = source(QStringLiteral("peer.wav"));
+    ASSERT_TRUE(run(QStringLiteral("lame"), {QStringLiteral("--quiet"), QStringLiteral("--decode"), appended, peer}));
+    const auto peerWav = fixtures::parseWavFile(peer);
+    ASSERT_TRUE(peerWav);
+    const qsizetype peerFrames = peerWav->data.size() / 4;
+
+    // An MP3-in-WAV without "fact" whose last tenth is zeros.
+    QByteArray mp3 = compressedwavs::mp3Tone(44100 * 10);
+    ASSERT_FALSE(mp3.isEmpty());
+    const qsizetype keep = mp3.size() - mp3.size() / 10;
+    mp3.replace(keep, mp3.size() - keep, QByteArray(mp3.size() - keep, '\0'));
+    const QString zeroed = source(QStringLiteral("zeroed.wav"));
+    ASSERT_TRUE(fixtures::writeFile(zeroed, compressedwavs::mp3InWav(mp3)));
+
+    // An Ogg Vorbis file whose first audio page no longer matches its checksum.
+    const QString ogg = source(QStringLiteral("page lost.ogg"));
+    ASSERT_TRUE(run(QStringLiteral("oggenc"), {QStringLiteral("-Q"), QStringLiteral("-o"), ogg, a}));
+    QByteArray oggBytes = fixtures::readFile(ogg);
+    qsizetype page = 0;
+    while ((page = oggBytes.indexOf("OggS", page + 1)) > 0 && oggBytes.mid(page + 6, 8) == QByteArray(8, '\0')) {
+    }
+    ASSERT_GT(page, 0);
+    oggBytes.replace(page + 27 + uint8_t(oggBytes[page + 26]), 200, QByteArray(200, '\x55'));
+    ASSERT_TRUE(fixtures::writeFile(ogg, oggBytes));
+
+    FrmJoiner* j = joinerOn({one, appended});
+    ASSERT_NE(j, nullptr);
+    selectFormat(j, "WAV");
+    ASSERT_TRUE(runTask(j));
+    ASSERT_EQ(j->lblCurrentTrack->text(), QStringLiteral("Done.")) << j->txtLog->toPlainText().toStdString();
+    const auto joined = fixtures::parseWavFile(outFolder + QStringLiteral("/joined.wav"));
+    ASSERT_TRUE(joined);
+    // The WAV's second and every frame of the MP3s.
+    ASSERT_EQ(joined->pcm.rate, 44100);
+    EXPECT_EQ(joined->data.size() / joined->pcm.bytesPerFrame(), 44100 + peerFrames);
+    QFile::remove(outFolder + QStringLiteral("/joined.wav"));
+
+    for (const QString& bad : {zeroed, ogg}) {
+        SCOPED_TRACE(bad.toStdString());
+        j->txtLog->clear();
+        setGridCell(j, 2, COL_FILE, bad);
+        ASSERT_TRUE(runTask(j));
+        const QStringList lines = logLines(j);
+        EXPECT_EQ(count(lines, QStringLiteral("Error: The file '") + bad + QStringLiteral("' holds less audio than it claims")), 1)
+            << lines.join(QLatin1Char('\n')).toStdString();
+        EXPECT_EQ(j->m_bJobError, -1);
+        EXPECT_TRUE(fixtures::folderEntries(outFolder).isEmpty()) << fixtures::folderEntries(outFolder).join(u' ').toStdString();
     }
 }
 

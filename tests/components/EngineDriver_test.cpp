@@ -298,6 +298,215 @@ TEST_F(EngineDriver, AnAdpcmWavWithoutFactConvertsWhateverItsBlockHeadersCost)
     EXPECT_LT(outputFrames(out), frames + 2048);
 }
 
+namespace {
+
+// Frames a peer decoder makes of a file, in the file's own rate and channels: the program writes
+// 16-bit samples to its standard output, or as a WAV to `outFile` when one is named; -1 when it
+// fails.
+int64_t peerFrames(const QString& program, QStringList args, int channels, const QString& outFile = {})
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return -1;
+    if (!outFile.isEmpty()) {
+        const auto parsed = fixtures::parseWavFile(outFile);
+        return parsed ? parsed->data.size() / (2 * channels) : -1;
+    }
+    return p.readAllStandardOutput().size() / (2 * channels);
+}
+
+int64_t ffmpegFrames(const QString& file, int channels)
+{
+    return peerFrames(QStringLiteral("ffmpeg"),
+                      {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), file, QStringLiteral("-f"),
+                       QStringLiteral("s16le"), QStringLiteral("-")},
+                      channels);
+}
+
+// The duration_ms line of the driver's probe; -1 when the probe fails.
+int64_t probedMs(const QString& file)
+{
+    const DriverRun r = driver({QStringLiteral("probe"), file});
+    if (r.status != 0)
+        return -1;
+    for (const QString& line : r.out.split(QLatin1Char('\n')))
+        if (line.startsWith(QStringLiteral("duration_ms=")))
+            return line.mid(12).toLongLong();
+    return -1;
+}
+
+// The frames of a 16-bit WAV of `channels` channels; -1 when there is none.
+qsizetype wavFrames(const QString& file, int channels)
+{
+    const auto parsed = fixtures::parseWavFile(file);
+    return parsed ? parsed->data.size() / (2 * channels) : -1;
+}
+
+}  // namespace
+
+TEST_F(EngineDriver, CompressedWavsWithoutFactAreAsLongAsTheirCodecMakesThem)
+{
+    // A whole MP3 stream in a WAV, and the same one whose last tenth of data bytes is zeros.
+    const QByteArray mp3 = compressedwavs::mp3Tone(44100 * 60);
+    ASSERT_FALSE(mp3.isEmpty());
+    QByteArray tailZeroed = mp3;
+    const qsizetype keep = mp3.size() - mp3.size() / 10;
+    tailZeroed.replace(keep, mp3.size() - keep, QByteArray(mp3.size() - keep, '\0'));
+    const QString cbr = path(QStringLiteral("cbr.wav"));
+    const QString zeroed = path(QStringLiteral("zeroed tail.wav"));
+    ASSERT_TRUE(fixtures::writeFile(cbr, compressedwavs::mp3InWav(mp3)));
+    ASSERT_TRUE(fixtures::writeFile(zeroed, compressedwavs::mp3InWav(tailZeroed)));
+
+    // ADPCM as the driver writes it, without its "fact" chunk.
+    auto adpcm = [&](const QString& name, const Pcm& pcm, const QString& format) {
+        const QString source = path(name + QStringLiteral(" source.wav"));
+        const QString coded = path(name + QStringLiteral(" coded.wav"));
+        const QString noFact = path(name + QStringLiteral(".wav"));
+        if (!fixtures::writeFile(source, fixtures::wavBytes(pcm, fixtures::sine(pcm, int64_t(pcm.rate) * 10 + 77))))
+            return QString();
+        const DriverRun r = driver({QStringLiteral("convert"), source, coded, format});
+        if (r.status != 0 || !fixtures::writeFile(noFact, withoutFact(fixtures::readFile(coded))))
+            return QString();
+        return noFact;
+    };
+    // The zeroed file is listed at the length of the whole one, and refused for falling short.
+    const struct {
+        QString file;
+        int rate, channels;
+        bool whole;
+        int64_t probeSlackFrames;  // how far a length estimated from the size may be off
+        QString lengthOf;          // the file whose decode is its length, if not its own
+    } cases[] = {
+        {cbr, 44100, 2, true, 1152, {}},
+        {zeroed, 44100, 2, false, 1152, cbr},
+        {adpcm(QStringLiteral("ima mono"), Pcm{8000, 1, 16}, QStringLiteral("acm:IMA ADPCM:8,000 kHz, 4 Bit, Mono")), 8000, 1,
+         true, 0, {}},
+        {adpcm(QStringLiteral("ima stereo"), Pcm{44100, 2, 16}, QStringLiteral("acm:IMA ADPCM:44,100 kHz, 4 Bit, Stereo")),
+         44100, 2, true, 0, {}},
+        {adpcm(QStringLiteral("ms mono"), Pcm{8000, 1, 16}, QStringLiteral("acm:Microsoft ADPCM:8,000 kHz, 4 Bit, Mono")),
+         8000, 1, true, 0, {}},
+        {adpcm(QStringLiteral("ms stereo"), Pcm{22050, 2, 16},
+               QStringLiteral("acm:Microsoft ADPCM:22,050 kHz, 4 Bit, Stereo")),
+         22050, 2, true, 0, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        ASSERT_FALSE(c.file.isEmpty());
+        const int64_t peer = ffmpegFrames(c.file, c.channels);
+        ASSERT_GT(peer, 0);
+        // The length the file is listed with (whole milliseconds, rounded up): what the whole
+        // file decodes to.
+        const int64_t wholeFrames = c.lengthOf.isEmpty() ? peer : ffmpegFrames(c.lengthOf, c.channels);
+        const int64_t ms = probedMs(c.file);
+        EXPECT_LE(std::abs(ms - (wholeFrames * 1000 + c.rate - 1) / c.rate), c.probeSlackFrames * 1000 / c.rate)
+            << ms << " ms listed, " << wholeFrames << " frames";
+
+        const QString out = path(QStringLiteral("out.wav"));
+        QFile::remove(out);
+        const DriverRun r = driver({QStringLiteral("convert"), c.file, out,
+                                    QStringLiteral("wav:%1:%2:16").arg(c.rate).arg(c.channels)});
+        if (c.whole) {
+            ASSERT_EQ(r.status, 0) << r.err.toStdString();
+            EXPECT_EQ(wavFrames(out, c.channels), peer);
+        } else {
+            EXPECT_EQ(r.status, 1);
+            EXPECT_TRUE(r.err.contains(QStringLiteral("The file '") + c.file +
+                                       QStringLiteral("' holds less audio than it claims")))
+                << r.err.toStdString();
+            EXPECT_FALSE(QFile::exists(out));
+        }
+    }
+}
+
+TEST_F(EngineDriver, MpegFilesAppendedToOneAnotherReadToTheirEnd)
+{
+    // Two encodings of the encoder's own, the second at another rate control, appended as they
+    // are; the peer is the same encoder's decoder, which cuts the first file's delay at the start.
+    const Pcm pcm{44100, 2, 16};
+    const QString one = path(QStringLiteral("one.wav")), two = path(QStringLiteral("two.wav"));
+    ASSERT_TRUE(fixtures::writeFile(one, fixtures::wavBytes(pcm, fixtures::sine(pcm, 44100 * 5, 440.0))));
+    ASSERT_TRUE(fixtures::writeFile(two, fixtures::wavBytes(pcm, fixtures::sine(pcm, 44100 * 4 + 555, 660.0))));
+    auto lame = [&](const QStringList& args) {
+        QProcess p;
+        p.start(QStringLiteral("lame"), QStringList{QStringLiteral("--quiet")} + args);
+        return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    };
+    const QString oneMp3 = path(QStringLiteral("one.mp3")), cbrMp3 = path(QStringLiteral("two cbr.mp3")),
+                  vbrMp3 = path(QStringLiteral("two vbr.mp3"));
+    ASSERT_TRUE(lame({QStringLiteral("-b"), QStringLiteral("128"), one, oneMp3}));
+    ASSERT_TRUE(lame({QStringLiteral("-b"), QStringLiteral("128"), two, cbrMp3}));
+    ASSERT_TRUE(lame({QStringLiteral("-V"), QStringLiteral("2"), two, vbrMp3}));
+
+    const QString out = path(QStringLiteral("out.wav"));
+    for (const QString& second : {cbrMp3, vbrMp3}) {
+        SCOPED_TRACE(second.toStdString());
+        const QString joined = path(QStringLiteral("joined.mp3"));
+        ASSERT_TRUE(fixtures::writeFile(joined, fixtures::readFile(oneMp3) + fixtures::readFile(second)));
+        const QString decoded = path(QStringLiteral("peer.wav"));
+        const int64_t peer = peerFrames(QStringLiteral("lame"), {QStringLiteral("--quiet"), QStringLiteral("--decode"), joined, decoded},
+                                        2, decoded);
+        ASSERT_GT(peer, 44100 * 9);
+
+        EXPECT_EQ(probedMs(joined), (peer * 1000 + 44099) / 44100);
+        QFile::remove(out);
+        DriverRun r = driver({QStringLiteral("convert"), joined, out, QStringLiteral("wav:44100:2:16")});
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        const auto ours = fixtures::parseWavFile(out);
+        const auto theirs = fixtures::parseWavFile(decoded);
+        ASSERT_TRUE(ours && theirs);
+        EXPECT_EQ(ours->data.size(), theirs->data.size());
+        // The first file's delay is cut as the peer cuts it: the first second is the same audio.
+        const QByteArray head = ours->data.left(44100 * 4), peerHead = theirs->data.left(44100 * 4);
+        int64_t worst = 0;
+        for (qsizetype i = 0; i + 1 < head.size() && i + 1 < peerHead.size(); i += 2)
+            worst = std::max(worst, std::abs(int64_t(int16_t(fixtures::get16(head, i))) -
+                                             int64_t(int16_t(fixtures::get16(peerHead, i)))));
+        EXPECT_LE(worst, 64);
+
+        // Joined after a WAV: the whole stream, at that length.
+        QFile::remove(out);
+        r = driver({QStringLiteral("join"), out, QStringLiteral("wav:44100:2:16"), one, joined});
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        EXPECT_EQ(wavFrames(out, 2), 44100 * 5 + peer);
+    }
+}
+
+TEST_F(EngineDriver, OggVorbisFilesThatLostTheirFirstAudioPageFailAtTheLengthTheirLastPageStates)
+{
+    const Pcm pcm{44100, 2, 16};
+    const QString out = path(QStringLiteral("out.wav"));
+    // One second fits one audio page; five take several.
+    for (const int seconds : {1, 5}) {
+        SCOPED_TRACE(seconds);
+        const QString source = path(QStringLiteral("source.wav"));
+        ASSERT_TRUE(fixtures::writeFile(source, fixtures::wavBytes(pcm, fixtures::sine(pcm, 44100 * seconds))));
+        const QString ogg = path(QStringLiteral("%1 s.ogg").arg(seconds));
+        DriverRun r = driver({QStringLiteral("convert"), source, ogg, QStringLiteral("ogg:q:3")});
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        ASSERT_EQ(probedMs(ogg), seconds * 1000);
+        // The first page with a granule position holds the first audio (the header pages before
+        // it have none); its body is overwritten and no longer matches its checksum.
+        QByteArray bytes = fixtures::readFile(ogg);
+        qsizetype page = 0;
+        while ((page = bytes.indexOf("OggS", page + 1)) > 0 && bytes.mid(page + 6, 8) == QByteArray(8, '\0')) {
+        }
+        ASSERT_GT(page, 0);
+        const int segments = uint8_t(bytes[page + 26]);
+        bytes.replace(page + 27 + segments, 200, QByteArray(200, '\x55'));
+        const QString damaged = path(QStringLiteral("%1 s damaged.ogg").arg(seconds));
+        ASSERT_TRUE(fixtures::writeFile(damaged, bytes));
+
+        EXPECT_EQ(probedMs(damaged), seconds * 1000);
+        QFile::remove(out);
+        r = driver({QStringLiteral("convert"), damaged, out, QStringLiteral("wav:44100:2:16")});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_TRUE(r.err.contains(QStringLiteral("The file '") + damaged + QStringLiteral("' holds less audio than it claims")))
+            << r.err.toStdString();
+        EXPECT_FALSE(QFile::exists(out));
+    }
+}
+
 TEST_F(EngineDriver, ChannelCountsTheConverterCannotFoldAreRefusedWhenTheFileIsRead)
 {
     for (const int channels : {65535, 9, 25}) {
