@@ -81,8 +81,8 @@ TEST_F(ItemValues, OddMarksShowABoxAndImpossibleRangesSayNotValid)
     }
     // Loading wrote nothing.
     EXPECT_EQ(ReadItemsListFile(list).data, before);
-    // Only the ranges shown as such count: 45, 2147483647 and 5 seconds.
-    EXPECT_TRUE(f->cStatusBar1->StatusPanelText(QStringLiteral("Items List Properties")).endsWith(QStringLiteral(", 596523:14:57")))
+    // Only the whole file and the ranges shown as such count: 45, 60, 2147483647 and 5 seconds.
+    EXPECT_TRUE(f->cStatusBar1->StatusPanelText(QStringLiteral("Items List Properties")).endsWith(QStringLiteral(", 596523:15:57")))
         << f->cStatusBar1->StatusPanelText(QStringLiteral("Items List Properties")).toStdString();
 
     // A click on the box of the -1 row ticks it, as it does an unticked one.
