@@ -26,7 +26,7 @@
 // and the status is 1 (2 for a usage error, 3 when aborted).
 
 #include "bench/FormatWords.h"
-#include "foundation/NativeNames.h"
+#include "bench/PathList.h"
 #include "cdtools/DuplicationTask.h"
 #include "cdtools/RipperRules.h"
 #include "components/OutputTarget.h"
@@ -418,15 +418,8 @@ int duplicate(const QStringList& a)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    // A name that is not UTF-8 would be read with U+FFFD in its place: a source would not be
-    // found, an output would be written under another name.
-    for (int i = 1; i < argc; ++i) {
-        QString text;
-        if (!PathFromArgument(QByteArray(argv[i]), &text)) {
-            std::fprintf(stderr, "cd-driver: %s\n", UnnamablePathText(text).toUtf8().constData());
-            return 1;
-        }
-    }
+    if (!pathlist::argumentsNamePaths(argc, argv, "cd-driver"))
+        return 1;
     QStringList a = app.arguments().mid(1);
     if (a.isEmpty())
         return usage();

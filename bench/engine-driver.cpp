@@ -15,7 +15,7 @@
 // standard error and the status is 1 (2 for a usage error, 3 when aborted).
 
 #include "bench/FormatWords.h"
-#include "foundation/NativeNames.h"
+#include "bench/PathList.h"
 #include "components/cAudioConverter.h"
 #include "components/cAudioJoin.h"
 
@@ -173,15 +173,8 @@ int join(const QStringList& a)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    // A name that is not UTF-8 would be read with U+FFFD in its place: a source would not be
-    // found, an output would be written under another name.
-    for (int i = 1; i < argc; ++i) {
-        QString text;
-        if (!PathFromArgument(QByteArray(argv[i]), &text)) {
-            std::fprintf(stderr, "engine-driver: %s\n", UnnamablePathText(text).toUtf8().constData());
-            return 1;
-        }
-    }
+    if (!pathlist::argumentsNamePaths(argc, argv, "engine-driver"))
+        return 1;
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
     if (args.isEmpty())

@@ -158,7 +158,7 @@ bool launch(FrmMain& f, Tool which)
             tool->g_ltmrItemSecsTotal(totalSeconds);
         // The time goes to the wider first panel, keyed "Total Size", and the size to the other.
         tool->StatusPanelText(QStringLiteral("Total Size"),
-                              QStringLiteral("Total Time: ") + FormatSecondsHMS(static_cast<int32_t>(totalSeconds)));
+                              QStringLiteral("Total Time: ") + FormatSecondsHMS(totalSeconds));
         tool->StatusPanelText(QStringLiteral("Total Time"), QStringLiteral("Total Size: ") + f.GetTotalSize(true));
         tool->txtUndeForlder(MakeSafeName(listName));
         if (which == Tool::ACMConverter)
@@ -219,7 +219,7 @@ bool dataCDMaker(FrmMain& f, const QString& key)
                                                                     : QStringLiteral("MP3 - MPEG-1 Audio Layer 3 (*.mp3)"));
     tool->g_ltmrItemSecsTotal(totalSeconds);
     tool->StatusPanelText(QStringLiteral("Total Size"),
-                          QStringLiteral("Total Time: ") + FormatSecondsHMS(static_cast<int32_t>(totalSeconds)));
+                          QStringLiteral("Total Time: ") + FormatSecondsHMS(totalSeconds));
     tool->StatusPanelText(QStringLiteral("Total Time"), QStringLiteral("Total Size: ") + f.GetTotalSize(true));
     tool->txtCDName(MakeSafeName(cTreeView::Text(f.cTreeView1->SelectedNode())));
     if (cGrid* into = tool->Grid())
@@ -359,7 +359,7 @@ bool AudioCDRipper(FrmMain& f)
     tool->lblFilesToConvert(QString::number(marked) + QStringLiteral(" items to convert."));
     tool->g_ltmrItemSecsTotal(totalSeconds);
     tool->StatusPanelText(QStringLiteral("Total Size"),
-                          QStringLiteral("Total Time: ") + FormatSecondsHMS(static_cast<int32_t>(totalSeconds)));
+                          QStringLiteral("Total Time: ") + FormatSecondsHMS(totalSeconds));
     tool->StatusPanelText(QStringLiteral("Total Time"), QStringLiteral("Total Size: ") + f.GetTotalSize(true));
     tool->txtUndeForlder(MakeSafeName(cTreeView::Text(node)));
     // Every row, in order: the ripper rips the marked ones as the track of their row number.

@@ -213,16 +213,36 @@ void ClearCollection(Collection& col)
         col.Remove(1);
 }
 
-QString FormatSecondsHMS(int32_t lSeconds)
+QString FormatSecondsHMS(int64_t lSeconds)
 {
+    // Division that rounds down, also for negative counts.
+    auto floorDiv = [](int64_t a, int64_t b) { return a / b - ((a % b != 0) && (a < 0)); };
     const int64_t s = lSeconds;
-    const int64_t hours = static_cast<int64_t>(std::floor(s / 3600.0));
-    const int64_t minutes = static_cast<int64_t>(std::floor(s / 60.0)) - hours * 60;
+    const int64_t hours = floorDiv(s, 3600);
+    const int64_t minutes = floorDiv(s, 60) - hours * 60;
     const int64_t secs = s % 60;
     auto two = [](int64_t v) {
         return v < 0 ? QStringLiteral("-%1").arg(-v, 2, 10, QLatin1Char('0')) : QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0'));
     };
     return QString::number(hours) + QLatin1Char(':') + two(minutes) + QLatin1Char(':') + two(secs);
+}
+
+QString PadTimeText(const QString& sTime)
+{
+    const QStringList parts = sTime.split(QLatin1Char(':'));
+    if (parts.size() != 3)
+        return sTime;
+    qlonglong v[3];
+    for (int i = 0; i < 3; ++i) {
+        bool ok = false;
+        v[i] = parts.at(i).trimmed().toLongLong(&ok);
+        if (!ok || v[i] < 0)
+            return sTime;
+    }
+    return QStringLiteral("%1:%2:%3")
+        .arg(v[0], 2, 10, QLatin1Char('0'))
+        .arg(v[1], 2, 10, QLatin1Char('0'))
+        .arg(v[2], 2, 10, QLatin1Char('0'));
 }
 
 namespace {

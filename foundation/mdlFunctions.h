@@ -58,8 +58,10 @@ void LoadComboFromFile(const QString& sFile, QComboBox* cbo);
 void ClearCollection(Collection& col);
 
 // h:mm:ss with unpadded hours that do not wrap at 24; negative counts keep the floor rules
-// (-61 -> "-1:58:-01").
-QString FormatSecondsHMS(int32_t lSeconds);
+// (-61 -> "-1:58:-01"). 64-bit, so a total of many long items shows its true hours.
+QString FormatSecondsHMS(int64_t lSeconds);
+// "HH:MM:SS" of a time text "h:mm:ss" (hours not wrapped at 24); other texts stay as they are.
+QString PadTimeText(const QString& sTime);
 // Seconds of "h:mm:ss"; a text read as a date or time counts by its time of day, a plain number
 // as days; 0 for anything unreadable.
 int32_t TimeTextToSeconds(const QString& sTime);

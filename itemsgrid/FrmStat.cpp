@@ -4,6 +4,7 @@
 #include "components/cAudioConverter.h"
 #include "components/cGrid.h"
 #include "components/engine/SourceFile.h"
+#include "foundation/NativeNames.h"
 #include "foundation/VbNumbers.h"
 #include "foundation/mdlFileSystem.h"
 #include "foundation/mdlFileTime.h"
@@ -13,7 +14,6 @@
 #include "itemsgrid/AddFilesProbe.h"
 #include "itemsgrid/ItemRow.h"
 #include "mainwindow/FrmMain.h"
-#include "mainwindow/ItemsListLoader.h"
 #include "mainwindow/ItemsListTree.h"
 #include "mainwindow/cStatusBar.h"
 #include "platform/MessageBox.h"
@@ -37,6 +37,16 @@ namespace {
 constexpr long kCellFlags = 0x40020;
 constexpr int kMessageLines = 20;
 
+// The reader's sentence names the file, which the line has named already: it becomes "it"
+// ("The file '/p/a.wav' has 9 channels" -> "it has 9 channels"), so the path is read once.
+QString withoutThePath(QString sentence, const QString& path)
+{
+    const QString quoted = QLatin1Char('\'') + ShownPath(path) + QLatin1Char('\'');
+    for (const QString& named : QStringList{QStringLiteral("The file ") + quoted, QStringLiteral("the file ") + quoted, quoted})
+        sentence.replace(named, QStringLiteral("it"));
+    return sentence;
+}
+
 QString reasonText(const AddFileRefusal& refusal)
 {
     switch (refusal.reason) {
@@ -44,7 +54,7 @@ QString reasonText(const AddFileRefusal& refusal)
         // The reader's sentence says what is wrong with the file (not audio, truncated, an
         // unsupported rate...); "Cannot add" alone leaves the user guessing.
         if (!refusal.detail.isEmpty())
-            return QStringLiteral(": ") + refusal.detail;
+            return QStringLiteral(": ") + withoutThePath(refusal.detail, refusal.path);
         return QStringLiteral(" (it cannot be read as audio)");
     case AddRefusal::Folder:
         return QStringLiteral(" (a folder)");

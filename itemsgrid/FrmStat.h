@@ -39,7 +39,8 @@ struct AddFileRefusal {
 
 // The closing message of one pass: a line per refusal, at most 20 and then "... and N more.",
 // each "Cannot add " + path and why: the reader's reason after ": " for a file it could not
-// read, a short reason in parentheses otherwise. Empty when nothing was refused.
+// read (the file it names called "it", so the path stands once in the line), a short reason in
+// parentheses otherwise. Empty when nothing was refused.
 QString AddRefusalsMessage(const QList<AddFileRefusal>& refusals);
 
 // The progress window of adding files ("Add Files"). A caller loads it, hands it the paths with

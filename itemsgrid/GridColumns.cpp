@@ -41,7 +41,7 @@ void SetItemGridColumns(cGrid& grid, const cImageList* imgGrid)
     grid.HotTrack(true);
     grid.ColumnReorder(false);
     grid.ColumnIconShown(grid.ColumnIndex(ItemRow::COL_INC), ItemRow::ShownMarkIcon);
-    // The designed width holds a range in the original's small font, not always in the desktop's.
+    // The designed width holds a range in a small font, not always in the desktop's.
     grid.FitColumnToText(grid.ColumnIndex(ItemRow::COL_RANGE), widestRangeText(grid.model().DefaultFont()));
 }
 

@@ -9,6 +9,7 @@
 #include <QFont>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -171,15 +172,20 @@ int64_t TotalSeconds(const cGrid& grid, bool bMarkedOnly)
     const long colAll = grid.ColumnIndex(COL_RANGE_ALL);
     const long colTime = grid.ColumnIndex(ItemRow::COL_TIME);
     const long colLength = grid.ColumnIndex(COL_RANGE_LENGTH_TIME);
+    const long colRange = grid.ColumnIndex(ItemRow::COL_RANGE);
     const cGridModel& m = grid.model();
     int64_t sum = 0;
     for (long r = 1; r <= grid.Rows(); ++r) {
         if (bMarkedOnly && !ItemRow::IsMarked(grid, r))
             continue;
+        // A range the row shows as not valid is no audio any task will take, and a length
+        // below 0 would take time off the others.
+        int64_t seconds = 0;
         if (m.Text(r, colAll) == QLatin1String("1"))
-            sum += durationSeconds(m.Text(r, colTime));
-        else
-            sum += wholeNumber(m.Text(r, colLength));
+            seconds = durationSeconds(m.Text(r, colTime));
+        else if (!ItemRow::IsNotValidRangeText(m.Text(r, colRange)))
+            seconds = wholeNumber(m.Text(r, colLength));
+        sum += std::max<int64_t>(seconds, 0);
     }
     return sum;
 }

@@ -34,8 +34,9 @@ void SetRowBold(cGrid& grid, long lRow, bool bBold);
 void SetRowUnBold(cGrid& grid);
 
 // Seconds of all rows, or of the marked ones: a whole-file row ("COL_RANGE_ALL" "1") counts its
-// "Time", a ranged row its range length; a text that is not a number counts nothing. 64-bit, so
-// no row is ever left out of a long list.
+// "Time", a ranged row its range length; a text that is not a number, a length below 0 and a
+// range the row shows as "Not valid" count nothing. 64-bit, so no row is ever left out of a long
+// list.
 int64_t TotalSeconds(const cGrid& grid, bool bMarkedOnly);
 // Bytes of all rows, or of the marked ones (the "COL_BYTES_SIZE" values).
 int64_t TotalBytes(const cGrid& grid, bool bMarkedOnly);

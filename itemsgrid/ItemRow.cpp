@@ -4,10 +4,10 @@
 #include "components/cGrid.h"
 #include "foundation/VbNumbers.h"
 #include "foundation/mdlFunctions.h"
-#include "mainwindow/ItemsListLoader.h"
 
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace ItemRow {
 
@@ -45,14 +45,37 @@ bool IsMarked(const cGrid& grid, long row)
 
 long ShownMarkIcon(long stored) { return stored == kMarked ? kMarked : kUnmarked; }
 
-QString RangeText(const QString& startCell, const QString& lengthCell)
+namespace {
+
+const QString kNotValid = QStringLiteral("Not valid: start ");
+
+// The cell's number; nothing for a text that is not one (the empty text included), which Val
+// would read as 0.
+std::optional<double> number(const QString& cell)
 {
-    const double start = Val(startCell);
-    const double length = Val(lengthCell);
-    const double end = start + length;
-    if (!std::isfinite(end) || start < 0 || length < 0 || end > std::numeric_limits<int32_t>::max())
-        return QStringLiteral("Not valid: start ") + startCell + QStringLiteral(", length ") + lengthCell;
-    return PadTimeText(FormatSecondsHMS(CLng(start))) + QStringLiteral(" - ") + PadTimeText(FormatSecondsHMS(CLng(end)));
+    bool ok = false;
+    const double v = cell.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(v))
+        return std::nullopt;
+    return v;
 }
+
+}  // namespace
+
+QString RangeText(const QString& startCell, const QString& lengthCell, int64_t fileMs)
+{
+    const std::optional<double> start = number(startCell);
+    const std::optional<double> length = number(lengthCell);
+    const double end = start && length ? *start + *length : 0.0;
+    const bool cuttable = start && length && std::isfinite(end) && *start >= 0 && *length >= 0 &&
+                          end <= std::numeric_limits<int32_t>::max();
+    // The tasks refuse a start at or past the end of what the file holds.
+    const bool pastTheEnd = cuttable && fileMs >= 0 && CLng(*start) > 0 && int64_t(CLng(*start)) * 1000 >= fileMs;
+    if (!cuttable || pastTheEnd)
+        return kNotValid + startCell + QStringLiteral(", length ") + lengthCell;
+    return PadTimeText(FormatSecondsHMS(CLng(*start))) + QStringLiteral(" - ") + PadTimeText(FormatSecondsHMS(CLng(end)));
+}
+
+bool IsNotValidRangeText(const QString& rangeText) { return rangeText.startsWith(kNotValid); }
 
 }  // namespace ItemRow

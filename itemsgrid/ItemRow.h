@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <array>
+#include <cstdint>
 
 class cGrid;
 
@@ -46,10 +47,14 @@ long ShownMarkIcon(long stored);
 
 // The "Range" text of a ranged item from its start and length cells (whole seconds), as a list
 // file holds them: "HH:MM:SS - HH:MM:SS" of the start and start plus length. A start or length
-// below 0, or an end past what a time text holds, is no range a task can cut; it reads
+// that is not a number or is below 0, an end past what a time text holds, or a start at or past
+// the end of the file (when its length is known: fileMs of 0 or more; a range that starts at 0
+// always has something to cut) is no range a task can cut; it reads
 // "Not valid: start S, length L" with the cells as they are, so the user sees what to mend in
 // the item's properties.
-QString RangeText(const QString& startCell, const QString& lengthCell);
+QString RangeText(const QString& startCell, const QString& lengthCell, int64_t fileMs = -1);
+// Whether a "Range" text is one RangeText gives a range no task can cut.
+bool IsNotValidRangeText(const QString& rangeText);
 
 }  // namespace ItemRow
 

@@ -5,6 +5,7 @@
 #include "components/cGrid.h"
 #include "foundation/mdlFileSystem.h"
 #include "foundation/mdlFileTime.h"
+#include "foundation/mdlFunctions.h"
 #include "itemsgrid/ItemRow.h"
 #include "mainwindow/ItemsListLoader.h"
 #include "settings/ProgramOptions.h"

@@ -38,24 +38,6 @@ long ItemTypeIcon(const QString& sType)
     return 0;
 }
 
-QString PadTimeText(const QString& sTime)
-{
-    const QStringList parts = sTime.split(QLatin1Char(':'));
-    if (parts.size() != 3)
-        return sTime;
-    long v[3];
-    for (int i = 0; i < 3; ++i) {
-        bool ok = false;
-        v[i] = parts.at(i).trimmed().toLong(&ok);
-        if (!ok || v[i] < 0)
-            return sTime;
-    }
-    return QStringLiteral("%1:%2:%3")
-        .arg(v[0], 2, 10, QLatin1Char('0'))
-        .arg(v[1], 2, 10, QLatin1Char('0'))
-        .arg(v[2], 2, 10, QLatin1Char('0'));
-}
-
 namespace {
 
 constexpr long kCellFlags = 0x40020;
@@ -236,7 +218,8 @@ void ItemsListLoader::loadRecord(const ItemsListRecord& rec)
     m_grid.SetCell(row, col(ItemRow::COL_TYPE), QString(), kCellFlags, ItemTypeIcon(rec[fldType]));
     text(ItemRow::COL_ITEM_NAME, rec[fldItemName]);
 
-    const long seconds = CLng(RoundHalfEven(m_probe.SourceDuration() / 1000.0));
+    const long durationMs = m_probe.SourceDuration();
+    const long seconds = CLng(RoundHalfEven(durationMs / 1000.0));
     text(ItemRow::COL_TIME, PadTimeText(m_probe.FormatTime(seconds)));
     const qint64 bytes = QFileInfo(path).size();
     text(ItemRow::COL_SIZE, FormatFileSize(static_cast<double>(bytes)));
@@ -249,7 +232,7 @@ void ItemsListLoader::loadRecord(const ItemsListRecord& rec)
         text(COL_RANGE_ALL, QStringLiteral("0"));
         text(COL_RANGE_START_TIME, rec[fldRangeStart]);
         text(COL_RANGE_LENGTH_TIME, rec[fldRangeLength]);
-        text(ItemRow::COL_RANGE, ItemRow::RangeText(rec[fldRangeStart], rec[fldRangeLength]));
+        text(ItemRow::COL_RANGE, ItemRow::RangeText(rec[fldRangeStart], rec[fldRangeLength], durationMs > 0 ? durationMs : -1));
     } else {
         text(COL_RANGE_ALL, QStringLiteral("1"));
         text(ItemRow::COL_RANGE, QStringLiteral("All"));

@@ -56,8 +56,6 @@ private:
 // The type word of a record or row as the grid's type icon: "Audio" 3, "Data" 4, else 0
 // (case-sensitive).
 long ItemTypeIcon(const QString& sType);
-// "HH:MM:SS" of a time text "h:mm:ss" (hours not wrapped at 24); other texts stay as they are.
-QString PadTimeText(const QString& sTime);
 
 // Loads one list file into the items grid, measuring every source again through the probe.
 // Runs on the GUI thread in slices of a few tens of milliseconds, so a long list keeps the

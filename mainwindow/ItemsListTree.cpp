@@ -6,6 +6,7 @@
 #include "foundation/VbNumbers.h"
 #include "foundation/mdlFunctions.h"
 #include "foundation/mdlModes.h"
+#include "itemsgrid/GridRows.h"
 #include "itemsgrid/ItemRow.h"
 #include "platform/MessageBox.h"
 #include "settings/ProgramOptions.h"
@@ -128,20 +129,7 @@ QString ItemsListHost::TotalSize(cGrid& grid)
     return FormatByteCount(total);
 }
 
-long ItemsListHost::TotalSeconds(cGrid& grid)
-{
-    const long colAll = grid.ColumnIndex(COL_RANGE_ALL);
-    const long colTime = grid.ColumnIndex(ItemRow::COL_TIME);
-    const long colLength = grid.ColumnIndex(COL_RANGE_LENGTH_TIME);
-    long total = 0;
-    for (long r = 1; r <= grid.Rows(); ++r) {
-        if (grid.Cell(r, colAll).Text() == QLatin1String("1"))
-            total += TimeTextToSeconds(grid.Cell(r, colTime).Text());
-        else
-            total += CLng(Val(grid.Cell(r, colLength).Text()));
-    }
-    return total;
-}
+long ItemsListHost::TotalSeconds(cGrid& grid) { return static_cast<long>(GridRows::TotalSeconds(grid, false)); }
 
 ItemsListTree::ItemsListTree(const ItemsListControls& controls, ItemProbe& probe, ItemsListHost& host, QObject* parent)
     : QObject(parent), m_c(controls), m_probe(probe), m_host(host), m_loader(*controls.grid, probe, this)
@@ -482,7 +470,7 @@ void ItemsListTree::DisplayGridInfoStatusBar()
     } else {
         const long seconds = m_host.TotalSeconds(*grid);
         text = QString::number(grid->Rows()) + QStringLiteral(" Items, ") + m_host.TotalSize(*grid) + QStringLiteral(", ") +
-               PadTimeText(FormatSecondsHMS(static_cast<int32_t>(seconds)));
+               PadTimeText(FormatSecondsHMS(seconds));
     }
     m_summary = text;
     m_host.SetStatusPanelText(kSummaryPanel, text);

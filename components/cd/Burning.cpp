@@ -22,7 +22,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <functional>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -906,6 +909,120 @@ QStringList namesInListOrder(const QStringList& files, const QList<DiscEntry>& r
     return out;
 }
 
+// Puts every file of the list on the disc in turn: a stop ends the round, the caller hears of
+// each file, and a file that cannot be read is refused before anything is written. `put` adds
+// file i and answers a refusal, or nothing.
+std::optional<BurnResult> putEachFile(const DataImageSpec& spec, const BurnCallbacks& cb, const std::atomic<bool>& stop,
+                                      const std::function<std::optional<BurnResult>(int, const QFileInfo&)>& put)
+{
+    for (int i = 0; i < spec.files.size(); ++i) {
+        const QString& f = spec.files.at(i);
+        if (stop.load())
+            return stopped();
+        if (cb.adding)
+            cb.adding(f);
+        const QFileInfo fi(f);
+        if (!fi.isFile() || !fi.isReadable())
+            return failed(errInputUnreadable, QStringLiteral("The file cannot be read: ") + f);
+        if (std::optional<BurnResult> refused = put(i, fi))
+            return refused;
+    }
+    return std::nullopt;
+}
+
+// The mastering tool's image (UDF). Its names are this program's choice, made before the burn,
+// so two files of one name are refused here.
+std::optional<BurnResult> toolFeed(const DataImageSpec& spec, const QStringList& names, const BurnCallbacks& cb,
+                                   const std::atomic<bool>& stop, QStringList* discNames, std::unique_ptr<ImageFeed>* feed)
+{
+    const QString volume = toolVolumeName(spec.volumeName);
+    noteVolume(spec, volume.left(kJolietVolumeChars), volume, true, cb);
+    QStringList seen;
+    const std::optional<BurnResult> refused = putEachFile(spec, cb, stop, [&](int i, const QFileInfo&) -> std::optional<BurnResult> {
+        if (seen.contains(names.at(i)))
+            return failed(errInputUnreadable, QStringLiteral("The file ") + spec.files.at(i) +
+                                                  QStringLiteral(" cannot be put on the disc: another file of that name is on it."));
+        seen << names.at(i);
+        return std::nullopt;
+    });
+    if (refused)
+        return refused;
+    *discNames = MasteringToolNames(names, spec.joliet);
+    *feed = std::make_unique<ToolFeed>(toolArguments(spec, volume, *discNames), stop);
+    return std::nullopt;
+}
+
+// The library's image: a tree of the files in `img`, which must outlive the feed.
+std::optional<BurnResult> libraryFeed(const DataImageSpec& spec, const BurnCallbacks& cb, const std::atomic<bool>& stop,
+                                      Image& img, std::unique_ptr<ImageFeed>* feed)
+{
+    std::lock_guard<std::mutex> lock(g_libraryLock);
+    const QByteArray volume = spec.volumeName.toUtf8();
+    const int made = iso_image_new(volume.constData(), &img.image);
+    if (made < 0)
+        return failed(errCannotWrite, QStringLiteral("The disc image cannot be made: ") + isoError(made));
+    iso_image_set_volume_id(img.image, volume.constData());
+    noteVolume(spec, spec.volumeName.left(kJolietVolumeChars), IsoVolumeId(spec.volumeName), false, cb);
+    iso_image_set_application_id(img.image, spec.applicationId.toUtf8().constData());
+    iso_image_set_publisher_id(img.image, spec.publisherId.toUtf8().constData());
+    iso_tree_set_follow_symlinks(img.image, 1);
+    const std::optional<BurnResult> refused = putEachFile(spec, cb, stop, [&](int i, const QFileInfo& fi) -> std::optional<BurnResult> {
+        IsoNode* node = nullptr;
+        const int r = iso_tree_add_node(img.image, iso_image_get_root(img.image), QFile::encodeName(fi.absoluteFilePath()).constData(), &node);
+        if (r < 0)
+            return failed(errInputUnreadable, QStringLiteral("The file ") + spec.files.at(i) + QStringLiteral(" cannot be put on the disc: ") + isoError(r));
+        // The files' data follow the order of the list, which tells the image's names apart
+        // when it is read back.
+        iso_node_set_sort_weight(node, int(spec.files.size() - i));
+        return std::nullopt;
+    });
+    if (refused)
+        return refused;
+    iso_write_opts_new(&img.opts, 0);
+    iso_write_opts_set_iso_level(img.opts, 2);
+    // Joliet names of up to 103 characters and Rock Ridge beside them: Linux readers take
+    // the Rock Ridge names, which keep every name whole.
+    iso_write_opts_set_rockridge(img.opts, spec.joliet ? 1 : 0);
+    iso_write_opts_set_joliet(img.opts, spec.joliet ? 1 : 0);
+    iso_write_opts_set_joliet_long_names(img.opts, 1);
+    iso_write_opts_set_joliet_longer_paths(img.opts, 1);
+    iso_write_opts_set_output_charset(img.opts, "UTF-8");
+    iso_write_opts_set_sort_files(img.opts, 1);
+    *feed = std::make_unique<LibraryFeed>(img.image, img.opts);
+    return std::nullopt;
+}
+
+// Tells of every file the disc holds under another name than its own, as readers see it.
+void noteDiscNames(const DataImageSpec& spec, const QStringList& names, QStringList discNames, const JolietRootReader& written,
+                   const BurnCallbacks& cb)
+{
+    if (spec.udf) {
+        // The tool writes the names it is given; where its Joliet tree holds a name cut
+        // further, that is the name readers see.
+        QList<DiscEntry> root;
+        if (spec.joliet && written.entries(&root)) {
+            for (QString& given : discNames) {
+                QString held;
+                for (const DiscEntry& e : root)
+                    if (!e.folder && given.startsWith(e.name) && e.name.size() > held.size())
+                        held = e.name;
+                if (!held.isEmpty())
+                    given = held;
+            }
+        }
+        for (int i = 0; i < names.size(); ++i)
+            if (discNames.at(i) != names.at(i))
+                cb.notice(NameNotice(names.at(i), discNames.at(i), spec.joliet ? QStringLiteral("Joliet") : QStringLiteral("UDF"), false));
+    } else if (spec.joliet) {
+        QList<DiscEntry> root;
+        written.entries(&root);
+        const QStringList joliet = namesInListOrder(spec.files, root);
+        for (int i = 0; i < names.size(); ++i)
+            if (!joliet.at(i).isEmpty() && joliet.at(i) != names.at(i))
+                cb.notice(NameNotice(names.at(i), joliet.at(i), QStringLiteral("Joliet"), true));
+    }
+}
+
 }  // namespace
 
 QString JolietName(const QString& name) { return CutName(JolietCharacters(name), kJolietNameChars); }
@@ -1104,65 +1221,10 @@ BurnResult BurnData(const Drive& drive, const DataImageSpec& spec, const BurnCal
     QStringList discNames;
     Image img;
     std::unique_ptr<ImageFeed> feed;
-    if (spec.udf) {
-        const QString volume = toolVolumeName(spec.volumeName);
-        noteVolume(spec, volume.left(kJolietVolumeChars), volume, true, cb);
-        QStringList seen;
-        for (int i = 0; i < spec.files.size(); ++i) {
-            if (stop.load())
-                return stopped();
-            if (cb.adding)
-                cb.adding(spec.files.at(i));
-            const QFileInfo fi(spec.files.at(i));
-            if (!fi.isFile() || !fi.isReadable())
-                return failed(errInputUnreadable, QStringLiteral("The file cannot be read: ") + spec.files.at(i));
-            if (seen.contains(names.at(i)))
-                return failed(errInputUnreadable, QStringLiteral("The file ") + spec.files.at(i) +
-                                                      QStringLiteral(" cannot be put on the disc: another file of that name is on it."));
-            seen << names.at(i);
-        }
-        discNames = MasteringToolNames(names, spec.joliet);
-        feed = std::make_unique<ToolFeed>(toolArguments(spec, volume, discNames), stop);
-    } else {
-        std::lock_guard<std::mutex> lock(g_libraryLock);
-        const QByteArray volume = spec.volumeName.toUtf8();
-        int r = iso_image_new(volume.constData(), &img.image);
-        if (r < 0)
-            return failed(errCannotWrite, QStringLiteral("The disc image cannot be made: ") + isoError(r));
-        iso_image_set_volume_id(img.image, volume.constData());
-        noteVolume(spec, spec.volumeName.left(kJolietVolumeChars), IsoVolumeId(spec.volumeName), false, cb);
-        iso_image_set_application_id(img.image, spec.applicationId.toUtf8().constData());
-        iso_image_set_publisher_id(img.image, spec.publisherId.toUtf8().constData());
-        iso_tree_set_follow_symlinks(img.image, 1);
-        for (int i = 0; i < spec.files.size(); ++i) {
-            const QString& f = spec.files.at(i);
-            if (stop.load())
-                return stopped();
-            if (cb.adding)
-                cb.adding(f);
-            const QFileInfo fi(f);
-            if (!fi.isFile() || !fi.isReadable())
-                return failed(errInputUnreadable, QStringLiteral("The file cannot be read: ") + f);
-            IsoNode* node = nullptr;
-            r = iso_tree_add_node(img.image, iso_image_get_root(img.image), QFile::encodeName(fi.absoluteFilePath()).constData(), &node);
-            if (r < 0)
-                return failed(errInputUnreadable, QStringLiteral("The file ") + f + QStringLiteral(" cannot be put on the disc: ") + isoError(r));
-            // The files' data follow the order of the list, which tells the image's names apart
-            // when it is read back.
-            iso_node_set_sort_weight(node, int(spec.files.size() - i));
-        }
-        iso_write_opts_new(&img.opts, 0);
-        iso_write_opts_set_iso_level(img.opts, 2);
-        // Joliet names of up to 103 characters and Rock Ridge beside them: Linux readers take
-        // the Rock Ridge names, which keep every name whole.
-        iso_write_opts_set_rockridge(img.opts, spec.joliet ? 1 : 0);
-        iso_write_opts_set_joliet(img.opts, spec.joliet ? 1 : 0);
-        iso_write_opts_set_joliet_long_names(img.opts, 1);
-        iso_write_opts_set_joliet_longer_paths(img.opts, 1);
-        iso_write_opts_set_output_charset(img.opts, "UTF-8");
-        iso_write_opts_set_sort_files(img.opts, 1);
-        feed = std::make_unique<LibraryFeed>(img.image, img.opts);
-    }
+    const std::optional<BurnResult> refused =
+        spec.udf ? toolFeed(spec, names, cb, stop, &discNames, &feed) : libraryFeed(spec, cb, stop, img, &feed);
+    if (refused)
+        return *refused;
 
     // An image drive is written through a part file beside it, renamed when the burn ends well.
     std::unique_ptr<PartFile> part;
@@ -1186,33 +1248,8 @@ BurnResult BurnData(const Drive& drive, const DataImageSpec& spec, const BurnCal
     // The drive has let go of the part file before it is put in place.
     if (part && !part->commit())
         return failed(errCannotWrite, QStringLiteral("The disc image cannot be put in place: ") + drive.path);
-    if (cb.notice) {
-        if (spec.udf) {
-            // The tool writes the names it is given; where its Joliet tree holds a name cut
-            // further, that is the name readers see.
-            QList<DiscEntry> root;
-            if (spec.joliet && written.entries(&root)) {
-                for (QString& given : discNames) {
-                    QString held;
-                    for (const DiscEntry& e : root)
-                        if (!e.folder && given.startsWith(e.name) && e.name.size() > held.size())
-                            held = e.name;
-                    if (!held.isEmpty())
-                        given = held;
-                }
-            }
-            for (int i = 0; i < names.size(); ++i)
-                if (discNames.at(i) != names.at(i))
-                    cb.notice(NameNotice(names.at(i), discNames.at(i), spec.joliet ? QStringLiteral("Joliet") : QStringLiteral("UDF"), false));
-        } else if (spec.joliet) {
-            QList<DiscEntry> root;
-            written.entries(&root);
-            const QStringList joliet = namesInListOrder(spec.files, root);
-            for (int i = 0; i < names.size(); ++i)
-                if (!joliet.at(i).isEmpty() && joliet.at(i) != names.at(i))
-                    cb.notice(NameNotice(names.at(i), joliet.at(i), QStringLiteral("Joliet"), true));
-        }
-    }
+    if (cb.notice)
+        noteDiscNames(spec, names, discNames, written, cb);
     return r;
 }
 

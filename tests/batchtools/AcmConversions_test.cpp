@@ -82,8 +82,9 @@ TEST_F(AcmConversionsTest, EachTagsFirstFormatReadsBackWithItsTagAndTheSourcesLe
         EXPECT_EQ(acmcheck::formatTag(file), c.formatTag) << c.tag;
         const acmcheck::SoxInfo sox = acmcheck::soxInfo(out);
         ASSERT_FALSE(sox.encoding.isEmpty()) << c.tag << ": sox cannot read it";
-        if (c.formatTag != 1)
+        if (c.formatTag != 1) {
             EXPECT_EQ(sox.encoding, QLatin1String(c.soxEncoding)) << c.tag;
+        }
         // Every first format is 8 kHz; the source's length there is a whole number of frames.
         ASSERT_EQ(sox.rate, 8000) << c.tag;
         const int64_t expected = kFrames * 8000 / 44100;
@@ -93,8 +94,9 @@ TEST_F(AcmConversionsTest, EachTagsFirstFormatReadsBackWithItsTagAndTheSourcesLe
         } else {
             EXPECT_EQ(sox.samples, expected) << c.tag;
             const auto fact = acmcheck::factCount(file);
-            if (fact >= 0)
+            if (fact >= 0) {
                 EXPECT_EQ(fact, expected) << c.tag;
+            }
         }
     }
 }

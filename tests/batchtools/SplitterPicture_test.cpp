@@ -27,8 +27,9 @@ TEST_F(SplitterTest, CaptionsFitOnBothPages)
     const QString folder = qEnvironmentVariable("QM_SCREENSHOT_DIR");
 
     EXPECT_EQ(clipped(s->TabSettings), QStringList());
-    if (!folder.isEmpty())
+    if (!folder.isEmpty()) {
         EXPECT_TRUE(s->grab().save(QDir(folder).filePath(QStringLiteral("splitter.png"))));
+    }
 
     s->cTabControl1->SelectTab(QStringLiteral("Events"));
     s->cTabControl1_TabClick(1);

@@ -60,15 +60,17 @@ TEST_F(CDPictures, DriveNodeAfterALookUpAndTheLookUpWindow)
     const QString folder = qEnvironmentVariable("QM_SCREENSHOT_CD");
     const QPixmap main = f->grab();
     EXPECT_FALSE(main.toImage().isNull());
-    if (!folder.isEmpty())
+    if (!folder.isEmpty()) {
         EXPECT_TRUE(main.save(folder + QStringLiteral("/cd-main.png"), "PNG"));
+    }
 
     // The data drive: no track rows.
     click(f, driveNode(1));
     QTest::qWait(100);
     EXPECT_EQ(f->cGrid1->Rows(), 0);
-    if (!folder.isEmpty())
+    if (!folder.isEmpty()) {
         EXPECT_TRUE(f->grab().save(folder + QStringLiteral("/cd-data.png"), "PNG"));
+    }
 
     // The look-up window as it connects.
     click(f, driveNode(0));
@@ -85,8 +87,9 @@ TEST_F(CDPictures, DriveNodeAfterALookUpAndTheLookUpWindow)
     if (!folder.isEmpty()) {
         EXPECT_TRUE(lookup.save(folder + QStringLiteral("/cd-freedb.png"), "PNG"));
         // The whole screen, frames and all, as the desktop shows the two windows.
-        if (QScreen* screen = QGuiApplication::primaryScreen())
+        if (QScreen* screen = QGuiApplication::primaryScreen()) {
             EXPECT_TRUE(screen->grabWindow(0).save(folder + QStringLiteral("/cd-screen.png"), "PNG"));
+        }
     }
     // A state longer than a line, as a long server name makes it: shown whole, the window grown
     // to hold it.
@@ -96,8 +99,9 @@ TEST_F(CDPictures, DriveNodeAfterALookUpAndTheLookUpWindow)
     EXPECT_EQ(clipped(w), QStringList());
     if (!folder.isEmpty()) {
         EXPECT_TRUE(w->grab().save(folder + QStringLiteral("/cd-freedb-querying.png"), "PNG"));
-        if (QScreen* screen = QGuiApplication::primaryScreen())
+        if (QScreen* screen = QGuiApplication::primaryScreen()) {
             EXPECT_TRUE(screen->grabWindow(0).save(folder + QStringLiteral("/cd-screen-querying.png"), "PNG"));
+        }
     }
     qputenv("QUILLMERE_CDDB_SERVER", saved);
     g_lAppTreeRestore = 0;

@@ -484,10 +484,11 @@ TEST_F(FrmDataBurner3Test, ConversionModeBurnsWhatTheConverterWroteWithEitherEng
             // Byte for byte what the converter wrote into the burn folder.
             EXPECT_TRUE(burned == fixtures::readFile(DataBurner::BurnTempFolder() + name));
             const QByteArray decoded = burnfixtures::decodeForCd(out + QLatin1Char('/') + name);
-            if (ext == QLatin1String("mp3"))
+            if (ext == QLatin1String("mp3")) {
                 EXPECT_EQ(decoded.size(), sourceBytes);
-            else  // the format keeps no count of its samples: whole frames of 2048 at most
+            } else {  // the format keeps no count of its samples: whole frames of 2048 at most
                 EXPECT_LE(std::abs(decoded.size() - sourceBytes), 2048 * 4);
+            }
         }
         const QString info = burnfixtures::isoInfo(iso);
         EXPECT_TRUE(info.contains(QStringLiteral("Volume id: MY_SONGS"))) << info.toStdString();
@@ -711,8 +712,9 @@ TEST_F(FrmDataBurner3Test, TheLogSaysTheNamesTheDiscHoldsWithEitherEngineAndUdf)
                 continue;
             const QString held = m.captured(4).isEmpty() ? m.captured(5) : m.captured(4);
             said.insert(m.captured(1), held);
-            if (!m.captured(3).isEmpty())
+            if (!m.captured(3).isEmpty()) {
                 EXPECT_EQ(m.captured(3).toInt(), held.size()) << line.toStdString();
+            }
         }
         QStringList told;
         for (const QString& n : names)
@@ -722,11 +724,12 @@ TEST_F(FrmDataBurner3Test, TheLogSaysTheNamesTheDiscHoldsWithEitherEngineAndUdf)
         EXPECT_EQ(burnfixtures::jolietNames(iso).join(QLatin1Char('\n')).toStdString(), told.join(QLatin1Char('\n')).toStdString())
             << log.join(QLatin1Char('\n')).toStdString();
         EXPECT_EQ(said.value(names[3]).toStdString(), std::string(60, '_') + " song.wav");
-        if (c.udf)
+        if (c.udf) {
             EXPECT_EQ(QStringList(burnfixtures::udfRootFiles(iso).keys()).join(QLatin1Char('\n')).toStdString(),
                       told.join(QLatin1Char('\n')).toStdString());
-        else
+        } else {
             EXPECT_EQ(burnfixtures::isoRootNames(iso).size(), names.size());  // Rock Ridge, whole
+        }
         w->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         box.shown.clear();

@@ -44,7 +44,7 @@ public:
     long Load(const QString& path) override
     {
         log.push_back(QStringLiteral("Load ") + path);
-        return playing ? ErrBusy : 0;
+        return playing ? static_cast<long>(ErrBusy) : 0L;
     }
     double Length() const override { return length; }
     long Position() const override { return position; }

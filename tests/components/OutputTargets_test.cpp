@@ -239,8 +239,9 @@ TEST_F(OutputTargets, ReplacesRegularFilesAndLinksThemselvesAndRefusesEverything
             struct stat targetAfter {};
             ::lstat(enc(linkTarget).constData(), &targetAfter);
             EXPECT_TRUE(sameNode(targetBefore, targetAfter));
-            if (S_ISREG(targetAfter.st_mode))
+            if (S_ISREG(targetAfter.st_mode)) {
                 EXPECT_EQ(fixtures::readFile(linkTarget), QByteArray("old contents"));
+            }
         } else if (link) {
             EXPECT_FALSE(QFileInfo::exists(linkTarget)) << "created through the link";
         }
@@ -336,8 +337,9 @@ TEST_F(OutputTargets, RecordingsPartFilesAreNeverSwept)
     for (const Name& n : names) {
         QString target = QStringLiteral("unchanged");
         EXPECT_EQ(components::IsRecordingPartFileName(QLatin1String(n.name), &target), n.recording) << n.name;
-        if (n.recording)
+        if (n.recording) {
             EXPECT_EQ(target, QLatin1String(n.target)) << n.name;
+        }
     }
     for (const char* target : {"take.wav", "a.b.wav", "x", "\u97f3\u697d.wav"}) {
         const QString t = QString::fromUtf8(target);

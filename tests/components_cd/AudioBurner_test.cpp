@@ -247,8 +247,9 @@ TEST_F(AudioBurnerTest, RefusesWithOneErrorAndWritesNothing)
     };
     for (const Case& c : cases) {
         burner->ClearTracks();
-        if (c.withTracks)
+        if (c.withTracks) {
             ASSERT_TRUE(burner->AddTrack(sources.at(0)));
+        }
         Events ev(*burner);
         QString letter = c.letter;
         burner->Burn(letter, 65535);

@@ -276,8 +276,9 @@ TEST_F(BurnDriverTest, ASourceThatDecodesWellShortOfWhatItClaimsIsRefusedAndNoth
         EXPECT_EQ(r.status, 1);
         EXPECT_TRUE(r.out.contains(QStringLiteral("The file '") + file + QStringLiteral("' holds less audio than it claims")))
             << r.out.toStdString();
-        if (c.estimated)
+        if (c.estimated) {
             EXPECT_FALSE(r.out.contains(QStringLiteral("CachingTrack"))) << r.out.toStdString();
+        }
         EXPECT_FALSE(r.out.contains(QStringLiteral("Finished"))) << r.out.toStdString();
         EXPECT_EQ(folderNames(dir.path()), before);
     }

@@ -171,8 +171,9 @@ TEST_F(Mp3Engine, AProbeSeesWhatAFullOpenSees)
         EXPECT_EQ(probe.durationMs, full->info().durationMs);
         EXPECT_EQ(probe.codecName, full->info().codecName);
         EXPECT_EQ(probe.tags, full->info().tags);
-        if (c.tagged)
+        if (c.tagged) {
             EXPECT_EQ(probe.tags.title, tags.title);
+        }
     }
     // What is no MP3 is refused by the probe as by a full open.
     const QString text = path(QStringLiteral("text.mp3"));

@@ -57,8 +57,9 @@ TEST(TagsEditorOnDesktop, OpensWholeInsideTheScreensFreeArea)
         10000));
     const QRect area = editor->screen()->availableGeometry();
     const QString folder = qEnvironmentVariable("QM_SCREENSHOT_DIR");
-    if (!folder.isEmpty())
+    if (!folder.isEmpty()) {
         EXPECT_TRUE(editor->screen()->grabWindow(0).save(QDir(folder).filePath(QStringLiteral("tags-editor-screen.png"))));
+    }
     const std::string where = "screen area " + std::to_string(area.x()) + "," + std::to_string(area.y()) + " " +
                               std::to_string(area.width()) + "x" + std::to_string(area.height()) + ", editor " +
                               std::to_string(framed.x()) + "," + std::to_string(framed.y()) + " " +

@@ -23,12 +23,14 @@ protected:
 TEST_F(TextTest, FormatSecondsHMS)
 {
     const struct {
-        int32_t seconds;
+        int64_t seconds;
         const char* text;
     } cases[] = {
         {0, "0:00:00"}, {59, "0:00:59"}, {60, "0:01:00"}, {3599, "0:59:59"}, {3600, "1:00:00"},
         {90061, "25:01:01"}, {360000, "100:00:00"}, {-1, "-1:59:-01"}, {-61, "-1:58:-01"}, {-3600, "-1:00:00"},
         {2147483647, "596523:14:07"},
+        // Totals of long lists pass 32 bits and keep their hours.
+        {6000000000, "1666666:40:00"}, {99999999999, "27777777:46:39"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(FormatSecondsHMS(c.seconds), QLatin1String(c.text)) << c.seconds;

@@ -43,12 +43,28 @@ TEST(AddFilesRules, LegalNameDropsTheFirstOfEachCharacterOnly)
 TEST(AddFilesRules, ClosingMessageNamesEveryRefusalUpToTwentyLines)
 {
     EXPECT_EQ(AddRefusalsMessage({}), QString());
-    // The reader's own sentence after the path; a reason in every line, also without one.
-    EXPECT_EQ(AddRefusalsMessage({{"/m/x.wav", AddRefusal::Unreadable, "The file '/m/x.wav' is truncated."}}),
-              QStringLiteral("Cannot add /m/x.wav: The file '/m/x.wav' is truncated."));
-    EXPECT_EQ(AddRefusalsMessage({{"/m/x.wav", AddRefusal::Unreadable}}),
+    // The reader's own sentence after the path, the file it names called "it" so that the path
+    // stands once; a reason in every line, also without one.
+    const struct {
+        const char* detail;
+        const char* line;
+    } sentences[] = {
+        {"The file '/m/x.wav' is truncated.", "Cannot add /m/x.wav: it is truncated."},
+        {"The file '/m/x.wav' has 9 channels; files of 1 to 8, 16 or 24 channels can be read.",
+         "Cannot add /m/x.wav: it has 9 channels; files of 1 to 8, 16 or 24 channels can be read."},
+        {"Cannot open the file '/m/x.wav': Permission denied", "Cannot add /m/x.wav: Cannot open it: Permission denied"},
+        {"'/m/x.wav' is not a regular file (a FIFO).", "Cannot add /m/x.wav: it is not a regular file (a FIFO)."},
+        {"Damaged beyond repair.", "Cannot add /m/x.wav: Damaged beyond repair."},
+        // Another file's name is not this one's.
+        {"The file '/m/x.wav.part' is truncated.", "Cannot add /m/x.wav: The file '/m/x.wav.part' is truncated."},
+    };
+    for (const auto& c : sentences) {
+        const QString line = AddRefusalsMessage({{"/m/x.wav", AddRefusal::Unreadable, QString::fromUtf8(c.detail)}});
+        EXPECT_EQ(line, QString::fromUtf8(c.line)) << c.detail;
+    }
+    EXPECT_EQ(AddRefusalsMessage({{"/m/x.wav", AddRefusal::Unreadable, {}}}),
               QStringLiteral("Cannot add /m/x.wav (it cannot be read as audio)"));
-    EXPECT_EQ(AddRefusalsMessage({{"/m/d", AddRefusal::Folder}, {"http://h/a.mp3", AddRefusal::NotLocal}}),
+    EXPECT_EQ(AddRefusalsMessage({{"/m/d", AddRefusal::Folder, {}}, {"http://h/a.mp3", AddRefusal::NotLocal, {}}}),
               QStringLiteral("Cannot add /m/d (a folder)\r\nCannot add http://h/a.mp3 (not a local file)"));
     QList<AddFileRefusal> many;
     for (int i = 1; i <= 23; ++i)
@@ -115,12 +131,12 @@ TEST_F(AddFiles, RowsFromTheRealConverterAndOneMessageForEveryRefusal)
     EXPECT_EQ(cell(g, 5, COL_TAG_TITLE), QString());
 
     ASSERT_EQ(box.shown.size(), 1);
-    EXPECT_EQ(box.shown.first().prompt, QStringList({QStringLiteral("Cannot add ") + text + QStringLiteral(": The file '") +
-                                                         text + QStringLiteral("' is not an audio file that can be read."),
+    // Each line names its file once.
+    EXPECT_EQ(box.shown.first().prompt, QStringList({QStringLiteral("Cannot add ") + text +
+                                                         QStringLiteral(": it is not an audio file that can be read."),
                                                      QStringLiteral("Cannot add ") + empty + QStringLiteral(" (an empty file)"),
                                                      QStringLiteral("Cannot add ") + folder + QStringLiteral(" (a folder)"),
-                                                     QStringLiteral("Cannot add ") + vanished + QStringLiteral(": The file '") +
-                                                         vanished + QStringLiteral("' does not exist."),
+                                                     QStringLiteral("Cannot add ") + vanished + QStringLiteral(": it does not exist."),
                                                      QStringLiteral("Cannot add ") + foreign +
                                                          QStringLiteral(" (not a supported audio file)")})
                                             .join(QStringLiteral("\r\n")));
@@ -220,6 +236,7 @@ TEST_F(AddFiles, EveryRefusalSaysWhy)
     const QString oneHertz = makeFile(QStringLiteral("slow.wav"), odd);
     const QString text = makeFile(QStringLiteral("letter.mp3"), QByteArray("Dear reader,\n").repeated(400));
     const QString riffOnly = makeFile(QStringLiteral("header.wav"), whole.left(12));
+    const QString nine = makeWav(QStringLiteral("nine.wav"), 0.5, 16, 44100, 9);
     const struct {
         QString path;
         const char* why;
@@ -228,6 +245,7 @@ TEST_F(AddFiles, EveryRefusalSaysWhy)
         {oneHertz, "1 Hz"},
         {text, "not an audio file"},
         {riffOnly, "damaged"},
+        {nine, "9 channels"},
     };
     FrmMain* f = openMain();
     QStringList paths;
@@ -243,6 +261,8 @@ TEST_F(AddFiles, EveryRefusalSaysWhy)
         EXPECT_TRUE(lines.at(qsizetype(i)).startsWith(head)) << lines.at(qsizetype(i)).toStdString();
         EXPECT_TRUE(lines.at(qsizetype(i)).mid(head.size()).contains(QLatin1String(cases[i].why), Qt::CaseInsensitive))
             << lines.at(qsizetype(i)).toStdString();
+        // The reader's sentence does not name the file a second time.
+        EXPECT_EQ(lines.at(qsizetype(i)).count(cases[i].path), 1) << lines.at(qsizetype(i)).toStdString();
     }
 }
 

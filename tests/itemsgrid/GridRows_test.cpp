@@ -21,6 +21,16 @@ struct RowSpec {
     QVariant bytes = QVariant::fromValue<qint64>(0);
 };
 
+// A row of the given mark, type and name; the other cells as RowSpec has them.
+RowSpec named(long mark, long type, const QString& name)
+{
+    RowSpec s;
+    s.mark = mark;
+    s.type = type;
+    s.name = name;
+    return s;
+}
+
 void addRow(cGrid& g, const RowSpec& s)
 {
     const long row = g.Rows() + 1;
@@ -47,8 +57,8 @@ protected:
     {
         const char* names[] = {"a", "b", "c", "d", "e"};
         for (int i = 0; i < 5; ++i)
-            addRow(grid, {(i == 1 || i == 4) ? ItemRow::kMarked : ItemRow::kUnmarked, ItemRow::kTypeAudio,
-                          QLatin1String(names[i])});
+            addRow(grid, named((i == 1 || i == 4) ? ItemRow::kMarked : ItemRow::kUnmarked, ItemRow::kTypeAudio,
+                               QLatin1String(names[i])));
     }
     QString name(cGrid& g, long row) { return g.Cell(row, g.ColumnIndex(ItemRow::COL_ITEM_NAME)).Text(); }
 
@@ -146,8 +156,8 @@ TEST_F(Rows, CopiedRowsKeepTheirTypeIconsWhereBothGridsShareTheIcons)
         cGrid into;
         SetItemGridColumns(from, c.source);
         SetItemGridColumns(into, c.destination);
-        addRow(from, {ItemRow::kMarked, ItemRow::kTypeAudio, QStringLiteral("song")});
-        addRow(from, {ItemRow::kMarked, ItemRow::kTypeData, QStringLiteral("data")});
+        addRow(from, named(ItemRow::kMarked, ItemRow::kTypeAudio, QStringLiteral("song")));
+        addRow(from, named(ItemRow::kMarked, ItemRow::kTypeData, QStringLiteral("data")));
         GridRows::CopyGridRows(from, into, c.markedOnly);
         ASSERT_EQ(into.Rows(), 2);
         const long type = into.ColumnIndex(ItemRow::COL_TYPE);
@@ -251,6 +261,34 @@ TEST_F(Rows, TotalsOfEachKindOfRow)
         addRow(g, c.row);
         EXPECT_EQ(GridRows::TotalSeconds(g, false), c.seconds) << c.what;
         EXPECT_EQ(GridRows::TotalBytes(g, false), c.bytes) << c.what;
+    }
+}
+
+// A ranged row counts its length only when the row shows a range a task can cut.
+TEST_F(Rows, RangesShownNotValidAndLengthsBelowZeroAddNothing)
+{
+    const struct {
+        const char* range;  // the "Range" cell
+        const char* length;
+        qint64 seconds;
+    } cases[] = {
+        {"00:00:10 - 00:00:40", "30", 30},
+        {"Not valid: start 99999, length 30", "30", 0},
+        {"Not valid: start abc, length 30", "30", 0},
+        {"Not valid: start 0, length -5", "-5", 0},
+        // A grid filled without range texts still never counts below nothing.
+        {"", "-5", 0},
+        {"", "2147483647", 2147483647},
+    };
+    for (const auto& c : cases) {
+        cGrid g;
+        SetItemGridColumns(g, nullptr);
+        addRow(g, {ItemRow::kMarked, ItemRow::kTypeAudio, "whole", "00:01:00", "1", "", QVariant::fromValue<qint64>(0)});
+        addRow(g, {ItemRow::kMarked, ItemRow::kTypeAudio, "ranged", "00:01:00", "0", QLatin1String(c.length),
+                   QVariant::fromValue<qint64>(0)});
+        g.SetCell(2, g.ColumnIndex(ItemRow::COL_RANGE), QString::fromLatin1(c.range));
+        EXPECT_EQ(GridRows::TotalSeconds(g, false), 60 + c.seconds) << c.range;
+        EXPECT_EQ(GridRows::TotalSeconds(g, true), 60 + c.seconds) << c.range;
     }
 }
 

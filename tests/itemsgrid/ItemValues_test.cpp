@@ -4,8 +4,13 @@
 // keeps its bytes.
 #include "tests/itemsgrid/ItemsGridFixture.h"
 
+#include "foundation/mdlFunctions.h"
+#include "mainwindow/cStatusBar.h"
+
 #include <QIcon>
 #include <QImage>
+
+#include <vector>
 
 namespace {
 
@@ -19,7 +24,7 @@ QImage drawn(const QVariant& decoration)
 
 TEST_F(ItemValues, OddMarksShowABoxAndImpossibleRangesSayNotValid)
 {
-    const QString a = makeWav(QStringLiteral("a.wav"), 2.0);
+    const QString a = makeWav(QStringLiteral("a.wav"), 60.0, 8, 8000, 1);
     const struct {
         const char* mark;
         const char* start;  // nullptr: the whole file
@@ -34,6 +39,14 @@ TEST_F(ItemValues, OddMarksShowABoxAndImpossibleRangesSayNotValid)
         {"", "99999999999", "1", false, QStringLiteral("Not valid: start 99999999999, length 1")},
         {"x", "1", "2147483647", false, QStringLiteral("Not valid: start 1, length 2147483647")},
         {"2", "0", "2147483647", false, QStringLiteral("00:00:00 - 596523:14:07")},
+        // Texts that are no number are not a start at 0.
+        {"1", "abc", "30", true, QStringLiteral("Not valid: start abc, length 30")},
+        {"1", "10", "", true, QStringLiteral("Not valid: start 10, length ")},
+        {"1", "", "", true, QStringLiteral("Not valid: start , length ")},
+        // The file lasts a minute: a range must start inside it.
+        {"1", "99999", "10", true, QStringLiteral("Not valid: start 99999, length 10")},
+        {"1", "60", "5", true, QStringLiteral("Not valid: start 60, length 5")},
+        {"1", "59", "5", true, QStringLiteral("00:00:59 - 00:01:04")},
     };
     QList<ItemsListRecord> records;
     for (const auto& c : cases) {
@@ -68,12 +81,68 @@ TEST_F(ItemValues, OddMarksShowABoxAndImpossibleRangesSayNotValid)
     }
     // Loading wrote nothing.
     EXPECT_EQ(ReadItemsListFile(list).data, before);
+    // Only the whole file and the ranges shown as such count: 45, 60, 2147483647 and 5 seconds.
+    EXPECT_TRUE(f->cStatusBar1->StatusPanelText(QStringLiteral("Items List Properties")).endsWith(QStringLiteral(", 596523:15:57")))
+        << f->cStatusBar1->StatusPanelText(QStringLiteral("Items List Properties")).toStdString();
 
     // A click on the box of the -1 row ticks it, as it does an unticked one.
     g->CurrentRow(3);
     g->CurrentColumn(inc + 1);
     f->cGrid1_MouseUp(1, 0, 100, 50);
     EXPECT_TRUE(ItemRow::IsMarked(*g, 3));
+}
+
+// The list summary in the status bar counts what the tasks can take: the whole files and the
+// ranges shown as such. Whatever a list file says, the total is never below nothing and never
+// wraps.
+TEST_F(ItemValues, TheListSummaryCountsOnlyWhatTheRowsShow)
+{
+    const QString a = makeWav(QStringLiteral("a.wav"), 60.0, 8, 8000, 1);
+    struct Range {
+        const char* start;  // nullptr: the whole file
+        const char* length;
+    };
+    const Range whole{nullptr, nullptr};
+    const struct {
+        const char* what;
+        std::vector<Range> rows;
+        const char* time;
+    } cases[] = {
+        {"a length below 0", {{"0", "-5"}, whole}, "00:01:00"},
+        {"only a length below 0", {{"0", "-1"}}, "00:00:00"},
+        {"a start that is no number", {{"abc", "30"}, whole}, "00:01:00"},
+        {"a start past the file's end", {{"99999", "10"}, whole}, "00:01:00"},
+        {"an end past what a time holds", {{"1", "2147483647"}}, "00:00:00"},
+        {"ranges past 32 bits together", {{"0", "2000000000"}, {"0", "2000000000"}, {"0", "2000000000"}}, "1666666:40:00"},
+        {"ranges and a whole file", {{"10", "20"}, {"59", "1"}, whole}, "00:01:21"},
+    };
+    QStringList lists;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        QList<ItemsListRecord> records;
+        for (const Range& range : cases[i].rows) {
+            ItemsListRecord r = listfixtures::plainRecord(a, QStringLiteral("a.wav"));
+            if (range.start) {
+                r[fldRangeAll] = QStringLiteral("0");
+                r[fldRangeStart] = QLatin1String(range.start);
+                r[fldRangeLength] = QLatin1String(range.length);
+            }
+            records << r;
+        }
+        lists << QDir(listsFolder).filePath(QStringLiteral("Case %1.flst").arg(i));
+        ASSERT_TRUE(fixtures::writeFile(lists.last(), ComposeItemsListBytes(records)));
+    }
+
+    FrmMain* f = openMain();
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].what);
+        f->cTreeView1_NodeClick(f->m_lists->NodeByKey(lists.at(qsizetype(i))));
+        waitIdle(f);
+        ASSERT_EQ(f->cGrid1->Rows(), long(cases[i].rows.size()));
+        const QString summary = f->cStatusBar1->StatusPanelText(QStringLiteral("Items List Properties"));
+        EXPECT_EQ(summary, QString::number(cases[i].rows.size()) + QStringLiteral(" Items, ") +
+                               FormatByteCount(qint64(cases[i].rows.size()) * QFileInfo(a).size()) + QStringLiteral(", ") +
+                               QLatin1String(cases[i].time));
+    }
 }
 
 }  // namespace

@@ -39,7 +39,7 @@ protected:
 TEST_F(ItemsListLoaderTest, SavedItemsLoadWithTheirChoicesAndFreshFileFacts)
 {
     const QString a = source(QStringLiteral("a.wav"), 1500, 61499);
-    const QString b = source(QStringLiteral("b.wav"), 20, 2500);
+    const QString b = source(QStringLiteral("b.wav"), 20, 76500);
     ItemsListRecord ra = sampleRecord(a, QStringLiteral("First"), QStringLiteral("1"));
     ItemsListRecord rb = sampleRecord(b, QStringLiteral("Second"), QStringLiteral("0"));
     rb[fldRangeAll] = QStringLiteral("0");
@@ -56,7 +56,7 @@ TEST_F(ItemsListLoaderTest, SavedItemsLoadWithTheirChoicesAndFreshFileFacts)
     EXPECT_EQ(cell(*grid, 1, ItemRow::COL_ITEM_NAME), QStringLiteral("First"));
     EXPECT_EQ(cell(*grid, 1, COL_FILE), a);
     EXPECT_EQ(cell(*grid, 1, ItemRow::COL_TIME), QStringLiteral("00:01:01"));  // 61.499 s
-    EXPECT_EQ(cell(*grid, 2, ItemRow::COL_TIME), QStringLiteral("00:00:02"));  // 2.5 s: half to even
+    EXPECT_EQ(cell(*grid, 2, ItemRow::COL_TIME), QStringLiteral("00:01:16"));  // 76.5 s: half to even
     EXPECT_EQ(cell(*grid, 1, ItemRow::COL_SIZE), FormatFileSize(1500));
     EXPECT_EQ(grid->Cell(1, grid->ColumnIndex(COL_BYTES_SIZE)).Value().toLongLong(), 1500);
     EXPECT_EQ(grid->Cell(1, grid->ColumnIndex(ItemRow::COL_CREATED)).Value().toDateTime().date(), QDate::currentDate());

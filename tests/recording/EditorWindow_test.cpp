@@ -247,7 +247,7 @@ TEST_F(EditorWindow, AddSelectionAddsNothingWhenItsSaveFailsOverAnOlderFile)
     dialogs.saveAs(target);
     QSignalSpy failed(e->cAudioEditor1, &cAudioEditor::Error);
     e->cmdAddSelection->click();
-    QTest::qWaitFor([&] { return !failed.isEmpty() || !g_frmAudioEditor.isLoaded(); }, 3000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !failed.isEmpty() || !g_frmAudioEditor.isLoaded(); }, 3000));
     QTest::qWait(100);  // anything the failure set off has run
     EXPECT_EQ(f->cGrid1->Rows(), 1);
     EXPECT_NE(cell(f->cGrid1, f->cGrid1->Rows(), COL_FILE).toStdString(), target.toStdString());

@@ -207,7 +207,7 @@ TEST_F(AudioProp, EveryMp3CaptionIsWholeInBothViews)
         if (dir.isEmpty())
             return;
         w->show();
-        QTest::qWaitForWindowExposed(w);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
         QTest::qWait(100);
         EXPECT_TRUE(w->grab().save(QDir(dir).filePath(QLatin1String(name))));
     };

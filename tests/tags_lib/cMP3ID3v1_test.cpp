@@ -64,8 +64,9 @@ TEST_F(ID3v1Test, EmptyOrMissingFileIsRefusedOnUpdate)
         } catch (const NumberedError& e) {
             // A missing file is not created to be refused as empty: it stays missing.
             EXPECT_EQ(e.number(), exists ? -2147217407 : 53);
-            if (exists)
+            if (exists) {
                 EXPECT_EQ(e.description(), p + QStringLiteral(" is not a valid MP3 file."));
+            }
             EXPECT_TRUE(e.source().endsWith(QStringLiteral(".cMP3ID3v1"))) << e.source().toStdString();
         }
         EXPECT_EQ(QFile::exists(p), exists);

@@ -106,8 +106,9 @@ TEST_F(PeerSamples, AMixedJoinIsTheConcatenationOfIndependentConversions)
         const Difference d = compare(joined, at + edge, p.reference, edge, frames - 2 * edge);
         EXPECT_LE(d.largest, tolerance) << "rms " << d.rms;
         // The tolerance is far below what a swap of the channels would give.
-        if (p.reference.channels == 2 && std::string(p.what) != "8-bit mono")
+        if (p.reference.channels == 2 && std::string(p.what) != "8-bit mono") {
             EXPECT_GT(compare(joined, at + edge, p.reference, edge, frames - 2 * edge, true).largest, 50 * tolerance);
+        }
         at += frames;
     }
 }
@@ -148,9 +149,10 @@ TEST_F(PeerSamples, ConversionsMatchIndependentReferences)
         ASSERT_EQ(ours.frames(), reference.frames());
         const Difference d = compare(ours, c.edge, reference, c.edge, reference.frames() - 2 * c.edge);
         EXPECT_LE(d.largest, c.tolerance) << "rms " << d.rms;
-        if (c.channels == 2)
+        if (c.channels == 2) {
             EXPECT_GT(compare(ours, c.edge, reference, c.edge, reference.frames() - 2 * c.edge, true).largest,
                       50 * std::max<int64_t>(c.tolerance, 1));
+        }
     }
 
     // Lossy outputs, decoded by the reference decoders, against the source itself: exactly its
