@@ -118,7 +118,10 @@ public:
 
     long GetDeviceCount(long kind) override
     {
-        return kind == KindOutput ? QMediaDevices::audioOutputs().size() : m_inputs.inputs().size();
+        if (kind == KindOutput)
+            return QMediaDevices::audioOutputs().size();
+        m_inputs.reconnectIfAway();
+        return m_inputs.inputs().size();
     }
 
     long GetDeviceCaps(long& index, WaveDeviceCaps& caps, long kind) override
@@ -173,6 +176,7 @@ public:
     {
         if (recording())
             return fail(ErrBusy, QStringLiteral("A recording into '%1' runs already.").arg(m_target->file()));
+        m_inputs.reconnectIfAway();
         const QList<sound::InputDevice> inputs = m_inputs.inputs();
         if (device < 0 || device >= inputs.size()) {
             QString why;

@@ -73,15 +73,28 @@ struct InputList::Private {
         auto* d = static_cast<Private*>(user);
         api->time_free(e);
         d->retry = nullptr;
-        if (d->context) {
-            pa_context_set_state_callback(d->context, nullptr, nullptr);
-            pa_context_set_subscribe_callback(d->context, nullptr, nullptr);
-            pa_context_disconnect(d->context);
-            pa_context_unref(d->context);
-            d->context = nullptr;
-        }
+        d->dropContext();
         if (!d->stopping)
             d->connect();
+    }
+    void dropContext()
+    {
+        if (!context)
+            return;
+        pa_context_set_state_callback(context, nullptr, nullptr);
+        pa_context_set_subscribe_callback(context, nullptr, nullptr);
+        pa_context_disconnect(context);
+        pa_context_unref(context);
+        context = nullptr;
+    }
+    // With the lock held: until a list came or the server turned out to be away.
+    void waitForAnswer()
+    {
+        for (int waited = 0; !answered && waited < kFirstListMs; waited += 5) {
+            pa_threaded_mainloop_unlock(loop);
+            ::usleep(5000);
+            pa_threaded_mainloop_lock(loop);
+        }
     }
     static void onState(pa_context* c, void* user)
     {
@@ -166,10 +179,23 @@ InputList::InputList(QObject* parent) : QObject(parent), d(std::make_unique<Priv
     }
     pa_threaded_mainloop_lock(d->loop);
     d->connect();
-    for (int waited = 0; !d->answered && waited < kFirstListMs; waited += 5) {
-        pa_threaded_mainloop_unlock(d->loop);
-        ::usleep(5000);
-        pa_threaded_mainloop_lock(d->loop);
+    d->waitForAnswer();
+    pa_threaded_mainloop_unlock(d->loop);
+}
+
+void InputList::reconnectIfAway()
+{
+    if (!d->loop)
+        return;
+    pa_threaded_mainloop_lock(d->loop);
+    if (d->retry) {
+        pa_mainloop_api* api = pa_threaded_mainloop_get_api(d->loop);
+        api->time_free(d->retry);
+        d->retry = nullptr;
+        d->dropContext();
+        d->answered = false;
+        d->connect();
+        d->waitForAnswer();
     }
     pa_threaded_mainloop_unlock(d->loop);
 }
@@ -185,13 +211,7 @@ InputList::~InputList()
         api->time_free(d->retry);
         d->retry = nullptr;
     }
-    if (d->context) {
-        pa_context_set_state_callback(d->context, nullptr, nullptr);
-        pa_context_set_subscribe_callback(d->context, nullptr, nullptr);
-        pa_context_disconnect(d->context);
-        pa_context_unref(d->context);
-        d->context = nullptr;
-    }
+    d->dropContext();
     pa_threaded_mainloop_unlock(d->loop);
     pa_threaded_mainloop_stop(d->loop);
     pa_threaded_mainloop_free(d->loop);

@@ -31,6 +31,9 @@ public:
 
     // In the order the server made them.
     QList<InputDevice> inputs() const;
+    // A server that was away is asked at once instead of at the next retry (a few seconds at
+    // most); a connected list is left as it is.
+    void reconnectIfAway();
 
 signals:
     void changed();
