@@ -6,14 +6,13 @@
 #include "components/PcmWavFile.h"
 #include "components/engine/PositionedFile.h"
 #include "components/engine/WavFile.h"
+#include "components/sound/InputList.h"
 #include "components/sound/PulseInput.h"
 #include "components/sound/SoundOutput.h"
 #include "components/sound/TakeRecovery.h"
 #include "foundation/mdlFunctions.h"
 
 #include <QAudioDevice>
-#include <QAudioFormat>
-#include <QAudioSource>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QMediaDevices>
@@ -69,15 +68,6 @@ engine::PcmFormat pcmOf(const cWave::WaveFormatEx& f)
     return p;
 }
 
-QAudioFormat qtOf(const engine::PcmFormat& p)
-{
-    QAudioFormat q;
-    q.setSampleRate(p.sampleRate);
-    q.setChannelCount(p.channels);
-    q.setSampleFormat(p.bitsPerSample == 8 ? QAudioFormat::UInt8 : QAudioFormat::Int16);
-    return q;
-}
-
 // One sample as a fraction of full scale.
 inline double sampleAt(const char* p, int bits)
 {
@@ -108,13 +98,11 @@ public:
             m_lastSeconds = m_playSeconds;
             emit DonePlay();
         });
-        // The server moves a stream whose source goes away to another one: a device the user
-        // did not choose is never recorded. The list's change signal does not come for every
-        // removal, so the list is also looked at while recording.
-        connect(&m_devices, &QMediaDevices::audioInputsChanged, this, [this] { checkInput(); });
+        // Inputs come and go (a device plugged in, a module loaded): the server announces them,
+        // and the list follows.
+        connect(&m_inputs, &sound::InputList::changed, this, [this] { emit DevicesChanged(); });
         m_inputWatch.setInterval(100);
         connect(&m_inputWatch, &QTimer::timeout, this, [this] {
-            checkInput();
             // Pulled here too, so that the file never lags behind what the server has handed over.
             pull();
             QString error;
@@ -128,11 +116,28 @@ public:
     }
     ~Wave() override { Release(); }
 
-    long GetDeviceCount(long kind) override { return devices(kind).size(); }
+    long GetDeviceCount(long kind) override
+    {
+        if (kind == KindOutput)
+            return QMediaDevices::audioOutputs().size();
+        m_inputs.reconnectIfAway();
+        return m_inputs.inputs().size();
+    }
 
     long GetDeviceCaps(long& index, WaveDeviceCaps& caps, long kind) override
     {
-        const QList<QAudioDevice> list = devices(kind);
+        if (kind != KindOutput) {
+            const QList<sound::InputDevice> inputs = m_inputs.inputs();
+            if (index < 0 || index >= inputs.size())
+                return fail(ErrNoDevice, QStringLiteral("There is no sound device number %1.").arg(index));
+            const sound::InputDevice& d = inputs.at(static_cast<int>(index));
+            caps.szPname = d.description;
+            caps.szId = QString::fromUtf8(d.id);
+            caps.dwFormats = 0;
+            caps.wChannels = d.channels;
+            return 0;
+        }
+        const QList<QAudioDevice> list = QMediaDevices::audioOutputs();
         if (index < 0 || index >= list.size())
             return fail(ErrNoDevice, QStringLiteral("There is no sound device number %1.").arg(index));
         const QAudioDevice& d = list.at(static_cast<int>(index));
@@ -171,7 +176,8 @@ public:
     {
         if (recording())
             return fail(ErrBusy, QStringLiteral("A recording into '%1' runs already.").arg(m_target->file()));
-        const QList<QAudioDevice> inputs = QMediaDevices::audioInputs();
+        m_inputs.reconnectIfAway();
+        const QList<sound::InputDevice> inputs = m_inputs.inputs();
         if (device < 0 || device >= inputs.size()) {
             QString why;
             if (inputs.isEmpty() && !sound::PulseInput::ServerReachable(&why))
@@ -179,19 +185,12 @@ public:
             return fail(ErrNoDevice, inputs.isEmpty() ? QStringLiteral("There is no sound input to record from.")
                                                       : QStringLiteral("There is no sound input number %1.").arg(device));
         }
-        const QAudioDevice input = inputs.at(static_cast<int>(device));
+        const sound::InputDevice input = inputs.at(static_cast<int>(device));
         const engine::PcmFormat pcm = pcmOf(format);
         if (format.wFormatTag != 1 || (pcm.bitsPerSample != 8 && pcm.bitsPerSample != 16) || pcm.channels < 1 ||
             pcm.channels > 2 || pcm.sampleRate < 1000 || pcm.sampleRate > 192000)
             return fail(ErrFormat, QStringLiteral("The sound input '%1' cannot record %2 Hz, %3 bits, %4 channels.")
-                                       .arg(input.description())
-                                       .arg(pcm.sampleRate)
-                                       .arg(pcm.bitsPerSample)
-                                       .arg(pcm.channels));
-        const QAudioFormat qfmt = qtOf(pcm);
-        if (!input.isFormatSupported(qfmt))
-            return fail(ErrFormat, QStringLiteral("The sound input '%1' cannot record %2 Hz, %3 bits, %4 channels.")
-                                       .arg(input.description())
+                                       .arg(input.description)
                                        .arg(pcm.sampleRate)
                                        .arg(pcm.bitsPerSample)
                                        .arg(pcm.channels));
@@ -211,50 +210,34 @@ public:
         m_meterFrames = 0;
         m_loudBytes = 0;
         m_cutAmplitude = std::pow(10.0, (static_cast<double>(m_cutLevel) - 120.0) / 40.0);
-        m_source = std::make_unique<QAudioSource>(input, qfmt);
         // The server hands the samples over a buffer at a time, and what it has not handed over
         // is lost to a kill: the buffer is short, whatever the caller asks for.
         const int heldMs = bufferMs > 0 ? std::min<int>(bufferMs, kLongestHeldMs) : kLongestHeldMs;
-        m_source->setBufferSize(static_cast<qsizetype>(qfmt.bytesForDuration(qint64(heldMs) * 1000)));
-        m_io = m_source->start();
-        if (!m_io || m_source->error() != QAudio::NoError) {
-            m_source.reset();
-            m_io = nullptr;
-            // Qt's audio back end gives up for good on a sound server that was away for more than
-            // a few seconds (restarted): the input is then opened over a connection of our own.
-            QString why;
-            bool reachable = false;
-            m_pulse = sound::PulseInput::open(input.id(), pcm, heldMs, &why, &reachable);
-            if (!m_pulse) {
-                m_file.close();
-                m_target.reset();
-                m_note.reset();
-                return fail(ErrNoDevice,
-                            reachable ? QStringLiteral("The sound input '%1' cannot be opened: %2").arg(input.description(), why)
-                                      : why + QStringLiteral(" The sound input '%1' cannot be opened.").arg(input.description()));
-            }
-            m_io = m_pulse.get();
+        // The input is read over a connection of our own, on a stream the server may not move:
+        // Qt's back end lets the server move a stream whose source went away to another source,
+        // and then records an input the user did not choose under the name of the one chosen.
+        QString why;
+        bool reachable = false;
+        m_pulse = sound::PulseInput::open(input.id, pcm, heldMs, &why, &reachable);
+        if (!m_pulse) {
+            m_file.close();
+            m_target.reset();
+            m_note.reset();
+            return fail(ErrNoDevice,
+                        reachable ? QStringLiteral("The sound input '%1' cannot be opened: %2").arg(input.description, why)
+                                  : why + QStringLiteral(" The sound input '%1' cannot be opened.").arg(input.description));
         }
-        m_inputId = input.id();
-        m_inputName = input.description();
+        m_io = m_pulse.get();
+        m_inputName = input.description;
         m_recordCode = 0;
         m_writeFailed = false;
         connect(m_io, &QIODevice::readyRead, this, [this] { pull(); });
-        if (m_source)
-            connect(m_source.get(), &QAudioSource::stateChanged, this, [this](QAudio::State s) {
-                // The stream is gone with its server: its device must not be read again, and the
-                // source is not destroyed inside its own signal.
-                if (s == QAudio::StoppedState && m_source && m_source->error() != QAudio::NoError)
-                    inputLost(QStringLiteral("The sound input '%1' stopped working (the sound server is gone); "
-                                             "the recording ended there.")
-                                  .arg(m_inputName));
-            });
-        else
-            connect(m_pulse.get(), &sound::PulseInput::lost, this, [this] {
-                inputLost(QStringLiteral("The sound input '%1' stopped working (the sound server or the input is "
-                                         "gone); the recording ended there.")
-                              .arg(m_inputName));
-            });
+        connect(m_pulse.get(), &sound::PulseInput::lost, this, [this](bool serverGone) {
+            inputLost(serverGone ? QStringLiteral("The sound input '%1' stopped working (the sound server is gone); "
+                                                  "the recording ended there.")
+                                       .arg(m_inputName)
+                                 : QStringLiteral("The sound input '%1' is gone; the recording ended there.").arg(m_inputName));
+        });
         m_inputWatch.start();
         m_preQueue.clear();
         m_sinceHeader.start();
@@ -272,20 +255,14 @@ public:
     {
         if (recording() && !m_paused) {
             pull();
-            if (m_source)
-                m_source->suspend();
-            else
-                m_pulse->suspend();
+            m_pulse->suspend();
             m_paused = true;
         }
     }
     void RecordUnPause() override
     {
         if (recording() && m_paused) {
-            if (m_source)
-                m_source->resume();
-            else
-                m_pulse->resume();
+            m_pulse->resume();
             m_paused = false;
         }
     }
@@ -382,10 +359,6 @@ public:
     }
 
 private:
-    static QList<QAudioDevice> devices(long kind)
-    {
-        return kind == KindOutput ? QMediaDevices::audioOutputs() : QMediaDevices::audioInputs();
-    }
 
     long fail(long code, const QString& text)
     {
@@ -394,21 +367,12 @@ private:
         return code;
     }
 
-    void checkInput()
-    {
-        if (!recording() || !m_io)
-            return;
-        const QList<QAudioDevice> now = QMediaDevices::audioInputs();
-        const bool present = std::any_of(now.begin(), now.end(), [this](const QAudioDevice& d) { return d.id() == m_inputId; });
-        if (!present)
-            inputLost(QStringLiteral("The sound input '%1' is gone; the recording ended there.").arg(m_inputName));
-    }
-
-    // Ends the recording with what was written so far; the input is not read again.
+    // Ends the recording with what the input handed over before it went; it is not read again.
     void inputLost(const QString& why)
     {
         if (!m_io)
             return;
+        pull();
         m_io = nullptr;
         recordFailed(ErrNoDevice, why);
         QTimer::singleShot(0, this, [this] { finishRecording(); });
@@ -517,11 +481,6 @@ private:
         m_inputWatch.stop();
         pull();
         m_io = nullptr;
-        if (m_source) {
-            m_source->disconnect(this);
-            m_source->stop();
-            m_source.reset();
-        }
         if (m_pulse) {
             m_pulse->disconnect(this);
             m_pulse->stop();
@@ -563,14 +522,12 @@ private:
     }
 
     FilePlayback m_player;
-    bool recording() const { return m_source || m_pulse; }
+    bool recording() const { return m_pulse != nullptr; }
 
-    std::unique_ptr<QAudioSource> m_source;
-    std::unique_ptr<sound::PulseInput> m_pulse;  // the input where Qt's back end cannot open it
+    std::unique_ptr<sound::PulseInput> m_pulse;  // the input being recorded
     QIODevice* m_io = nullptr;
-    QMediaDevices m_devices;
+    sound::InputList m_inputs;
     QTimer m_inputWatch;
-    QByteArray m_inputId;
     QString m_inputName;
     long m_recordCode = 0;
     bool m_writeFailed = false;

@@ -16,7 +16,8 @@
 // puts in place later. Every member is called on the GUI thread; the events arrive queued on it.
 // Levels are 0..120 (0 dBFS = 120, -60 dBFS and below = 0), one per 50 ms of recorded sound,
 // falling to 0 while the input delivers nothing; play positions are whole seconds or percent of
-// the file.
+// the file. A recording holds the chosen input's samples only: when that input goes away the
+// take ends with its last sample (RecordError says so, naming it), never going on with another.
 class cWave : public QObject {
     Q_OBJECT
 public:
@@ -118,6 +119,9 @@ signals:
     void DonePlay();
     void DoneRecord();
     void MeterLevel(int level);
+    // The sound server's inputs or outputs changed (one came or went): GetDeviceCount and
+    // GetDeviceCaps now number the new list.
+    void DevicesChanged();
 };
 
 std::unique_ptr<cWave> CreateWave();

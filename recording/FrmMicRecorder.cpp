@@ -154,6 +154,13 @@ FrmMicRecorder::FrmMicRecorder()
     connect(cWave1.get(), &cWave::DonePlay, this, [this] { cWave1_DonePlay(); });
     connect(cWave1.get(), &cWave::DoneRecord, this, [this] { cWave1_DoneRecord(); });
     connect(cWave1.get(), &cWave::MeterLevel, this, [this](int level) { cWave1_MeterLevel(level); });
+    connect(cWave1.get(), &cWave::DevicesChanged, this, [this] { FillDevices(); });
+    connect(cboDevices, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index < 0)
+            return;
+        m_chosenInputId = cboDevices->itemData(index).toString();
+        m_chosenInputName = cboDevices->itemData(index, Qt::UserRole + 1).toString();
+    });
     connect(tmrRec, &QTimer::timeout, this, [this] { tmrRec_Timer(); });
     connect(tmSlider, &QTimer::timeout, this, [this] { tmSlider_Timer(); });
     connect(txtResults, &QPlainTextEdit::textChanged, this, [this] { txtResults_Change(); });
@@ -210,26 +217,80 @@ void FrmMicRecorder::Form_Load()
     m_WaveFormat = RecorderWaveFormat(cboBitPerSample->currentText(), cboSamplesPerSec->currentText(),
                                       cboChannels->currentText());
 
+    FillDevices();
+
+    RecoverTakes(QString());
+}
+
+void FrmMicRecorder::FillDevices()
+{
+    // The user's choice is an input, not a place in the list: the numbers change as inputs come
+    // and go.
+    QList<QPair<QString, QString>> inputs;  // the server's name (else the shown one), the shown name
+    QStringList texts;
     const long n = cWave1->GetDeviceCount(cWave::KindInput);
     for (long i = 0; i < n; ++i) {
         cWave::WaveDeviceCaps caps;
         long index = i;
-        cWave1->GetDeviceCaps(index, caps, cWave::KindInput);
-        cboDevices->addItem(QString::number(i) + QStringLiteral(" - ") + caps.szPname + QStringLiteral(" - ") +
-                            QString::number(caps.wChannels));
+        if (cWave1->GetDeviceCaps(index, caps, cWave::KindInput) != 0)
+            continue;
+        inputs.append({caps.szId.isEmpty() ? caps.szPname : caps.szId, caps.szPname});
+        texts << QString::number(i) + QStringLiteral(" - ") + caps.szPname + QStringLiteral(" - ") +
+                     QString::number(caps.wChannels);
     }
-    if (cboDevices->count() > 0)
-        cboDevices->setCurrentIndex(0);
+    const QSignalBlocker block(cboDevices);
+    cboDevices->clear();
+    int chosen = -1;
+    for (int i = 0; i < inputs.size(); ++i) {
+        cboDevices->addItem(texts.at(i), inputs.at(i).first);
+        cboDevices->setItemData(i, inputs.at(i).second, Qt::UserRole + 1);
+        if (!m_chosenInputId.isEmpty() && inputs.at(i).first == m_chosenInputId)
+            chosen = i;
+    }
+    if (m_chosenInputId.isEmpty() && !inputs.isEmpty()) {
+        chosen = 0;
+        m_chosenInputId = inputs.first().first;
+        m_chosenInputName = inputs.first().second;
+    }
+    cboDevices->setCurrentIndex(chosen);
+}
 
-    RecoverTakes(QString());
+bool FrmMicRecorder::ChosenInputPresent(long* index)
+{
+    // The server's announcement may still be on its way: the list is read again now.
+    FillDevices();
+    *index = cboDevices->currentIndex();
+    if (*index >= 0 || m_chosenInputId.isEmpty())
+        return true;
+    const QString why = QStringLiteral("The sound input '%1' is gone; choose another input to record from.")
+                            .arg(m_chosenInputName);
+    Log(QStringLiteral(": Error RecordStart .") + why);
+    platform::MsgBox(why, platform::vbExclamation | platform::vbOKOnly, QString(), this);
+    return false;
 }
 
 void FrmMicRecorder::RecoverTakes(const QString& recordingTo)
 {
     const QString folder = QFileInfo(recordingTo.isEmpty() ? txtAudioFile->text() : recordingTo).absolutePath();
-    for (const sound::RecoveredTake& take : sound::RecoverTakes({folder}, recordingTo))
+    QStringList told;
+    for (const sound::RecoveredTake& take : sound::RecoverTakes({folder}, recordingTo)) {
         Log((take.file.isEmpty() ? QStringLiteral(": Error RecoverTake .") : QStringLiteral(": TakeRecovered .")) +
             take.text());
+        told << take.text();
+    }
+    if (told.isEmpty())
+        return;
+    // The log lies below the visible window: a take the user did not know was kept is named in a
+    // box of its own. At the window's opening the box follows once the window is shown.
+    const QString text = told.join(QStringLiteral("\n\n"));
+    const auto tell = [this, text] {
+        if (!m_unloading)
+            platform::MsgBox(text, platform::vbInformation | platform::vbOKOnly, QString(), this);
+    };
+    if (recordingTo.isEmpty())
+        QTimer::singleShot(0, this, tell);
+    else
+        tell();
 }
 
 void FrmMicRecorder::chkMeterIn_Click()
@@ -255,6 +316,9 @@ void FrmMicRecorder::cmdRecord_Click()
     const QString path = txtAudioFile->text();
     // A take cut off in this folder is put in place first, never under the name recorded now.
     RecoverTakes(path);
+    long device = -1;
+    if (!ChosenInputPresent(&device))
+        return;
     // A file the user did not choose through "..." is not replaced without asking.
     if (NameInUse(path) && path != m_confirmedPath) {
         if (platform::MsgBox(QStringLiteral("The file ") + path + QStringLiteral(" is already exists, overwrite it?"),
@@ -281,7 +345,6 @@ void FrmMicRecorder::cmdRecord_Click()
         cWave1->PreScreenClose();
         Log(QStringLiteral(": PreScreenClose."));
     }
-    long device = cboDevices->currentIndex();
     long result = cWave1->RecordStart(device, path, m_WaveFormat, 1600);
     if (result != 0) {
         const QString why = cWave1->GetErrorText(result);

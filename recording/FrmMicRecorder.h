@@ -107,14 +107,21 @@ protected:
 
 private:
     void Log(const QString& message);
+    // Fills the device list from the component's inputs as they are now, keeping the input the
+    // user chose selected where it still is (none selected when it is gone).
+    void FillDevices();
+    // The chosen input when it is listed now; false, with the user told by name, when it is gone.
+    bool ChosenInputPresent(long* index);
     // Puts in place the takes that a recording cut off (a kill, a power loss) left unfinished,
-    // with a log line each; `recordingTo` is the file about to be recorded, whose folder is
-    // looked at and whose name no recovered take gets.
+    // with a log line each, and names them to the user in a message box; `recordingTo` is the
+    // file about to be recorded, whose folder is looked at.
     void RecoverTakes(const QString& recordingTo);
     void ShowHelpTopic();
     bool m_unloading = false;
     QString m_confirmedPath;  // a destination the user chose through "..." (and confirmed)
     bool m_addAfterRecord = false;
+    QString m_chosenInputId;    // the sound server's name of the input chosen (empty: none yet)
+    QString m_chosenInputName;  // as it was listed
 };
 
 inline FormRef<FrmMicRecorder> g_frmMicRecorder;

@@ -36,14 +36,14 @@ struct PulseInput::Private {
         auto* d = static_cast<Private*>(user);
         const pa_context_state_t s = pa_context_get_state(c);
         if ((s == PA_CONTEXT_FAILED || s == PA_CONTEXT_TERMINATED) && !d->stopping)
-            d->sendLost();
+            d->sendLost(true);
     }
     static void onStreamState(pa_stream* st, void* user)
     {
         auto* d = static_cast<Private*>(user);
         const pa_stream_state_t s = pa_stream_get_state(st);
         if ((s == PA_STREAM_FAILED || s == PA_STREAM_TERMINATED) && !d->stopping)
-            d->sendLost();
+            d->sendLost(!PA_CONTEXT_IS_GOOD(pa_context_get_state(pa_stream_get_context(st))));
     }
     static void onRead(pa_stream* st, size_t, void* user)
     {
@@ -75,12 +75,12 @@ struct PulseInput::Private {
                 Qt::QueuedConnection);
         }
     }
-    void sendLost()
+    void sendLost(bool serverGone)
     {
         if (lostSent.exchange(true))
             return;
         PulseInput* input = q;
-        QMetaObject::invokeMethod(q, [input] { emit input->lost(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(q, [input, serverGone] { emit input->lost(serverGone); }, Qt::QueuedConnection);
     }
 
     // With the loop locked: until `state` says 1 (ready) or -1 (failed), for kAnswerMs at most.

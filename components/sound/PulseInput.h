@@ -17,7 +17,8 @@ namespace sound {
 // opens its input through this when the back end cannot. The samples arrive on the connection's
 // thread and are read here as a sequential device; readyRead and `lost` (the server or the
 // source went away) arrive queued. A source that goes away ends the stream: it is never moved
-// to another one. GUI thread; owned by its user.
+// to another one, so every sample read came from the source it was opened on; what arrived
+// before the loss can still be read after `lost`. GUI thread; owned by its user.
 class PulseInput final : public QIODevice {
     Q_OBJECT
 public:
@@ -42,7 +43,9 @@ public:
     qint64 bytesAvailable() const override;
 
 signals:
-    void lost();
+    // `serverGone`: the connection to the sound server broke; otherwise the server ended the
+    // stream (its source was removed).
+    void lost(bool serverGone);
 
 protected:
     qint64 readData(char* data, qint64 maxBytes) override;

@@ -48,13 +48,12 @@ struct Candidate {
     QString note;  // empty when found in a folder only
 };
 
-// The name the take of `target` gets when `n` names were taken: the target's own, then
-// "<base> (recovered)", "<base> (recovered n)", cut to what the folder takes.
+// The name the take of `target` gets when `n - 1` names were taken: "<base> (recovered)", then
+// "<base> (recovered n)", cut to what the folder takes. Never the target's own: the user records
+// to that name again, and a take standing there would be one "overwrite?" away from being lost.
 QString nameFor(const QString& target, int n)
 {
     const QFileInfo info(target);
-    if (n == 0)
-        return info.fileName();
     const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
     const QString mark = n == 1 ? QStringLiteral(" (recovered)") : QStringLiteral(" (recovered %1)").arg(n);
     QString base = info.suffix().isEmpty() ? info.fileName() : info.completeBaseName();
@@ -159,7 +158,7 @@ RecoveredTake recover(const Candidate& c, const QString& reservedFile, bool* hel
     const QString folder = QFileInfo(c.part).absolutePath();
     const QString target = c.target.isEmpty() ? QDir(folder).filePath(QStringLiteral("Recording.wav")) : c.target;
     const QString reserved = reservedFile.isEmpty() ? QString() : QFileInfo(reservedFile).absoluteFilePath();
-    for (int n = 0; n < 1000; ++n) {
+    for (int n = 1; n < 1000; ++n) {
         const QString to = QDir(folder).filePath(nameFor(target, n));
         if (to == reserved)
             continue;

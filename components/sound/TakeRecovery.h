@@ -11,8 +11,9 @@
 // only copy of the take. While a take is recorded a note of its part file and its target stays in
 // the program folder ("takes/"); the recorder's next start looks at the notes and at the folders
 // it is given, and puts every part file that no running recorder holds in place as a valid WAV
-// file under a free visible name: the target's own when nothing stands there, else
-// "<name> (recovered).wav", "<name> (recovered 2).wav", ... Nothing is ever overwritten.
+// file under a free visible name that says it was recovered, never the target's own (the user
+// records to that name again): "<name> (recovered).wav", "<name> (recovered 2).wav", ...
+// Nothing is ever overwritten.
 // GUI thread.
 namespace sound {
 

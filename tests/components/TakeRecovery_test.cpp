@@ -60,15 +60,15 @@ TEST_F(TakeRecovery, UnfinishedTakesBecomeWholeWavFilesUnderAFreeName)
         const char* reserved;  // the name being recorded now
         const char* expected;
     } cases[] = {
-        {".take.recording-1f2e.wav", stereo, 44100, 0, 3, {}, nullptr, "take.wav"},
+        {".take.recording-1f2e.wav", stereo, 44100, 0, 3, {}, nullptr, "take (recovered).wav"},
         {".old.recording-2a.wav", stereo, 22050, 11025, 0, {"old.wav"}, nullptr, "old (recovered).wav"},
         {".two.recording-3b.wav", stereo, 100, 100, 0, {"two.wav", "two (recovered).wav"}, nullptr,
          "two (recovered 2).wav"},
         {".now.recording-4c.wav", stereo, 4410, 0, 1, {}, "now.wav", "now (recovered).wav"},
-        {".odd.recording-5d.wav", mono8, 8001, 8000, 0, {}, nullptr, "odd.wav"},
-        {".recording-6e.wav", stereo, 441, 0, 0, {}, nullptr, "Recording.wav"},
+        {".odd.recording-5d.wav", mono8, 8001, 8000, 0, {}, nullptr, "odd (recovered).wav"},
+        {".recording-6e.wav", stereo, 441, 0, 0, {}, nullptr, "Recording (recovered).wav"},
         // A header ahead of the samples (the power went before they reached the disk).
-        {".ahead.recording-7f.wav", stereo, 441, 44100, 0, {}, nullptr, "ahead.wav"},
+        {".ahead.recording-7f.wav", stereo, 441, 44100, 0, {}, nullptr, "ahead (recovered).wav"},
     };
     int seed = 0;
     for (const Case& c : cases) {
@@ -125,9 +125,11 @@ TEST_F(TakeRecovery, NotesFindTakesAndRunningTakesStay)
 
     const QList<sound::RecoveredTake> done = sound::RecoverTakes({});
     ASSERT_EQ(done.size(), 1);
-    EXPECT_EQ(done.first().file, target);
+    const QString recovered = QDir(elsewhere.path()).filePath(QStringLiteral("song (recovered).wav"));
+    EXPECT_EQ(done.first().file, recovered);
     EXPECT_EQ(done.first().target, target);
-    EXPECT_EQ(fixtures::readFile(target), fixtures::wavBytes(pcm, frames));
+    EXPECT_EQ(fixtures::readFile(recovered), fixtures::wavBytes(pcm, frames));
+    EXPECT_FALSE(QFile::exists(target)) << "the name the user records to stays free";
     EXPECT_TRUE(notes().isEmpty());
 }
 

@@ -204,4 +204,47 @@ TEST_F(RecorderKill, NextRecordingIntoTheFolderPutsTheKilledTakeInPlaceFirst)
     EXPECT_GT(startedAt, recoveredAt) << "put in place before the new recording starts";
 }
 
+// Killed with no file of the take's name in the folder: the take is still put in place under a
+// name that says it was recovered, and the user is told in a box naming it as the recorder
+// opens. The next Record to the take's own name finds it free (no question whose Yes would
+// replace the recovered take) and leaves the recovered take as it was.
+TEST_F(RecorderKill, RecoveredTakeIsNamedAsSuchAndSurvivesTheNextRecordToItsName)
+{
+    const QString dir = server->folder() + QStringLiteral("/fresh");
+    ASSERT_TRUE(QDir().mkpath(dir));
+    const QString take = dir + QStringLiteral("/take.wav");
+    const qint64 frames = PulseServer::kRate;
+    const QString part = recordAndKill(take, frames, true);
+    ASSERT_FALSE(part.isEmpty());
+    ASSERT_FALSE(QFile::exists(take));
+
+    // Whatever box comes first is answered Yes, as Enter on a focused Yes would.
+    box.answer(platform::vbYes);
+    enum { Opened, Recording } state = Opened;
+    QStringList saidAtOpening;
+    const QString log = openRecorder([&](FrmMicRecorder* w) {
+        if (state == Opened) {
+            saidAtOpening = prompts();
+            w->txtAudioFile->setText(take);
+            w->cmdRecord->click();
+            state = Recording;
+            return false;
+        }
+        if (w->cmdRecord->isEnabled())
+            return false;
+        w->cmdStopRec->click();
+        return true;
+    });
+    const QString recovered = dir + QStringLiteral("/take (recovered).wav");
+    ASSERT_EQ(saidAtOpening.size(), 1) << qPrintable(saidAtOpening.join(QLatin1Char('|')));
+    EXPECT_TRUE(saidAtOpening.first().contains(QLatin1Char('\'') + recovered + QLatin1Char('\'')))
+        << qPrintable(saidAtOpening.first());
+    EXPECT_EQ(box.shown.first().style, platform::vbInformation | platform::vbOKOnly);
+    EXPECT_EQ(prompts(), saidAtOpening) << "no question before the Record";
+    EXPECT_TRUE(log.contains(QStringLiteral(": RecordStart Success."))) << qPrintable(log);
+    EXPECT_TRUE(takes::holdsCountedFrames(recovered, frames));
+    EXPECT_TRUE(QFile::exists(take)) << "the new take is in place under its own name";
+    EXPECT_FALSE(QFile::exists(part));
+}
+
 }  // namespace
