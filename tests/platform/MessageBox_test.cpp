@@ -77,7 +77,7 @@ TEST(MessageBoxes, ARealBoxWithALongNameStaysOnTheScreen)
     int shot = 0;
     for (const QString& prompt : prompts) {
         QRect box, screen, text;
-        int needed = -1;
+        int needed = -1, widest = -1;
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, [&] {
             auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -90,6 +90,7 @@ TEST(MessageBoxes, ARealBoxWithALongNameStaysOnTheScreen)
             if (auto* label = shown->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
                 text = QRect(label->mapToGlobal(QPoint(0, 0)), label->size());
                 needed = label->heightForWidth(label->width());
+                widest = label->fontMetrics().boundingRect(label->contentsRect(), Qt::TextWordWrap, label->text()).width();
             }
             if (!folder.isEmpty())
                 shown->screen()->grabWindow(0).save(QDir(folder).filePath(QStringLiteral("long-name-box-%1.png").arg(++shot)));
@@ -105,6 +106,7 @@ TEST(MessageBoxes, ARealBoxWithALongNameStaysOnTheScreen)
         // The whole text, wrapped at the label's width, fits its height.
         EXPECT_GT(needed, 0);
         EXPECT_LE(needed, text.height());
+        EXPECT_LE(widest, text.width());
     }
 }
 
