@@ -1,6 +1,7 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "cdtools/BurnerDrivePanel.h"
 
+#include "cdtools/StatusLineFit.h"
 #include "components/cAudioBurner.h"
 #include "foundation/VbNumbers.h"
 #include "settings/controls/TwipsGeometry.h"
@@ -47,6 +48,9 @@ BurnerDrivePanel::BurnerDrivePanel(cAudioBurner& component, QWidget* parent, int
     Label5 = label(QStringLiteral("Disk State"), parent, x, y + 1080, 1215);
     lblState = label(QStringLiteral("State"), parent, x + 1260, y + 1080, 5100);
     lblState->setObjectName(QStringLiteral("lblState"));
+    // A state that names the drive, a file and the reason takes more than one line.
+    lblState->setWordWrap(true);
+    lblState->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     for (QWidget* w : controls())
         w->show();  // a host that is already shown shows them too
@@ -131,6 +135,8 @@ void BurnerDrivePanel::cboDrv_Click()
     lblState->setText(state);
     lblState->setPalette(palette);
     lblState->setFont(font);
+    if (StateFit)
+        StateFit->refit();
 }
 
 void BurnerDrivePanel::cmdOpenCD_Click() { m_component.OpenTray(DriveLetter()); }

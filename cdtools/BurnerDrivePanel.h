@@ -9,6 +9,7 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class QWidget;
+class StatusLineFit;
 class cAudioBurner;
 
 // The writer and speed panel of a CD-writing window: choose the writer and the write speed,
@@ -53,6 +54,8 @@ public:
     QLabel* lblState = nullptr;
     QPushButton* cmdOpenCD = nullptr;
     QPushButton* cmdClose = nullptr;
+    // The host's keeper of lblState's place, told of every new state; none by default.
+    StatusLineFit* StateFit = nullptr;
 
 private:
     QList<QWidget*> controls() const;

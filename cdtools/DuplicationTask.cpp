@@ -202,6 +202,11 @@ void DuplicationTask::Finish()
         endTask(Outcome::Stopped);
         return;
     }
+    // A copy that lacks a track is no copy of the disc: nothing goes to the writer.
+    if (m_iErrorFlag != 0) {
+        endTask(Outcome::TracksFailed);
+        return;
+    }
     const QStringList files = LoadRippedFiles(m_colRippedFiles);
     m_host.ShowRippedFiles(files);
     const QPointer<DuplicationTask> self(this);
@@ -227,8 +232,12 @@ DuplicationTask::BurnEnd DuplicationTask::BurnDisk(const QStringList& files)
         // Lets go of every handle on the source drive, which may be the writer too.
         m_ripper.Shutdown();
         const QString letter = m_host.WriterLetter();
-        if (m_burner.DiscState(letter).isEmpty())
+        // No other disc makes a drive that writes data only take audio: the burn says so.
+        if (m_burner.DiscState(letter).isEmpty() || !m_burner.TakesAudio(letter))
             break;
+        const QString waiting = QStringLiteral("Waiting for an empty disc in drive ") + letter + QLatin1Char('.');
+        m_host.Status(waiting);
+        m_host.Caption(waiting);
         m_host.OpenWriterTray();
         const bool ok = m_host.PromptForDisc(DiscPrompt(letter));
         if (!self)
@@ -250,6 +259,7 @@ DuplicationTask::BurnEnd DuplicationTask::BurnDisk(const QStringList& files)
     QString letter = m_host.WriterLetter();
     const long speed = m_host.WriterSpeed();
     m_burner.BurnMode(false);
+    m_host.Caption(QStringLiteral("Burning to drive ") + letter + QStringLiteral("..."));
     m_burning = true;
     m_abortRequested = false;
     m_writerError = false;
@@ -295,7 +305,7 @@ void DuplicationTask::endTask(Outcome outcome)
     case Outcome::Cancelled: ending(QStringLiteral("Cancelled: nothing was burned.")); break;
     case Outcome::NothingToBurn: ending(QStringLiteral("Nothing to burn.")); break;
     case Outcome::TracksFailed:
-        ending(RipperRules::TracksFailedText(m_failedRows, rows()));
+        ending(RipperRules::CopyFailedText(m_failedRows, rows()));
         break;
     case Outcome::BurnAborted:
         m_host.Log(QStringLiteral("Aborted."));

@@ -3,6 +3,7 @@
 
 #include "batchtools/cProgressBar.h"
 #include "cdtools/BurnerDrivePanel.h"
+#include "cdtools/StatusLineFit.h"
 #include "commands/Templates.h"
 #include "commands/ToolWindows.h"
 #include "components/cAudioBurner.h"
@@ -127,6 +128,12 @@ FrmCDBurner::FrmCDBurner() : BatchToolWindow(burnerSpec())
     connect(cmdConvert, &QPushButton::clicked, this, [this] { cmdConvert_Click(); });
     connect(cmdAbort, &QPushButton::clicked, this, [this] { cmdAbort_Click(); });
 
+    // A refusal naming the drive and its file is longer than the status's place.
+    // It then takes the whole status line and, above it, the foot of the pages.
+    auto* statusFit = new StatusLineFit(
+        lblCurrentTrack, QRect(TwipsToPixels(120), TwipsToPixels(5400), TwipsToPixels(9360 - 240), TwipsToPixels(825)), StatusLineFit::Grow::Up);
+    statusFit->Covers({lblFilesToConvert});
+
     UseBurnerComponent(CreateAudioBurner());
     chkOpenCDdrive->setChecked(GetSetting(g_sAppName, QStringLiteral("General"), QStringLiteral("chkOpenCDdrive"), QStringLiteral("0"))
                                    .toInt() == 1);
@@ -156,6 +163,18 @@ void FrmCDBurner::UseBurnerComponent(std::unique_ptr<cAudioBurner> component)
     connect(c, &cAudioBurner::Finished, this, [this] { cAudioBurner1_Finished(); });
     connect(c, &cAudioBurner::Error, this, [this](long code, const QString& text) { cAudioBurner1_Error(code, text); });
     DrivePanel = std::make_unique<BurnerDrivePanel>(*c, TabSettings, 240, 120);
+    // The state runs to the page's right edge; a longer one takes the lines below it down to the
+    // page's foot, the gauge hidden meanwhile (no disc can be burned to that drive anyway).
+    PlaceTw(DrivePanel->lblState, 1500, 1200, 7260, 255);
+    DrivePanel->StateFit = new StatusLineFit(DrivePanel->lblState,
+                                             QRect(TwipsToPixels(1500), TwipsToPixels(1200), TwipsToPixels(7260), TwipsToPixels(9360)),
+                                             StatusLineFit::Grow::Down);
+    DrivePanel->StateFit->Covers({prgSize, Label10, Label11, lblDataSize});
+    // What the last burn said was about the drive it went to, not the one chosen now.
+    connect(DrivePanel->cboDrv, &QComboBox::activated, this, [this] {
+        if (cmdConvert->isEnabled())
+            lblCurrentTrack->setText(QStringLiteral("Ready."));
+    });
     DrivePanel->FillBurnerDrives();
 }
 

@@ -6,6 +6,7 @@
 #include "batchtools/RowRunner.h"
 #include "batchtools/cProgressBar.h"
 #include "cdtools/DataBurnerRules.h"
+#include "cdtools/StatusLineFit.h"
 #include "commands/Templates.h"
 #include "commands/ToolWindows.h"
 #include "components/cAudioConverter.h"
@@ -226,6 +227,11 @@ FrmDataBurner3::FrmDataBurner3()
     PlaceTw(lblFilesToConvert, 120, 5940, 2400, 255);
     PlaceTw(lblTimeLeft, 2580, 5940, 2040, 255);
     PlaceTw(lblCurrentTrack, 4680, 5940, 9360 - 4800, 255);
+    // A refusal naming the drive and its file is longer than the status's place.
+    // It then takes the whole status line and, above it, the foot of the pages.
+    auto* statusFit = new StatusLineFit(
+        lblCurrentTrack, QRect(TwipsToPixels(120), TwipsToPixels(5400), TwipsToPixels(9360 - 240), TwipsToPixels(825)), StatusLineFit::Grow::Up);
+    statusFit->Covers({lblFilesToConvert, lblTimeLeft});
     m_dataHandOver = std::make_unique<DataHandOverOf>(*this);
 
     // The destination is the disc.
@@ -748,6 +754,9 @@ void FrmDataBurner3::FillDrivesV1()
 
 void FrmDataBurner3::cboDrv_Click()
 {
+    // What the last burn said was about the drive it went to, not the one chosen now.
+    if (cmdConvert->isEnabled())
+        lblCurrentTrack->setText(QStringLiteral("Ready."));
     if (cmbEngine->currentIndex() == 0)
         FillSpeedsV1();
 }

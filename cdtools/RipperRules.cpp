@@ -37,4 +37,9 @@ QString TracksFailedText(long failed, long total)
     return QStringLiteral("%1 of %2 tracks failed; see the log.").arg(failed).arg(total);
 }
 
+QString CopyFailedText(long failed, long total)
+{
+    return QStringLiteral("%1 of %2 tracks failed: nothing was burned; see the log.").arg(failed).arg(total);
+}
+
 }  // namespace RipperRules

@@ -26,5 +26,8 @@ QString ExpandRowTags(const QString& text, long row, const QDateTime& now, const
 
 // The end of a rip or duplication in which `failed` of `total` tracks failed.
 QString TracksFailedText(long failed, long total);
+// The end of a duplication in which `failed` of `total` tracks could not be ripped: nothing is
+// burned then.
+QString CopyFailedText(long failed, long total);
 
 }  // namespace RipperRules

@@ -50,6 +50,11 @@ public:
             return QStringLiteral("No such drive.");
         return cd::QueryDisc(d, cd::BurnKind::Audio).state;
     }
+    bool TakesAudio(const QString& letter) const override
+    {
+        cd::Drive d;
+        return !cd::FindWriter(letter, &d) || d.kind != cd::Drive::DataImage;
+    }
     void OpenTray(const QString& letter) override
     {
         cd::Drive d;

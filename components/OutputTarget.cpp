@@ -123,10 +123,11 @@ struct TaskSlot {
 };
 TaskSlot g_task[kTaskSlots];
 
-// SIGHUP is how a closed terminal ends its jobs: as much a kill as SIGTERM.
-constexpr int kSignalCount = 3;
+// SIGHUP is how a closed terminal ends its jobs: as much a kill as SIGTERM. SIGPIPE is how a
+// tool whose output is read by a reader that has gone (`| head -1`) ends.
+constexpr int kSignalCount = 4;
 struct sigaction g_previous[kSignalCount];
-constexpr int kSignals[kSignalCount] = {SIGTERM, SIGINT, SIGHUP};
+constexpr int kSignals[kSignalCount] = {SIGTERM, SIGINT, SIGHUP, SIGPIPE};
 
 // A recording's owner drains it on its own thread before the process ends: the signal handler
 // only wakes that thread (through the pipe) and a watchdog that ends the process should the

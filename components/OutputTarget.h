@@ -4,8 +4,8 @@
 // Where a job's output really goes and how it is put in place without damaging anything that
 // already stands there: a symbolic link is replaced itself (what it points at is never written), a
 // device, pipe, socket or folder is refused, a replaced file keeps its mode and group, and the
-// hidden part file is removed even when the process is killed by SIGTERM, SIGINT or SIGHUP (or,
-// for a recording, finished and put in place: see keepWavOnSignal and drainOnSignal).
+// hidden part file is removed even when the process is killed by SIGTERM, SIGINT, SIGHUP or
+// SIGPIPE (or, for a recording, finished and put in place: see keepWavOnSignal and drainOnSignal).
 
 #include <QString>
 
@@ -77,7 +77,7 @@ private:
 
 // A file a task makes for its own use and deletes itself when it ends (the tracks a duplication
 // rips before it burns them), or a folder it made for such files: while this object lives, a
-// SIGTERM, SIGINT or SIGHUP that ends the process removes it with the part files (a folder only
+// SIGTERM, SIGINT, SIGHUP or SIGPIPE that ends the process removes it with the part files (a folder only
 // when it is empty by then, its registered files and part files gone). The object itself
 // removes nothing. False from registered() when every place for one is taken.
 class RemovedOnSignal {

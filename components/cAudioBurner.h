@@ -27,6 +27,8 @@ public:
     virtual long DiscSize(const QString& letter) const = 0;       // free space in MB
     virtual long DiscCapacity(const QString& letter) const = 0;   // blank sectors x 2048
     virtual QString DiscState(const QString& letter) const = 0;   // "" only for a blank writable disc
+    // False for a drive that takes no audio whatever disc it holds (a data image).
+    virtual bool TakesAudio(const QString&) const { return true; }
     virtual void OpenTray(const QString& letter) = 0;
     virtual void CloseTray(const QString& letter) = 0;
     // Where the drive's contents can be shown ("E:/" is its root): the mount point of its

@@ -11,13 +11,46 @@ namespace platform {
 
 namespace {
 
+// The box wraps its text at blanks only: a word wider than the screen (a long file name) would
+// stretch the box past the screen's edge and be cut. A zero-width space after each character of
+// such a word lets it wrap anywhere, as it shows nothing.
+QString breakableText(const QString& text)
+{
+    constexpr int kLongestWord = 40;
+    QString out;
+    out.reserve(text.size());
+    int start = 0;
+    const auto flush = [&](int end) {
+        const QStringView word = QStringView(text).mid(start, end - start);
+        if (word.size() <= kLongestWord) {
+            out += word;
+            return;
+        }
+        for (qsizetype i = 0; i < word.size(); ++i) {
+            out += word.at(i);
+            // A surrogate pair is one character.
+            if (!(word.at(i).isHighSurrogate() && i + 1 < word.size()))
+                out += QChar(0x200B);
+        }
+    };
+    for (int i = 0; i < text.size(); ++i) {
+        if (text.at(i).isSpace()) {
+            flush(i);
+            out += text.at(i);
+            start = i + 1;
+        }
+    }
+    flush(int(text.size()));
+    return out;
+}
+
 class QtMessageBox final : public MessageBoxService {
 public:
     int show(const MessageBoxRequest& r, QWidget* parent) override
     {
         QMessageBox box(parent ? parent : QApplication::activeWindow());
         box.setWindowTitle(r.title);
-        box.setText(r.prompt);
+        box.setText(breakableText(r.prompt));
         switch (r.style & 0x70) {
         case vbCritical: box.setIcon(QMessageBox::Critical); break;
         case vbQuestion: box.setIcon(QMessageBox::Question); break;

@@ -175,28 +175,6 @@ bool canWrite(const Grab& g)
 
 bool isCdProfile(int profile) { return profile >= 0x08 && profile <= 0x0a; }
 
-// The data file an audio image drive writes beside its cue sheet.
-QString imageDataFile(const Drive& drive)
-{
-    const QFileInfo cueInfo(drive.path);
-    return cueInfo.absolutePath() + QLatin1Char('/') + cueInfo.completeBaseName() + QStringLiteral(".bin");
-}
-
-// Why no cue sheet we write could name the data file of this drive ("" when one can): the
-// reader takes "\\" for a folder separator, and a line break would split the FILE line.
-QString unnameableDataFile(const Drive& drive)
-{
-    if (drive.kind != Drive::AudioImage)
-        return {};
-    const QString name = QFileInfo(imageDataFile(drive)).fileName();
-    for (const QChar c : name)
-        if (c == QLatin1Char('\\') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
-            return QStringLiteral("The drive %1 cannot hold a disc image: a cue sheet cannot name the data file '%2', whose "
-                                  "name holds a backslash or a line break.")
-                .arg(quoted(drive), name);
-    return {};
-}
-
 DiscFacts imageFacts(const Drive& drive, BurnKind kind)
 {
     DiscFacts f;
@@ -205,20 +183,10 @@ DiscFacts imageFacts(const Drive& drive, BurnKind kind)
     QString blocked;
     const ImageSlot slot = ImageSlotOf(drive, &blocked);
     f.blank = slot == ImageSlot::Empty;
-    // An audio image is two files: a data file of that name, of another image perhaps, is
-    // never replaced; nor is a link in its place written through.
-    const bool dataFileInTheWay = f.blank && drive.kind == Drive::AudioImage && AnythingAt(imageDataFile(drive));
-    const QString unnameable = f.blank ? unnameableDataFile(drive) : QString();
-    if (dataFileInTheWay || !unnameable.isEmpty())
-        f.blank = false;
     f.blankSectors = f.blank ? kBlankCdSectors : 0;
     const bool takes = (drive.kind == Drive::AudioImage) == (kind == BurnKind::Audio);
     if (slot == ImageSlot::Blocked)
         f.state = blocked;
-    else if (dataFileInTheWay)
-        f.state = QStringLiteral("The file %1 already exists; the image would replace it.").arg(imageDataFile(drive));
-    else if (!unnameable.isEmpty())
-        f.state = unnameable;
     else if (!f.blank)
         f.state = QStringLiteral("The disc is not empty.");
     else if (!takes)
@@ -230,6 +198,8 @@ DiscFacts imageFacts(const Drive& drive, BurnKind kind)
 DiscFacts deviceFacts(const Drive& drive, BurnKind kind)
 {
     DiscFacts f;
+    if (ImageSlotOf(drive, &f.state) == ImageSlot::Blocked)
+        return f;
     if (driveBusy(drive.path)) {
         f.state = QStringLiteral("The drive is busy.");
         return f;
@@ -274,9 +244,11 @@ class PartFile {
 public:
     explicit PartFile(const QString& target)
     {
-        m_ok = m_target.resolve(target, nullptr) && m_target.createPartFile(nullptr);
+        m_ok = m_target.resolve(target, &m_error) && m_target.createPartFile(&m_error);
     }
     bool ok() const { return m_ok; }
+    // Why it could not be made.
+    const QString& error() const { return m_error; }
     const QString& path() const { return m_target.partFile(); }
     // Renames the part file over the target.
     bool commit() { return m_target.commit(nullptr); }
@@ -286,6 +258,7 @@ public:
 
 private:
     components::OutputTarget m_target;
+    QString m_error;
     bool m_ok = false;
 };
 
@@ -348,11 +321,12 @@ int64_t decodeTrack(const QString& file, QFile* out, int64_t expectedFrames,
 BurnResult burnAudioImage(const Drive& drive, const QStringList& files, const QList<int64_t>& estimates,
                           const BurnCallbacks& cb, const std::atomic<bool>& stop)
 {
-    const QString binTarget = imageDataFile(drive);
+    const QString binTarget = ImageDataFile(drive);
     PartFile bin(binTarget);
     QFile out(bin.path());
     if (!bin.ok() || !out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return failed(errCannotWrite, QStringLiteral("The disc image cannot be written beside ") + drive.path + QLatin1Char('.'));
+        return failed(errCannotWrite, QStringLiteral("The disc image cannot be written beside ") + drive.path + QStringLiteral(": ") +
+                                          (bin.ok() ? out.errorString() : bin.error()));
 
     QList<int64_t> firsts;
     int64_t sector = 0;
@@ -1179,9 +1153,6 @@ BurnResult BurnAudio(const Drive& drive, const QStringList& files, int speedKbs,
             return failed(errCannotWrite, blocked);
         if (slot == ImageSlot::Disc)
             return failed(errCannotWrite, QStringLiteral("The disc in the drive ") + quoted(drive) + QStringLiteral(" is not empty."));
-        const QString unnameable = unnameableDataFile(drive);
-        if (!unnameable.isEmpty())
-            return failed(errCannotWrite, unnameable);
         if (!facts.blank)
             return failed(errCannotWrite, QStringLiteral("The disc image of the drive ") + quoted(drive) +
                                               QStringLiteral(" cannot be written: ") + facts.state);

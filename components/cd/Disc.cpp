@@ -78,7 +78,7 @@ std::unique_ptr<Disc> Disc::open(const Drive& drive, QString* error)
     std::unique_ptr<Disc> disc(new Disc(drive));
     const QByteArray path = QFile::encodeName(drive.path);
 
-    if (drive.kind != Drive::Device) {
+    {
         QString why;
         switch (ImageSlotOf(drive, &why)) {
         case ImageSlot::Empty: return fail(QStringLiteral("There is no disc in the drive ") + quoted(drive) + QLatin1Char('.'));

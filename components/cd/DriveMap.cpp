@@ -2,6 +2,7 @@
 #include "components/cd/DriveMap.h"
 
 #include "components/cd/CueSheet.h"
+#include "foundation/NativeNames.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,21 +55,27 @@ QStringList systemDevices()
 QList<Drive> ListDrives()
 {
     QStringList paths;
+    QList<bool> unnamable;
     if (qEnvironmentVariableIsSet("QUILLMERE_DRIVES")) {
-        for (const QString& entry : qEnvironmentVariable("QUILLMERE_DRIVES").split(QLatin1Char(':')))
-            if (!entry.isEmpty())
-                paths << entry;
+        // Read as bytes: the toolkit's reading of a name that is not UTF-8 names another file.
+        for (const QByteArray& entry : qgetenv("QUILLMERE_DRIVES").split(':'))
+            if (!entry.isEmpty()) {
+                paths << QString::fromUtf8(entry);
+                unnamable << !nativenames_detail::IsUtf8(entry);
+            }
     } else {
         paths = systemDevices();
     }
 
     QList<Drive> drives;
-    for (const QString& path : paths) {
+    for (int i = 0; i < paths.size(); ++i) {
+        const QString& path = paths.at(i);
         const int index = int(drives.size());
         if (index > 'Z' - 'D')
             break;  // no letter left
         Drive d;
         d.path = path;
+        d.unnamable = unnamable.value(i);
         d.letter = QString(QChar('D' + index)) + QLatin1Char(':');
         if (path.endsWith(QLatin1String(".cue"), Qt::CaseInsensitive))
             d.kind = Drive::AudioImage;
@@ -98,14 +105,66 @@ bool AnythingAt(const QString& path)
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
 }
 
+QString ImageDataFile(const Drive& drive)
+{
+    const QFileInfo cueInfo(drive.path);
+    return cueInfo.absolutePath() + QLatin1Char('/') + cueInfo.completeBaseName() + QStringLiteral(".bin");
+}
+
+namespace {
+
+// Why no image can be written where the drive keeps it, though nothing stands there; "" when
+// one can.
+QString whyNoImageCanBeWritten(const Drive& drive)
+{
+    const QFileInfo info(drive.path);
+    const QString folder = info.absolutePath();
+    struct stat st {};
+    if (::stat(QFile::encodeName(folder).constData(), &st) != 0)
+        return QStringLiteral("its folder '%1' does not exist").arg(folder);
+    if (!S_ISDIR(st.st_mode))
+        return QStringLiteral("'%1' is not a folder").arg(folder);
+    if (drive.kind != Drive::AudioImage)
+        return {};
+    // An audio image is two files: a data file of that name, of another image perhaps, is
+    // never replaced, nor is a link in its place written through.
+    const QString data = ImageDataFile(drive);
+    if (AnythingAt(data))
+        return QStringLiteral("the file %1 already exists; the image would replace it").arg(data);
+    // The reader takes "\\" for a folder separator, a line break would split the FILE line and
+    // a double quote would end its name.
+    const QString name = QFileInfo(data).fileName();
+    for (const QChar c : name)
+        if (c == QLatin1Char('\\') || c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('"'))
+            return QStringLiteral("a cue sheet cannot name the data file '%1', whose name holds a backslash, a double "
+                                  "quote or a line break")
+                .arg(name);
+    return {};
+}
+
+}  // namespace
+
 ImageSlot ImageSlotOf(const Drive& drive, QString* why)
 {
+    if (drive.unnamable) {
+        if (why)
+            *why = QStringLiteral("The drive '%1' cannot be used: its path '%2' is not valid UTF-8, which the program cannot "
+                                  "name; rename it.")
+                       .arg(drive.name, ShownPath(drive.path));
+        return ImageSlot::Blocked;
+    }
     if (drive.kind == Drive::Device)
         return ImageSlot::Disc;
     const QByteArray local = QFile::encodeName(drive.path);
     struct stat st {};
-    if (::lstat(local.constData(), &st) != 0)
-        return ImageSlot::Empty;
+    if (::lstat(local.constData(), &st) != 0) {
+        const QString reason = whyNoImageCanBeWritten(drive);
+        if (reason.isEmpty())
+            return ImageSlot::Empty;
+        if (why)
+            *why = QStringLiteral("The drive '%1' holds no disc and cannot be written: %2.").arg(drive.name, reason);
+        return ImageSlot::Blocked;
+    }
     QString what;
     if (::stat(local.constData(), &st) != 0)
         what = QStringLiteral("is a symbolic link to '%1', which does not exist").arg(QFile::symLinkTarget(drive.path));
@@ -130,8 +189,7 @@ QList<ImageFile> ListedImageFiles()
             continue;
         QStringList paths{d.path};
         if (d.kind == Drive::AudioImage) {
-            const QFileInfo cue(d.path);
-            paths << cue.absolutePath() + QLatin1Char('/') + cue.completeBaseName() + QStringLiteral(".bin");
+            paths << ImageDataFile(d);
             const QString named = CueDataFilePath(d.path);
             if (!named.isEmpty())
                 paths << named;

@@ -19,6 +19,9 @@ struct Drive {
     QString letter;  // "D:", "E:" ...
     QString name;    // the letter, a blank and the model or the image's file name
     QString path;    // device node or image file
+    // The path as the variable gives it is not UTF-8: `path` is the toolkit's reading, with
+    // U+FFFD for the odd bytes, which names another file. Such a drive is never read or written.
+    bool unnamable = false;
 };
 
 QList<Drive> ListDrives();
@@ -35,10 +38,17 @@ QString KindText(Drive::Kind kind);
 enum class ImageSlot {
     Empty,    // nothing at all: no disc to read, a blank disc to burn
     Disc,     // a regular file (or a link to one): the disc
-    Blocked,  // a folder, a link that leads nowhere, a device or pipe: neither
+    // Neither: a folder, a link that leads nowhere, a device or pipe in the drive's place; a path
+    // that is not UTF-8; no image can be written there (its folder is missing, or an audio
+    // image's data file already stands or has a name no cue sheet can carry).
+    Blocked,
 };
-// For Blocked, `why` says so, naming the drive and the path. Devices answer Disc.
+// For Blocked, `why` says so in one sentence, naming the drive and the reason. Devices answer
+// Disc, unless their path is not UTF-8.
 ImageSlot ImageSlotOf(const Drive& drive, QString* why = nullptr);
+
+// The data file an audio image drive writes beside its cue sheet: the sheet's name with ".bin".
+QString ImageDataFile(const Drive& drive);
 
 // Whether anything at all stands at the path, a link that leads nowhere included.
 bool AnythingAt(const QString& path);

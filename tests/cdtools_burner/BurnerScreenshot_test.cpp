@@ -8,6 +8,7 @@
 #include "commands/ToolWindows.h"
 #include "settings/OutputFormatOptions.h"
 #include "settings/controls/cTabControl.h"
+#include "tests/cdtools_burner/ShownWhole.h"
 #include "tests/components_cd/BurnFixtures.h"
 #include "tests/itemsgrid/ItemWindowFixture.h"
 #include "tests/support/DiscImages.h"
@@ -31,7 +32,10 @@ TEST_F(BurnerPicture, SettingsAndLogPages)
     ProgramOptions.picTextColor = 16777215;
     const QString blank = QDir(sourceFolder).filePath(QStringLiteral("blank.cue"));
     const QString written = discimages::WriteBinCue(sourceFolder, QStringLiteral("written"), {{true, 300}});
-    qputenv("QUILLMERE_DRIVES", (blank + QLatin1Char(':') + written).toUtf8());
+    // A drive whose data file is already there: its state and the burn's refusal are long.
+    const QString taken = QDir(sourceFolder).filePath(QStringLiteral("Concert recorded live at the town hall.cue"));
+    fixtures::writeFile(QDir(sourceFolder).filePath(QStringLiteral("Concert recorded live at the town hall.bin")), QByteArray(2352, 'B'));
+    qputenv("QUILLMERE_DRIVES", (blank + QLatin1Char(':') + written + QLatin1Char(':') + taken).toUtf8());
     QStringList files;
     for (int i = 1; i <= 3; ++i)
         files << makeWav(QStringLiteral("Track %1.wav").arg(i), fixtures::Pcm{}, 1);
@@ -67,8 +71,26 @@ TEST_F(BurnerPicture, SettingsAndLogPages)
     QTest::qWait(100);
     if (!out.isEmpty())
         w->grab().toImage().save(QString(out).replace(QStringLiteral(".png"), QStringLiteral("-written.png")));
+    // The long state, then the burn's long refusal (-long.png, -refused.png).
+    w->DrivePanel->cboDrv->setCurrentIndex(2);
+    Q_EMIT w->DrivePanel->cboDrv->activated(2);
+    QTest::qWait(100);
+    EXPECT_SHOWN_WHOLE(w->DrivePanel->lblState);
+    if (!out.isEmpty())
+        w->grab().toImage().save(QString(out).replace(QStringLiteral(".png"), QStringLiteral("-long.png")));
+    w->cmdConvert->click();
+    ASSERT_TRUE(burnfixtures::waitUntil([&] { return w->cmdConvert->isEnabled(); }));
+    QTest::qWait(200);
+    EXPECT_TRUE(w->lblCurrentTrack->text().endsWith(QStringLiteral("the image would replace it.(3)"))) << w->lblCurrentTrack->text().toStdString();
+    EXPECT_SHOWN_WHOLE(w->lblCurrentTrack);
+    if (!out.isEmpty())
+        w->grab().toImage().save(QString(out).replace(QStringLiteral(".png"), QStringLiteral("-refused.png")));
+    w->cTabControl1->SelectTab(QStringLiteral("Settings"));
+    w->cTabControl1_TabClick(w->cTabControl1->TabIndex(QStringLiteral("Settings")));
+
     w->DrivePanel->cboDrv->setCurrentIndex(0);
-    w->DrivePanel->cboDrv_Click();
+    Q_EMIT w->DrivePanel->cboDrv->activated(0);
+    EXPECT_EQ(w->lblCurrentTrack->text(), QStringLiteral("Ready."));
     w->cmdConvert->click();
     ASSERT_TRUE(burnfixtures::waitUntil([&] { return w->cmdConvert->isEnabled(); }));
     QTest::qWait(200);
@@ -86,6 +108,45 @@ namespace {
 // The data disc burner's settings page with each engine; QM_SCREENSHOT_DATABURNER names the
 // first file (the second engine's page, the events page and the log of a converted burn go
 // beside it as -second.png, -events.png and -log.png).
+// The MP3 maker's status shows a burn's long refusal whole, and choosing another drive clears
+// it; QM_SCREENSHOT_DATABURNER_LONG names the picture of the refusal.
+TEST_F(BurnerPicture, DataBurnerLongStatus)
+{
+    OutputFormatOptions.cboMP3Bitrate = 128;
+    OutputFormatOptions.cboMP3Samplerate = 44100;
+    OutputFormatOptions.cboMP3Quality = 5;
+    OutputFormatOptions.cboMP3Mode = 1;
+    const QString missing = QDir(sourceFolder).filePath(QStringLiteral("a folder that is not there/Holiday pictures and songs.iso"));
+    const QString blank = QDir(sourceFolder).filePath(QStringLiteral("blank.iso"));
+    qputenv("QUILLMERE_DRIVES", (missing + QLatin1Char(':') + blank).toUtf8());
+    makeListOf(QStringLiteral("Songs"), {makeWav(QStringLiteral("Track 1.wav"), fixtures::Pcm{}, 1)});
+    FrmMain* f = openMain();
+    RegisterDataBurnerWindow();
+    ToolWindow* h = ToolWindows::Load(QStringLiteral("MP3 CD Maker"));
+    h->cboTargetFormat_Text(QStringLiteral("MP3 - MPEG-1 Audio Layer 3 (*.mp3)"));
+    h->txtCDName(QStringLiteral("Songs"));
+    f->CopyGridRows(*f->cGrid1, *h->Grid(), true);
+    FrmDataBurner3* w = g_frmDataBurner3.get();
+    w->show();
+    w->cmbEngine->setCurrentIndex(1);
+    w->chkDoNotConvertSource->setChecked(true);
+    w->cboDrv->setCurrentIndex(0);
+    w->cmdConvert->click();
+    ASSERT_TRUE(burnfixtures::waitUntil([&] { return w->cmdConvert->isEnabled() && w->cmdExit->isEnabled(); }));
+    QTest::qWait(200);
+    EXPECT_TRUE(w->lblCurrentTrack->text().contains(QStringLiteral("does not exist"))) << w->lblCurrentTrack->text().toStdString();
+    EXPECT_SHOWN_WHOLE(w->lblCurrentTrack);
+    const QString out = qEnvironmentVariable("QM_SCREENSHOT_DATABURNER_LONG");
+    if (!out.isEmpty())
+        w->grab().toImage().save(out);
+    w->cboDrv->setCurrentIndex(1);
+    EXPECT_EQ(w->lblCurrentTrack->text(), QStringLiteral("Ready."));
+    w->repaint();
+    EXPECT_SHOWN_WHOLE(w->lblCurrentTrack);
+    EXPECT_FALSE(w->lblCurrentTrack->geometry().intersects(w->lblFilesToConvert->geometry()));
+    qputenv("QUILLMERE_DRIVES", "");
+}
+
 TEST_F(BurnerPicture, DataBurnerSettingsPage)
 {
     ProgramOptions.picColor = 8404992;

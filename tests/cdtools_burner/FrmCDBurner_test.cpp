@@ -11,6 +11,7 @@
 #include "settings/controls/LinkLabel.h"
 #include "settings/controls/cTabControl.h"
 #include "tests/cdtools_burner/FakeAudioBurner.h"
+#include "tests/cdtools_burner/ShownWhole.h"
 #include "tests/components_cd/BurnFixtures.h"
 #include "tests/itemsgrid/ItemWindowFixture.h"
 #include "tests/support/DiscImages.h"
@@ -18,6 +19,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QMap>
 #include <QPlainTextEdit>
@@ -400,6 +402,45 @@ TEST_F(FrmCDBurnerTest, AWrittenDiscOrADataDriveShowsWhyInRedAndRefusesTheBurnOn
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         box.shown.clear();
     }
+}
+
+// A drive's state and a burn's refusal name the drive, a file and the reason: both labels show
+// them whole, and choosing another drive leaves no word of the last burn behind.
+TEST_F(FrmCDBurnerTest, LongStatesAndRefusalsAreShownWholeAndGoWithTheDrive)
+{
+    const QStringList files = threeFiles();
+    const QString there = QDir(sourceFolder).filePath(QStringLiteral("a disc image of a rather long name.cue"));
+    fixtures::writeFile(QDir(sourceFolder).filePath(QStringLiteral("a disc image of a rather long name.bin")), QByteArray(2352, 'B'));
+    const QString blank = QDir(sourceFolder).filePath(QStringLiteral("blank.cue"));
+    qputenv("QUILLMERE_DRIVES", (there + QLatin1Char(':') + blank).toUtf8());
+    FrmCDBurner* w = open(files);
+    w->show();
+    w->repaint();  // as the user sees it
+    QLabel* state = w->DrivePanel->lblState;
+    ASSERT_TRUE(state->text().endsWith(QStringLiteral("already exists; the image would replace it."))) << state->text().toStdString();
+    EXPECT_SHOWN_WHOLE(state);
+
+    w->cmdConvert_Click();
+    ASSERT_TRUE(burnfixtures::waitUntil([&] { return w->cmdConvert->isEnabled(); }));
+    ASSERT_TRUE(w->lblCurrentTrack->text().endsWith(QStringLiteral("already exists; the image would replace it.(3)")))
+        << w->lblCurrentTrack->text().toStdString();
+    QCoreApplication::processEvents();
+    w->repaint();
+    EXPECT_SHOWN_WHOLE(w->lblCurrentTrack);
+
+    w->DrivePanel->cboDrv->setCurrentIndex(1);
+    Q_EMIT w->DrivePanel->cboDrv->activated(1);
+    EXPECT_EQ(state->text(), QStringLiteral("OK - Ready to be burn."));
+    EXPECT_EQ(w->lblCurrentTrack->text(), QStringLiteral("Ready."));
+    w->cTabControl1->SelectTab(QStringLiteral("Settings"));
+    w->cTabControl1_TabClick(w->cTabControl1->TabIndex(QStringLiteral("Settings")));
+    w->repaint();
+    EXPECT_SHOWN_WHOLE(state);
+    EXPECT_SHOWN_WHOLE(w->lblCurrentTrack);
+    // Short again, the status is back in its own place beside the count.
+    EXPECT_FALSE(w->lblCurrentTrack->geometry().intersects(w->lblFilesToConvert->geometry()));
+    w->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 }  // namespace

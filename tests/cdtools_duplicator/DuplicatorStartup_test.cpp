@@ -180,12 +180,26 @@ TEST_F(DuplicatorStartupTest, TheDriverDuplicatesAndSucceedsOnlyWhenEveryTrackWa
     r = driver({source, copy}, {QStringLiteral("duplicate"), QStringLiteral("D:"), QStringLiteral("E:")});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("Insert an empty media to drive E then click on 'OK'.")));
-    // A data track cannot be copied: the audio is written, the status says the copy is not whole.
-    const QString mixed = discimages::WriteBinCue(dir.path(), QStringLiteral("mixed"), {{true, 75}, {false, 30}});
-    r = driver({mixed, dupe}, {QStringLiteral("duplicate"), QStringLiteral("D"), QStringLiteral("E")});
+    // A data track cannot be copied, first or last: a copy without it is no copy, and the writer
+    // is left as it was.
+    for (const QList<discimages::Track>& tracks : {QList<discimages::Track>{{false, 30}, {true, 75}}, QList<discimages::Track>{{true, 75}, {false, 30}}}) {
+        const QString mixed = discimages::WriteBinCue(dir.path(), QStringLiteral("mixed"), tracks);
+        r = driver({mixed, dupe}, {QStringLiteral("duplicate"), QStringLiteral("D"), QStringLiteral("E")});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_TRUE(r.out.contains(QStringLiteral("Error: "))) << r.out.toStdString();
+        EXPECT_TRUE(r.out.endsWith(QStringLiteral("1 of 2 tracks failed: nothing was burned; see the log.\n"))) << r.out.toStdString();
+        EXPECT_FALSE(r.out.contains(QStringLiteral("Finished."))) << r.out.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(dupe));
+        EXPECT_FALSE(QFileInfo::exists(QDir(dir.path()).filePath(QStringLiteral("again.bin"))));
+    }
+    // A writer that takes data only is said to be one, once; no disc put in would change it.
+    const QString iso = QDir(dir.path()).filePath(QStringLiteral("data.iso"));
+    r = driver({source, iso}, {QStringLiteral("duplicate"), QStringLiteral("D"), QStringLiteral("E")}, "ok\nok\nok\n");
     EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(r.out.contains(QStringLiteral("Error: "))) << r.out.toStdString();
-    EXPECT_TRUE(r.out.contains(QStringLiteral("Finished.")));
+    EXPECT_FALSE(r.err.contains(QStringLiteral("Insert an empty media"))) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("Error:The drive 'E: data.iso' writes data discs only; audio cannot be burned to it.(9)")))
+        << r.out.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(iso));
     // No disc in the source.
     r = driver({QDir(dir.path()).filePath(QStringLiteral("none.cue")), dupe},
                {QStringLiteral("duplicate"), QStringLiteral("D"), QStringLiteral("E")});
@@ -230,6 +244,58 @@ TEST_F(DuplicatorStartupTest, ASignalDuringTheDriversDuplicationLeavesNoRippedTr
         EXPECT_EQ(p.exitStatus(), QProcess::CrashExit);
         EXPECT_EQ(QDir(temp.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot), QStringList());
     }
+}
+
+// A reader that goes away (`| head -1`) ends the driver with SIGPIPE at its next line: the
+// ripped tracks and the temporary folder go as they go on the other signals.
+TEST_F(DuplicatorStartupTest, AReaderThatGoesAwayLeavesNoRippedTrackBehind)
+{
+    const QString source = discimages::WriteBinCue(dir.path(), QStringLiteral("source"), {{true, 75}, {true, 90}, {true, 60}});
+    const QString full = discimages::WriteBinCue(dir.path(), QStringLiteral("full"), {{true, 30}});
+    QTemporaryDir temp;
+    const QString errors = QDir(dir.path()).filePath(QStringLiteral("errors.txt"));
+    const QString leave = QDir(dir.path()).filePath(QStringLiteral("leave"));
+    const QString gone = QDir(dir.path()).filePath(QStringLiteral("gone"));
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QUILLMERE_DRIVES"), QStringList{source, full}.join(QLatin1Char(':')));
+    env.insert(QStringLiteral("TMPDIR"), temp.path());
+    p.setProcessEnvironment(env);
+    // The reader takes the first line and stays until it is told to leave (the pipe holds what
+    // comes meanwhile); then it closes the pipe and says it is gone. How the driver ended is
+    // written after the reader's line.
+    p.start(QStringLiteral("/bin/bash"),
+            {QStringLiteral("-c"),
+             QStringLiteral("\"$0\" duplicate D E 2>\"$1\" | { head -1; until [ -e \"$2\" ]; do sleep 0.05; done; exec 0<&-; : > \"$3\"; }; "
+                            "echo \"status ${PIPESTATUS[0]}\""),
+             QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/cd-driver"), errors, leave, gone});
+    QByteArray out;
+    QElapsedTimer clock;
+    clock.start();
+    // The reader has taken its line and gone; every track lies ripped while the prompt waits.
+    while ((!out.contains('\n') || !fixtures::readFile(errors).contains("Insert an empty media")) && clock.elapsed() < 30000 &&
+           p.state() != QProcess::NotRunning) {
+        p.waitForReadyRead(100);
+        out += p.readAllStandardOutput();
+    }
+    ASSERT_EQ(out, QByteArray("Preparing to copy: 3 tracks.\n"));
+    ASSERT_TRUE(fixtures::readFile(errors).contains("Insert an empty media"));
+    QDirIterator it(temp.path(), {QStringLiteral("*.wav")}, QDir::Files, QDirIterator::Subdirectories);
+    QStringList ripped;
+    while (it.hasNext())
+        ripped << QFileInfo(it.next()).fileName();
+    ripped.sort();
+    ASSERT_EQ(ripped, (QStringList{QStringLiteral("1.wav"), QStringLiteral("2.wav"), QStringLiteral("3.wav")}));
+
+    // The reader goes; then Cancel, whose line goes to the reader that is gone.
+    fixtures::writeFile(leave, QByteArray());
+    ASSERT_TRUE(burnfixtures::waitUntil([&] { return QFileInfo::exists(gone); }, 10000));
+    p.write("no\n");
+    p.closeWriteChannel();
+    ASSERT_TRUE(p.waitForFinished(20000));
+    out += p.readAllStandardOutput();
+    EXPECT_TRUE(out.endsWith(QByteArray("status " + QByteArray::number(128 + SIGPIPE) + "\n"))) << out.toStdString();
+    EXPECT_EQ(QDir(temp.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot), QStringList());
 }
 
 }  // namespace

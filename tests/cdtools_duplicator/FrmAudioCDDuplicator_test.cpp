@@ -328,8 +328,9 @@ TEST_F(FrmAudioCDDuplicatorTest, OnlyACompleteCopyEndsWithDoneEveryOtherEndKeeps
              };
          },
          DuplicationTask::Outcome::BurnAborted, "Aborted.", 3},
+        // A copy that lacks a track goes nowhere: the other two stay ripped until the window closes.
         {"failed track", [](ScriptRipper* r, ScriptBurner*, FrmAudioCDDuplicator*) { r->failing.insert(2); },
-         DuplicationTask::Outcome::TracksFailed, "1 of 3 tracks failed; see the log.", 0},
+         DuplicationTask::Outcome::TracksFailed, "1 of 3 tracks failed: nothing was burned; see the log.", 2},
     };
     setDrives({});
     for (const Case& c : cases) {
@@ -339,8 +340,10 @@ TEST_F(FrmAudioCDDuplicatorTest, OnlyACompleteCopyEndsWithDoneEveryOtherEndKeeps
         FrmAudioCDDuplicator* w = openScripted(r, b, 3);
         acting.shown.clear();
         balloons.clear();
+        bool burned = false;
         if (c.outcome == DuplicationTask::Outcome::TracksFailed)
-            b->onBurn = [b] {
+            b->onBurn = [b, &burned] {
+                burned = true;
                 Q_EMIT b->Finished();
                 return 0L;
             };
@@ -360,6 +363,7 @@ TEST_F(FrmAudioCDDuplicatorTest, OnlyACompleteCopyEndsWithDoneEveryOtherEndKeeps
             EXPECT_TRUE(ctl->isEnabled()) << ctl->objectName().toStdString();
         EXPECT_TRUE(w->tmrState->isActive());
         EXPECT_EQ(tempFiles().size(), c.filesKept);
+        EXPECT_FALSE(burned);
         w->cmdExit_Click();
         EXPECT_FALSE(g_frmAudioCDDuplicator.isLoaded());
         EXPECT_TRUE(tempFiles().isEmpty());

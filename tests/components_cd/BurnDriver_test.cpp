@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -15,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 
 #include <signal.h>
@@ -114,6 +116,95 @@ TEST_F(BurnDriverTest, ABurnToACueDriveNeverReplacesADataFileOfThatName)
     QFile bin(path(QStringLiteral("CDImage.bin")));
     ASSERT_TRUE(bin.open(QIODevice::ReadOnly));
     EXPECT_TRUE(bin.readAll() == album);
+}
+
+// cd-driver over drives given as bytes, as a shell would hand them over: names that are not
+// UTF-8 reach it unchanged.
+burnfixtures::DriverRun driverOverBytes(const QByteArray& drives, const QStringList& args)
+{
+    const QByteArray before = qgetenv("QUILLMERE_DRIVES");
+    qputenv("QUILLMERE_DRIVES", drives);
+    QProcess p;  // the environment of this process, bytes and all
+    p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/cd-driver"), args);
+    EXPECT_TRUE(p.waitForFinished(60000));
+    qputenv("QUILLMERE_DRIVES", before);
+    burnfixtures::DriverRun r;
+    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+// Every name in the folder and below, as bytes.
+QByteArrayList treeNames(const QString& dir)
+{
+    QByteArrayList names;
+    QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        names << QFile::encodeName(it.next());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A drive where no image can be written is one state with one sentence and its reason: the
+// listing, toc and the burns say it alike, and nothing is written anywhere.
+TEST_F(BurnDriverTest, ADriveThatCannotTakeAnImageSaysWhyInOneSentence)
+{
+    const Pcm cd{44100, 2, 16};
+    fixtures::writeFile(path(QStringLiteral("a.wav")), fixtures::wavBytes(cd, fixtures::pattern(cd, 1176, 3)));
+    fixtures::writeFile(path(QStringLiteral("there.bin")), QByteArray(2352, 'B'));
+    const QByteArray root = QFile::encodeName(dir.path());
+    ASSERT_EQ(::mkdir(QByteArray(root + "/caf\xe9").constData(), 0700), 0);
+    const struct {
+        const char* what;
+        QByteArray drive;
+        const char* kind;
+        QString name;
+        QString reason;
+    } cases[] = {
+        {"a double quote in the name", root + "/y\" WAVE.cue", "audio image", QStringLiteral("y\" WAVE.cue"),
+         QStringLiteral("The drive 'D: y\" WAVE.cue' holds no disc and cannot be written: a cue sheet cannot name the data file "
+                        "'y\" WAVE.bin', whose name holds a backslash, a double quote or a line break.")},
+        {"a name that is not UTF-8", root + "/caf\xe9.cue", "audio image", QStringLiteral("caf\uFFFD.cue"),
+         QStringLiteral("The drive 'D: caf\uFFFD.cue' cannot be used: its path '%1/caf\uFFFD.cue' is not valid UTF-8, which "
+                        "the program cannot name; rename it.").arg(dir.path())},
+        {"a folder whose name is not UTF-8", root + "/caf\xe9/x.cue", "audio image", QStringLiteral("x.cue"),
+         QStringLiteral("The drive 'D: x.cue' cannot be used: its path '%1/caf\uFFFD/x.cue' is not valid UTF-8, which the "
+                        "program cannot name; rename it.").arg(dir.path())},
+        {"a data image whose name is not UTF-8", root + "/caf\xe9.iso", "data image", QStringLiteral("caf\uFFFD.iso"),
+         QStringLiteral("The drive 'D: caf\uFFFD.iso' cannot be used: its path '%1/caf\uFFFD.iso' is not valid UTF-8, which "
+                        "the program cannot name; rename it.").arg(dir.path())},
+        {"a folder that does not exist", root + "/none/x.cue", "audio image", QStringLiteral("x.cue"),
+         QStringLiteral("The drive 'D: x.cue' holds no disc and cannot be written: its folder '%1/none' does not exist.").arg(dir.path())},
+        {"a data image in a folder that does not exist", root + "/none/x.iso", "data image", QStringLiteral("x.iso"),
+         QStringLiteral("The drive 'D: x.iso' holds no disc and cannot be written: its folder '%1/none' does not exist.").arg(dir.path())},
+        {"a data file of that name", root + "/there.cue", "audio image", QStringLiteral("there.cue"),
+         QStringLiteral("The drive 'D: there.cue' holds no disc and cannot be written: the file %1/there.bin already exists; "
+                        "the image would replace it.").arg(dir.path())},
+    };
+    const QByteArrayList before = treeNames(dir.path());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        burnfixtures::DriverRun r = driverOverBytes(c.drive, {QStringLiteral("drives")});
+        EXPECT_EQ(r.out, QStringLiteral("D: %1\t%2\t0\t%3\n").arg(c.name, QLatin1String(c.kind), c.reason));
+        r = driverOverBytes(c.drive, {QStringLiteral("toc"), QStringLiteral("D")});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, c.reason + QLatin1Char('\n'));
+        const bool audio = QLatin1String(c.kind) == QLatin1String("audio image");
+        for (const QStringList& burn : {audio ? QStringList{QStringLiteral("burn-audio"), QStringLiteral("D"), path(QStringLiteral("a.wav"))}
+                                              : QStringList{QStringLiteral("burn-data"), QStringLiteral("D"), QStringLiteral("1"), path(QStringLiteral("a.wav"))},
+                                        audio ? QStringList()
+                                              : QStringList{QStringLiteral("burn-data"), QStringLiteral("D"), QStringLiteral("2"), path(QStringLiteral("a.wav"))}}) {
+            if (burn.isEmpty())
+                continue;
+            SCOPED_TRACE(burn.join(QLatin1Char(' ')).toStdString());
+            r = driverOverBytes(c.drive, burn);
+            EXPECT_EQ(r.status, 1);
+            EXPECT_TRUE(r.err.startsWith(c.reason)) << r.err.toStdString();
+            EXPECT_FALSE(r.out.contains(QStringLiteral("Finished")) || r.out.contains(QStringLiteral("BurnerEnd"))) << r.out.toStdString();
+        }
+        EXPECT_EQ(treeNames(dir.path()), before);
+    }
 }
 
 TEST_F(BurnDriverTest, AnEmptyTrackIsRefusedBeforeAnythingIsWritten)

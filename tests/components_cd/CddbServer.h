@@ -79,6 +79,12 @@ public:
         ::close(m_listen);
     }
     int port() const { return m_port; }
+    // What "cddb query" is answered with instead of the mode's reply, as the server sends it.
+    void answerQueryWith(const QByteArray& reply)
+    {
+        std::lock_guard lock(m_mutex);
+        m_queryReply = reply;
+    }
     QStringList lines() const
     {
         std::lock_guard lock(m_mutex);
@@ -129,6 +135,8 @@ private:
                     send(fd, "200 Hello and welcome\r\n");
                 else if (line.startsWith(QLatin1String("proto")))
                     send(fd, "201 OK, CDDB protocol level now: " + line.mid(6).toLatin1() + "\r\n");
+                else if (line.startsWith(QLatin1String("cddb query")) && !queryReply().isEmpty())
+                    send(fd, queryReply());
                 else if (line.startsWith(QLatin1String("cddb query")))
                     send(fd, m_mode == NoMatch ? QByteArray("202 No match found\r\n")
                                                : QByteArray("200 misc 07000702 Les Artistes / \xc3\x89t\xc3\xa9 Album\r\n"));
@@ -143,8 +151,15 @@ private:
         }
     }
 
+    QByteArray queryReply() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_queryReply;
+    }
+
     Mode m_mode;
     QByteArray m_readReply;
+    QByteArray m_queryReply;
     int m_listen = -1;
     int m_port = 0;
     std::atomic<bool> m_stop{false};

@@ -135,6 +135,37 @@ TEST_F(FreeDBTest, EveryFailureIsOneLookupErrorWithCodeTwo)
     }
 }
 
+// A query reply the program cannot read is said to be so, quoting it; only the server's own
+// "no match" says the database has no entry for the disc.
+TEST_F(FreeDBTest, AQueryReplyThatCannotBeReadIsNeverANoEntry)
+{
+    const struct {
+        const char* what;
+        QByteArray reply;
+        QString quoted;
+    } cases[] = {
+        {"a match of one word", "200 garbage\r\n", QStringLiteral("\"200 garbage\"")},
+        {"a match without an entry ID", "200 misc Les Artistes / Album\r\n", QStringLiteral("\"200 misc Les Artistes / Album\"")},
+        {"a list whose first line is not a match", "211 close matches\r\nnothing here\r\n.\r\n", QStringLiteral("\"nothing here\"")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CddbServer server(CddbServer::Match);
+        server.answerQueryWith(c.reply);
+        useServer(server);
+        const Events e = lookUp(*db);
+        ASSERT_EQ(e.codes, QList<long>{2});
+        const QString error = e.errors.value(0);
+        EXPECT_TRUE(error.contains(QStringLiteral("could not be read: ") + c.quoted)) << error.toStdString();
+        EXPECT_TRUE(error.contains(QStringLiteral("127.0.0.1:%1").arg(server.port()))) << error.toStdString();
+        EXPECT_FALSE(error.contains(QStringLiteral("no entry"))) << error.toStdString();
+        EXPECT_TRUE(e.tracks.isEmpty());
+        // Nothing was asked for on the strength of a reply that was not read.
+        for (const QString& line : server.lines())
+            EXPECT_FALSE(line.startsWith(QStringLiteral("cddb read"))) << line.toStdString();
+    }
+}
+
 // Entries as old servers keep them: Latin-1 text, lines of any length, a value continued on a
 // second line (here inside a UTF-8 character), more titles than the disc has tracks.
 TEST_F(FreeDBTest, ReadsEntriesOfEveryKindServersSend)

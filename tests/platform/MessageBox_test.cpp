@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTest>
@@ -59,6 +60,53 @@ TEST(MessageBoxes, ARealBoxIsWideEnoughForItsTitle)
         bold.setBold(true);
         const QFontMetrics metrics(bold);
         EXPECT_GE(width, metrics.horizontalAdvance(QLatin1String(c.title)) + 4 * 20) << "box " << width;
+    }
+}
+
+// A question that names an item of a long name without a blank (110 characters) stays on the
+// screen, its text wrapped inside the box, never cut at the screen's edge.
+TEST(MessageBoxes, ARealBoxWithALongNameStaysOnTheScreen)
+{
+    const QString name = QString(110, u'x').replace(37, 1, QStringLiteral("_")).replace(74, 1, QStringLiteral("-"));
+    const QStringList prompts{
+        QStringLiteral("This operation will erase the ") + name + QStringLiteral(" under the 'Songs'.\r\n\r\nContinue?"),
+        QStringLiteral("This operation will erase the ") + QString(name).replace(QLatin1Char('x'), QStringLiteral("W")) +
+            QStringLiteral(" under the 'Songs'.\r\n\r\nContinue?"),
+    };
+    const QString folder = qEnvironmentVariable("QM_SCREENSHOT_DIR");
+    int shot = 0;
+    for (const QString& prompt : prompts) {
+        QRect box, screen, text;
+        int needed = -1, widest = -1;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!shown || !shown->isVisible())
+                return;
+            poll.stop();
+            QTest::qWait(300);  // placed by the window manager, if any
+            box = shown->frameGeometry();
+            screen = shown->screen()->availableGeometry();
+            if (auto* label = shown->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+                text = QRect(label->mapToGlobal(QPoint(0, 0)), label->size());
+                needed = label->heightForWidth(label->width());
+                widest = label->fontMetrics().boundingRect(label->contentsRect(), Qt::TextWordWrap, label->text()).width();
+            }
+            if (!folder.isEmpty())
+                shown->screen()->grabWindow(0).save(QDir(folder).filePath(QStringLiteral("long-name-box-%1.png").arg(++shot)));
+            shown->button(QMessageBox::Yes)->click();
+        });
+        poll.start(20);
+        EXPECT_EQ(platform::MsgBox(prompt, platform::vbYesNo | platform::vbInformation, QStringLiteral("Quillmere")), platform::vbYes);
+        poll.stop();
+        ASSERT_TRUE(box.isValid());
+        EXPECT_TRUE(screen.contains(box)) << "box " << box.x() << "," << box.y() << " " << box.width() << "x" << box.height()
+                                          << " on a screen of " << screen.width() << "x" << screen.height();
+        EXPECT_TRUE(screen.contains(text)) << "text " << text.x() << " " << text.width();
+        // The whole text, wrapped at the label's width, fits its height.
+        EXPECT_GT(needed, 0);
+        EXPECT_LE(needed, text.height());
+        EXPECT_LE(widest, text.width());
     }
 }
 
