@@ -207,7 +207,7 @@ TEST_F(AudioProp, EveryMp3CaptionIsWholeInBothViews)
         if (dir.isEmpty())
             return;
         w->show();
-        QTest::qWaitForWindowExposed(w);
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(w));
         QTest::qWait(100);
         EXPECT_TRUE(w->grab().save(QDir(dir).filePath(QLatin1String(name))));
     };
@@ -316,6 +316,31 @@ TEST_F(AudioProp, FailedSaveIsToldAndKeepsTheChoice)
     EXPECT_TRUE(messages.shown[0].prompt.contains(QStringLiteral("Formats\\MP3")));
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(w->cboMP3Bitrate->currentText(), QStringLiteral("320"));
+}
+
+TEST_F(AudioProp, TwoInstancesKeepWhatTheOtherChanged)
+{
+    frmOptions.get();
+    FrmAudioProp* first = g_frmAudioProp.get();
+    FrmAudioProp second;  // the other instance's window, open at the same time
+    first->sldOGG->setValue(73);
+    first->chkMP3VBRTag->setChecked(true);
+    first->cmdOK_Click();
+    second.cboChannelsWAV->setCurrentIndex(1);
+    second.cmdOK_Click();
+    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_EQ(get("Formats\\OGG", "sldOGG").toString(), QStringLiteral("73"));
+    EXPECT_EQ(get("Formats\\MP3", "chkMP3VBRTag").toString(), QStringLiteral("1"));
+    EXPECT_EQ(get("Formats\\WAV", "cboChannelsWAV").toString(), QStringLiteral("1"));
+
+    // A failed save names the missing key as its reason.
+    dropSection(QStringLiteral("Formats\\MP3"));
+    first->show();
+    first->cboMP3Bitrate->setCurrentIndex(first->cboMP3Bitrate->findText(QStringLiteral("320")));
+    first->cmdOK_Click();
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_TRUE(messages.shown[0].prompt.contains(QStringLiteral("Formats\\MP3' does not exist")))
+        << messages.shown[0].prompt.toStdString();
 }
 
 }  // namespace
