@@ -17,7 +17,9 @@ bool ReadNotesText(QIODevice& device, QString& text);
 
 // "Notes": shows the notes file for editing and writes it back when closed. Modeless, no owner.
 // A file that could not be read whole is not written back, so a partial view never cuts the
-// user's notes short. GUI thread.
+// user's notes short; one another program wrote since it was read is replaced only when the
+// user says so; a failed write is told with its reason, and closing by hand then keeps the
+// window with its text. GUI thread.
 class FrmNotes : public QWidget {
     Q_OBJECT
 public:
@@ -38,7 +40,15 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    void SaveNotes();  // once per window
+    // Once per window. `canStayOpen`: closed by hand, so the window may stay with its text
+    // (answer false) rather than lose it; unloading cannot keep it.
+    bool SaveNotes(bool canStayOpen);
+    // The file's size and a hash of its bytes; "-" for a file that cannot be read.
+    static QByteArray NotesStamp(const QString& path);
+    // Empty, or the system's reason why the file was not written (the old one is then whole).
+    static QString WriteNotesFile(const QString& path, const QByteArray& data);
+    QByteArray m_loadedStamp;
+    QString m_loadedText;
     bool m_loadedWhole = false;
     bool m_saved = false;
 };

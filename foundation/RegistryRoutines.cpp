@@ -169,11 +169,27 @@ QVariant RegistryRoutines::GetRegistryValue(const QString& ValueName, const QVar
 
 bool RegistryRoutines::SetRegistryValue(const QString& ValueName, const QVariant& value, long DType) const
 {
+    m_lastWriteError.clear();
     RegistryHive* hive = registryHive(m_hkey);
-    const auto data = Encode(value, DType);
-    if (!hive || !data || !hive->keyExists(path()))
+    const QString key = registryRootName(m_hkey) + QLatin1Char('\\') + path();
+    if (!hive) {
+        m_lastWriteError = QStringLiteral("the settings store has no such root");
         return false;
-    return hive->setValue(path(), ValueName, *data);
+    }
+    const QString where = hive->location().isEmpty() ? QString() : hive->location() + QStringLiteral(": ");
+    const auto data = Encode(value, DType);
+    if (!data) {
+        m_lastWriteError = where + QStringLiteral("the value '") + ValueName + QStringLiteral("' cannot be stored as that kind");
+        return false;
+    }
+    if (!hive->keyExists(path())) {
+        m_lastWriteError = where + QStringLiteral("the key '") + key + QStringLiteral("' does not exist");
+        return false;
+    }
+    if (hive->setValue(path(), ValueName, *data))
+        return true;
+    m_lastWriteError = where + (hive->lastError().isEmpty() ? QStringLiteral("the value was refused") : hive->lastError());
+    return false;
 }
 
 QVariant RegistryRoutines::ReadRemoteRegistryValue(const QString&, int32_t, const QString&, const QString&) const

@@ -34,6 +34,9 @@ public:
     Collection EnumRegistryValues(int32_t hkey, const QString& KeyName) const;
     QVariant GetRegistryValue(const QString& ValueName, const QVariant& DefaultValue = {}) const;
     bool SetRegistryValue(const QString& ValueName, const QVariant& value, long DType) const;
+    // Why the last SetRegistryValue failed: the settings file and the system's reason (or the
+    // missing key); empty after a success.
+    QString LastWriteError() const { return m_lastWriteError; }
     // No remote settings service exists on this platform: every connection fails.
     QVariant ReadRemoteRegistryValue(const QString& sRemoteComputer, int32_t hkey, const QString& ValueName,
                                      const QString& KeyPath = {}) const;
@@ -51,4 +54,5 @@ private:
     int32_t m_hkey = 0;
     QString m_keyRoot;
     QString m_subkey;
+    mutable QString m_lastWriteError;
 };

@@ -46,11 +46,18 @@ void TellDamagedSettings()
     if (damaged.isEmpty())
         return;
     QString prompt;
-    for (const platform::SetAsideSettings& d : damaged)
-        prompt += QStringLiteral("The settings file '") + d.file + QStringLiteral("' was damaged. The values that could be read "
-                                                                                 "from it are kept; the damaged file was set "
-                                                                                 "aside as:\r\n") +
-                  d.copy + QStringLiteral("\r\n\r\n");
+    for (const platform::SetAsideSettings& d : damaged) {
+        if (d.copy.isEmpty())
+            prompt += QStringLiteral("The settings file '") + d.file +
+                      QStringLiteral("' is damaged. The values that could be read from it are used as they are; no copy of "
+                                     "it could be made and it was not repaired:\r\n") +
+                      d.failure + QStringLiteral("\r\n\r\n");
+        else
+            prompt += QStringLiteral("The settings file '") + d.file + QStringLiteral("' was damaged. The values that could be read "
+                                                                                     "from it are kept; the damaged file was set "
+                                                                                     "aside as:\r\n") +
+                      d.copy + QStringLiteral("\r\n\r\n");
+    }
     prompt.chop(4);
     platform::MsgBox(prompt, platform::vbExclamation | platform::vbOKOnly);
 }

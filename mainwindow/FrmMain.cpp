@@ -47,12 +47,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
+#include <QScreen>
 #include <QSlider>
 #include <QTimer>
 #include <QToolButton>
@@ -538,8 +540,15 @@ void FrmMain::SetAppView()
 
 void FrmMain::RestoreWindowSize()
 {
-    const QSize twips = RestoredWindowSize(m_reg ? m_reg->GetRegistryValue(QStringLiteral("lWidth")) : QVariant(),
-                                           m_reg ? m_reg->GetRegistryValue(QStringLiteral("lHeight")) : QVariant());
+    const QSize stored = RestoredWindowSize(m_reg ? m_reg->GetRegistryValue(QStringLiteral("lWidth")) : QVariant(),
+                                            m_reg ? m_reg->GetRegistryValue(QStringLiteral("lHeight")) : QVariant());
+    const QScreen* display = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QRect freeArea = display ? display->availableGeometry() : QRect();
+    const QSize twips = FitWindowSize(stored, freeArea.size());
+    // A size cut to the screen leaves no room to spare: the window starts at the free area's
+    // corner, its title bar on the screen.
+    if (twips != stored)
+        move(freeArea.topLeft());
     // The stored values are the outer size, frame included, as the exit saves them. Before the
     // window is first shown the desktop has not framed it and the frame measures 0: the size
     // is then set as if there were none, and corrected once the frame is known.

@@ -1,6 +1,7 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "mainwindow/MainLayout.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -137,6 +138,14 @@ int TreeWidthAfterTreeDrop(int treeLeft, double x)
 int TreeWidthAfterGridDrop(int treeLeft, double x, int treeWidth)
 {
     return static_cast<int>(std::lround(treeLeft + x + treeWidth - 60));
+}
+
+QSize FitWindowSize(QSize twips, QSize availablePixels)
+{
+    if (availablePixels.isEmpty())
+        return twips;
+    // Whole pixels: the twips of the free area, rounded down to what it really holds.
+    return QSize(std::min(twips.width(), availablePixels.width() * 15), std::min(twips.height(), availablePixels.height() * 15));
 }
 
 QSize RestoredWindowSize(const QVariant& storedWidth, const QVariant& storedHeight)

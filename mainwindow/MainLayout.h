@@ -62,3 +62,6 @@ int TreeWidthAfterGridDrop(int treeLeft, double x, int treeWidth);
 // Defaults and fallbacks of the stored window size ("lWidth", "lHeight"); the arguments are
 // the stored values as read (invalid when missing). Result in twips.
 QSize RestoredWindowSize(const QVariant& storedWidth, const QVariant& storedHeight);
+// A restored outer size (twips) made to fit the screen's free area (pixels; empty when unknown),
+// so that no stored size opens a window whose title bar or edges lie beyond the screen.
+QSize FitWindowSize(QSize twips, QSize availablePixels);

@@ -6,9 +6,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <cerrno>
 #include <map>
 #include <utility>
 
@@ -419,37 +421,91 @@ QList<SetAsideSettings>& setAside()
 }
 }  // namespace
 
+bool FileHive::fail(const QString& reason)
+{
+    m_lastError = reason;
+    return false;
+}
+
+// A write killed between writing its temporary file and renaming it leaves that file beside the
+// settings, named as QSaveFile names its own: the file's name, a dot and six letters. Only such
+// a file that holds settings text as this class writes it (whole, cut short or empty) is ours.
+// Called under the lock, so no write of ours is using one.
+void FileHive::removeLeftoverTemporaries() const
+{
+    const QFileInfo info(m_file);
+    static const QRegularExpression ownName(QStringLiteral("^[A-Za-z]{6}$"));
+    const QString prefix = info.fileName() + QLatin1Char('.');
+    const QDir dir = info.absoluteDir();
+    for (const QFileInfo& e : dir.entryInfoList({prefix + QStringLiteral("??????")}, QDir::Files | QDir::Hidden | QDir::System)) {
+        if (e.isSymLink() || !e.isFile() || !ownName.match(e.fileName().mid(prefix.size())).hasMatch())
+            continue;
+        QFile f(e.absoluteFilePath());
+        if (!f.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray start = f.read(kHeader.size());
+        f.close();
+        if (kHeader.startsWith(start))
+            QFile::remove(e.absoluteFilePath());
+    }
+}
+
 template <class Change>
 bool FileHive::modify(Change&& change)
 {
+    m_lastError.clear();
     const QFileInfo info(m_file);
+    errno = 0;
     if (!QDir().mkpath(info.absolutePath()))
-        return false;
+        return fail(info.absolutePath() + QStringLiteral(": ") + qt_error_string(errno ? errno : EACCES));
     QLockFile lock(m_file + QStringLiteral(".lock"));
     lock.setStaleLockTime(10000);
-    if (!lock.tryLock(5000))
-        return false;
+    errno = 0;
+    if (!lock.tryLock(5000)) {
+        const int err = errno;
+        if (lock.error() == QLockFile::LockFailedError)
+            return fail(QStringLiteral("another program holds its lock file '") + m_file + QStringLiteral(".lock'"));
+        return fail(QStringLiteral("the lock file '") + m_file + QStringLiteral(".lock' cannot be made: ") +
+                    qt_error_string(err ? err : EACCES));
+    }
     HiveData data;
     const LoadResult loaded = load(data);
-    if (loaded == LoadResult::Unreadable)
-        return false;  // never replace what we could not read
+    if (loaded == LoadResult::Unreadable) {
+        QFile probe(m_file);
+        probe.open(QIODevice::ReadOnly);
+        return fail(QStringLiteral("it cannot be read: ") + probe.errorString());  // never replace what we could not read
+    }
     if (!change(data))
         return false;
+    removeLeftoverTemporaries();
     if (loaded == LoadResult::Damaged) {
         const QString aside = m_file + QStringLiteral(".damaged-")
             + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss-zzz"));
-        if (!QFile::copy(m_file, aside))
-            return false;
-        setAside().append(SetAsideSettings{m_file, aside});
+        QFile source(m_file);
+        if (!source.open(QIODevice::ReadOnly))
+            return fail(QStringLiteral("no copy of it could be made: ") + source.errorString());
+        const QByteArray bytes = source.readAll();
+        QFile copy(aside);
+        if (!copy.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+            return fail(QStringLiteral("no copy of it could be made as '") + aside + QStringLiteral("': ") + copy.errorString());
+        if (copy.write(bytes) != bytes.size()) {
+            const QString why = copy.errorString();
+            copy.remove();
+            return fail(QStringLiteral("no copy of it could be made as '") + aside + QStringLiteral("': ") + why);
+        }
+        copy.close();
+        setAside().append(SetAsideSettings{m_file, aside, {}});
     }
     // Unbuffered: a buffered write refused by a full disk would show only at the close, after
     // which the cut-short file would still replace the settings.
     QSaveFile out(m_file);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
+        return fail(out.errorString());
     const QByteArray text = data.toText(m_rootName);
-    if (out.write(text) != text.size() || !out.commit())
-        return false;
+    if (out.write(text) != text.size())
+        return fail(out.errorString());
+    if (!out.commit())
+        return fail(out.errorString());
     m_cache = std::move(data);
     const QFileInfo written(m_file);
     m_cacheSize = written.size();
@@ -459,6 +515,7 @@ bool FileHive::modify(Change&& change)
 
 QString FileHive::setAsideIfDamaged()
 {
+    m_lastError.clear();
     HiveData data;
     if (load(data) != LoadResult::Damaged)
         return {};
@@ -554,10 +611,13 @@ void resetRegistryHives() { roots().hives.clear(); }
 
 QList<SetAsideSettings> setAsideDamagedSettings()
 {
-    for (const int32_t hkey : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
-        if (auto* file = dynamic_cast<FileHive*>(registryHive(hkey)))
-            file->setAsideIfDamaged();
-    return std::exchange(setAside(), {});
+    QList<SetAsideSettings> kept;
+    for (const int32_t hkey : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        auto* file = dynamic_cast<FileHive*>(registryHive(hkey));
+        if (file && file->setAsideIfDamaged().isEmpty() && !file->lastError().isEmpty())
+            kept.append(SetAsideSettings{file->filePath(), {}, file->lastError()});
+    }
+    return std::exchange(setAside(), {}) + kept;
 }
 
 QPair<MemoryHive*, MemoryHive*> useMemoryRegistry()

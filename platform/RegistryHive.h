@@ -85,6 +85,10 @@ public:
     virtual int32_t deleteValue(const QString& path, const QString& name) = 0;
     virtual QStringList subkeys(const QString& path) = 0;
     virtual QList<QPair<QString, RegData>> values(const QString& path) = 0;
+    // Where the root is kept, and why its last refused write was refused (empty when the
+    // store gave no reason of its own, as for a missing key).
+    virtual QString location() const { return {}; }
+    virtual QString lastError() const { return {}; }
 };
 
 // A root kept only in memory, for tests.
@@ -120,9 +124,11 @@ public:
     QStringList subkeys(const QString& path) override;
     QList<QPair<QString, RegData>> values(const QString& path) override;
     QString filePath() const { return m_file; }
+    QString location() const override { return m_file; }
+    QString lastError() const override { return m_lastError; }
     // Sets a damaged file aside now rather than at the first write, and writes what survives in
     // it back in its place. The path of the copy, or empty when the file is sound (or could not
-    // be set aside).
+    // be set aside: lastError() then says why).
     QString setAsideIfDamaged();
 
 private:
@@ -130,8 +136,11 @@ private:
     LoadResult load(HiveData& out) const;
     const HiveData& snapshot();
     template <class Change> bool modify(Change&& change);
+    bool fail(const QString& reason);
+    void removeLeftoverTemporaries() const;
 
     QString m_file;
+    QString m_lastError;
     QString m_rootName;
     HiveData m_cache;
     qint64 m_cacheSize = -1;
@@ -144,13 +153,17 @@ RegistryHive* registryHive(int32_t hkey);
 QString registryRootName(int32_t hkey);
 QString settingsFolder();
 void resetRegistryHives();
-// A damaged settings file set aside: the file and its copy ("<file>.damaged-<time>").
+// A damaged settings file set aside: the file and its copy ("<file>.damaged-<time>"). When no
+// copy could be made (a read-only settings folder), `copy` is empty, `failure` says why, and the
+// file stays as it is, read for what survives in it.
 struct SetAsideSettings {
     QString file;
     QString copy;
+    QString failure;
 };
 // Sets every damaged root file aside (FileHive::setAsideIfDamaged) and answers with those, and
-// with the ones an earlier write has set aside since the last call; each is answered once.
+// with the ones an earlier write has set aside since the last call; each is answered once. A
+// damaged file that could not be set aside is answered at every call, with its reason.
 QList<SetAsideSettings> setAsideDamagedSettings();
 // Replaces both roots with fresh in-memory ones until resetRegistryHives(); returns them.
 QPair<MemoryHive*, MemoryHive*> useMemoryRegistry();

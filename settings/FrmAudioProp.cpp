@@ -387,6 +387,9 @@ void FrmAudioProp::GetOptions()
         else if (auto ps = std::get_if<QString OutputFormatOptionsData::*>(&s.field))
             o.**ps = text;
     }
+    m_shown.clear();
+    for (const auto& [key, text] : valuesToStore())
+        m_shown.insert(key, text);
 }
 
 void FrmAudioProp::applyAdvancedCaption(const QString& caption)
@@ -395,14 +398,10 @@ void FrmAudioProp::applyAdvancedCaption(const QString& caption)
     picMP3Advanced->setVisible(lblMP3Advanced->text() != kAdvanced);
 }
 
-void FrmAudioProp::cmdOK_Click()
+QList<QPair<QString, QString>> FrmAudioProp::valuesToStore() const
 {
-    // Tab n (from 1) and entry n - 1 of the options window's list name the same format.
-    frmOptions->cboTargetFormat->setCurrentIndex(cTabControl1->SelectedIndex() - 1);
-
-    QStringList failed;
+    QList<QPair<QString, QString>> out;
     for (const FormatSetting& s : FormatSettings()) {
-        const QString section = QString::fromLatin1(s.section);
         const QString name = QString::fromLatin1(s.name);
         QWidget* control = findChild<QWidget*>(name);
         if (!control)
@@ -423,16 +422,42 @@ void FrmAudioProp::cmdOK_Click()
         case StoredForm::Slider: text = QString::number(qobject_cast<QSlider*>(control)->value()); break;
         case StoredForm::Caption: text = qobject_cast<QLabel*>(control)->text(); break;
         }
+        out.append({QString::fromLatin1(s.section) + QLatin1Char('\\') + name, text});
+    }
+    return out;
+}
+
+void FrmAudioProp::cmdOK_Click()
+{
+    // Tab n (from 1) and entry n - 1 of the options window's list name the same format.
+    frmOptions->cboTargetFormat->setCurrentIndex(cTabControl1->SelectedIndex() - 1);
+
+    QStringList failed;
+    QStringList reasons;
+    // Another instance of the program may have stored settings since this window read them:
+    // only what was changed here is written, so its changes to other settings stay. A value
+    // the store does not hold yet is written as shown.
+    for (const auto& [key, text] : valuesToStore()) {
+        const QString section = key.section(QLatin1Char('\\'), 0, -2);
+        const QString name = key.section(QLatin1Char('\\'), -1);
         m_cReg.Subkey(section);
-        if (!m_cReg.SetRegistryValue(name, text, platform::REG_SZ) && !failed.contains(section))
+        const auto shown = m_shown.constFind(key);
+        if (shown != m_shown.cend() && *shown == text && m_cReg.GetRegistryValue(name).isValid())
+            continue;
+        if (m_cReg.SetRegistryValue(name, text, platform::REG_SZ))
+            continue;
+        if (!failed.contains(section))
             failed.append(section);
+        if (!reasons.contains(m_cReg.LastWriteError()))
+            reasons.append(m_cReg.LastWriteError());
     }
     if (!failed.isEmpty()) {
         // Re-reading would throw the unsaved choices away without a word: say so and keep them.
         platform::MsgBox(QStringLiteral("The audio format settings could not be saved (section: ") +
                              failed.join(QStringLiteral(", ")) +
-                             QStringLiteral(").\r\n\r\nThe settings store is missing or cannot be written. "
-                                            "Your changes are still in this window."),
+                             QStringLiteral(").\r\n\r\nThe settings store is missing or cannot be written: ") +
+                             reasons.join(QStringLiteral("; ")) +
+                             QStringLiteral(".\r\n\r\nYour changes are still in this window."),
                          platform::vbExclamation, {}, this);
         return;
     }

@@ -5,6 +5,7 @@
 #include "foundation/RegistryRoutines.h"
 
 #include <QDialog>
+#include <QHash>
 
 #include <memory>
 
@@ -110,7 +111,11 @@ private:
     void applyAdvancedCaption(const QString& caption);
     void fitMp3AdvancedColumn();
 
+    // Every value OK stores, from the controls as they are: "section\name" and its text.
+    QList<QPair<QString, QString>> valuesToStore() const;
+
     RegistryRoutines m_cReg;
+    QHash<QString, QString> m_shown;  // what GetOptions has shown, by "section\name"
 };
 
 inline FormRef<FrmAudioProp> g_frmAudioProp;

@@ -554,58 +554,86 @@ void FrmOptions::GetOptions()
     text(txtTagYear, o.txtTagYear);
     txtTagComment->setPlainText(value("txtTagComment").toString());
     o.txtTagComment = txtTagComment->toPlainText();
+    rememberShownValues();
 }
 
-void FrmOptions::store(const QString& name, const QString& text)
+QList<FrmOptions::StoredValue> FrmOptions::valuesToStore() const
 {
-    if (!m_cReg.SetRegistryValue(name, text, platform::REG_SZ) && !m_failedSections.contains(m_cReg.Subkey()))
-        m_failedSections.append(m_cReg.Subkey());
+    QList<StoredValue> out;
+    const auto add = [&out](const QString& section, const QString& name, const QString& text) {
+        out.append(StoredValue{section, name, text});
+    };
+    const auto addCheck = [&](const QString& section, QCheckBox* box) { add(section, box->objectName(), stored::CheckText(box)); };
+
+    for (QCheckBox* box : {chkClearOnExit, chkDisplayAudioGraph, chkMenuXPStyle, chkSelectTheLastItem, chkAutoFreeDB,
+                           chkDisplayPlayer, chkDisplayGridHotTrack, chkDisplayTitle, chkDisplayGridLine})
+        addCheck(kGeneral, box);
+    add(kGeneral, QStringLiteral("picColor"), QString::number(picColor->BackColor()));
+    add(kGeneral, QStringLiteral("picTextColor"), QString::number(picTextColor->BackColor()));
+    add(kGeneral, QStringLiteral("cboDevices"), QString::number(cboDevices->currentIndex()));
+    add(kGeneral, QStringLiteral("cboTargetFormat"), cboTargetFormat->currentText());
+    add(kGeneral, QStringLiteral("txtToPath"), txtToPath->currentText());
+    add(kGeneral, QStringLiteral("cboFileName"), cboFileName->currentText());
+    for (QCheckBox* box : {chkSaveLogWhenExit, chkDisplayMSGWhenExit, chkDisplayMSGWhenErase, chkGoToNextItem,
+                           chkDisplayLiveUpdateWindow, chkAutoUpdate})
+        addCheck(kGeneral, box);
+
+    for (QCheckBox* box : {chkOpenDestFolder, chkTurnOffComputer, chkPlaySound})
+        addCheck(kEvents, box);
+    add(kEvents, QStringLiteral("txtPlayAtEnd"), PlayAtEndTag());
+    addCheck(kEvents, chkNoticeApp);
+    add(kEvents, QStringLiteral("txtAppNotice"), txtAppNotice->toPlainText());
+
+    addCheck(kId3Tags, chkCopyID3FromSource);
+    for (QLineEdit* box : {txtTagArtist, txtTagSong, txtTagAlbum, txtTagGenre, txtTagTrack, txtTagYear})
+        add(kId3Tags, box->objectName(), box->text());
+    add(kId3Tags, QStringLiteral("txtTagComment"), txtTagComment->toPlainText());
+    return out;
+}
+
+void FrmOptions::rememberShownValues()
+{
+    m_shown.clear();
+    for (const StoredValue& v : valuesToStore())
+        m_shown.insert(v.section + QLatin1Char('\\') + v.name, v.text);
+    m_shownRunOnStart = isChecked(chkRunWhenWinStarts);
 }
 
 void FrmOptions::cmdOk_Click()
 {
-    m_failedSections.clear();
-    const auto storeCheck = [this](QCheckBox* box) { store(box->objectName(), stored::CheckText(box)); };
-
-    m_cReg.Subkey(kGeneral);
-    for (QCheckBox* box : {chkClearOnExit, chkDisplayAudioGraph, chkMenuXPStyle, chkSelectTheLastItem, chkAutoFreeDB,
-                           chkDisplayPlayer, chkDisplayGridHotTrack, chkDisplayTitle, chkDisplayGridLine})
-        storeCheck(box);
-    store(QStringLiteral("picColor"), QString::number(picColor->BackColor()));
-    store(QStringLiteral("picTextColor"), QString::number(picTextColor->BackColor()));
-    store(QStringLiteral("cboDevices"), QString::number(cboDevices->currentIndex()));
-    store(QStringLiteral("cboTargetFormat"), cboTargetFormat->currentText());
+    QStringList failedSections;
+    QStringList reasons;
 
     // The folder comparison is exact: a change of letter case is a change of folder.
     const bool folderChanged = txtToPath->currentText() != ProgramOptions.txtToPath;
     ProgramOptions.txtToPath = txtToPath->currentText();
-    store(QStringLiteral("txtToPath"), txtToPath->currentText());
-    store(QStringLiteral("cboFileName"), cboFileName->currentText());
-    SetRunOnStartup(isChecked(chkRunWhenWinStarts));
-    for (QCheckBox* box : {chkSaveLogWhenExit, chkDisplayMSGWhenExit, chkDisplayMSGWhenErase, chkGoToNextItem,
-                           chkDisplayLiveUpdateWindow, chkAutoUpdate})
-        storeCheck(box);
 
-    m_cReg.Subkey(kEvents);
-    for (QCheckBox* box : {chkOpenDestFolder, chkTurnOffComputer, chkPlaySound})
-        storeCheck(box);
-    store(QStringLiteral("txtPlayAtEnd"), PlayAtEndTag());
-    storeCheck(chkNoticeApp);
-    store(QStringLiteral("txtAppNotice"), txtAppNotice->toPlainText());
+    // Another instance of the program may have stored options since this window read them:
+    // only what was changed here is written, so its changes to other options stay. A value
+    // the store does not hold yet is written as shown.
+    for (const StoredValue& v : valuesToStore()) {
+        m_cReg.Subkey(v.section);
+        const auto shown = m_shown.constFind(v.section + QLatin1Char('\\') + v.name);
+        if (shown != m_shown.cend() && *shown == v.text && m_cReg.GetRegistryValue(v.name).isValid())
+            continue;
+        if (m_cReg.SetRegistryValue(v.name, v.text, platform::REG_SZ))
+            continue;
+        if (!failedSections.contains(v.section))
+            failedSections.append(v.section);
+        if (!reasons.contains(m_cReg.LastWriteError()))
+            reasons.append(m_cReg.LastWriteError());
+    }
+    if (isChecked(chkRunWhenWinStarts) != m_shownRunOnStart)
+        SetRunOnStartup(isChecked(chkRunWhenWinStarts));
 
-    m_cReg.Subkey(kId3Tags);
-    storeCheck(chkCopyID3FromSource);
-    for (QLineEdit* box : {txtTagArtist, txtTagSong, txtTagAlbum, txtTagGenre, txtTagTrack, txtTagYear})
-        store(box->objectName(), box->text());
-    store(QStringLiteral("txtTagComment"), txtTagComment->toPlainText());
-
-    if (!m_failedSections.isEmpty()) {
+    if (!failedSections.isEmpty()) {
         // Re-reading now would put the stored values back into the controls and lose the
         // user's changes without a word: say so and keep the window open with the edits.
         platform::MsgBox(QStringLiteral("The options could not be saved (section: ") +
-                             m_failedSections.join(QStringLiteral(", ")) +
-                             QStringLiteral(").\r\n\r\nThe settings store is missing or cannot be written. "
-                                            "Your changes are still in this window."),
+                             failedSections.join(QStringLiteral(", ")) +
+                             QStringLiteral(").\r\n\r\nThe settings store is missing or cannot be written: ") +
+                             reasons.join(QStringLiteral("; ")) +
+                             QStringLiteral(".\r\n\r\nYour changes are still in this window."),
                          platform::vbExclamation, {}, this);
         if (folderChanged)
             mainWindowLink().ListsFolderChanged();

@@ -5,6 +5,7 @@
 #include "foundation/RegistryRoutines.h"
 
 #include <QDialog>
+#include <QHash>
 
 class cTreeView;
 class ColorSwatch;
@@ -148,11 +149,19 @@ private:
     void Form_Resize();
     void ShowParameters(int section);
     void applyTitleColors(int32_t back, int32_t text);
-    // Writes one value, remembering the section when the store refuses it.
-    void store(const QString& name, const QString& text);
+    // Every value OK stores, as its section, name and text, from the controls as they are.
+    struct StoredValue {
+        QString section;
+        QString name;
+        QString text;
+    };
+    QList<StoredValue> valuesToStore() const;
+    // What GetOptions has shown, to tell the values changed in this window from the rest.
+    void rememberShownValues();
 
     RegistryRoutines m_cReg;
-    QStringList m_failedSections;
+    QHash<QString, QString> m_shown;  // "section\name" -> text
+    bool m_shownRunOnStart = false;
 };
 
 inline FormRef<FrmOptions> frmOptions;

@@ -15,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTest>
 #include <QWindow>
 
@@ -85,6 +86,34 @@ TEST_F(OnDesktop, TenStartsAndExitsKeepTheWindowsSizeAndPlace)
     for (int run = 1; run < 10; ++run) {
         EXPECT_EQ(outers[run].toStdString(), outers.first().toStdString()) << "run " << run;
         EXPECT_EQ(sizes[run].toStdString(), sizes.first().toStdString()) << "run " << run;
+    }
+}
+
+TEST_F(OnDesktop, AStoredSizeLargerThanTheScreenIsFittedToItsFreeArea)
+{
+    RegistryRoutines reg;
+    reg.hkey(platform::HKEY_LOCAL_MACHINE);
+    reg.KeyRoot(SettingsKeyRoot());
+    reg.Subkey(QStringLiteral("General"));
+    ASSERT_TRUE(reg.SetRegistryValue(QStringLiteral("lWidth"), QStringLiteral("200000"), platform::REG_SZ));
+    ASSERT_TRUE(reg.SetRegistryValue(QStringLiteral("lHeight"), QStringLiteral("200000"), platform::REG_SZ));
+    platform::resetRegistryHives();
+    {
+        MainStartupWindows windows;
+        ASSERT_TRUE(Main(windows, {}));
+        ASSERT_TRUE(QTest::qWaitFor(framedAndSettled, 10000));
+        const QRect screen = frmMain->windowHandle()->screen()->availableGeometry();
+        const QRect outer = framed();
+        // Frame and title bar on the screen, inside its free area.
+        EXPECT_TRUE(screen.contains(outer)) << outer.x() << "," << outer.y() << " " << outer.width() << "x"
+                                             << outer.height() << " on " << screen.width() << "x" << screen.height();
+        EXPECT_GE(outer.top(), screen.top());
+        frmMain->close();
+        ASSERT_TRUE(QTest::qWaitFor([] { return !frmMain.isLoaded(); }, 5000));
+        // What is written back is what the window had, not the stored size.
+        EXPECT_LE(stored(QStringLiteral("lWidth")).toInt(), screen.width() * 15);
+        EXPECT_LE(stored(QStringLiteral("lHeight")).toInt(), screen.height() * 15);
+        forms::unloadAll();
     }
 }
 

@@ -2,6 +2,8 @@
 #include "foundation/FrmNotes.h"
 #include "foundation/WindowLinks.h"
 #include "platform/Paths.h"
+#include "tests/support/FakeMessageBox.h"
+#include "tests/support/SmallDisk.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -70,7 +72,12 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         return file();
     }
+    static QStringList keptCopies()
+    {
+        return QDir(platform::programFolder()).entryList({QStringLiteral("Notes.kept-*")});
+    }
     int panelRefreshes = 0;
+    FakeMessageBox messages;
 };
 
 TEST_F(NotesTest, OpeningWithoutAFileCreatesAnEmptyOne)
@@ -149,6 +156,137 @@ TEST_F(NotesTest, UnloadingWithoutClosingStillSaves)
     g_frmNotes.unload();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(file(), QByteArray("hidden\r\n"));
+}
+
+// A second instance of the program keeps its own notes window over the same file: what it
+// writes while this window is open is replaced only when the user says so.
+TEST_F(NotesTest, NotesAnotherInstanceWroteAreReplacedOnlyWhenTheUserSaysSo)
+{
+    const struct {
+        const char* name;
+        QString typed;        // empty: nothing typed in this window
+        int answer;           // 0: no question expected
+        QByteArray file;      // the notes file afterwards
+        bool copyOfMine;      // this window's text saved beside the file
+        bool stillOpen;
+    } cases[] = {
+        {"Yes replaces theirs", QStringLiteral("mine"), platform::vbYes, "mine\r\n", false, false},
+        {"No keeps theirs and saves mine beside it", QStringLiteral("mine"), platform::vbNo, "theirs\r\n", true, false},
+        {"Cancel keeps the window and its text", QStringLiteral("mine"), platform::vbCancel, "theirs\r\n", false, true},
+        {"nothing typed here: theirs stays unasked", QString(), 0, "theirs\r\n", false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const QString& k : keptCopies())
+            QFile::remove(QDir(platform::programFolder()).filePath(k));
+        writeFile("old\r\n");
+        messages.shown.clear();
+        FrmNotes* mine = g_frmNotes.get();
+        {
+            FrmNotes theirs;  // the other instance's window, closed first
+            theirs.Text1->setPlainText(QStringLiteral("theirs"));
+        }
+        ASSERT_EQ(file(), QByteArray("theirs\r\n"));
+        if (!c.typed.isEmpty())
+            mine->Text1->setPlainText(c.typed);
+        if (c.answer)
+            messages.answer(c.answer);
+        mine->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+        EXPECT_EQ(file(), c.file);
+        if (c.answer) {
+            ASSERT_GE(messages.shown.size(), 1);
+            EXPECT_TRUE(messages.shown[0].prompt.contains(NotesFile())) << messages.shown[0].prompt.toStdString();
+        } else {
+            EXPECT_TRUE(messages.shown.isEmpty());
+        }
+        const QStringList copies = keptCopies();
+        ASSERT_EQ(copies.size(), c.copyOfMine ? 1 : 0);
+        if (c.copyOfMine) {
+            QFile copy(QDir(platform::programFolder()).filePath(copies.first()));
+            ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+            EXPECT_EQ(copy.readAll(), QByteArray("mine\r\n"));
+            EXPECT_TRUE(messages.shown.last().prompt.contains(copy.fileName())) << messages.shown.last().prompt.toStdString();
+        }
+        EXPECT_EQ(g_frmNotes.isLoaded(), c.stillOpen);
+        if (c.stillOpen) {
+            EXPECT_EQ(g_frmNotes->Text1->toPlainText(), c.typed);
+            // Closed again, the user is asked again; Yes saves the text.
+            messages.answer(platform::vbYes);
+            g_frmNotes->close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            EXPECT_FALSE(g_frmNotes.isLoaded());
+            EXPECT_EQ(file(), QByteArray("mine\r\n"));
+        }
+    }
+}
+
+TEST_F(NotesTest, AFailedSaveIsToldWithItsReasonAndTheTextStays)
+{
+    const struct {
+        const char* name;
+        bool readOnly;  // else the disk is full
+        const char* reason;
+    } cases[] = {
+        {"read-only data folder", true, "Read-only file system"},
+        {"full data folder", false, "No space left on device"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        smalldisk::SmallDisk disk(platform::programFolder(), "64k");
+        if (!disk.mounted())
+            GTEST_SKIP() << disk.refusal();
+        writeFile("old\r\n");
+        messages.shown.clear();
+        const QString typed = QStringLiteral("typed while the folder could not take it ") + QString(2000, QLatin1Char('x'));
+        g_frmNotes->Text1->setPlainText(typed);
+        const QString filler = QDir(platform::programFolder()).filePath(QStringLiteral("filler"));
+        if (c.readOnly)
+            ASSERT_TRUE(disk.makeReadOnly());
+        else
+            smalldisk::SmallDisk::fill(filler);
+
+        // Closed by hand: told, with the file and the reason; No keeps the window and its text.
+        messages.answer(platform::vbNo);
+        g_frmNotes->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ASSERT_EQ(messages.shown.size(), 1);
+        EXPECT_TRUE(messages.shown[0].prompt.contains(NotesFile())) << messages.shown[0].prompt.toStdString();
+        EXPECT_TRUE(messages.shown[0].prompt.contains(QLatin1String(c.reason))) << messages.shown[0].prompt.toStdString();
+        ASSERT_TRUE(g_frmNotes.isLoaded());
+        EXPECT_EQ(g_frmNotes->Text1->toPlainText(), typed);
+        EXPECT_EQ(file(), QByteArray("old\r\n"));
+        EXPECT_EQ(panelRefreshes, 0);
+
+        // Room again: the next close saves the text.
+        if (c.readOnly)
+            ASSERT_TRUE(disk.makeWritable());
+        else
+            ASSERT_TRUE(QFile::remove(filler));
+        g_frmNotes->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_FALSE(g_frmNotes.isLoaded());
+        EXPECT_EQ(file(), (QString(typed) + QStringLiteral("\r\n")).toUtf8());
+        EXPECT_EQ(panelRefreshes, 1);
+        panelRefreshes = 0;
+
+        // Unloaded with the program (the window cannot stay): the text goes to the temporary
+        // folder and the message names it.
+        g_frmNotes->Text1->setPlainText(QStringLiteral("at exit"));
+        ASSERT_TRUE(disk.makeReadOnly());
+        messages.shown.clear();
+        g_frmNotes.unload();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ASSERT_EQ(messages.shown.size(), 1);
+        const QString prompt = messages.shown[0].prompt;
+        EXPECT_TRUE(prompt.contains(QLatin1String("Read-only file system"))) << prompt.toStdString();
+        const QString rescue = prompt.section(QStringLiteral("\r\n"), -1);
+        QFile saved(rescue);
+        ASSERT_TRUE(saved.open(QIODevice::ReadOnly)) << prompt.toStdString();
+        EXPECT_EQ(saved.readAll(), QByteArray("at exit\r\n"));
+        saved.remove();
+    }
 }
 
 }  // namespace

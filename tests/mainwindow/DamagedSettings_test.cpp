@@ -4,6 +4,7 @@
 
 #include "foundation/mdlMain.h"
 #include "mainwindow/MainStartupWindows.h"
+#include "tests/support/SmallDisk.h"
 
 namespace {
 
@@ -78,6 +79,48 @@ TEST_F(DamagedSettings, AreToldOnceAtStartWithTheCopy)
     }
     EXPECT_TRUE(damagedPrompts().isEmpty());
     EXPECT_EQ(QDir(platform::settingsFolder()).entryList({QStringLiteral("HKEY_LOCAL_MACHINE.reg.damaged-*")}).size(), 1);
+}
+
+TEST_F(DamagedSettings, InAReadOnlyFolderAreUsedAndToldThatNoCopyCouldBeMade)
+{
+    RegistryRoutines reg;
+    reg.hkey(platform::HKEY_LOCAL_MACHINE);
+    reg.KeyRoot(SettingsKeyRoot());
+    reg.Subkey(QStringLiteral("General"));
+    ASSERT_TRUE(reg.SetRegistryValue(QStringLiteral("txtToPath"), QString(listsFolder + QLatin1Char('/')), platform::REG_SZ));
+    ASSERT_TRUE(reg.SetRegistryValue(QStringLiteral("lWidth"), QStringLiteral("12000"), platform::REG_SZ));
+    const QString file = QDir(platform::settingsFolder()).filePath(QStringLiteral("HKEY_LOCAL_MACHINE.reg"));
+    QByteArray damaged = bytesOf(file);
+    ASSERT_FALSE(damaged.isEmpty());
+    damaged.insert(damaged.indexOf("\"lWidth\""), "\"half a line\r\n");
+
+    // The settings folder on a file system of its own, mounted read-only with the damaged file.
+    smalldisk::SmallDisk disk(platform::settingsFolder(), "256k");
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.refusal();
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(damaged);
+    }
+    ASSERT_TRUE(disk.makeReadOnly());
+    platform::resetRegistryHives();
+
+    {
+        MainStartupWindows windows;
+        ASSERT_TRUE(Main(windows, {}));
+    }
+    const QStringList told = damagedPrompts();
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told.first().contains(file)) << told.first().toStdString();
+    EXPECT_TRUE(told.first().contains(QStringLiteral("no copy of it could be made"))) << told.first().toStdString();
+    EXPECT_TRUE(told.first().contains(QStringLiteral("Read-only file system"))) << told.first().toStdString();
+    EXPECT_TRUE(QDir(platform::settingsFolder()).entryList({QStringLiteral("*.damaged-*")}).isEmpty());
+    // The file is as it was, and what could be read of it is in use.
+    EXPECT_EQ(bytesOf(file), damaged);
+    EXPECT_EQ(storedValue(QStringLiteral("txtToPath")), QString(listsFolder + QLatin1Char('/')));
+    EXPECT_EQ(storedValue(QStringLiteral("lWidth")), QStringLiteral("12000"));
+    forms::unloadAll();
 }
 
 }  // namespace

@@ -155,4 +155,21 @@ TEST(MainLayout, RestoredWindowSizeDefaultsAndFallbacks)
     }
 }
 
+TEST(MainLayout, ARestoredSizeIsFittedToTheScreensFreeArea)
+{
+    const struct {
+        QSize twips;
+        QSize freePixels;
+        QSize fitted;
+    } cases[] = {
+        {{200000, 200000}, {1024, 728}, {15360, 10920}},  // far larger: the whole free area
+        {{13140, 7440}, {1024, 728}, {13140, 7440}},      // fits: unchanged
+        {{20000, 7440}, {1024, 728}, {15360, 7440}},      // too wide only
+        {{13140, 7440}, {800, 400}, {12000, 6000}},
+        {{200000, 200000}, {}, {200000, 200000}},         // no screen known: as stored
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FitWindowSize(c.twips, c.freePixels), c.fitted) << c.twips.width() << " on " << c.freePixels.width();
+}
+
 }  // namespace

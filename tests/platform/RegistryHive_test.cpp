@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 
 #include <gtest/gtest.h>
 
@@ -199,6 +200,86 @@ TEST_F(FileHiveTest, AWriteOntoAFullDiskFailsAndKeepsTheFile)
     EXPECT_FALSE(hive.setValue(QStringLiteral("S"), QStringLiteral("more"), sz(QByteArray(8192, 'v'))));
     EXPECT_EQ(readAll(file), before);
     EXPECT_EQ(FileHive(file, kRoot).value(QStringLiteral("S"), QStringLiteral("keep")), sz("mine"));
+}
+
+TEST_F(FileHiveTest, RefusedWritesNameTheFileAndTheSystemsReason)
+{
+    const struct {
+        const char* name;
+        bool readOnly;        // else the disk is full
+        QByteArray size;      // of the value written
+        const char* reason;
+    } cases[] = {
+        {"read-only folder", true, "1", "Read-only file system"},
+        {"full disk", false, QByteArray(8192, 'v'), "No space left on device"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        smalldisk::SmallDisk disk(dir.filePath(QString::fromLatin1(c.name)), "64k");
+        if (!disk.mounted())
+            GTEST_SKIP() << disk.refusal();
+        const QString file = dir.filePath(QString::fromLatin1(c.name) + QStringLiteral("/HKEY_LOCAL_MACHINE.reg"));
+        FileHive hive(file, kRoot);
+        ASSERT_TRUE(hive.createKey(QStringLiteral("S")));
+        const QByteArray before = readAll(file);
+        if (c.readOnly) {
+            ASSERT_TRUE(disk.makeReadOnly());
+        } else {
+            const QString filler = dir.filePath(QString::fromLatin1(c.name) + QStringLiteral("/filler"));
+            smalldisk::SmallDisk::fill(filler);
+            ASSERT_TRUE(QFile::resize(filler, QFileInfo(filler).size() - 4096));  // room for the lock file only
+        }
+        EXPECT_FALSE(hive.setValue(QStringLiteral("S"), QStringLiteral("v"), sz(c.size)));
+        EXPECT_EQ(hive.location(), file);
+        EXPECT_TRUE(hive.lastError().contains(QLatin1String(c.reason))) << hive.lastError().toStdString();
+        EXPECT_EQ(readAll(file), before);
+    }
+}
+
+TEST_F(FileHiveTest, LeftoversOfKilledWritesGoAtTheNextWriteOfThatFile)
+{
+    const QByteArray whole = "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\S]\n\"a\"=\"1\"\n";
+    // A temporary file named as a write of ours names it, left as a kill at the rename leaves it.
+    QTemporaryFile killed(path() + QStringLiteral(".XXXXXX"));
+    killed.setAutoRemove(false);
+    ASSERT_TRUE(killed.open());
+    killed.write(whole);
+    killed.close();
+    const QString killedName = QFileInfo(killed.fileName()).fileName();
+    writeAll(dir.filePath(QStringLiteral("target")), whole);
+
+    const struct {
+        QString name;
+        QByteArray bytes;  // empty with `link`: a symbolic link to "target"
+        bool link;
+        bool removed;
+    } cases[] = {
+        {killedName, {}, false, true},
+        {QStringLiteral("HKEY_LOCAL_MACHINE.reg.CutAbc"), whole.left(20), false, true},
+        {QStringLiteral("HKEY_LOCAL_MACHINE.reg.EmptyX"), "", false, true},
+        {QStringLiteral("HKEY_LOCAL_MACHINE.reg.backup"), "the user's own notes\n", false, false},
+        {QStringLiteral("HKEY_LOCAL_MACHINE.reg.Linked"), {}, true, false},
+        {QStringLiteral("HKEY_LOCAL_MACHINE.reg.Ab1234"), whole, false, false},
+        {QStringLiteral("HKEY_LOCAL_MACHINE.reg.damaged-20261211-101010-123"), whole, false, false},
+        {QStringLiteral("HKEY_CURRENT_USER.reg.OtherX"), whole, false, false},
+    };
+    for (const auto& c : cases) {
+        if (c.link)
+            ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("target")), dir.filePath(c.name)));
+        else if (c.name != killedName)
+            writeAll(dir.filePath(c.name), c.bytes);
+    }
+    FileHive hive(path(), kRoot);
+    // Reading leaves them; the next write of this file removes what is ours.
+    EXPECT_FALSE(hive.keyExists(QStringLiteral("S")));
+    for (const auto& c : cases)
+        ASSERT_TRUE(QFileInfo(dir.filePath(c.name)).isSymLink() || QFileInfo::exists(dir.filePath(c.name))) << c.name.toStdString();
+    ASSERT_TRUE(hive.createKey(QStringLiteral("S")));
+    for (const auto& c : cases) {
+        const QFileInfo left(dir.filePath(c.name));
+        EXPECT_EQ(!(left.exists() || left.isSymLink()), c.removed) << c.name.toStdString();
+    }
+    EXPECT_EQ(readAll(dir.filePath(QStringLiteral("target"))), whole);
 }
 
 TEST_F(FileHiveTest, UnreadableFileIsNeverReplaced)

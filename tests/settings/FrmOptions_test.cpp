@@ -242,6 +242,10 @@ TEST_F(Options, FailedStoreIsToldAndKeepsTheEdits)
     f->cmdOk_Click();
     ASSERT_EQ(messages.shown.size(), 1);
     EXPECT_TRUE(messages.shown[0].prompt.contains(QStringLiteral("Events")));
+    // The reason: the section's key is missing, named in full.
+    EXPECT_TRUE(messages.shown[0].prompt.contains(QStringLiteral("HKEY_LOCAL_MACHINE\\") + SettingsKeyRoot() +
+                                                  QStringLiteral("\\Events' does not exist")))
+        << messages.shown[0].prompt.toStdString();
     EXPECT_TRUE(f->isVisible());
     EXPECT_TRUE(f->chkPlaySound->isChecked());  // not thrown away by a re-read
     EXPECT_EQ(get("General", "chkClearOnExit").toString(), QStringLiteral("1"));
