@@ -358,6 +358,17 @@ TEST_F(EngineDriver, CompressedWavsWithoutFactAreAsLongAsTheirCodecMakesThem)
     ASSERT_TRUE(fixtures::writeFile(cbr, compressedwavs::mp3InWav(mp3)));
     ASSERT_TRUE(fixtures::writeFile(zeroed, compressedwavs::mp3InWav(tailZeroed)));
 
+    // A variable-rate stream, whose fmt chunk can give only its average byte rate.
+    const Pcm cd{44100, 2, 16};
+    const QString vbrSource = path(QStringLiteral("vbr source.wav")), vbrMp3 = path(QStringLiteral("vbr.mp3"));
+    ASSERT_TRUE(fixtures::writeFile(vbrSource, fixtures::wavBytes(cd, fixtures::sine(cd, 44100 * 5))));
+    QProcess lame;
+    lame.start(QStringLiteral("lame"), {QStringLiteral("--quiet"), QStringLiteral("-V"), QStringLiteral("2"), vbrSource, vbrMp3});
+    ASSERT_TRUE(lame.waitForFinished(60000) && lame.exitCode() == 0);
+    const QByteArray vbrBytes = fixtures::readFile(vbrMp3);
+    const QString vbr = path(QStringLiteral("vbr.wav"));
+    ASSERT_TRUE(fixtures::writeFile(vbr, compressedwavs::mp3InWav(vbrBytes, uint32_t(vbrBytes.size() / 5))));
+
     // ADPCM as the driver writes it, without its "fact" chunk.
     auto adpcm = [&](const QString& name, const Pcm& pcm, const QString& format) {
         const QString source = path(name + QStringLiteral(" source.wav"));
@@ -380,6 +391,7 @@ TEST_F(EngineDriver, CompressedWavsWithoutFactAreAsLongAsTheirCodecMakesThem)
     } cases[] = {
         {cbr, 44100, 2, true, 1152, {}},
         {zeroed, 44100, 2, false, 1152, cbr},
+        {vbr, 44100, 2, true, 44100 * 5 / 8, {}},
         {adpcm(QStringLiteral("ima mono"), Pcm{8000, 1, 16}, QStringLiteral("acm:IMA ADPCM:8,000 kHz, 4 Bit, Mono")), 8000, 1,
          true, 0, {}},
         {adpcm(QStringLiteral("ima stereo"), Pcm{44100, 2, 16}, QStringLiteral("acm:IMA ADPCM:44,100 kHz, 4 Bit, Stereo")),
