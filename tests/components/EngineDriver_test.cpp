@@ -358,8 +358,19 @@ TEST_F(EngineDriver, CompressedWavsWithoutFactAreAsLongAsTheirCodecMakesThem)
     ASSERT_TRUE(fixtures::writeFile(cbr, compressedwavs::mp3InWav(mp3)));
     ASSERT_TRUE(fixtures::writeFile(zeroed, compressedwavs::mp3InWav(tailZeroed)));
 
-    // ADPCM as the driver writes it, without its "fact" chunk.
-    auto adpcm = [&](const QString& name, const Pcm& pcm, const QString& format) {
+    // A variable-rate stream, whose fmt chunk can give only its average byte rate.
+    const Pcm cd{44100, 2, 16};
+    const QString vbrSource = path(QStringLiteral("vbr source.wav")), vbrMp3 = path(QStringLiteral("vbr.mp3"));
+    ASSERT_TRUE(fixtures::writeFile(vbrSource, fixtures::wavBytes(cd, fixtures::sine(cd, 44100 * 5))));
+    QProcess lame;
+    lame.start(QStringLiteral("lame"), {QStringLiteral("--quiet"), QStringLiteral("-V"), QStringLiteral("2"), vbrSource, vbrMp3});
+    ASSERT_TRUE(lame.waitForFinished(60000) && lame.exitCode() == 0);
+    const QByteArray vbrBytes = fixtures::readFile(vbrMp3);
+    const QString vbr = path(QStringLiteral("vbr.wav"));
+    ASSERT_TRUE(fixtures::writeFile(vbr, compressedwavs::mp3InWav(vbrBytes, uint32_t(vbrBytes.size() / 5))));
+
+    // Block codecs as the driver writes them, without their "fact" chunk.
+    auto blockCoded = [&](const QString& name, const Pcm& pcm, const QString& format) {
         const QString source = path(name + QStringLiteral(" source.wav"));
         const QString coded = path(name + QStringLiteral(" coded.wav"));
         const QString noFact = path(name + QStringLiteral(".wav"));
@@ -380,15 +391,18 @@ TEST_F(EngineDriver, CompressedWavsWithoutFactAreAsLongAsTheirCodecMakesThem)
     } cases[] = {
         {cbr, 44100, 2, true, 1152, {}},
         {zeroed, 44100, 2, false, 1152, cbr},
-        {adpcm(QStringLiteral("ima mono"), Pcm{8000, 1, 16}, QStringLiteral("acm:IMA ADPCM:8,000 kHz, 4 Bit, Mono")), 8000, 1,
+        {vbr, 44100, 2, true, 44100 * 5 / 8, {}},
+        {blockCoded(QStringLiteral("ima mono"), Pcm{8000, 1, 16}, QStringLiteral("acm:IMA ADPCM:8,000 kHz, 4 Bit, Mono")), 8000, 1,
          true, 0, {}},
-        {adpcm(QStringLiteral("ima stereo"), Pcm{44100, 2, 16}, QStringLiteral("acm:IMA ADPCM:44,100 kHz, 4 Bit, Stereo")),
+        {blockCoded(QStringLiteral("ima stereo"), Pcm{44100, 2, 16}, QStringLiteral("acm:IMA ADPCM:44,100 kHz, 4 Bit, Stereo")),
          44100, 2, true, 0, {}},
-        {adpcm(QStringLiteral("ms mono"), Pcm{8000, 1, 16}, QStringLiteral("acm:Microsoft ADPCM:8,000 kHz, 4 Bit, Mono")),
+        {blockCoded(QStringLiteral("ms mono"), Pcm{8000, 1, 16}, QStringLiteral("acm:Microsoft ADPCM:8,000 kHz, 4 Bit, Mono")),
          8000, 1, true, 0, {}},
-        {adpcm(QStringLiteral("ms stereo"), Pcm{22050, 2, 16},
+        {blockCoded(QStringLiteral("ms stereo"), Pcm{22050, 2, 16},
                QStringLiteral("acm:Microsoft ADPCM:22,050 kHz, 4 Bit, Stereo")),
          22050, 2, true, 0, {}},
+        {blockCoded(QStringLiteral("gsm"), Pcm{8000, 1, 16}, QStringLiteral("acm:GSM 6.10:8,000 kHz, Mono, 13 kbit/s")), 8000, 1,
+         true, 0, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file.toStdString());
