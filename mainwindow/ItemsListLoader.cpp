@@ -198,7 +198,7 @@ void ItemsListLoader::runSlice()
 void ItemsListLoader::loadRecord(const ItemsListRecord& rec)
 {
     const QString path = rec[fldFile];
-    auto holdAside = [&] { m_held.append(HeldItem{m_loaded, rec}); };
+    auto holdAside = [&] { m_held.append(HeldItem{m_loaded, rec, {}, false}); };
     if (path.isEmpty() || !FileExists(path)) {
         holdAside();
         return;
@@ -232,7 +232,10 @@ void ItemsListLoader::loadRecord(const ItemsListRecord& rec)
         text(COL_RANGE_ALL, QStringLiteral("0"));
         text(COL_RANGE_START_TIME, rec[fldRangeStart]);
         text(COL_RANGE_LENGTH_TIME, rec[fldRangeLength]);
-        text(ItemRow::COL_RANGE, ItemRow::RangeText(rec[fldRangeStart], rec[fldRangeLength], durationMs > 0 ? durationMs : -1));
+        const QString range = ItemRow::RangeText(rec[fldRangeStart], rec[fldRangeLength], durationMs > 0 ? durationMs : -1);
+        text(ItemRow::COL_RANGE, range);
+        // A range of many hours, or one that says what is not valid, is read whole.
+        m_grid.FitColumnToText(col(ItemRow::COL_RANGE), range);
     } else {
         text(COL_RANGE_ALL, QStringLiteral("1"));
         text(ItemRow::COL_RANGE, QStringLiteral("All"));

@@ -78,6 +78,9 @@ TEST_F(ItemValues, OddMarksShowABoxAndImpossibleRangesSayNotValid)
         EXPECT_EQ(box, c.ticked ? ticked : unticked);
         EXPECT_EQ(ItemRow::IsMarked(*g, r), c.ticked);
         EXPECT_EQ(cell(g, r, ItemRow::COL_RANGE), c.range);
+        // Read whole, not cut short: the column is as wide as the text needs.
+        const int range = int(g->ColumnIndex(ItemRow::COL_RANGE)) - 1;
+        EXPECT_GE(g->columnWidth(range), g->sizeHintForIndex(g->model().index(int(r - 1), range)).width());
     }
     // Loading wrote nothing.
     EXPECT_EQ(ReadItemsListFile(list).data, before);
