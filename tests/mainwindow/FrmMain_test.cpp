@@ -35,6 +35,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -173,9 +175,11 @@ TEST_F(MainWindow, LoadBuildsTheFrameInOrder)
     EXPECT_EQ(f->lblListName->text(), QStringLiteral("Alpha"));
     EXPECT_TRUE(commands.isEmpty());
 
-    // Default size, in twips of the outer window, and the tree hidden in this profile.
-    EXPECT_EQ(f->width(), 13140 / 15);
-    EXPECT_EQ(f->height(), 7440 / 15);
+    // Default size, in twips of the outer window, as far as the screen's free area holds it,
+    // and the tree hidden in this profile.
+    const QRect freeArea = f->screen()->availableGeometry();
+    EXPECT_EQ(f->width(), std::min(13140 / 15, freeArea.width()));
+    EXPECT_EQ(f->height(), std::min(7440 / 15, freeArea.height()));
     EXPECT_FALSE(f->m_layout.cTreeView1.visible);
     EXPECT_EQ(f->m_layout.cGrid1.left, 80);
 }
@@ -332,11 +336,31 @@ TEST_F(MainWindow, PropertiesRenameTheListTheyWereOpenedFor)
 
 TEST_F(MainWindow, LoadRestoresTheStoredSize)
 {
-    reg.SetRegistryValue(QStringLiteral("lWidth"), QStringLiteral("15000"), platform::REG_SZ);
-    reg.SetRegistryValue(QStringLiteral("lHeight"), QStringLiteral("999"), platform::REG_SZ);
-    FrmMain* f = frmMain.get();
-    EXPECT_EQ(f->width(), 1000);
-    EXPECT_EQ(f->height(), 7440 / 15);
+    const QRect freeArea = QGuiApplication::primaryScreen()->availableGeometry();
+    const struct {
+        const char* width;
+        const char* height;
+        int pixelsWide;
+        int pixelsHigh;
+        bool atCorner;  // cut to the screen: placed at the free area's corner
+    } cases[] = {
+        {"11000", "999", 733, 7440 / 15, false},
+        {"15000", "999", std::min(1000, freeArea.width()), 7440 / 15, 1000 > freeArea.width()},
+        {"200000", "200000", freeArea.width(), freeArea.height(), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.width);
+        reg.SetRegistryValue(QStringLiteral("lWidth"), QString::fromLatin1(c.width), platform::REG_SZ);
+        reg.SetRegistryValue(QStringLiteral("lHeight"), QString::fromLatin1(c.height), platform::REG_SZ);
+        FrmMain* f = frmMain.get();
+        EXPECT_EQ(f->width(), c.pixelsWide);
+        EXPECT_EQ(f->height(), c.pixelsHigh);
+        if (c.atCorner) {
+            EXPECT_EQ(f->pos(), freeArea.topLeft());
+        }
+        frmMain.unload();
+        forms::unloadAll();
+    }
 }
 
 TEST_F(MainWindow, ExitQuestionAnsweredNoKeepsEverything)

@@ -9,6 +9,8 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QProcess>
+#include <QProcessEnvironment>
 
 namespace {
 
@@ -73,6 +75,54 @@ TEST_F(OptionsTwoInstances, EachKeepsWhatTheOtherChanged)
     // It has read them back: both instances now show both changes.
     EXPECT_TRUE(first->chkPlaySound->isChecked());
     EXPECT_EQ(first->txtTagAlbum->text(), QStringLiteral("Second"));
+    EXPECT_TRUE(box.shown.isEmpty());
+}
+
+// The other instance as a process of its own: this test program run again on the same home,
+// for the one test below, which only runs so (QM_OTHER_INSTANCE_HOME names the home).
+TEST_F(OptionsTwoInstances, DISABLED_OtherInstanceTicksPlaySound)
+{
+    const QString home = qEnvironmentVariable("QM_OTHER_INSTANCE_HOME");
+    ASSERT_FALSE(home.isEmpty());
+    forms::unloadAll();
+    qputenv("XDG_CONFIG_HOME", QDir(home).filePath(QStringLiteral("config")).toUtf8());
+    qputenv("XDG_DATA_HOME", QDir(home).filePath(QStringLiteral("data")).toUtf8());
+    platform::resetRegistryHives();
+    FrmOptions* f = frmOptions.get();
+    ASSERT_FALSE(f->chkPlaySound->isChecked());
+    f->show();
+    f->chkPlaySound->setChecked(true);
+    f->cmdOk_Click();
+    EXPECT_TRUE(box.shown.isEmpty());
+    EXPECT_EQ(stored("Events", "chkPlaySound"), QStringLiteral("1"));
+}
+
+TEST_F(OptionsTwoInstances, AnotherProcesssSaveStaysThroughThisOnesOk)
+{
+    MainStartupWindows windows;
+    ASSERT_TRUE(Main(windows, {}));
+    FrmOptions* mine = frmOptions.get();
+    box.shown.clear();
+
+    QProcess other;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QM_OTHER_INSTANCE_HOME"), testenv::root());
+    other.setProcessEnvironment(env);
+    other.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--gtest_also_run_disabled_tests"),
+                 QStringLiteral("--gtest_filter=OptionsTwoInstances.DISABLED_OtherInstanceTicksPlaySound")});
+    ASSERT_TRUE(other.waitForFinished(60000));
+    ASSERT_EQ(other.exitCode(), 0) << other.readAllStandardOutput().toStdString();
+    ASSERT_EQ(stored("Events", "chkPlaySound"), QStringLiteral("1"));
+
+    // This instance still shows the box as it read it, and saves another change.
+    EXPECT_FALSE(mine->chkPlaySound->isChecked());
+    mine->show();
+    mine->chkClearOnExit->setChecked(true);
+    mine->cmdOk_Click();
+    EXPECT_EQ(stored("General", "chkClearOnExit"), QStringLiteral("1"));
+    EXPECT_EQ(stored("Events", "chkPlaySound"), QStringLiteral("1"));
+    EXPECT_TRUE(mine->chkPlaySound->isChecked());  // read back after the save
     EXPECT_TRUE(box.shown.isEmpty());
 }
 
