@@ -12,9 +12,10 @@
 namespace sound {
 
 // A recording stream read from the sound server over a connection of its own, made anew for each
-// stream. Qt's audio back end keeps one connection per process and gives up on it for good when
-// the server is away for more than a few seconds (a restart of the server), so the recorder
-// opens its input through this when the back end cannot. The samples arrive on the connection's
+// stream: Qt's audio back end keeps one connection per process and gives up on it for good when
+// the server is away for more than a few seconds (a restart of the server), and it lets the
+// server move a stream to another source; the recorder opens every input through this. The
+// samples arrive on the connection's
 // thread and are read here as a sequential device; readyRead and `lost` (the server or the
 // source went away) arrive queued. A source that goes away ends the stream: it is never moved
 // to another one, so every sample read came from the source it was opened on; what arrived

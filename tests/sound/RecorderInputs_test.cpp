@@ -233,6 +233,8 @@ protected:
 TEST_F(RecorderInputs, RemovedInputEndsTheTakeWithItsOwnFramesOnly)
 {
     const QString dir = folder(QStringLiteral("removed"));
+    // The program's sound is up before the two inputs come: they are plugged in while it runs.
+    CreateWave()->GetDeviceCount(cWave::KindInput);
     PipeInput chosen(dir, QStringLiteral("qmchosen"), QStringLiteral("ChosenInput"));
     PipeInput other(dir, QStringLiteral("qmother"), QStringLiteral("OtherInput"));
     ASSERT_TRUE(chosen.loaded() && other.loaded());
