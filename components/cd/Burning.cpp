@@ -908,7 +908,7 @@ QStringList namesInListOrder(const QStringList& files, const QList<DiscEntry>& r
 
 }  // namespace
 
-QString JolietName(const QString& name) { return CutName(JolietCharacters(name), kJolietNameChars); }
+QString JolietName(const QString& name) { return JolietCut(JolietCharacters(name)); }
 
 QString IsoVolumeId(const QString& volumeName)
 {
@@ -1134,6 +1134,10 @@ BurnResult BurnData(const Drive& drive, const DataImageSpec& spec, const BurnCal
         iso_image_set_application_id(img.image, spec.applicationId.toUtf8().constData());
         iso_image_set_publisher_id(img.image, spec.publisherId.toUtf8().constData());
         iso_tree_set_follow_symlinks(img.image, 1);
+        // The library cuts a long Joliet name a character later than the mastering tool can:
+        // such a file gets a twin of the same data that only the Joliet tree shows, under the
+        // name both engines give it.
+        const QStringList joliet = spec.joliet ? MasteringToolNames(names, true) : QStringList();
         for (int i = 0; i < spec.files.size(); ++i) {
             const QString& f = spec.files.at(i);
             if (stop.load())
@@ -1150,6 +1154,16 @@ BurnResult BurnData(const Drive& drive, const DataImageSpec& spec, const BurnCal
             // The files' data follow the order of the list, which tells the image's names apart
             // when it is read back.
             iso_node_set_sort_weight(node, int(spec.files.size() - i));
+            if (!joliet.isEmpty() && joliet.at(i) != JolietCharacters(names.at(i))) {
+                IsoNode* twin = nullptr;
+                r = iso_tree_add_new_node(img.image, iso_image_get_root(img.image), joliet.at(i).toUtf8().constData(),
+                                          QFile::encodeName(fi.absoluteFilePath()).constData(), &twin);
+                if (r < 0)
+                    return failed(errInputUnreadable, QStringLiteral("The file ") + f + QStringLiteral(" cannot be put on the disc: ") + isoError(r));
+                iso_node_set_hidden(node, LIBISO_HIDE_ON_JOLIET);
+                iso_node_set_hidden(twin, LIBISO_HIDE_ON_RR | LIBISO_HIDE_ON_1999);
+                iso_node_set_sort_weight(twin, int(spec.files.size() - i));
+            }
         }
         iso_write_opts_new(&img.opts, 0);
         iso_write_opts_set_iso_level(img.opts, 2);
