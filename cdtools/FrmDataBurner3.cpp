@@ -9,6 +9,7 @@
 #include "cdtools/StatusLineFit.h"
 #include "commands/Templates.h"
 #include "commands/ToolWindows.h"
+#include "components/OutputTarget.h"
 #include "components/cAudioConverter.h"
 #include "components/cAudioDataBurner.h"
 #include "components/cBurner.h"
@@ -222,6 +223,8 @@ FrmDataBurner3::FrmDataBurner3()
       m_lTimerTicks(m_runner->m_lTimerTicks)
 {
     setObjectName(QStringLiteral("g_frmDataBurner3"));
+    m_preparedGoOnSignal =
+        std::make_unique<components::RemovedOnSignal>(GetBurnTempFolder(), components::RemovedOnSignal::Kind::FilesOfFolder);
     lblTimeLeft->setObjectName(QStringLiteral("lblTimeLeft"));
     // Count, time left and the current file share the line above the bars.
     PlaceTw(lblFilesToConvert, 120, 5940, 2400, 255);

@@ -17,6 +17,9 @@ class RowRunner;
 class cAudioConverter;
 class cAudioDataBurner;
 class cBurner;
+namespace components {
+class RemovedOnSignal;
+}
 
 // "MP3 CD Maker" / "WMA CD Maker": prepares one file per copied row in the burn folder, copied
 // unchanged or converted to the target format, then offers to burn them as a data disc with one
@@ -140,6 +143,9 @@ private:
     QStringList m_preparedNames;
     // A burn engine is writing: Abort has nothing it can stop.
     bool m_burning = false;
+    // The prepared files go with the part files when a signal ends the program: they are this
+    // window's, which empties the burn folder when it closes.
+    std::unique_ptr<components::RemovedOnSignal> m_preparedGoOnSignal;
     std::unique_ptr<ToolWindow> m_dataHandOver;
 };
 

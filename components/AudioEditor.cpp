@@ -400,21 +400,35 @@ private:
     }
 
     // The frame of a time of the save: the samples last reported for those very times, else
-    // the nearest sample.
-    void saveRange(int64_t total, int rate, bool sameFile, int64_t* a, int64_t* b) const
+    // the nearest sample. `*selectedEnd`: for the times of the selection last reported on the
+    // file shown, the frame after it, which the save must reach to write the selection whole;
+    // -1 for other times.
+    void saveRange(int64_t total, int rate, bool sameFile, int64_t* a, int64_t* b, int64_t* selectedEnd) const
     {
-        // A stretch reaching outside the file keeps only its part inside.
+        // A stretch of other times reaching outside the file keeps only its part inside.
         const int64_t startMs = m_saveStartMs;
         const int64_t endMs = startMs + std::max<int64_t>(0, m_saveLengthMs);
-        if (sameFile && startMs == m_reportedStartMs && endMs == m_reportedEndMs) {
+        const bool isSelection = startMs == m_reportedStartMs && endMs == m_reportedEndMs;
+        if (sameFile && isSelection) {
             *a = m_reportedStart;
             *b = m_reportedEnd;
         } else {
             *a = std::llround(startMs * static_cast<double>(rate) / 1000.0);
             *b = std::llround(endMs * static_cast<double>(rate) / 1000.0);
         }
+        *selectedEnd = sameFile && isSelection ? std::max(*a, *b) : -1;
         *a = std::clamp<int64_t>(*a, 0, total);
         *b = std::clamp<int64_t>(*b, *a, total);
+    }
+
+    // The file holds fewer frames than the selection asks of it (it was written since it was
+    // shown): nothing is saved.
+    QString shortSourceText(int64_t holds, int64_t selectedEnd) const
+    {
+        return QStringLiteral("The selection cannot be saved to '%1': '%2' holds %3 samples now, and the selection ends at sample %4.")
+            .arg(m_saveOutput, m_saveSource)
+            .arg(holds)
+            .arg(selectedEnd);
     }
 
     long saveNow(QString* error)
@@ -432,8 +446,13 @@ private:
             return 2;
         const engine::SourceInfo info = reader->info();
         const bool sameFile = QFileInfo(m_saveSource).canonicalFilePath() == QFileInfo(m_path).canonicalFilePath();
-        int64_t a = 0, b = 0;
-        saveRange(std::max<int64_t>(0, info.totalFrames), info.format.sampleRate, sameFile, &a, &b);
+        int64_t a = 0, b = 0, selectedEnd = -1;
+        const int64_t holds = std::max<int64_t>(0, info.totalFrames);
+        saveRange(holds, info.format.sampleRate, sameFile, &a, &b, &selectedEnd);
+        if (selectedEnd > holds) {
+            *error = shortSourceText(holds, selectedEnd);
+            return 2;
+        }
         components::OutputTarget target;
         if (!target.resolve(m_saveOutput, error))
             return 3;
@@ -480,8 +499,13 @@ private:
                 const int64_t got = reader->read(reinterpret_cast<uint8_t*>(buffer.data()), std::min(left, chunkFrames), error);
                 if (got < 0)
                     return 2;
-                if (got == 0)
-                    break;
+                if (got == 0) {
+                    // A source that yields less than it claims would save less than selected.
+                    *error = QStringLiteral("The selection cannot be saved to '%1': '%2' ends %3 samples before the selection does.")
+                                 .arg(m_saveOutput, m_saveSource)
+                                 .arg(left);
+                    return 2;
+                }
                 if (!out.write(buffer.data(), got * bpf, error))
                     return 3;
                 left -= got;

@@ -19,6 +19,43 @@ bool readableFile(const QString& path)
     return fi.isFile() && fi.isReadable();
 }
 
+// The files of a burn, all at the disc's root, where a folder holds one file of a name: the same
+// file given again is burned once; another file of a name already given takes the earlier one's
+// place (as a copy into one folder would), which the burn's log says.
+class DiscFiles {
+public:
+    bool add(const QString& path)
+    {
+        if (!readableFile(path))
+            return false;
+        const QFileInfo fi(path);
+        const QString file = fi.absoluteFilePath();
+        const QString name = fi.fileName();
+        for (int i = 0; i < m_files.size(); ++i) {
+            if (QFileInfo(m_files.at(i)).fileName() != name)
+                continue;
+            if (m_files.at(i) != file && QFileInfo(m_files.at(i)).canonicalFilePath() != fi.canonicalFilePath())
+                m_notices << QStringLiteral("Two files are named '%1': the disc holds the later one, %2, in place of %3.")
+                                 .arg(name, file, m_files.at(i));
+            m_files[i] = file;
+            return true;
+        }
+        m_files << file;
+        return true;
+    }
+    QStringList files() const { return m_files; }
+    // What the log is told before the burn starts.
+    QStringList notices() const { return m_notices; }
+    void clear()
+    {
+        m_files.clear();
+        m_notices.clear();
+    }
+
+private:
+    QStringList m_files, m_notices;
+};
+
 // The first engine: CDs only, the drive chosen by letter.
 class AudioDataBurner final : public cAudioDataBurner {
 public:
@@ -52,13 +89,7 @@ public:
             cd::CloseTray(d);
     }
 
-    bool AddFile(const QString& path) override
-    {
-        if (!readableFile(path))
-            return false;
-        m_files << QFileInfo(path).absoluteFilePath();
-        return true;
-    }
+    bool AddFile(const QString& path) override { return m_files.add(path); }
     void VolumeName(const QString& name) override { m_volume = name; }
     void FileSystemName(const QString& name) override { m_fileSystem = name; }
     void ApplicationName(const QString& name) override { m_application = name; }
@@ -68,7 +99,8 @@ public:
     void BurnDisc(const QString& letter, long speedKbs) override
     {
         cd::DataImageSpec spec;
-        spec.files = m_files;
+        spec.files = m_files.files();
+        const QStringList replaced = m_files.notices();
         m_files.clear();
         spec.volumeName = m_volume;
         spec.applicationId = m_application;
@@ -92,7 +124,9 @@ public:
         }
         AudioDataBurner* self = this;
         m_run.start(
-            [drive, spec, self](const std::atomic<bool>& stop, const Post& post) {
+            [drive, spec, replaced, self](const std::atomic<bool>& stop, const Post& post) {
+                for (const QString& text : replaced)
+                    post([self, text] { Q_EMIT self->Notice(text); });
                 cd::BurnCallbacks cb;
                 cb.starting = [&] { post([self] { Q_EMIT self->BurnStarting(); }); };
                 cb.totalProgress = [&](int p) { post([self, p] { Q_EMIT self->Progress(p); }); };
@@ -119,7 +153,7 @@ private:
 
     components::BurnRun m_run;
     QList<int> m_speeds;
-    QStringList m_files;
+    DiscFiles m_files;
     QString m_volume, m_fileSystem = QStringLiteral("CDFS"), m_application, m_publisher;
     bool m_keepOpen = false;
 };
@@ -152,13 +186,7 @@ public:
     void UseJoliet(bool on) override { m_joliet = on; }
     void UseUDF(bool on) override { m_udf = on; }
     void VolumeName(const QString& name) override { m_volume = name; }
-    bool AddFile(const QString& path) override
-    {
-        if (!readableFile(path))
-            return false;
-        m_files << QFileInfo(path).absoluteFilePath();
-        return true;
-    }
+    bool AddFile(const QString& path) override { return m_files.add(path); }
 
     void BurnDisc(long deviceIndex) override
     {
@@ -171,14 +199,15 @@ public:
             code = cd::errCannotWrite, why = QStringLiteral("The disc-mastering libraries cannot be started.");
         else if (deviceIndex < 0 || deviceIndex >= list.size())
             code = cd::errNoWriter, why = QStringLiteral("No recorder device is chosen.");
-        else if (m_files.isEmpty())
+        else if (m_files.files().isEmpty())
             code = cd::errNothingToBurn, why = QStringLiteral("There are no files to burn.");
         if (code) {
             m_run.answerLater([this, code, why] { Q_EMIT BurnerError(QString::number(code), why); });
             return;
         }
         cd::DataImageSpec spec;
-        spec.files = m_files;
+        spec.files = m_files.files();
+        const QStringList replaced = m_files.notices();
         spec.volumeName = m_volume;
         spec.joliet = m_joliet;  // ISO 9660 is always written: the other trees hang on it
         spec.udf = m_udf;
@@ -188,8 +217,10 @@ public:
         const cd::Drive drive = list.at(int(deviceIndex));
         Burner* self = this;
         m_run.start(
-            [drive, spec, udfAlone, self](const std::atomic<bool>& stop, const Post& post) {
+            [drive, spec, udfAlone, replaced, self](const std::atomic<bool>& stop, const Post& post) {
                 post([self] { Q_EMIT self->BurnerInitializing(); });
+                for (const QString& text : replaced)
+                    post([self, text] { Q_EMIT self->BurnerNotice(text); });
                 if (udfAlone)
                     post([self] {
                         Q_EMIT self->BurnerNotice(QStringLiteral("UDF alone cannot be written here: the disc-mastering tool needs an "
@@ -238,7 +269,7 @@ private:
     }
 
     components::BurnRun m_run;
-    QStringList m_files;
+    DiscFiles m_files;
     QString m_volume;
     bool m_iso = true, m_joliet = true, m_udf = false;
 };

@@ -10,9 +10,12 @@
 #include <QRegularExpression>
 #include <QSocketNotifier>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <semaphore.h>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -119,9 +122,38 @@ struct TaskSlot {
     std::atomic<bool> taken{false};
     std::atomic<bool> ready{false};
     bool folder = false;
+    bool filesOf = false;  // the ordinary files in the folder `path`, not the folder
     char path[PATH_MAX] = {};
 };
 TaskSlot g_task[kTaskSlots];
+
+// Async-signal-safe: unlinks the regular files directly in `folder` (no links, no folders),
+// read with the system call itself, which takes no lock and allocates nothing.
+void unlinkFilesIn(const char* folder)
+{
+    const int fd = ::open(folder, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    alignas(8) char buffer[8192];
+    for (;;) {
+        const long got = ::syscall(SYS_getdents64, fd, buffer, sizeof buffer);
+        if (got <= 0)
+            break;
+        for (long at = 0; at < got;) {
+            const auto* entry = reinterpret_cast<const struct dirent64*>(buffer + at);
+            at += entry->d_reclen;
+            unsigned char type = entry->d_type;
+            if (type == DT_UNKNOWN) {
+                struct stat st {};
+                if (::fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+                    type = DT_REG;
+            }
+            if (type == DT_REG)
+                ::unlinkat(fd, entry->d_name, 0);
+        }
+    }
+    ::close(fd);
+}
 
 // SIGHUP is how a closed terminal ends its jobs: as much a kill as SIGTERM. SIGPIPE is how a
 // tool whose output is read by a reader that has gone (`| head -1`) ends.
@@ -155,8 +187,11 @@ void endProcess(int sig)
         if (slot.ready.load(std::memory_order_acquire))
             ::unlink(slot.path);
     for (TaskSlot& slot : g_task)
-        if (slot.ready.load(std::memory_order_acquire) && !slot.folder)
+        if (slot.ready.load(std::memory_order_acquire) && !slot.folder && !slot.filesOf)
             ::unlink(slot.path);
+    for (TaskSlot& slot : g_task)
+        if (slot.ready.load(std::memory_order_acquire) && slot.filesOf)
+            unlinkFilesIn(slot.path);
     for (TaskSlot& slot : g_task)
         if (slot.ready.load(std::memory_order_acquire) && slot.folder)
             ::rmdir(slot.path);
@@ -370,8 +405,11 @@ void removeStalePartFiles(const QString& target, bool shortName)
 
 }  // namespace
 
-RemovedOnSignal::RemovedOnSignal(const QString& path, bool folder)
+RemovedOnSignal::RemovedOnSignal(const QString& path, bool folder) : RemovedOnSignal(path, folder ? Kind::Folder : Kind::File) {}
+
+RemovedOnSignal::RemovedOnSignal(const QString& path, Kind kind)
 {
+    const bool folder = kind == Kind::Folder;
     const QByteArray name = encoded(QFileInfo(path).absoluteFilePath());
     if (name.size() >= PATH_MAX)
         return;
@@ -380,6 +418,7 @@ RemovedOnSignal::RemovedOnSignal(const QString& path, bool folder)
         bool expected = false;
         if (g_task[i].taken.compare_exchange_strong(expected, true)) {
             g_task[i].folder = folder;
+            g_task[i].filesOf = kind == Kind::FilesOfFolder;
             std::memcpy(g_task[i].path, name.constData(), size_t(name.size()) + 1);
             g_task[i].ready.store(true, std::memory_order_release);
             m_slot = i;

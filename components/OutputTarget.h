@@ -82,6 +82,11 @@ private:
 // removes nothing. False from registered() when every place for one is taken.
 class RemovedOnSignal {
 public:
+    // FilesOfFolder: the ordinary files directly in the folder `path` (whatever their names, as
+    // many as there are) are removed, the folder and anything else in it kept; for a task's
+    // own work folder, such as the CD makers' burn folder.
+    enum class Kind { File, Folder, FilesOfFolder };
+    RemovedOnSignal(const QString& path, Kind kind);
     explicit RemovedOnSignal(const QString& path, bool folder = false);
     ~RemovedOnSignal();
     RemovedOnSignal(const RemovedOnSignal&) = delete;

@@ -38,8 +38,10 @@ public:
     virtual void Release() = 0;
 
     // What Save writes: frames of SaveSource into SaveOutput. A start and length equal to the
-    // times last reported (FileInfo, SelectionChanged) stand for the samples reported with them;
-    // other times go to the nearest sample, within the file.
+    // times last reported (FileInfo, SelectionChanged) stand for the samples reported with them,
+    // all of which the save writes: a file shown that no longer holds them (written over since)
+    // or a source that ends early is an Error naming the files, and nothing is written. Other
+    // times go to the nearest sample, within the file.
     virtual QString SaveSource() const = 0;
     virtual void SaveSource(const QString& path) = 0;
     virtual QString SaveOutput() const = 0;

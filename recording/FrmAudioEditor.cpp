@@ -19,6 +19,7 @@
 #include "settings/controls/TwipsGeometry.h"
 
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -223,6 +224,12 @@ void FrmAudioEditor::cAudioEditor1_Done()
     m_saving = false;
     cmdAddSelection->setEnabled(true);
     tlbrList->ButtonEnabled(QStringLiteral("Save Selection"), true);
+    if (std::exchange(m_savingOverShown, false) && !m_unloading) {
+        // The file shown is now the selection: the wave, its facts and the items list's rows
+        // of it show it as it is, so no later selection reaches past its new end.
+        recording::RefreshMainListRows(txtWavFileBox->text());
+        cAudioEditor1->Load(txtWavFileBox->text());
+    }
     // "Add Selection" hands on only what its own save wrote.
     const QString toAdd = std::exchange(m_addWhenSaved, QString());
     if (toAdd.isEmpty() || m_unloading)
@@ -237,6 +244,7 @@ void FrmAudioEditor::cAudioEditor1_Done()
 void FrmAudioEditor::cAudioEditor1_Aborted()
 {
     m_saving = false;
+    m_savingOverShown = false;
     m_addWhenSaved.clear();
     tlbrList->ButtonEnabled(QStringLiteral("Play"), true);
     cmdAddSelection->setEnabled(true);
@@ -252,6 +260,7 @@ void FrmAudioEditor::cAudioEditor1_Error(long, const QString& text)
     // Whatever stands at its path (an older file, or nothing) is not what the user selected,
     // so an "Add Selection" waiting for it adds nothing and the window stays open.
     m_saving = false;
+    m_savingOverShown = false;
     m_addWhenSaved.clear();
     tlbrList->ButtonEnabled(QStringLiteral("Save Selection"), true);
     prgCurrnet->Value(0);
@@ -308,6 +317,8 @@ QString FrmAudioEditor::SaveSelectionAs()
     cmdAddSelection->setEnabled(false);
     tlbrList->ButtonEnabled(QStringLiteral("Save Selection"), false);
     m_saving = true;
+    const QString shown = QFileInfo(txtWavFileBox->text()).canonicalFilePath();
+    m_savingOverShown = !shown.isEmpty() && QFileInfo(path).canonicalFilePath() == shown;
     cAudioEditor1->Save();
     return path;
 }

@@ -88,6 +88,8 @@ private:
     bool m_saving = false;  // between a save's start and its Done, Aborted or Error
     // The path "Add Selection" saved to, added to the items list when that save is done.
     QString m_addWhenSaved;
+    // The save running writes over the file shown, which is read again when it is done.
+    bool m_savingOverShown = false;
 };
 
 inline FormRef<FrmAudioEditor> g_frmAudioEditor;

@@ -1,7 +1,13 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "recording/RecordingUi.h"
 
+#include "components/cAudioConverter.h"
+#include "components/cGrid.h"
+#include "foundation/VbNumbers.h"
+#include "foundation/mdlFileSystem.h"
 #include "foundation/mdlModes.h"
+#include "itemsgrid/ItemRow.h"
+#include "mainwindow/ItemsListLoader.h"
 #include "itemsgrid/FrmStat.h"
 #include "mainwindow/FrmMain.h"
 #include "platform/MessageBox.h"
@@ -93,6 +99,29 @@ void AddFileToMainList(const QString& path)
     g_frmStat.get();
     g_frmStat->AddFilesToList(QStringList{path}, main->cGrid1, main, false);
     g_frmStat.unload();
+}
+
+void RefreshMainListRows(const QString& path)
+{
+    FrmMain* main = frmMain.loaded();
+    const QString file = QFileInfo(path).canonicalFilePath();
+    if (!main || !main->cAudioConverter1 || file.isEmpty())
+        return;
+    cGrid& grid = *main->cGrid1;
+    const long colFile = grid.ColumnIndex(COL_FILE);
+    for (long row = 1; row <= grid.Rows(); ++row) {
+        if (QFileInfo(grid.Cell(row, colFile).Text()).canonicalFilePath() != file)
+            continue;
+        cAudioConverter& probe = *main->cAudioConverter1;
+        if (probe.OpenSource(file) != 0)
+            continue;
+        const long seconds = static_cast<long>(RoundHalfEven(static_cast<double>(probe.SourceDuration()) / 1000.0));
+        probe.CloseSource();
+        const qint64 bytes = QFileInfo(file).size();
+        grid.SetCell(row, grid.ColumnIndex(ItemRow::COL_TIME), PadTimeText(probe.FormatTime(seconds)));
+        grid.SetCell(row, grid.ColumnIndex(ItemRow::COL_SIZE), FormatFileSize(static_cast<double>(bytes)));
+        grid.SetCell(row, grid.ColumnIndex(COL_BYTES_SIZE), QVariant::fromValue<qint64>(bytes));
+    }
 }
 
 bool CheckProducedFile(const QString& name, QWidget* owner)

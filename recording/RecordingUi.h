@@ -31,6 +31,10 @@ void ApplyTitleColors(QFrame* picTitle, QLabel* lblTitle);
 // unloaded around the call). Nothing happens without a main window.
 void AddFileToMainList(const QString& path);
 
+// Every row of the main items grid that holds the file at `path` (the same file under any name)
+// shows its length and size again as they are now, after the file was written over.
+void RefreshMainListRows(const QString& path);
+
 // "The file:" + name + " was not found." / " is empty." for a missing file or one of 64 bytes
 // or less, shown with the program's title; true when the file passes.
 bool CheckProducedFile(const QString& name, QWidget* owner);

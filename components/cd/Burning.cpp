@@ -927,8 +927,8 @@ std::optional<BurnResult> toolFeed(const DataImageSpec& spec, const QStringList&
 }
 
 // The library's image: a tree of the files in `img`, which must outlive the feed.
-std::optional<BurnResult> libraryFeed(const DataImageSpec& spec, const BurnCallbacks& cb, const std::atomic<bool>& stop,
-                                      Image& img, std::unique_ptr<ImageFeed>* feed)
+std::optional<BurnResult> libraryFeed(const DataImageSpec& spec, const QStringList& names, const BurnCallbacks& cb,
+                                      const std::atomic<bool>& stop, Image& img, std::unique_ptr<ImageFeed>* feed)
 {
     std::lock_guard<std::mutex> lock(g_libraryLock);
     const QByteArray volume = spec.volumeName.toUtf8();
@@ -940,6 +940,10 @@ std::optional<BurnResult> libraryFeed(const DataImageSpec& spec, const BurnCallb
     iso_image_set_application_id(img.image, spec.applicationId.toUtf8().constData());
     iso_image_set_publisher_id(img.image, spec.publisherId.toUtf8().constData());
     iso_tree_set_follow_symlinks(img.image, 1);
+    // The library cuts a long Joliet name a character later than the mastering tool can:
+    // such a file gets a twin of the same data that only the Joliet tree shows, under the
+    // name both engines give it.
+    const QStringList joliet = spec.joliet ? MasteringToolNames(names, true) : QStringList();
     const std::optional<BurnResult> refused = putEachFile(spec, cb, stop, [&](int i, const QFileInfo& fi) -> std::optional<BurnResult> {
         IsoNode* node = nullptr;
         const int r = iso_tree_add_node(img.image, iso_image_get_root(img.image), QFile::encodeName(fi.absoluteFilePath()).constData(), &node);
@@ -948,6 +952,16 @@ std::optional<BurnResult> libraryFeed(const DataImageSpec& spec, const BurnCallb
         // The files' data follow the order of the list, which tells the image's names apart
         // when it is read back.
         iso_node_set_sort_weight(node, int(spec.files.size() - i));
+        if (!joliet.isEmpty() && joliet.at(i) != JolietCharacters(names.at(i))) {
+            IsoNode* twin = nullptr;
+            const int t = iso_tree_add_new_node(img.image, iso_image_get_root(img.image), joliet.at(i).toUtf8().constData(),
+                                                QFile::encodeName(fi.absoluteFilePath()).constData(), &twin);
+            if (t < 0)
+                return failed(errInputUnreadable, QStringLiteral("The file ") + spec.files.at(i) + QStringLiteral(" cannot be put on the disc: ") + isoError(t));
+            iso_node_set_hidden(node, LIBISO_HIDE_ON_JOLIET);
+            iso_node_set_hidden(twin, LIBISO_HIDE_ON_RR | LIBISO_HIDE_ON_1999);
+            iso_node_set_sort_weight(twin, int(spec.files.size() - i));
+        }
         return std::nullopt;
     });
     if (refused)
@@ -999,7 +1013,7 @@ void noteDiscNames(const DataImageSpec& spec, const QStringList& names, QStringL
 
 }  // namespace
 
-QString JolietName(const QString& name) { return CutName(JolietCharacters(name), kJolietNameChars); }
+QString JolietName(const QString& name) { return JolietCut(JolietCharacters(name)); }
 
 QString IsoVolumeId(const QString& volumeName)
 {
@@ -1193,7 +1207,7 @@ BurnResult BurnData(const Drive& drive, const DataImageSpec& spec, const BurnCal
     Image img;
     std::unique_ptr<ImageFeed> feed;
     const std::optional<BurnResult> refused =
-        spec.udf ? toolFeed(spec, names, cb, stop, &discNames, &feed) : libraryFeed(spec, cb, stop, img, &feed);
+        spec.udf ? toolFeed(spec, names, cb, stop, &discNames, &feed) : libraryFeed(spec, names, cb, stop, img, &feed);
     if (refused)
         return *refused;
 

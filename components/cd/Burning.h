@@ -116,7 +116,7 @@ BurnResult BurnData(const Drive& drive, const DataImageSpec& spec, const BurnCal
 
 // The name a Joliet reader would see for a file of that name, alone on its disc: characters
 // beyond UCS-2 and those Joliet forbids as "_", cut to kJolietNameChars (beyond the standard's
-// 64, as every current reader takes it; the dot before an extension not counted). Rock Ridge
+// 64, as every current reader takes it; the dot before an extension counted) by either engine. Rock Ridge
 // beside it keeps names whole for Linux readers. The names a burn really wrote are read back
 // from the image and said in its notices.
 QString JolietName(const QString& name);

@@ -64,15 +64,26 @@ QString CutName(const QString& name, int maxChars)
     return name.left(maxChars - keptExtension) + QLatin1Char('.') + name.mid(dot + 1, keptExtension);
 }
 
+namespace {
+
+// The CutName limit that keeps a Joliet name within kJolietNameChars, the dot counted.
+int jolietLimit(const QString& chars)
+{
+    const int dot = int(chars.lastIndexOf(QLatin1Char('.')));
+    return dot >= 0 && dot < chars.size() - 1 ? kJolietNameChars - 1 : kJolietNameChars;
+}
+
+}  // namespace
+
+QString JolietCut(const QString& jolietCharacters) { return CutName(jolietCharacters, jolietLimit(jolietCharacters)); }
+
 QStringList MasteringToolNames(const QStringList& names, bool joliet)
 {
     QStringList fitted;
     QList<int> limits;
     for (const QString& n : names) {
         const QString chars = JolietCharacters(n);
-        // The tool's Joliet names hold 103 characters, the dot before an extension counted.
-        const int dot = int(chars.lastIndexOf(QLatin1Char('.')));
-        int limit = dot > 0 && dot < chars.size() - 1 ? kJolietNameChars - 1 : kJolietNameChars;
+        int limit = jolietLimit(chars);
         if (!joliet)
             limit = std::any_of(chars.begin(), chars.end(), [](QChar c) { return c.unicode() > 0xFF; }) ? kUdfUcs2Chars : kUdfLatin1Chars;
         fitted << CutName(chars, limit);

@@ -15,7 +15,8 @@
 
 namespace cd {
 
-// The longest Joliet leaf name written here, not counting the dot before an extension.
+// The longest Joliet leaf name written here, the dot before an extension counted, whichever
+// back end makes the image.
 constexpr int kJolietNameChars = 103;
 
 // Characters a Joliet (and this program's UDF) name cannot hold.
@@ -28,10 +29,13 @@ QString JolietCharacters(const QString& name);
 // keeps its extension, cut to three characters where the stem is long too.
 QString CutName(const QString& name, int maxChars);
 
-// The names the disc-mastering tool is given for files of these names, one for each, all
-// different: Joliet characters only, cut to the tool's Joliet names (103 characters, the dot
-// counted) when `joliet`, else to a UDF name; names that the cut made the same are numbered
-// from 0 at the end of their stems.
+// A name of Joliet characters cut to kJolietNameChars, the dot before an extension counted.
+QString JolietCut(const QString& jolietCharacters);
+
+// The names a disc holds for files of these names, one for each, all different: Joliet
+// characters only, cut by JolietCut when `joliet`, else to a UDF name; names that the cut made
+// the same are numbered from 0 at the end of their stems. The disc-mastering tool is given
+// these names, and the library's Joliet tree holds them too.
 QStringList MasteringToolNames(const QStringList& names, bool joliet);
 
 // The log sentence for a file of the name `original` that a disc holds as `onDisc` in its

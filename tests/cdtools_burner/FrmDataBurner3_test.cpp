@@ -23,7 +23,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTest>
 #include <QTimer>
+
+#include <csignal>
+
+#include <signal.h>
+#include <unistd.h>
 
 namespace {
 
@@ -612,6 +618,105 @@ TEST_F(FrmDataBurner3Test, TwoRowsUnderOneNameAskBeforeTheSecondIsConverted)
         balloons.clear();
         box.shown.clear();
     }
+}
+
+// Two album folders that each hold "01.wav" prepare one file of that name: the answer to the
+// overwrite question decides whose it is (Yes the second row's, No the first's), and the disc is
+// then written with it, in either mode and with either engine.
+TEST_F(FrmDataBurner3Test, TwoRowsOfOneNameAreBurnedWithTheFileTheAnswerKept)
+{
+    for (const char* album : {"first album", "second album"})
+        ASSERT_TRUE(QDir().mkpath(QDir(sourceFolder).filePath(QLatin1String(album))));
+    const QStringList files{makeWav(QStringLiteral("first album/01.wav"), fixtures::Pcm{}, 1),
+                            makeWav(QStringLiteral("second album/01.wav"), fixtures::Pcm{}, 2),
+                            makeWav(QStringLiteral("second album/02.wav"), fixtures::Pcm{}, 3)};
+    struct Case {
+        bool copy;
+        int engine;
+        int answer;
+        int keptRow;  // whose file the disc holds as "01"
+    };
+    const Case cases[] = {
+        {true, 0, platform::vbYes, 1}, {true, 1, platform::vbNo, 0}, {false, 1, platform::vbYes, 1}, {false, 0, platform::vbNo, 0}};
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.copy) + " engine " + std::to_string(c.engine) + " answer " + std::to_string(c.answer));
+        const QString iso = image(QStringLiteral("albums%1.iso").arg(++n));
+        useDrives({iso});
+        FrmDataBurner3* w = open(files);
+        w->cmbEngine->setCurrentIndex(c.engine);
+        w->chkDoNotConvertSource->setChecked(c.copy);
+        w->cboFileName->setEditText(QStringLiteral("[file_name].[dest_extension]"));
+        w->chkEraseTempfiles->setChecked(false);
+        box.answer(c.answer);  // the overwrite question; "Burn CD?" gets OK
+        w->cmdConvert_Click();
+        ASSERT_TRUE(waitIdle(w));
+        const QStringList log = logLines(w);
+        ASSERT_EQ(w->lblCurrentTrack->text(), QStringLiteral("Done.")) << log.join(QLatin1Char('\n')).toStdString();
+        const QStringList asked = prompts();
+        ASSERT_GE(asked.size(), 2) << asked.join(QLatin1Char('\n')).toStdString();
+        EXPECT_TRUE(asked.at(0).endsWith(c.copy ? QStringLiteral("Overwtie it?") : QStringLiteral("Overwrite it?"))) << asked.at(0).toStdString();
+        EXPECT_TRUE(asked.at(1).startsWith(QStringLiteral("Burn CD?")));
+        const QString ext = c.copy ? QStringLiteral("wav") : QStringLiteral("mp3");
+        EXPECT_EQ(burnfixtures::jolietNames(iso), (QStringList{QStringLiteral("01.") + ext, QStringLiteral("02.") + ext}));
+        const QString out = image(QStringLiteral("albums-out%1").arg(n));
+        ASSERT_TRUE(burnfixtures::extractIso(iso, out));
+        const QString burned = out + QStringLiteral("/01.") + ext;
+        if (c.copy)
+            EXPECT_TRUE(fixtures::readFile(burned) == fixtures::readFile(files.at(c.keptRow)));
+        else  // the rows' lengths tell them apart: 1 s and 2 s
+            EXPECT_EQ(burnfixtures::decodeForCd(burned).size(), fixtures::Pcm{}.rate * fixtures::Pcm{}.bytesPerFrame() * (c.keptRow + 1));
+        w->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        box.shown.clear();
+    }
+}
+
+// A program ended by a signal while the maker burns takes the prepared copies with it, as it
+// takes the burn's part file. The window runs in a child of this test (gtest re-runs the test
+// there) that signals itself once the burn has started; the child works in this process's
+// program folder, found through the environment, so what it leaves is seen here.
+TEST_F(FrmDataBurner3Test, ASignalDuringABurnLeavesNoPreparedFile)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const bool child = !qEnvironmentVariableIsEmpty("QM_DATABURNER_DATA");
+    if (!child)
+        qputenv("QM_DATABURNER_DATA", qgetenv("XDG_DATA_HOME"));
+    qputenv("XDG_DATA_HOME", qgetenv("QM_DATABURNER_DATA"));
+    listsFolder = QDir(platform::programFolder()).filePath(QStringLiteral("Main"));
+    sourceFolder = QDir(platform::programFolder()).filePath(QStringLiteral("Sources"));
+    ProgramOptions.txtToPath = listsFolder + QLatin1Char('/');
+    const QStringList files = sources();
+    for (const int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(sig);
+        const QString iso = image(QStringLiteral("killed%1.iso").arg(sig));
+        useDrives({iso});
+        FrmDataBurner3* w = open(files);
+        w->cmbEngine->setCurrentIndex(0);
+        w->chkDoNotConvertSource->setChecked(true);
+        EXPECT_EXIT(
+            {
+                QObject::connect(w->cAudioDataBurner1.get(), &cAudioDataBurner::BurnStarting, w, [sig] {
+                    if (QDir(DataBurner::BurnTempFolder()).entryList(QDir::Files).size() != 3)
+                        std::_Exit(3);  // nothing prepared: nothing would be proved
+                    ::kill(::getpid(), sig);
+                    QTest::qWait(30000);
+                    std::_Exit(0);
+                });
+                w->cmdConvert_Click();
+                QTest::qWait(60000);
+                std::_Exit(4);
+            },
+            testing::KilledBySignal(sig), "");
+        EXPECT_EQ(QDir(DataBurner::BurnTempFolder()).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+                  QStringList());
+        EXPECT_TRUE(QFileInfo(DataBurner::BurnTempFolder()).isDir());
+        // Nor is an image or a part file of one left beside the drive.
+        EXPECT_EQ(QDir(sourceFolder).entryList({QStringLiteral("*killed*")}, QDir::Files | QDir::Hidden), QStringList());
+        w->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    qunsetenv("QM_DATABURNER_DATA");
 }
 
 TEST_F(FrmDataBurner3Test, AWrittenDiscOrNothingPreparedEndsTheBurnInOneErrorAndWritesNothing)

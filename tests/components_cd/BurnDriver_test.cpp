@@ -89,6 +89,39 @@ TEST_F(BurnDriverTest, BurnsDataWithEitherEngineAndExitsZeroOnlyWhenFinished)
     EXPECT_EQ(driver({}, {QStringLiteral("burn-data"), QStringLiteral("E"), QStringLiteral("3"), path(QStringLiteral("song one.mp3"))}).status, 2);
 }
 
+// Two album folders that each hold "01.mp3": the disc holds one file of a name, the later one,
+// and the log says which; the same file given twice is burned once, said nowhere. Every engine
+// follows that one rule.
+TEST_F(BurnDriverTest, FilesOfOneNameLeaveTheLaterOneOnTheDiscWithEveryEngine)
+{
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("first album"))) && QDir().mkpath(path(QStringLiteral("second album"))));
+    const QString first = path(QStringLiteral("first album/01.mp3")), second = path(QStringLiteral("second album/01.mp3"));
+    const QString other = path(QStringLiteral("first album/02.mp3"));
+    fixtures::writeFile(first, QByteArray(7000, 'a'));
+    fixtures::writeFile(second, QByteArray(9000, 'b'));
+    fixtures::writeFile(other, QByteArray(3000, 'c'));
+    const QString replaced = QStringLiteral("Notice Two files are named '01.mp3': the disc holds the later one, %1, in place of %2.\n");
+    int n = 0;
+    for (const char* engine : {"1", "2", "2:iso,joliet,udf"}) {
+        SCOPED_TRACE(engine);
+        const QString iso = path(QStringLiteral("same%1.iso").arg(++n));
+        burnfixtures::Tool r = driver({iso}, {QStringLiteral("burn-data"), QStringLiteral("D"), QLatin1String(engine), first, other, second});
+        ASSERT_EQ(r.status, 0) << r.out.toStdString();
+        EXPECT_EQ(r.out.count(replaced.arg(second, first)), 1) << r.out.toStdString();
+        EXPECT_EQ(burnfixtures::jolietNames(iso), (QStringList{QStringLiteral("01.mp3"), QStringLiteral("02.mp3")}));
+        const QString out = path(QStringLiteral("out%1").arg(n));
+        ASSERT_TRUE(burnfixtures::extractIso(iso, out));
+        EXPECT_TRUE(fixtures::readFile(out + QStringLiteral("/01.mp3")) == fixtures::readFile(second));
+        EXPECT_TRUE(fixtures::readFile(out + QStringLiteral("/02.mp3")) == fixtures::readFile(other));
+
+        QFile::remove(iso);
+        r = driver({iso}, {QStringLiteral("burn-data"), QStringLiteral("D"), QLatin1String(engine), other, other});
+        ASSERT_EQ(r.status, 0) << r.out.toStdString();
+        EXPECT_FALSE(r.out.contains(QStringLiteral("Notice"))) << r.out.toStdString();
+        EXPECT_EQ(burnfixtures::jolietNames(iso), QStringList{QStringLiteral("02.mp3")});
+    }
+}
+
 // Every name in the folder, hidden ones too.
 QStringList folderNames(const QString& dir)
 {
@@ -446,6 +479,7 @@ TEST_F(BurnDriverTest, DataDiscLogsSayTheNamesTheDiscHoldsWithEitherEngine)
         const char* engine;
         bool rockRidgeWhole;  // the library's images; the mastering tool's hold the given names everywhere
     };
+    QList<QStringList> toldBy;  // the Joliet names, engine by engine
     for (const Case& c : {Case{"1", true}, Case{"2", true}, Case{"2:iso,joliet,udf", false}}) {
         SCOPED_TRACE(c.engine);
         const QString iso = path(QStringLiteral("engine%1.iso").arg(QString::fromLatin1(c.engine).left(1) + QString::number(c.rockRidgeWhole)));
@@ -469,6 +503,10 @@ TEST_F(BurnDriverTest, DataDiscLogsSayTheNamesTheDiscHoldsWithEitherEngine)
             << r.out.toStdString();
         EXPECT_EQ(said.value(names[4]).toStdString(), std::string(60, '_') + " song.mp3");
         EXPECT_TRUE(said.value(names[5]).endsWith(QStringLiteral(".mp3"))) << said.value(names[5]).toStdString();
+        // One count of a Joliet name on every engine: 103 characters, the dot counted.
+        EXPECT_EQ(said.value(names[5]).size(), 103) << said.value(names[5]).toStdString();
+        EXPECT_EQ(said.value(names[6]).size(), 103) << said.value(names[6]).toStdString();
+        toldBy << told;
         EXPECT_TRUE(said.value(names[6]).startsWith(QStringLiteral("Booklet.nnn"))) << said.value(names[6]).toStdString();
         // A notice's count of characters is that of the name it says the disc holds.
         static const QRegularExpression longer(QStringLiteral("^Notice The name '(.*)' is longer than the (\\d+) characters"),
@@ -503,6 +541,10 @@ TEST_F(BurnDriverTest, DataDiscLogsSayTheNamesTheDiscHoldsWithEitherEngine)
                 EXPECT_TRUE(udf.value(told[i]) == fixtures::readFile(files[i])) << told[i].toStdString();
         }
     }
+    // Either engine gives one set of files the same Joliet names.
+    ASSERT_EQ(toldBy.size(), 3);
+    EXPECT_EQ(toldBy[0], toldBy[2]);
+    EXPECT_EQ(toldBy[1], toldBy[2]);
 }
 
 // A burn to an image drive writes a part file of hundreds of megabytes; a burn killed by a signal

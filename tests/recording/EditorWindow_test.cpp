@@ -4,6 +4,7 @@
 // and the buttons' abort; the checks before a saved selection is handed to the items list.
 #include "batchtools/cProgressBar.h"
 #include "components/cAudioEditor.h"
+#include "itemsgrid/ItemRow.h"
 #include "mainwindow/cToolbar.h"
 #include "recording/FrmAudioEditor.h"
 #include "recording/RecordingWindows.h"
@@ -21,6 +22,7 @@
 
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 
@@ -221,6 +223,74 @@ TEST_F(EditorWindow, AddSelectionChecksAndHandsOnTheFileJustSaved)
     ASSERT_EQ(f->cGrid1->Rows(), 2);
     EXPECT_EQ(cell(f->cGrid1, 2, COL_FILE), cut);
     EXPECT_EQ(dataChunk(cut), data);
+}
+
+// "Save As" over the file the editor shows: the file becomes the selection, and the editor and
+// the items list show it as it now is, so the next selection is one of the file as it stands.
+// A selection the file no longer holds (written over behind the editor's back) saves nothing
+// and says so, naming the file; it never gives an empty file.
+TEST_F(EditorWindow, SaveAsOverTheFileShownShowsItAnewAndNeverSavesLessThanSelected)
+{
+    QByteArray data;
+    const QString shown = writeWav(QStringLiteral("ten.wav"), 44100, 2, 16, 10.0, &data);
+    const int block = 4;
+    const QString list = makeList(QStringLiteral("Takes"), {shown}, {QStringLiteral("1")});
+    FrmMain* f = openMain();
+    openList(f, list);
+    ASSERT_EQ(f->cGrid1->Rows(), 1);
+    EXPECT_EQ(cell(f->cGrid1, 1, ItemRow::COL_TIME), QStringLiteral("00:00:10"));
+
+    FrmAudioEditor* e = openEditor(shown);
+    ASSERT_EQ(e->lblNumOfSamples->text(), QStringLiteral("441000"));
+    QSignalSpy changed(e->cAudioEditor1, &cAudioEditor::SelectionChanged);
+    e->cAudioEditor1->Select(66150, 176400);  // 1.5 s to 4 s
+    ASSERT_TRUE(changed.wait(2000));
+    QSignalSpy info(e->cAudioEditor1, &cAudioEditor::FileInfo);
+    dialogs.saveAs(shown);
+    clickTool(e, "Save Selection");
+    ASSERT_TRUE(info.wait(3000));
+    EXPECT_TRUE(box.shown.isEmpty()) << qPrintable(box.shown.value(0).prompt);
+    const QByteArray kept = data.mid(66150 * block, 110250 * block);
+    EXPECT_EQ(dataChunk(shown), kept);
+    // The facts, the whole-file selection and the items list's row are the 2.5 s file's.
+    EXPECT_EQ(e->lblNumOfSamples->text(), QStringLiteral("110250"));
+    EXPECT_EQ(e->lblSamplesEnd->text(), QStringLiteral("110250"));
+    EXPECT_EQ(e->lblLength->text(), QStringLiteral("0:00:02"));
+    EXPECT_EQ(cell(f->cGrid1, 1, ItemRow::COL_TIME), QStringLiteral("00:00:02"));
+    EXPECT_EQ(f->cGrid1->Cell(1, f->cGrid1->ColumnIndex(COL_BYTES_SIZE)).Value().toLongLong(), QFileInfo(shown).size());
+
+    // A drag to the far right ends at the new end, and that selection is saved whole.
+    changed.clear();
+    e->cAudioEditor1->Select(88200, 441000);
+    ASSERT_TRUE(changed.wait(2000));
+    EXPECT_EQ(e->lblSamplesEnd->text(), QStringLiteral("110250"));
+    const QString tail = out(QStringLiteral("tail.wav"));
+    dialogs.saveAs(tail);
+    QSignalSpy done(e->cAudioEditor1, &cAudioEditor::Done);
+    clickTool(e, "Save Selection");
+    ASSERT_TRUE(done.wait(2000));
+    EXPECT_EQ(dataChunk(tail), kept.mid(88200 * block));
+
+    // The file shown is written over by another program; a selection past its new end is
+    // refused, naming the file, and no file is made.
+    changed.clear();
+    e->cAudioEditor1->Select(88200, 100000);
+    ASSERT_TRUE(changed.wait(2000));
+    const QString replacement = out(QStringLiteral("one second.wav"));
+    ASSERT_TRUE(soundfx::writeFile(replacement, soundfx::wavHeader(44100, 2, 16, 44100 * block) + kept.left(44100 * block)));
+    ASSERT_EQ(::rename(QFile::encodeName(replacement).constData(), QFile::encodeName(shown).constData()), 0);
+    const QString late = out(QStringLiteral("late.wav"));
+    dialogs.saveAs(late);
+    QSignalSpy failed(e->cAudioEditor1, &cAudioEditor::Error);
+    clickTool(e, "Save Selection");
+    ASSERT_TRUE(failed.wait(2000));
+    ASSERT_EQ(box.shown.size(), 1);
+    EXPECT_TRUE(box.shown.first().prompt.contains(shown)) << qPrintable(box.shown.first().prompt);
+    EXPECT_TRUE(box.shown.first().prompt.contains(late)) << qPrintable(box.shown.first().prompt);
+    EXPECT_FALSE(QFileInfo::exists(late));
+    EXPECT_TRUE(e->cmdAddSelection->isEnabled());
+    EXPECT_TRUE(e->tlbrList->ButtonEnabled(QStringLiteral("Save Selection")));
+    e->cmdExit_Click();
 }
 
 // "Add Selection" onto a file that is there already, on a disk too small for the selection:
