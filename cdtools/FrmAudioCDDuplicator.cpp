@@ -4,6 +4,7 @@
 #include "batchtools/cProgressBar.h"
 #include "cdtools/BurnerDrivePanel.h"
 #include "cdtools/RipperRules.h"
+#include "cdtools/StatusLineFit.h"
 #include "commands/Templates.h"
 #include "commands/ToolWindows.h"
 #include "components/cAudioBurner.h"
@@ -123,6 +124,11 @@ FrmAudioCDDuplicator::FrmAudioCDDuplicator() : BatchToolWindow(duplicatorSpec())
     lblTimeLeft->setObjectName(QStringLiteral("lblTimeLeft"));
     lblTimeLeft->hide();
     lblFilesToConvert->setText(QStringLiteral("Files: 0/15"));
+    // An ending or a writer's refusal is longer than the status's place: it then takes the whole
+    // status line and, above it, the foot of the pages.
+    auto* statusFit = new StatusLineFit(
+        lblCurrentTrack, QRect(TwipsToPixels(120), TwipsToPixels(5400), TwipsToPixels(9360 - 240), TwipsToPixels(825)), StatusLineFit::Grow::Up);
+    statusFit->Covers({lblFilesToConvert, lblTimeLeft});
     cmdConvert->setEnabled(false);
 
     // The duplicator's own start and abort.

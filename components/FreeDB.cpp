@@ -369,18 +369,15 @@ Result lookUp(const Request& r, const std::function<void(const QString&)>& state
     } else {
         return refused("query");
     }
-    // A match names a category (a word) and an entry's ID (eight hex digits); a line that does
-    // not is a reply the program cannot read, never an answer that there is no entry.
-    const QList<QByteArray> fields = match.simplified().split(' ');
-    static const QRegularExpression category(QStringLiteral("^[A-Za-z]+$"));
-    static const QRegularExpression entryId(QStringLiteral("^[0-9A-Fa-f]{8}$"));
-    if (fields.size() < 2 || !category.match(QString::fromLatin1(fields.at(0))).hasMatch() ||
-        !entryId.match(QString::fromLatin1(fields.at(1))).hasMatch())
+    // A line that names no category and entry ID is a reply the program cannot read, never an
+    // answer that there is no entry.
+    QByteArray category, entryId;
+    if (!cd::ParseCddbMatch(match, &category, &entryId))
         return fail(QStringLiteral("The reply of the CD database %1 to the query for the disc %2 could not be read: \"%3\".")
                         .arg(server, discId, cd::DecodeCddbLine((code == 200 ? status : match).left(200))));
 
     state(QStringLiteral("Reading the entry..."));
-    code = talk.command("cddb read " + fields.at(0) + ' ' + fields.at(1), &status);
+    code = talk.command("cddb read " + category + ' ' + entryId, &status);
     if (code < 0)
         return fail(talk.error());
     if (code != 210)

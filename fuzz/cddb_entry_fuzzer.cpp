@@ -1,5 +1,6 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
-// Reads arbitrary bytes as a CD database entry for discs of several sizes and as reply lines.
+// Reads arbitrary bytes as a CD database entry for discs of several sizes, as reply lines and as
+// a query's match.
 #include "components/cd/CddbEntry.h"
 #include "fuzz/FuzzFile.h"
 
@@ -15,5 +16,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             fuzz::check(!t.title.contains(QLatin1Char('\n')) && !t.artist.contains(QLatin1Char('\n')));
     }
     fuzz::check(cd::DecodeCddbLine(bytes).size() <= bytes.size());
+    // A match names a word of letters and eight hex digits, or is no match at all.
+    QByteArray category, entryId;
+    if (cd::ParseCddbMatch(bytes, &category, &entryId)) {
+        fuzz::check(!category.isEmpty() && entryId.size() == 8);
+        fuzz::check(!category.contains(' ') && !category.contains('\n') && !entryId.contains(' '));
+    }
     return 0;
 }

@@ -152,4 +152,20 @@ CddbEntry ParseCddbEntry(const QByteArray& lines, int trackCount)
     return entry;
 }
 
+bool ParseCddbMatch(const QByteArray& line, QByteArray* category, QByteArray* entryId)
+{
+    const QList<QByteArray> fields = line.simplified().split(' ');
+    if (fields.size() < 2 || fields.at(0).isEmpty() || fields.at(1).size() != 8)
+        return false;
+    for (const char c : fields.at(0))
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')))
+            return false;
+    for (const char c : fields.at(1))
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')))
+            return false;
+    *category = fields.at(0);
+    *entryId = fields.at(1);
+    return true;
+}
+
 }  // namespace cd

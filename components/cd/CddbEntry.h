@@ -25,6 +25,11 @@ QByteArray CddbQueryCommand(const QList<int32_t>& trackStarts, int32_t leadOut);
 // old entries were stored in Latin-1: a line that is not valid UTF-8 is read as Latin-1.
 QString DecodeCddbLine(const QByteArray& line);
 
+// A match of a query reply: the line after the status code of a 200 reply, or a line of a
+// 210/211 list ("category entry-id disc title"). False for a line that names no category (a word
+// of letters) and entry ID (eight hex digits): a reply the program cannot read.
+bool ParseCddbMatch(const QByteArray& line, QByteArray* category, QByteArray* entryId);
+
 struct CddbTrack {
     QString artist;  // empty unless the title names one ("artist / title")
     QString title;

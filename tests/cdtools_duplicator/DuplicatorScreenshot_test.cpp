@@ -3,6 +3,7 @@
 // the end of a copy, no caption cut off) and saves pictures of the pages for a person to look
 // at: QM_SCREENSHOT_DUPLICATOR names the first file (the others go beside it as -events.png,
 // -nodisc.png, -log.png).
+#include "tests/cdtools_burner/ShownWhole.h"
 #include "tests/cdtools_duplicator/DuplicatorFixture.h"
 
 #include "settings/controls/cTabControl.h"
@@ -58,17 +59,18 @@ TEST_F(DuplicatorPicture, SettingsEventsAndLogPages)
     EXPECT_EQ(w->lblCDStatus->palette().color(QPalette::WindowText), QColor(Qt::red));
     EXPECT_EQ(clipped(w->TabSettings), QStringList());
 
-    // A copy with a data track: the log page after the burn.
+    // A copy with a data track: the log page after it ended, nothing burned.
     w->cboDevices->setCurrentIndex(0);
     w->cboDevices_Click();
     w->cmdConvert->click();
     ASSERT_TRUE(waitFor([w] { return idle(w); }));
     QTest::qWait(200);
     save(QStringLiteral("-log.png"));
-    // The two audio tracks were copied, the data track is counted as failed.
-    EXPECT_EQ(toc(QStringLiteral("E:")).starts.size(), 2);
-    EXPECT_EQ(logLines(w).last(), QStringLiteral("1 of 3 tracks failed; see the log."));
+    // The data track is counted as failed, and a copy without it is not burned.
+    EXPECT_TRUE(toc(QStringLiteral("E:")).starts.isEmpty());
+    EXPECT_EQ(logLines(w).last(), QStringLiteral("1 of 3 tracks failed: nothing was burned; see the log."));
     EXPECT_EQ(w->lblCurrentTrack->text(), logLines(w).last());
+    EXPECT_SHOWN_WHOLE(w->lblCurrentTrack);
     EXPECT_TRUE(w->TabLog->isVisibleTo(w));
 }
 
