@@ -351,8 +351,9 @@ TEST_F(OutputTargets, RecordingsPartFilesAreNeverSwept)
     for (const Name& n : names) {
         QString target = QStringLiteral("unchanged");
         EXPECT_EQ(components::IsRecordingPartFileName(QLatin1String(n.name), &target), n.recording) << n.name;
-        if (n.recording)
+        if (n.recording) {
             EXPECT_EQ(target, QLatin1String(n.target)) << n.name;
+        }
     }
     for (const char* target : {"take.wav", "a.b.wav", "x", "\u97f3\u697d.wav"}) {
         const QString t = QString::fromUtf8(target);

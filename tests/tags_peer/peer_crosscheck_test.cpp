@@ -523,8 +523,9 @@ TEST_F(PeerTest, OtherTaggersReadTheDatesTheEditorWrites)
             ASSERT_EQ(t.exitCode, 0) << t.err.toStdString();
             const QString out = QString::fromUtf8(t.out);
             EXPECT_TRUE(out.contains(year)) << tool.toStdString() << ": " << out.toStdString();
-            if (year != QLatin1String("2003"))
+            if (year != QLatin1String("2003")) {
                 EXPECT_FALSE(out.contains(QStringLiteral("2003"))) << tool.toStdString() << ": " << out.toStdString();
+            }
         }
     }
 }
