@@ -1,6 +1,7 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "components/OutputTarget.h"
 
+#include "components/engine/DiscTrackHook.h"
 #include "foundation/NativeNames.h"
 
 #include <QDir>
@@ -516,15 +517,40 @@ bool OutputTarget::resolve(const QString& output, QString* error)
         return refuse(QStringLiteral("has a name that is not valid UTF-8: the program cannot write under that name."));
     struct stat st {};
     m_exists = false;
-    if (::lstat(encoded(path).constData(), &st) == 0 && !S_ISLNK(st.st_mode)) {
+    m_file = path;
+    if (::lstat(encoded(path).constData(), &st) != 0)
+        return true;
+    if (S_ISLNK(st.st_mode)) {
+        // A link to a file is written through: the file it leads to gets the output (written
+        // beside it and renamed over it), and the link stays. A link that leads nowhere, or to
+        // a folder, device or pipe, is replaced itself: nothing is made or written where it
+        // points.
+        struct stat led {};
+        if (::stat(encoded(path).constData(), &led) == 0 && S_ISREG(led.st_mode)) {
+            const QString target = QFileInfo(path).canonicalFilePath();
+            if (target.isEmpty())
+                return refuse(QStringLiteral("is a symbolic link that cannot be followed."));
+            if (IsUnnamablePath(target))
+                return refuse(QStringLiteral("leads to a file whose name is not valid UTF-8: the program cannot write under that name."));
+            m_file = target;
+            m_exists = true;
+            m_old = led;
+        }
+    } else {
         if (!S_ISREG(st.st_mode))
             return refuse(QStringLiteral("is ") + kindOf(st.st_mode) + QStringLiteral(": it is not replaced."));
         m_exists = true;
         m_old = st;
     }
-    // A symbolic link is replaced itself, like a file, and never written through: whatever it
-    // points at (a file outside the output's folder, or nothing yet) is not the output's to take.
-    m_file = path;
+    // No output replaces the file of a disc a drive holds: that would leave no disc at all.
+    if (m_exists)
+        for (const engine::DiscImageFile& disc : engine::ListDiscImageFiles()) {
+            struct stat image {};
+            if (::stat(encoded(disc.path).constData(), &image) == 0 && image.st_dev == m_old.st_dev &&
+                image.st_ino == m_old.st_ino)
+                return refuse(QStringLiteral("is the file ") + quoted(disc.path) + QStringLiteral(" of the disc in the drive ") +
+                              quoted(disc.driveName) + QStringLiteral(": a disc is never written over."));
+        }
     return true;
 }
 

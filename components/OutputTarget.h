@@ -2,10 +2,13 @@
 #pragma once
 
 // Where a job's output really goes and how it is put in place without damaging anything that
-// already stands there: a symbolic link is replaced itself (what it points at is never written), a
-// device, pipe, socket or folder is refused, a replaced file keeps its mode and group, and the
+// already stands there: a symbolic link to a file is written through (the file it leads to is
+// replaced, the link stays), any other symbolic link is replaced itself (nothing is made or written
+// where it points), a device, pipe, socket or folder is refused, and so is the file of a disc a
+// drive holds; a replaced file keeps its mode and group, and the
 // hidden part file is removed even when the process is killed by SIGTERM, SIGINT, SIGHUP or
-// SIGPIPE (or, for a recording, finished and put in place: see keepWavOnSignal and drainOnSignal).
+// SIGPIPE (or, for a recording, finished and put in place: see keepWavOnSignal and
+// drainOnSignal).
 
 #include <QString>
 
@@ -21,7 +24,8 @@ public:
     // replaced.
     bool resolve(const QString& output, QString* error);
 
-    // The file that is replaced: `output` itself, as an absolute path.
+    // The file that is replaced: `output` itself as an absolute path, or the file a symbolic link
+    // there leads to.
     const QString& file() const { return m_file; }
 
     // Creates the hidden part file beside file() and holds a lock on it for as long as this

@@ -4,6 +4,7 @@
 #include "foundation/VbNumbers.h"
 #include "foundation/mdlFileSystem.h"
 #include "platform/Clock.h"
+#include "platform/LinkedWrite.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -36,7 +37,10 @@ void FileCopyClass::Copy(const QString& SourceFile, const QString& Destination)
     QFile source(SourceFile);
     if (!source.open(QIODevice::ReadOnly))
         return;
-    QSaveFile destination(Destination);
+    // A link at the destination that leads nowhere or to something that is not a file was asked
+    // about as a file is: it is replaced itself. A link to a file is written through.
+    const QString saved = platform::SaveFileNameFor(Destination);
+    QSaveFile destination(saved);
     if (!destination.open(QIODevice::WriteOnly))
         return;
 
@@ -85,7 +89,7 @@ void FileCopyClass::Copy(const QString& SourceFile, const QString& Destination)
         }
     }
     source.close();
-    if (!destination.commit())
+    if (!destination.commit() || !platform::FinishLinkedWrite(saved, Destination))
         return;
     m_successful = true;
     // The whole date and time, so a copy across midnight still takes a positive time.

@@ -10,7 +10,9 @@
 // window timer can show PercentREady meanwhile. The copy goes to a temporary file beside the
 // destination, renamed over it only when complete: a failed copy leaves an existing
 // destination as it was, and a destination that is the source itself (also through a link) is
-// refused without touching either. GUI thread.
+// refused without touching either. A symbolic link at the destination follows the rule of
+// platform/LinkedWrite.h: one to a file is written through, any other is replaced itself (the
+// Save As dialog asked about it). GUI thread.
 class FileCopyClass {
 public:
     int32_t SecondsTaken() const { return m_secondsTaken; }

@@ -2,10 +2,13 @@
 #include "foundation/mdlFileSystem.h"
 
 #include "foundation/VbNumbers.h"
+#include "platform/LinkedWrite.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+
+#include <cerrno>
 
 #include <cmath>
 
@@ -52,6 +55,12 @@ QString FormatFileSize(double dBytes)
 
 bool WriteFileAtomically(const QString& sFile, const QByteArray& data)
 {
+    // Nobody was asked about a link that leads elsewhere (the program's own files): it stays,
+    // and nothing is written where it points. A link to a file is written through.
+    if (platform::LinkAtPath(sFile) == platform::LinkAt::Elsewhere) {
+        errno = ELOOP;  // what an open that refuses to follow a link reports
+        return false;
+    }
     // Unbuffered, so that a write the disk refuses fails here: a buffered one that fails only
     // when the file is closed would still be renamed over the target, cut short.
     QSaveFile file(sFile);

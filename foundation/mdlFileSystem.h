@@ -7,7 +7,9 @@
 // True when the file was deleted (false for a missing file, a folder, or no permission).
 bool TryDeleteFile(const QString& sFile);
 // Writes the whole file beside its target and renames it over the target, so a failed write
-// never leaves the old file cut short. False (old file intact) on any failure.
+// never leaves the old file cut short. False (old file intact) on any failure. A symbolic link to
+// a file is written through; one that leads elsewhere is refused (errno ELOOP), as nobody was
+// asked about replacing it (platform/LinkedWrite.h).
 bool WriteFileAtomically(const QString& sFile, const QByteArray& data);
 // True for an existing regular file (links followed); false for a folder or anything else.
 bool FileExists(const QString& sFile);

@@ -2,13 +2,13 @@
 #include "foundation/mdlRunOnStart.h"
 
 #include "foundation/RegistryRoutines.h"
+#include "foundation/mdlFileSystem.h"
 #include "foundation/mdlModes.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace {
@@ -90,14 +90,10 @@ void SetRunOnStartup(bool bRun)
         reg.SetRegistryValue(g_sAppName, RunOnStartupCommand(), platform::REG_SZ);
         const QFileInfo exe(ProgramExecutablePath());
         QDir().mkpath(QFileInfo(entry).absolutePath());
-        QSaveFile f(entry);
-        if (f.open(QIODevice::WriteOnly)) {
-            const QString text = QStringLiteral("[Desktop Entry]\nType=Application\nName=") + g_sAppName
-                + QStringLiteral("\nExec=") + desktopExecValue(exe.absoluteFilePath())
-                + QStringLiteral(" -st\nX-GNOME-Autostart-enabled=true\nTerminal=false\n");
-            f.write(text.toUtf8());
-            f.commit();
-        }
+        const QString text = QStringLiteral("[Desktop Entry]\nType=Application\nName=") + g_sAppName
+            + QStringLiteral("\nExec=") + desktopExecValue(exe.absoluteFilePath())
+            + QStringLiteral(" -st\nX-GNOME-Autostart-enabled=true\nTerminal=false\n");
+        WriteFileAtomically(entry, text.toUtf8());
     } else {
         reg.DeleteValue(g_sAppName);
         QFile::remove(entry);

@@ -3,6 +3,7 @@
 
 #include "components/cd/CueSheet.h"
 #include "foundation/NativeNames.h"
+#include "components/engine/DiscTrackHook.h"
 
 #include <QDir>
 #include <QFile>
@@ -181,23 +182,10 @@ ImageSlot ImageSlotOf(const Drive& drive, QString* why)
 
 QList<ImageFile> ListedImageFiles()
 {
+    // One list for the drives and for the output step of every writer, which needs no CD library.
     QList<ImageFile> files;
-    if (!qEnvironmentVariableIsSet("QUILLMERE_DRIVES"))
-        return files;
-    for (const Drive& d : ListDrives()) {
-        if (d.kind == Drive::Device)
-            continue;
-        QStringList paths{d.path};
-        if (d.kind == Drive::AudioImage) {
-            paths << ImageDataFile(d);
-            const QString named = CueDataFilePath(d.path);
-            if (!named.isEmpty())
-                paths << named;
-        }
-        for (const QString& p : paths)
-            if (QFileInfo::exists(p))
-                files << ImageFile{p, d.name};
-    }
+    for (const engine::DiscImageFile& f : engine::ListedDiscImageFiles())
+        files << ImageFile{f.path, f.driveName};
     return files;
 }
 

@@ -26,7 +26,13 @@ struct DiscImageFile {
 };
 using DiscImageFilesLister = QList<DiscImageFile> (*)();
 void SetDiscImageFilesLister(DiscImageFilesLister lister);
-// Empty while no lister is installed.
+// Those of the installed lister, else ListedDiscImageFiles: every writer's output step asks,
+// whether or not a CD component exists in the process.
 QList<DiscImageFile> ListDiscImageFiles();
+// The files of the image drives QUILLMERE_DRIVES lists that stand now, named as the drive map
+// names their drives: every audio image's cue sheet and its data file (the one its FILE line
+// names, and the ".bin" of the sheet's name), every data image. Empty when the variable is not
+// set: devices have no files.
+QList<DiscImageFile> ListedDiscImageFiles();
 
 }  // namespace engine

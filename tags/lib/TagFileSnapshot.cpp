@@ -43,18 +43,26 @@ TagFileSnapshot TagFileSnapshot::Take(const QString& path)
 bool TagFileSnapshot::Restore() const
 {
     try {
-        TagFile file;
-        file.open(m_path, TagFile::Mode::ReadWrite);
-        uint64_t device = 0, inode = 0;
-        if (!identity(file, &device, &inode) || device != m_device || inode != m_inode)
-            return false;
         const int64_t tailAt = m_length - m_tail.size();
+        TagFile file;
+        auto sameFile = [&] {
+            uint64_t device = 0, inode = 0;
+            return identity(file, &device, &inode) && device == m_device && inode == m_inode;
+        };
         auto same = [&] {
             return file.size() == m_length && file.readAt(0, m_head.size()) == m_head &&
                    file.readAt(tailAt, m_tail.size()) == m_tail;
         };
+        // Looked at before it is opened for writing: a file that cannot be written (read-only,
+        // on a read-only disk) was not written either, and holds what it held.
+        file.open(m_path, TagFile::Mode::Read);
+        if (!sameFile())
+            return false;
         if (same())
             return true;
+        file.open(m_path, TagFile::Mode::ReadWrite);
+        if (!sameFile())
+            return false;
         if (file.size() < m_length)
             return false;  // cut short: what was lost is not here to put back
         file.truncate(m_length);

@@ -7,6 +7,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -37,6 +38,14 @@ bool isFrameIdByte(char c)
 bool isTextFrame(const QString& id)
 {
     return id.startsWith(QLatin1Char('T')) && id != QLatin1String("TXXX");
+}
+
+// What may stand in a frame id for the reader: letters of either case (some taggers write ids
+// in lower case) and digits. Anything else, such as the first bytes of an MPEG frame behind a
+// tag whose size is too large, is no frame: the frames end there.
+bool isReadableIdByte(char c)
+{
+    return isFrameIdByte(c) || (c >= 'a' && c <= 'z');
 }
 
 bool isUrlFrame(const QString& id)
@@ -316,8 +325,23 @@ void cMP3ID3v2::Comment(const QString& v)
 
 void cMP3ID3v2::Lyrics(const QString& v)
 {
+    // Lyrics set to what they are keep their frame's bytes; new lyrics keep the language and
+    // description of the ones they replace (the ones a read shows), as a comment keeps its
+    // language.
+    const int at = findFrame(QStringLiteral("USLT"));
+    if (at >= 0 && v == m_props[P_Lyrics])
+        return;
     m_props[P_Lyrics] = v;
-    replaceFrame(QStringLiteral("USLT"), ourLanguage() + kNul + v);
+    QString head = ourLanguage() + kNul;
+    if (at >= 0) {
+        const QString& shown = m_frames[static_cast<size_t>(at)].values.back().text;
+        if (shown.size() >= 3) {
+            const QString rest = shown.mid(3);
+            const qsizetype nul = rest.indexOf(kNul);
+            head = shown.left(3) + (nul < 0 ? QString() : rest.left(nul)) + kNul;
+        }
+    }
+    replaceFrame(QStringLiteral("USLT"), head + v);
 }
 
 // 255 means "no genre": no code reference is written for it, only the name.
@@ -350,6 +374,7 @@ void cMP3ID3v2::ReadTag()
     m_hasTag = false;
     m_tagIncomplete = false;
     m_commentRead = false;
+    m_audioAt = -1;
     m_version = 0;
     for (QString& p : m_props)
         p.clear();
@@ -434,10 +459,25 @@ bool cMP3ID3v2::ParseTag(TagFile& file, int64_t tagStart)
         return zero || id;
     };
 
+    // Where the frames and the padding after them end, for a tag whose bytes are the file's own.
+    auto noteAudioInTag = [&] {
+        m_audioAt = -1;
+        if (tagUnsync || (m_version == 4 && (flags & 0x10)))
+            return;
+        qsizetype at = pos;
+        while (at < data.size() && data[at] == 0)
+            ++at;
+        // Non-zero bytes inside the declared size, after the frames and the padding, are no
+        // tag: the size runs into the audio.
+        if (at < data.size())
+            m_audioAt = tagStart + 10 + at;
+    };
     while (pos + headerLength <= data.size()) {
         const QByteArray idBytes = data.mid(pos, idLength);
         if (idBytes.count('\0') == idLength)
             break;  // padding
+        if (!std::all_of(idBytes.begin(), idBytes.end(), isReadableIdByte))
+            break;  // not a frame: the frames end here
         const char* sizeBytes = data.constData() + pos + idLength;
         int64_t size = 0;
         if (m_version == 2) {
@@ -458,7 +498,9 @@ bool cMP3ID3v2::ParseTag(TagFile& file, int64_t tagStart)
         if (size > data.size() - pos - headerLength) {
             // What looks like a frame but runs past the tag cannot be read, let alone kept;
             // anything else here is stray bytes after the last frame.
-            return !isFrameId(pos);
+            if (isFrameId(pos))
+                return false;
+            break;
         }
         const uint16_t frameFlags = m_version == 2 ? 0 : static_cast<uint16_t>(ReadBigEndian(sizeBytes + 4, 2));
         QByteArray payload = data.mid(pos + headerLength, size);
@@ -527,6 +569,7 @@ bool cMP3ID3v2::ParseTag(TagFile& file, int64_t tagStart)
         }
         StoreFrame(id, std::move(value));
     }
+    noteAudioInTag();
     return true;
 }
 
@@ -722,20 +765,28 @@ void cMP3ID3v2::WriteTag()
             if (old && (!old->trusted || old->version < 2 || old->version > 4))
                 old.reset();
         }
+        int64_t probeAudioAt = -1;
         if (old) {
             // A tag that could not be read through would be replaced by one holding less: every
             // frame that was not read would be lost. It is left as it is.
             cMP3ID3v2 probe;
-            if (m_tagIncomplete || !probe.ParseTag(file, 0))
+            const bool whole = probe.ParseTag(file, 0);
+            probeAudioAt = probe.m_audioAt;
+            if (m_tagIncomplete || !whole)
                 throw NumberedError(kErrInvalidFileFormat,
                                     m_mp3File + QStringLiteral(" holds an ID3v2 tag that could not be read "
                                                                "completely; it was left unchanged."));
         }
-        if (old && L < old->length && old->length - 10 <= kMaxTagBody) {
-            PutSyncsafe(buffer, 6, static_cast<uint32_t>(old->length - 10));
+        // A size that runs into the audio: the old tag ends where its frames and padding do,
+        // and the bytes after them are kept behind the new tag.
+        const int64_t oldEnd = old && probeAudioAt > 0 && probeAudioAt < old->length ? probeAudioAt
+                               : old                                                ? old->length
+                                                                                    : 0;
+        if (old && L < oldEnd && oldEnd - 10 <= kMaxTagBody) {
+            PutSyncsafe(buffer, 6, static_cast<uint32_t>(oldEnd - 10));
             // Everything up to the old tag's end is ours: the leftovers of the old frames are
             // cleared so that they read as padding, as the format asks of padding.
-            buffer += QByteArray(static_cast<qsizetype>(old->length - L), '\0');
+            buffer += QByteArray(static_cast<qsizetype>(oldEnd - L), '\0');
             file.writeAt(0, buffer);
             file.sync();
         } else {
@@ -744,7 +795,7 @@ void cMP3ID3v2::WriteTag()
                 throw RuntimeError(kErrInvalidCall);
             PutSyncsafe(buffer, 6, static_cast<uint32_t>(S - 10));
             buffer += QByteArray(static_cast<qsizetype>(S - L), '\0');
-            RebuildFile(file, m_mp3File, buffer, old ? old->length : 0);
+            RebuildFile(file, m_mp3File, buffer, oldEnd);
         }
         file.close();
     } catch (const NumberedError& e) {

@@ -125,6 +125,9 @@ private:
     // The last read found a tag but did not get through all of it (see ParseTag).
     bool m_tagIncomplete = false;
     bool m_commentRead = false;  // the read has met the plain comment
+    // Where the last read found bytes other than padding after the frames but inside the tag's
+    // size (audio the size runs into), as a file offset; -1 when it found none.
+    int64_t m_audioAt = -1;
     uint8_t m_version = 0;
     std::vector<FrameEntry> m_frames;
     QString m_props[P_Count];

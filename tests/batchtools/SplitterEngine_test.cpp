@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QSignalSpy>
 
+#include <sys/stat.h>
+
 namespace {
 
 using fixtures::Pcm;
@@ -244,38 +246,44 @@ TEST_F(SplitterEngineTest, AFolderInThePathOfPartThreeFailsOnlyThatPart)
     EXPECT_EQ(fixtures::folderEntries(outFolder).size(), 6);
 }
 
-TEST_F(SplitterEngineTest, APartsNameTakenByALinkIsAskedAboutAndTheLinkItselfIsReplaced)
+TEST_F(SplitterEngineTest, APartsNameTakenByALinkIsAskedAboutThenALinkToAFileIsWrittenThroughAndAnyOtherReplaced)
 {
     const QString source = makeSource(QStringLiteral("song.wav"), int64_t(kRate) * 6);
     FrmSplitter* s = splitterOn(source);
     ASSERT_NE(s, nullptr);
     selectFormat(s, "WAV");
-    // Links in the destination that lead outside it: one to nothing, one to a file.
+    // Links in the destination that lead outside it: to nothing, to a file, to a named pipe.
     const QString outside = QDir(sourceFolder).filePath(QStringLiteral("outside"));
     ASSERT_TRUE(QDir().mkpath(outside));
     ASSERT_TRUE(fixtures::writeFile(outside + QStringLiteral("/kept.wav"), "kept"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(outside + QStringLiteral("/pipe")).constData(), 0644), 0);
     ASSERT_TRUE(QFile::link(outside + QStringLiteral("/nowhere.wav"), part(2, QStringLiteral("song"), "WAV")));
     ASSERT_TRUE(QFile::link(outside + QStringLiteral("/kept.wav"), part(3, QStringLiteral("song"), "WAV")));
-    box.answer(platform::vbYes);
-    box.answer(platform::vbYes);
+    ASSERT_TRUE(QFile::link(outside + QStringLiteral("/pipe"), part(4, QStringLiteral("song"), "WAV")));
+    for (int i = 0; i < 3; ++i)
+        box.answer(platform::vbYes);
     ASSERT_TRUE(runSplit(s));
     EXPECT_EQ(s->lblCurrentTrack->text(), QStringLiteral("Done.")) << s->txtLog->toPlainText().toStdString();
     QStringList questions;
     for (const platform::MessageBoxRequest& r : box.shown)
         questions << r.prompt;
-    EXPECT_EQ(questions, QStringList({QStringLiteral("The file: '") + part(2, QStringLiteral("song"), "WAV") +
-                                          QStringLiteral("' already exists.\r\n\r\nOverwrite it?"),
-                                      QStringLiteral("The file: '") + part(3, QStringLiteral("song"), "WAV") +
-                                          QStringLiteral("' already exists.\r\n\r\nOverwrite it?")}));
+    QStringList expected;
+    for (int n : {2, 3, 4})
+        expected << QStringLiteral("The file: '") + part(n, QStringLiteral("song"), "WAV") +
+                        QStringLiteral("' already exists.\r\n\r\nOverwrite it?");
+    EXPECT_EQ(questions, expected);
     for (int n = 1; n <= 6; ++n) {
         const QFileInfo info(part(n, QStringLiteral("song"), "WAV"));
-        EXPECT_FALSE(info.isSymLink()) << n;
-        const auto p = fixtures::parseWavFile(info.filePath());
+        EXPECT_EQ(info.isSymLink(), n == 3) << n;
+        const auto p = fixtures::parseWavFile(n == 3 ? outside + QStringLiteral("/kept.wav") : info.filePath());
         ASSERT_TRUE(p) << n;
         EXPECT_EQ(p->data.size(), qsizetype(kRate) * 4) << n;
     }
-    EXPECT_EQ(fixtures::folderEntries(outside), QStringList{QStringLiteral("kept.wav")});
-    EXPECT_EQ(fixtures::readFile(outside + QStringLiteral("/kept.wav")), QByteArray("kept"));
+    // Nothing was made where the dangling link pointed; the pipe is still a pipe.
+    EXPECT_EQ(fixtures::folderEntries(outside), QStringList({QStringLiteral("kept.wav"), QStringLiteral("pipe")}));
+    struct stat st {};
+    ASSERT_EQ(::lstat(QFile::encodeName(outside + QStringLiteral("/pipe")).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 TEST_F(SplitterEngineTest, PartsThatACompressedWavClaimsButDoesNotHoldFailNamingTheFile)

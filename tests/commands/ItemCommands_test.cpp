@@ -9,6 +9,8 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 
+#include <sys/stat.h>
+
 namespace {
 
 class ItemCommandsTest : public CommandsFixture {
@@ -168,6 +170,57 @@ TEST_F(ItemCommandsTest, SaveAsCopiesTheRowsOwnFile)
     EXPECT_EQ(a.readAll(), b.readAll());
     // No folder of that name was made from the list's key.
     EXPECT_FALSE(QFileInfo::exists(list + QStringLiteral("take2.wav")));
+}
+
+TEST_F(ItemCommandsTest, SaveAsOntoALinkWritesThroughALinkToAFileAndReplacesAnyOtherLinkItself)
+{
+    const QStringList files = makeWavs(1);
+    const QString list = makeList(QStringLiteral("Songs"), files);
+    FrmMain* f = openMain();
+    openList(f, list);
+    f->cGrid1->CurrentRow(1);
+    const QByteArray copy = [&] {
+        QFile a(files[0]);
+        return a.open(QIODevice::ReadOnly) ? a.readAll() : QByteArray();
+    }();
+    ASSERT_FALSE(copy.isEmpty());
+    const QString elsewhere = QDir(media).filePath(QStringLiteral("elsewhere"));
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+    QFile old(elsewhere + QStringLiteral("/file.wav"));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+    old.close();
+    ASSERT_EQ(::mkfifo(QFile::encodeName(elsewhere + QStringLiteral("/pipe")).constData(), 0644), 0);
+    struct Case {
+        const char* link;
+        const char* leadsTo;  // in `elsewhere`
+        bool through;         // the file it leads to gets the copy and the link stays
+    };
+    const Case cases[] = {
+        {"to-file.wav", "file.wav", true},
+        {"dangling.wav", "never.wav", false},
+        {"to-pipe.wav", "pipe", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.link);
+        const QString link = QDir(media).filePath(QLatin1String(c.link));
+        const QString target = elsewhere + QLatin1Char('/') + QLatin1String(c.leadsTo);
+        ASSERT_TRUE(QFile::link(target, link));
+        dialogs.saveAs(link);
+        f->RunCommand(QStringLiteral("Save As"));
+        EXPECT_EQ(QFileInfo(link).isSymLink(), c.through);
+        QFile written(c.through ? target : link);
+        ASSERT_TRUE(written.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
+        EXPECT_TRUE(written.readAll() == copy);
+    }
+    // Nothing was made where the dangling link pointed; the pipe is still a pipe, and no
+    // temporary file is left anywhere.
+    struct stat st {};
+    ASSERT_EQ(::lstat(QFile::encodeName(elsewhere + QStringLiteral("/pipe")).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_EQ(QDir(elsewhere).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+              QStringList({QStringLiteral("file.wav"), QStringLiteral("pipe")}));
+    const QStringList left = QDir(media).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    EXPECT_EQ(left.filter(QStringLiteral(".link-")), QStringList());
 }
 
 TEST_F(ItemCommandsTest, ClearTheListOnADriveAsksWithItsCaptionAndWritesNoFile)

@@ -4,6 +4,8 @@
 #include "tests/support/WavBytes.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -11,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+
+#include <sys/stat.h>
 
 using fixtures::Pcm;
 
@@ -21,9 +25,10 @@ struct DriverRun {
     QString out, err;
 };
 
-DriverRun driver(const QStringList& args)
+DriverRun driver(const QStringList& args, const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment())
 {
     QProcess p;
+    p.setProcessEnvironment(env);
     p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/engine-driver"), args);
     DriverRun r;
     if (!p.waitForFinished(60000))
@@ -597,6 +602,81 @@ QStringList neededLibraries()
 }
 
 }  // namespace
+
+TEST_F(EngineDriver, ConvertWritesThroughALinkToAFileAndReplacesAnyOtherLinkItself)
+{
+    const Pcm pcm{8000, 1, 16};
+    const QByteArray audio = fixtures::pattern(pcm, 4000, 4);
+    ASSERT_TRUE(fixtures::writeFile(path(QStringLiteral("in.wav")), fixtures::wavBytes(pcm, audio)));
+    const QString elsewhere = path(QStringLiteral("elsewhere"));
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+    ASSERT_TRUE(fixtures::writeFile(elsewhere + QStringLiteral("/file.wav"), "old"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(elsewhere + QStringLiteral("/pipe")).constData(), 0644), 0);
+    struct Case {
+        const char* link;
+        const char* leadsTo;  // in `elsewhere`
+        bool through;         // the file it leads to gets the audio and the link stays
+    };
+    const Case cases[] = {
+        {"to-file.wav", "file.wav", true},
+        {"dangling.wav", "never.wav", false},
+        {"to-pipe.wav", "pipe", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.link);
+        const QString link = path(QLatin1String(c.link)), target = elsewhere + QLatin1Char('/') + QLatin1String(c.leadsTo);
+        ASSERT_TRUE(QFile::link(target, link));
+        const DriverRun r = driver({QStringLiteral("convert"), path(QStringLiteral("in.wav")), link, QStringLiteral("wav:8000:1:16")});
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        EXPECT_EQ(QFileInfo(link).isSymLink(), c.through);
+        const auto written = fixtures::parseWavFile(c.through ? target : link);
+        ASSERT_TRUE(written);
+        EXPECT_TRUE(written->data == audio);
+    }
+    // Nothing was made where the dangling link pointed, and the pipe is still a pipe.
+    EXPECT_FALSE(QFileInfo::exists(elsewhere + QStringLiteral("/never.wav")));
+    struct stat st {};
+    ASSERT_EQ(::lstat(QFile::encodeName(elsewhere + QStringLiteral("/pipe")).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_EQ(QDir(elsewhere).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+              QStringList({QStringLiteral("file.wav"), QStringLiteral("pipe")}));
+}
+
+TEST_F(EngineDriver, ConvertNeverReplacesAFileOfAListedImageDrive)
+{
+    const Pcm pcm{8000, 1, 16};
+    ASSERT_TRUE(fixtures::writeFile(path(QStringLiteral("in.wav")), fixtures::wavBytes(pcm, fixtures::pattern(pcm, 800, 5))));
+    // An audio image whose sheet names its data file, and a data image.
+    const QString cue = path(QStringLiteral("disc.cue")), bin = path(QStringLiteral("disc.bin")), iso = path(QStringLiteral("data.iso"));
+    ASSERT_TRUE(fixtures::writeFile(cue, "FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"));
+    ASSERT_TRUE(fixtures::writeFile(bin, QByteArray(2352 * 10, '\1')));
+    ASSERT_TRUE(fixtures::writeFile(iso, QByteArray(2048 * 20, '\2')));
+    ASSERT_TRUE(QFile::link(bin, path(QStringLiteral("to-bin.wav"))));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QUILLMERE_DRIVES"), cue + QLatin1Char(':') + iso);
+    const struct {
+        QString output;
+        QString image;
+        const char* drive;
+    } cases[] = {
+        {bin, bin, "D: disc.cue"},
+        {cue, cue, "D: disc.cue"},
+        {iso, iso, "E: data.iso"},
+        {path(QStringLiteral("to-bin.wav")), bin, "D: disc.cue"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.output.toStdString());
+        const QByteArray before = fixtures::readFile(c.image);
+        const DriverRun r = driver({QStringLiteral("convert"), path(QStringLiteral("in.wav")), c.output, QStringLiteral("wav:8000:1:16")}, env);
+        EXPECT_EQ(r.status, 1) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QStringLiteral("' of the disc in the drive '") + QLatin1String(c.drive) +
+                                   QStringLiteral("': a disc is never written over.")))
+            << r.err.toStdString();
+        EXPECT_EQ(fixtures::readFile(c.image), before);
+    }
+    EXPECT_TRUE(QFileInfo(path(QStringLiteral("to-bin.wav"))).isSymLink());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 5);
+}
 
 TEST(EngineDriverLinks, QtCoreAndNoWidgetsNoCodecLibraries)
 {

@@ -123,7 +123,7 @@ protected:
     QTemporaryDir dir;
 };
 
-TEST_F(OutputTargets, ReplacesRegularFilesAndLinksThemselvesAndRefusesEverythingElse)
+TEST_F(OutputTargets, ReplacesFilesWritesThroughLinksToFilesReplacesOtherLinksAndRefusesTheRest)
 {
     const Pcm pcm{8000, 1, 16};
     const QString in = makeWav(QStringLiteral("in.wav"), pcm, 800);
@@ -134,8 +134,9 @@ TEST_F(OutputTargets, ReplacesRegularFilesAndLinksThemselvesAndRefusesEverything
     struct Case {
         const char* name;
         std::function<QString()> make;  // makes what stands at the output path; returns that path
-        bool replaced;                  // written (a regular file, or a link itself), else refused
+        bool replaced;                  // written (a regular file, a link's file or a link itself), else refused
         const char* kind;               // word the refusal names
+        bool through = false;           // a link to a file: the file it leads to gets the output
     };
     auto regular = [&](const QString& p, mode_t mode, gid_t gid) {
         fixtures::writeFile(p, "old contents");
@@ -152,7 +153,7 @@ TEST_F(OutputTargets, ReplacesRegularFilesAndLinksThemselvesAndRefusesEverything
              QFile::link(QStringLiteral("elsewhere/target.wav"), link);  // relative, as users make them
              return link;
          },
-         true, ""},
+         true, "", true},
         {"named pipe",
          [&] {
              const QString p = path(QStringLiteral("pipe.wav"));
@@ -209,7 +210,7 @@ TEST_F(OutputTargets, ReplacesRegularFilesAndLinksThemselvesAndRefusesEverything
         const QString out = c.make();
         const struct stat before = lstatOf(out);
         ASSERT_NE(before.st_ino, 0u) << "the fixture was not made";
-        // What a link points at is never written: it keeps what it was, or stays missing.
+        // What any other link points at is never written: it keeps what it was, or stays missing.
         const bool link = S_ISLNK(before.st_mode);
         const QString linkTarget = link ? QFile::symLinkTarget(out) : QString();
         struct stat targetBefore {};
@@ -218,7 +219,18 @@ TEST_F(OutputTargets, ReplacesRegularFilesAndLinksThemselvesAndRefusesEverything
         const Outcome o = convertWav(in, out, pcm);
         ASSERT_EQ(o.ends.size(), 1);
         const struct stat after = lstatOf(out);
-        if (c.replaced) {
+        if (c.through) {
+            EXPECT_EQ(o.ends.first(), QStringLiteral("Done")) << o.text.toStdString();
+            EXPECT_TRUE(sameNode(before, after)) << "the link stays";
+            EXPECT_EQ(QFile::symLinkTarget(out), linkTarget);
+            const auto written = fixtures::parseWavFile(linkTarget);
+            ASSERT_TRUE(written);
+            EXPECT_TRUE(written->data == expected);
+            const struct stat target = lstatOf(linkTarget);
+            EXPECT_TRUE(S_ISREG(target.st_mode));
+            EXPECT_EQ(target.st_mode, targetBefore.st_mode);
+            EXPECT_EQ(target.st_gid, targetBefore.st_gid);
+        } else if (c.replaced) {
             EXPECT_EQ(o.ends.first(), QStringLiteral("Done")) << o.text.toStdString();
             const auto written = fixtures::parseWavFile(out);
             ASSERT_TRUE(written);
@@ -235,7 +247,9 @@ TEST_F(OutputTargets, ReplacesRegularFilesAndLinksThemselvesAndRefusesEverything
             EXPECT_TRUE(o.text.contains(QLatin1String(c.kind))) << o.text.toStdString();
             EXPECT_TRUE(sameNode(before, after));
         }
-        if (targetExisted) {
+        if (c.through) {
+            // Checked above: the link's file holds the output.
+        } else if (targetExisted) {
             struct stat targetAfter {};
             ::lstat(enc(linkTarget).constData(), &targetAfter);
             EXPECT_TRUE(sameNode(targetBefore, targetAfter));

@@ -7,12 +7,15 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QToolTip>
 #include <QTimeZone>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -302,4 +305,39 @@ TEST(WriteFileAtomically, AWriteTheDiskRefusesLeavesTheOldFileWhole)
     QFile f(file);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("old text\r\n"));
+}
+
+TEST(WriteFileAtomically, ALinkToAFileIsWrittenThroughAndAnyOtherLinkIsLeftWithNothingMadeWhereItPoints)
+{
+    QTemporaryDir dir;
+    const QString elsewhere = dir.filePath(QStringLiteral("elsewhere"));
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+    ASSERT_TRUE(WriteFileAtomically(elsewhere + QStringLiteral("/file"), "old"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(elsewhere + QStringLiteral("/pipe")).constData(), 0644), 0);
+    struct Case {
+        const char* link;
+        const char* leadsTo;  // in `elsewhere`
+        bool written;         // through the link, which stays
+    };
+    const Case cases[] = {
+        {"to-file", "file", true},
+        {"dangling", "never", false},
+        {"to-pipe", "pipe", false},
+        {"to-folder", "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.link);
+        const QString link = dir.filePath(QLatin1String(c.link));
+        const QString target = elsewhere + QLatin1Char('/') + QLatin1String(c.leadsTo);
+        ASSERT_TRUE(QFile::link(target, link));
+        EXPECT_EQ(WriteFileAtomically(link, "new"), c.written);
+        EXPECT_TRUE(QFileInfo(link).isSymLink());
+        if (c.written) {
+            QFile f(target);
+            ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+            EXPECT_EQ(f.readAll(), QByteArray("new"));
+        }
+    }
+    EXPECT_EQ(QDir(elsewhere).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+              QStringList({QStringLiteral("file"), QStringLiteral("pipe")}));
 }

@@ -190,6 +190,39 @@ TEST_F(TagsEditorWindowTest, ApplyOntoAFullDiskLeavesBothTagsAsTheyWere)
     EXPECT_EQ(QDir(small).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{QStringLiteral("song.mp3")});
 }
 
+TEST_F(TagsEditorWindowTest, ApplyOnAFileThatCannotBeWrittenSaysItWasNotChanged)
+{
+    const QString small = path(QStringLiteral("small"));
+    smalldisk::SmallDisk disk(small, "256k");
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.refusal();
+    const QString file = small + QStringLiteral("/song.mp3");
+    const QByteArray content = buildTag(3, {{"TIT2", latin1Text("Old")}}, 100) + fakeAudio(3000) + "TAG" +
+                               QByteArray("Old").leftJustified(125, ' ');
+    writeAll(file, content);
+    ASSERT_TRUE(disk.makeReadOnly());
+    FakeFileDialogs dialogs;
+    FakeMessageBox boxes;
+    FrmMP3TagsEditor* w = g_frmMP3TagsEditor.get();
+    // Each version writes first what the other does not: ID3v1 alone, ID3v2 alone, both.
+    for (int version : {0, 1, 2}) {
+        SCOPED_TRACE(version);
+        w->cboID3->setCurrentIndex(version);
+        w->cboID3_Click();
+        dialogs.chooseFiles({file});
+        w->cmdSelectFile_Click();
+        ASSERT_EQ(w->txtTitle->text(), QStringLiteral("Old"));
+        w->txtTitle->setText(QStringLiteral("New"));
+        boxes.shown.clear();
+        w->cmdApply_Click();
+        ASSERT_EQ(boxes.shown.size(), 1);
+        EXPECT_EQ(boxes.shown[0].prompt,
+                  QStringLiteral("Permission denied(70)\r\n\r\nThe file '") + file + QStringLiteral("' was not changed."));
+        EXPECT_TRUE(readAll(file) == content);
+    }
+    disk.makeWritable();
+}
+
 TEST_F(TagsEditorWindowTest, GenreTextNoEntryHoldsStaysAndOnlyThePlainCommentIsEdited)
 {
     writeAll(path(), buildTag(4, {{"TCON", utf8Text(QStringLiteral("Bigbeat"))},

@@ -401,6 +401,80 @@ TEST_F(ID3v2WriteTest, CommentEditReplacesTheCommentThatIsRead)
     }
 }
 
+TEST_F(ID3v2WriteTest, LyricsKeepTheirLanguageAndDescription)
+{
+    const QByteArray zho = QByteArray("\0zho", 4) + "verse" + QByteArray(1, '\0') + "words";
+    struct Case {
+        const char* name;
+        std::vector<RawFrame> frames;
+        const char* lyrics;  // set through Lyrics()
+        QByteArray written;  // the lyrics frame afterwards
+    };
+    const std::vector<Case> cases = {
+        {"set to what they are", {{"USLT", zho}, {"TYER", latin1Text("2003")}}, "words", frame("USLT", zho)},
+        {"changed", {{"USLT", zho}}, "new", frame("USLT", QByteArray("\0zho", 4) + "verse" + QByteArray(1, '\0') + "new")},
+        {"none before", {{"TIT2", latin1Text("t")}}, "new", frame("USLT", QByteArray("\0\0nt\0new", 8))},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        cMP3ID3v2 tag = open(buildTag(3, c.frames, 20) + fakeAudio(500));
+        tag.Year(QStringLiteral("2011"));
+        tag.Lyrics(QLatin1String(c.lyrics));
+        tag.Update();
+        const QByteArray after = readAll(path());
+        EXPECT_GE(after.indexOf(c.written), 10) << after.left(80).toHex().constData();
+        cMP3ID3v2 back;
+        back.MP3File(path());
+        EXPECT_EQ(back.Lyrics(), QLatin1String(c.lyrics));
+        EXPECT_EQ(back.TagsInFrame(QStringLiteral("USLT")), 1);
+    }
+}
+
+// The MPEG stream behind a tag whose size is too large: a LAME-style first frame, whose header
+// is followed by zero bytes.
+QByteArray mpegBehindTag()
+{
+    return QByteArray("\xFF\xFB\x90\x64", 4) + QByteArray(32, '\0') + "Info" + fakeAudio(3000).mid(2);
+}
+
+TEST_F(ID3v2WriteTest, ASizeThatRunsIntoTheAudioEndsTheTagWhereItsFramesAndPaddingEnd)
+{
+    const QByteArray audio = mpegBehindTag();
+    const std::vector<RawFrame> frames = {{"TIT2", latin1Text("Song")}, {"TPE1", latin1Text("Artist")}};
+    struct Case {
+        const char* name;
+        int padding;
+        uint32_t extra;     // added to the true size
+        bool absolute;      // `extra` is the whole size field
+        const char* title;  // set before the write: a short one fits in place, a long one does not
+    };
+    const std::vector<Case> cases = {
+        {"no padding, size 500, in place", 0, 500, true, "S"},
+        {"no padding, size 500, rebuilt", 0, 500, true, "A much longer title than the old one"},
+        {"padding, size 100 too large, in place", 64, 100, false, "Other"},
+        {"padding, size 100 too large, rebuilt", 64, 100, false, "A title longer than the old frames and padding together"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QByteArray tag = buildTag(3, frames, c.padding);
+        tag.replace(6, 4, syncsafe(c.absolute ? c.extra : uint32_t(tag.size() - 10) + c.extra));
+        cMP3ID3v2 tag0 = open(tag + audio);
+        QStringList ids;
+        for (long i = 1; i <= tag0.FrameCount(); ++i)
+            ids << tag0.Frame(i);
+        EXPECT_EQ(ids, QStringList({"TIT2", "TPE1"}));
+        tag0.Title(QLatin1String(c.title));
+        ASSERT_NO_THROW(tag0.Update());
+        const QByteArray after = readAll(path());
+        EXPECT_TRUE(after.mid(tagLength(after)) == audio) << "tag " << tagLength(after) << " bytes of " << after.size();
+        cMP3ID3v2 back;
+        back.MP3File(path());
+        EXPECT_EQ(back.Title(), QLatin1String(c.title));
+        EXPECT_EQ(back.Artist(), QStringLiteral("Artist"));
+        EXPECT_EQ(back.FrameCount(), 2);
+    }
+}
+
 TEST_F(ID3v2WriteTest, TagOfTheEarlierWriterIsReplacedInPlace)
 {
     QByteArray old = QByteArray("ID3\x03\0\0", 6) + be32(2048) + frame("TIT2", latin1Text(QByteArray(1500, 'L')));

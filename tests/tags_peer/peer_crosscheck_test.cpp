@@ -12,7 +12,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -524,6 +527,72 @@ TEST_F(PeerTest, OtherTaggersReadTheDatesTheEditorWrites)
                 EXPECT_FALSE(out.contains(QStringLiteral("2003"))) << tool.toStdString() << ": " << out.toStdString();
             }
         }
+    }
+}
+
+// Tags whose size field runs into the audio, as the editor meets them: no padding and a size
+// of 500 bytes, the largest size there is, and padding with a size 100 bytes too large. Only
+// the year is changed; lyrics in a language of their own stand in the tag.
+TEST_F(PeerTest, EditorApplyOnATagWhoseSizeRunsIntoTheAudioKeepsTheAudioAndTheFrames)
+{
+    const QByteArray audio = mpegAudio(40);
+    const QByteArray uslt = QByteArray("\0zho\0", 5) + "words";
+    const std::vector<RawFrame> frames = {{"TIT2", latin1Text("Song")}, {"USLT", uslt}, {"TYER", latin1Text("2003")}};
+    struct Case {
+        const char* name;
+        int padding;
+        std::function<uint32_t(uint32_t)> size;  // the size field from the true one
+        bool keptWhole;                          // the old tag stays behind the new one
+    };
+    const std::vector<Case> cases = {
+        {"no padding, size 500", 0, [](uint32_t) { return 500u; }, false},
+        {"no padding, size 0x0FFFFFFF", 0, [](uint32_t) { return 0x0FFFFFFFu; }, true},
+        {"padding, size 100 too large", 64, [](uint32_t n) { return n + 100; }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QByteArray tag = buildTag(3, frames, c.padding);
+        const uint32_t trueSize = uint32_t(tag.size() - 10);
+        tag.replace(6, 4, syncsafe(c.size(trueSize)));
+        const QString file = path();
+        writeAll(file, tag + audio);
+
+        MP3TagsEditorPresenter editor;
+        editor.VersionChanged(1);
+        MP3TagFields f = editor.ReadTags(file);
+        EXPECT_EQ(f.txtTitle, QStringLiteral("Song"));
+        EXPECT_EQ(f.txtLyric, QStringLiteral("words"));
+        f.txtYear = QStringLiteral("2011");
+        const auto error = editor.Apply(f);
+        ASSERT_FALSE(error.has_value()) << error->description.toStdString();
+
+        const QByteArray after = readAll(file);
+        EXPECT_TRUE(after.endsWith(audio)) << "the audio is not whole";
+        EXPECT_EQ(after.mid(tagLength(after)), c.keptWhole ? tag + audio : audio);
+        cMP3ID3v2 back;
+        back.MP3File(file);
+        // Every frame is one of the editor's, none is made of audio bytes.
+        static const QRegularExpression validId(QStringLiteral("^[A-Z0-9]{4}$"));
+        QStringList ids;
+        for (long i = 1; i <= back.FrameCount(); ++i)
+            ids << back.Frame(i);
+        EXPECT_EQ(ids.filter(validId), ids);
+        EXPECT_TRUE(ids.contains(QStringLiteral("TIT2")) && ids.contains(QStringLiteral("USLT"))) << ids.join(' ').toStdString();
+
+        const ToolRun m = run(kPython, {QStringLiteral("-c"), QString::fromUtf8(kMutagenRead), file});
+        ASSERT_EQ(m.exitCode, 0) << m.err.toStdString();
+        const QJsonObject o = QJsonDocument::fromJson(m.out).object();
+        EXPECT_EQ(o[QStringLiteral("TIT2")].toString(), QStringLiteral("Song")) << m.out.toStdString();
+        EXPECT_EQ(o[QStringLiteral("USLT")].toArray(),
+                  QJsonArray({QJsonArray({QStringLiteral("zho"), QString(), QStringLiteral("words")})}))
+            << m.out.toStdString();
+        const ToolRun l = run(QStringLiteral("/usr/bin/id3v2"), {QStringLiteral("-l"), file});
+        ASSERT_EQ(l.exitCode, 0) << l.err.toStdString();
+        EXPECT_TRUE(QString::fromUtf8(l.out).contains(QStringLiteral("TIT2"))) << l.out.toStdString();
+        EXPECT_TRUE(QString::fromUtf8(l.out).contains(QStringLiteral("2011"))) << l.out.toStdString();
+        const ToolRun e = run(QStringLiteral("/usr/bin/eyeD3"), {QStringLiteral("--no-color"), file});
+        ASSERT_EQ(e.exitCode, 0) << e.err.toStdString();
+        EXPECT_TRUE(QString::fromUtf8(e.out).contains(QStringLiteral("title: Song"))) << e.out.toStdString();
     }
 }
 
