@@ -5,6 +5,7 @@
 #include "components/cGrid.h"
 #include "foundation/VbNumbers.h"
 #include "foundation/mdlFileSystem.h"
+#include "foundation/mdlFunctions.h"
 #include "foundation/mdlModes.h"
 #include "itemsgrid/ItemRow.h"
 #include "mainwindow/ItemsListLoader.h"
