@@ -273,6 +273,8 @@ void ItemsListTree::cTreeView1_NodeClick(QTreeWidgetItem* node)
     SetListName(cTreeView::Text(node));
     if (m_c.lblEmptylist)
         m_c.lblEmptylist->setText(QStringLiteral("The items list is empty."));
+    if (m_c.lblAddorDrag)
+        m_c.lblAddorDrag->setWordWrap(false);
     m_host.SetCDPolling(false);
 
     if (IsCDNode(key)) {
@@ -296,23 +298,30 @@ void ItemsListTree::onLoadFinished(bool completed)
                                      "It stays in the list file.")
                     : QString::number(hidden) + QStringLiteral(" items of this list are not shown: their audio files are "
                                                                "missing or cannot be read. They stay in the list file.");
+    // The same, short enough for the status bar's panel.
+    const QString hiddenPanel = hidden == 1 ? QStringLiteral("1 item not shown: its file is missing or unreadable.")
+                                            : QString::number(hidden) +
+                                                  QStringLiteral(" items not shown: their files are missing or unreadable.");
     if (grid && grid->Rows() > 0) {
         if (m_c.picEmptyMsg)
             m_c.picEmptyMsg->setVisible(false);
         grid->Redraw(true);
         grid->CurrentRow(ProgramOptions.chkSelectTheLastItem ? grid->Rows() : 1);
-        m_host.SetStatusPanelText(QStringLiteral("Main"), hidden > 0 ? hiddenText : QStringLiteral("Ready."));
+        m_host.SetStatusPanelText(QStringLiteral("Main"), hidden > 0 ? hiddenPanel : QStringLiteral("Ready."));
     } else {
         if (m_c.picEmptyMsg)
             m_c.picEmptyMsg->setVisible(true);
         if (hidden > 0)
-            m_host.SetStatusPanelText(QStringLiteral("Main"), hiddenText);
+            m_host.SetStatusPanelText(QStringLiteral("Main"), hiddenPanel);
     }
     if (m_c.lblEmptylist)
         m_c.lblEmptylist->setText(hidden > 0 ? QStringLiteral("No item of this list can be shown.")
                                              : QStringLiteral("The items list is empty."));
-    if (m_c.lblAddorDrag)
+    if (m_c.lblAddorDrag) {
+        // The reason is longer than a narrow grid is wide: it wraps; the hint keeps its one line.
+        m_c.lblAddorDrag->setWordWrap(hidden > 0);
         m_c.lblAddorDrag->setText(hidden > 0 ? hiddenText : QStringLiteral("Add or Drag and Drop audio items to here."));
+    }
     m_host.RefreshItemInfo();
     DisplayGridInfoStatusBar();
     if (completed && !m_loader.DamagedAfter().isEmpty())
