@@ -274,6 +274,7 @@ void FrmMain::RemoveItems()
             for (long i = 1; i <= n; ++i) {
                 if (selected[static_cast<size_t>(i)]) {
                     cGrid1->RemoveRow(i - k);
+                    m_lists->loader().RowRemoved(i - k);
                     ++k;
                 }
             }

@@ -323,7 +323,7 @@ void FrmMain::buildControls()
     cAudioCDRipper1 = CreateAudioCDRipper();
     m_probe = std::make_unique<ConverterProbe>(*cAudioConverter1);
     m_host = std::make_unique<MainListHost>(*this);
-    const ItemsListControls c{cTreeView1, cGrid1, lblListName, prgStatus, picEmptyMsg, lblAddorDrag, &imgGrid, &imgMenu};
+    const ItemsListControls c{cTreeView1, cGrid1, lblListName, prgStatus, picEmptyMsg, lblAddorDrag, &imgGrid, &imgMenu, lblEmptylist};
     m_lists = std::make_unique<ItemsListTree>(c, *m_probe, *m_host, this);
     picResizer->installEventFilter(this);
     tmrCDs = new QTimer(this);
@@ -781,7 +781,15 @@ void FrmMain::Form_Unload(int& Cancel)
 {
     g_bMainUnloading = true;
 
-    if (ProgramOptions.chkDisplayMSGWhenExit) {
+    // A list the window holds but its file does not is asked about whatever the exit option
+    // says; that question also asks whether to exit.
+    if (m_lists && m_lists->IsUnsaved()) {
+        if (!m_lists->AskSaveBeforeExit()) {
+            Cancel = 1;
+            g_bMainUnloading = false;
+            return;
+        }
+    } else if (ProgramOptions.chkDisplayMSGWhenExit) {
         const int answer = platform::MsgBox(QStringLiteral("Are you sure you want to exit '") + g_sAppName + QLatin1Char(' ') +
                                                 g_sAppVersion + QStringLiteral("' ?"),
                                             platform::vbInformation | platform::vbYesNo, QString(), this);

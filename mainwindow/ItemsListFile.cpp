@@ -417,7 +417,19 @@ QByteArray ComposeItemsListBytes(const QList<ItemsListRecord>& rows, const QList
             escaped = escaped || h.escaped;
     }
 
+    // A damaged part that comes first in the file is read after one byte-order mark and the
+    // escaped marker are taken off the file's start. One that begins with either keeps them only
+    // when the file starts with its own: a mark before it, or the marker (which escapes the
+    // records too).
+    static const QByteArray bom("\xEF\xBB\xBF");
+    static const QByteArray marker = kItemsListEscapedMarker.toUtf8();
+    const bool heldFirst = !held.isEmpty() && (rows.isEmpty() || held.first().afterRow <= 0);
+    const QByteArray first = heldFirst ? held.first().damaged : QByteArray();
+    escaped = escaped || first.startsWith(marker);
+
     ItemsListWriter out(escaped, rows.size() + held.size(), valueChars);
+    if (!escaped && first.startsWith(bom))
+        out.raw(bom);
     auto put = [&](const HeldItem& h) {
         if (h.damaged.isEmpty())
             out.record(h.record);
@@ -434,13 +446,6 @@ QByteArray ComposeItemsListBytes(const QList<ItemsListRecord>& rows, const QList
     while (h < held.size())
         put(held.at(h++));
     return out.finish();
-}
-
-bool WriteItemsListFile(const QString& sFile, const QList<ItemsListRecord>& records)
-{
-    if (sFile.isEmpty())
-        return false;
-    return WriteFileAtomically(sFile, ComposeItemsListBytes(records));
 }
 
 ItemsListRecord RecordFromGridRow(cGrid& grid, long row)
@@ -487,26 +492,6 @@ QList<ItemsListRecord> RecordsFromGrid(cGrid& grid)
     return records;
 }
 
-QList<ItemsListRecord> MergeHeldItems(const QList<ItemsListRecord>& rows, const QList<HeldItem>& held)
-{
-    if (held.isEmpty())
-        return rows;
-    QList<ItemsListRecord> out;
-    out.reserve(rows.size() + held.size());
-    qsizetype h = 0;
-    for (qsizetype r = 0; r <= rows.size(); ++r) {
-        for (; h < held.size() && held.at(h).afterRow <= r; ++h)
-            if (held.at(h).damaged.isEmpty())
-                out.append(held.at(h).record);
-        if (r < rows.size())
-            out.append(rows.at(r));
-    }
-    for (; h < held.size(); ++h)
-        if (held.at(h).damaged.isEmpty())
-            out.append(held.at(h).record);
-    return out;
-}
-
 bool IsItemsListFileName(const QString& sName)
 {
     return sName.size() > kItemsListExtension.size() && sName.endsWith(kItemsListExtension);
@@ -526,13 +511,11 @@ bool isBlank(QByteArrayView bytes)
 }
 
 // The file's own closing line break is written again by every save, so it is no part of a
-// damaged part at the end of the file.
+// damaged part at the end of the file. Only that one: any other line break there is the
+// damaged part's own, and a save that dropped it would change the part.
 QByteArray withoutClosingBreak(QByteArrayView bytes)
 {
-    qsizetype n = bytes.size();
-    while (n > 0 && (bytes[n - 1] == '\r' || bytes[n - 1] == '\n'))
-        --n;
-    return bytes.first(n).toByteArray();
+    return (bytes.endsWith("\r\n") ? bytes.chopped(2) : bytes).toByteArray();
 }
 
 bool isEmptyRecord(const ItemsListRecord& r)
@@ -550,33 +533,24 @@ ItemsListPiece ParseItemsListPiece(QByteArrayView piece, bool escaped, bool last
     static const QByteArray itemClose = kItemClose.toUtf8();
     static const QByteArray itemOpen = kItemOpen.toUtf8();
     ItemsListPiece out;
-    qsizetype end = piece.indexOf(itemClose);
-    if (end >= 0) {
-        end += itemClose.size();
-    } else {
-        // No closing marker (a file cut short): the record ends with the last field it holds.
-        end = 0;
-        for (const QString& key : ItemsListFieldKeys()) {
-            const QByteArray open = (QLatin1Char('<') + key + QLatin1Char('>')).toUtf8();
-            const QByteArray close = (QStringLiteral("</") + key + QLatin1Char('>')).toUtf8();
-            const qsizetype o = piece.indexOf(open);
-            const qsizetype c = piece.indexOf(close);
-            if (o >= 0 && c >= o + open.size())
-                end = std::max(end, c + close.size());
-        }
-    }
-    out.record = ParseItemsListRecord(DecodeItemsListBytes(piece.first(end).toByteArray()), escaped);
-    if (isEmptyRecord(out.record)) {
-        // Nothing of an item can be read here: the whole piece is kept, marker and all.
+    // The whole piece, marker and all, when nothing of an item can be read from it.
+    auto damagedWhole = [&] {
         out.record = ItemsListRecord();
-        QByteArrayView rest = piece;
-        if (rest.startsWith(itemClose))
-            rest = rest.sliced(itemClose.size());
-        if (!isBlank(rest)) {
-            out.damaged = itemOpen + (last ? withoutClosingBreak(piece) : piece.toByteArray());
-        }
+        out.damaged = itemOpen + (last ? withoutClosingBreak(piece) : piece.toByteArray());
         return out;
-    }
+    };
+    qsizetype end = piece.indexOf(itemClose);
+    // No closing marker: a file cut off inside the record, or a record whose end was lost. What
+    // it holds is not known to be all of it, so it is not loaded as an item.
+    if (end < 0)
+        return damagedWhole();
+    end += itemClose.size();
+    out.record = ParseItemsListRecord(DecodeItemsListBytes(piece.first(end).toByteArray()), escaped);
+    if (isEmptyRecord(out.record))
+        return damagedWhole();
+    for (const QString& v : out.record.fields)
+        if (v.size() > kItemsListFieldLimit)
+            return damagedWhole();
     const QByteArrayView trailing = piece.sliced(end);
     if (!isBlank(trailing))
         out.damaged = last ? withoutClosingBreak(trailing) : trailing.toByteArray();
@@ -747,6 +721,61 @@ private:
     struct stat m_stat {};
 };
 
+// Writes all of `data` to the descriptor: 0, or the system's error number of the write that
+// failed. A disk that fills partway through fails a later write, not the first, and Qt's own
+// writer then has no reason to give.
+int writeAll(int fd, const QByteArray& data)
+{
+    if (fd < 0)
+        return EBADF;
+    const char* at = data.constData();
+    qsizetype left = data.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, at, static_cast<size_t>(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (n == 0)
+            return EIO;
+        at += n;
+        left -= n;
+    }
+    return 0;
+}
+
+// The temporary files a save makes beside the list: its name, a dot and six letters.
+bool isOwnTemporaryName(const QString& name, const QString& listName)
+{
+    if (name.size() != listName.size() + 7 || !name.startsWith(listName) || name.at(listName.size()) != u'.')
+        return false;
+    for (qsizetype i = listName.size() + 1; i < name.size(); ++i) {
+        const char16_t c = name.at(i).unicode();
+        if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z')))
+            return false;
+    }
+    return true;
+}
+
+// Removes what saves of the list killed before their rename left: regular files of this user
+// named as the temporary files are. A symbolic link or another user's file is never ours.
+void removeLeftoverSaves(const QString& sFile)
+{
+    const QFileInfo info(sFile);
+    const QString listName = info.fileName();
+    const QDir folder = info.dir();
+    const QStringList names = folder.entryList({listName + QStringLiteral(".*")}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names) {
+        if (!isOwnTemporaryName(name, listName))
+            continue;
+        const QByteArray path = QFile::encodeName(folder.filePath(name));
+        struct stat st {};
+        if (::lstat(path.constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid())
+            ::unlink(path.constData());
+    }
+}
+
 bool sameAsRead(const LockedList& file, const ItemsListStamp& expected)
 {
     if (file.exists() != expected.exists)
@@ -784,6 +813,9 @@ ItemsListSaveStatus SaveItemsListBytes(const QString& sFile, const QByteArray& d
                                      : QStringLiteral("the file was removed by another program since it was read");
         return ItemsListSaveStatus::ChangedElsewhere;
     }
+    // Under the lock no other save of this program is under way: a temporary file of ours
+    // beside the list is what a save killed before its rename left.
+    removeLeftoverSaves(sFile);
     // Unbuffered: a buffered write that fails only when the file is closed (a full disk) would
     // still be renamed over the list, leaving it cut short.
     QSaveFile out(sFile);
@@ -792,9 +824,10 @@ ItemsListSaveStatus SaveItemsListBytes(const QString& sFile, const QByteArray& d
             *error = writeFailure(sFile, out);
         return ItemsListSaveStatus::Failed;
     }
-    if (out.write(data) != data.size() || !out.commit()) {
+    const int writeError = writeAll(out.handle(), data);
+    if (writeError != 0 || !out.commit()) {
         if (error)
-            *error = writeFailure(sFile, out);
+            *error = writeError != 0 ? systemError(writeError) : writeFailure(sFile, out);
         out.cancelWriting();
         return ItemsListSaveStatus::Failed;
     }

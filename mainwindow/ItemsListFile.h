@@ -21,6 +21,11 @@ class cGrid;
 inline const QString kItemsListExtension = QStringLiteral(".flst");
 inline const QString kItemsListEscapedMarker = QStringLiteral("<FLST escaped=\"1\"/>");
 
+// The longest value a record may hold, in characters: far beyond any path (4,096 bytes) or tag
+// text the grid shows. A longer one is no value this program wrote, and a grid cell of many
+// megabytes would hold the window up for minutes; its record is a damaged part (below).
+constexpr qsizetype kItemsListFieldLimit = 65536;
+
 // The fourteen field keys in file order.
 enum ItemsListField {
     fldInc,
@@ -92,17 +97,16 @@ struct ItemsListReadResult {
 ItemsListReadResult ReadItemsListFile(const QString& sFile);
 // The bytes only (text left empty), for the slice reader.
 ItemsListReadResult ReadItemsListData(const QString& sFile);
-// The bytes WriteItemsListFile writes: EncodeItemsListText(ComposeItemsListText(records) plus
-// a line break), composed without the intermediate text.
+// The bytes of a list file of the records: EncodeItemsListText(ComposeItemsListText(records)
+// plus a line break), composed without the intermediate text.
 QByteArray ComposeItemsListBytes(const QList<ItemsListRecord>& records);
-// Writes the records and the closing CR LF (UTF-8) beside the file and renames the result over
-// it, so a crash or a full disk leaves the old list whole. True when the new file is in place.
-bool WriteItemsListFile(const QString& sFile, const QList<ItemsListRecord>& records);
 
 // Saving a list that was read before. The file is locked against other savers of this program,
 // compared with what was read (`expected`), and replaced only when nobody changed it meanwhile:
-// a save never undoes, unseen, what another instance saved. `written` receives the stamp of the
-// new file; `error` the reason of a failure, as the system gives it.
+// a save never undoes, unseen, what another instance saved. The new file is written beside the
+// list and renamed over it, so a crash or a full disk leaves the old list whole; a temporary
+// file of an earlier save that was killed before its rename is removed. `written` receives the
+// stamp of the new file; `error` the reason of a failure, as the system gives it.
 enum class ItemsListSaveStatus { Saved, Failed, ChangedElsewhere };
 ItemsListSaveStatus SaveItemsListBytes(const QString& sFile, const QByteArray& data, const ItemsListStamp& expected,
                                        ItemsListStamp* written, QString* error);
@@ -112,29 +116,28 @@ ItemsListRecord RecordFromGridRow(cGrid& grid, long row);
 QList<ItemsListRecord> RecordsFromGrid(cGrid& grid);
 
 // A record the loader could not put into the grid (its source file missing or unreadable, no
-// source path): kept so that the next save writes it back. `afterRow` is the number of rows
-// loaded before it. A damaged part of the file (below) is held the same way, as its bytes.
+// source path): kept so that the next save writes it back. `afterRow` is the number of the
+// grid's rows before it (kept up to date as rows are removed, so it stays between the same
+// neighbours). A damaged part of the file (below) is held the same way, as its bytes.
 struct HeldItem {
     long afterRow = 0;
     ItemsListRecord record;
     QByteArray damaged;    // when not empty: bytes written back as they are, instead of the record
     bool escaped = false;  // the damaged bytes come from an escaped file
 };
-// The grid's records with the held ones put back at their places (a place beyond the last row
-// becomes the end). Records only: held damaged parts are left out.
-QList<ItemsListRecord> MergeHeldItems(const QList<ItemsListRecord>& rows, const QList<HeldItem>& held);
 // The file's bytes for the grid's records with everything held put back at its place, damaged
 // parts byte for byte. A list that held damaged parts of an escaped file stays escaped, so those
 // parts keep their meaning.
 QByteArray ComposeItemsListBytes(const QList<ItemsListRecord>& rows, const QList<HeldItem>& held);
 
-// Damaged parts. Each record runs from its "<ITEM>" to the first "</ITEM>" after it (or, when
-// there is none, to the end of its last field). What follows that up to the next "<ITEM>" is
-// normally nothing; anything there besides blanks (a marker damaged by hand, as "<ITEM" and a
-// line break that hides the next record, or text typed between records) is a damaged part. So
-// is a piece without any field, taken with its "<ITEM>", and text before the first record other
-// than a byte-order mark, the escaped marker and blanks. Damaged parts are kept byte for byte
-// and written back at their places; the closing line break of the file is no part of them.
+// Damaged parts. Each record runs from its "<ITEM>" to the first "</ITEM>" after it. What
+// follows that up to the next "<ITEM>" is normally nothing; anything there besides blanks (a
+// marker damaged by hand, as "<ITEM" and a line break that hides the next record, or text typed
+// between records) is a damaged part. So is, taken whole with its "<ITEM>", a piece without any
+// value, one without "</ITEM>" (a file cut off inside a record) and one with a value longer than
+// kItemsListFieldLimit; and so is text before the first record other than a byte-order mark, the
+// escaped marker and blanks. Damaged parts are kept byte for byte and written back at their
+// places; the one closing CR LF of the file is no part of them.
 struct ItemsListPiece {
     ItemsListRecord record;  // empty when the piece holds no field
     QByteArray damaged;

@@ -65,10 +65,28 @@ ItemsListLoader::ItemsListLoader(cGrid& grid, ItemProbe& probe, QObject* parent)
 {
 }
 
+void ItemsListLoader::RowRemoved(long row)
+{
+    // What is held stays between the rows it was read between: a row removed before it moves it
+    // up with the rows that follow.
+    for (HeldItem& h : m_held)
+        if (h.afterRow >= row)
+            --h.afterRow;
+}
+
 ItemsListLoader::~ItemsListLoader()
 {
     if (m_cursorSet)
         QApplication::restoreOverrideCursor();
+}
+
+long ItemsListLoader::HiddenRecords() const
+{
+    long n = 0;
+    for (const HeldItem& h : m_held)
+        if (h.damaged.isEmpty())
+            ++n;
+    return n;
 }
 
 void ItemsListLoader::Reset()

@@ -93,6 +93,11 @@ public:
     // The open list's file was renamed: the grid still holds that list.
     void ListRenamed(const QString& sNewPath) { m_path = sNewPath; }
     const QList<HeldItem>& Held() const { return m_held; }
+    // The records held aside because their source could not be loaded (damaged parts aside).
+    long HiddenRecords() const;
+    // The grid's row was removed (by the user): what is held after it moves up with the rows
+    // that follow, so it stays between the same neighbours.
+    void RowRemoved(long row);
     // The file's damaged parts (see ItemsListPiece), each as the number of records of the file
     // before it; empty for a sound file. Held keeps their bytes for the next save, and a copy of
     // the file as it was read is kept beside it (DamagedCopy, or DamagedCopyError).

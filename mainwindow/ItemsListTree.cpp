@@ -257,7 +257,12 @@ void ItemsListTree::cTreeView1_NodeClick(QTreeWidgetItem* node)
     // Whatever was not saved is gone now: the grid shows the file again.
     m_unsaved = false;
     m_unsavedTold = false;
+    m_changedElsewhere = false;
     SetListName(cTreeView::Text(node));
+    if (m_c.lblEmptylist)
+        m_c.lblEmptylist->setText(QStringLiteral("The items list is empty."));
+    if (m_c.lblAddorDrag)
+        m_c.lblAddorDrag->setWordWrap(false);
     m_host.SetCDPolling(false);
 
     if (IsCDNode(key)) {
@@ -273,17 +278,38 @@ void ItemsListTree::cTreeView1_NodeClick(QTreeWidgetItem* node)
 void ItemsListTree::onLoadFinished(bool completed)
 {
     cGrid* grid = m_c.grid;
+    const long hidden = m_loader.HiddenRecords();
+    // Items whose files are on a drive not plugged in are not shown, but stay in the file: the
+    // user is told how many, and why, rather than finding a list shorter than it was, or empty.
+    const QString hiddenText =
+        hidden == 1 ? QStringLiteral("1 item of this list is not shown: its audio file is missing or cannot be read. "
+                                     "It stays in the list file.")
+                    : QString::number(hidden) + QStringLiteral(" items of this list are not shown: their audio files are "
+                                                               "missing or cannot be read. They stay in the list file.");
+    // The same, short enough for the status bar's panel.
+    const QString hiddenPanel = hidden == 1 ? QStringLiteral("1 item not shown: its file is missing or unreadable.")
+                                            : QString::number(hidden) +
+                                                  QStringLiteral(" items not shown: their files are missing or unreadable.");
     if (grid && grid->Rows() > 0) {
         if (m_c.picEmptyMsg)
             m_c.picEmptyMsg->setVisible(false);
         grid->Redraw(true);
         grid->CurrentRow(ProgramOptions.chkSelectTheLastItem ? grid->Rows() : 1);
-        m_host.SetStatusPanelText(QStringLiteral("Main"), QStringLiteral("Ready."));
-    } else if (m_c.picEmptyMsg) {
-        m_c.picEmptyMsg->setVisible(true);
+        m_host.SetStatusPanelText(QStringLiteral("Main"), hidden > 0 ? hiddenPanel : QStringLiteral("Ready."));
+    } else {
+        if (m_c.picEmptyMsg)
+            m_c.picEmptyMsg->setVisible(true);
+        if (hidden > 0)
+            m_host.SetStatusPanelText(QStringLiteral("Main"), hiddenPanel);
     }
-    if (m_c.lblAddorDrag)
-        m_c.lblAddorDrag->setText(QStringLiteral("Add or Drag and Drop audio items to here."));
+    if (m_c.lblEmptylist)
+        m_c.lblEmptylist->setText(hidden > 0 ? QStringLiteral("No item of this list can be shown.")
+                                             : QStringLiteral("The items list is empty."));
+    if (m_c.lblAddorDrag) {
+        // The reason is longer than a narrow grid is wide: it wraps; the hint keeps its one line.
+        m_c.lblAddorDrag->setWordWrap(hidden > 0);
+        m_c.lblAddorDrag->setText(hidden > 0 ? hiddenText : QStringLiteral("Add or Drag and Drop audio items to here."));
+    }
     m_host.RefreshItemInfo();
     DisplayGridInfoStatusBar();
     if (completed && !m_loader.DamagedAfter().isEmpty())
@@ -323,6 +349,18 @@ void ItemsListTree::SaveGridToFile()
     saveList(node, ComposeItemsListBytes(RecordsFromGrid(*m_c.grid), m_loader.Held()));
 }
 
+void ItemsListTree::savedAs(const ItemsListStamp& written)
+{
+    m_loader.Saved(written);
+    if (m_unsaved) {
+        m_unsaved = false;
+        m_unsavedTold = false;
+        m_changedElsewhere = false;
+        SetListName(m_listName);
+        m_host.SetStatusPanelText(QStringLiteral("Main"), QStringLiteral("Ready."));
+    }
+}
+
 bool ItemsListTree::saveList(QTreeWidgetItem* node, const QByteArray& data)
 {
     const QString key = cTreeView::Key(node);
@@ -330,18 +368,13 @@ bool ItemsListTree::saveList(QTreeWidgetItem* node, const QByteArray& data)
     ItemsListStamp written;
     const ItemsListSaveStatus status = SaveItemsListBytes(key, data, m_loader.Stamp(), &written, &error);
     if (status == ItemsListSaveStatus::Saved) {
-        m_loader.Saved(written);
-        if (m_unsaved) {
-            m_unsaved = false;
-            m_unsavedTold = false;
-            SetListName(m_listName);
-            m_host.SetStatusPanelText(QStringLiteral("Main"), QStringLiteral("Ready."));
-        }
+        savedAs(written);
         return true;
     }
     // The window keeps the user's change, but says at once and for as long as it lasts that the
     // file does not hold it.
     m_unsaved = true;
+    m_changedElsewhere = status == ItemsListSaveStatus::ChangedElsewhere;
     SetListName(m_listName);
     m_host.SetStatusPanelText(QStringLiteral("Main"), kNotSaved);
     if (m_unsavedTold)
@@ -350,21 +383,84 @@ bool ItemsListTree::saveList(QTreeWidgetItem* node, const QByteArray& data)
     QString prompt = QStringLiteral("The items list '") + cTreeView::Text(node) + QStringLiteral("' was not saved: ") + error +
                      QStringLiteral(".\r\n\r\n") + QStringLiteral("File: ") + key + QStringLiteral("\r\n\r\n");
     if (status == ItemsListSaveStatus::ChangedElsewhere) {
-        prompt += QStringLiteral("The file is left as it is, so that the change made there is not undone; the list in this "
-                                 "window is not saved.\r\n\r\n") +
-                  QStringLiteral("Load the list as it is in its file now? (No keeps the list of this window, not saved.)");
-        if (platform::MsgBox(prompt, platform::vbYesNo | platform::vbExclamation) == platform::vbYes) {
+        prompt += QStringLiteral("Yes: load the list as it is in its file now; the changes made in this window are dropped.\r\n"
+                                 "No: replace the file with the list of this window; the change made there is undone.\r\n"
+                                 "Cancel: leave both as they are for now; the list of this window stays not saved.");
+        const int answer = platform::MsgBox(prompt, platform::vbYesNoCancel | platform::vbExclamation);
+        if (answer == platform::vbYes) {
             // After the command that saved has finished with the grid.
             QTimer::singleShot(0, this, [this, node] {
                 if (HasNode(node) && SelectedNode() == node && !IsBusy())
                     cTreeView1_NodeClick(node);
             });
+        } else if (answer == platform::vbNo) {
+            error.clear();
+            if (replaceFile(node, &error) == ItemsListSaveStatus::Saved)
+                return true;
+            platform::MsgBox(QStringLiteral("The items list '") + cTreeView::Text(node) + QStringLiteral("' was not saved: ") +
+                                 error + QStringLiteral(".\r\n\r\n") + QStringLiteral("File: ") + key,
+                             platform::vbExclamation);
         }
         return false;
     }
     prompt += QStringLiteral("The file still holds the list as it was before. The list in this window is not saved; "
                              "it is saved with the next change that can be written.");
     platform::MsgBox(prompt, platform::vbExclamation);
+    return false;
+}
+
+ItemsListSaveStatus ItemsListTree::replaceFile(QTreeWidgetItem* node, QString* error)
+{
+    const QString key = cTreeView::Key(node);
+    const ItemsListStamp now = ReadItemsListData(key).stamp;
+    ItemsListStamp written;
+    const ItemsListSaveStatus status =
+        SaveItemsListBytes(key, ComposeItemsListBytes(RecordsFromGrid(*m_c.grid), m_loader.Held()), now, &written, error);
+    if (status == ItemsListSaveStatus::Saved)
+        savedAs(written);
+    return status;
+}
+
+bool ItemsListTree::AskSaveBeforeExit()
+{
+    QTreeWidgetItem* node = SelectedNode();
+    const QString key = cTreeView::Key(node);
+    if (!m_unsaved || !node || !m_c.grid || !IsListNodeKey(key) || m_loader.ListFile() != key)
+        return true;
+    QString prompt = QStringLiteral("The items list '") + m_listName + QStringLiteral("' is not saved: its file does not hold "
+                                                                                     "the list of this window.\r\n\r\n") +
+                     QStringLiteral("File: ") + key + QStringLiteral("\r\n\r\n");
+    if (m_changedElsewhere)
+        prompt += QStringLiteral("Another program changed the file since it was read.\r\n\r\n"
+                                 "Yes: replace the file with the list of this window, then exit.\r\n");
+    else
+        prompt += QStringLiteral("Yes: save the list of this window to its file, then exit.\r\n");
+    prompt += QStringLiteral("No: exit without saving it; the file stays as it is.\r\n"
+                             "Cancel: do not exit.");
+    const int answer = platform::MsgBox(prompt, platform::vbYesNoCancel | platform::vbExclamation);
+    if (answer == platform::vbNo)
+        return true;
+    if (answer != platform::vbYes)
+        return false;
+    QString error;
+    ItemsListSaveStatus status;
+    if (m_changedElsewhere) {
+        status = replaceFile(node, &error);
+    } else {
+        ItemsListStamp written;
+        status = SaveItemsListBytes(key, ComposeItemsListBytes(RecordsFromGrid(*m_c.grid), m_loader.Held()), m_loader.Stamp(),
+                                    &written, &error);
+        if (status == ItemsListSaveStatus::Saved)
+            savedAs(written);
+        else if (status == ItemsListSaveStatus::ChangedElsewhere)
+            m_changedElsewhere = true;
+    }
+    if (status == ItemsListSaveStatus::Saved)
+        return true;
+    platform::MsgBox(QStringLiteral("The items list '") + m_listName + QStringLiteral("' was not saved: ") + error +
+                         QStringLiteral(".\r\n\r\n") + QStringLiteral("File: ") + key + QStringLiteral("\r\n\r\n") +
+                         QStringLiteral("The program does not exit, so that the list of this window is not lost."),
+                     platform::vbExclamation);
     return false;
 }
 

@@ -71,6 +71,7 @@ struct ItemsListControls {
     QLabel* lblAddorDrag = nullptr;       // its text
     const cImageList* imgGrid = nullptr;  // the grid's icons
     const cImageList* imgMenu = nullptr;  // the tree's icons
+    QLabel* lblEmptylist = nullptr;       // the heading over an empty grid
 };
 
 // The tree of items lists and audio-CD drives beside the items grid, and the list commands on
@@ -102,6 +103,10 @@ public:
     void SaveGridToFile();
     // The last save of the open list failed: the grid holds what its file does not.
     bool IsUnsaved() const { return m_unsaved; }
+    // The exit's question while the open list is not saved: save it (over the file as it is
+    // now, when another program changed it), leave it, or stay. False when the program is to
+    // stay: the user said so, or the save failed (and was told).
+    bool AskSaveBeforeExit();
     void ClearTheList(bool bNoConfirm);
     void DoClearTheList();
     void RemoveItemsList();
@@ -146,6 +151,9 @@ private:
     void onLoadFinished(bool completed);
     void restartEdit(QTreeWidgetItem* node);
     bool saveList(QTreeWidgetItem* node, const QByteArray& data);
+    // Writes the grid's list over its file as the file is now, whoever changed it.
+    ItemsListSaveStatus replaceFile(QTreeWidgetItem* node, QString* error);
+    void savedAs(const ItemsListStamp& written);
     void tellDamaged();
 
     ItemsListControls m_c;
@@ -160,5 +168,6 @@ private:
     QString m_listName;         // the open list's name, as the label shows it
     bool m_unsaved = false;     // see IsUnsaved
     bool m_unsavedTold = false; // the failure has been shown
+    bool m_changedElsewhere = false;  // the failure: another program changed the file
 
 };

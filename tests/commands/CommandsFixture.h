@@ -140,7 +140,7 @@ protected:
                                                  i < marks.size() ? marks[i] : QStringLiteral("0"));
         }
         const QString p = QDir(listsFolder).filePath(name + QStringLiteral(".flst"));
-        EXPECT_TRUE(WriteItemsListFile(p, records));
+        EXPECT_TRUE(listfixtures::writeList(p, records));
         return p;
     }
     QStringList makeWavs(int n, const QString& stem = QStringLiteral("take"))

@@ -219,7 +219,7 @@ TEST_F(WindowCommandsTest, StartupSwitchAddFilesThroughMain)
         // The next start finds the list empty again.
         forms::unloadAll();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        ASSERT_TRUE(WriteItemsListFile(list, {}));
+        ASSERT_TRUE(listfixtures::writeList(list, {}));
     }
     // Cancel changes nothing.
     forms::unloadAll();

@@ -59,7 +59,7 @@ TEST_F(ItemValues, OddMarksShowABoxAndImpossibleRangesSayNotValid)
         records << r;
     }
     const QString list = QDir(listsFolder).filePath(QStringLiteral("Odd.flst"));
-    ASSERT_TRUE(WriteItemsListFile(list, records));
+    ASSERT_TRUE(listfixtures::writeList(list, records));
     const QByteArray before = ReadItemsListFile(list).data;
 
     FrmMain* f = openMain();

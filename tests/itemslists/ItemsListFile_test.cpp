@@ -103,7 +103,7 @@ TEST_F(ItemsListFileIo, WritesTheRecordsAndOneLineBreakAndReadsThemBack)
 {
     const QString file = path(QStringLiteral("Rock.flst"));
     const QList<ItemsListRecord> records = {sampleRecord(QStringLiteral("/m/é ü.wav"), QStringLiteral("é ü"))};
-    ASSERT_TRUE(WriteItemsListFile(file, records));
+    ASSERT_TRUE(listfixtures::writeList(file, records));
     const QByteArray bytes = readBytes(file);
     EXPECT_TRUE(bytes.endsWith("</ITEM>\r\n"));
     EXPECT_EQ(bytes.count("\r\n"), 1);
@@ -112,7 +112,7 @@ TEST_F(ItemsListFileIo, WritesTheRecordsAndOneLineBreakAndReadsThemBack)
     ASSERT_TRUE(read.ok);
     EXPECT_EQ(ParseItemsListText(read.text), records);
 
-    ASSERT_TRUE(WriteItemsListFile(file, {}));
+    ASSERT_TRUE(listfixtures::writeList(file, {}));
     EXPECT_EQ(readBytes(file), QByteArray("\r\n"));
 }
 
@@ -121,14 +121,14 @@ TEST_F(ItemsListFileIo, ARewriteReplacesTheFileInsteadOfWritingIntoIt)
     // A second name for the old file keeps the old content: the new list was written beside it
     // and renamed over it, so a write cut short can never leave half a list.
     const QString file = path(QStringLiteral("List.flst"));
-    ASSERT_TRUE(WriteItemsListFile(file, {sampleRecord(QStringLiteral("/m/a"), QStringLiteral("a"))}));
+    ASSERT_TRUE(listfixtures::writeList(file, {sampleRecord(QStringLiteral("/m/a"), QStringLiteral("a"))}));
     const QByteArray before = readBytes(file);
     ASSERT_EQ(::link(QFile::encodeName(file).constData(), QFile::encodeName(path(QStringLiteral("old"))).constData()), 0);
 
-    ASSERT_TRUE(WriteItemsListFile(file, {sampleRecord(QStringLiteral("/m/b"), QStringLiteral("b"))}));
+    ASSERT_TRUE(listfixtures::writeList(file, {sampleRecord(QStringLiteral("/m/b"), QStringLiteral("b"))}));
     EXPECT_EQ(readBytes(path(QStringLiteral("old"))), before);
     EXPECT_NE(readBytes(file), before);
-    EXPECT_FALSE(WriteItemsListFile(path(QStringLiteral("no/such/folder/x.flst")), {}));
+    EXPECT_FALSE(listfixtures::writeList(path(QStringLiteral("no/such/folder/x.flst")), {}));
 }
 
 TEST_F(ItemsListFileIo, ReadingTellsAMissingListFromAnUnreadableOne)
@@ -237,20 +237,21 @@ TEST(ItemsListGridRows, ARowIsSavedWithItsMarkAudioAndItsCells)
 TEST(ItemsListHeldItems, GoBackToTheirPlaces)
 {
     auto rec = [](const char* name) { return sampleRecord(QString(), QString::fromLatin1(name)); };
+    auto held = [&](long after, const char* name) { return HeldItem{after, rec(name), {}, false}; };
     const QList<ItemsListRecord> rows = {rec("r1"), rec("r2")};
     struct Case {
         QList<HeldItem> held;
         QStringList order;
     } cases[] = {
         {{}, {"r1", "r2"}},
-        {{{0, rec("h0")}}, {"h0", "r1", "r2"}},
-        {{{1, rec("h1")}, {1, rec("h1b")}}, {"r1", "h1", "h1b", "r2"}},
-        {{{2, rec("h2")}}, {"r1", "r2", "h2"}},
-        {{{9, rec("h9")}}, {"r1", "r2", "h9"}},  // rows removed since the load
+        {{held(0, "h0")}, {"h0", "r1", "r2"}},
+        {{held(1, "h1"), held(1, "h1b")}, {"r1", "h1", "h1b", "r2"}},
+        {{held(2, "h2")}, {"r1", "r2", "h2"}},
+        {{held(9, "h9")}, {"r1", "r2", "h9"}},  // a place beyond the last row is the end
     };
     for (const Case& c : cases) {
         QStringList order;
-        for (const ItemsListRecord& r : MergeHeldItems(rows, c.held))
+        for (const ItemsListRecord& r : ParseItemsListData(ComposeItemsListBytes(rows, c.held)).records)
             order << r[fldItemName];
         EXPECT_EQ(order, c.order);
     }

@@ -9,6 +9,7 @@
 #include "itemsgrid/ItemRow.h"
 #include "mainwindow/ItemsListFile.h"
 #include "mainwindow/ItemsListLoader.h"
+#include "tests/support/ListFixtures.h"
 
 #include <QDir>
 #include <QFile>

@@ -45,7 +45,7 @@ TEST_F(ItemsListLoaderTest, SavedItemsLoadWithTheirChoicesAndFreshFileFacts)
     rb[fldRangeAll] = QStringLiteral("0");
     rb[fldRangeStart] = QStringLiteral("30");
     rb[fldRangeLength] = QStringLiteral("45");
-    ASSERT_TRUE(WriteItemsListFile(list, {ra, rb}));
+    ASSERT_TRUE(listfixtures::writeList(list, {ra, rb}));
 
     load();
     ASSERT_EQ(grid->Rows(), 2);
@@ -85,7 +85,7 @@ TEST_F(ItemsListLoaderTest, RangeAllOtherThanZeroMeansTheWholeFile)
         r[fldRangeLength] = QStringLiteral("5");
         records << r;
     }
-    ASSERT_TRUE(WriteItemsListFile(list, records));
+    ASSERT_TRUE(listfixtures::writeList(list, records));
     load();
     ASSERT_EQ(grid->Rows(), 5);
     for (long row = 1; row <= 5; ++row) {
@@ -106,7 +106,7 @@ TEST_F(ItemsListLoaderTest, TheTagOptionTakesTagsFromTheSourceInsteadOfTheFile)
     tags.title = QStringLiteral("Src title");
     tags.track = QStringLiteral("3");
     const QString a = source(QStringLiteral("a.mp3"), 10, 1000, tags);
-    ASSERT_TRUE(WriteItemsListFile(list, {sampleRecord(a, QStringLiteral("a"))}));
+    ASSERT_TRUE(listfixtures::writeList(list, {sampleRecord(a, QStringLiteral("a"))}));
 
     load(true);
     const QStringList fromSource = {tags.album, tags.artist, tags.comment, tags.genre, tags.year, tags.title, tags.track};
@@ -128,7 +128,7 @@ TEST_F(ItemsListLoaderTest, TypeWordsGiveTheirIcons)
         r[fldType] = QString::fromLatin1(type);
         records << r;
     }
-    ASSERT_TRUE(WriteItemsListFile(list, records));
+    ASSERT_TRUE(listfixtures::writeList(list, records));
     load();
     ASSERT_EQ(grid->Rows(), 4);
     EXPECT_EQ(icon(*grid, 1, ItemRow::COL_TYPE), 3);
@@ -163,22 +163,23 @@ TEST_F(ItemsListLoaderTest, ItemsThatCannotLoadAreHeldAndWrittenBackInPlace)
         sampleRecord(gone, QStringLiteral("gone")), sampleRecord(a, QStringLiteral("a")),
         sampleRecord(unreadable, QStringLiteral("unreadable")), noFile, sampleRecord(b, QStringLiteral("b")),
     };
-    ASSERT_TRUE(WriteItemsListFile(list, original));
+    ASSERT_TRUE(listfixtures::writeList(list, original));
 
     ItemsListLoader loader(*grid, probe);
     load(false, &loader);
     ASSERT_EQ(grid->Rows(), 2);
     EXPECT_TRUE(loader.IsComplete());
     ASSERT_EQ(loader.Held().size(), 3);
-    EXPECT_EQ(MergeHeldItems(RecordsFromGrid(*grid), loader.Held()), original);
+    EXPECT_EQ(ParseItemsListData(ComposeItemsListBytes(RecordsFromGrid(*grid), loader.Held())).records, original);
 
-    // The user removes item "a": nothing held is lost, each held item keeps its count of rows
-    // before it as far as the grid still has them.
+    // The user removes item "a": nothing held is lost, and each held item stays between the
+    // same neighbours.
     grid->RemoveRow(1);
+    loader.RowRemoved(1);
     QStringList names;
-    for (const ItemsListRecord& r : MergeHeldItems(RecordsFromGrid(*grid), loader.Held()))
+    for (const ItemsListRecord& r : ParseItemsListData(ComposeItemsListBytes(RecordsFromGrid(*grid), loader.Held())).records)
         names << r[fldItemName];
-    EXPECT_EQ(names, (QStringList{"gone", "b", "unreadable", "no path"}));
+    EXPECT_EQ(names, (QStringList{"gone", "unreadable", "no path", "b"}));
 
     // The drive is back: the item loads again.
     QDir(dir.path()).mkdir(QStringLiteral("unmounted"));
@@ -198,7 +199,7 @@ TEST_F(ItemsListLoaderTest, ValuesThatAreNotUtf8AreWrittenBackAsTheyWere)
     ItemsListRecord loads = sampleRecord(here, QStringLiteral("caf\u00e9 one.wav"));
     loads[fldTagComment] = QStringLiteral("@COMMENT@");
     ItemsListRecord held = sampleRecord(dir.filePath(QStringLiteral("@PATH@ gone.wav")), QStringLiteral("gone"));
-    ASSERT_TRUE(WriteItemsListFile(list, {loads, held}));
+    ASSERT_TRUE(listfixtures::writeList(list, {loads, held}));
     QByteArray original = readBytes(list);
     original.replace("@COMMENT@", "r\xe9sum\xe9");
     original.replace("@PATH@", "caf\xe9");
@@ -212,12 +213,13 @@ TEST_F(ItemsListLoaderTest, ValuesThatAreNotUtf8AreWrittenBackAsTheyWere)
     EXPECT_EQ(cell(*grid, 1, COL_TAG_TITLE), QStringLiteral("caf\u00e9 one.wav title"));
     ASSERT_EQ(loader.Held().size(), 1);
 
-    ASSERT_TRUE(WriteItemsListFile(list, MergeHeldItems(RecordsFromGrid(*grid), loader.Held())));
+    writeBytes(list, ComposeItemsListBytes(RecordsFromGrid(*grid), loader.Held()));
     EXPECT_EQ(readBytes(list), original);
 }
 
 TEST_F(ItemsListLoaderTest, DamagedRecordsDoNotEndTheLoad)
 {
+    // A bad mark loads unmarked; a record whose end is lost is damage, held whole.
     const QString a = source(QStringLiteral("a.wav"), 10, 1000);
     const QString text = QStringLiteral("<ITEM><Inc>yes</Inc><Type>Audio</Type><Item Name>bad mark</Item Name><COL_FILE>") + a +
                          QStringLiteral("</COL_FILE></ITEM>"
@@ -228,13 +230,15 @@ TEST_F(ItemsListLoaderTest, DamagedRecordsDoNotEndTheLoad)
     writeBytes(list, text.toUtf8());
     ItemsListLoader loader(*grid, probe);
     load(false, &loader);
-    ASSERT_EQ(grid->Rows(), 3);
+    ASSERT_EQ(grid->Rows(), 2);
     EXPECT_EQ(icon(*grid, 1, ItemRow::COL_INC), ItemRow::kUnmarked);
-    EXPECT_EQ(cell(*grid, 2, ItemRow::COL_ITEM_NAME), QStringLiteral("cut short"));
-    EXPECT_EQ(icon(*grid, 2, ItemRow::COL_INC), ItemRow::kUnmarked);
-    EXPECT_EQ(cell(*grid, 3, ItemRow::COL_ITEM_NAME), QStringLiteral("last"));
-    EXPECT_EQ(icon(*grid, 3, ItemRow::COL_INC), ItemRow::kMarked);
+    EXPECT_EQ(cell(*grid, 2, ItemRow::COL_ITEM_NAME), QStringLiteral("last"));
+    EXPECT_EQ(icon(*grid, 2, ItemRow::COL_INC), ItemRow::kMarked);
+    EXPECT_EQ(loader.DamagedAfter(), QList<long>{1});
     EXPECT_TRUE(loader.IsComplete());
+    const QByteArray cutShort = (QStringLiteral("<ITEM><Inc>1<Item Name>cut short</Item Name><COL_FILE>") + a +
+                                 QStringLiteral("</COL_FILE>")).toUtf8();
+    EXPECT_TRUE(ComposeItemsListBytes(RecordsFromGrid(*grid), loader.Held()).contains(cutShort));
 }
 
 // A list of one record per source, as this program writes it; the bytes of each record
@@ -244,7 +248,7 @@ QList<QByteArray> writeSourcesList(const QString& list, const QStringList& sourc
     QList<ItemsListRecord> records;
     for (const QString& s : sources)
         records << sampleRecord(s, QFileInfo(s).fileName());
-    EXPECT_TRUE(WriteItemsListFile(list, records));
+    EXPECT_TRUE(listfixtures::writeList(list, records));
     QList<QByteArray> bytes;
     const QByteArray data = readBytes(list);
     for (qsizetype at = data.indexOf("<ITEM>"); at >= 0; at = data.indexOf("<ITEM>", at + 1))
@@ -320,6 +324,10 @@ TEST_F(ItemsListLoaderTest, DamagedPartsAnywhereAreKeptInTheirPlaces)
         QByteArray damaged;  // the part that must come back
     };
     const QByteArray escaped = "<FLST escaped=\"1\"/>";
+    const QByteArray bom = "\xEF\xBB\xBF";
+    ItemsListRecord huge = sampleRecord(b, QString(kItemsListFieldLimit + 1, u'n'));
+    const QByteArray hugeRecord = ComposeItemsListBytes({huge}).chopped(2);
+    const QByteArray cutOff = r[2].left(r[2].indexOf("<COL_RANGE_ALL>"));
     const Case cases[] = {
         {"first marker damaged", hide(r[0]) + r[1] + r[2] + "\r\n", 2, {0}, hide(r[0])},
         {"last marker damaged, no closing line break", r[0] + r[1] + hide(r[2]), 2, {2}, hide(r[2])},
@@ -327,6 +335,13 @@ TEST_F(ItemsListLoaderTest, DamagedPartsAnywhereAreKeptInTheirPlaces)
         {"a piece without a field", r[0] + "<ITEM>not an item" + r[1] + r[2] + "\r\n", 3, {1}, "<ITEM>not an item"},
         {"every marker damaged", hide(r[0]) + hide(r[1]) + "\r\n", 0, {0}, hide(r[0]) + hide(r[1])},
         {"escaped list", escaped + r[0] + hide(r[1]) + r[2] + "\r\n", 2, {1}, hide(r[1])},
+        {"cut off inside the last record", r[0] + r[1] + cutOff, 2, {2}, cutOff},
+        {"cut off inside the last record, then a line break", r[0] + r[1] + cutOff + "\r\n", 2, {2}, cutOff},
+        {"a bare marker after text and line breaks", r[0] + "\r\ne\r\n<ITEM>", 1, {1, 1}, "\r\ne\r\n<ITEM>"},
+        {"text and a line feed before a bare marker", "e\n<ITEM>", 0, {0, 0}, "e\n<ITEM>"},
+        {"text ending in a line feed", r[0] + "e\n", 1, {1}, "e\n"},
+        {"two byte-order marks", bom + bom + r[0] + "\r\n", 1, {0}, bom + bom + r[0]},
+        {"a value longer than any path or tag", r[0] + hugeRecord + r[1] + "\r\n", 2, {1}, hugeRecord},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -336,9 +351,15 @@ TEST_F(ItemsListLoaderTest, DamagedPartsAnywhereAreKeptInTheirPlaces)
         EXPECT_EQ(grid->Rows(), c.rows);
         EXPECT_EQ(loader.DamagedAfter(), c.damagedAfter);
         const QByteArray saved = ComposeItemsListBytes(RecordsFromGrid(*grid), loader.Held());
-        EXPECT_TRUE(saved.contains(c.damaged)) << saved.toStdString();
-        // A file saved unchanged is the file read (an escaped list keeps its marker).
+        EXPECT_TRUE(saved.contains(c.damaged)) << saved.left(200).toStdString();
+        // A file saved unchanged is the file read (an escaped list keeps its marker) ...
         EXPECT_EQ(saved, c.file.endsWith("\r\n") ? c.file : c.file + "\r\n");
+        // ... and saving it again changes nothing.
+        writeBytes(list, saved);
+        load(false, &loader);
+        EXPECT_EQ(grid->Rows(), c.rows);
+        EXPECT_EQ(loader.DamagedAfter(), c.damagedAfter);
+        EXPECT_EQ(ComposeItemsListBytes(RecordsFromGrid(*grid), loader.Held()), saved);
     }
 }
 
@@ -347,7 +368,7 @@ TEST_F(ItemsListLoaderTest, NamesAndTagsWithMarkersLoadAsTheyWereSaved)
     const QString odd = source(QStringLiteral("<odd> & name.wav"), 10, 1000);
     ItemsListRecord r = sampleRecord(odd, QStringLiteral("<ITEM></Item Name> &amp; caf\u00e9"));
     r[fldTagComment] = QStringLiteral("two\r\nlines <COL_FILE>/etc/passwd</COL_FILE>");
-    ASSERT_TRUE(WriteItemsListFile(list, {r, sampleRecord(odd, QStringLiteral("second"))}));
+    ASSERT_TRUE(listfixtures::writeList(list, {r, sampleRecord(odd, QStringLiteral("second"))}));
     load();
     ASSERT_EQ(grid->Rows(), 2);
     EXPECT_EQ(cell(*grid, 1, COL_FILE), odd);
@@ -373,7 +394,7 @@ TEST_F(ItemsListLoaderTest, ALongListLoadsInSlicesWithTheProgressBarShown)
     QList<ItemsListRecord> records;
     for (int i = 0; i < 3000; ++i)
         records << sampleRecord(a, QString::number(i));
-    ASSERT_TRUE(WriteItemsListFile(list, records));
+    ASSERT_TRUE(listfixtures::writeList(list, records));
 
     QWidget window;
     auto* prg = new QProgressBar(&window);
@@ -403,7 +424,7 @@ TEST_F(ItemsListLoaderTest, AnAbortedLoadIsNotComplete)
     QList<ItemsListRecord> records;
     for (int i = 0; i < 3000; ++i)
         records << sampleRecord(a, QString::number(i));
-    ASSERT_TRUE(WriteItemsListFile(list, records));
+    ASSERT_TRUE(listfixtures::writeList(list, records));
     ItemsListLoader loader(*grid, probe);
     loader.SetSliceMilliseconds(1);
     loader.Load(list, {});

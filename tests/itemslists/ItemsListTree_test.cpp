@@ -92,7 +92,7 @@ protected:
     void makeList(const QString& name, const QList<ItemsListRecord>& records)
     {
         QDir().mkpath(folder);
-        ASSERT_TRUE(WriteItemsListFile(folder + name, records));
+        ASSERT_TRUE(listfixtures::writeList(folder + name, records));
     }
     QStringList childKeys() const
     {

@@ -95,7 +95,7 @@ protected:
             }
             records << r;
         }
-        ASSERT_TRUE(WriteItemsListFile(folder + QStringLiteral("Long.flst"), records));
+        ASSERT_TRUE(listfixtures::writeList(folder + QStringLiteral("Long.flst"), records));
         writeBytes(folder + QStringLiteral("Other.flst"), "\r\n");
     }
     void TearDown() override

@@ -105,7 +105,7 @@ protected:
         for (const QString& source : sources)
             records << listfixtures::plainRecord(source, QFileInfo(source).completeBaseName());
         const QString path = QDir(listsFolder).filePath(name + QStringLiteral(".flst"));
-        EXPECT_TRUE(WriteItemsListFile(path, records));
+        EXPECT_TRUE(listfixtures::writeList(path, records));
         return path;
     }
     // Lists load in slices between events; this waits for the one running to end.

@@ -66,11 +66,20 @@ TEST_F(ListSaving, ADamagedMarkerIsToldAndItsRecordSurvivesEverySave)
     EXPECT_TRUE(prompt.contains(QDir(listsFolder).filePath(copies.first()))) << prompt.toStdString();
     EXPECT_EQ(readBytes(QDir(listsFolder).filePath(copies.first())), bytes);
 
-    // Another item is removed: the file is saved without it, and with the hidden record as it was.
+    // Another item is removed above it: the file is saved without that one, and with the hidden
+    // record as it was, still between the ninth and the eleventh.
     removeRow(f, 3);
     EXPECT_EQ(f->cGrid1->Rows(), 10);
     const QByteArray saved = readBytes(list);
-    EXPECT_TRUE(saved.contains(hidden));
+    QByteArray expected = bytes;
+    const qsizetype third = [&] {
+        qsizetype at = -1;
+        for (int i = 0; i < 3; ++i)
+            at = expected.indexOf("<ITEM>", at + 1);
+        return at;
+    }();
+    expected.remove(third, expected.indexOf("</ITEM>", third) + 7 - third);
+    EXPECT_EQ(saved, expected);
     EXPECT_FALSE(listFiles(list).contains(sources[2]));
     EXPECT_EQ(mainPanel(f), QStringLiteral("Ready."));
 
@@ -103,21 +112,33 @@ TEST_F(ListSaving, ASaveThatCannotBeWrittenIsToldAndShownUntilOneSucceeds)
          },
          [](smalldisk::SmallDisk&, const QString& folder) { return QFile::remove(QDir(folder).filePath(QStringLiteral("filler"))); },
          ENOSPC},
+        // Room for the first pages of the new list but not for all of it.
+        {"disk that fills partway through",
+         [](smalldisk::SmallDisk&, const QString& folder) {
+             const QString filler = QDir(folder).filePath(QStringLiteral("filler"));
+             smalldisk::SmallDisk::fill(filler);
+             QFile f(filler);
+             return f.size() > 8192 && f.resize(f.size() / 4096 * 4096 - 8192);
+         },
+         [](smalldisk::SmallDisk&, const QString& folder) { return QFile::remove(QDir(folder).filePath(QStringLiteral("filler"))); },
+         ENOSPC},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         smalldisk::SmallDisk disk(listsFolder, "256k");
         if (!disk.mounted())
             GTEST_SKIP() << disk.refusal();
-        const QStringList sources = wavs(3);
+        // A list longer than the room left partway through.
+        const QStringList sources = wavs(48);
         list = makeListOf(QStringLiteral("Three"), sources);
         const QByteArray before = readBytes(list);
+        ASSERT_GT(before.size(), 2 * 8192 + 4096);
         FrmMain* f = openMain();
-        ASSERT_EQ(f->cGrid1->Rows(), 3);
+        ASSERT_EQ(f->cGrid1->Rows(), 48);
         ASSERT_TRUE(c.spoil(disk, listsFolder));
 
         removeRow(f, 1);
-        EXPECT_EQ(f->cGrid1->Rows(), 2);
+        EXPECT_EQ(f->cGrid1->Rows(), 47);
         EXPECT_EQ(readBytes(list), before);
         ASSERT_EQ(box.shown.size(), 1);
         const QString prompt = box.shown.first().prompt;
@@ -188,7 +209,7 @@ TEST_F(ListSaving, ASaveNeverUndoesWhatAnotherInstanceSaved)
     second.grid->RemoveRow(1);
     second.lists->SaveGridToFile();
     ASSERT_EQ(listFiles(list), sources.mid(1));
-    box.answer(platform::vbNo);
+    box.answer(platform::vbCancel);
     removeRow(first, 4);
 
     // Refused, with the reason; the second's change stands, and the first says it is not saved.
@@ -197,7 +218,7 @@ TEST_F(ListSaving, ASaveNeverUndoesWhatAnotherInstanceSaved)
     EXPECT_TRUE(box.shown.first().prompt.startsWith(
         QStringLiteral("The items list 'Shared' was not saved: the file was changed by another program since it was read.")))
         << box.shown.first().prompt.toStdString();
-    EXPECT_EQ(box.shown.first().style & 7, platform::vbYesNo);
+    EXPECT_EQ(box.shown.first().style & 7, platform::vbYesNoCancel);
     EXPECT_EQ(first->lblListName->text(), QStringLiteral("Shared (not saved)"));
     EXPECT_EQ(mainPanel(first), QStringLiteral("Not saved."));
     first->MarkAllItems(false);
@@ -224,6 +245,216 @@ TEST_F(ListSaving, ASaveNeverUndoesWhatAnotherInstanceSaved)
     ASSERT_EQ(second.grid->Rows(), 2);
     EXPECT_EQ(::cell(*second.grid, 1, COL_FILE), sources[1]);
     EXPECT_EQ(::cell(*second.grid, 2, COL_FILE), sources[2]);
+}
+
+TEST_F(ListSaving, AListChangedElsewhereIsAskedAboutWithBothWaysOut)
+{
+    struct Case {
+        const char* what;
+        int answer;
+        int sourcesFrom, sourcesCount;  // of the file afterwards
+        bool unsaved;
+    };
+    // The second instance saved items 2..4; this window holds items 1..3.
+    const Case cases[] = {
+        {"Yes: the list as it is in its file", platform::vbYes, 1, 3, false},
+        {"No: the file replaced with this window's list", platform::vbNo, 0, 3, false},
+        {"Cancel: both left as they are", platform::vbCancel, 1, 3, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QStringList sources = wavs(4);
+        list = makeListOf(QStringLiteral("Shared"), sources);
+        FrmMain* f = openMain();
+        ASSERT_EQ(f->cGrid1->Rows(), 4);
+        SecondInstance second(sources);
+        second.grid->RemoveRow(1);
+        second.lists->SaveGridToFile();
+        ASSERT_EQ(listFiles(list), sources.mid(1));
+
+        box.answer(c.answer);
+        removeRow(f, 4);
+        ASSERT_EQ(box.shown.size(), 1);
+        const QString prompt = box.shown.first().prompt;
+        EXPECT_EQ(box.shown.first().style & 7, platform::vbYesNoCancel);
+        EXPECT_TRUE(prompt.contains(QStringLiteral("Yes: load the list as it is in its file now"))) << prompt.toStdString();
+        EXPECT_TRUE(prompt.contains(QStringLiteral("No: replace the file with the list of this window"))) << prompt.toStdString();
+        QTest::qWait(50);
+        waitIdle(f);
+
+        EXPECT_EQ(listFiles(list), sources.mid(c.sourcesFrom, c.sourcesCount));
+        EXPECT_EQ(f->m_lists->IsUnsaved(), c.unsaved);
+        EXPECT_EQ(f->lblListName->text(), c.unsaved ? QStringLiteral("Shared (not saved)") : QStringLiteral("Shared"));
+        // What the window shows afterwards is the file or is told as not saved.
+        EXPECT_EQ(column(f->cGrid1, COL_FILE), c.unsaved ? sources.mid(0, 3) : listFiles(list));
+        // A later change of this window saves from there, or (still not saved) is refused.
+        f->MarkAllItems(false);
+        f->SaveGridToFile();
+        EXPECT_EQ(listFiles(list), sources.mid(c.sourcesFrom, c.sourcesCount));
+        EXPECT_EQ(box.shown.size(), 1);
+
+        forms::unloadAll();
+        box.shown.clear();
+    }
+}
+
+TEST_F(ListSaving, ANotSavedListIsAskedAboutAtExitEvenWithTheExitQuestionOff)
+{
+    struct Case {
+        const char* what;
+        bool exitOption;
+        QList<int> answers;  // to the questions at exit, in turn
+        bool exits;
+        int sourcesFrom;  // the file afterwards: items sourcesFrom .. sourcesFrom + 2
+    };
+    const Case cases[] = {
+        {"Cancel stays; then Yes replaces the file and exits", false, {platform::vbCancel, platform::vbYes}, true, 0},
+        {"No exits and leaves the file", false, {platform::vbNo}, true, 1},
+        {"the list's question instead of the exit question", true, {platform::vbYes}, true, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ProgramOptions.chkDisplayMSGWhenExit = c.exitOption;
+        const QStringList sources = wavs(4);
+        list = makeListOf(QStringLiteral("Shared"), sources);
+        FrmMain* f = openMain();
+        {
+            SecondInstance second(sources);
+            second.grid->RemoveRow(1);
+            second.lists->SaveGridToFile();
+        }
+        box.answer(platform::vbCancel);
+        removeRow(f, 4);
+        ASSERT_TRUE(f->m_lists->IsUnsaved());
+        box.shown.clear();
+
+        for (qsizetype i = 0; i < c.answers.size(); ++i) {
+            box.answer(c.answers.at(i));
+            const bool closed = f->close();
+            EXPECT_EQ(closed, c.answers.at(i) != platform::vbCancel);
+            if (!closed) {
+                EXPECT_TRUE(frmMain.isLoaded());
+                EXPECT_EQ(listFiles(list), sources.mid(1, 3));
+            }
+        }
+        QTest::qWait(20);
+        EXPECT_EQ(frmMain.isLoaded(), !c.exits);
+        ASSERT_EQ(box.shown.size(), c.answers.size());
+        for (const auto& shown : box.shown) {
+            EXPECT_TRUE(shown.prompt.startsWith(QStringLiteral("The items list 'Shared' is not saved"))) << shown.prompt.toStdString();
+            EXPECT_TRUE(shown.prompt.contains(list)) << shown.prompt.toStdString();
+            EXPECT_EQ(shown.style & 7, platform::vbYesNoCancel);
+        }
+        EXPECT_EQ(listFiles(list), sources.mid(c.sourcesFrom, 3));
+
+        forms::unloadAll();
+        box.shown.clear();
+    }
+}
+
+TEST_F(ListSaving, AnExitWhoseSaveFailsStaysAndSaysWhy)
+{
+    smalldisk::SmallDisk disk(listsFolder, "256k");
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.refusal();
+    const QStringList sources = wavs(3);
+    list = makeListOf(QStringLiteral("Three"), sources);
+    FrmMain* f = openMain();
+    ASSERT_TRUE(disk.makeReadOnly());
+    removeRow(f, 1);
+    ASSERT_TRUE(f->m_lists->IsUnsaved());
+    box.shown.clear();
+
+    box.answer(platform::vbYes);
+    EXPECT_FALSE(f->close());
+    EXPECT_TRUE(frmMain.isLoaded());
+    ASSERT_EQ(box.shown.size(), 2);
+    EXPECT_TRUE(box.shown[1].prompt.startsWith(QStringLiteral("The items list 'Three' was not saved: ") +
+                                               QString::fromLocal8Bit(std::strerror(EROFS))))
+        << box.shown[1].prompt.toStdString();
+
+    // Room again: the same question saves the list and exits.
+    ASSERT_TRUE(disk.makeWritable());
+    box.answer(platform::vbYes);
+    EXPECT_TRUE(f->close());
+    QTest::qWait(20);
+    EXPECT_FALSE(frmMain.isLoaded());
+    EXPECT_EQ(listFiles(list), sources.mid(1));
+}
+
+TEST_F(ListSaving, ALeftoverOfASaveKilledAtItsRenameGoesAtTheNextSave)
+{
+    const QStringList sources = wavs(3);
+    list = makeListOf(QStringLiteral("Big"), sources);
+    const QDir folder(listsFolder);
+    const QStringList leftovers = {QStringLiteral("Big.flst.BDtgdx"), QStringLiteral("Big.flst.qwerty")};
+    // Not of a save of this list: another list's, a backup, a copy of a damaged list, other names.
+    const QStringList others = {QStringLiteral("Other.flst.BDtgdx"), QStringLiteral("Big.flst.bak"),
+                                QStringLiteral("Big.flst.damaged-20260101-101010"), QStringLiteral("Big.flst.BDtgd1"),
+                                QStringLiteral("Big.flst.BDtgdxy"), QStringLiteral("Big.flst.BDtgd")};
+    for (const QString& name : leftovers + others)
+        writeBytes(folder.filePath(name), readBytes(list).left(100));
+    // A link of that name is no file of ours, nor is where it leads.
+    const QString target = folder.filePath(QStringLiteral("target.txt"));
+    writeBytes(target, "kept");
+    ASSERT_TRUE(QFile::link(target, folder.filePath(QStringLiteral("Big.flst.LnkAbc"))));
+
+    FrmMain* f = openMain();
+    ASSERT_EQ(f->cGrid1->Rows(), 3);
+    for (const QString& name : leftovers)
+        EXPECT_TRUE(QFileInfo::exists(folder.filePath(name))) << "removed by a load: " << name.toStdString();
+    removeRow(f, 1);
+    EXPECT_EQ(listFiles(list), sources.mid(1));
+    for (const QString& name : leftovers)
+        EXPECT_FALSE(QFileInfo::exists(folder.filePath(name))) << name.toStdString();
+    for (const QString& name : others)
+        EXPECT_TRUE(QFileInfo::exists(folder.filePath(name))) << name.toStdString();
+    EXPECT_TRUE(QFileInfo(folder.filePath(QStringLiteral("Big.flst.LnkAbc"))).isSymLink());
+    EXPECT_EQ(readBytes(target), QByteArray("kept"));
+}
+
+TEST_F(ListSaving, ItemsWhoseFilesAreMissingAreCountedAndTheReasonGiven)
+{
+    struct Case {
+        const char* what;
+        int present;  // of three
+        QString panel;
+        QString heading, text;  // over the empty grid
+    };
+    const Case cases[] = {
+        {"one of three missing", 2, QStringLiteral("1 item not shown: its file is missing or unreadable."), QString(), QString()},
+        {"every file missing", 0, QStringLiteral("3 items not shown: their files are missing or unreadable."),
+         QStringLiteral("No item of this list can be shown."),
+         QStringLiteral("3 items of this list are not shown: their audio files are missing or cannot be read. They stay in "
+                        "the list file.")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QStringList sources = wavs(c.present);
+        while (sources.size() < 3)
+            sources << path(QStringLiteral("unplugged/%1.wav").arg(sources.size()));
+        list = makeListOf(QStringLiteral("Drive"), sources);
+        const QByteArray before = readBytes(list);
+        FrmMain* f = openMain();
+        EXPECT_EQ(f->cGrid1->Rows(), c.present);
+        EXPECT_EQ(mainPanel(f), c.panel);
+        if (!c.heading.isEmpty()) {
+            EXPECT_FALSE(f->picEmptyMsg->isHidden());
+            EXPECT_EQ(f->lblEmptylist->text(), c.heading);
+            EXPECT_EQ(f->lblAddorDrag->text(), c.text);
+        }
+        // Nothing was lost on the way.
+        f->MarkAllItems(false);
+        f->SaveGridToFile();
+        EXPECT_EQ(listFiles(list), sources);
+        EXPECT_TRUE(box.shown.isEmpty());
+
+        forms::unloadAll();
+    }
+    // A list without such items says nothing of them.
+    list = makeListOf(QStringLiteral("Drive"), wavs(2));
+    FrmMain* f = openMain();
+    EXPECT_EQ(mainPanel(f), QStringLiteral("Ready."));
 }
 
 }  // namespace

@@ -38,6 +38,14 @@ inline quint64 fileIdentity(const QString& path)
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? quint64(st.st_ino) : 0;
 }
 
+// A list file of the records, written as the program saves a list (over whatever the file
+// holds now). True when written.
+inline bool writeList(const QString& path, const QList<ItemsListRecord>& records)
+{
+    return SaveItemsListBytes(path, ComposeItemsListBytes(records), ReadItemsListData(path).stamp, nullptr, nullptr) ==
+           ItemsListSaveStatus::Saved;
+}
+
 // folder/name.flst holding one marked record per source, named by its file name.
 inline QString writeListOf(const QString& folder, const QString& name, const QStringList& sources)
 {
@@ -45,7 +53,7 @@ inline QString writeListOf(const QString& folder, const QString& name, const QSt
     for (const QString& source : sources)
         records << plainRecord(source, QFileInfo(source).fileName());
     const QString path = QDir(folder).filePath(name + QStringLiteral(".flst"));
-    EXPECT_TRUE(WriteItemsListFile(path, records));
+    EXPECT_TRUE(writeList(path, records));
     return path;
 }
 

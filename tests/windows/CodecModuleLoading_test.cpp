@@ -139,7 +139,7 @@ TEST_F(CodecModuleLoading, WavListsAndWavJoinsLeaveTheCodecLibrariesOutUntilAnMp
         records << listfixtures::plainRecord(f, QFileInfo(f).fileName());
     const QString lists = platform::programFolder() + QStringLiteral("/Main/");
     ASSERT_TRUE(QDir().mkpath(lists));
-    ASSERT_TRUE(WriteItemsListFile(lists + QStringLiteral("Takes.flst"), records));
+    ASSERT_TRUE(listfixtures::writeList(lists + QStringLiteral("Takes.flst"), records));
 
     FakeMessageBox box;
     MainStartupWindows windows;
