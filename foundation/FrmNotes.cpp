@@ -3,6 +3,7 @@
 
 #include "foundation/Twips.h"
 #include "foundation/WindowLinks.h"
+#include "platform/LinkedWrite.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 
@@ -158,6 +159,10 @@ QString FrmNotes::WriteNotesFile(const QString& path, const QByteArray& data)
     // Written beside the file and renamed over it, unbuffered: a disk that refuses the write
     // leaves the old notes whole. The rest is written again after a short write, so a disk that
     // fills part-way answers with its own reason.
+    // Nobody was asked about a link at the notes file that leads elsewhere: it stays, and
+    // nothing is written where it points. A link to a file is written through.
+    if (platform::LinkAtPath(path) == platform::LinkAt::Elsewhere)
+        return platform::LinkRefusal(path);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         // QSaveFile words a file it may not replace in its own terms: the system's reason is

@@ -1,6 +1,8 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "platform/RegistryHive.h"
 
+#include "platform/LinkedWrite.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -388,6 +390,9 @@ FileHive::LoadResult FileHive::load(HiveData& out) const
         out = HiveData();
         return LoadResult::Missing;
     }
+    // A pipe or device here would hold the program at its start: only a file is read.
+    if (!QFileInfo(m_file).isFile())
+        return LoadResult::Unreadable;
     if (!f.open(QIODevice::ReadOnly))
         return LoadResult::Unreadable;
     int damaged = 0;
@@ -454,6 +459,10 @@ template <class Change>
 bool FileHive::modify(Change&& change)
 {
     m_lastError.clear();
+    // Nobody was asked about a link at the settings file that leads elsewhere: it stays, and
+    // nothing is written where it points. A link to a file is written through.
+    if (LinkAtPath(m_file) == LinkAt::Elsewhere)
+        return fail(LinkRefusal(m_file));
     const QFileInfo info(m_file);
     errno = 0;
     if (!QDir().mkpath(info.absolutePath()))
@@ -471,6 +480,8 @@ bool FileHive::modify(Change&& change)
     HiveData data;
     const LoadResult loaded = load(data);
     if (loaded == LoadResult::Unreadable) {
+        if (!QFileInfo(m_file).isFile())
+            return fail(QStringLiteral("it is not a regular file"));
         QFile probe(m_file);
         probe.open(QIODevice::ReadOnly);
         return fail(QStringLiteral("it cannot be read: ") + probe.errorString());  // never replace what we could not read

@@ -5,6 +5,7 @@
 #include "components/cd/CueSheet.h"
 #include "components/cd/MasteringTool.h"
 #include "components/engine/AudioEngine.h"
+#include "platform/LinkedWrite.h"
 
 #include <QDir>
 #include <QFile>
@@ -376,6 +377,11 @@ BurnResult burnAudioImage(const Drive& drive, const QStringList& files, const QL
     if (!bin.commitNew())
         return failed(errCannotWrite, QStringLiteral("The disc image cannot be put in place: ") + binTarget +
                                           (QFileInfo::exists(binTarget) ? QStringLiteral(" already exists.") : QString()));
+    // The drive's own file: nobody was asked about a link there that leads elsewhere.
+    if (platform::LinkAtPath(drive.path) == platform::LinkAt::Elsewhere) {
+        QFile::remove(binTarget);
+        return failed(errCannotWrite, platform::LinkRefusal(drive.path));
+    }
     QSaveFile sheet(drive.path);
     if (!sheet.open(QIODevice::WriteOnly) || sheet.write(cue.toUtf8()) < 0 || !sheet.commit()) {
         QFile::remove(binTarget);

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace platform;
 
 namespace {
@@ -234,6 +236,36 @@ TEST_F(FileHiveTest, RefusedWritesNameTheFileAndTheSystemsReason)
         EXPECT_TRUE(hive.lastError().contains(QLatin1String(c.reason))) << hive.lastError().toStdString();
         EXPECT_EQ(readAll(file), before);
     }
+}
+
+TEST_F(FileHiveTest, ALinkToAFileIsWrittenThroughAndAnyOtherLinkIsLeftAlone)
+{
+    // The settings file is the program's own: nobody is asked about a link standing there.
+    const QString target = dir.filePath(QStringLiteral("elsewhere.reg"));
+    writeAll(target, QByteArray());
+    ASSERT_TRUE(QFile::link(target, path()));
+    {
+        FileHive hive(path(), kRoot);
+        ASSERT_TRUE(hive.createKey(QStringLiteral("S")));
+        ASSERT_TRUE(hive.setValue(QStringLiteral("S"), QStringLiteral("v"), sz("1")));
+    }
+    EXPECT_EQ(QFileInfo(path()).symLinkTarget(), target);
+    EXPECT_EQ(FileHive(target, kRoot).value(QStringLiteral("S"), QStringLiteral("v")), sz("1"));
+
+    const QString nowhere = dir.filePath(QStringLiteral("missing/none.reg"));
+    const QString fifo = dir.filePath(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& to : {nowhere, fifo}) {
+        SCOPED_TRACE(to.toStdString());
+        const QString file = dir.filePath(QStringLiteral("linked-") + QFileInfo(to).fileName());
+        ASSERT_TRUE(QFile::link(to, file));
+        FileHive hive(file, kRoot);
+        EXPECT_FALSE(hive.createKey(QStringLiteral("S")));
+        EXPECT_TRUE(hive.lastError().contains(QLatin1String("symbolic link"))) << hive.lastError().toStdString();
+        EXPECT_EQ(QFileInfo(file).symLinkTarget(), to);
+        EXPECT_FALSE(QFileInfo::exists(nowhere));
+    }
+    EXPECT_TRUE(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
 }
 
 TEST_F(FileHiveTest, LeftoversOfKilledWritesGoAtTheNextWriteOfThatFile)
