@@ -5,6 +5,8 @@
 #include "itemsgrid/ItemRow.h"
 
 #include "foundation/mdlFileSystem.h"
+#include "platform/LinkedWrite.h"
+#include "platform/SaveLeftovers.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -745,19 +747,6 @@ int writeAll(int fd, const QByteArray& data)
     return 0;
 }
 
-// The temporary files a save makes beside the list: its name, a dot and six letters.
-bool isOwnTemporaryName(const QString& name, const QString& listName)
-{
-    if (name.size() != listName.size() + 7 || !name.startsWith(listName) || name.at(listName.size()) != u'.')
-        return false;
-    for (qsizetype i = listName.size() + 1; i < name.size(); ++i) {
-        const char16_t c = name.at(i).unicode();
-        if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z')))
-            return false;
-    }
-    return true;
-}
-
 // Removes what saves of the list killed before their rename left: regular files of this user
 // named as the temporary files are. A symbolic link or another user's file is never ours.
 void removeLeftoverSaves(const QString& sFile)
@@ -767,7 +756,7 @@ void removeLeftoverSaves(const QString& sFile)
     const QDir folder = info.dir();
     const QStringList names = folder.entryList({listName + QStringLiteral(".*")}, QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& name : names) {
-        if (!isOwnTemporaryName(name, listName))
+        if (!platform::IsSaveLeftoverName(name, listName))
             continue;
         const QByteArray path = QFile::encodeName(folder.filePath(name));
         struct stat st {};
@@ -799,6 +788,13 @@ ItemsListSaveStatus SaveItemsListBytes(const QString& sFile, const QByteArray& d
     if (sFile.isEmpty()) {
         if (error)
             *error = QStringLiteral("no file");
+        return ItemsListSaveStatus::Failed;
+    }
+    // A link to a file is written through; nothing is made or written where any other link
+    // points, and nobody was asked to replace the link itself.
+    if (platform::LinkAtPath(sFile) == platform::LinkAt::Elsewhere) {
+        if (error)
+            *error = platform::LinkRefusal(sFile);
         return ItemsListSaveStatus::Failed;
     }
     LockedList locked;

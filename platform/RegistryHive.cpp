@@ -2,6 +2,7 @@
 #include "platform/RegistryHive.h"
 
 #include "platform/LinkedWrite.h"
+#include "platform/SaveLeftovers.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -439,11 +440,10 @@ bool FileHive::fail(const QString& reason)
 void FileHive::removeLeftoverTemporaries() const
 {
     const QFileInfo info(m_file);
-    static const QRegularExpression ownName(QStringLiteral("^[A-Za-z]{6}$"));
     const QString prefix = info.fileName() + QLatin1Char('.');
     const QDir dir = info.absoluteDir();
     for (const QFileInfo& e : dir.entryInfoList({prefix + QStringLiteral("??????")}, QDir::Files | QDir::Hidden | QDir::System)) {
-        if (e.isSymLink() || !e.isFile() || !ownName.match(e.fileName().mid(prefix.size())).hasMatch())
+        if (e.isSymLink() || !e.isFile() || !IsSaveLeftoverName(e.fileName(), info.fileName()))
             continue;
         QFile f(e.absoluteFilePath());
         if (!f.open(QIODevice::ReadOnly))

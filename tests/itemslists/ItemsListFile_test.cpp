@@ -131,6 +131,32 @@ TEST_F(ItemsListFileIo, ARewriteReplacesTheFileInsteadOfWritingIntoIt)
     EXPECT_FALSE(listfixtures::writeList(path(QStringLiteral("no/such/folder/x.flst")), {}));
 }
 
+TEST_F(ItemsListFileIo, ALinkToAListIsWrittenThroughAndAnyOtherLinkIsLeftAlone)
+{
+    const QString target = path(QStringLiteral("real.flst"));
+    ASSERT_TRUE(listfixtures::writeList(target, {}));
+    const QString linked = path(QStringLiteral("Linked.flst"));
+    ASSERT_TRUE(QFile::link(target, linked));
+    ASSERT_TRUE(listfixtures::writeList(linked, {sampleRecord(QStringLiteral("/m/a"), QStringLiteral("a"))}));
+    EXPECT_EQ(QFileInfo(linked).symLinkTarget(), target);
+    EXPECT_TRUE(readBytes(target).contains("/m/a"));
+
+    const QString nowhere = path(QStringLiteral("gone/none.flst"));
+    const QString fifo = path(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& to : {nowhere, fifo}) {
+        SCOPED_TRACE(to.toStdString());
+        const QString list = path(QFileInfo(to).fileName() + QStringLiteral(".flst"));
+        ASSERT_TRUE(QFile::link(to, list));
+        QString why;
+        EXPECT_EQ(SaveItemsListBytes(list, ComposeItemsListBytes({}), ItemsListStamp{}, nullptr, &why), ItemsListSaveStatus::Failed);
+        EXPECT_TRUE(why.contains(QLatin1String("symbolic link"))) << why.toStdString();
+        EXPECT_EQ(QFileInfo(list).symLinkTarget(), to);
+    }
+    EXPECT_FALSE(QFileInfo::exists(nowhere));
+    EXPECT_FALSE(QFileInfo(fifo).isFile());
+}
+
 TEST_F(ItemsListFileIo, ReadingTellsAMissingListFromAnUnreadableOne)
 {
     const ItemsListReadResult missing = ReadItemsListFile(path(QStringLiteral("none.flst")));

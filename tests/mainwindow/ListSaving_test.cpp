@@ -387,11 +387,13 @@ TEST_F(ListSaving, ALeftoverOfASaveKilledAtItsRenameGoesAtTheNextSave)
     const QStringList sources = wavs(3);
     list = makeListOf(QStringLiteral("Big"), sources);
     const QDir folder(listsFolder);
-    const QStringList leftovers = {QStringLiteral("Big.flst.BDtgdx"), QStringLiteral("Big.flst.qwerty")};
-    // Not of a save of this list: another list's, a backup, a copy of a damaged list, other names.
+    const QStringList leftovers = {QStringLiteral("Big.flst.BDtgdx"), QStringLiteral("Big.flst.qWeRty")};
+    // Not of a save of this list: another list's, backups, a copy of a damaged list, other names.
     const QStringList others = {QStringLiteral("Other.flst.BDtgdx"), QStringLiteral("Big.flst.bak"),
                                 QStringLiteral("Big.flst.damaged-20260101-101010"), QStringLiteral("Big.flst.BDtgd1"),
-                                QStringLiteral("Big.flst.BDtgdxy"), QStringLiteral("Big.flst.BDtgd")};
+                                QStringLiteral("Big.flst.BDtgdxy"), QStringLiteral("Big.flst.BDtgd"),
+                                // six letters that read as a word: a copy the user made
+                                QStringLiteral("Big.flst.backup"), QStringLiteral("Big.flst.Backup"), QStringLiteral("Big.flst.BACKUP")};
     for (const QString& name : leftovers + others)
         writeBytes(folder.filePath(name), readBytes(list).left(100));
     // A link of that name is no file of ours, nor is where it leads.
