@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <thread>
 
@@ -85,6 +86,9 @@ public:
         std::lock_guard lock(m_mutex);
         m_queryReply = reply;
     }
+    // While held, "cddb read" is answered only once released: a test decides when the look-up
+    // may finish, whatever the load of the machine.
+    void holdRead(bool hold) { m_holdRead = hold; }
     QStringList lines() const
     {
         std::lock_guard lock(m_mutex);
@@ -140,9 +144,11 @@ private:
                 else if (line.startsWith(QLatin1String("cddb query")))
                     send(fd, m_mode == NoMatch ? QByteArray("202 No match found\r\n")
                                                : QByteArray("200 misc 07000702 Les Artistes / \xc3\x89t\xc3\xa9 Album\r\n"));
-                else if (line.startsWith(QLatin1String("cddb read")))
+                else if (line.startsWith(QLatin1String("cddb read"))) {
+                    while (m_holdRead && !m_stop)
+                        std::this_thread::sleep_for(std::chrono::milliseconds(10));
                     send(fd, "210 misc 07000702 CD database entry follows\r\n" + m_readReply);
-                else if (line == QLatin1String("quit")) {
+                } else if (line == QLatin1String("quit")) {
                     send(fd, "230 Bye\r\n");
                     return;
                 } else
@@ -163,6 +169,7 @@ private:
     int m_listen = -1;
     int m_port = 0;
     std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_holdRead{false};
     std::thread m_thread;
     mutable std::mutex m_mutex;
     QStringList m_lines;
