@@ -5,6 +5,7 @@
 #include "foundation/mdlCommDialog.h"
 #include "mainwindow/ItemsListLoader.h"
 #include "tests/support/ListFixtures.h"
+#include "tests/support/SpecialFiles.h"
 
 #include <QLineEdit>
 #include <QSignalBlocker>
@@ -185,22 +186,8 @@ TEST_F(ItemCommandsTest, SaveAsOntoALinkWritesThroughALinkToAFileAndReplacesAnyO
     }();
     ASSERT_FALSE(copy.isEmpty());
     const QString elsewhere = QDir(media).filePath(QStringLiteral("elsewhere"));
-    ASSERT_TRUE(QDir().mkpath(elsewhere));
-    QFile old(elsewhere + QStringLiteral("/file.wav"));
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
-    old.close();
-    ASSERT_EQ(::mkfifo(QFile::encodeName(elsewhere + QStringLiteral("/pipe")).constData(), 0644), 0);
-    struct Case {
-        const char* link;
-        const char* leadsTo;  // in `elsewhere`
-        bool through;         // the file it leads to gets the copy and the link stays
-    };
-    const Case cases[] = {
-        {"to-file.wav", "file.wav", true},
-        {"dangling.wav", "never.wav", false},
-        {"to-pipe.wav", "pipe", false},
-    };
-    for (const Case& c : cases) {
+    ASSERT_NO_FATAL_FAILURE(specialfiles::makeLinkTargets(elsewhere, "old"));
+    for (const specialfiles::LinkCase& c : specialfiles::kLinkCases) {
         SCOPED_TRACE(c.link);
         const QString link = QDir(media).filePath(QLatin1String(c.link));
         const QString target = elsewhere + QLatin1Char('/') + QLatin1String(c.leadsTo);

@@ -1,6 +1,7 @@
 // Quillmere - desktop audio tool suite. Licensed under the GPL-3.0-or-later.
 #include "tests/components/WavFixtures.h"
 #include "tests/support/CompressedWavs.h"
+#include "tests/support/SpecialFiles.h"
 #include "tests/support/WavBytes.h"
 
 #include <QCoreApplication>
@@ -609,20 +610,8 @@ TEST_F(EngineDriver, ConvertWritesThroughALinkToAFileAndReplacesAnyOtherLinkItse
     const QByteArray audio = fixtures::pattern(pcm, 4000, 4);
     ASSERT_TRUE(fixtures::writeFile(path(QStringLiteral("in.wav")), fixtures::wavBytes(pcm, audio)));
     const QString elsewhere = path(QStringLiteral("elsewhere"));
-    ASSERT_TRUE(QDir().mkpath(elsewhere));
-    ASSERT_TRUE(fixtures::writeFile(elsewhere + QStringLiteral("/file.wav"), "old"));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(elsewhere + QStringLiteral("/pipe")).constData(), 0644), 0);
-    struct Case {
-        const char* link;
-        const char* leadsTo;  // in `elsewhere`
-        bool through;         // the file it leads to gets the audio and the link stays
-    };
-    const Case cases[] = {
-        {"to-file.wav", "file.wav", true},
-        {"dangling.wav", "never.wav", false},
-        {"to-pipe.wav", "pipe", false},
-    };
-    for (const Case& c : cases) {
+    ASSERT_NO_FATAL_FAILURE(specialfiles::makeLinkTargets(elsewhere, "old"));
+    for (const specialfiles::LinkCase& c : specialfiles::kLinkCases) {
         SCOPED_TRACE(c.link);
         const QString link = path(QLatin1String(c.link)), target = elsewhere + QLatin1Char('/') + QLatin1String(c.leadsTo);
         ASSERT_TRUE(QFile::link(target, link));

@@ -106,4 +106,27 @@ inline bool finishesInTime(const std::function<void()>& call, const QString& fif
     return inTime;
 }
 
+// The links a writer meets at its output's name: one to a regular file (written through, the
+// link stays) and two that lead elsewhere (nowhere, a FIFO), where nothing may be made or written.
+struct LinkCase {
+    const char* link;
+    const char* leadsTo;  // in the folder made by makeLinkTargets
+    bool through;
+};
+inline constexpr LinkCase kLinkCases[] = {
+    {"to-file.wav", "file.wav", true},
+    {"dangling.wav", "never.wav", false},
+    {"to-pipe.wav", "pipe", false},
+};
+
+// `folder` with "file.wav" holding `old` and a FIFO "pipe": what the links of kLinkCases lead to.
+inline void makeLinkTargets(const QString& folder, const QByteArray& old)
+{
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QFile file(folder + QStringLiteral("/file.wav"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(old) == old.size());
+    file.close();
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder + QStringLiteral("/pipe")).constData(), 0644), 0);
+}
+
 }  // namespace specialfiles
