@@ -287,9 +287,8 @@ void ItemsListTree::onLoadFinished(bool completed)
                     : QString::number(hidden) + QStringLiteral(" items of this list are not shown: their audio files are "
                                                                "missing or cannot be read. They stay in the list file.");
     // The same, short enough for the status bar's panel.
-    const QString hiddenPanel = hidden == 1 ? QStringLiteral("1 item not shown: its file is missing or unreadable.")
-                                            : QString::number(hidden) +
-                                                  QStringLiteral(" items not shown: their files are missing or unreadable.");
+    const QString hiddenPanel = hidden == 1 ? QStringLiteral("1 item not shown: file missing.")
+                                            : QString::number(hidden) + QStringLiteral(" items not shown: files missing.");
     if (grid && grid->Rows() > 0) {
         if (m_c.picEmptyMsg)
             m_c.picEmptyMsg->setVisible(false);

@@ -424,8 +424,8 @@ TEST_F(ListSaving, ItemsWhoseFilesAreMissingAreCountedAndTheReasonGiven)
         QString heading, text;  // over the empty grid
     };
     const Case cases[] = {
-        {"one of three missing", 2, QStringLiteral("1 item not shown: its file is missing or unreadable."), QString(), QString()},
-        {"every file missing", 0, QStringLiteral("3 items not shown: their files are missing or unreadable."),
+        {"one of three missing", 2, QStringLiteral("1 item not shown: file missing."), QString(), QString()},
+        {"every file missing", 0, QStringLiteral("3 items not shown: files missing."),
          QStringLiteral("No item of this list can be shown."),
          QStringLiteral("3 items of this list are not shown: their audio files are missing or cannot be read. They stay in "
                         "the list file.")},
